@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs what Tovani needs on Debian 12: "build" for compiling and running,
+# "test" adds the X servers, compositor, tray host and input tools the tests drive.
+set -euo pipefail
+what=${1:-build}
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+
+build_pkgs=(
+  cmake g++ make pkg-config ninja-build
+  qt6-base-dev qt6-base-dev-tools libgl-dev libvulkan-dev
+  libxcb1-dev libxcb-xinput-dev libxcb-shm0-dev libxcb-xkb-dev libxcb-composite0-dev
+  libxcb-xfixes0-dev libxcb-shape0-dev libxcb-randr0-dev libxcb-keysyms1-dev libxkbcommon-dev libxkbcommon-x11-dev
+  libqt6svg6 qt6-qpa-plugins fonts-dejavu-core
+)
+test_pkgs=(
+  xvfb xauth picom trayer xautomation xdotool x11-utils x11-xserver-utils imagemagick
+  xserver-xorg-core xserver-xorg-video-dummy libxcb-xtest0-dev
+)
+pkgs=("${build_pkgs[@]}")
+if [ "$what" = "test" ]; then pkgs+=("${test_pkgs[@]}"); fi
+
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -q
+  $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,12 @@
+#pragma once
+
+// Factories of the concrete backends, for Platform::create() only.
+
+#include "platform/Platform.h"
+
+namespace platform {
+// X11 when Qt runs on xcb; otherwise the Qt-only fallback.
+std::unique_ptr<Platform> createDesktopPlatform();
+// The XDG autostart entry in autostartDir (normally ~/.config/autostart).
+std::unique_ptr<LoginItem> createXdgAutostart(const QString &autostartDir, const QString &executable);
+} // namespace platform

@@ -1,0 +1,139 @@
+#pragma once
+
+// A scripted platform for tests: displays, pointer, hot keys, capture and login
+// item are plain data the test sets and inspects.
+
+#include "platform/Platform.h"
+
+#include <QHash>
+#include <QSet>
+
+namespace platform {
+
+class FakeDisplays : public Displays
+{
+    Q_OBJECT
+public:
+    QList<Display> displays() const override { return m_displays; }
+    std::optional<Display> mainDisplay() const override;
+    QPointF toQt(const QPointF &global) const override;
+    QPointF fromQt(const QPointF &qtPoint) const override;
+
+    // Replaces the arrangement and emits displaysChanged(). The first display
+    // is the primary one.
+    void setDisplays(const QList<Display> &displays);
+    void setFrames(const QList<QRectF> &frames);
+
+private:
+    QList<Display> m_displays;
+};
+
+class FakePointer : public PointerMonitor
+{
+    Q_OBJECT
+public:
+    QPointF position() const override { return m_position; }
+    bool start() override;
+    void stop() override { m_running = false; }
+    bool isRunning() const override { return m_running; }
+
+    void setPosition(const QPointF &p) { m_position = p; }
+    // Moves the pointer; emits moved() only while running, like the real one.
+    void moveTo(const QPointF &p);
+    void setStartable(bool startable) { m_startable = startable; }
+    int startCount() const { return m_startCount; }
+
+private:
+    QPointF m_position;
+    bool m_running = false;
+    bool m_startable = true;
+    int m_startCount = 0;
+};
+
+class FakeHotkeys : public HotkeyService
+{
+    Q_OBJECT
+public:
+    bool isAvailable() const override { return true; }
+    bool registerHotkey(int id, const Key &key) override;
+    void unregisterHotkey(int id) override;
+    bool isRegistered(int id) const override { return m_registered.contains(id); }
+
+    // Combinations "held by another client" by key name, e.g. "AD05".
+    void setTaken(const QString &xkbKeyName, bool taken);
+    // Simulates a press; delivered only for registered ids.
+    void press(int id, bool autoRepeat = false);
+    QHash<int, Key> registered() const { return m_registered; }
+    int registerCalls() const { return m_registerCalls; }
+
+private:
+    QHash<int, Key> m_registered;
+    QSet<QString> m_taken;
+    int m_registerCalls = 0;
+};
+
+class FakeCapture : public ScreenCapture
+{
+    Q_OBJECT
+public:
+    struct Request
+    {
+        quint64 id;
+        QRectF source;
+        QSize outputPixels;
+        WId exclude;
+    };
+    bool setup(QString *error) override;
+    void capture(quint64 requestId, const QRectF &source, const QSize &outputPixels, WId exclude) override;
+    bool canExcludeWindows() const override { return true; }
+
+    void setSetupError(const QString &error) { m_setupError = error; }
+    QList<Request> requests() const { return m_requests; }
+    // Delivers the result of a pending request (any order).
+    void finish(quint64 requestId, const QImage &image);
+
+private:
+    QString m_setupError;
+    QList<Request> m_requests;
+};
+
+class FakeLoginItem : public LoginItem
+{
+public:
+    bool isEnabled() const override { return m_enabled; }
+    bool setEnabled(bool enabled, QString *error) override;
+
+    void setFailure(const QString &error) { m_failure = error; }
+    void setEnabledDirectly(bool enabled) { m_enabled = enabled; }
+
+private:
+    bool m_enabled = false;
+    QString m_failure;
+};
+
+class FakePlatform : public Platform
+{
+public:
+    QString name() const override { return QStringLiteral("fake"); }
+    Displays &displays() override { return fakeDisplays; }
+    PointerMonitor &pointer() override { return fakePointer; }
+    HotkeyService &hotkeys() override { return fakeHotkeys; }
+    LoginItem &loginItem() override { return fakeLoginItem; }
+    std::unique_ptr<ScreenCapture> createScreenCapture() override;
+
+    bool isX11() const override { return false; }
+    bool hasXInput2() const override { return true; }
+    bool hasCompositor() const override { return compositor; }
+    bool isTrusted() const override { return trusted; }
+
+    FakeDisplays fakeDisplays;
+    FakePointer fakePointer;
+    FakeHotkeys fakeHotkeys;
+    FakeLoginItem fakeLoginItem;
+    bool compositor = true;
+    bool trusted = true;
+    // The engines handed out by createScreenCapture(), for inspection.
+    QList<FakeCapture *> captures;
+};
+
+} // namespace platform

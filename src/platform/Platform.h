@@ -1,0 +1,160 @@
+#pragma once
+
+// The services the rest of Tovani needs from the desktop, behind small
+// interfaces: displays, the pointer, global hot keys, screen capture, the login
+// item and a few capability queries. This folder is the only place that talks
+// to X11; everything above it sees these classes only.
+//
+// Coordinates: every point and rectangle that crosses these interfaces is in
+// global points with the origin at the bottom-left corner of the primary
+// display and y growing upwards ("global coordinates"). Displays converts
+// between those and Qt's global logical coordinates (y down) for windows.
+
+#include <QImage>
+#include <QList>
+#include <QObject>
+#include <QPointF>
+#include <QRectF>
+#include <QString>
+#include <QWindow>
+
+#include <memory>
+#include <optional>
+
+namespace platform {
+
+struct Display
+{
+    QRectF frame;               // global coordinates, in points
+    qreal devicePixelRatio = 1; // device pixels per point
+    QString name;
+};
+
+class Displays : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    // The connected displays in a stable order; index i of overlay windows
+    // belongs to display i.
+    virtual QList<Display> displays() const = 0;
+    // The primary display, if there is one.
+    virtual std::optional<Display> mainDisplay() const = 0;
+
+    // Global coordinates (y up) <-> Qt global logical coordinates (y down).
+    virtual QPointF toQt(const QPointF &global) const = 0;
+    virtual QPointF fromQt(const QPointF &qtPoint) const = 0;
+    QRectF toQt(const QRectF &globalRect) const;
+    QRectF fromQt(const QRectF &qtRect) const;
+
+Q_SIGNALS:
+    // The arrangement changed (a display added, removed, moved or resized).
+    void displaysChanged();
+};
+
+class PointerMonitor : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    // Where the pointer is now, in global coordinates.
+    virtual QPointF position() const = 0;
+    // Starts reporting moves made anywhere on the desktop. Returns false when
+    // the monitor cannot run here (it then reports nothing).
+    virtual bool start() = 0;
+    virtual void stop() = 0;
+    virtual bool isRunning() const = 0;
+
+Q_SIGNALS:
+    // The pointer moved; position is read once for any burst of motion that
+    // was already waiting.
+    void moved(QPointF globalPosition);
+};
+
+class HotkeyService : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    struct Key
+    {
+        QString xkbKeyName;              // physical key position, e.g. "AD04" (US R)
+        Qt::KeyboardModifiers modifiers; // Qt::ControlModifier | Qt::ShiftModifier ...
+        QString displayText;             // for people: "Ctrl+Shift+R"
+    };
+    virtual bool isAvailable() const = 0;
+    // Takes the combination system-wide under id. False when it cannot: the
+    // combination is held by another client, or no key sits at that position.
+    // Registering an id that is registered releases the old grab first.
+    virtual bool registerHotkey(int id, const Key &key) = 0;
+    virtual void unregisterHotkey(int id) = 0;
+    virtual bool isRegistered(int id) const = 0;
+
+Q_SIGNALS:
+    // On the main thread, once per press; autoRepeat is true for the repeats of
+    // a held key.
+    void activated(int id, bool autoRepeat);
+};
+
+class ScreenCapture : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    // Prepares capturing. False, with a reason in *error, when no picture of
+    // the desktop can be taken here.
+    virtual bool setup(QString *error) = 0;
+    // Starts one capture of `source` (global coordinates) scaled smoothly to
+    // outputPixels. `exclude` is left out of the picture where the backend can
+    // (see canExcludeWindows). The result arrives as captured() on the main
+    // thread; a null image means the capture failed.
+    virtual void capture(quint64 requestId, const QRectF &source, const QSize &outputPixels, WId exclude) = 0;
+    virtual bool canExcludeWindows() const = 0;
+
+Q_SIGNALS:
+    void captured(quint64 requestId, QImage image);
+};
+
+class LoginItem
+{
+public:
+    virtual ~LoginItem() = default;
+    // Read afresh on every call.
+    virtual bool isEnabled() const = 0;
+    // Registers (true) or removes (false) the login item. On failure returns
+    // false with the reason in *error and changes nothing.
+    virtual bool setEnabled(bool enabled, QString *error) = 0;
+};
+
+class Platform
+{
+public:
+    virtual ~Platform() = default;
+
+    // The platform picked for this run: the fake one when TOVANI_PLATFORM=fake,
+    // X11 when Qt runs on xcb, otherwise a Qt-only fallback whose pointer and
+    // hot-key services report themselves unavailable.
+    static std::unique_ptr<Platform> create();
+    // The instance the running application uses (set once by main or a test).
+    static Platform &instance();
+    static void setInstance(Platform *platform);
+
+    virtual QString name() const = 0;
+    virtual Displays &displays() = 0;
+    virtual PointerMonitor &pointer() = 0;
+    virtual HotkeyService &hotkeys() = 0;
+    virtual LoginItem &loginItem() = 0;
+    virtual std::unique_ptr<ScreenCapture> createScreenCapture() = 0;
+
+    // Capabilities.
+    virtual bool isX11() const = 0;
+    virtual bool hasXInput2() const = 0;
+    // A compositing manager runs, so translucent windows blend with what lies
+    // beneath. Without one, translucent pixels would show as black.
+    virtual bool hasCompositor() const = 0;
+    // The pointer and the keyboard can be seen in every application (false for
+    // an X11 client inside a Wayland session, which sees only X11 windows).
+    virtual bool isTrusted() const = 0;
+};
+
+} // namespace platform

@@ -1,0 +1,11 @@
+// Placeholder until the X11 backend lands: the desktop platform is the fake one.
+#include "platform/Backends.h"
+#include "platform/FakePlatform.h"
+
+namespace platform {
+std::unique_ptr<Platform> createDesktopPlatform() { return std::make_unique<FakePlatform>(); }
+std::unique_ptr<LoginItem> createXdgAutostart(const QString &, const QString &)
+{
+    return std::make_unique<FakeLoginItem>();
+}
+} // namespace platform

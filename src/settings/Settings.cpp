@@ -1,0 +1,383 @@
+#include "settings/Settings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSettings>
+#include <QStandardPaths>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+// ---------------------------------------------------------------------------
+// LineStyle
+
+namespace {
+struct StyleInfo
+{
+    const char *rawValue;
+    const char *symbol;
+    double opacity;
+    double thickness;
+};
+
+constexpr std::array<StyleInfo, LineStyles::count> styleTable{{
+    {"Underline", "minus", 0.6, 4.0},
+    {"Highlight Bar", "highlighter", 0.5, 28.0},
+    {"Focus Window", "rectangle.center.inset.filled", 0.6, 50.0},
+    {"Ruler", "ruler", 0.85, 45.0},
+    {"Reading Strip", "rectangle.split.3x1", 0.55, 55.0},
+}};
+
+const StyleInfo &info(LineStyle style) { return styleTable[static_cast<size_t>(style)]; }
+} // namespace
+
+QString LineStyles::rawValue(LineStyle style) { return QString::fromLatin1(info(style).rawValue); }
+
+std::optional<LineStyle> LineStyles::fromRawValue(const QString &text)
+{
+    for (LineStyle style : allCases) {
+        if (text == QLatin1String(info(style).rawValue))
+            return style;
+    }
+    return std::nullopt;
+}
+
+QString LineStyles::hudSymbolName(LineStyle style) { return QString::fromLatin1(info(style).symbol); }
+
+std::optional<LineStyle> LineStyles::fromIndex(int index)
+{
+    if (index < 0 || index >= count)
+        return std::nullopt;
+    return allCases[static_cast<size_t>(index)];
+}
+
+double LineStyles::defaultOpacity(LineStyle style) { return info(style).opacity; }
+double LineStyles::defaultThickness(LineStyle style) { return info(style).thickness; }
+
+// ---------------------------------------------------------------------------
+// Colours
+
+QColor SystemColors::red() { return QColor::fromRgbF(1.0f, 0.231f, 0.188f); }
+QColor SystemColors::orange() { return QColor::fromRgbF(1.0f, 0.584f, 0.0f); }
+QColor SystemColors::blue() { return QColor::fromRgbF(0.0f, 0.478f, 1.0f); }
+QColor SystemColors::purple() { return QColor::fromRgbF(0.686f, 0.322f, 0.871f); }
+QColor SystemColors::cyan() { return QColor::fromRgbF(0.196f, 0.678f, 0.902f); }
+QColor SystemColors::mint() { return QColor::fromRgbF(0.0f, 0.78f, 0.745f); }
+QColor SystemColors::gray() { return QColor::fromRgbF(0.557f, 0.557f, 0.576f); }
+QColor SystemColors::standardRed() { return QColor::fromRgbF(1.0f, 0.0f, 0.0f); }
+
+CodableColor CodableColor::fromColor(const QColor &color)
+{
+    const QColor rgb = color.isValid() ? color.toRgb() : SystemColors::standardRed();
+    float r, g, b, a;
+    rgb.getRgbF(&r, &g, &b, &a);
+    return {r, g, b, a};
+}
+
+CodableColor CodableColor::amber()
+{
+    // Exact components: the stored default must read back as 1, 0.75, 0, 1.
+    return {1.0, 0.75, 0.0, 1.0};
+}
+
+namespace {
+float unit(double v)
+{
+    if (!(v > 0)) // NaN and negatives
+        return 0.0f;
+    return v >= 1 ? 1.0f : static_cast<float>(v);
+}
+} // namespace
+
+QColor CodableColor::toColor() const { return QColor::fromRgbF(unit(red), unit(green), unit(blue), unit(alpha)); }
+
+QColor CodableColor::toColor(double opacity) const
+{
+    return QColor::fromRgbF(unit(red), unit(green), unit(blue), unit(static_cast<double>(unit(alpha)) * opacity));
+}
+
+std::optional<QByteArray> CodableColor::encode() const
+{
+    const double values[] = {red, green, blue, alpha};
+    const char *names[] = {"red", "green", "blue", "alpha"};
+    QByteArray out = "{";
+    for (int i = 0; i < 4; ++i) {
+        if (!std::isfinite(values[i]))
+            return std::nullopt;
+        if (i)
+            out += ',';
+        out += '"';
+        out += names[i];
+        out += "\":";
+        out += QByteArray::number(values[i], 'g', QLocale::FloatingPointShortest);
+    }
+    out += '}';
+    return out;
+}
+
+std::optional<CodableColor> CodableColor::decode(const QByteArray &json)
+{
+    QJsonParseError error{};
+    const QJsonDocument doc = QJsonDocument::fromJson(json, &error);
+    if (error.error != QJsonParseError::NoError || !doc.isObject())
+        return std::nullopt;
+    const QJsonObject object = doc.object();
+    CodableColor color;
+    double *fields[] = {&color.red, &color.green, &color.blue, &color.alpha};
+    const char *names[] = {"red", "green", "blue", "alpha"};
+    for (int i = 0; i < 4; ++i) {
+        const QJsonValue value = object.value(QLatin1String(names[i]));
+        if (!value.isDouble())
+            return std::nullopt;
+        *fields[i] = value.toDouble();
+    }
+    return color;
+}
+
+const QList<PresetColor> &PresetColor::palette()
+{
+    static const QList<PresetColor> entries = [] {
+        auto rgb = [](double r, double g, double b) {
+            return QColor::fromRgbF(float(r), float(g), float(b));
+        };
+        return QList<PresetColor>{
+            {"amber", "Amber", rgb(1.0, 0.75, 0.0), "Best for light mode"},
+            {"gold", "Gold", rgb(1.0, 0.84, 0.0), "Best for light mode"},
+            {"peach", "Peach", rgb(1.0, 0.8, 0.6), "Gentle on eyes"},
+            {"coral", "Coral", rgb(1.0, 0.5, 0.4), "High contrast"},
+            {"cyan", "Cyan", SystemColors::cyan(), "Best for dark mode"},
+            {"mint", "Mint", SystemColors::mint(), "Best for dark mode"},
+            {"lime", "Lime", rgb(0.7, 1.0, 0.3), "Best for dark mode"},
+            {"sky", "Sky", rgb(0.4, 0.8, 1.0), "Best for dark mode"},
+            {"red", "Red", SystemColors::red(), "High visibility"},
+            {"orange", "Orange", SystemColors::orange(), "Warm, visible"},
+            {"blue", "Blue", SystemColors::blue(), "Calming"},
+            {"purple", "Purple", SystemColors::purple(), "Soft contrast"},
+            {"ruler-yellow", "Ruler", rgb(1.0, 0.9, 0.2), "Classic ruler"},
+            {"steel", "Steel", rgb(0.75, 0.75, 0.78), "Subtle"},
+            {"gray", "Gray", SystemColors::gray(), "Minimal"},
+        };
+    }();
+    return entries;
+}
+
+// ---------------------------------------------------------------------------
+// AppSettings: reading the store
+
+namespace {
+// What a hand-edited file may hold where a number belongs: text, "nan", "inf",
+// a list. Anything that is not one finite number reads as absent (0), which the
+// loading rules then replace by the default.
+double readDouble(const QSettings &store, const QString &key, bool *damaged)
+{
+    const QVariant value = store.value(key);
+    if (!value.isValid())
+        return 0;
+    bool ok = false;
+    const double number = value.toString().trimmed().toDouble(&ok);
+    if (!ok || !std::isfinite(number)) {
+        *damaged = true;
+        return 0;
+    }
+    return number;
+}
+
+bool readBool(const QSettings &store, const QString &key, bool *damaged)
+{
+    const QVariant value = store.value(key);
+    if (!value.isValid())
+        return false;
+    const QString text = value.toString().trimmed().toLower();
+    if (text == u"true" || text == u"yes")
+        return true;
+    if (text == u"false" || text == u"no")
+        return false;
+    bool ok = false;
+    const double number = text.toDouble(&ok);
+    if (!ok || std::isnan(number)) {
+        *damaged = true;
+        return false;
+    }
+    return number != 0;
+}
+
+QByteArray readBytes(const QSettings &store, const QString &key)
+{
+    const QVariant value = store.value(key);
+    // An unquoted hand-written JSON object is split at its commas by the INI
+    // reader; put it back together.
+    if (value.typeId() == QMetaType::QStringList)
+        return value.toStringList().join(QLatin1Char(',')).toUtf8();
+    if (value.typeId() == QMetaType::QByteArray)
+        return value.toByteArray();
+    return value.toString().toUtf8();
+}
+
+double positiveOr(double value, double fallback) { return value > 0 ? value : fallback; }
+
+template <typename T, typename Signal>
+void assign(AppSettings *self, T &field, const T &value, Signal changedSignal)
+{
+    const bool differs = !(field == value) && !(value != value && field != field); // NaN equals NaN here
+    field = value;
+    if (differs)
+        Q_EMIT(self->*changedSignal)();
+    Q_EMIT self->changed();
+}
+} // namespace
+
+QString AppSettings::defaultFilePath()
+{
+    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (base.isEmpty() || !QDir::isAbsolutePath(base))
+        base = QDir::homePath() + QStringLiteral("/.config");
+    return base + QStringLiteral("/tovani/tovani.conf");
+}
+
+AppSettings &AppSettings::shared()
+{
+    static AppSettings *instance = new AppSettings(defaultFilePath()); // lives until the process ends
+    return *instance;
+}
+
+AppSettings::AppSettings(const QString &filePath, QObject *parent) : QObject(parent), m_filePath(filePath)
+{
+    load();
+}
+
+void AppSettings::load()
+{
+    QSettings store(m_filePath, QSettings::IniFormat);
+    bool damaged = store.status() == QSettings::FormatError;
+
+    const QVariant styleValue = store.value(styleKey);
+    m_currentStyle = LineStyles::fromRawValue(styleValue.toString()).value_or(LineStyle::underline);
+    if (styleValue.isValid() && !LineStyles::fromRawValue(styleValue.toString()))
+        damaged = true;
+
+    const QByteArray colorBytes = readBytes(store, colorKey);
+    const auto color = CodableColor::decode(colorBytes);
+    if (!color && store.contains(colorKey))
+        damaged = true;
+    m_currentColor = color.value_or(CodableColor::amber());
+
+    m_customOpacity = positiveOr(readDouble(store, opacityKey, &damaged), LineStyles::defaultOpacity(m_currentStyle));
+    m_customThickness =
+        positiveOr(readDouble(store, thicknessKey, &damaged), LineStyles::defaultThickness(m_currentStyle));
+    m_launchAtLogin = readBool(store, launchKey, &damaged);
+    m_verticalGuidesEnabled = readBool(store, verticalEnabledKey, &damaged);
+    m_verticalGuideMargin = positiveOr(readDouble(store, verticalMarginKey, &damaged), 20.0);
+    m_verticalGuideOpacity = positiveOr(readDouble(store, verticalOpacityKey, &damaged), 0.5);
+    m_magnifierEnabled = readBool(store, magnifierEnabledKey, &damaged);
+    m_magnifierZoom = positiveOr(readDouble(store, magnifierZoomKey, &damaged), 2.0);
+    m_readingStripLineHeight = positiveOr(readDouble(store, readingStripLineHeightKey, &damaged), 22.0);
+    m_globalHotkeysEnabled = readBool(store, globalHotkeysEnabledKey, &damaged);
+
+    // A hand-edited value we could not read is replaced by its default at the
+    // next save; keep the file as it was beside it so nothing typed is lost.
+    if (damaged && QFileInfo(m_filePath).isFile()) {
+        const QString backup = m_filePath + QStringLiteral(".bak");
+        QFile::remove(backup);
+        QFile::copy(m_filePath, backup);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// AppSettings: writing
+
+void AppSettings::setCurrentStyle(LineStyle v) { assign(this, m_currentStyle, v, &AppSettings::currentStyleChanged); }
+void AppSettings::setCurrentColor(const CodableColor &v)
+{
+    const bool differs = !(std::memcmp(&m_currentColor, &v, sizeof v) == 0);
+    m_currentColor = v;
+    if (differs)
+        Q_EMIT currentColorChanged();
+    Q_EMIT changed();
+}
+void AppSettings::setCustomOpacity(double v) { assign(this, m_customOpacity, v, &AppSettings::customOpacityChanged); }
+void AppSettings::setCustomThickness(double v)
+{
+    assign(this, m_customThickness, v, &AppSettings::customThicknessChanged);
+}
+void AppSettings::setVerticalGuidesEnabled(bool v)
+{
+    assign(this, m_verticalGuidesEnabled, v, &AppSettings::verticalGuidesEnabledChanged);
+}
+void AppSettings::setVerticalGuideMargin(double v)
+{
+    assign(this, m_verticalGuideMargin, v, &AppSettings::verticalGuideMarginChanged);
+}
+void AppSettings::setVerticalGuideOpacity(double v)
+{
+    assign(this, m_verticalGuideOpacity, v, &AppSettings::verticalGuideOpacityChanged);
+}
+void AppSettings::setMagnifierEnabled(bool v)
+{
+    assign(this, m_magnifierEnabled, v, &AppSettings::magnifierEnabledChanged);
+}
+void AppSettings::setMagnifierZoom(double v) { assign(this, m_magnifierZoom, v, &AppSettings::magnifierZoomChanged); }
+void AppSettings::setReadingStripLineHeight(double v)
+{
+    assign(this, m_readingStripLineHeight, v, &AppSettings::readingStripLineHeightChanged);
+}
+void AppSettings::setLaunchAtLogin(bool v) { assign(this, m_launchAtLogin, v, &AppSettings::launchAtLoginChanged); }
+void AppSettings::setGlobalHotkeysEnabled(bool v)
+{
+    assign(this, m_globalHotkeysEnabled, v, &AppSettings::globalHotkeysEnabledChanged);
+}
+
+bool AppSettings::save()
+{
+    const QString dir = QFileInfo(m_filePath).absolutePath();
+    QDir().mkpath(dir);
+
+    // QSettings writes through a temporary file and renames it over the old
+    // one, so a crash in the middle leaves either file whole.
+    QSettings store(m_filePath, QSettings::IniFormat);
+    store.setAtomicSyncRequired(true);
+    if (store.status() == QSettings::AccessError)
+        return false;
+    store.setValue(styleKey, LineStyles::rawValue(m_currentStyle));
+    if (const auto json = m_currentColor.encode())
+        store.setValue(colorKey, *json);
+    store.setValue(opacityKey, m_customOpacity);
+    store.setValue(thicknessKey, m_customThickness);
+    store.setValue(launchKey, m_launchAtLogin);
+    store.setValue(verticalEnabledKey, m_verticalGuidesEnabled);
+    store.setValue(verticalMarginKey, m_verticalGuideMargin);
+    store.setValue(verticalOpacityKey, m_verticalGuideOpacity);
+    store.setValue(magnifierEnabledKey, m_magnifierEnabled);
+    store.setValue(magnifierZoomKey, m_magnifierZoom);
+    store.setValue(readingStripLineHeightKey, m_readingStripLineHeight);
+    store.setValue(globalHotkeysEnabledKey, m_globalHotkeysEnabled);
+    store.sync();
+    return store.status() == QSettings::NoError;
+}
+
+void AppSettings::applyStyle(LineStyle style)
+{
+    setCurrentStyle(style);
+    setCustomOpacity(LineStyles::defaultOpacity(style));
+    setCustomThickness(LineStyles::defaultThickness(style));
+    save();
+}
+
+void AppSettings::resetToDefaults()
+{
+    setCurrentStyle(LineStyle::highlightBar);
+    setCurrentColor(CodableColor::amber());
+    setCustomOpacity(LineStyles::defaultOpacity(m_currentStyle));
+    setCustomThickness(LineStyles::defaultThickness(m_currentStyle));
+    setVerticalGuidesEnabled(false);
+    setVerticalGuideMargin(20.0);
+    setVerticalGuideOpacity(0.5);
+    setMagnifierEnabled(false);
+    setMagnifierZoom(2.0);
+    setReadingStripLineHeight(22.0);
+    setGlobalHotkeysEnabled(false);
+    save();
+}

@@ -1,0 +1,198 @@
+#pragma once
+
+// The vocabulary of the reading guide (styles, palette, stored colour) and the
+// one shared settings object that loads, publishes and saves every setting.
+
+#include <QByteArray>
+#include <QColor>
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <array>
+#include <optional>
+
+// ---------------------------------------------------------------------------
+// LineStyle
+
+enum class LineStyle { underline = 0, highlightBar = 1, focusWindow = 2, ruler = 3, readingStrip = 4 };
+
+namespace LineStyles {
+inline constexpr int count = 5;
+inline constexpr std::array<LineStyle, count> allCases{LineStyle::underline, LineStyle::highlightBar,
+                                                       LineStyle::focusWindow, LineStyle::ruler,
+                                                       LineStyle::readingStrip};
+// Display name, which is also the stored form ("Highlight Bar").
+QString rawValue(LineStyle style);
+// Exact, case-sensitive match against the five display names.
+std::optional<LineStyle> fromRawValue(const QString &text);
+// Freedesktop-ish symbol name shown beside the style in the HUD ("ruler").
+QString hudSymbolName(LineStyle style);
+inline int index(LineStyle style) { return static_cast<int>(style); }
+// The style at index 0..4, or nothing for any other index.
+std::optional<LineStyle> fromIndex(int index);
+// Defaults loaded by applyStyle() and used when nothing is stored.
+double defaultOpacity(LineStyle style);
+double defaultThickness(LineStyle style);
+} // namespace LineStyles
+
+// ---------------------------------------------------------------------------
+// Colours
+
+// Fixed sRGB values standing in for the desktop's named system colours.
+namespace SystemColors {
+QColor red();    // also the ruler's red edge
+QColor orange();
+QColor blue();
+QColor purple();
+QColor cyan();
+QColor mint();
+QColor gray();
+QColor standardRed(); // pure red, used when a colour has no RGB form
+} // namespace SystemColors
+
+struct CodableColor
+{
+    double red = 0;
+    double green = 0;
+    double blue = 0;
+    double alpha = 1;
+
+    // From a Qt colour: converted to RGB (device RGB is taken as sRGB); a colour
+    // with no RGB form (invalid) becomes the standard red.
+    static CodableColor fromColor(const QColor &color);
+    static CodableColor amber(); // the default guide colour
+
+    // Drawable colour; components are clamped to 0..1 and NaN counts as 0, so a
+    // hand-edited value can never make an invalid QColor.
+    QColor toColor() const;
+    // The same colour with its own alpha multiplied by opacity.
+    QColor toColor(double opacity) const;
+
+    // Compact JSON, members in the order red, green, blue, alpha. Nothing when a
+    // component is not finite (JSON cannot hold it).
+    std::optional<QByteArray> encode() const;
+    // Accepts members in any order and ignores unknown ones; all four must be
+    // present and numeric.
+    static std::optional<CodableColor> decode(const QByteArray &json);
+
+    bool operator==(const CodableColor &other) const = default;
+};
+
+struct PresetColor
+{
+    QString id;
+    QString name;
+    QColor color;
+    QString hint;
+
+    // The 15 swatches offered in the preferences, in order.
+    static const QList<PresetColor> &palette();
+};
+
+// ---------------------------------------------------------------------------
+// AppSettings
+
+// Every user setting, loaded at creation from
+// $XDG_CONFIG_HOME/tovani/tovani.conf (INI, group General) and written back only
+// by save().
+//
+// Change notification: every setter emits changed() *after* storing the value,
+// whether or not the value differs, so views re-read and redraw. The matching
+// per-setting signal (styleChanged(), thicknessChanged(), ...) is emitted, also
+// after the store, only when the value actually differs.
+class AppSettings : public QObject
+{
+    Q_OBJECT
+public:
+    // Keys of the stored settings file.
+    static inline const QString styleKey = QStringLiteral("currentStyle");
+    static inline const QString colorKey = QStringLiteral("currentColor");
+    static inline const QString opacityKey = QStringLiteral("customOpacity");
+    static inline const QString thicknessKey = QStringLiteral("customThickness");
+    static inline const QString launchKey = QStringLiteral("launchAtLogin");
+    static inline const QString verticalEnabledKey = QStringLiteral("verticalGuidesEnabled");
+    static inline const QString verticalMarginKey = QStringLiteral("verticalGuideMargin");
+    static inline const QString verticalOpacityKey = QStringLiteral("verticalGuideOpacity");
+    static inline const QString magnifierEnabledKey = QStringLiteral("magnifierEnabled");
+    static inline const QString magnifierZoomKey = QStringLiteral("magnifierZoom");
+    static inline const QString readingStripLineHeightKey = QStringLiteral("readingStripLineHeight");
+    static inline const QString globalHotkeysEnabledKey = QStringLiteral("globalHotkeysEnabled");
+
+    // The process-wide instance, created on first use from the default file.
+    static AppSettings &shared();
+    // $XDG_CONFIG_HOME/tovani/tovani.conf, or ~/.config/tovani/tovani.conf.
+    static QString defaultFilePath();
+
+    // Loads from the given file (tests use their own files).
+    explicit AppSettings(const QString &filePath, QObject *parent = nullptr);
+
+    QString filePath() const { return m_filePath; }
+
+    LineStyle currentStyle() const { return m_currentStyle; }
+    CodableColor currentColor() const { return m_currentColor; }
+    double customOpacity() const { return m_customOpacity; }
+    double customThickness() const { return m_customThickness; }
+    bool verticalGuidesEnabled() const { return m_verticalGuidesEnabled; }
+    double verticalGuideMargin() const { return m_verticalGuideMargin; }
+    double verticalGuideOpacity() const { return m_verticalGuideOpacity; }
+    bool magnifierEnabled() const { return m_magnifierEnabled; }
+    double magnifierZoom() const { return m_magnifierZoom; }
+    double readingStripLineHeight() const { return m_readingStripLineHeight; }
+    bool launchAtLogin() const { return m_launchAtLogin; }
+    bool globalHotkeysEnabled() const { return m_globalHotkeysEnabled; }
+
+    void setCurrentStyle(LineStyle value);
+    void setCurrentColor(const CodableColor &value);
+    void setCustomOpacity(double value);
+    void setCustomThickness(double value);
+    void setVerticalGuidesEnabled(bool value);
+    void setVerticalGuideMargin(double value);
+    void setVerticalGuideOpacity(double value);
+    void setMagnifierEnabled(bool value);
+    void setMagnifierZoom(double value);
+    void setReadingStripLineHeight(double value);
+    void setLaunchAtLogin(bool value);
+    void setGlobalHotkeysEnabled(bool value);
+
+    // Writes all twelve values. The file is replaced atomically: a crash leaves
+    // the old file or the new one. Returns false when the file could not be
+    // written (the old file, if any, is then untouched).
+    bool save();
+    // Style plus that style's default opacity and thickness, then save().
+    void applyStyle(LineStyle style);
+    // Everything but launch at login back to the reset values, then save().
+    void resetToDefaults();
+
+Q_SIGNALS:
+    void changed();
+    void currentStyleChanged();
+    void currentColorChanged();
+    void customOpacityChanged();
+    void customThicknessChanged();
+    void verticalGuidesEnabledChanged();
+    void verticalGuideMarginChanged();
+    void verticalGuideOpacityChanged();
+    void magnifierEnabledChanged();
+    void magnifierZoomChanged();
+    void readingStripLineHeightChanged();
+    void launchAtLoginChanged();
+    void globalHotkeysEnabledChanged();
+
+private:
+    void load();
+
+    QString m_filePath;
+    LineStyle m_currentStyle = LineStyle::underline;
+    CodableColor m_currentColor;
+    double m_customOpacity = 0.6;
+    double m_customThickness = 4.0;
+    bool m_verticalGuidesEnabled = false;
+    double m_verticalGuideMargin = 20.0;
+    double m_verticalGuideOpacity = 0.5;
+    bool m_magnifierEnabled = false;
+    double m_magnifierZoom = 2.0;
+    double m_readingStripLineHeight = 22.0;
+    bool m_launchAtLogin = false;
+    bool m_globalHotkeysEnabled = false;
+};
