@@ -123,7 +123,7 @@ QRect OverlayWindow::shapedArea(const ReadingGuideView &view) const
     const double yc = size.height() - view.yPosition;
     const double half = t / 2 + std::max(t, 20.0) + 2;
     const QRectF band(0, yc - half, size.width(), 2 * half);
-    return (view.coveredRect(size) & band).toAlignedRect() & rect();
+    return band.toAlignedRect() & rect();
 }
 
 void OverlayWindow::updateShape()
