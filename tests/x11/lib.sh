@@ -1,12 +1,20 @@
 # Shared helpers of the end-to-end tests: sourced by bash scripts in tests/x11/.
 #
-#   x11_start [--no-compositor] [--tray] [--size WxH]
+#   x11_start [--no-compositor] [--tray] [--size WxH] [--dual]
 #                          Xvfb on a free display (DISPLAY is exported), picom
-#                          --backend xrender unless --no-compositor, trayer with --tray
+#                          --backend xrender unless --no-compositor, trayer with --tray.
+#                          --dual: Xorg with the dummy driver instead, two monitors
+#                          DUMMY0 and DUMMY1 of 1280x1024 side by side (needs root;
+#                          the test is skipped otherwise)
 #   x11_move X Y           move the pointer through XTest (root pixel coordinates)
 #   x11_pixel X Y          print "R G B" (0-255) of a root window pixel
 #   x11_screenshot FILE    PNG of the root window
-#   x11_wait_for T CMD...  retry CMD until it succeeds or T seconds pass (then exit 1)
+#   x11_wait_for T CMD...  retry CMD until it succeeds or T seconds pass (then exit 1).
+#                          CMD's arguments are expanded once: to wait for a value,
+#                          compare inside a function (x11_pixel_is, x11_bbox_is)
+#   x11_pixel_is X Y "R G B", x11_bbox_is "R G B" X Y W H "X Y W H"|none
+#   x11_blend "R G B" ALPHA "R G B", x11_near "R G B" "R G B" TOL,
+#   x11_expect_pixel X Y "R G B" TOL
 #   tovani_start [ARGS...] start $TOVANI_BIN with a fresh XDG_CONFIG_HOME
 #                          ($TOVANI_CONFIG_HOME); its PID is $TOVANI_PID
 #   tovani_stop            stop the last tovani started (SIGTERM, then SIGKILL)
@@ -106,11 +114,12 @@ x11_wait_for() {
 }
 
 x11_start() {
-    local compositor=1 tray=0 size=1280x1024
+    local compositor=1 tray=0 size=1280x1024 dual=0
     while [ $# -gt 0 ]; do
         case $1 in
         --no-compositor) compositor=0 ;;
         --tray) tray=1 ;;
+        --dual) dual=1 ;;
         --size)
             size=$2
             shift
@@ -119,29 +128,72 @@ x11_start() {
         esac
         shift
     done
-    command -v Xvfb >/dev/null || x11_skip "Xvfb is not installed"
-    X11_SCREEN_SIZE=$size
-
-    # The server picks a free display itself and writes its number once it
-    # accepts connections: no guessing, no race with other servers starting.
     local fdfile="$X11_TMP/displayfd"
     : >"$fdfile"
-    Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp +extension RANDR -noreset \
-        3>"$fdfile" >"$X11_TMP/xvfb.log" 2>&1 &
-    local xpid=$!
+    local xpid
+    if [ $dual -eq 1 ]; then
+        [ "$(id -u)" -eq 0 ] || x11_skip "two monitors need Xorg with the dummy driver, run as root"
+        command -v Xorg >/dev/null || x11_skip "Xorg is not installed"
+        ls /usr/lib/xorg/modules/drivers/dummy_drv.so >/dev/null 2>&1 || x11_skip "the Xorg dummy driver is not installed"
+        size=2560x1024
+        cat >"$X11_TMP/xorg.conf" <<'XORG'
+Section "ServerFlags"
+    Option "AutoAddDevices" "false"
+    Option "AutoEnableDevices" "false"
+    Option "DontVTSwitch" "true"
+EndSection
+Section "Device"
+    Identifier "dummy"
+    Driver "dummy"
+    VideoRam 256000
+EndSection
+Section "Monitor"
+    Identifier "monitor"
+    HorizSync 5.0 - 1000.0
+    VertRefresh 5.0 - 200.0
+EndSection
+Section "Screen"
+    Identifier "screen"
+    Device "dummy"
+    Monitor "monitor"
+    DefaultDepth 24
+    SubSection "Display"
+        Depth 24
+        Virtual 2560 1024
+    EndSubSection
+EndSection
+XORG
+        Xorg -displayfd 3 -config "$X11_TMP/xorg.conf" -logfile "$X11_TMP/xorg-server.log" -noreset \
+            -sharevts -novtswitch -nolisten tcp 3>"$fdfile" >"$X11_TMP/xorg.log" 2>&1 &
+        xpid=$!
+    else
+        command -v Xvfb >/dev/null || x11_skip "Xvfb is not installed"
+        # The server picks a free display itself and writes its number once
+        # it accepts connections: no guessing, no race with other servers.
+        Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp +extension RANDR -noreset \
+            3>"$fdfile" >"$X11_TMP/xvfb.log" 2>&1 &
+        xpid=$!
+    fi
+    X11_SCREEN_SIZE=$size
     x11_track_pid $xpid
     local i
-    for i in $(seq 1 200); do
+    for i in $(seq 1 600); do
         if grep -q '^[0-9][0-9]*$' "$fdfile" 2>/dev/null && [ "$(wc -l <"$fdfile")" -ge 1 ]; then break; fi
-        kill -0 $xpid 2>/dev/null || x11_fail "Xvfb exited: $(cat "$X11_TMP/xvfb.log")"
+        kill -0 $xpid 2>/dev/null || x11_fail "the X server exited: $(cat "$X11_TMP"/x*.log)"
         sleep 0.05
     done
     local num
     num=$(head -n1 "$fdfile" | tr -dc '0-9')
-    [ -n "$num" ] || x11_fail "Xvfb did not report a display"
+    [ -n "$num" ] || x11_fail "the X server did not report a display"
     export DISPLAY=":$num"
-    x11_wait_for 10 x11_probe pointer || x11_fail "Xvfb on $DISPLAY does not accept connections"
-    x11__log "Xvfb $DISPLAY ${size} (pid $xpid)"
+    x11_wait_for 10 x11_probe pointer || x11_fail "the X server on $DISPLAY does not accept connections"
+    if [ $dual -eq 1 ]; then
+        xrandr --addmode DUMMY1 1280x1024 &&
+            xrandr --output DUMMY0 --mode 1280x1024 --pos 0x0 --primary \
+                --output DUMMY1 --mode 1280x1024 --right-of DUMMY0 ||
+            x11_fail "could not set up two monitors"
+    fi
+    x11__log "X server $DISPLAY ${size} (pid $xpid)"
 
     if [ $compositor -eq 1 ]; then
         command -v picom >/dev/null || x11_skip "picom is not installed"
@@ -202,3 +254,32 @@ tovani_stop() {
     [ -n "$TOVANI_PID" ] && x11__stop_pid "$TOVANI_PID"
     TOVANI_PID=""
 }
+
+# x11_blend "R G B" ALPHA "R G B": the colour of the first drawn at ALPHA over
+# the second, as the compositor blends it ("R G B", rounded).
+x11_blend() {
+    awk -v a="$2" -v f="$1" -v b="$3" 'BEGIN {
+        split(f, F, " "); split(b, B, " ");
+        printf "%d %d %d\n", F[1]*a + B[1]*(1-a) + 0.5, F[2]*a + B[2]*(1-a) + 0.5, F[3]*a + B[3]*(1-a) + 0.5 }'
+}
+
+# x11_near "R G B" "R G B" TOL: every channel within TOL.
+x11_near() {
+    awk -v x="$1" -v y="$2" -v t="$3" 'BEGIN {
+        n = split(x, X, " "); m = split(y, Y, " "); if (n != 3 || m != 3) exit 1;
+        for (i = 1; i <= 3; i++) { d = X[i] - Y[i]; if (d < 0) d = -d; if (d > t) exit 1 } }'
+}
+
+# x11_expect_pixel X Y "R G B" TOL: fails the test unless the pixel is near.
+x11_expect_pixel() {
+    local got
+    got=$(x11_pixel "$1" "$2")
+    x11_near "$got" "$3" "$4" || x11_fail "pixel ($1, $2) is '$got', expected '$3' (tolerance $4)"
+}
+
+# For x11_wait_for (arguments are expanded once, so compare inside a function):
+# x11_pixel_is X Y "R G B"
+x11_pixel_is() { [ "$(x11_pixel "$1" "$2")" = "$3" ]; }
+# x11_bbox_is "R G B" X Y W H EXPECTED: the box of pixels differing from the
+# colour within the rectangle is EXPECTED ("X Y W H" or "none").
+x11_bbox_is() { [ "$(x11_probe bbox-not $1 0 "$2" "$3" "$4" "$5")" = "$6" ]; }

@@ -11,7 +11,7 @@ x11_probe selection-owned _NET_SYSTEM_TRAY_S0 || x11_fail "no tray"
 x11_probe pattern 100 100 200 150 10 200 30 probe-window >"$X11_TMP/pattern.out" &
 x11_track_pid $!
 x11_wait_for 5 x11_probe wait-window probe-window 0 || x11_fail "pattern window did not appear"
-x11_wait_for 5 test "$(x11_pixel 150 150)" = "10 200 30" || x11_fail "pixel reads $(x11_pixel 150 150)"
+x11_wait_for 5 x11_pixel_is 150 150 "10 200 30" || x11_fail "pixel reads $(x11_pixel 150 150)"
 [ "$(x11_probe count-not 10 200 30 0 100 100 200 150)" = 0 ] || x11_fail "pattern window not uniform"
 [ "$(x11_probe bbox-not 10 200 30 0 90 90 220 170)" != none ] || x11_fail "bbox-not sees no background"
 
