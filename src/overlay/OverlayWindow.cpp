@@ -96,11 +96,10 @@ void OverlayWindow::settingsChanged()
 
 void OverlayWindow::paintEvent(QPaintEvent *event)
 {
+    // A translucent window's backing store hands the update region over
+    // already cleared to transparent: only the guide is drawn.
+    Q_UNUSED(event);
     QPainter painter(this);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    for (const QRect &r : event->region())
-        painter.fillRect(r, Qt::transparent);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     if (!m_hasGuide)
         return;
     if (m_compositing) {

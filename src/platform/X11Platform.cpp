@@ -51,7 +51,12 @@ public:
         : m_conn(c), m_root(root), m_xiOpcode(xiOpcode), m_displays(displays)
     {
     }
-    ~X11Pointer() override { stop(); }
+    ~X11Pointer() override
+    {
+        stop();
+        if (m_readPending)
+            xcb_discard_reply(m_conn, m_pendingQuery.sequence);
+    }
 
     QPointF position() const override
     {
@@ -99,6 +104,10 @@ public:
         if (ge->extension != m_xiOpcode || ge->event_type != XCB_INPUT_RAW_MOTION)
             return false;
         if (m_running && !m_readPending) {
+            // Ask at once: the reply travels while the rest of the waiting
+            // events are handled, and is there when the read runs.
+            m_pendingQuery = xcb_query_pointer(m_conn, m_root);
+            xcb_flush(m_conn);
             m_readPending = true;
             QMetaObject::invokeMethod(this, &X11Pointer::readAndReport, Qt::QueuedConnection);
         }
@@ -109,8 +118,12 @@ private:
     void readAndReport()
     {
         m_readPending = false;
-        if (m_running)
-            Q_EMIT moved(position());
+        auto r = xcbReply(xcb_query_pointer_reply(m_conn, m_pendingQuery, nullptr));
+        if (!m_running)
+            return;
+        if (r)
+            m_lastPosition = m_displays.fromQt(m_displays.nativeToQt(QPoint(r->root_x, r->root_y)));
+        Q_EMIT moved(r ? m_lastPosition : position());
     }
 
     // Raw events are selected for all master devices together, so a motion
@@ -134,6 +147,7 @@ private:
     const QtDisplays &m_displays;
     bool m_running = false;
     bool m_readPending = false;
+    xcb_query_pointer_cookie_t m_pendingQuery{};
     mutable QPointF m_lastPosition;
 };
 

@@ -38,6 +38,7 @@ X11_TMP=$(mktemp -d "${TMPDIR:-/tmp}/tovani-x11.XXXXXX")
 X11_PIDS=()          # stopped in reverse order at exit
 X11_SCREEN_SIZE=""
 TOVANI_PID=""
+X11_PICOM_PID=""     # the compositor started by x11_start, if any
 TOVANI_CONFIG_HOME=""
 : "${X11PROBE:=}"
 : "${TOVANI_BIN:=}"
@@ -200,9 +201,10 @@ XORG
         # No configuration file: no shadows, no fading, no rounded corners, so
         # every pixel on screen is an exact blend of the windows.
         picom --backend xrender --config /dev/null --no-fading-openclose >"$X11_TMP/picom.log" 2>&1 &
-        x11_track_pid $!
+        X11_PICOM_PID=$!
+        x11_track_pid $X11_PICOM_PID
         x11_wait_for 10 x11_probe selection-owned _NET_WM_CM_S0 || x11_fail "picom did not start"
-        x11__log "picom (pid $!)"
+        x11__log "picom (pid $X11_PICOM_PID)"
     fi
     if [ $tray -eq 1 ]; then
         command -v trayer >/dev/null || x11_skip "trayer is not installed"
@@ -253,6 +255,7 @@ tovani_config_home() {
 tovani_stop() {
     [ -n "$TOVANI_PID" ] && x11__stop_pid "$TOVANI_PID"
     TOVANI_PID=""
+X11_PICOM_PID=""     # the compositor started by x11_start, if any
 }
 
 # x11_blend "R G B" ALPHA "R G B": the colour of the first drawn at ALPHA over

@@ -1,0 +1,140 @@
+#!/usr/bin/env bash
+# Cost of following the pointer, measured on a real X server.
+#
+#   bench/bench_moves.sh [BUILD_DIR]     (default: build)
+#
+# Xvfb 2560x1440 with picom (xrender). For each of the five guide styles,
+# tovani runs with the guide on while xte sweeps 2000 XTest moves over the
+# screen (one every 2 ms, 500 Hz like a fast mouse, every move changing the
+# pointer's row). Reported: tovani's CPU time per move (all its threads,
+# from /proc/<pid>/task/*/schedstat; /proc/<pid>/stat utime+stime as a
+# cross-check), min/median/max of 3 sweeps, with the partial repaint and with
+# a whole-window repaint (TOVANI_FULL_REPAINT=1), and their ratio.
+# Then idle wake-ups (context switches over 10 s) with the guide off and on
+# with the pointer resting, and peak memory (VmHWM) with the guide on.
+set -u
+BUILD=${1:-build}
+HERE=$(cd "$(dirname "$0")" && pwd)
+export TOVANI_BIN=${TOVANI_BIN:-$(cd "$BUILD" && pwd)/src/tovani}
+export X11PROBE=${X11PROBE:-$(cd "$BUILD" && pwd)/tests/x11/x11probe}
+source "$HERE/../tests/x11/lib.sh"
+
+MOVES=2000
+RUNS=3
+W=2560
+H=1440
+STYLES=("Underline:4:0.6" "Highlight Bar:28:0.5" "Focus Window:50:0.6" "Ruler:45:0.85" "Reading Strip:55:0.55")
+
+x11_start --size ${W}x${H}
+x11_probe pattern 0 0 $W $H 240 240 240 background >/dev/null &
+x11_track_pid $!
+x11_wait_for 5 x11_probe wait-window background 0 || x11_fail "no background"
+
+# The sweep: xte reads its commands from stdin.
+awk -v n=$MOVES -v w=$W -v h=$H 'BEGIN {
+    for (i = 0; i < n; i++) {
+        printf "mousemove %d %d\nusleep 2000\n", (i * 37) % w, 40 + (i * 7) % (h - 80)
+    } }' >"$X11_TMP/sweep.xte"
+awk 'BEGIN { for (i = 0; i < 50; i++) printf "mousemove %d %d\nusleep 2000\n", 100 + i * 10, 100 + i * 3 }' \
+    >"$X11_TMP/warmup.xte"
+
+cpu_ns() { # all threads, nanoseconds
+    local total=0 t v
+    for t in /proc/"$1"/task/*/schedstat; do
+        read -r v _ <"$t" && total=$((total + v))
+    done
+    echo $total
+}
+stat_ns() { # utime + stime, nanoseconds (clock-tick resolution)
+    local hz
+    hz=$(getconf CLK_TCK)
+    awk -v hz="$hz" '{ sub(/^.*\) /, ""); print ($12 + $13) * 1000000000 / hz }' /proc/"$1"/stat
+}
+ctx_switches() { # all threads, voluntary + involuntary
+    cat /proc/"$1"/task/*/status | awk '/^(voluntary|nonvoluntary)_ctxt_switches/ { s += $2 } END { print s }'
+}
+stats() { # min median max of the arguments
+    printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { printf "%.1f %.1f %.1f", v[1], v[int((NR + 1) / 2)], v[NR] }'
+}
+
+start_with_style() { # "Name:thickness:opacity" [env...]
+    local spec=$1
+    shift
+    IFS=: read -r name thick opac <<<"$spec"
+    tovani_config_home
+    printf '[General]\ncurrentStyle=%s\ncustomThickness=%s\ncustomOpacity=%s\n' "$name" "$thick" "$opac" \
+        >"$TOVANI_CONFIG_HOME/tovani/tovani.conf"
+    x11_move 1280 700
+    env "$@" TOVANI_GUIDE_ON=1 bash -c 'exec "$TOVANI_BIN"' >/dev/null 2>&1 &
+    TOVANI_PID=$!
+    x11_track_pid $TOVANI_PID
+    # tovani_start would also do, but the extra environment must reach it.
+    x11_wait_for 10 x11_probe wait-window "Tovani Guide" 0 || x11_fail "no overlay for $name"
+    xte <"$X11_TMP/warmup.xte"
+    sleep 0.3
+}
+
+# One style, one repaint mode: LAST = "min median max" (us per move).
+sweep() {
+    local spec=$1
+    shift
+    start_with_style "$spec" "$@"
+    local per=() perstat=() r before after sbefore safter
+    for r in $(seq 1 $RUNS); do
+        before=$(cpu_ns $TOVANI_PID)
+        sbefore=$(stat_ns $TOVANI_PID)
+        xte <"$X11_TMP/sweep.xte"
+        sleep 0.3 # let the last moves be painted
+        after=$(cpu_ns $TOVANI_PID)
+        safter=$(stat_ns $TOVANI_PID)
+        per+=("$(awk -v a="$before" -v b="$after" -v n=$MOVES 'BEGIN { printf "%.2f", (b - a) / n / 1000 }')")
+        perstat+=("$(awk -v a="$sbefore" -v b="$safter" -v n=$MOVES 'BEGIN { printf "%.2f", (b - a) / n / 1000 }')")
+    done
+    LAST_HWM=$(awk '/^VmHWM/ { print $2 }' /proc/$TOVANI_PID/status)
+    LAST_STAT=$(stats "${perstat[@]}")
+    LAST=$(stats "${per[@]}")
+    tovani_stop
+}
+
+echo "Pointer moves: $MOVES XTest moves at 500 Hz on ${W}x${H}, picom xrender; CPU of tovani per move (us)"
+printf '%-14s | %-22s | %-22s | %-8s | %s\n' "style" "partial min/med/max" "full-window min/med/max" "ratio" "partial, stat(2) median"
+for spec in "${STYLES[@]}"; do
+    name=${spec%%:*}
+    sweep "$spec"
+    partial=$LAST
+    partial_stat=$LAST_STAT
+    hwm_partial=$LAST_HWM
+    sweep "$spec" TOVANI_FULL_REPAINT=1
+    full=$LAST
+    read -r _ pmed _ <<<"$partial"
+    read -r _ fmed _ <<<"$full"
+    ratio=$(awk -v p="$pmed" -v f="$fmed" 'BEGIN { if (p > 0) printf "%.1fx", f / p; else print "-" }')
+    read -r _ smed _ <<<"$partial_stat"
+    printf '%-14s | %-22s | %-22s | %-8s | %s\n' "$name" "$partial" "$full" "$ratio" "$smed"
+    echo "$name $hwm_partial" >>"$X11_TMP/hwm"
+done
+
+echo
+echo "Idle wake-ups over 10 s (context switches, all threads):"
+TOVANI_GUIDE_ON=0 tovani_start
+sleep 1.5
+c0=$(ctx_switches $TOVANI_PID)
+sleep 10
+c1=$(ctx_switches $TOVANI_PID)
+printf '  guide off:                 %d (%.2f/s)\n' $((c1 - c0)) "$(awk -v d=$((c1 - c0)) 'BEGIN { print d / 10 }')"
+tovani_stop
+
+start_with_style "${STYLES[0]}"
+x11_move 700 700
+sleep 1.5
+c0=$(ctx_switches $TOVANI_PID)
+sleep 10
+c1=$(ctx_switches $TOVANI_PID)
+printf '  guide on, pointer resting: %d (%.2f/s)\n' $((c1 - c0)) "$(awk -v d=$((c1 - c0)) 'BEGIN { print d / 10 }')"
+tovani_stop
+
+echo
+echo "Peak memory (VmHWM) with the guide on at ${W}x${H}, after the sweeps:"
+while read -r a b c; do
+    if [ -n "$c" ]; then printf '  %-14s %s kB\n' "$a $b" "$c"; else printf '  %-14s %s kB\n' "$a" "$b"; fi
+done <"$X11_TMP/hwm"
