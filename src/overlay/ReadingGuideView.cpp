@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -226,20 +227,12 @@ void strokeRect(Canvas &c, double left, double top, double right, double bottom,
     c.painter.fillPath(path, color);
 }
 
-void paintRuler(Canvas &c, const Geometry &g, const AppSettings &s, double alpha)
+// Ticks and labels of the ruler's scale, whose top edge is at `top`.
+void paintScale(Canvas &c, const Geometry &g, double top, const QColor &black, double deviceScale)
 {
-    const double top = g.yc - g.t / 2;
-    fill(c, 0, top, g.W, g.yc + g.t / 2, s.currentColor().toColor(alpha));
-    fill(c, 0, top, g.W, top + 2, CodableColor::fromColor(SystemColors::red()).toColor(alpha));
-
-    const QColor black = CodableColor{0, 0, 0, 1}.toColor(alpha);
-    if (black.alpha() == 0)
-        return;
-
     const LabelMetrics &lm = labelMetrics();
     const double longLength = 0.6 * g.t;
-    const double scaleBottom = std::max(top + longLength, top + longLength + kLabelOffset + lm.lineHeight / 2) +
-                               kCoverSlack;
+    const double scaleBottom = top + longLength + kLabelOffset + lm.lineHeight / 2 + kCoverSlack;
     if (scaleBottom < c.visible.top() || top > c.visible.bottom())
         return;
 
@@ -251,7 +244,6 @@ void paintRuler(Canvas &c, const Geometry &g, const AppSettings &s, double alpha
     if (!(last >= first))
         return;
 
-    const double deviceScale = std::sqrt(std::abs(c.painter.deviceTransform().determinant()));
     c.painter.setPen(black);
     c.painter.setFont(labelFont());
     for (qint64 i = qint64(first); i <= qint64(last); ++i) {
@@ -277,6 +269,89 @@ void paintRuler(Canvas &c, const Geometry &g, const AppSettings &s, double alpha
                 box.intersects(c.bounds))
                 c.painter.drawStaticText(topLeft, label.text);
         }
+    }
+}
+
+// The scale is the same picture wherever the band is, so it is drawn once into
+// a transparent layer and then copied, pixel for pixel, under the band's top
+// edge: some 480 antialiased ticks and 48 labels cost one image blend. The
+// layer depends on where the top edge falls inside a device pixel, so a few
+// are kept (pointer positions come in whole pixels, which gives one or two).
+// Painting happens on the GUI thread only.
+struct ScaleLayer
+{
+    double W, t, scale, phase;
+    QRgb ink;
+    QImage image;
+};
+
+bool paintScaleCached(Canvas &c, const Geometry &g, double top, const QColor &black)
+{
+    const QTransform device = c.painter.deviceTransform();
+    if (device.type() > QTransform::TxScale || device.m11() != device.m22())
+        return false;
+    const double scale = device.m11();
+    const double dx = device.dx(), dy = device.dy();
+    if (!(scale >= 0.5 && scale <= 8) || dx != std::floor(dx) || dy != std::floor(dy))
+        return false;
+    const LabelMetrics &lm = labelMetrics();
+    const double extent = 0.6 * g.t + kLabelOffset + lm.lineHeight / 2 + kCoverSlack;
+    const double widthPx = std::ceil((g.W + kBorder) * scale);
+    const double heightPx = std::ceil(extent * scale) + 2;
+    if (heightPx > 1024 || widthPx > 32768)
+        return false; // a freak size: draw directly, nothing worth keeping
+
+    const double topPx = top * scale + dy;
+    if (!(std::abs(topPx) < 1e7))
+        return false;
+    const double basePx = std::floor(topPx);
+    const double phase = topPx - basePx;
+
+    static auto *layers = new std::vector<ScaleLayer>; // most recently used first
+    auto it = std::find_if(layers->begin(), layers->end(), [&](const ScaleLayer &l) {
+        return l.W == g.W && l.t == g.t && l.scale == scale && l.phase == phase && l.ink == black.rgba();
+    });
+    if (it == layers->end()) {
+        ScaleLayer layer{g.W, g.t, scale, phase, black.rgba(), QImage(int(widthPx), int(heightPx),
+                                                                      QImage::Format_ARGB32_Premultiplied)};
+        if (layer.image.isNull())
+            return false;
+        layer.image.fill(Qt::transparent);
+        layer.image.setDevicePixelRatio(scale);
+        {
+            QPainter lp(&layer.image);
+            lp.setRenderHint(QPainter::Antialiasing, true);
+            lp.setPen(Qt::NoPen);
+            const QRectF bounds(-kBorder, -kBorder, g.W + 2 * kBorder, heightPx / scale + 2 * kBorder);
+            Canvas lc{lp, bounds, bounds};
+            paintScale(lc, g, phase / scale, black, scale);
+        }
+        if (layers->size() >= 4)
+            layers->pop_back();
+        layers->insert(layers->begin(), std::move(layer));
+        it = layers->begin();
+    } else if (it != layers->begin()) {
+        std::rotate(layers->begin(), it, it + 1);
+        it = layers->begin();
+    }
+    const QRectF target(-dx / scale, (basePx - dy) / scale, widthPx / scale, heightPx / scale);
+    if (target.intersects(c.visible))
+        c.painter.drawImage(target.topLeft(), it->image);
+    return true;
+}
+
+void paintRuler(Canvas &c, const Geometry &g, const AppSettings &s, double alpha)
+{
+    const double top = g.yc - g.t / 2;
+    fill(c, 0, top, g.W, g.yc + g.t / 2, s.currentColor().toColor(alpha));
+    fill(c, 0, top, g.W, top + 2, CodableColor::fromColor(SystemColors::red()).toColor(alpha));
+
+    const QColor black = CodableColor{0, 0, 0, 1}.toColor(alpha);
+    if (black.alpha() == 0)
+        return;
+    if (!paintScaleCached(c, g, top, black)) {
+        const double deviceScale = std::sqrt(std::abs(c.painter.deviceTransform().determinant()));
+        paintScale(c, g, top, black, deviceScale);
     }
 }
 

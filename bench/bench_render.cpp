@@ -1,0 +1,117 @@
+// Time to draw the guide on a 2560x1440 translucent surface: the whole surface
+// (cleared, then drawn) and the band a small pointer move repaints (the two
+// coveredRects cleared and drawn under a clip, as the overlay does).
+//
+//   bench_render [iterations]      (default 3000 band repaints, 1/10 of that full)
+
+#include "overlay/ReadingGuideView.h"
+
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+struct Stats
+{
+    double median;
+    double p99;
+};
+
+Stats stats(std::vector<double> &us)
+{
+    std::sort(us.begin(), us.end());
+    const auto at = [&](double q) { return us[std::min(us.size() - 1, size_t(q * double(us.size())))]; };
+    return {at(0.5), at(0.99)};
+}
+
+Stats timeFull(QImage &image, const AppSettings &s, const QSizeF &size, int iterations)
+{
+    std::vector<double> us;
+    QElapsedTimer timer;
+    for (int i = 0; i < iterations; ++i) {
+        const double y = 400 + (i % 2) * 3;
+        timer.start();
+        QPainter painter(&image);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.fillRect(QRectF(QPointF(0, 0), size), Qt::transparent);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        ReadingGuideView(1280, y, s).paint(painter, size);
+        painter.end();
+        us.push_back(double(timer.nsecsElapsed()) / 1000.0);
+    }
+    return stats(us);
+}
+
+Stats timeBand(QImage &image, const AppSettings &s, const QSizeF &size, int iterations, double *area)
+{
+    std::vector<double> us;
+    QElapsedTimer timer;
+    for (int i = 0; i < iterations; ++i) {
+        // A move of a few points, back and forth.
+        const QPointF from(1280 + (i % 2) * 4, 700 + (i % 2) * 3);
+        const QPointF to(1280 + ((i + 1) % 2) * 4, 700 + ((i + 1) % 2) * 3);
+        timer.start();
+        const QRectF dirty = ReadingGuideView(from.x(), from.y(), s).coveredRect(size) |
+                             ReadingGuideView(to.x(), to.y(), s).coveredRect(size);
+        QPainter painter(&image);
+        painter.setClipRect(dirty);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.fillRect(dirty, Qt::transparent);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        ReadingGuideView(to.x(), to.y(), s).paint(painter, size);
+        painter.end();
+        us.push_back(double(timer.nsecsElapsed()) / 1000.0);
+        *area = dirty.width() * dirty.height();
+    }
+    return stats(us);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    const int bandIterations = argc > 1 ? std::max(10, atoi(argv[1])) : 3000;
+    const int fullIterations = std::max(10, bandIterations / 10);
+
+    QTemporaryDir dir;
+    AppSettings settings(dir.filePath(QStringLiteral("bench.conf")));
+
+    std::printf("surface 2560x1440 points, ARGB32_Premultiplied; times in microseconds "
+                "(full: %d runs, band: %d runs)\n\n",
+                fullIterations, bandIterations);
+    std::printf("%-28s %5s %12s %12s %12s %12s %14s\n", "style", "dpr", "full med", "full p99", "band med",
+                "band p99", "band points^2");
+    for (double dpr : {1.0, 2.0}) {
+        const QSizeF size(2560, 1440);
+        QImage image(int(size.width() * dpr), int(size.height() * dpr), QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(dpr);
+        image.fill(Qt::transparent);
+        for (bool brackets : {false, true}) {
+            for (LineStyle style : LineStyles::allCases) {
+                settings.setCurrentStyle(style);
+                settings.setCustomOpacity(LineStyles::defaultOpacity(style));
+                settings.setCustomThickness(LineStyles::defaultThickness(style));
+                settings.setVerticalGuidesEnabled(brackets);
+                // Warm caches (label layouts, glyphs) before timing.
+                timeFull(image, settings, size, 3);
+                const Stats full = timeFull(image, settings, size, dpr == 1 ? fullIterations : fullIterations / 2);
+                double area = 0;
+                const Stats band = timeBand(image, settings, size, bandIterations, &area);
+                const QString name = LineStyles::rawValue(style) + (brackets ? " + brackets" : "");
+                std::printf("%-28s %5.0f %12.1f %12.1f %12.1f %12.1f %14.0f\n", qPrintable(name), dpr, full.median,
+                            full.p99, band.median, band.p99, area);
+            }
+        }
+    }
+    return 0;
+}

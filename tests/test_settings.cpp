@@ -1,0 +1,493 @@
+// The settings model: styles, palette, the stored colour's JSON form, loading
+// fallbacks, save/applyStyle/reset, the file's place and format, damaged files
+// and saving that survives being killed at any moment.
+
+#include "settings/Settings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+struct Values
+{
+    LineStyle style;
+    CodableColor color;
+    double opacity, thickness;
+    bool launch, vertical;
+    double margin, verticalOpacity;
+    bool magnifier;
+    double zoom, lineHeight;
+    bool hotkeys;
+
+    bool operator==(const Values &) const = default;
+
+    static Values of(const AppSettings &s)
+    {
+        return {s.currentStyle(),          s.currentColor(),          s.customOpacity(),
+                s.customThickness(),       s.launchAtLogin(),         s.verticalGuidesEnabled(),
+                s.verticalGuideMargin(),   s.verticalGuideOpacity(),  s.magnifierEnabled(),
+                s.magnifierZoom(),         s.readingStripLineHeight(), s.globalHotkeysEnabled()};
+    }
+
+    void applyTo(AppSettings &s) const
+    {
+        s.setCurrentStyle(style);
+        s.setCurrentColor(color);
+        s.setCustomOpacity(opacity);
+        s.setCustomThickness(thickness);
+        s.setLaunchAtLogin(launch);
+        s.setVerticalGuidesEnabled(vertical);
+        s.setVerticalGuideMargin(margin);
+        s.setVerticalGuideOpacity(verticalOpacity);
+        s.setMagnifierEnabled(magnifier);
+        s.setMagnifierZoom(zoom);
+        s.setReadingStripLineHeight(lineHeight);
+        s.setGlobalHotkeysEnabled(hotkeys);
+    }
+};
+
+const Values firstLaunch{LineStyle::underline, CodableColor::amber(), 0.6, 4.0, false, false, 20.0, 0.5, false,
+                         2.0, 22.0, false};
+
+// Two complete sets that differ in every key, for round trips and torn writes.
+const Values setA{LineStyle::readingStrip, {0.1, 0.2, 0.3, 0.4}, 0.35, 61.5, true, true, 33.25, 0.7, true,
+                  3.5, 17.0, true};
+const Values setB{LineStyle::ruler, {1.0 / 3, 0.7, 0.05, 1.0}, 0.9, 12.0, false, false, 7.0, 0.15, false,
+                  1.25, 30.5, false};
+
+char *describe(const Values &v)
+{
+    return QTest::toString(QStringLiteral("%1 rgba(%2,%3,%4,%5) o%6 t%7 l%8 v%9 m%10 vo%11 mg%12 z%13 lh%14 hk%15")
+                               .arg(LineStyles::rawValue(v.style))
+                               .arg(v.color.red)
+                               .arg(v.color.green)
+                               .arg(v.color.blue)
+                               .arg(v.color.alpha)
+                               .arg(v.opacity)
+                               .arg(v.thickness)
+                               .arg(v.launch)
+                               .arg(v.vertical)
+                               .arg(v.margin)
+                               .arg(v.verticalOpacity)
+                               .arg(v.magnifier)
+                               .arg(v.zoom)
+                               .arg(v.lineHeight)
+                               .arg(v.hotkeys));
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+} // namespace
+
+namespace QTest {
+template <> char *toString(const Values &v) { return describe(v); }
+} // namespace QTest
+
+class TestSettings : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    int m_files = 0;
+    QString freshPath() { return m_dir.filePath(QStringLiteral("c%1/tovani.conf").arg(m_files++)); }
+
+private Q_SLOTS:
+    // -- Vocabulary ----------------------------------------------------------
+
+    void lineStyleRawValues()
+    {
+        const QStringList names{"Underline", "Highlight Bar", "Focus Window", "Ruler", "Reading Strip"};
+        for (int i = 0; i < LineStyles::count; ++i) {
+            const LineStyle style = LineStyles::allCases[size_t(i)];
+            QCOMPARE(LineStyles::index(style), i);
+            QCOMPARE(LineStyles::rawValue(style), names[i]);
+            QCOMPARE(LineStyles::fromRawValue(names[i]), std::optional(style));
+            QCOMPARE(LineStyles::fromIndex(i), std::optional(style));
+        }
+        for (const char *wrong : {"underline", "Highlight bar", "RULER", " Ruler", "Ruler ", "", "Focus  Window"})
+            QVERIFY2(!LineStyles::fromRawValue(QString::fromLatin1(wrong)), wrong);
+        QVERIFY(!LineStyles::fromIndex(-1));
+        QVERIFY(!LineStyles::fromIndex(5));
+        QCOMPARE(LineStyles::hudSymbolName(LineStyle::ruler), QStringLiteral("ruler"));
+    }
+
+    void codableColorJson()
+    {
+        QCOMPARE(CodableColor::amber().encode().value(), QByteArray(R"({"red":1,"green":0.75,"blue":0,"alpha":1})"));
+        // Any order, unknown members ignored, exactly the stored numbers back.
+        const auto decoded =
+            CodableColor::decode(R"({"alpha":0.25,"blue":0.125,"extra":"x","green":0.5,"red":0.1})");
+        QVERIFY(decoded);
+        QCOMPARE(decoded->red, 0.1);
+        QCOMPARE(decoded->green, 0.5);
+        QCOMPARE(decoded->blue, 0.125);
+        QCOMPARE(decoded->alpha, 0.25);
+        // All four must be there and numeric.
+        QVERIFY(!CodableColor::decode(R"({"red":1,"green":0.5,"blue":0})"));
+        QVERIFY(!CodableColor::decode(R"({"red":1,"green":"0.5","blue":0,"alpha":1})"));
+        QVERIFY(!CodableColor::decode(R"([1,0.5,0,1])"));
+        QVERIFY(!CodableColor::decode("not json"));
+        QVERIFY(!CodableColor::decode(""));
+        // Round trip keeps every bit of awkward doubles.
+        const CodableColor odd{1.0 / 3, 0.1 + 0.2, 1e-7, 0.999999999999};
+        QCOMPARE(CodableColor::decode(odd.encode().value()), std::optional(odd));
+        // JSON has no NaN: such a colour is not encoded at all.
+        QVERIFY(!(CodableColor{std::nan(""), 0, 0, 1}.encode()));
+        // Alpha counts for equality.
+        QVERIFY(!(CodableColor{1, 0.5, 0, 1} == CodableColor{1, 0.5, 0, 0.5}));
+    }
+
+    void colours()
+    {
+        const auto &palette = PresetColor::palette();
+        QCOMPARE(palette.size(), 15);
+        QCOMPARE(palette[12].id, QStringLiteral("ruler-yellow"));
+        QCOMPARE(palette[12].name, QStringLiteral("Ruler"));
+        for (const PresetColor &p : palette) {
+            QVERIFY(p.color.isValid());
+            QVERIFY(!p.hint.isEmpty());
+            if (p.id != u"ruler-yellow")
+                QCOMPARE(p.id, p.name.toLower());
+        }
+        QCOMPARE(palette[0].color, CodableColor::amber().toColor());
+        // A colour with no RGB form becomes the standard red.
+        const CodableColor fallback = CodableColor::fromColor(QColor());
+        QCOMPARE(fallback, CodableColor::fromColor(SystemColors::standardRed()));
+        QCOMPARE(fallback.red, 1.0);
+        QCOMPARE(fallback.green, 0.0);
+        QCOMPARE(fallback.alpha, 1.0);
+        // Drawable colours: own alpha times opacity, clamped, NaN is nothing.
+        QVERIFY(std::abs(CodableColor({0, 0, 1, 0.5}).toColor(0.6).alphaF() - 0.3) < 1e-4);
+        QCOMPARE(CodableColor({0, 0, 1, 0.5}).toColor(std::nan("")).alpha(), 0);
+        QCOMPARE(CodableColor({2, -1, std::nan(""), 5}).toColor(7), QColor::fromRgbF(1, 0, 0, 1));
+    }
+
+    // -- Loading -------------------------------------------------------------
+
+    void firstLaunchDefaults()
+    {
+        AppSettings s(freshPath());
+        QCOMPARE(Values::of(s), firstLaunch);
+        QVERIFY(!QFile::exists(s.filePath())); // loading writes nothing
+    }
+
+    void filePlaceAndFormat()
+    {
+        const QByteArray old = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", m_dir.filePath("xdg").toUtf8());
+        QCOMPARE(AppSettings::defaultFilePath(), m_dir.filePath("xdg/tovani/tovani.conf"));
+        qputenv("XDG_CONFIG_HOME", "relative/dir"); // not absolute: ignored
+        QCOMPARE(AppSettings::defaultFilePath(), QDir::homePath() + "/.config/tovani/tovani.conf");
+        qunsetenv("XDG_CONFIG_HOME");
+        QCOMPARE(AppSettings::defaultFilePath(), QDir::homePath() + "/.config/tovani/tovani.conf");
+        if (!old.isNull())
+            qputenv("XDG_CONFIG_HOME", old);
+
+        // INI with every key in [General], in the stored types.
+        const QString path = freshPath();
+        AppSettings s(path);
+        setA.applyTo(s);
+        QVERIFY(s.save());
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray text = file.readAll();
+        QVERIFY2(text.startsWith("[General]\n"), text.constData());
+        QVERIFY2(text.contains("currentStyle=Reading Strip\n"), text.constData());
+        QVERIFY2(text.contains("customThickness=61.5\n"), text.constData());
+        QVERIFY2(text.contains("launchAtLogin=true\n"), text.constData());
+        QSettings ini(path, QSettings::IniFormat);
+        QCOMPARE(ini.childGroups(), QStringList());
+        QCOMPARE(ini.allKeys().size(), 12);
+        QCOMPARE(CodableColor::decode(ini.value(AppSettings::colorKey).toByteArray()), std::optional(setA.color));
+    }
+
+    void storedRulerGetsRulerDefaults()
+    {
+        const QString path = freshPath();
+        writeFile(path, "[General]\ncurrentStyle=Ruler\n");
+        AppSettings s(path);
+        QCOMPARE(s.currentStyle(), LineStyle::ruler);
+        QCOMPARE(s.customOpacity(), 0.85);
+        QCOMPARE(s.customThickness(), 45.0);
+    }
+
+    void lowerCaseStyleLoadsUnderline()
+    {
+        const QString path = freshPath();
+        writeFile(path, "[General]\ncurrentStyle=ruler\n");
+        AppSettings s(path);
+        QCOMPARE(s.currentStyle(), LineStyle::underline);
+        QCOMPARE(s.customOpacity(), 0.6);
+        QCOMPARE(s.customThickness(), 4.0);
+    }
+
+    void nonPositiveNumbersFallBack_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<double>("fallback");
+        // The file also says "Focus Window": opacity and thickness fall back to its defaults.
+        QTest::newRow("opacity") << AppSettings::opacityKey << 0.6;
+        QTest::newRow("thickness") << AppSettings::thicknessKey << 50.0;
+        QTest::newRow("margin") << AppSettings::verticalMarginKey << 20.0;
+        QTest::newRow("bracket opacity") << AppSettings::verticalOpacityKey << 0.5;
+        QTest::newRow("zoom") << AppSettings::magnifierZoomKey << 2.0;
+        QTest::newRow("line height") << AppSettings::readingStripLineHeightKey << 22.0;
+    }
+
+    void nonPositiveNumbersFallBack()
+    {
+        QFETCH(QString, key);
+        QFETCH(double, fallback);
+        for (const char *stored : {"0", "-0", "-3", "-1e308", "-inf", "nan", "inf", "1e999", "abc", "", "1,2"}) {
+            const QString path = freshPath();
+            writeFile(path, "[General]\ncurrentStyle=Focus Window\n" + key.toUtf8() + "=" + stored + "\n");
+            AppSettings s(path);
+            QVariant value;
+            if (key == AppSettings::opacityKey)
+                value = s.customOpacity();
+            else if (key == AppSettings::thicknessKey)
+                value = s.customThickness();
+            else if (key == AppSettings::verticalMarginKey)
+                value = s.verticalGuideMargin();
+            else if (key == AppSettings::verticalOpacityKey)
+                value = s.verticalGuideOpacity();
+            else if (key == AppSettings::magnifierZoomKey)
+                value = s.magnifierZoom();
+            else
+                value = s.readingStripLineHeight();
+            QVERIFY2(value.toDouble() == fallback, stored);
+            QCOMPARE(s.currentStyle(), LineStyle::focusWindow);
+        }
+    }
+
+    // -- Writing -------------------------------------------------------------
+
+    void roundTripOfEveryKey()
+    {
+        for (const Values &v : {setA, setB}) {
+            const QString path = freshPath();
+            {
+                AppSettings s(path);
+                v.applyTo(s);
+                QVERIFY(s.save());
+            }
+            QCOMPARE(Values::of(AppSettings(path)), v);
+        }
+        // A second save over an existing file replaces every value.
+        const QString path = freshPath();
+        AppSettings s(path);
+        setA.applyTo(s);
+        QVERIFY(s.save());
+        setB.applyTo(s);
+        QVERIFY(s.save());
+        QCOMPARE(Values::of(AppSettings(path)), setB);
+    }
+
+    void unsavedChangesAreLost()
+    {
+        const QString path = freshPath();
+        AppSettings s(path);
+        setA.applyTo(s);
+        QVERIFY(s.save());
+        s.setCustomThickness(99);
+        s.setCurrentStyle(LineStyle::ruler);
+        QCOMPARE(s.customThickness(), 99.0); // drawing sees it at once
+        QCOMPARE(Values::of(AppSettings(path)), setA);
+    }
+
+    void applyStyle()
+    {
+        const QString path = freshPath();
+        AppSettings s(path);
+        s.setCurrentStyle(LineStyle::ruler);
+        s.setCustomOpacity(0.2);
+        s.setCustomThickness(70);
+        s.applyStyle(LineStyle::ruler); // the same style still resets both
+        QCOMPARE(s.customOpacity(), 0.85);
+        QCOMPARE(s.customThickness(), 45.0);
+        s.applyStyle(LineStyle::readingStrip);
+        QCOMPARE(s.customOpacity(), 0.55);
+        QCOMPARE(s.customThickness(), 55.0);
+        const AppSettings reloaded(path); // and saved
+        QCOMPARE(reloaded.currentStyle(), LineStyle::readingStrip);
+        QCOMPARE(reloaded.customThickness(), 55.0);
+    }
+
+    void resetToDefaults()
+    {
+        const QString path = freshPath();
+        AppSettings s(path);
+        setA.applyTo(s); // launch at login and shortcuts on
+        s.resetToDefaults();
+        Values want = firstLaunch;
+        want.style = LineStyle::highlightBar;
+        want.opacity = 0.5;
+        want.thickness = 28.0;
+        want.launch = true;
+        QCOMPARE(Values::of(s), want);
+        QCOMPARE(Values::of(AppSettings(path)), want);
+    }
+
+    void changeSignals()
+    {
+        AppSettings s(freshPath());
+        QSignalSpy changed(&s, &AppSettings::changed);
+        QSignalSpy thickness(&s, &AppSettings::customThicknessChanged);
+        QSignalSpy color(&s, &AppSettings::currentColorChanged);
+        double seen = 0;
+        connect(&s, &AppSettings::customThicknessChanged, this, [&] { seen = s.customThickness(); });
+        s.setCustomThickness(9);
+        QCOMPARE(seen, 9.0); // emitted after the store
+        s.setCustomThickness(9);
+        QCOMPARE(changed.size(), 2);
+        QCOMPARE(thickness.size(), 1);
+        s.setCurrentColor(s.currentColor());
+        QCOMPARE(color.size(), 0);
+        s.setCurrentColor({1, 0.75, 0, 0.5});
+        QCOMPARE(color.size(), 1);
+        QCOMPARE(changed.size(), 4);
+    }
+
+    // -- Damage --------------------------------------------------------------
+
+    void damagedFiles_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QByteArray random(4096, '\0');
+        QRandomGenerator gen(20261206);
+        for (char &c : random)
+            c = char(gen.bounded(256));
+        QTest::newRow("random bytes") << random;
+        QTest::newRow("random after header") << QByteArray("[General]\n" + random);
+        QTest::newRow("text numbers") << QByteArray("[General]\ncurrentStyle=Ruler\ncustomOpacity=lots\n"
+                                                    "customThickness=thick\nverticalGuideMargin=a lot\n"
+                                                    "magnifierZoom=x2\nlaunchAtLogin=perhaps\n");
+        QTest::newRow("nan") << QByteArray("[General]\ncustomOpacity=nan\ncustomThickness=NaN\nmagnifierZoom=nan\n"
+                                           "launchAtLogin=nan\n");
+        QTest::newRow("inf") << QByteArray("[General]\ncustomOpacity=inf\ncustomThickness=-inf\n"
+                                           "readingStripLineHeight=infinity\n");
+        QTest::newRow("huge") << QByteArray("[General]\ncustomThickness=1e308\nverticalGuideMargin=1e308\n"
+                                            "magnifierZoom=1e999\n");
+        QTest::newRow("negative") << QByteArray("[General]\ncustomOpacity=-1\ncustomThickness=-50\n"
+                                                "verticalGuideOpacity=-0.5\nreadingStripLineHeight=-22\n");
+        QTest::newRow("colour garbage") << QByteArray("[General]\ncurrentColor=@ByteArray({\"red\":1}\n");
+        // Hand-written JSON, quoted the way the INI format quotes a string.
+        QTest::newRow("colour hand-written json")
+            << QByteArray("[General]\ncurrentColor=\"{\\\"alpha\\\":1, \\\"red\\\":0.5, \\\"green\\\":0.25, "
+                          "\\\"blue\\\":0}\"\n");
+        QTest::newRow("variant garbage") << QByteArray("[General]\ncustomThickness=@Variant(\\0\\0\\0\\x7f\\xff\\xff"
+                                                       "\\xff\\xffQImage)\ncurrentColor=@Variant(\\0\\0\\0\\n)\n");
+        QTest::newRow("lists") << QByteArray("[General]\ncustomThickness=1, 2, 3\ncurrentStyle=Ruler, Underline\n");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("nul bytes") << QByteArray("[General]\ncurrentStyle=Ru\0ler\ncustomOpacity=0.\0" "5\n", 45);
+        QTest::newRow("unreadable") << QByteArray(); // a directory where the file belongs
+    }
+
+    void damagedFiles()
+    {
+        QFETCH(QByteArray, content);
+        const QString path = freshPath();
+        const bool unreadable = QString::fromLatin1(QTest::currentDataTag()) == u"unreadable";
+        if (unreadable)
+            QVERIFY(QDir().mkpath(path));
+        else
+            writeFile(path, content);
+
+        AppSettings s(path);
+        const Values loaded = Values::of(s);
+        // Whatever was damaged fell back; nothing can be drawn from NaN or a
+        // non-positive number.
+        for (double v : {loaded.opacity, loaded.thickness, loaded.margin, loaded.verticalOpacity, loaded.zoom,
+                         loaded.lineHeight})
+            QVERIFY2(std::isfinite(v) && v > 0, qPrintable(QString::number(v)));
+        for (double v : {loaded.color.red, loaded.color.green, loaded.color.blue, loaded.color.alpha})
+            QVERIFY(std::isfinite(v));
+        if (QByteArray(QTest::currentDataTag()) == "colour hand-written json")
+            QCOMPARE(loaded.color, (CodableColor{0.5, 0.25, 0, 1}));
+        if (QByteArray(QTest::currentDataTag()) == "text numbers") {
+            QCOMPARE(loaded.style, LineStyle::ruler);
+            QCOMPARE(loaded.opacity, 0.85);
+            QCOMPARE(loaded.thickness, 45.0);
+            QCOMPARE(loaded.zoom, 2.0);
+            QCOMPARE(loaded.launch, false);
+        }
+
+        // Saving repairs the file; an unwritable place reports failure and
+        // leaves it alone.
+        setB.applyTo(s);
+        if (unreadable) {
+            QVERIFY(!s.save());
+            QVERIFY(QFileInfo(path).isDir());
+            QCOMPARE(Values::of(AppSettings(path)), firstLaunch);
+        } else {
+            QVERIFY(s.save());
+            QCOMPARE(Values::of(AppSettings(path)), setB);
+        }
+    }
+
+    void saveIsAtomic()
+    {
+        // A child saves two complete sets in turn as fast as it can and is
+        // killed at random moments; the file must always read back as one of
+        // the two sets, never as a mixture, a default or a damaged file.
+        const QString path = freshPath();
+        {
+            AppSettings s(path);
+            setA.applyTo(s);
+            QVERIFY(s.save());
+        }
+        QRandomGenerator gen(42);
+        int sawA = 0, sawB = 0;
+        bool onDiskIsA = true;
+        for (int round = 0; round < 100; ++round) {
+            // The child starts with the set that is not on disk, so the kill
+            // can land in the middle of the write that changes it.
+            const Values &first = onDiskIsA ? setB : setA;
+            const Values &second = onDiskIsA ? setA : setB;
+            const pid_t child = fork();
+            QVERIFY(child >= 0);
+            if (child == 0) {
+                AppSettings s(path);
+                for (bool odd = false;; odd = !odd) {
+                    (odd ? second : first).applyTo(s);
+                    s.save();
+                }
+            }
+            usleep(gen.bounded(0, 40000));
+            kill(child, SIGKILL);
+            int status = 0;
+            waitpid(child, &status, 0);
+            QVERIFY(WIFSIGNALED(status));
+
+            QSettings ini(path, QSettings::IniFormat);
+            QCOMPARE(ini.status(), QSettings::NoError);
+            QCOMPARE(ini.allKeys().size(), 12);
+            const Values v = Values::of(AppSettings(path));
+            QVERIFY2(v == setA || v == setB, describe(v));
+            onDiskIsA = v == setA;
+            (onDiskIsA ? sawA : sawB)++;
+            QVERIFY(!QFile::exists(path + ".bak")); // nothing was found damaged
+        }
+        qInfo("kills: %d left set A, %d left set B", sawA, sawB);
+        QVERIFY(sawA > 0 && sawB > 0);
+    }
+};
+
+QTEST_MAIN(TestSettings)
+#include "test_settings.moc"
