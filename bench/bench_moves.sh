@@ -4,12 +4,17 @@
 #   bench/bench_moves.sh [BUILD_DIR]     (default: build)
 #
 # Xvfb 2560x1440 with picom (xrender). For each of the five guide styles,
-# tovani runs with the guide on while xte sweeps 2000 XTest moves over the
-# screen (one every 2 ms, 500 Hz like a fast mouse, every move changing the
-# pointer's row). Reported: tovani's CPU time per move (all its threads,
-# from /proc/<pid>/task/*/schedstat; /proc/<pid>/stat utime+stime as a
-# cross-check), min/median/max of 3 sweeps, with the partial repaint and with
-# a whole-window repaint (TOVANI_FULL_REPAINT=1), and their ratio.
+# tovani runs with the guide on while 2000 XTest moves sweep the screen, every
+# move changing the pointer's row. Two drivers:
+#  - stream: xte, one move every 2 ms (500 Hz, a fast mouse). Moves that
+#    arrive while tovani is busy are answered together, as in real use.
+#  - lock step: x11probe sweep waits until the screen changed after each move
+#    before sending the next, so every move is read and drawn on its own; this
+#    is the cost of one redraw, and compares the partial repaint with a
+#    whole-window repaint (TOVANI_FULL_REPAINT=1).
+# Reported: tovani's CPU time per move (all its threads, from
+# /proc/<pid>/task/*/schedstat; /proc/<pid>/stat utime+stime as a
+# cross-check), min/median/max of 3 sweeps.
 # Then idle wake-ups (context switches over 10 s) with the guide off and on
 # with the pointer resting, and peak memory (VmHWM) with the guide on.
 set -u
@@ -19,8 +24,8 @@ export TOVANI_BIN=${TOVANI_BIN:-$(cd "$BUILD" && pwd)/src/tovani}
 export X11PROBE=${X11PROBE:-$(cd "$BUILD" && pwd)/tests/x11/x11probe}
 source "$HERE/../tests/x11/lib.sh"
 
-MOVES=2000
-RUNS=3
+MOVES=${MOVES:-2000}
+RUNS=${RUNS:-3}
 W=2560
 H=1440
 STYLES=("Underline:4:0.6" "Highlight Bar:28:0.5" "Focus Window:50:0.6" "Ruler:45:0.85" "Reading Strip:55:0.55")
@@ -35,6 +40,10 @@ awk -v n=$MOVES -v w=$W -v h=$H 'BEGIN {
     for (i = 0; i < n; i++) {
         printf "mousemove %d %d\nusleep 2000\n", (i * 37) % w, 40 + (i * 7) % (h - 80)
     } }' >"$X11_TMP/sweep.xte"
+# Along the top pixel row, the top edge of the display, which belongs to no
+# display: the guide stays hidden, so this is the pointer path alone.
+awk -v n=$MOVES -v w=$W 'BEGIN {
+    for (i = 0; i < n; i++) printf "mousemove %d 0\nusleep 2000\n", (i * 37) % w }' >"$X11_TMP/toprow.xte"
 awk 'BEGIN { for (i = 0; i < 50; i++) printf "mousemove %d %d\nusleep 2000\n", 100 + i * 10, 100 + i * 3 }' \
     >"$X11_TMP/warmup.xte"
 
@@ -83,7 +92,11 @@ sweep() {
     for r in $(seq 1 $RUNS); do
         before=$(cpu_ns $TOVANI_PID)
         sbefore=$(stat_ns $TOVANI_PID)
-        xte <"$X11_TMP/sweep.xte"
+        if [ "${SWEEP:-sweep}" = lockstep ]; then
+            x11_probe sweep $MOVES 200 >>"$X11_TMP/lockstep.log"
+        else
+            xte <"$X11_TMP/${SWEEP:-sweep}.xte"
+        fi
         sleep 0.3 # let the last moves be painted
         after=$(cpu_ns $TOVANI_PID)
         safter=$(stat_ns $TOVANI_PID)
@@ -96,23 +109,28 @@ sweep() {
     tovani_stop
 }
 
-echo "Pointer moves: $MOVES XTest moves at 500 Hz on ${W}x${H}, picom xrender; CPU of tovani per move (us)"
-printf '%-14s | %-22s | %-22s | %-8s | %s\n' "style" "partial min/med/max" "full-window min/med/max" "ratio" "partial, stat(2) median"
+echo "Pointer moves on ${W}x${H}, picom xrender: CPU time of tovani per move (us), min median max of $RUNS x $MOVES moves"
+printf '%-14s | %-20s | %-20s | %-20s | %-7s | %s\n' "style" "stream 500 Hz" "lock step, partial" "lock step, whole" "ratio" "stream, stat(2) median"
 for spec in "${STYLES[@]}"; do
     name=${spec%%:*}
     sweep "$spec"
+    stream=$LAST
+    stream_stat=$LAST_STAT
+    echo "$name $LAST_HWM" >>"$X11_TMP/hwm"
+    SWEEP=lockstep sweep "$spec"
     partial=$LAST
-    partial_stat=$LAST_STAT
-    hwm_partial=$LAST_HWM
-    sweep "$spec" TOVANI_FULL_REPAINT=1
+    SWEEP=lockstep sweep "$spec" TOVANI_FULL_REPAINT=1
     full=$LAST
     read -r _ pmed _ <<<"$partial"
     read -r _ fmed _ <<<"$full"
     ratio=$(awk -v p="$pmed" -v f="$fmed" 'BEGIN { if (p > 0) printf "%.1fx", f / p; else print "-" }')
-    read -r _ smed _ <<<"$partial_stat"
-    printf '%-14s | %-22s | %-22s | %-8s | %s\n' "$name" "$partial" "$full" "$ratio" "$smed"
-    echo "$name $hwm_partial" >>"$X11_TMP/hwm"
+    read -r _ smed _ <<<"$stream_stat"
+    printf '%-14s | %-20s | %-20s | %-20s | %-7s | %s\n' "$name" "$stream" "$partial" "$full" "$ratio" "$smed"
 done
+SWEEP=toprow sweep "${STYLES[0]}"
+printf '%-14s | %-20s |\n' "(no drawing)" "$LAST"
+echo "  (no drawing: the same moves along the top edge row, where the guide is hidden:"
+echo "   raw event, QueryPointer and the move handler only)"
 
 echo
 echo "Idle wake-ups over 10 s (context switches, all threads):"
@@ -138,3 +156,7 @@ echo "Peak memory (VmHWM) with the guide on at ${W}x${H}, after the sweeps:"
 while read -r a b c; do
     if [ -n "$c" ]; then printf '  %-14s %s kB\n' "$a $b" "$c"; else printf '  %-14s %s kB\n' "$a" "$b"; fi
 done <"$X11_TMP/hwm"
+
+echo
+echo "Lock-step sweeps (moves, redrawn, timed out):"
+sort "$X11_TMP/lockstep.log" | uniq -c | sed 's/^/  /'

@@ -27,7 +27,7 @@ OverlayManager::OverlayManager(QObject *parent)
 OverlayManager::~OverlayManager()
 {
     m_mouseTracker.reset();
-    releaseWindows();
+    qDeleteAll(overlayWindows);
 }
 
 void OverlayManager::setupOverlay()

@@ -54,12 +54,14 @@ public:
     ~X11Pointer() override
     {
         stop();
-        if (m_readPending)
+        if (m_readPending && connectionAlive())
             xcb_discard_reply(m_conn, m_pendingQuery.sequence);
     }
 
     QPointF position() const override
     {
+        if (!connectionAlive())
+            return m_lastPosition;
         auto r = xcbReply(xcb_query_pointer_reply(m_conn, xcb_query_pointer(m_conn, m_root), nullptr));
         if (!r)
             return m_lastPosition;
@@ -85,8 +87,11 @@ public:
         if (!m_running)
             return;
         m_running = false;
-        if (QCoreApplication::instance())
-            QCoreApplication::instance()->removeNativeEventFilter(this);
+        // Qt closes its connection after the application object is gone; a
+        // platform destroyed later (at exit) has nothing left to deselect.
+        if (!connectionAlive())
+            return;
+        QCoreApplication::instance()->removeNativeEventFilter(this);
         select(0);
         xcb_flush(m_conn);
     }
@@ -115,6 +120,8 @@ public:
     }
 
 private:
+    static bool connectionAlive() { return QCoreApplication::instance() != nullptr; }
+
     void readAndReport()
     {
         m_readPending = false;

@@ -16,7 +16,13 @@
 //                                          prints "click X Y BUTTON" (window-local)
 //                                          for every press, until killed
 //   x11probe pointer                       "X Y" of the pointer on the root window
+//   x11probe sweep N [TIMEOUT_MS]          N XTest moves over the screen in lock
+//                                          step: after each move, waits until the
+//                                          screen's middle column changed (the
+//                                          guide was redrawn) before the next one;
+//                                          prints "moves N redrawn R timeouts T"
 #include <xcb/xcb.h>
+#include <xcb/xtest.h>
 
 #include <algorithm>
 #include <chrono>
@@ -38,7 +44,7 @@ xcb_screen_t *g_screen = nullptr;
 
 int usage()
 {
-    std::fprintf(stderr, "usage: x11probe pixel|count-not|bbox-not|selection-owned|wait-window|windows|pattern|pointer ...\n");
+    std::fprintf(stderr, "usage: x11probe pixel|count-not|bbox-not|selection-owned|wait-window|windows|pattern|pointer|sweep ...\n");
     return 2;
 }
 
@@ -59,7 +65,7 @@ void connect()
 xcb_atom_t atom(const char *name)
 {
     auto r = reply(xcb_intern_atom_reply(g_conn, xcb_intern_atom(g_conn, 0, std::strlen(name), name), nullptr));
-    return r ? r->atom : XCB_ATOM_NONE;
+    return r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
 }
 
 struct Rgb
@@ -303,6 +309,38 @@ int cmdPattern(int argc, char **argv)
     return 0;
 }
 
+int cmdSweep(int argc, char **argv)
+{
+    if (argc < 1 || argc > 2)
+        return usage();
+    const int n = std::atoi(argv[0]);
+    const int timeoutMs = argc == 2 ? std::atoi(argv[1]) : 100;
+    const int w = g_screen->width_in_pixels, h = g_screen->height_in_pixels;
+    const int column = w / 2;
+    int redrawn = 0, timeouts = 0;
+    Image before, now;
+    for (int i = 0; i < n; ++i) {
+        // Every move changes the row (the guide must move); x wanders too.
+        const int x = (i * 37) % w, y = 40 + (i * 7) % (h - 80);
+        if (!grab(column, 0, 1, h, before))
+            return 1;
+        xcb_test_fake_input(g_conn, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, g_screen->root, int16_t(x), int16_t(y), 0);
+        xcb_flush(g_conn);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+        bool changed = false;
+        while (!changed && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::microseconds(300));
+            if (!grab(column, 0, 1, h, now))
+                return 1;
+            for (int k = 0; k < h && !changed; ++k)
+                changed = differs(before.pixels[k], now.pixels[k], 0);
+        }
+        changed ? ++redrawn : ++timeouts;
+    }
+    std::printf("moves %d redrawn %d timeouts %d\n", n, redrawn, timeouts);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -326,6 +364,8 @@ int main(int argc, char **argv)
         rc = cmdWindows();
     else if (cmd == "pointer")
         rc = cmdPointer();
+    else if (cmd == "sweep")
+        rc = cmdSweep(argc - 2, argv + 2);
     else if (cmd == "pattern")
         rc = cmdPattern(argc - 2, argv + 2);
     else
