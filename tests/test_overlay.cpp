@@ -261,6 +261,25 @@ private Q_SLOTS:
         QCOMPARE(guideAt(m.overlayWindows[0]), QPointF(0, 0));
     }
 
+    void movesInsideOwnWindowsAreNotReported()
+    {
+        OverlayManager &m = build({left});
+        m.enableGuide();
+        m_platform->fakePointer.moveTo(QPointF(10, 20));
+        QCOMPARE(guideAt(m.overlayWindows[0]), QPointF(10, 20));
+
+        QWidget preferences;
+        preferences.show();
+        preferences.setAttribute(Qt::WA_UnderMouse); // the pointer entered it
+        m_platform->fakePointer.moveTo(QPointF(30, 40));
+        QCOMPARE(guideAt(m.overlayWindows[0]), QPointF(10, 20));
+        // The overlays themselves never count, even under the pointer.
+        preferences.setAttribute(Qt::WA_UnderMouse, false);
+        m.overlayWindows[0]->setAttribute(Qt::WA_UnderMouse);
+        m_platform->fakePointer.moveTo(QPointF(50, 60));
+        QCOMPARE(guideAt(m.overlayWindows[0]), QPointF(50, 60));
+    }
+
     void magnifierHooks()
     {
         OverlayManager &m = build({left});

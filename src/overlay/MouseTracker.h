@@ -1,7 +1,9 @@
 #pragma once
 
 // Follows the pointer across the whole desktop while tracking, and hands every
-// position (global coordinates) to a callback.
+// position (global coordinates) to a callback. Moves inside Tovani's own
+// windows that take input (preferences, About) are not reported, as they are
+// not moves made in other applications.
 
 #include <QMetaObject>
 #include <QObject>
