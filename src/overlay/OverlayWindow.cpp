@@ -1,5 +1,6 @@
 #include "overlay/OverlayWindow.h"
 
+#include "platform/WindowHints.h"
 #include "settings/Settings.h"
 
 #include <QPaintEvent>
@@ -36,6 +37,10 @@ void OverlayWindow::setupAsOverlay()
     setAutoFillBackground(false);
     setWindowTitle(QStringLiteral("Tovani Guide"));
     setFocusPolicy(Qt::NoFocus);
+    // A compositor configured to draw shadows would put one around the
+    // whole display, spilling onto the neighbouring one.
+    winId();
+    platform::excludeFromShadows(windowHandle());
 
     m_view = ReadingGuideView(0, 0, m_settings);
     m_hasGuide = true;

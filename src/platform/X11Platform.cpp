@@ -3,12 +3,14 @@
 #include "platform/Backends.h"
 #include "platform/QtDisplays.h"
 #include "platform/Unavailable.h"
+#include "platform/WindowHints.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
 #include <QStandardPaths>
+#include <QWindow>
 
 #include <xcb/xcb.h>
 #include <xcb/xfixes.h>
@@ -321,6 +323,23 @@ private:
 };
 
 } // namespace
+
+void excludeFromShadows(QWindow *window)
+{
+    if (!window || !qGuiApp || QGuiApplication::platformName() != QLatin1String("xcb"))
+        return;
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t *c = x11 ? x11->connection() : nullptr;
+    if (!c)
+        return;
+    const xcb_atom_t shadow = internAtom(c, "_COMPTON_SHADOW");
+    if (shadow == XCB_ATOM_NONE)
+        return;
+    const uint32_t off = 0;
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, xcb_window_t(window->winId()), shadow, XCB_ATOM_CARDINAL, 32, 1,
+                        &off);
+    xcb_flush(c);
+}
 
 std::unique_ptr<Platform> createDesktopPlatform()
 {

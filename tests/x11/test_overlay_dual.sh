@@ -46,5 +46,16 @@ x11_wait_for 5 both_bottom || x11_fail "after plugging: $(x11_probe bbox-not $BG
 x11_move 1500 400
 x11_wait_for 5 x11_bbox_is "$BG" 0 0 2560 1024 "1280 398 1280 4" || x11_fail "first move after plugging: $(box)"
 
+# A compositor that draws shadows (as many configurations do) draws none
+# around an overlay: the other monitor stays untouched.
+kill "$X11_PICOM_PID"
+x11_wait_for 5 eval '! x11_probe selection-owned _NET_WM_CM_S0' || x11_fail "picom did not quit"
+picom --backend xrender --config /dev/null -c -r 12 -o 0.75 -l -15 -t -15 \
+    >"$X11_TMP/picom-shadows.log" 2>&1 &
+x11_track_pid $!
+x11_wait_for 10 x11_probe selection-owned _NET_WM_CM_S0 || x11_fail "picom with shadows did not start"
+x11_move 1000 500
+x11_wait_for 5 x11_bbox_is "$BG" 0 0 2560 1024 "0 498 1280 4" || x11_fail "shadow or guide wrong: $(box)"
+
 kill -0 "$TOVANI_PID" || x11_fail "tovani exited"
 echo PASS
