@@ -41,6 +41,7 @@ void OverlayWindow::setupAsOverlay()
     // whole display, spilling onto the neighbouring one.
     winId();
     platform::excludeFromShadows(windowHandle());
+    platform::keepOnTop(windowHandle());
 
     m_view = ReadingGuideView(0, 0, m_settings);
     m_hasGuide = true;

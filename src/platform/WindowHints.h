@@ -9,4 +9,11 @@ namespace platform {
 // Asks the compositor to draw no shadow around the window (picom and its
 // relatives honour _COMPTON_SHADOW = 0 whatever their configuration says).
 void excludeFromShadows(QWindow *window);
+
+// Keeps the window above every other top-level window while it is shown: a
+// window that another client raises or maps over it is answered by raising
+// it again (at most a few times a second, should someone fight back). X11
+// stacks override-redirect windows with all the others, so without this a
+// window manager raising a clicked window would cover the guide.
+void keepOnTop(QWindow *window);
 } // namespace platform

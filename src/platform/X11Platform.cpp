@@ -16,6 +16,9 @@
 #include <xcb/xfixes.h>
 #include <xcb/xinput.h>
 
+#include <QElapsedTimer>
+#include <QSet>
+
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -324,13 +327,145 @@ private:
 
 } // namespace
 
+namespace {
+
+// Watches the stacking of the root window's children (SubstructureNotify on
+// the root, added to whatever Qt selected there) and raises the kept windows
+// again when another window lands above them. Costs nothing while no other
+// window is mapped or restacked.
+class StackKeeper : public QObject, public QAbstractNativeEventFilter
+{
+public:
+    static StackKeeper *instance(xcb_connection_t *c)
+    {
+        static StackKeeper *keeper = new StackKeeper(c); // lives as long as Qt's connection
+        return keeper;
+    }
+
+    void keep(QWindow *window)
+    {
+        const auto id = xcb_window_t(window->winId());
+        m_kept.insert(id);
+        connect(window, &QObject::destroyed, this, [this, id] {
+            m_kept.remove(id);
+            m_mapped.remove(id);
+        });
+    }
+
+    bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *) override
+    {
+        if (eventType != "xcb_generic_event_t" || m_kept.isEmpty())
+            return false;
+        auto *ev = static_cast<xcb_generic_event_t *>(message);
+        switch (ev->response_type & 0x7f) {
+        case XCB_MAP_NOTIFY: {
+            auto *e = reinterpret_cast<xcb_map_notify_event_t *>(ev);
+            if (e->event != m_root)
+                break;
+            // Ours keeps the place in the stack it had when hidden, under
+            // whatever appeared meanwhile; a new window starts at the top.
+            if (m_kept.contains(e->window))
+                m_mapped.insert(e->window);
+            raiseKept();
+            break;
+        }
+        case XCB_UNMAP_NOTIFY: {
+            auto *e = reinterpret_cast<xcb_unmap_notify_event_t *>(ev);
+            if (e->event == m_root)
+                m_mapped.remove(e->window);
+            break;
+        }
+        case XCB_CONFIGURE_NOTIFY: {
+            auto *e = reinterpret_cast<xcb_configure_notify_event_t *>(ev);
+            // Restacked directly above one of ours (a raise to the top lands
+            // right above ours, which is on top).
+            if (e->event == m_root && !m_kept.contains(e->window) && m_mapped.contains(e->above_sibling))
+                raiseKept();
+            break;
+        }
+        case XCB_CIRCULATE_NOTIFY: {
+            auto *e = reinterpret_cast<xcb_circulate_notify_event_t *>(ev);
+            if (e->event == m_root && !m_kept.contains(e->window) && e->place == XCB_PLACE_ON_TOP)
+                raiseKept();
+            break;
+        }
+        default:
+            break;
+        }
+        return false; // Qt follows its own windows through these too
+    }
+
+private:
+    explicit StackKeeper(xcb_connection_t *c) : m_conn(c)
+    {
+        m_root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
+        int screen = 0;
+        char *host = nullptr;
+        int display = 0;
+        if (xcb_parse_display(nullptr, &host, &display, &screen)) {
+            auto it = xcb_setup_roots_iterator(xcb_get_setup(c));
+            for (int i = 0; i < screen && it.rem > 1; ++i)
+                xcb_screen_next(&it);
+            m_root = it.data->root;
+        }
+        std::free(host);
+        // Add to the client's selection on the root rather than replace it.
+        auto attrs = xcbReply(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, m_root), nullptr));
+        const uint32_t mask = (attrs ? attrs->your_event_mask : 0) | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+        xcb_change_window_attributes(c, m_root, XCB_CW_EVENT_MASK, &mask);
+        xcb_flush(c);
+        QCoreApplication::instance()->installNativeEventFilter(this);
+        m_window.start();
+    }
+
+    void raiseKept()
+    {
+        if (m_mapped.isEmpty())
+            return;
+        // Two clients that both insist on the top would raise each other
+        // forever: give up for the rest of the second after a few tries.
+        if (m_window.elapsed() > 1000) {
+            m_window.restart();
+            m_raises = 0;
+        }
+        if (++m_raises > 10)
+            return;
+        const uint32_t above = XCB_STACK_MODE_ABOVE;
+        for (xcb_window_t w : std::as_const(m_mapped))
+            xcb_configure_window(m_conn, w, XCB_CONFIG_WINDOW_STACK_MODE, &above);
+        xcb_flush(m_conn);
+    }
+
+    xcb_connection_t *m_conn;
+    xcb_window_t m_root = XCB_NONE;
+    QSet<xcb_window_t> m_kept;
+    QSet<xcb_window_t> m_mapped;
+    QElapsedTimer m_window;
+    int m_raises = 0;
+};
+
+xcb_connection_t *qtConnection()
+{
+    if (!qGuiApp || QGuiApplication::platformName() != QLatin1String("xcb"))
+        return nullptr;
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->connection() : nullptr;
+}
+
+} // namespace
+
+void keepOnTop(QWindow *window)
+{
+    xcb_connection_t *c = qtConnection();
+    if (!window || !c)
+        return;
+    StackKeeper::instance(c)->keep(window);
+}
+
 void excludeFromShadows(QWindow *window)
 {
-    if (!window || !qGuiApp || QGuiApplication::platformName() != QLatin1String("xcb"))
-        return;
-    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t *c = x11 ? x11->connection() : nullptr;
-    if (!c)
+    xcb_connection_t *c = qtConnection();
+    if (!window || !c)
         return;
     const xcb_atom_t shadow = internAtom(c, "_COMPTON_SHADOW");
     if (shadow == XCB_ATOM_NONE)

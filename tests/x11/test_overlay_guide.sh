@@ -53,5 +53,22 @@ done
 xte "mousedown 1" "mousemove 520 690" "mouseup 1"
 x11_wait_for 5 guide_rows 688 || x11_fail "guide did not follow a drag"
 
+# Windows mapped or raised later do not cover the guide: one appears while
+# the guide is hidden (pointer on the top edge), another while it shows.
+x11_move 300 0
+x11_wait_for 5 x11_bbox_is "$BG" 0 0 1280 1024 none || x11_fail "guide not hidden on the top edge"
+TOP="200 30 30"
+x11_probe pattern 0 500 1280 300 $TOP late-window top >/dev/null &
+x11_track_pid $!
+x11_wait_for 5 x11_pixel_is 10 600 "$TOP" || x11_fail "late window not shown"
+x11_move 300 600
+on_top() { x11_pixel_is 10 598 "$(x11_blend "$AMBER" 0.6 "$TOP")" && x11_pixel_is 10 700 "$TOP"; }
+x11_wait_for 5 on_top || x11_fail "guide under a window mapped while it was hidden: $(x11_pixel 10 598)"
+x11_probe pattern 0 100 1280 100 $TOP raised-window top >/dev/null &
+x11_track_pid $!
+x11_move 300 150
+on_top2() { x11_pixel_is 10 148 "$(x11_blend "$AMBER" 0.6 "$TOP")" && x11_pixel_is 10 180 "$TOP"; }
+x11_wait_for 5 on_top2 || x11_fail "guide under a window mapped over it: $(x11_pixel 10 148)"
+
 kill -0 "$TOVANI_PID" || x11_fail "tovani exited"
 echo PASS

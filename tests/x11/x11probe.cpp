@@ -12,9 +12,11 @@
 //                                          exists; prints its id and geometry
 //   x11probe windows                       mapped top-level windows: id, geometry,
 //                                          override-redirect flag, title
-//   x11probe pattern X Y W H R G B [NAME]  shows an opaque window of that colour;
-//                                          prints "click X Y BUTTON" (window-local)
-//                                          for every press, until killed
+//   x11probe pattern X Y W H R G B [NAME [top]]
+//                                          shows an opaque window of that colour,
+//                                          at the bottom of the stack (at the top
+//                                          with "top"); prints "click X Y BUTTON"
+//                                          (window-local) for every press, until killed
 //   x11probe pointer                       "X Y" of the pointer on the root window
 //   x11probe sweep N [TIMEOUT_MS]          N XTest moves over the screen in lock
 //                                          step: after each move, waits until the
@@ -275,12 +277,13 @@ int cmdPointer()
 
 int cmdPattern(int argc, char **argv)
 {
-    if (argc < 7 || argc > 8)
+    if (argc < 7 || argc > 9)
         return usage();
+    const bool top = argc == 9 && std::string(argv[8]) == "top";
     const int x = std::atoi(argv[0]), y = std::atoi(argv[1]), w = std::atoi(argv[2]), h = std::atoi(argv[3]);
     const uint32_t colour = (uint32_t(std::atoi(argv[4])) << 16) | (uint32_t(std::atoi(argv[5])) << 8) |
                             uint32_t(std::atoi(argv[6]));
-    const std::string name = argc == 8 ? argv[7] : "x11probe-pattern";
+    const std::string name = argc >= 8 ? argv[7] : "x11probe-pattern";
     xcb_window_t win = xcb_generate_id(g_conn);
     // Override-redirect so it lands exactly where asked with or without a
     // window manager; it still receives the presses that reach it.
@@ -293,9 +296,9 @@ int cmdPattern(int argc, char **argv)
     xcb_change_property(g_conn, XCB_PROP_MODE_REPLACE, win, atom("_NET_WM_NAME"), atom("UTF8_STRING"), 8,
                         name.size(), name.data());
     xcb_map_window(g_conn, win);
-    // Keep it below everything else that is override-redirect and mapped later.
-    const uint32_t below = XCB_STACK_MODE_BELOW;
-    xcb_configure_window(g_conn, win, XCB_CONFIG_WINDOW_STACK_MODE, &below);
+    // Below everything else unless asked for the top.
+    const uint32_t stack = top ? XCB_STACK_MODE_ABOVE : XCB_STACK_MODE_BELOW;
+    xcb_configure_window(g_conn, win, XCB_CONFIG_WINDOW_STACK_MODE, &stack);
     xcb_flush(g_conn);
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     std::printf("ready 0x%x\n", win);
