@@ -24,7 +24,9 @@
 //                                          guide was redrawn) before the next one;
 //                                          prints "moves N redrawn R timeouts T"
 #include <xcb/xcb.h>
+#ifdef X11PROBE_XTEST
 #include <xcb/xtest.h>
+#endif
 
 #include <algorithm>
 #include <chrono>
@@ -314,6 +316,12 @@ int cmdPattern(int argc, char **argv)
 
 int cmdSweep(int argc, char **argv)
 {
+#ifndef X11PROBE_XTEST
+    (void)argc;
+    (void)argv;
+    std::fprintf(stderr, "x11probe: built without xcb-xtest, no sweep\n");
+    return 2;
+#else
     if (argc < 1 || argc > 2)
         return usage();
     const int n = std::atoi(argv[0]);
@@ -342,6 +350,7 @@ int cmdSweep(int argc, char **argv)
     }
     std::printf("moves %d redrawn %d timeouts %d\n", n, redrawn, timeouts);
     return 0;
+#endif
 }
 
 } // namespace
