@@ -185,18 +185,20 @@ bool isTransparent(const QImage &image)
     return true;
 }
 
-// Pixel rows of a repaint: clear the union of the two covered rectangles and
-// paint the new position there only, like the overlay does on a move.
-void repaintMove(QImage &image, const AppSettings &s, QSizeF size, QPointF from, QPointF to)
+// A repaint after a move: clear what the old and the new position cover and
+// paint the new position there only, like the overlay does.
+void repaintMove(QImage &image, const AppSettings &s, QSizeF size, QPointF from, QPointF to, bool useRegion)
 {
-    const QRectF area = ReadingGuideView(from.x(), from.y(), s).coveredRect(size) |
-                        ReadingGuideView(to.x(), to.y(), s).coveredRect(size);
+    const ReadingGuideView before(from.x(), from.y(), s), after(to.x(), to.y(), s);
+    const QRegion area = useRegion ? before.coveredRegion(size) | after.coveredRegion(size)
+                                   : QRegion((before.coveredRect(size) | after.coveredRect(size)).toAlignedRect());
     QPainter painter(&image);
-    painter.setClipRect(area);
+    painter.setClipRegion(area);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.fillRect(area, Qt::transparent);
+    for (const QRect &r : area)
+        painter.fillRect(r, Qt::transparent);
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    ReadingGuideView(to.x(), to.y(), s).paint(painter, size);
+    after.paint(painter, size);
 }
 
 } // namespace
@@ -494,10 +496,12 @@ private Q_SLOTS:
             s->setVerticalGuideMargin(15);
             s->setReadingStripLineHeight(22);
             for (int i = 0; i + 1 < path.size(); ++i) {
-                QImage image = render(*s, size, path[i].x(), path[i].y(), dpr);
-                repaintMove(image, *s, size, path[i], path[i + 1]);
                 const QImage fresh = render(*s, size, path[i + 1].x(), path[i + 1].y(), dpr);
-                QVERIFY2(image == fresh, qPrintable(QStringLiteral("t %1, move %2 -> %3")
+                QImage image = render(*s, size, path[i].x(), path[i].y(), dpr);
+                repaintMove(image, *s, size, path[i], path[i + 1], false);
+                QImage tight = render(*s, size, path[i].x(), path[i].y(), dpr);
+                repaintMove(tight, *s, size, path[i], path[i + 1], true);
+                QVERIFY2(image == fresh && tight == fresh, qPrintable(QStringLiteral("t %1, move %2 -> %3")
                                                         .arg(t)
                                                         .arg(QStringLiteral("%1,%2").arg(path[i].x()).arg(path[i].y()))
                                                         .arg(QStringLiteral("%1,%2")
@@ -522,6 +526,18 @@ private Q_SLOTS:
         QVERIFY(ReadingGuideView(100, 700, *s).coveredRect(size).height() <= 60);
         // Off the view: nothing to repaint.
         QVERIFY(ReadingGuideView(100, -500, *s).coveredRect(size).isEmpty());
+        QVERIFY(ReadingGuideView(100, -500, *s).coveredRegion(size).isEmpty());
+        // With brackets the rectangle grows to their height; the region keeps
+        // them to their own columns.
+        s->setVerticalGuidesEnabled(true);
+        const ReadingGuideView view(1000, 700, *s);
+        QCOMPARE(view.coveredRect(size).height(), 50.0 + 40 + 4);
+        const QRegion region = view.coveredRegion(size);
+        QCOMPARE(region.boundingRect(), view.coveredRect(size).toAlignedRect());
+        QVERIFY(region.contains(QPoint(1000 - 512, 740 - 45)));
+        QVERIFY(region.contains(QPoint(1000 + 512, 740 + 44)));
+        QVERIFY(!region.contains(QPoint(1000, 740 - 45)));
+        QVERIFY(!region.contains(QPoint(1000 - 516, 740 - 45)));
     }
 
     void absurdSettingsAreHarmless_data()

@@ -187,6 +187,43 @@ struct Canvas
     QRectF visible; // the part that can actually change pixels
 };
 
+// Qt's rasteriser takes a slow path (over ten microseconds) for a rectangle
+// more than some 64 device pixels tall whose edges are not on the pixel grid,
+// such as a bracket of t + 40 = 95.5 points. Such a rectangle is drawn as its
+// partial top and bottom pixel rows plus a row-aligned middle cut into slices
+// on a fixed grid of device rows. The pieces meet on whole rows, so the
+// pixels are those of the whole rectangle, and the same wherever it is: a
+// pixel outside the repainted band never comes out differently.
+constexpr double kSliceRows = 32;
+
+void fillSliced(QPainter &painter, const QRectF &rect, const QColor &color)
+{
+    const QTransform device = painter.deviceTransform();
+    const double scale = device.m22();
+    if (device.type() > QTransform::TxScale || !(scale > 0) || rect.height() * scale <= 2 * kSliceRows) {
+        painter.fillRect(rect, color);
+        return;
+    }
+    const double dy = device.dy();
+    const auto toLogical = [&](double row) { return (row - dy) / scale; };
+    const double top = rect.top() * scale + dy;
+    const double bottom = rect.bottom() * scale + dy;
+    const auto piece = [&](double from, double to) {
+        painter.fillRect(QRectF(rect.left(), toLogical(from), rect.width(), toLogical(to) - toLogical(from)), color);
+    };
+    double row = std::ceil(top);
+    if (row > top)
+        piece(top, row);
+    const double lastRow = std::floor(bottom);
+    while (row < lastRow) {
+        const double next = std::min(lastRow, (std::floor(row / kSliceRows) + 1) * kSliceRows);
+        piece(row, next);
+        row = next;
+    }
+    if (bottom > lastRow)
+        piece(lastRow, bottom);
+}
+
 void fill(Canvas &c, double left, double top, double right, double bottom, const QColor &color)
 {
     if (color.alpha() == 0)
@@ -200,7 +237,7 @@ void fill(Canvas &c, double left, double top, double right, double bottom, const
     if (right < c.visible.left() || left > c.visible.right() || bottom < c.visible.top() ||
         top > c.visible.bottom())
         return;
-    c.painter.fillRect(QRectF(left, top, right - left, bottom - top), color);
+    fillSliced(c.painter, QRectF(left, top, right - left, bottom - top), color);
 }
 
 // The outline of the rectangle [left, right] x [top, bottom] stroked with a
@@ -440,11 +477,30 @@ void ReadingGuideView::paint(QPainter &painter, const QSizeF &size) const
     painter.restore();
 }
 
-QRectF ReadingGuideView::coveredRect(const QSizeF &size) const
+namespace {
+
+// The parts of the view that a position can change: the full-width band and,
+// with brackets, the two brackets. Whole points, cut to the view.
+struct Covered
 {
-    const Geometry g = geometryFor(*this, size);
-    if (!g.valid)
-        return {};
+    QRectF band;
+    QRectF left;
+    QRectF right;
+};
+
+QRectF wholePoints(double left, double top, double right, double bottom, const Geometry &g)
+{
+    const QRectF view(0, 0, std::ceil(g.W), std::ceil(g.H));
+    // Cut first so that floor/ceil never see huge numbers.
+    left = std::floor(std::clamp(left - kCoverSlack, -1.0, view.right() + 1));
+    right = std::ceil(std::clamp(right + kCoverSlack, -1.0, view.right() + 1));
+    top = std::floor(std::clamp(top - kCoverSlack, -1.0, view.bottom() + 1));
+    bottom = std::ceil(std::clamp(bottom + kCoverSlack, -1.0, view.bottom() + 1));
+    return QRectF(QPointF(left, top), QPointF(right, bottom)).intersected(view);
+}
+
+Covered coveredParts(const Geometry &g)
+{
     const double t = g.t;
     const double yc = g.yc;
     double top = yc - t / 2;
@@ -475,13 +531,37 @@ QRectF ReadingGuideView::coveredRect(const QSizeF &size) const
     }
     }
 
+    Covered parts;
+    parts.band = wholePoints(0, top, g.W, bottom, g);
     if (g.brackets) {
-        top = std::min(top, yc - (t + 40) / 2);
-        bottom = std::max(bottom, yc + (t + 40) / 2);
+        const double half = (t + 40) / 2;
+        parts.left = wholePoints(g.x - g.margin - 1, yc - half, g.x - g.margin + 1, yc + half, g);
+        parts.right = wholePoints(g.x + g.margin - 1, yc - half, g.x + g.margin + 1, yc + half, g);
     }
+    return parts;
+}
 
-    top = std::floor(std::max(top - kCoverSlack, -1.0));
-    bottom = std::ceil(std::min(bottom + kCoverSlack, g.H + 1));
-    const QRectF rect(QPointF(0, top), QPointF(std::ceil(g.W), bottom));
-    return rect.intersected(QRectF(0, 0, std::ceil(g.W), std::ceil(g.H)));
+} // namespace
+
+QRectF ReadingGuideView::coveredRect(const QSizeF &size) const
+{
+    const Geometry g = geometryFor(*this, size);
+    if (!g.valid)
+        return {};
+    const Covered parts = coveredParts(g);
+    return parts.band | parts.left | parts.right;
+}
+
+QRegion ReadingGuideView::coveredRegion(const QSizeF &size) const
+{
+    const Geometry g = geometryFor(*this, size);
+    if (!g.valid)
+        return {};
+    const Covered parts = coveredParts(g);
+    QRegion region;
+    for (const QRectF &r : {parts.band, parts.left, parts.right}) {
+        if (!r.isEmpty())
+            region += r.toAlignedRect();
+    }
+    return region;
 }
