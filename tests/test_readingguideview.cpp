@@ -19,8 +19,10 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 QImage render(const AppSettings &settings, QSizeF size, double x, double y, double dpr = 1.0)
 {
-    QImage image(int(std::ceil(size.width() * dpr)), int(std::ceil(size.height() * dpr)),
-                 QImage::Format_ARGB32_Premultiplied);
+    const auto pixels = [dpr](double points) {
+        return std::isfinite(points) && points > 0 ? int(std::ceil(points * dpr)) : 8; // odd sizes: a small image
+    };
+    QImage image(pixels(size.width()), pixels(size.height()), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     image.setDevicePixelRatio(dpr);
     QPainter painter(&image);

@@ -309,20 +309,32 @@ void paintScale(Canvas &c, const Geometry &g, double top, const QColor &black, d
     }
 }
 
-// The scale is the same picture wherever the band is, so it is drawn once into
-// a transparent layer and then copied, pixel for pixel, under the band's top
-// edge: some 480 antialiased ticks and 48 labels cost one image blend. The
-// layer depends on where the top edge falls inside a device pixel, so a few
-// are kept (pointer positions come in whole pixels, which gives one or two).
-// Painting happens on the GUI thread only.
-struct ScaleLayer
+// Band, red edge and scale of the ruler, drawn directly; `top` is the band's
+// top edge.
+void paintRulerLayers(Canvas &c, const Geometry &g, double top, const QColor &band, const QColor &red,
+                      const QColor &black, double deviceScale)
+{
+    fill(c, 0, top, g.W, top + g.t, band);
+    fill(c, 0, top, g.W, top + 2, red);
+    if (black.alpha() != 0)
+        paintScale(c, g, top, black, deviceScale);
+}
+
+// The ruler is the same picture wherever it is, so it is drawn once into a
+// transparent layer and then blended in, pixel for pixel, at the band's place:
+// the band, the red edge, some 480 antialiased ticks and 48 labels cost one
+// image blend. The layer depends on where the top edge falls inside a device
+// pixel, so a few are kept (pointer positions come in whole pixels, which
+// gives one or two). Painting happens on the GUI thread only.
+struct RulerLayer
 {
     double W, t, scale, phase;
-    QRgb ink;
+    QRgb band, ink;
     QImage image;
 };
 
-bool paintScaleCached(Canvas &c, const Geometry &g, double top, const QColor &black)
+bool paintRulerCached(Canvas &c, const Geometry &g, double top, const QColor &band, const QColor &red,
+                      const QColor &black)
 {
     const QTransform device = c.painter.deviceTransform();
     if (device.type() > QTransform::TxScale || device.m11() != device.m22())
@@ -332,7 +344,7 @@ bool paintScaleCached(Canvas &c, const Geometry &g, double top, const QColor &bl
     if (!(scale >= 0.5 && scale <= 8) || dx != std::floor(dx) || dy != std::floor(dy))
         return false;
     const LabelMetrics &lm = labelMetrics();
-    const double extent = 0.6 * g.t + kLabelOffset + lm.lineHeight / 2 + kCoverSlack;
+    const double extent = std::max({g.t, 2.0, 0.6 * g.t + kLabelOffset + lm.lineHeight / 2 + kCoverSlack});
     const double widthPx = std::ceil((g.W + kBorder) * scale);
     const double heightPx = std::ceil(extent * scale) + 2;
     if (heightPx > 1024 || widthPx > 32768)
@@ -343,14 +355,19 @@ bool paintScaleCached(Canvas &c, const Geometry &g, double top, const QColor &bl
         return false;
     const double basePx = std::floor(topPx);
     const double phase = topPx - basePx;
+    const QRectF target(-dx / scale, (basePx - dy) / scale, widthPx / scale, heightPx / scale);
+    if (!target.intersects(c.visible))
+        return true;
 
-    static auto *layers = new std::vector<ScaleLayer>; // most recently used first
-    auto it = std::find_if(layers->begin(), layers->end(), [&](const ScaleLayer &l) {
-        return l.W == g.W && l.t == g.t && l.scale == scale && l.phase == phase && l.ink == black.rgba();
+    static auto *layers = new std::vector<RulerLayer>; // most recently used first
+    auto it = std::find_if(layers->begin(), layers->end(), [&](const RulerLayer &l) {
+        return l.W == g.W && l.t == g.t && l.scale == scale && l.phase == phase && l.band == band.rgba() &&
+               l.ink == black.rgba();
     });
     if (it == layers->end()) {
-        ScaleLayer layer{g.W, g.t, scale, phase, black.rgba(), QImage(int(widthPx), int(heightPx),
-                                                                      QImage::Format_ARGB32_Premultiplied)};
+        RulerLayer layer{g.W,         g.t,         scale,
+                         phase,       band.rgba(), black.rgba(),
+                         QImage(int(widthPx), int(heightPx), QImage::Format_ARGB32_Premultiplied)};
         if (layer.image.isNull())
             return false;
         layer.image.fill(Qt::transparent);
@@ -361,7 +378,7 @@ bool paintScaleCached(Canvas &c, const Geometry &g, double top, const QColor &bl
             lp.setPen(Qt::NoPen);
             const QRectF bounds(-kBorder, -kBorder, g.W + 2 * kBorder, heightPx / scale + 2 * kBorder);
             Canvas lc{lp, bounds, bounds};
-            paintScale(lc, g, phase / scale, black, scale);
+            paintRulerLayers(lc, g, phase / scale, band, red, black, scale);
         }
         if (layers->size() >= 4)
             layers->pop_back();
@@ -371,24 +388,21 @@ bool paintScaleCached(Canvas &c, const Geometry &g, double top, const QColor &bl
         std::rotate(layers->begin(), it, it + 1);
         it = layers->begin();
     }
-    const QRectF target(-dx / scale, (basePx - dy) / scale, widthPx / scale, heightPx / scale);
-    if (target.intersects(c.visible))
-        c.painter.drawImage(target.topLeft(), it->image);
+    c.painter.drawImage(target.topLeft(), it->image);
     return true;
 }
 
 void paintRuler(Canvas &c, const Geometry &g, const AppSettings &s, double alpha)
 {
     const double top = g.yc - g.t / 2;
-    fill(c, 0, top, g.W, g.yc + g.t / 2, s.currentColor().toColor(alpha));
-    fill(c, 0, top, g.W, top + 2, CodableColor::fromColor(SystemColors::red()).toColor(alpha));
-
+    const QColor band = s.currentColor().toColor(alpha);
+    const QColor red = CodableColor::fromColor(SystemColors::red()).toColor(alpha);
     const QColor black = CodableColor{0, 0, 0, 1}.toColor(alpha);
-    if (black.alpha() == 0)
+    if (red.alpha() == 0 && band.alpha() == 0) // nothing at this opacity
         return;
-    if (!paintScaleCached(c, g, top, black)) {
+    if (!paintRulerCached(c, g, top, band, red, black)) {
         const double deviceScale = std::sqrt(std::abs(c.painter.deviceTransform().determinant()));
-        paintScale(c, g, top, black, deviceScale);
+        paintRulerLayers(c, g, top, band, red, black, deviceScale);
     }
 }
 
