@@ -1,5 +1,6 @@
 #include "settings/Settings.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -7,9 +8,11 @@
 #include <QJsonObject>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 // ---------------------------------------------------------------------------
@@ -332,30 +335,61 @@ void AppSettings::setGlobalHotkeysEnabled(bool v)
 
 bool AppSettings::save()
 {
-    const QString dir = QFileInfo(m_filePath).absolutePath();
-    QDir().mkpath(dir);
-
-    // QSettings writes through a temporary file and renames it over the old
-    // one, so a crash in the middle leaves either file whole.
-    QSettings store(m_filePath, QSettings::IniFormat);
-    store.setAtomicSyncRequired(true);
-    if (store.status() == QSettings::AccessError)
+    // The new file is written completely under a fresh name beside the old one
+    // and then renamed over it, so a crash at any moment leaves either the old
+    // file or the new one. Writing QSettings straight to the real file would
+    // take its lock file; a lock file left empty by a process killed while
+    // saving is only given up as stale after 30 seconds, during which every
+    // save would hang the GUI thread.
+    QFileInfo target(m_filePath);
+    if (target.isSymLink())
+        target = QFileInfo(target.symLinkTarget());
+    const QString finalPath = target.absoluteFilePath();
+    const QDir dir = target.absoluteDir();
+    if (!QDir().mkpath(dir.absolutePath()) || target.isDir())
         return false;
-    store.setValue(styleKey, LineStyles::rawValue(m_currentStyle));
-    if (const auto json = m_currentColor.encode())
-        store.setValue(colorKey, *json);
-    store.setValue(opacityKey, m_customOpacity);
-    store.setValue(thicknessKey, m_customThickness);
-    store.setValue(launchKey, m_launchAtLogin);
-    store.setValue(verticalEnabledKey, m_verticalGuidesEnabled);
-    store.setValue(verticalMarginKey, m_verticalGuideMargin);
-    store.setValue(verticalOpacityKey, m_verticalGuideOpacity);
-    store.setValue(magnifierEnabledKey, m_magnifierEnabled);
-    store.setValue(magnifierZoomKey, m_magnifierZoom);
-    store.setValue(readingStripLineHeightKey, m_readingStripLineHeight);
-    store.setValue(globalHotkeysEnabledKey, m_globalHotkeysEnabled);
-    store.sync();
-    return store.status() == QSettings::NoError;
+
+    // Leftovers of saves that were cut short (not of one running right now).
+    const QString prefix = QStringLiteral(".") + target.fileName() + QStringLiteral(".save-");
+    for (const QFileInfo &old : dir.entryInfoList({prefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden)) {
+        if (old.lastModified().secsTo(QDateTime::currentDateTime()) > 60)
+            QFile::remove(old.absoluteFilePath());
+    }
+
+    QTemporaryFile temp(dir.filePath(prefix + QStringLiteral("XXXXXX")));
+    if (!temp.open())
+        return false;
+    const QString tempPath = temp.fileName();
+    temp.close();
+    {
+        QSettings store(tempPath, QSettings::IniFormat);
+        store.setValue(styleKey, LineStyles::rawValue(m_currentStyle));
+        if (const auto json = m_currentColor.encode()) {
+            store.setValue(colorKey, *json);
+        } else {
+            // Not encodable: keep whatever colour the file held.
+            const QSettings old(finalPath, QSettings::IniFormat);
+            if (old.contains(colorKey))
+                store.setValue(colorKey, old.value(colorKey));
+        }
+        store.setValue(opacityKey, m_customOpacity);
+        store.setValue(thicknessKey, m_customThickness);
+        store.setValue(launchKey, m_launchAtLogin);
+        store.setValue(verticalEnabledKey, m_verticalGuidesEnabled);
+        store.setValue(verticalMarginKey, m_verticalGuideMargin);
+        store.setValue(verticalOpacityKey, m_verticalGuideOpacity);
+        store.setValue(magnifierEnabledKey, m_magnifierEnabled);
+        store.setValue(magnifierZoomKey, m_magnifierZoom);
+        store.setValue(readingStripLineHeightKey, m_readingStripLineHeight);
+        store.setValue(globalHotkeysEnabledKey, m_globalHotkeysEnabled);
+        store.sync();
+        if (store.status() != QSettings::NoError)
+            return false;
+    }
+    if (::rename(QFile::encodeName(tempPath).constData(), QFile::encodeName(finalPath).constData()) != 0)
+        return false;
+    temp.setAutoRemove(false); // it has become the settings file
+    return true;
 }
 
 void AppSettings::applyStyle(LineStyle style)
