@@ -24,9 +24,10 @@ namespace {
 // - A NaN position reads as 0, the position before the first pointer move.
 // - Positions, thickness, line height and the bracket margin are capped at
 //   kHuge in size (a NaN or negative thickness or line height is 0, a NaN
-//   margin is 0). kHuge is a thousand times kMaxExtent, so a band that far
-//   away or that thick looks the same as with the real value, while every sum
-//   of these numbers stays finite and exact enough.
+//   margin is 0). kHuge is a thousand times kMaxExtent: one such value beyond
+//   it looks the same as kHuge (a band that far away is off the view, one
+//   that thick covers it), and every sum of these numbers stays finite and
+//   exact enough.
 // - Opacities are clamped into 0..1 by CodableColor::toColor (NaN is 0).
 // - Every rectangle is cut down to the view plus a small border before it
 //   reaches the painter, so no huge coordinate reaches the rasteriser.
@@ -264,7 +265,9 @@ void strokeRect(Canvas &c, double left, double top, double right, double bottom,
     c.painter.fillPath(path, color);
 }
 
-// Ticks and labels of the ruler's scale, whose top edge is at `top`.
+// Ticks and labels of the ruler's scale, whose top edge is at `top`. Labels
+// are not cut at the band's lower edge: on a thin band (0.6 t + 8 below the
+// top edge is past the band when t < 20) they hang below it, still readable.
 void paintScale(Canvas &c, const Geometry &g, double top, const QColor &black, double deviceScale)
 {
     const LabelMetrics &lm = labelMetrics();
