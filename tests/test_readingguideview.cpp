@@ -176,6 +176,22 @@ QList<Layer> model(const AppSettings &s, double W, double H, double x, double y,
     return layers;
 }
 
+int maxDifference(const QImage &a, const QImage &b)
+{
+    if (a.size() != b.size())
+        return 256;
+    int most = 0;
+    for (int row = 0; row < a.height(); ++row) {
+        const QRgb *la = reinterpret_cast<const QRgb *>(a.constScanLine(row));
+        const QRgb *lb = reinterpret_cast<const QRgb *>(b.constScanLine(row));
+        for (int col = 0; col < a.width(); ++col) {
+            most = std::max({most, std::abs(qRed(la[col]) - qRed(lb[col])), std::abs(qGreen(la[col]) - qGreen(lb[col])),
+                             std::abs(qBlue(la[col]) - qBlue(lb[col])), std::abs(qAlpha(la[col]) - qAlpha(lb[col]))});
+        }
+    }
+    return most;
+}
+
 bool isTransparent(const QImage &image)
 {
     for (int row = 0; row < image.height(); ++row) {
@@ -477,7 +493,7 @@ private Q_SLOTS:
         QTest::addColumn<double>("dpr");
         for (LineStyle style : LineStyles::allCases)
             for (bool brackets : {false, true})
-                for (double dpr : {1.0, 2.0})
+                for (double dpr : {1.0, 1.5, 2.0})
                     QTest::newRow(qPrintable(QStringLiteral("%1%2 @%3")
                                                  .arg(LineStyles::rawValue(style), brackets ? " +brackets" : "")
                                                  .arg(dpr)))
@@ -503,7 +519,12 @@ private Q_SLOTS:
                 repaintMove(image, *s, size, path[i], path[i + 1], false);
                 QImage tight = render(*s, size, path[i].x(), path[i].y(), dpr);
                 repaintMove(tight, *s, size, path[i], path[i + 1], true);
-                QVERIFY2(image == fresh && tight == fresh, qPrintable(QStringLiteral("t %1, move %2 -> %3")
+                // At whole ratios the repaint is exact. At a fractional ratio
+                // Qt's antialiasing may round the coverage of a rectangle's
+                // side column one unit differently when the rectangle's height
+                // differs (the focus window's shades): invisible, allowed.
+                const int allowed = dpr == std::floor(dpr) ? 0 : 1;
+                QVERIFY2(maxDifference(image, fresh) <= allowed && maxDifference(tight, fresh) <= allowed, qPrintable(QStringLiteral("t %1, move %2 -> %3")
                                                         .arg(t)
                                                         .arg(QStringLiteral("%1,%2").arg(path[i].x()).arg(path[i].y()))
                                                         .arg(QStringLiteral("%1,%2")
