@@ -67,9 +67,9 @@ const Values setA{LineStyle::readingStrip, {0.1, 0.2, 0.3, 0.4}, 0.35, 61.5, tru
 const Values setB{LineStyle::ruler, {1.0 / 3, 0.7, 0.05, 1.0}, 0.9, 12.0, false, false, 7.0, 0.15, false,
                   1.25, 30.5, false};
 
-char *describe(const Values &v)
+QString describe(const Values &v)
 {
-    return QTest::toString(QStringLiteral("%1 rgba(%2,%3,%4,%5) o%6 t%7 l%8 v%9 m%10 vo%11 mg%12 z%13 lh%14 hk%15")
+    return (QStringLiteral("%1 rgba(%2,%3,%4,%5) o%6 t%7 l%8 v%9 m%10 vo%11 mg%12 z%13 lh%14 hk%15")
                                .arg(LineStyles::rawValue(v.style))
                                .arg(v.color.red)
                                .arg(v.color.green)
@@ -98,7 +98,7 @@ void writeFile(const QString &path, const QByteArray &bytes)
 } // namespace
 
 namespace QTest {
-template <> char *toString(const Values &v) { return describe(v); }
+template <> char *toString(const Values &v) { return QTest::toString(describe(v)); }
 } // namespace QTest
 
 class TestSettings : public QObject
@@ -529,7 +529,7 @@ private Q_SLOTS:
             QCOMPARE(ini.status(), QSettings::NoError);
             QCOMPARE(ini.allKeys().size(), 12);
             const Values v = Values::of(AppSettings(path));
-            QVERIFY2(v == setA || v == setB, describe(v));
+            QVERIFY2(v == setA || v == setB, qPrintable(describe(v)));
             onDiskIsA = v == setA;
             (onDiskIsA ? sawA : sawB)++;
             QVERIFY(!QFile::exists(path + ".bak")); // nothing was found damaged

@@ -8,11 +8,10 @@
 #include <QJsonObject>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QTemporaryFile>
+#include <QSaveFile>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 
 // ---------------------------------------------------------------------------
@@ -333,14 +332,28 @@ void AppSettings::setGlobalHotkeysEnabled(bool v)
     assign(this, m_globalHotkeysEnabled, v, &AppSettings::globalHotkeysEnabledChanged);
 }
 
+namespace {
+// One value as the INI reader of QSettings reads it back.
+QByteArray iniNumber(double value) { return QByteArray::number(value, 'g', QLocale::FloatingPointShortest); }
+QByteArray iniBool(bool value) { return value ? QByteArrayLiteral("true") : QByteArrayLiteral("false"); }
+QByteArray iniByteArray(const QByteArray &bytes)
+{
+    // "@ByteArray(...)" in double quotes, with quotes and backslashes escaped.
+    QByteArray text = "@ByteArray(" + bytes + ")";
+    text.replace('\\', "\\\\");
+    text.replace('"', "\\\"");
+    return '"' + text + '"';
+}
+} // namespace
+
 bool AppSettings::save()
 {
-    // The new file is written completely under a fresh name beside the old one
-    // and then renamed over it, so a crash at any moment leaves either the old
-    // file or the new one. Writing QSettings straight to the real file would
-    // take its lock file; a lock file left empty by a process killed while
-    // saving is only given up as stale after 30 seconds, during which every
-    // save would hang the GUI thread.
+    // The file is written whole under a temporary name beside it, synced to
+    // disk and renamed over the old one (QSaveFile), so a crash at any moment
+    // leaves either the old file or the new one. QSettings is only used to
+    // read: its writer takes a lock file, and a lock file left empty by a
+    // process killed while saving is only given up as stale after 30
+    // seconds, during which every save would hang the GUI thread.
     QFileInfo target(m_filePath);
     if (target.isSymLink())
         target = QFileInfo(target.symLinkTarget());
@@ -349,47 +362,56 @@ bool AppSettings::save()
     if (!QDir().mkpath(dir.absolutePath()) || target.isDir())
         return false;
 
-    // Leftovers of saves that were cut short (not of one running right now).
-    const QString prefix = QStringLiteral(".") + target.fileName() + QStringLiteral(".save-");
-    for (const QFileInfo &old : dir.entryInfoList({prefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden)) {
-        if (old.lastModified().secsTo(QDateTime::currentDateTime()) > 60)
+    // Temporary files of saves that were cut short (not of one running now).
+    for (const QFileInfo &old : dir.entryInfoList({target.fileName() + QStringLiteral(".??????")}, QDir::Files)) {
+        if (old.suffix() != u"bak" && old.lastModified().secsTo(QDateTime::currentDateTime()) > 60)
             QFile::remove(old.absoluteFilePath());
     }
 
-    QTemporaryFile temp(dir.filePath(prefix + QStringLiteral("XXXXXX")));
-    if (!temp.open())
-        return false;
-    const QString tempPath = temp.fileName();
-    temp.close();
-    {
-        QSettings store(tempPath, QSettings::IniFormat);
-        store.setValue(styleKey, LineStyles::rawValue(m_currentStyle));
-        if (const auto json = m_currentColor.encode()) {
-            store.setValue(colorKey, *json);
-        } else {
-            // Not encodable: keep whatever colour the file held.
-            const QSettings old(finalPath, QSettings::IniFormat);
-            if (old.contains(colorKey))
-                store.setValue(colorKey, old.value(colorKey));
+    QByteArray color;
+    if (const auto json = m_currentColor.encode()) {
+        color = iniByteArray(*json);
+    } else {
+        // Not encodable (JSON has no NaN): keep whatever colour the file held.
+        QFile old(finalPath);
+        if (old.open(QIODevice::ReadOnly)) {
+            for (const QByteArray &line : old.readAll().split('\n')) {
+                if (line.startsWith(colorKey.toLatin1() + '='))
+                    color = line.mid(colorKey.size() + 1);
+            }
         }
-        store.setValue(opacityKey, m_customOpacity);
-        store.setValue(thicknessKey, m_customThickness);
-        store.setValue(launchKey, m_launchAtLogin);
-        store.setValue(verticalEnabledKey, m_verticalGuidesEnabled);
-        store.setValue(verticalMarginKey, m_verticalGuideMargin);
-        store.setValue(verticalOpacityKey, m_verticalGuideOpacity);
-        store.setValue(magnifierEnabledKey, m_magnifierEnabled);
-        store.setValue(magnifierZoomKey, m_magnifierZoom);
-        store.setValue(readingStripLineHeightKey, m_readingStripLineHeight);
-        store.setValue(globalHotkeysEnabledKey, m_globalHotkeysEnabled);
-        store.sync();
-        if (store.status() != QSettings::NoError)
-            return false;
     }
-    if (::rename(QFile::encodeName(tempPath).constData(), QFile::encodeName(finalPath).constData()) != 0)
+
+    QByteArray text = "[General]\n";
+    const auto add = [&text](const QString &key, const QByteArray &value) {
+        text += key.toLatin1() + '=' + value + '\n';
+    };
+    add(styleKey, LineStyles::rawValue(m_currentStyle).toUtf8());
+    if (!color.isEmpty())
+        add(colorKey, color);
+    add(opacityKey, iniNumber(m_customOpacity));
+    add(thicknessKey, iniNumber(m_customThickness));
+    add(launchKey, iniBool(m_launchAtLogin));
+    add(verticalEnabledKey, iniBool(m_verticalGuidesEnabled));
+    add(verticalMarginKey, iniNumber(m_verticalGuideMargin));
+    add(verticalOpacityKey, iniNumber(m_verticalGuideOpacity));
+    add(magnifierEnabledKey, iniBool(m_magnifierEnabled));
+    add(magnifierZoomKey, iniNumber(m_magnifierZoom));
+    add(readingStripLineHeightKey, iniNumber(m_readingStripLineHeight));
+    add(globalHotkeysEnabledKey, iniBool(m_globalHotkeysEnabled));
+
+    // Within one process QSettings may serve a later load from its parse of
+    // the previous file if the new one has the same size and modification
+    // millisecond; only a test that saves and reloads in a tight loop could
+    // meet that, the application loads once at start.
+    QSaveFile file(finalPath);
+    if (!file.open(QIODevice::WriteOnly))
         return false;
-    temp.setAutoRemove(false); // it has become the settings file
-    return true;
+    if (file.write(text) != text.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
 }
 
 void AppSettings::applyStyle(LineStyle style)
