@@ -135,15 +135,14 @@ const QFont &labelFont()
 
 struct LabelMetrics
 {
-    double ascent;
-    double lineHeight; // ascent + descent: the box the label is centred in
+    double lineHeight; // ascent + descent: the box a label is centred in
 };
 
 const LabelMetrics &labelMetrics()
 {
     static const LabelMetrics metrics = [] {
         const QFontMetricsF fm(labelFont());
-        return LabelMetrics{fm.ascent(), fm.ascent() + fm.descent()};
+        return LabelMetrics{fm.ascent() + fm.descent()};
     }();
     return metrics;
 }
@@ -191,9 +190,11 @@ struct Canvas
 // more than some 64 device pixels tall whose edges are not on the pixel grid,
 // such as a bracket of t + 40 = 95.5 points. Such a rectangle is drawn as its
 // partial top and bottom pixel rows plus a row-aligned middle cut into slices
-// on a fixed grid of device rows. The pieces meet on whole rows, so the
-// pixels are those of the whole rectangle, and the same wherever it is: a
-// pixel outside the repainted band never comes out differently.
+// on a fixed grid of device rows. At whole device pixel ratios the pieces
+// meet on whole rows, so the pixels are those of the whole rectangle and the
+// same wherever it is: a pixel outside the repainted band never comes out
+// differently. (At fractional ratios Qt's own rounding can differ by one unit
+// at a side column, sliced or not.)
 constexpr double kSliceRows = 32;
 
 void fillSliced(QPainter &painter, const QRectF &rect, const QColor &color)
