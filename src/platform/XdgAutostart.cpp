@@ -58,21 +58,27 @@ struct EntryState
 
 // Reads the keys that decide whether the entry is active. Keys are
 // case-sensitive and only count inside [Desktop Entry]; comments, blank lines,
-// other groups, localised keys and lines that are no key=value pair are
-// skipped. A later duplicate key wins.
+// other groups, localised keys and lines that are no key=value pair or group
+// header are skipped (a hand-edited entry with a stray line still counts). A
+// later duplicate key wins.
 EntryState parseEntry(const QByteArray &contents)
 {
     EntryState state;
     bool inEntryGroup = false;
-    const QString text = QString::fromUtf8(contents);
+    QString text = QString::fromUtf8(contents);
+    if (text.startsWith(QChar(0xfeff))) // byte-order mark left by some editors
+        text.remove(0, 1);
     const QList<QStringView> lines = QStringView(text).split(QLatin1Char('\n'));
     for (QStringView line : lines) {
         line = line.trimmed();
         if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
             continue;
         if (line.startsWith(QLatin1Char('['))) {
-            inEntryGroup = line.endsWith(QLatin1Char(']')) && line.sliced(1, line.size() - 2) == entryGroup;
-            state.hasEntryGroup = state.hasEntryGroup || inEntryGroup;
+            // A header that never closes is junk like any other: skipped.
+            if (line.endsWith(QLatin1Char(']'))) {
+                inEntryGroup = line.sliced(1, line.size() - 2) == entryGroup;
+                state.hasEntryGroup = state.hasEntryGroup || inEntryGroup;
+            }
             continue;
         }
         if (!inEntryGroup)
