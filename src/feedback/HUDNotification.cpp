@@ -291,8 +291,13 @@ void HUDWindow::fadeOut(std::chrono::milliseconds duration)
     fade->setEndValue(0.0);
     fade->setDuration(int(duration.count()));
     if (m_compositor) {
-        connect(fade, &QVariantAnimation::valueChanged, this,
-                [this](const QVariant &value) { setWindowOpacity(value.toDouble()); });
+        connect(fade, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
+            setWindowOpacity(value.toDouble());
+            // On X11 the opacity is a window property that Qt leaves in its
+            // request buffer until something else goes out; a repaint of this
+            // small window sends it with the frame.
+            update();
+        });
     }
     connect(fade, &QVariantAnimation::finished, this, [this] {
         hide();
