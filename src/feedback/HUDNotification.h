@@ -100,7 +100,9 @@ private:
 
 // The one controller of the messages. Each show() replaces whatever is on
 // screen with a new window that stays for displayDuration() from the moment
-// it is shown and then fades out over fadeDuration().
+// it is shown and then fades out over fadeDuration(). A pending hide never
+// shortens a later message, and a message arriving during a fade replaces the
+// fading window at once. Main thread only.
 class HUDNotification : public QObject
 {
     Q_OBJECT
@@ -133,7 +135,9 @@ public:
     std::chrono::milliseconds displayDuration() const { return m_displayDuration; }
     std::chrono::milliseconds fadeDuration() const { return m_fadeDuration; }
 
+    // The application uses shared(); tests make their own controllers.
     explicit HUDNotification(QObject *parent = nullptr);
+    // Takes the current window with it.
     ~HUDNotification() override;
 
 private:
