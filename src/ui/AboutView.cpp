@@ -19,7 +19,8 @@ namespace {
 
 constexpr int windowWidth = 340;
 constexpr int windowHeight = 480;
-constexpr int padding = 30;
+constexpr int padding = 30;         // left and right
+constexpr int verticalPadding = 24; // top and bottom
 constexpr int iconSide = 100;
 
 QLabel *label(const QString &text, theme::TextStyle style, bool secondary = false)
@@ -199,21 +200,21 @@ void AboutView::build()
     }
     elements.append(features);
 
-    QLabel *rights = label(QStringLiteral("\u00A9 2026 Tovani contributors. Released under the GPL-3.0-or-later."),
+    QLabel *rights = label(QStringLiteral("\u00A9 2026 Tovani contributors \u00B7 GPL-3.0-or-later"),
                            theme::TextStyle::caption2, true);
     rights->setWordWrap(true);
 
-    // Elements stand 20 apart when they fit; with the desktop's fonts the
-    // column can run taller than the window, so the gaps shrink first (down
-    // to 8), and only then does the window grow.
-    int used = 2 * padding + rights->heightForWidth(windowWidth - 2 * padding);
+    // Elements stand 20 apart when they fit. With the desktop's usual fonts
+    // the column runs taller than the window, so the gaps shrink (down to 8)
+    // before the window grows.
+    int used = 2 * verticalPadding + rights->heightForWidth(windowWidth - 2 * padding);
     for (QWidget *element : elements)
-        used += element->sizeHint().height();
+        used += std::max(element->sizeHint().height(), element->minimumHeight());
     const int gaps = int(elements.size()); // between the elements and before the notice
     const int spacing = std::clamp((windowHeight - used) / gaps, 8, 20);
 
     auto *layout = new QVBoxLayout(this);
-    layout->setContentsMargins(padding, padding, padding, padding);
+    layout->setContentsMargins(padding, verticalPadding, padding, verticalPadding);
     layout->setSpacing(0);
     for (int i = 0; i < elements.size(); ++i) {
         if (i > 0)

@@ -7,13 +7,18 @@
 #include <QPainter>
 #include <QPainterPath>
 
+bool isLight(double red, double green, double blue)
+{
+    return (299.0 * red + 587.0 * green + 114.0 * blue) / 1000.0 > 0.5;
+}
+
 bool isLight(const QColor &color)
 {
     if (!color.isValid())
         return true;
     float r, g, b;
     color.toRgb().getRgbF(&r, &g, &b);
-    return (299.0 * r + 587.0 * g + 114.0 * b) / 1000.0 > 0.5;
+    return isLight(r, g, b);
 }
 
 void paintColorSwatch(QPainter &painter, const QRectF &box, const QColor &color, bool selected,

@@ -13,6 +13,8 @@ class QColorDialog;
 // perceived brightness (299 R + 587 G + 114 B) / 1000 is above one half.
 // Alpha is ignored; an invalid colour counts as light.
 bool isLight(const QColor &color);
+// The same rule on components 0..1 (exactly 0.5 counts as dark).
+bool isLight(double red, double green, double blue);
 
 // A 28 x 28 circle filled with its colour, ringed, with a check mark when it is
 // the current colour. Borderless and never takes keyboard focus; a click

@@ -230,6 +230,22 @@ OverlayScrollArea::OverlayScrollArea(QWidget *parent) : QScrollArea(parent), m_b
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
+    // A slim bar with a rounded thumb and no groove, like the overlay scroll
+    // bars of current desktops.
+    QColor thumb = palette().color(QPalette::WindowText);
+    thumb.setAlphaF(0.35f);
+    QColor hover = thumb;
+    hover.setAlphaF(0.55f);
+    m_bar->setStyleSheet(QStringLiteral("QScrollBar:vertical { background: transparent; width: 10px; margin: 0; }"
+                                        "QScrollBar::handle:vertical { background: %1; border-radius: 3px;"
+                                        " min-height: 32px; margin: 2px; }"
+                                        "QScrollBar::handle:vertical:hover { background: %2; }"
+                                        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical"
+                                        " { height: 0; border: none; background: none; }"
+                                        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical"
+                                        " { background: none; }")
+                             .arg(thumb.name(QColor::HexArgb), hover.name(QColor::HexArgb)));
+
     QScrollBar *inner = verticalScrollBar();
     auto sync = [this, inner] {
         m_bar->setRange(inner->minimum(), inner->maximum());
@@ -253,6 +269,6 @@ void OverlayScrollArea::resizeEvent(QResizeEvent *event)
 void OverlayScrollArea::placeBar()
 {
     const int w = m_bar->sizeHint().width();
-    m_bar->setGeometry(width() - w - 2, 2, w, height() - 4);
+    m_bar->setGeometry(width() - w - 3, 3, w, height() - 6);
     m_bar->raise();
 }

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <cstdio>
 #include <optional>
 
 namespace valuetext {
@@ -45,7 +46,10 @@ QString zoom(double value)
 {
     if (!integerPart(value))
         return unreadable;
-    return QString::asprintf("%.1fx", value);
+    // printf's own rounding (1.25 shows 1.2), as the C library gives it.
+    char text[40];
+    std::snprintf(text, sizeof text, "%.1fx", value);
+    return QString::fromLatin1(text);
 }
 
 } // namespace valuetext

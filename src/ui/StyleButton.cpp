@@ -6,6 +6,9 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 constexpr double padding = 8;
 constexpr double nameGap = 6;
@@ -14,6 +17,24 @@ constexpr double radius = 8;
 // Names are drawn on one line when they fit, otherwise wrapped between words;
 // every tile reserves two lines so the row stays even.
 constexpr int nameFlags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap;
+
+// The tiles of a row are equally wide; so that all five names stay on one line
+// in narrow tiles, the font may shrink a little (at most 15 %), the same for
+// every tile because it is measured against the longest name.
+QFont fittedNameFont(const QFont &font, double width)
+{
+    QFont f = font;
+    const double smallest = font.pointSizeF() * 0.85;
+    for (;;) {
+        const QFontMetricsF fm(f);
+        double widest = 0;
+        for (LineStyle style : LineStyles::allCases)
+            widest = std::max(widest, fm.horizontalAdvance(LineStyles::rawValue(style)));
+        if (widest <= width || f.pointSizeF() - 0.25 < smallest)
+            return f;
+        f.setPointSizeF(f.pointSizeF() - 0.25);
+    }
+}
 } // namespace
 
 void paintStyleTile(QPainter &painter, const QRectF &rect, LineStyle style, bool selected, const QColor &color,
@@ -34,10 +55,10 @@ void paintStyleTile(QPainter &painter, const QRectF &rect, LineStyle style, bool
                            preview::miniatureWidth, preview::miniatureHeight);
     preview::paintStyleMiniature(painter, miniature, style, color, palette);
 
-    painter.setFont(nameFont);
     painter.setPen(selected ? accent : theme::secondary(palette));
     const QRectF nameBox(rect.left() + 4, miniature.bottom() + nameGap, rect.width() - 8,
                          rect.bottom() - padding - miniature.bottom() - nameGap);
+    painter.setFont(fittedNameFont(nameFont, nameBox.width()));
     painter.drawText(nameBox, nameFlags, LineStyles::rawValue(style));
 
     painter.setBrush(Qt::NoBrush);
@@ -53,7 +74,9 @@ StyleButton::StyleButton(LineStyle style, QWidget *parent) : QAbstractButton(par
 {
     setFocusPolicy(Qt::NoFocus);
     setCursor(Qt::PointingHandCursor);
-    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
     setFont(theme::font(theme::TextStyle::caption2));
     setText(LineStyles::rawValue(style));
     setAccessibleName(LineStyles::rawValue(style));
@@ -75,12 +98,19 @@ void StyleButton::setColor(const QColor &color)
     update();
 }
 
+int StyleButton::heightForWidth(int width) const
+{
+    const QFont f = fittedNameFont(font(), width - 8);
+    const QFontMetricsF fm(f);
+    const QRectF name = fm.boundingRect(QRectF(0, 0, width - 8, 1000), nameFlags, text());
+    const int lines = std::max(1, int(std::lround(name.height() / fm.lineSpacing())));
+    return int(std::ceil(padding + preview::miniatureHeight + nameGap + lines * fm.lineSpacing() + padding));
+}
+
 QSize StyleButton::sizeHint() const
 {
-    const QFontMetrics fm(font());
-    const int nameHeight = 2 * fm.lineSpacing();
-    return {int(preview::miniatureWidth + 2 * padding),
-            int(padding + preview::miniatureHeight + nameGap + nameHeight + padding)};
+    const int w = int(preview::miniatureWidth + 2 * padding);
+    return {w, heightForWidth(w)};
 }
 
 QSize StyleButton::minimumSizeHint() const { return sizeHint(); }
