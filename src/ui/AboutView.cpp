@@ -133,6 +133,9 @@ AboutView::AboutView(const QString &version, const QString &buildNumber, QWidget
 {
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Window);
+    // The view itself holds the focus at first, so the link is not shown
+    // focused when the window opens; Tab reaches it.
+    setFocusPolicy(Qt::ClickFocus);
     build();
 }
 
@@ -246,6 +249,7 @@ AboutWindow::AboutWindow(QWidget *parent) : QWidget(parent, Qt::Window), m_view(
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_view);
+    m_view->setFocus();
     // 340 x 480, unless the desktop's fonts need more height.
     setFixedSize(windowWidth, std::max(windowHeight, m_view->minimumSizeHint().height()));
 }

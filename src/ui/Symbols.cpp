@@ -53,21 +53,13 @@ void paintGlobe(QPainter &p, const QRectF &s, const QColor &color)
 {
     const double w = s.width();
     const QRectF circle = s.adjusted(w * 0.08, w * 0.08, -w * 0.08, -w * 0.08);
-    p.setPen(strokePen(color, std::max(1.0, w * 0.08)));
+    p.setPen(strokePen(color, std::max(0.9, w * 0.075)));
     p.setBrush(Qt::NoBrush);
     p.drawEllipse(circle);
-    // Meridian and the two side meridians as an inner ellipse.
-    p.drawEllipse(QRectF(circle.center().x() - circle.width() * 0.22, circle.top(), circle.width() * 0.44,
+    // One meridian as a narrow ellipse, and the equator.
+    p.drawEllipse(QRectF(circle.center().x() - circle.width() * 0.24, circle.top(), circle.width() * 0.48,
                          circle.height()));
-    p.drawLine(QPointF(circle.center().x(), circle.top()), QPointF(circle.center().x(), circle.bottom()));
-    // Equator and two parallels.
     p.drawLine(QPointF(circle.left(), circle.center().y()), QPointF(circle.right(), circle.center().y()));
-    const double dy = circle.height() * 0.25;
-    const double half = circle.width() * 0.433; // chord half-width at 1/4 of the height
-    p.drawLine(QPointF(circle.center().x() - half, circle.center().y() - dy),
-               QPointF(circle.center().x() + half, circle.center().y() - dy));
-    p.drawLine(QPointF(circle.center().x() - half, circle.center().y() + dy),
-               QPointF(circle.center().x() + half, circle.center().y() + dy));
 }
 
 void paintLines3(QPainter &p, const QRectF &s, const QColor &color)
