@@ -230,6 +230,7 @@ private Q_SLOTS:
         QCOMPARE(opaqueRows(renderGuide(params(LineStyle::underline, 4)), 200), range(98, 101));
         QCOMPARE(opaqueRows(renderGuide(params(LineStyle::highlightBar, 28)), 200), range(86, 113));
         QCOMPARE(opaqueRows(renderGuide(params(LineStyle::highlightBar, 45)), 200), range(85, 114));
+        QCOMPARE(opaqueRows(renderGuide(params(LineStyle::highlightBar, 45)), 200, 1), range(85, 114)); // crisp edges
         QCOMPARE(opaqueRows(renderGuide(params(LineStyle::underline, 100)), 5), range(85, 114));
         // Opacity and the colour's own alpha multiply.
         preview::Params translucent = params(LineStyle::highlightBar, 28, 0.6);

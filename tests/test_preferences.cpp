@@ -382,6 +382,34 @@ private Q_SLOTS:
         QVERIFY(folded(view()->magnifierFold()));
     }
 
+    void previewFollowsSettings()
+    {
+        showWindow();
+        PreviewPanel *panel = view()->previewPanel();
+        QCOMPARE(panel->size(), QSize(440, 152));
+        m_settings->setCurrentColor({0, 0, 1, 1});
+        // The left bracket, margin 20: centred 81.6 left of the page centre,
+        // page x 122.4 (panel x 138.4), rows page 88..112 (thickness 4).
+        auto pixel = [&](int x, int y) { return panel->grab().toImage().pixel(x, y); };
+        const QRgb without = pixel(138, 16 + 90);
+        m_settings->setVerticalGuidesEnabled(true);
+        const QRgb with = pixel(138, 16 + 90);
+        QVERIFY(qBlue(with) > qRed(with) + 60);
+        QVERIFY(with != without);
+        // The bars follow the bracket width slider.
+        view()->bracketWidthBlock()->slider()->setValue(view()->bracketWidthBlock()->slider()->maximum()); // 40 %
+        QCOMPARE(pixel(138, 16 + 90), without);
+        QVERIFY(qBlue(pixel(16 + 204 - 163, 16 + 90)) > qRed(pixel(16 + 204 - 163, 16 + 90)) + 60);
+        m_settings->setVerticalGuidesEnabled(false);
+        QCOMPARE(pixel(16 + 204 - 163, 16 + 90), without);
+
+        // The guide follows the style and thickness.
+        m_settings->applyStyle(LineStyle::highlightBar);
+        QVERIFY(qBlue(pixel(220, 16 + 87)) > qRed(pixel(220, 16 + 87)) + 60); // 28 high: 86..113
+        m_settings->setCustomThickness(4);
+        QVERIFY(qBlue(pixel(220, 16 + 87)) < qRed(pixel(220, 16 + 87)) + 20);
+    }
+
     void shortcutSwitchPostsOncePerChange()
     {
         QSignalSpy toggled(&AppNotifications::shared(), &AppNotifications::globalHotkeysToggled);
@@ -524,6 +552,32 @@ private Q_SLOTS:
         setPreferencesNotice(window.get(), QString());
         QVERIFY(!notice->isVisible());
         setPreferencesNotice(nullptr, QStringLiteral("ignored")); // no window: nothing happens
+    }
+
+    void followsDarkTheme()
+    {
+        showWindow();
+        const QLabel *caption = findLabel(m_window.get(), QStringLiteral("Crosshair-style reading zone"));
+        QVERIFY(caption);
+        QVERIFY(caption->palette().color(QPalette::WindowText).lightness() < 128);
+        // (QApplication only spreads a new palette while its event loop runs;
+        // the window's own palette takes the same path through the widgets.)
+        const QPalette light = m_window->palette();
+        QPalette dark = light;
+        dark.setColor(QPalette::Window, QColor(40, 40, 40));
+        dark.setColor(QPalette::WindowText, QColor(235, 235, 235));
+        dark.setColor(QPalette::Base, QColor(25, 25, 25));
+        dark.setColor(QPalette::Text, QColor(235, 235, 235));
+        dark.setColor(QPalette::Button, QColor(55, 55, 55));
+        dark.setColor(QPalette::ButtonText, QColor(235, 235, 235));
+        m_window->setPalette(dark);
+        QVERIFY(caption->palette().color(QPalette::WindowText).lightness() > 128);
+        const QString dir = qEnvironmentVariable("TOVANI_SCREENSHOT_DIR", QDir::tempPath());
+        m_settings->setVerticalGuidesEnabled(true);
+        waitForFold(view()->bracketFold());
+        QVERIFY(m_window->grab().toImage().save(QDir(dir).filePath(QStringLiteral("preferences-dark.png"))));
+        m_window->setPalette(light);
+        QVERIFY(caption->palette().color(QPalette::WindowText).lightness() < 128);
     }
 
     void screenshot()

@@ -29,7 +29,7 @@ QLabel *label(const QString &text, theme::TextStyle style, bool secondary = fals
     l->setFont(theme::font(style));
     l->setAlignment(Qt::AlignCenter);
     if (secondary)
-        theme::setTextColor(l, theme::secondary(l->palette()));
+        theme::setSecondaryText(l);
     return l;
 }
 
@@ -237,6 +237,13 @@ void AboutView::paintEvent(QPaintEvent *event)
     QWidget::paintEvent(event);
     QPainter p(this);
     paintAppIcon(p, QRectF(iconRect()), true);
+}
+
+void AboutView::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationPaletteChange)
+        theme::followPalette(this);
 }
 
 // ---------------------------------------------------------------------------

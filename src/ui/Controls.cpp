@@ -230,21 +230,7 @@ OverlayScrollArea::OverlayScrollArea(QWidget *parent) : QScrollArea(parent), m_b
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
-    // A slim bar with a rounded thumb and no groove, like the overlay scroll
-    // bars of current desktops.
-    QColor thumb = palette().color(QPalette::WindowText);
-    thumb.setAlphaF(0.35f);
-    QColor hover = thumb;
-    hover.setAlphaF(0.55f);
-    m_bar->setStyleSheet(QStringLiteral("QScrollBar:vertical { background: transparent; width: 10px; margin: 0; }"
-                                        "QScrollBar::handle:vertical { background: %1; border-radius: 3px;"
-                                        " min-height: 32px; margin: 2px; }"
-                                        "QScrollBar::handle:vertical:hover { background: %2; }"
-                                        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical"
-                                        " { height: 0; border: none; background: none; }"
-                                        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical"
-                                        " { background: none; }")
-                             .arg(thumb.name(QColor::HexArgb), hover.name(QColor::HexArgb)));
+    styleBar();
 
     QScrollBar *inner = verticalScrollBar();
     auto sync = [this, inner] {
@@ -258,6 +244,32 @@ OverlayScrollArea::OverlayScrollArea(QWidget *parent) : QScrollArea(parent), m_b
     connect(inner, &QScrollBar::valueChanged, m_bar, &QScrollBar::setValue);
     connect(m_bar, &QScrollBar::valueChanged, inner, &QScrollBar::setValue);
     sync();
+}
+
+void OverlayScrollArea::styleBar()
+{
+    // A slim bar with a rounded thumb and no groove, like the overlay scroll
+    // bars of current desktops, in the text colour of the theme.
+    QColor thumb = palette().color(QPalette::WindowText);
+    thumb.setAlphaF(0.35f);
+    QColor hover = thumb;
+    hover.setAlphaF(0.55f);
+    m_bar->setStyleSheet(QStringLiteral("QScrollBar:vertical { background: transparent; width: 10px; margin: 0; }"
+                                        "QScrollBar::handle:vertical { background: %1; border-radius: 3px;"
+                                        " min-height: 32px; margin: 2px; }"
+                                        "QScrollBar::handle:vertical:hover { background: %2; }"
+                                        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical"
+                                        " { height: 0; border: none; background: none; }"
+                                        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical"
+                                        " { background: none; }")
+                             .arg(thumb.name(QColor::HexArgb), hover.name(QColor::HexArgb)));
+}
+
+void OverlayScrollArea::changeEvent(QEvent *event)
+{
+    QScrollArea::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationPaletteChange)
+        styleBar();
 }
 
 void OverlayScrollArea::resizeEvent(QResizeEvent *event)

@@ -100,8 +100,10 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
 
 private:
     void placeBar();
+    void styleBar();
     QScrollBar *m_bar;
 };

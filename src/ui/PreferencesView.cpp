@@ -37,7 +37,7 @@ QLabel *label(const QString &text, theme::TextStyle style, bool secondary = fals
     auto *l = new QLabel(text);
     l->setFont(theme::font(style));
     if (secondary)
-        theme::setTextColor(l, theme::secondary(l->palette()));
+        theme::setSecondaryText(l);
     return l;
 }
 
@@ -573,6 +573,13 @@ void PreferencesView::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     refresh(); // the login item may have changed while the window was closed
+}
+
+void PreferencesView::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationPaletteChange)
+        theme::followPalette(this); // the desktop switched between light and dark
 }
 
 // ---------------------------------------------------------------------------

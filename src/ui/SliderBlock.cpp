@@ -98,9 +98,8 @@ SliderBlock::SliderBlock(const QString &label, double lower, double upper, doubl
     : QWidget(parent), m_label(new QLabel(label)), m_value(new QLabel), m_slider(new SteppedSlider(lower, upper, step)),
       m_format(std::move(format))
 {
-    const QColor secondary = theme::secondary(palette());
-    theme::setTextColor(m_label, secondary);
-    theme::setTextColor(m_value, secondary);
+    theme::setSecondaryText(m_label);
+    theme::setSecondaryText(m_value);
     // The common desktop fonts (DejaVu, Noto, Cantarell) have tabular digits,
     // so the text does not jitter while dragging.
     m_value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);

@@ -87,4 +87,23 @@ void setTextColor(QWidget *widget, const QColor &color)
     widget->setPalette(p);
 }
 
+namespace {
+const char *const secondaryProperty = "tovaniSecondaryText";
+}
+
+void setSecondaryText(QWidget *widget)
+{
+    widget->setProperty(secondaryProperty, true);
+    const QWidget *parent = widget->parentWidget();
+    setTextColor(widget, secondary(parent ? parent->palette() : QApplication::palette()));
+}
+
+void followPalette(QWidget *root)
+{
+    const QColor color = secondary(root->palette());
+    for (QWidget *widget : root->findChildren<QWidget *>())
+        if (widget->property(secondaryProperty).toBool())
+            setTextColor(widget, color);
+}
+
 } // namespace theme

@@ -49,5 +49,10 @@ QColor withOpacity(QColor color, double opacity);
 
 // Sets the foreground colour a QLabel (or any widget) draws its text with.
 void setTextColor(QWidget *widget, const QColor &color);
+// Draws the widget's text in the secondary colour, and remembers that, so
+// followPalette() can recolour it when the desktop's theme changes.
+void setSecondaryText(QWidget *widget);
+// Recolours every secondary text under `root` from root's (new) palette.
+void followPalette(QWidget *root);
 
 } // namespace theme
