@@ -328,6 +328,7 @@ QWidget *PreferencesView::buildColorSection()
         connect(swatch, &QAbstractButton::clicked, this, [this, color = entry.color] {
             m_settings.setCurrentColor(CodableColor::fromColor(color));
             m_settings.save();
+            m_colorBeforeChooser = m_settings.currentColor(); // cancelling an open chooser keeps this choice
         });
         m_swatches.append(swatch);
         grid->addWidget(swatch, i / columns, i % columns, Qt::AlignCenter);
@@ -599,6 +600,14 @@ PreferencesWindow::PreferencesWindow(AppSettings &settings, PreferencesView::Log
     setFixedSize(480, 720);
     auto *layout = column(this, 0);
     layout->addWidget(m_view);
+}
+
+void PreferencesWindow::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    // Coming back to the window: the login item may have been changed elsewhere.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        m_view->refresh();
 }
 
 void PreferencesWindow::keyPressEvent(QKeyEvent *event)
