@@ -391,10 +391,11 @@ private Q_SLOTS:
                  range(1, 8) + range(23, 30));
         QCOMPARE(rowsWhere(render(LineStyle::readingStrip), [](QRgb px) { return qGreen(px) < 200 && qRed(px) > 200; }),
                  range(7, 12) + range(19, 24));
-        // Ruler: the band 10 high (rows 12..21 fully, edges shared) under a red line.
+        // Ruler: a red line (row 10) right above a band 10 high (rows 11..20).
         const QImage ruler = render(LineStyle::ruler);
-        QVERIFY(isRed(ruler.pixel(30, 15)));
-        QVERIFY(!isRed(ruler.pixel(30, 24)));
+        QCOMPARE(rowsWhere(ruler, [](QRgb px) { return qRed(px) > 200 && qBlue(px) < 120 && qGreen(px) < 200; }),
+                 range(10, 20));
+        QVERIFY(qGreen(ruler.pixel(30, 10)) > qGreen(ruler.pixel(30, 15))); // the line is the lighter system red
         // The page behind: 26 high for most styles (clear above), 32 for underline.
         QCOMPARE(qAlpha(render(LineStyle::highlightBar).pixel(30, 1)), 0);
         QCOMPARE(qAlpha(render(LineStyle::underline).pixel(30, 1)), 255);

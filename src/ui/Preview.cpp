@@ -234,10 +234,14 @@ void paintStyleMiniature(QPainter &painter, const QRectF &area, LineStyle style,
         painter.fillRect(QRectF(left, cy + 7, W, 8), dim);
         break;
     }
-    case LineStyle::ruler:
-        painter.fillRect(QRectF(left, cy - 5.5, W, 1), theme::withOpacity(theme::systemRed(), 0.8));
-        painter.fillRect(QRectF(left, cy - 4.5, W, 10), theme::withOpacity(color, 0.9));
+    case LineStyle::ruler: {
+        // 11 high in all: centred it would sit on half pixels, so it is
+        // snapped half a point up to stay crisp.
+        const double top = std::floor(cy - 5.5);
+        painter.fillRect(QRectF(left, top, W, 1), theme::withOpacity(theme::systemRed(), 0.8));
+        painter.fillRect(QRectF(left, top + 1, W, 10), theme::withOpacity(color, 0.9));
         break;
+    }
     case LineStyle::readingStrip: {
         const QColor band = theme::withOpacity(color, 0.5);
         painter.fillRect(QRectF(left, cy - 9, W, 6), band);
