@@ -21,8 +21,8 @@ QImage renderGuide(const preview::Params &params)
     QImage image(int(W), 120, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter p(&image);
-    preview::paintGuide(p, QRectF(0, 0, W, 120), params);
-    preview::paintBrackets(p, QRectF(0, 0, W, 120), params);
+    preview::previewLine(p, QRectF(0, 0, W, 120), params);
+    preview::previewVerticalGuides(p, QRectF(0, 0, W, 120), params);
     return image;
 }
 
@@ -347,7 +347,7 @@ private Q_SLOTS:
             QImage image(440, 152, QImage::Format_ARGB32_Premultiplied);
             image.fill(Qt::transparent);
             QPainter p(&image);
-            preview::paintPanel(p, QRectF(0, 0, 440, 152), params(LineStyle::underline, thickness), QPalette());
+            preview::previewSection(p, QRectF(0, 0, 440, 152), params(LineStyle::underline, thickness), QPalette());
             return image;
         };
         QImage image = render(0);
@@ -373,7 +373,7 @@ private Q_SLOTS:
             QImage image(60, 32, QImage::Format_ARGB32_Premultiplied);
             image.fill(Qt::transparent);
             QPainter p(&image);
-            preview::paintStyleMiniature(p, QRectF(0, 0, 60, 32), style, QColor(255, 0, 0), QPalette());
+            preview::stylePreview(p, QRectF(0, 0, 60, 32), style, QColor(255, 0, 0), QPalette());
             return image;
         };
         auto isRed = [](QRgb px) { return qRed(px) > 200 && qGreen(px) < 120 && qBlue(px) < 120; };

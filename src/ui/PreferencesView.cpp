@@ -190,7 +190,7 @@ QSize PreviewPanel::minimumSizeHint() const
 void PreviewPanel::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    preview::paintPanel(p, QRectF(rect()), preview::Params::from(m_settings), palette());
+    preview::previewSection(p, QRectF(rect()), preview::Params::from(m_settings), palette());
 }
 
 // ---------------------------------------------------------------------------

@@ -26,7 +26,7 @@ class StyleButton;
 class ToggleSwitch;
 
 // The live preview at the bottom: the rounded panel with the mock page, the
-// current guide and the brackets (drawn by preview::paintPanel).
+// current guide and the brackets (drawn by preview::previewSection).
 class PreviewPanel : public QWidget
 {
     Q_OBJECT

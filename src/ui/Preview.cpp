@@ -91,7 +91,7 @@ QList<QRectF> bracketBars(const QRectF &stack, const Params &params)
     return {QRectF(cx - d - 1, cy - h / 2, 2, h), QRectF(cx + d - 1, cy - h / 2, 2, h)};
 }
 
-void paintMockText(QPainter &painter, const QRectF &stack, const QPalette &palette)
+void mockText(QPainter &painter, const QRectF &stack, const QPalette &palette)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
@@ -106,7 +106,7 @@ void paintMockText(QPainter &painter, const QRectF &stack, const QPalette &palet
     painter.restore();
 }
 
-void paintGuide(QPainter &painter, const QRectF &stack, const Params &params)
+void previewLine(QPainter &painter, const QRectF &stack, const Params &params)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
@@ -129,33 +129,50 @@ void paintGuide(QPainter &painter, const QRectF &stack, const Params &params)
     }
     case LineStyle::ruler: {
         const double h = bandHeight(params.thickness);
-        const QRectF band(stack.left(), centreY - h / 2, W, h);
-        painter.fillRect(band, guideColor(params, params.opacity));
-        painter.fillRect(QRectF(band.left(), band.top(), W, 2), theme::withOpacity(theme::systemRed(), params.opacity));
-        painter.translate(band.topLeft());
-        painter.setBrush(black(params.opacity));
-        for (const Tick &tick : rulerTicks(W, h))
-            painter.drawRect(tick.rect);
+        rulerPreview(painter, QRectF(stack.left(), centreY - h / 2, W, h), params);
         break;
     }
     case LineStyle::readingStrip: {
         const StripGeometry g = readingStrip(params.thickness, params.lineHeight);
-        const double top = centreY - g.total / 2;
-        const QColor band = guideColor(params, params.opacity);
-        painter.fillRect(QRectF(stack.left(), top, W, g.band), band);
-        painter.fillRect(QRectF(stack.left(), top + g.band + g.line, W, g.band), band);
-        if (g.line > 0) {
-            painter.setPen(QPen(guideColor(params, params.opacity * 0.5), 1));
-            painter.setBrush(Qt::NoBrush);
-            painter.drawRect(QRectF(stack.left(), top + g.band, W, g.line));
-        }
+        readingStripPreview(painter, stack.left(), centreY - g.total / 2, W, params);
         break;
     }
     }
     painter.restore();
 }
 
-void paintBrackets(QPainter &painter, const QRectF &stack, const Params &params)
+void rulerPreview(QPainter &painter, const QRectF &band, const Params &params)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setPen(Qt::NoPen);
+    painter.fillRect(band, guideColor(params, params.opacity));
+    painter.fillRect(QRectF(band.left(), band.top(), band.width(), 2),
+                     theme::withOpacity(theme::systemRed(), params.opacity));
+    painter.translate(band.topLeft());
+    painter.setBrush(black(params.opacity));
+    for (const Tick &tick : rulerTicks(band.width(), band.height()))
+        painter.drawRect(tick.rect);
+    painter.restore();
+}
+
+void readingStripPreview(QPainter &painter, double left, double top, double width, const Params &params)
+{
+    const StripGeometry g = readingStrip(params.thickness, params.lineHeight);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    const QColor band = guideColor(params, params.opacity);
+    painter.fillRect(QRectF(left, top, width, g.band), band);
+    painter.fillRect(QRectF(left, top + g.band + g.line, width, g.band), band);
+    if (g.line > 0) {
+        painter.setPen(QPen(guideColor(params, params.opacity * 0.5), 1));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(QRectF(left, top + g.band, width, g.line));
+    }
+    painter.restore();
+}
+
+void previewVerticalGuides(QPainter &painter, const QRectF &stack, const Params &params)
 {
     const QList<QRectF> bars = bracketBars(stack, params);
     if (bars.isEmpty())
@@ -167,7 +184,7 @@ void paintBrackets(QPainter &painter, const QRectF &stack, const Params &params)
     painter.restore();
 }
 
-void paintPanel(QPainter &painter, const QRectF &panel, const Params &params, const QPalette &palette)
+void previewSection(QPainter &painter, const QRectF &panel, const Params &params, const QPalette &palette)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
@@ -178,9 +195,9 @@ void paintPanel(QPainter &painter, const QRectF &panel, const Params &params, co
     painter.save();
     painter.setClipPath(shape);
     const QRectF stack = panel.adjusted(panelPadding, panelPadding, -panelPadding, -panelPadding);
-    paintMockText(painter, stack, palette);
-    paintGuide(painter, stack, params);
-    paintBrackets(painter, stack, params);
+    mockText(painter, stack, palette);
+    previewLine(painter, stack, params);
+    previewVerticalGuides(painter, stack, params);
     painter.restore();
 
     painter.setPen(QPen(theme::withOpacity(theme::secondary(palette), 0.2), 1));
@@ -189,7 +206,7 @@ void paintPanel(QPainter &painter, const QRectF &panel, const Params &params, co
     painter.restore();
 }
 
-void paintStyleMiniature(QPainter &painter, const QRectF &area, LineStyle style, const QColor &color,
+void stylePreview(QPainter &painter, const QRectF &area, LineStyle style, const QColor &color,
                          const QPalette &palette)
 {
     painter.save();

@@ -65,19 +65,25 @@ QList<Tick> rulerTicks(double width, double height);
 QList<QRectF> bracketBars(const QRectF &stack, const Params &params);
 
 // The six grey bars standing for lines of text.
-void paintMockText(QPainter &painter, const QRectF &stack, const QPalette &palette);
-// The guide of the current style over the page (previewLine).
-void paintGuide(QPainter &painter, const QRectF &stack, const Params &params);
+void mockText(QPainter &painter, const QRectF &stack, const QPalette &palette);
+// The guide of the current style over the page.
+void previewLine(QPainter &painter, const QRectF &stack, const Params &params);
+// The ruler in `band` (full width, min(t, 30) high): the guide colour, a red
+// edge 2 high on top, and the tick marks.
+void rulerPreview(QPainter &painter, const QRectF &band, const Params &params);
+// The reading strip (geometry from readingStrip()): two bands around an
+// outlined clear line, its top at `top`, across `left`..`left + width`.
+void readingStripPreview(QPainter &painter, double left, double top, double width, const Params &params);
 // The crosshair brackets over the page, when enabled.
-void paintBrackets(QPainter &painter, const QRectF &stack, const Params &params);
+void previewVerticalGuides(QPainter &painter, const QRectF &stack, const Params &params);
 // The whole panel: rounded background, outline, and inside it (inset 16) the
 // page with mock text, guide and brackets. `panel` is the outer rectangle.
-void paintPanel(QPainter &painter, const QRectF &panel, const Params &params, const QPalette &palette);
+void previewSection(QPainter &painter, const QRectF &panel, const Params &params, const QPalette &palette);
 
 // The miniature of one style on a style tile, in a 60 x 32 area.
 inline constexpr double miniatureWidth = 60;
 inline constexpr double miniatureHeight = 32;
-void paintStyleMiniature(QPainter &painter, const QRectF &area, LineStyle style, const QColor &color,
-                         const QPalette &palette);
+void stylePreview(QPainter &painter, const QRectF &area, LineStyle style, const QColor &color,
+                  const QPalette &palette);
 
 } // namespace preview

@@ -53,7 +53,7 @@ void paintStyleTile(QPainter &painter, const QRectF &rect, LineStyle style, bool
 
     const QRectF miniature(rect.center().x() - preview::miniatureWidth / 2, rect.top() + padding,
                            preview::miniatureWidth, preview::miniatureHeight);
-    preview::paintStyleMiniature(painter, miniature, style, color, palette);
+    preview::stylePreview(painter, miniature, style, color, palette);
 
     painter.setPen(selected ? accent : theme::secondary(palette));
     const QRectF nameBox(rect.left() + 4, miniature.bottom() + nameGap, rect.width() - 8,
