@@ -33,9 +33,11 @@ private Q_SLOTS:
 
     void versionLine()
     {
-        QCOMPARE(AboutView::versionText(QStringLiteral("1.0.0"), QStringLiteral("7")), QStringLiteral("Version 1.0.0 (7)"));
+        QCOMPARE(AboutView::versionText(QStringLiteral("1.0.0"), QStringLiteral("7")),
+                 QStringLiteral("Version 1.0.0 (7)"));
         QCOMPARE(AboutView::versionText(QString(), QString()), QStringLiteral("Version 1.0 (1)"));
-        QCOMPARE(AboutView::versionText(QStringLiteral("  "), QStringLiteral("12")), QStringLiteral("Version 1.0 (12)"));
+        QCOMPARE(AboutView::versionText(QStringLiteral("  "), QStringLiteral("12")),
+                 QStringLiteral("Version 1.0 (12)"));
 
         AboutView empty{QString(), QString()};
         QStringList texts;
@@ -57,10 +59,10 @@ private Q_SLOTS:
         QStringList texts;
         for (QLabel *l : window->findChildren<QLabel *>())
             texts << l->text();
-        for (const char *expected : {"Tovani", "Speed reading guide for Linux", "Developed by", "Tovani contributors",
-                                     "Open-source project", "Multiple reading guide styles",
-                                     "Customizable colors & opacity", "Global keyboard shortcuts",
-                                     "Multi-monitor support"})
+        for (const char *expected :
+             {"Tovani", "Speed reading guide for Linux", "Developed by", "Tovani contributors",
+              "Open-source project", "Multiple reading guide styles", "Customizable colors & opacity",
+              "Global keyboard shortcuts", "Multi-monitor support"})
             QVERIFY2(texts.contains(QString::fromUtf8(expected)), expected);
 
         // Escape closes; the window object stays for the next showing.
@@ -98,15 +100,16 @@ private Q_SLOTS:
         }
         auto px = [&](int x, int y) { return QColor(image.pixel(x, y)); };
         const QColor topLeft = px(30, 30), bottomRight = px(110, 110);
-        QVERIFY2(topLeft.blue() > 200 && topLeft.red() < 80, qPrintable(topLeft.name()));     // blue
-        QVERIFY2(bottomRight.red() > 140 && bottomRight.green() < 120, qPrintable(bottomRight.name())); // purple
-        QCOMPARE(px(70, 70), QColor(Qt::white));           // middle bar, 6 high around y = 70
+        QVERIFY2(topLeft.blue() > 200 && topLeft.red() < 80, qPrintable(topLeft.name())); // blue
+        QVERIFY2(bottomRight.red() > 140 && bottomRight.green() < 120,
+                 qPrintable(bottomRight.name())); // purple
+        QCOMPARE(px(70, 70), QColor(Qt::white));  // middle bar, 6 high around y = 70
         // Outer bars (4 high at y 57..61 and 79..83) are white at 40 %: lighter
         // than the gradient between the bars, but not white.
         QVERIFY(px(70, 59).lightness() > px(70, 64).lightness() + 30);
         QVERIFY(px(70, 81).lightness() > px(70, 76).lightness() + 30);
         QVERIFY(px(70, 59) != QColor(Qt::white));
-        QVERIFY(px(44, 70) != QColor(Qt::white));         // bars are 50 wide: x 45..95
+        QVERIFY(px(44, 70) != QColor(Qt::white)); // bars are 50 wide: x 45..95
         // Shadow: below the icon it is darker than above it (offset 5 down).
         QVERIFY(px(70, 124).lightness() < px(70, 16).lightness());
         QVERIFY(px(70, 124).lightness() < 255);

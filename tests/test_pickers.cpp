@@ -32,8 +32,7 @@ QList<int> opaqueRows(const QImage &image, int x, int minAlpha = 250)
 {
     QList<int> rows;
     for (int y = 0; y < image.height(); ++y)
-        if (qAlpha(image.pixel(x, y)) >= minAlpha)
-            rows.append(y);
+        if (qAlpha(image.pixel(x, y)) >= minAlpha) rows.append(y);
     return rows;
 }
 
@@ -152,7 +151,8 @@ private Q_SLOTS:
             }
             QCOMPARE(actual, expected);
             QCOMPARE(slider.positionFor(v), k);
-            QVERIFY(QString::number(v, 'g', QLocale::FloatingPointShortest).size() <= 4); // "0.55", "2.9", no drift digits
+            QVERIFY(QString::number(v, 'g', QLocale::FloatingPointShortest).size() <=
+                    4); // "0.55", "2.9", no drift digits
         }
         // Outside the range the handle pins to the nearer end.
         QCOMPARE(slider.positionFor(lower - 1000), 0);
@@ -180,19 +180,19 @@ private Q_SLOTS:
 
     void isLightRule()
     {
-        QVERIFY(isLight(QColor::fromRgbF(1.0f, 0.75f, 0.0f)));           // amber, about 0.74
-        QVERIFY(!isLight(QColor::fromRgbF(0, 0, 1)));                   // 0.114
-        QVERIFY(!isLight(0.5, 0.5, 0.5));                               // exactly 0.5 is dark
+        QVERIFY(isLight(QColor::fromRgbF(1.0f, 0.75f, 0.0f))); // amber, about 0.74
+        QVERIFY(!isLight(QColor::fromRgbF(0, 0, 1)));          // 0.114
+        QVERIFY(!isLight(0.5, 0.5, 0.5));                      // exactly 0.5 is dark
         QVERIFY(isLight(0.5, 0.5, 0.5001));
         QVERIFY(!isLight(QColor::fromRgbF(0, 0, 0)));
         QVERIFY(isLight(QColor(Qt::white)));
-        QVERIFY(isLight(QColor()));                                     // no RGB form: light
-        QVERIFY(isLight(QColor::fromRgbF(1.0f, 0.75f, 0.0f, 0.0f)));   // alpha ignored
+        QVERIFY(isLight(QColor()));                                  // no RGB form: light
+        QVERIFY(isLight(QColor::fromRgbF(1.0f, 0.75f, 0.0f, 0.0f))); // alpha ignored
         // Every palette entry with explicit components is light.
         for (const PresetColor &entry : PresetColor::palette()) {
-            static const QStringList explicitIds{"amber", "gold", "peach", "coral", "lime", "sky", "ruler-yellow", "steel"};
-            if (explicitIds.contains(entry.id))
-                QVERIFY2(isLight(entry.color), qPrintable(entry.id));
+            static const QStringList explicitIds{"amber", "gold", "peach",        "coral",
+                                                 "lime",  "sky",  "ruler-yellow", "steel"};
+            if (explicitIds.contains(entry.id)) QVERIFY2(isLight(entry.color), qPrintable(entry.id));
         }
     }
 
@@ -216,9 +216,9 @@ private Q_SLOTS:
         auto white = [](const QColor &c) { return c.lightness() > 230; };
         const QColor amber = QColor::fromRgbF(1.0f, 0.75f, 0.0f);
         const QColor blue = QColor::fromRgbF(0, 0, 1);
-        QVERIFY(count(render(amber, true), dark) > 10);  // black mark on a light colour
+        QVERIFY(count(render(amber, true), dark) > 10); // black mark on a light colour
         QCOMPARE(count(render(amber, false), dark), 0);
-        QVERIFY(count(render(blue, true), white) > 10);  // white mark on a dark colour
+        QVERIFY(count(render(blue, true), white) > 10); // white mark on a dark colour
         QCOMPARE(count(render(blue, false), white), 0);
         // Inside: the swatch colour.
         QCOMPARE(render(amber, false).pixel(14, 4), amber.rgba());
@@ -230,7 +230,8 @@ private Q_SLOTS:
         QCOMPARE(opaqueRows(renderGuide(params(LineStyle::underline, 4)), 200), range(98, 101));
         QCOMPARE(opaqueRows(renderGuide(params(LineStyle::highlightBar, 28)), 200), range(86, 113));
         QCOMPARE(opaqueRows(renderGuide(params(LineStyle::highlightBar, 45)), 200), range(85, 114));
-        QCOMPARE(opaqueRows(renderGuide(params(LineStyle::highlightBar, 45)), 200, 1), range(85, 114)); // crisp edges
+        QCOMPARE(opaqueRows(renderGuide(params(LineStyle::highlightBar, 45)), 200, 1),
+                 range(85, 114)); // crisp edges
         QCOMPARE(opaqueRows(renderGuide(params(LineStyle::underline, 100)), 5), range(85, 114));
         // Opacity and the colour's own alpha multiply.
         preview::Params translucent = params(LineStyle::highlightBar, 28, 0.6);
@@ -248,7 +249,7 @@ private Q_SLOTS:
         QCOMPARE(preview::focusWindow(QRectF(0, 0, W, 120), 50), QRectF(0, 40, W, 40)); // centred at 60
         QCOMPARE(opaqueRows(image, 200, 140), range(0, 39) + range(80, 119));
         QCOMPARE(QColor(image.pixel(10, 10)).rgb() & 0xffffff, 0u); // black, not the guide colour
-        QVERIFY(std::abs(qAlpha(image.pixel(10, 10)) - 153) <= 1);    // at the guide opacity
+        QVERIFY(std::abs(qAlpha(image.pixel(10, 10)) - 153) <= 1);  // at the guide opacity
         QCOMPARE(qAlpha(image.pixel(10, 60)), 0);
     }
 
@@ -309,11 +310,11 @@ private Q_SLOTS:
         QCOMPARE(image.pixel(200, 95), qRgb(255, 255, 255));
         // Marks straddle pixel edges (x = 3i), so they show antialiased grey.
         auto dark = [&](int x, int y) { return QColor(image.pixel(x, y)).lightness() < 110; };
-        QVERIFY(dark(30, 95));                               // mark 10: 18 high from y 87
-        QCOMPARE(image.pixel(30, 105), qRgb(255, 255, 255)); // below it
+        QVERIFY(dark(30, 95));                                  // mark 10: 18 high from y 87
+        QCOMPARE(image.pixel(30, 105), qRgb(255, 255, 255));    // below it
         QVERIFY(QColor(image.pixel(15, 95)).lightness() < 160); // mark 5, 1 wide over two pixels: 12 high
         QCOMPARE(image.pixel(15, 100), qRgb(255, 255, 255));
-        QVERIFY(dark(0, 95));                                // mark 0 on the left edge
+        QVERIFY(dark(0, 95)); // mark 0 on the left edge
         QCOMPARE(image.pixel(1, 95), qRgb(255, 255, 255));
     }
 
@@ -334,7 +335,7 @@ private Q_SLOTS:
 
         const QImage image = renderGuide(p);
         QVERIFY(std::abs(qAlpha(image.pixel(285, 80)) - 128) <= 1); // bracket opacity
-        QCOMPARE(qAlpha(image.pixel(285, 74)), 0);                   // bar ends at 75
+        QCOMPARE(qAlpha(image.pixel(285, 74)), 0);                  // bar ends at 75
 
         p.bracketMargin = 1e308; // pushed off the page, no failure
         for (const QRectF &bar : preview::bracketBars(QRectF(0, 0, W, 120), p))
@@ -347,7 +348,8 @@ private Q_SLOTS:
             QImage image(440, 152, QImage::Format_ARGB32_Premultiplied);
             image.fill(Qt::transparent);
             QPainter p(&image);
-            preview::previewSection(p, QRectF(0, 0, 440, 152), params(LineStyle::underline, thickness), QPalette());
+            preview::previewSection(p, QRectF(0, 0, 440, 152), params(LineStyle::underline, thickness),
+                                    QPalette());
             return image;
         };
         QImage image = render(0);
@@ -380,22 +382,26 @@ private Q_SLOTS:
         auto rowsWhere = [](const QImage &image, auto predicate) {
             QList<int> rows;
             for (int y = 0; y < image.height(); ++y)
-                if (predicate(image.pixel(30, y)))
-                    rows.append(y);
+                if (predicate(image.pixel(30, y))) rows.append(y);
             return rows;
         };
         QCOMPARE(rowsWhere(render(LineStyle::underline), isRed), range(30, 31));
-        QCOMPARE(rowsWhere(render(LineStyle::highlightBar), [](QRgb px) { return qGreen(px) < 200 && qRed(px) > 200; }),
+        QCOMPARE(rowsWhere(render(LineStyle::highlightBar),
+                           [](QRgb px) { return qGreen(px) < 200 && qRed(px) > 200; }),
                  range(11, 20));
-        QCOMPARE(rowsWhere(render(LineStyle::focusWindow), [](QRgb px) { return qAlpha(px) && qRed(px) < 140; }),
-                 range(1, 8) + range(23, 30));
-        QCOMPARE(rowsWhere(render(LineStyle::readingStrip), [](QRgb px) { return qGreen(px) < 200 && qRed(px) > 200; }),
+        QCOMPARE(
+            rowsWhere(render(LineStyle::focusWindow), [](QRgb px) { return qAlpha(px) && qRed(px) < 140; }),
+            range(1, 8) + range(23, 30));
+        QCOMPARE(rowsWhere(render(LineStyle::readingStrip),
+                           [](QRgb px) { return qGreen(px) < 200 && qRed(px) > 200; }),
                  range(7, 12) + range(19, 24));
         // Ruler: a red line (row 10) right above a band 10 high (rows 11..20).
         const QImage ruler = render(LineStyle::ruler);
-        QCOMPARE(rowsWhere(ruler, [](QRgb px) { return qRed(px) > 200 && qBlue(px) < 120 && qGreen(px) < 200; }),
-                 range(10, 20));
-        QVERIFY(qGreen(ruler.pixel(30, 10)) > qGreen(ruler.pixel(30, 15))); // the line is the lighter system red
+        QCOMPARE(
+            rowsWhere(ruler, [](QRgb px) { return qRed(px) > 200 && qBlue(px) < 120 && qGreen(px) < 200; }),
+            range(10, 20));
+        QVERIFY(qGreen(ruler.pixel(30, 10)) >
+                qGreen(ruler.pixel(30, 15))); // the line is the lighter system red
         // The page behind: 26 high for most styles (clear above), 32 for underline.
         QCOMPARE(qAlpha(render(LineStyle::highlightBar).pixel(30, 1)), 0);
         QCOMPARE(qAlpha(render(LineStyle::underline).pixel(30, 1)), 255);

@@ -32,7 +32,10 @@
 namespace {
 
 // Where a widget sits in the window, for checking the order of sections.
-int windowY(const QWidget *widget) { return widget->mapTo(widget->window(), QPoint(0, 0)).y(); }
+int windowY(const QWidget *widget)
+{
+    return widget->mapTo(widget->window(), QPoint(0, 0)).y();
+}
 
 QStringList labelTexts(const QWidget *root)
 {
@@ -45,8 +48,7 @@ QStringList labelTexts(const QWidget *root)
 const QLabel *findLabel(const QWidget *root, const QString &text)
 {
     for (const QLabel *l : root->findChildren<QLabel *>())
-        if (l->text() == text)
-            return l;
+        if (l->text() == text) return l;
     return nullptr;
 }
 
@@ -65,7 +67,10 @@ private:
 
     PreferencesView *view() const { return m_window->view(); }
     // The settings as the next start would read them.
-    std::unique_ptr<AppSettings> onDisk() const { return std::make_unique<AppSettings>(m_settings->filePath()); }
+    std::unique_ptr<AppSettings> onDisk() const
+    {
+        return std::make_unique<AppSettings>(m_settings->filePath());
+    }
 
     void showWindow()
     {
@@ -116,20 +121,38 @@ private Q_SLOTS:
                  QStringLiteral("Ctrl+1-5, Ctrl+Shift+R, Ctrl+Shift+T, Ctrl+Shift++/-"));
 
         const QStringList texts = labelTexts(m_window.get());
-        for (const char *expected :
-             {"Tovani", "Speed reading guide for Linux", "to toggle", "Style", "Color", "Appearance", "Opacity",
-              "Thickness", "Reading line height", "Tip: Increase thickness for thicker colored bands",
-              "Vertical Brackets", "Crosshair-style reading zone", "Bracket width", "Magnifier",
-              "Zoom on text around cursor", "Zoom level", "Requires Screen Recording permission.", "General",
-              "Launch at Login", "Start Tovani when you log in", "Global Keyboard Shortcuts", "Reset Settings",
-              "Restore all settings to defaults", "Preview"})
+        for (const char *expected : {"Tovani",
+                                     "Speed reading guide for Linux",
+                                     "to toggle",
+                                     "Style",
+                                     "Color",
+                                     "Appearance",
+                                     "Opacity",
+                                     "Thickness",
+                                     "Reading line height",
+                                     "Tip: Increase thickness for thicker colored bands",
+                                     "Vertical Brackets",
+                                     "Crosshair-style reading zone",
+                                     "Bracket width",
+                                     "Magnifier",
+                                     "Zoom on text around cursor",
+                                     "Zoom level",
+                                     "Requires Screen Recording permission.",
+                                     "General",
+                                     "Launch at Login",
+                                     "Start Tovani when you log in",
+                                     "Global Keyboard Shortcuts",
+                                     "Reset Settings",
+                                     "Restore all settings to defaults",
+                                     "Preview"})
             QVERIFY2(texts.contains(QString::fromUtf8(expected)), expected);
         QCOMPARE(view()->resetButton()->text(), QStringLiteral("Reset"));
 
         // Sections top to bottom in their fixed order; the tiles in style order.
         showWindow();
         int previous = -1;
-        for (const char *title : {"Style", "Color", "Appearance", "Vertical Brackets", "Magnifier", "General", "Preview"}) {
+        for (const char *title :
+             {"Style", "Color", "Appearance", "Vertical Brackets", "Magnifier", "General", "Preview"}) {
             const QLabel *l = findLabel(m_window.get(), QString::fromUtf8(title));
             QVERIFY2(l, title);
             QVERIFY2(windowY(l) > previous, title);
@@ -272,8 +295,7 @@ private Q_SLOTS:
         auto selected = [&] {
             QList<int> indexes;
             for (int i = 0; i < swatches.size(); ++i)
-                if (swatches[i]->isSelected())
-                    indexes.append(i);
+                if (swatches[i]->isSelected()) indexes.append(i);
             return indexes;
         };
         QCOMPARE(selected(), QList<int>{0}); // amber by default
@@ -342,7 +364,8 @@ private Q_SLOTS:
         QVERIFY(view()->lineHeightFold()->isExpanded());
         QVERIFY(view()->lineHeightFold()->isAnimating());
         QTest::qWait(FoldingBlock::durationMs / 2);
-        QVERIFY(view()->lineHeightFold()->height() < view()->lineHeightFold()->sizeHint().height()); // still growing
+        QVERIFY(view()->lineHeightFold()->height() <
+                view()->lineHeightFold()->sizeHint().height()); // still growing
         waitForFold(view()->lineHeightFold());
         QVERIFY(unfolded(view()->lineHeightFold()));
         QVERIFY(view()->lineHeightBlock()->isVisible());
@@ -363,7 +386,8 @@ private Q_SLOTS:
         waitForFold(view()->magnifierFold());
         QVERIFY(unfolded(view()->bracketFold()));
         QVERIFY(unfolded(view()->magnifierFold()));
-        QVERIFY(findLabel(m_window.get(), QStringLiteral("Requires Screen Recording permission."))->isVisible());
+        QVERIFY(
+            findLabel(m_window.get(), QStringLiteral("Requires Screen Recording permission."))->isVisible());
 
         // Switching back and forth quickly ends in the last state.
         m_settings->setVerticalGuidesEnabled(false);
@@ -396,7 +420,8 @@ private Q_SLOTS:
         QVERIFY(qBlue(with) > qRed(with) + 60);
         QVERIFY(with != without);
         // The bars follow the bracket width slider.
-        view()->bracketWidthBlock()->slider()->setValue(view()->bracketWidthBlock()->slider()->maximum()); // 40 %
+        view()->bracketWidthBlock()->slider()->setValue(
+            view()->bracketWidthBlock()->slider()->maximum()); // 40 %
         QCOMPARE(pixel(138, 16 + 90), without);
         QVERIFY(qBlue(pixel(16 + 204 - 163, 16 + 90)) > qRed(pixel(16 + 204 - 163, 16 + 90)) + 60);
         m_settings->setVerticalGuidesEnabled(false);
@@ -475,15 +500,14 @@ private Q_SLOTS:
         QVERIFY(box);
         QCOMPARE(box->windowTitle(), QStringLiteral("Reset to Defaults?"));
         QCOMPARE(box->text(), QStringLiteral("Reset to Defaults?"));
-        QCOMPARE(box->informativeText(), QStringLiteral("This will restore all settings to their default values."));
+        QCOMPARE(box->informativeText(),
+                 QStringLiteral("This will restore all settings to their default values."));
         QCOMPARE(box->buttons().size(), 2);
         QPushButton *cancel = nullptr;
         QPushButton *reset = nullptr;
         for (QAbstractButton *b : box->buttons()) {
-            if (b->text() == u"Cancel")
-                cancel = qobject_cast<QPushButton *>(b);
-            if (b->text() == u"Reset")
-                reset = qobject_cast<QPushButton *>(b);
+            if (b->text() == u"Cancel") cancel = qobject_cast<QPushButton *>(b);
+            if (b->text() == u"Reset") reset = qobject_cast<QPushButton *>(b);
         }
         QVERIFY(cancel && reset);
         QCOMPARE(box->buttonRole(cancel), QMessageBox::RejectRole);
@@ -502,8 +526,7 @@ private Q_SLOTS:
         box = view()->resetConfirmation();
         QVERIFY(box);
         for (QAbstractButton *b : box->buttons())
-            if (b->text() == u"Reset")
-                b->click();
+            if (b->text() == u"Reset") b->click();
         QTRY_VERIFY(!view()->resetConfirmation());
         QCOMPARE(m_settings->currentStyle(), LineStyle::highlightBar);
         QCOMPARE(view()->opacityBlock()->valueText(), QStringLiteral("50%"));
@@ -597,7 +620,8 @@ private Q_SLOTS:
         QScrollArea *area = m_window->findChild<QScrollArea *>();
         area->verticalScrollBar()->setValue(area->verticalScrollBar()->maximum());
         QTest::qWait(50);
-        QVERIFY(m_window->grab().toImage().save(QDir(dir).filePath(QStringLiteral("preferences-details.png"))));
+        QVERIFY(
+            m_window->grab().toImage().save(QDir(dir).filePath(QStringLiteral("preferences-details.png"))));
     }
 };
 

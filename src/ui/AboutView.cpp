@@ -28,8 +28,7 @@ QLabel *label(const QString &text, theme::TextStyle style, bool secondary = fals
     auto *l = new QLabel(text);
     l->setFont(theme::font(style));
     l->setAlignment(Qt::AlignCenter);
-    if (secondary)
-        theme::setSecondaryText(l);
+    if (secondary) theme::setSecondaryText(l);
     return l;
 }
 
@@ -77,8 +76,7 @@ LinkButton::LinkButton(const QString &label, const QString &address, QWidget *pa
 bool LinkButton::openAddress(const QString &address)
 {
     const QUrl url(address, QUrl::StrictMode);
-    if (!url.isValid() || url.isRelative() || url.host().isEmpty())
-        return false;
+    if (!url.isValid() || url.isRelative() || url.host().isEmpty()) return false;
     return QDesktopServices::openUrl(url);
 }
 
@@ -109,21 +107,22 @@ void LinkButton::paintEvent(QPaintEvent *)
     const QFontMetrics fm(font());
     const int glyph = fm.height();
     QColor color = palette().color(QPalette::Link);
-    if (isDown())
-        color = color.darker(130);
-    symbols::paint(p, QRectF(1, (height() - glyph) / 2.0, glyph, glyph).adjusted(1, 1, -1, -1), symbols::Symbol::globe,
-                   color);
+    if (isDown()) color = color.darker(130);
+    symbols::paint(p, QRectF(1, (height() - glyph) / 2.0, glyph, glyph).adjusted(1, 1, -1, -1),
+                   symbols::Symbol::globe, color);
     QFont f = font();
     f.setUnderline(m_hovered || hasFocus());
     p.setFont(f);
     p.setPen(color);
-    p.drawText(QRect(glyph + 4 + 1, 0, width() - glyph - 5, height()), Qt::AlignLeft | Qt::AlignVCenter, text());
+    p.drawText(QRect(glyph + 4 + 1, 0, width() - glyph - 5, height()), Qt::AlignLeft | Qt::AlignVCenter,
+               text());
 }
 
 // ---------------------------------------------------------------------------
 // AboutView
 
-AboutView::AboutView(QWidget *parent) : AboutView(QStringLiteral(TOVANI_VERSION), QStringLiteral(TOVANI_BUILD_NUMBER), parent)
+AboutView::AboutView(QWidget *parent)
+    : AboutView(QStringLiteral(TOVANI_VERSION), QStringLiteral(TOVANI_BUILD_NUMBER), parent)
 {
 }
 
@@ -160,7 +159,8 @@ void AboutView::build()
     titleLayout->setContentsMargins(0, 0, 0, 0);
     titleLayout->setSpacing(4);
     titleLayout->addWidget(label(QStringLiteral("Tovani"), theme::TextStyle::title));
-    titleLayout->addWidget(label(versionText(m_appVersion, m_buildNumber), theme::TextStyle::subheadline, true));
+    titleLayout->addWidget(
+        label(versionText(m_appVersion, m_buildNumber), theme::TextStyle::subheadline, true));
     elements.append(titleBlock);
 
     elements.append(label(QStringLiteral("Speed reading guide for Linux"), theme::TextStyle::body, true));
@@ -220,8 +220,7 @@ void AboutView::build()
     layout->setContentsMargins(padding, verticalPadding, padding, verticalPadding);
     layout->setSpacing(0);
     for (int i = 0; i < elements.size(); ++i) {
-        if (i > 0)
-            layout->addSpacing(spacing);
+        if (i > 0) layout->addSpacing(spacing);
         const bool fill = qobject_cast<Divider *>(elements[i]) != nullptr;
         layout->addWidget(elements[i], 0, fill ? Qt::Alignment() : Qt::AlignHCenter);
     }
@@ -230,7 +229,10 @@ void AboutView::build()
     layout->addWidget(rights);
 }
 
-QRect AboutView::iconRect() const { return m_iconSpace->geometry(); }
+QRect AboutView::iconRect() const
+{
+    return m_iconSpace->geometry();
+}
 
 void AboutView::paintEvent(QPaintEvent *event)
 {
@@ -271,4 +273,7 @@ void AboutWindow::keyPressEvent(QKeyEvent *event)
     QWidget::keyPressEvent(event);
 }
 
-QWidget *createAboutWindow() { return new AboutWindow; }
+QWidget *createAboutWindow()
+{
+    return new AboutWindow;
+}

@@ -25,8 +25,7 @@ QPainterPath iconShape(const QRectF &rect)
 // columns (stride = width). Three passes approximate a Gaussian.
 void boxBlur(std::vector<float> &plane, int w, int h, int radius, bool horizontal)
 {
-    if (radius < 1)
-        return;
+    if (radius < 1) return;
     std::vector<float> out(plane.size());
     const int lines = horizontal ? h : w;
     const int length = horizontal ? w : h;
@@ -43,10 +42,8 @@ void boxBlur(std::vector<float> &plane, int w, int h, int radius, bool horizonta
             out[index] = float(sum * norm);
             const int add = i + radius + 1;
             const int drop = i - radius;
-            if (add < length)
-                sum += at(add);
-            if (drop >= 0)
-                sum -= at(drop);
+            if (add < length) sum += at(add);
+            if (drop >= 0) sum -= at(drop);
         }
     }
     plane.swap(out);
@@ -99,15 +96,20 @@ void paintShadow(QPainter &painter, const QRectF &rect)
 
 } // namespace
 
-double appIconShadowMargin(double side) { return 20 * side / design; }
-double appIconShadowOffset(double side) { return 5 * side / design; }
+double appIconShadowMargin(double side)
+{
+    return 20 * side / design;
+}
+double appIconShadowOffset(double side)
+{
+    return 5 * side / design;
+}
 
 void paintAppIcon(QPainter &painter, const QRectF &rect, bool withShadow)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
-    if (withShadow)
-        paintShadow(painter, rect);
+    if (withShadow) paintShadow(painter, rect);
 
     const double s = rect.width() / design;
     QLinearGradient gradient(rect.topLeft(), rect.bottomRight());
@@ -121,7 +123,11 @@ void paintAppIcon(QPainter &painter, const QRectF &rect, bool withShadow)
     const double total = (4 + 6 + 6 + 6 + 4) * s;
     double y = rect.center().y() - total / 2;
     painter.setPen(Qt::NoPen);
-    const struct { double height; double alpha; } bars[] = {{4, 0.4}, {6, 1.0}, {4, 0.4}};
+    const struct
+    {
+        double height;
+        double alpha;
+    } bars[] = {{4, 0.4}, {6, 1.0}, {4, 0.4}};
     for (const auto &bar : bars) {
         QColor white(Qt::white);
         white.setAlphaF(float(bar.alpha));

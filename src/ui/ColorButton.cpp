@@ -14,8 +14,7 @@ bool isLight(double red, double green, double blue)
 
 bool isLight(const QColor &color)
 {
-    if (!color.isValid())
-        return true;
+    if (!color.isValid()) return true;
     float r, g, b;
     color.toRgb().getRgbF(&r, &g, &b);
     return isLight(r, g, b);
@@ -26,8 +25,9 @@ void paintColorSwatch(QPainter &painter, const QRectF &box, const QColor &color,
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
-    const QRectF circle(box.center().x() - ColorButton::diameter / 2.0, box.center().y() - ColorButton::diameter / 2.0,
-                        ColorButton::diameter, ColorButton::diameter);
+    const QRectF circle(box.center().x() - ColorButton::diameter / 2.0,
+                        box.center().y() - ColorButton::diameter / 2.0, ColorButton::diameter,
+                        ColorButton::diameter);
     painter.setPen(Qt::NoPen);
     painter.setBrush(color);
     painter.drawEllipse(circle);
@@ -57,8 +57,7 @@ ColorButton::ColorButton(const QColor &color, QWidget *parent) : QAbstractButton
 
 void ColorButton::setSelected(bool selected)
 {
-    if (selected == m_selected)
-        return;
+    if (selected == m_selected) return;
     m_selected = selected;
     update();
 }
@@ -97,13 +96,15 @@ ColorWell::ColorWell(QWidget *parent) : QAbstractButton(parent)
 
 void ColorWell::setColor(const QColor &color)
 {
-    if (color == m_color)
-        return;
+    if (color == m_color) return;
     m_color = color;
     update();
 }
 
-QColorDialog *ColorWell::dialog() const { return m_dialog && m_dialog->isVisible() ? m_dialog.data() : nullptr; }
+QColorDialog *ColorWell::dialog() const
+{
+    return m_dialog && m_dialog->isVisible() ? m_dialog.data() : nullptr;
+}
 
 void ColorWell::openChooser()
 {
@@ -113,10 +114,10 @@ void ColorWell::openChooser()
         // Qt's own chooser: the desktop's native one may drop the alpha channel.
         m_dialog->setOptions(QColorDialog::ShowAlphaChannel | QColorDialog::DontUseNativeDialog);
         connect(m_dialog, &QColorDialog::currentColorChanged, this, [this](const QColor &c) {
-            if (m_dialog->isVisible())
-                Q_EMIT colorPicked(c, false);
+            if (m_dialog->isVisible()) Q_EMIT colorPicked(c, false);
         });
-        connect(m_dialog, &QColorDialog::colorSelected, this, [this](const QColor &c) { Q_EMIT colorPicked(c, true); });
+        connect(m_dialog, &QColorDialog::colorSelected, this,
+                [this](const QColor &c) { Q_EMIT colorPicked(c, true); });
         connect(m_dialog, &QDialog::rejected, this, &ColorWell::chooserCancelled);
     }
     if (m_dialog->isVisible()) {

@@ -17,7 +17,8 @@
 // ---------------------------------------------------------------------------
 // ToggleSwitch
 
-ToggleSwitch::ToggleSwitch(QWidget *parent) : QAbstractButton(parent), m_animation(new QVariantAnimation(this))
+ToggleSwitch::ToggleSwitch(QWidget *parent)
+    : QAbstractButton(parent), m_animation(new QVariantAnimation(this))
 {
     setCheckable(true);
     setFocusPolicy(Qt::StrongFocus);
@@ -31,9 +32,15 @@ ToggleSwitch::ToggleSwitch(QWidget *parent) : QAbstractButton(parent), m_animati
     });
 }
 
-QSize ToggleSwitch::sizeHint() const { return {40, 24}; }
+QSize ToggleSwitch::sizeHint() const
+{
+    return {40, 24};
+}
 
-bool ToggleSwitch::hitButton(const QPoint &pos) const { return rect().contains(pos); }
+bool ToggleSwitch::hitButton(const QPoint &pos) const
+{
+    return rect().contains(pos);
+}
 
 void ToggleSwitch::checkStateSet()
 {
@@ -73,8 +80,7 @@ void ToggleSwitch::paintEvent(QPaintEvent *)
                  off.greenF() + (on.greenF() - off.greenF()) * m_position,
                  off.blueF() + (on.blueF() - off.blueF()) * m_position,
                  off.alphaF() + (on.alphaF() - off.alphaF()) * m_position);
-    if (!isEnabled())
-        fill.setAlphaF(fill.alphaF() * 0.5f);
+    if (!isEnabled()) fill.setAlphaF(fill.alphaF() * 0.5f);
     p.setPen(Qt::NoPen);
     p.setBrush(fill);
     p.drawRoundedRect(track, radius, radius);
@@ -139,11 +145,15 @@ FoldingBlock::FoldingBlock(QWidget *content, int spacing, QWidget *parent)
 int FoldingBlock::fullHeight() const
 {
     const int w = width() > 0 ? width() : m_content->sizeHint().width();
-    const int h = m_content->hasHeightForWidth() ? m_content->heightForWidth(w) : m_content->sizeHint().height();
+    const int h =
+        m_content->hasHeightForWidth() ? m_content->heightForWidth(w) : m_content->sizeHint().height();
     return m_spacing + std::max(h, m_content->minimumSizeHint().height());
 }
 
-QSize FoldingBlock::sizeHint() const { return {m_content->sizeHint().width(), fullHeight()}; }
+QSize FoldingBlock::sizeHint() const
+{
+    return {m_content->sizeHint().width(), fullHeight()};
+}
 
 QSize FoldingBlock::minimumSizeHint() const
 {
@@ -151,12 +161,14 @@ QSize FoldingBlock::minimumSizeHint() const
     return {m_content->minimumSizeHint().width(), fullHeight()};
 }
 
-bool FoldingBlock::isAnimating() const { return m_animation->state() == QAbstractAnimation::Running; }
+bool FoldingBlock::isAnimating() const
+{
+    return m_animation->state() == QAbstractAnimation::Running;
+}
 
 void FoldingBlock::setExpanded(bool expanded, bool animated)
 {
-    if (expanded == m_expanded && (isAnimating() || isHidden() != expanded))
-        return;
+    if (expanded == m_expanded && (isAnimating() || isHidden() != expanded)) return;
     m_expanded = expanded;
 
     const int currentHeight = isHidden() ? 0 : std::min(maximumHeight(), fullHeight());
@@ -223,7 +235,8 @@ bool FoldingBlock::eventFilter(QObject *watched, QEvent *event)
 // ---------------------------------------------------------------------------
 // OverlayScrollArea
 
-OverlayScrollArea::OverlayScrollArea(QWidget *parent) : QScrollArea(parent), m_bar(new QScrollBar(Qt::Vertical, this))
+OverlayScrollArea::OverlayScrollArea(QWidget *parent)
+    : QScrollArea(parent), m_bar(new QScrollBar(Qt::Vertical, this))
 {
     setFrameShape(QFrame::NoFrame);
     setWidgetResizable(true);
@@ -254,15 +267,16 @@ void OverlayScrollArea::styleBar()
     thumb.setAlphaF(0.35f);
     QColor hover = thumb;
     hover.setAlphaF(0.55f);
-    m_bar->setStyleSheet(QStringLiteral("QScrollBar:vertical { background: transparent; width: 10px; margin: 0; }"
-                                        "QScrollBar::handle:vertical { background: %1; border-radius: 3px;"
-                                        " min-height: 32px; margin: 2px; }"
-                                        "QScrollBar::handle:vertical:hover { background: %2; }"
-                                        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical"
-                                        " { height: 0; border: none; background: none; }"
-                                        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical"
-                                        " { background: none; }")
-                             .arg(thumb.name(QColor::HexArgb), hover.name(QColor::HexArgb)));
+    m_bar->setStyleSheet(
+        QStringLiteral("QScrollBar:vertical { background: transparent; width: 10px; margin: 0; }"
+                       "QScrollBar::handle:vertical { background: %1; border-radius: 3px;"
+                       " min-height: 32px; margin: 2px; }"
+                       "QScrollBar::handle:vertical:hover { background: %2; }"
+                       "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical"
+                       " { height: 0; border: none; background: none; }"
+                       "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical"
+                       " { background: none; }")
+            .arg(thumb.name(QColor::HexArgb), hover.name(QColor::HexArgb)));
 }
 
 void OverlayScrollArea::changeEvent(QEvent *event)

@@ -27,7 +27,7 @@
 
 namespace {
 
-constexpr int outerMargin = 20;  // around the header contents and the section column
+constexpr int outerMargin = 20; // around the header contents and the section column
 constexpr int sectionSpacing = 20;
 constexpr int blockSpacing = 16; // between the blocks of a section
 constexpr int titleSpacing = 12; // under the Style, Color and Preview titles
@@ -36,12 +36,14 @@ QLabel *label(const QString &text, theme::TextStyle style, bool secondary = fals
 {
     auto *l = new QLabel(text);
     l->setFont(theme::font(style));
-    if (secondary)
-        theme::setSecondaryText(l);
+    if (secondary) theme::setSecondaryText(l);
     return l;
 }
 
-QLabel *sectionTitle(const QString &text) { return label(text, theme::TextStyle::headline); }
+QLabel *sectionTitle(const QString &text)
+{
+    return label(text, theme::TextStyle::headline);
+}
 
 QVBoxLayout *column(QWidget *owner, int spacing)
 {
@@ -171,7 +173,8 @@ bool swatchMatches(const CodableColor &swatch, const CodableColor &current)
 // ---------------------------------------------------------------------------
 // PreviewPanel
 
-PreviewPanel::PreviewPanel(const AppSettings &settings, QWidget *parent) : QWidget(parent), m_settings(settings)
+PreviewPanel::PreviewPanel(const AppSettings &settings, QWidget *parent)
+    : QWidget(parent), m_settings(settings)
 {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setAccessibleName(QStringLiteral("Preview"));
@@ -225,8 +228,8 @@ QString PreferencesView::shortcutListText()
     // "Ctrl+1" .. "Ctrl+5" shown as one range, "Ctrl+Shift+=" and "-" as "+/-".
     const QString ctrlShift = keys(Qt::CTRL | Qt::SHIFT | Qt::Key_T).chopped(1);
     return QStringLiteral("%1-5, %2, %3, %4+/-")
-        .arg(keys(Qt::CTRL | Qt::Key_1), keys(Qt::CTRL | Qt::SHIFT | Qt::Key_R), keys(Qt::CTRL | Qt::SHIFT | Qt::Key_T),
-             ctrlShift);
+        .arg(keys(Qt::CTRL | Qt::Key_1), keys(Qt::CTRL | Qt::SHIFT | Qt::Key_R),
+             keys(Qt::CTRL | Qt::SHIFT | Qt::Key_T), ctrlShift);
 }
 
 void PreferencesView::build()
@@ -253,12 +256,11 @@ void PreferencesView::build()
     auto *sections = new QVBoxLayout(content);
     sections->setContentsMargins(outerMargin, outerMargin, outerMargin, outerMargin);
     sections->setSpacing(sectionSpacing);
-    const QList<QWidget *> all{buildStyleSection(),   buildColorSection(),   buildAppearanceSection(),
+    const QList<QWidget *> all{buildStyleSection(),   buildColorSection(),     buildAppearanceSection(),
                                buildBracketSection(), buildMagnifierSection(), buildGeneralSection(),
                                buildPreviewSection()};
     for (int i = 0; i < all.size(); ++i) {
-        if (i > 0)
-            sections->addWidget(new Divider);
+        if (i > 0) sections->addWidget(new Divider);
         sections->addWidget(all[i]);
     }
     sections->addStretch(1);
@@ -277,7 +279,8 @@ QWidget *PreferencesView::buildHeader()
     auto *left = new QVBoxLayout;
     left->setSpacing(4);
     left->addWidget(label(QStringLiteral("Tovani"), theme::TextStyle::title2));
-    left->addWidget(label(QStringLiteral("Speed reading guide for Linux"), theme::TextStyle::subheadline, true));
+    left->addWidget(
+        label(QStringLiteral("Speed reading guide for Linux"), theme::TextStyle::subheadline, true));
     row->addLayout(left);
     row->addStretch(1);
 
@@ -334,12 +337,12 @@ QWidget *PreferencesView::buildColorSection()
         grid->addWidget(swatch, i / columns, i % columns, Qt::AlignCenter);
     }
     m_well = new ColorWell;
-    connect(m_well, &ColorWell::chooserOpened, this, [this] { m_colorBeforeChooser = m_settings.currentColor(); });
+    connect(m_well, &ColorWell::chooserOpened, this,
+            [this] { m_colorBeforeChooser = m_settings.currentColor(); });
     connect(m_well, &ColorWell::colorPicked, this, [this](const QColor &color, bool final) {
         // Live while the chooser is open, saved when a colour is accepted.
         m_settings.setCurrentColor(CodableColor::fromColor(color));
-        if (final)
-            m_settings.save();
+        if (final) m_settings.save();
     });
     connect(m_well, &ColorWell::chooserCancelled, this, [this] {
         m_settings.setCurrentColor(m_colorBeforeChooser);
@@ -372,8 +375,8 @@ QWidget *PreferencesView::buildAppearanceSection()
     m_lineHeight = new SliderBlock(QStringLiteral("Reading line height"), 8, 80, 1, &valuetext::pixels);
     connect(m_lineHeight, &SliderBlock::valueEdited, &m_settings, &AppSettings::setReadingStripLineHeight);
     lineHeightLayout->addWidget(m_lineHeight);
-    auto *tip = label(QStringLiteral("Tip: Increase thickness for thicker colored bands"), theme::TextStyle::caption2,
-                      true);
+    auto *tip = label(QStringLiteral("Tip: Increase thickness for thicker colored bands"),
+                      theme::TextStyle::caption2, true);
     tip->setWordWrap(true);
     lineHeightLayout->addWidget(tip);
     m_lineHeightFold = new FoldingBlock(lineHeight, blockSpacing);
@@ -387,8 +390,8 @@ QWidget *PreferencesView::buildBracketSection()
     auto *outer = column(section, 0);
     m_bracketSwitch = new ToggleSwitch;
     connect(m_bracketSwitch, &QAbstractButton::clicked, &m_settings, &AppSettings::setVerticalGuidesEnabled);
-    outer->addWidget(controlRow(QStringLiteral("Vertical Brackets"), QStringLiteral("Crosshair-style reading zone"),
-                                true, m_bracketSwitch));
+    outer->addWidget(controlRow(QStringLiteral("Vertical Brackets"),
+                                QStringLiteral("Crosshair-style reading zone"), true, m_bracketSwitch));
 
     auto *details = new QWidget;
     auto *layout = column(details, blockSpacing);
@@ -409,15 +412,16 @@ QWidget *PreferencesView::buildMagnifierSection()
     auto *outer = column(section, 0);
     m_magnifierSwitch = new ToggleSwitch;
     connect(m_magnifierSwitch, &QAbstractButton::clicked, &m_settings, &AppSettings::setMagnifierEnabled);
-    outer->addWidget(controlRow(QStringLiteral("Magnifier"), QStringLiteral("Zoom on text around cursor"), true,
-                                m_magnifierSwitch));
+    outer->addWidget(controlRow(QStringLiteral("Magnifier"), QStringLiteral("Zoom on text around cursor"),
+                                true, m_magnifierSwitch));
 
     auto *details = new QWidget;
     auto *layout = column(details, blockSpacing);
     m_zoom = new SliderBlock(QStringLiteral("Zoom level"), 1.1, 3.0, 0.1, &valuetext::zoom);
     connect(m_zoom, &SliderBlock::valueEdited, &m_settings, &AppSettings::setMagnifierZoom);
     layout->addWidget(m_zoom);
-    layout->addWidget(new NoticeBox(QStringLiteral("Requires Screen Recording permission.")), 0, Qt::AlignHCenter);
+    layout->addWidget(new NoticeBox(QStringLiteral("Requires Screen Recording permission.")), 0,
+                      Qt::AlignHCenter);
     m_magnifierFold = new FoldingBlock(details, blockSpacing);
     outer->addWidget(m_magnifierFold);
     return section;
@@ -431,14 +435,12 @@ QWidget *PreferencesView::buildGeneralSection()
 
     m_loginSwitch = new ToggleSwitch;
     connect(m_loginSwitch, &QAbstractButton::clicked, this, [this](bool on) {
-        if (m_login.setEnabled)
-            m_login.setEnabled(on);
+        if (m_login.setEnabled) m_login.setEnabled(on);
         // Show what the login item really is now: a refused change leaves it as it was.
-        if (m_login.isEnabled)
-            m_loginSwitch->setChecked(m_login.isEnabled());
+        if (m_login.isEnabled) m_loginSwitch->setChecked(m_login.isEnabled());
     });
-    layout->addWidget(controlRow(QStringLiteral("Launch at Login"), QStringLiteral("Start Tovani when you log in"),
-                                 false, m_loginSwitch));
+    layout->addWidget(controlRow(QStringLiteral("Launch at Login"),
+                                 QStringLiteral("Start Tovani when you log in"), false, m_loginSwitch));
 
     m_shortcutSwitch = new ToggleSwitch;
     connect(m_shortcutSwitch, &QAbstractButton::clicked, this, [this](bool on) {
@@ -452,8 +454,8 @@ QWidget *PreferencesView::buildGeneralSection()
     m_resetButton = new QPushButton(QStringLiteral("Reset"));
     m_resetButton->setAutoDefault(false);
     connect(m_resetButton, &QPushButton::clicked, this, &PreferencesView::confirmReset);
-    layout->addWidget(controlRow(QStringLiteral("Reset Settings"), QStringLiteral("Restore all settings to defaults"),
-                                 false, m_resetButton));
+    layout->addWidget(controlRow(QStringLiteral("Reset Settings"),
+                                 QStringLiteral("Restore all settings to defaults"), false, m_resetButton));
     return section;
 }
 
@@ -513,8 +515,7 @@ void PreferencesView::refresh()
     m_bracketSwitch->setChecked(m_settings.verticalGuidesEnabled());
     m_magnifierSwitch->setChecked(m_settings.magnifierEnabled());
     m_shortcutSwitch->setChecked(m_settings.globalHotkeysEnabled());
-    if (m_login.isEnabled)
-        m_loginSwitch->setChecked(m_login.isEnabled());
+    if (m_login.isEnabled) m_loginSwitch->setChecked(m_login.isEnabled());
 
     m_lineHeightFold->setExpanded(style == LineStyle::readingStrip, animate);
     m_bracketFold->setExpanded(m_settings.verticalGuidesEnabled(), animate);
@@ -546,8 +547,7 @@ void PreferencesView::confirmReset()
     box->setDefaultButton(cancel);
     box->setEscapeButton(cancel);
     connect(box, &QMessageBox::buttonClicked, this, [this, reset](QAbstractButton *button) {
-        if (button == reset)
-            m_settings.resetToDefaults();
+        if (button == reset) m_settings.resetToDefaults();
     });
     m_resetBox = box;
     box->open();
@@ -556,8 +556,7 @@ void PreferencesView::confirmReset()
 void PreferencesView::setNotice(const QString &text)
 {
     m_notice->setText(text);
-    if (QWidget *holder = findChild<QWidget *>(QStringLiteral("notice")))
-        holder->setVisible(!text.isEmpty());
+    if (QWidget *holder = findChild<QWidget *>(QStringLiteral("notice"))) holder->setVisible(!text.isEmpty());
 }
 
 void PreferencesView::keyPressEvent(QKeyEvent *event)
@@ -587,12 +586,14 @@ void PreferencesView::changeEvent(QEvent *event)
 // PreferencesWindow
 
 PreferencesWindow::PreferencesWindow(AppSettings &settings, QWidget *parent)
-    : PreferencesWindow(settings, PreferencesView::LoginSwitch{&LaunchAtLogin::isEnabled, &LaunchAtLogin::setEnabled},
+    : PreferencesWindow(settings,
+                        PreferencesView::LoginSwitch{&LaunchAtLogin::isEnabled, &LaunchAtLogin::setEnabled},
                         parent)
 {
 }
 
-PreferencesWindow::PreferencesWindow(AppSettings &settings, PreferencesView::LoginSwitch login, QWidget *parent)
+PreferencesWindow::PreferencesWindow(AppSettings &settings, PreferencesView::LoginSwitch login,
+                                     QWidget *parent)
     : QWidget(parent, Qt::Window), m_view(new PreferencesView(settings, std::move(login)))
 {
     setWindowTitle(QStringLiteral("Tovani Preferences"));
@@ -606,8 +607,7 @@ void PreferencesWindow::changeEvent(QEvent *event)
 {
     QWidget::changeEvent(event);
     // Coming back to the window: the login item may have been changed elsewhere.
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
-        m_view->refresh();
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) m_view->refresh();
 }
 
 void PreferencesWindow::keyPressEvent(QKeyEvent *event)
@@ -620,10 +620,12 @@ void PreferencesWindow::keyPressEvent(QKeyEvent *event)
     QWidget::keyPressEvent(event);
 }
 
-QWidget *createPreferencesWindow(AppSettings &settings) { return new PreferencesWindow(settings); }
+QWidget *createPreferencesWindow(AppSettings &settings)
+{
+    return new PreferencesWindow(settings);
+}
 
 void setPreferencesNotice(QWidget *preferencesWindow, const QString &text)
 {
-    if (auto *window = qobject_cast<PreferencesWindow *>(preferencesWindow))
-        window->view()->setNotice(text);
+    if (auto *window = qobject_cast<PreferencesWindow *>(preferencesWindow)) window->view()->setNotice(text);
 }

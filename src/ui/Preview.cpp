@@ -13,11 +13,20 @@ namespace {
 
 // A size read from the settings as a drawable length: NaN and negatives are 0,
 // infinity stays (every use caps it).
-double length(double v) { return v > 0 ? v : 0.0; }
+double length(double v)
+{
+    return v > 0 ? v : 0.0;
+}
 
-QColor guideColor(const Params &params, double opacity) { return theme::withOpacity(params.color, opacity); }
+QColor guideColor(const Params &params, double opacity)
+{
+    return theme::withOpacity(params.color, opacity);
+}
 
-QColor black(double opacity) { return theme::withOpacity(QColor(Qt::black), opacity); }
+QColor black(double opacity)
+{
+    return theme::withOpacity(QColor(Qt::black), opacity);
+}
 
 } // namespace
 
@@ -35,7 +44,10 @@ Params Params::from(const AppSettings &settings)
     return p;
 }
 
-double bandHeight(double thickness) { return std::min(length(thickness), 30.0); }
+double bandHeight(double thickness)
+{
+    return std::min(length(thickness), 30.0);
+}
 
 QRectF focusWindow(const QRectF &stack, double thickness)
 {
@@ -57,8 +69,7 @@ StripGeometry readingStrip(double thickness, double lineHeight)
 QList<Tick> rulerTicks(double width, double height)
 {
     QList<Tick> ticks;
-    if (!(width >= 0) || !std::isfinite(width))
-        return ticks;
+    if (!(width >= 0) || !std::isfinite(width)) return ticks;
     const int n = static_cast<int>(std::min(width / 3, 100000.0));
     const double h = length(height);
     ticks.reserve(n + 1);
@@ -79,8 +90,7 @@ QList<Tick> rulerTicks(double width, double height)
 
 QList<QRectF> bracketBars(const QRectF &stack, const Params &params)
 {
-    if (!params.bracketsEnabled)
-        return {};
+    if (!params.bracketsEnabled) return {};
     const double W = stack.width();
     // A hand-edited margin far outside the slider's range just pushes the bars
     // off the page.
@@ -175,8 +185,7 @@ void readingStripPreview(QPainter &painter, double left, double top, double widt
 void previewVerticalGuides(QPainter &painter, const QRectF &stack, const Params &params)
 {
     const QList<QRectF> bars = bracketBars(stack, params);
-    if (bars.isEmpty())
-        return;
+    if (bars.isEmpty()) return;
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
     for (const QRectF &bar : bars)
@@ -207,7 +216,7 @@ void previewSection(QPainter &painter, const QRectF &panel, const Params &params
 }
 
 void stylePreview(QPainter &painter, const QRectF &area, LineStyle style, const QColor &color,
-                         const QPalette &palette)
+                  const QPalette &palette)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
@@ -230,7 +239,8 @@ void stylePreview(QPainter &painter, const QRectF &area, LineStyle style, const 
         backgroundHeight = miniatureHeight;
     else if (style == LineStyle::focusWindow)
         backgroundHeight = 30;
-    painter.fillRect(QRectF(left, cy - backgroundHeight / 2, W, backgroundHeight), theme::textBackground(palette));
+    painter.fillRect(QRectF(left, cy - backgroundHeight / 2, W, backgroundHeight),
+                     theme::textBackground(palette));
 
     // Text layer: four bars 3 high, 2 apart, padded 4 (52 wide, 26 high).
     painter.setBrush(theme::withOpacity(theme::secondary(palette), 0.15));

@@ -20,10 +20,10 @@ namespace preview {
 struct Params
 {
     LineStyle style = LineStyle::underline;
-    QColor color;              // guide colour with its own alpha
-    double opacity = 0.6;      // customOpacity
-    double thickness = 4;      // customThickness
-    double lineHeight = 22;    // readingStripLineHeight
+    QColor color;           // guide colour with its own alpha
+    double opacity = 0.6;   // customOpacity
+    double thickness = 4;   // customThickness
+    double lineHeight = 22; // readingStripLineHeight
     bool bracketsEnabled = false;
     double bracketMargin = 20; // percent of the width, each side
     double bracketOpacity = 0.5;
@@ -32,8 +32,8 @@ struct Params
 };
 
 // Sizes of the preview page.
-inline constexpr double stackHeight = 120; // the mock page the guide is drawn over
-inline constexpr double panelPadding = 16; // around the page inside the rounded panel
+inline constexpr double stackHeight = 120;  // the mock page the guide is drawn over
+inline constexpr double panelPadding = 16;  // around the page inside the rounded panel
 inline constexpr double guideCentreY = 100; // the guide's centre line (between text lines 5 and 6)
 
 // Height of the underline / highlight band and of the ruler: min(t, 30).

@@ -21,31 +21,36 @@ const QString unreadable = QStringLiteral("\u2014");
 // not fit a 64-bit integer.
 std::optional<qint64> integerPart(double product)
 {
-    if (!std::isfinite(product))
-        return std::nullopt;
+    if (!std::isfinite(product)) return std::nullopt;
     // 2^63 is exactly representable; anything at or above it does not fit.
-    if (product >= 9223372036854775808.0 || product < -9223372036854775808.0)
-        return std::nullopt;
+    if (product >= 9223372036854775808.0 || product < -9223372036854775808.0) return std::nullopt;
     return static_cast<qint64>(std::trunc(product));
 }
 
 QString withUnit(std::optional<qint64> number, const char *unit)
 {
-    if (!number)
-        return unreadable;
+    if (!number) return unreadable;
     return QString::number(*number) + QLatin1String(unit);
 }
 
 } // namespace
 
-QString percent(double value) { return withUnit(integerPart(value * 100), "%"); }
-QString pixels(double value) { return withUnit(integerPart(value), "px"); }
-QString bracketWidth(double value) { return withUnit(integerPart(value * 2), "%"); }
+QString percent(double value)
+{
+    return withUnit(integerPart(value * 100), "%");
+}
+QString pixels(double value)
+{
+    return withUnit(integerPart(value), "px");
+}
+QString bracketWidth(double value)
+{
+    return withUnit(integerPart(value * 2), "%");
+}
 
 QString zoom(double value)
 {
-    if (!integerPart(value))
-        return unreadable;
+    if (!integerPart(value)) return unreadable;
     // printf's own rounding (1.25 shows 1.2), as the C library gives it.
     char text[40];
     std::snprintf(text, sizeof text, "%.1fx", value);
@@ -60,13 +65,15 @@ SteppedSlider::SteppedSlider(double lower, double upper, double step, QWidget *p
     : QSlider(Qt::Horizontal, parent), m_lower(lower), m_upper(upper), m_step(step)
 {
     int decimals = 0;
-    while (decimals < 6 && std::abs(step * std::pow(10.0, decimals) - std::round(step * std::pow(10.0, decimals))) > 1e-9)
+    while (decimals < 6 &&
+           std::abs(step * std::pow(10.0, decimals) - std::round(step * std::pow(10.0, decimals))) > 1e-9)
         ++decimals;
     m_scale = std::pow(10.0, decimals);
     setRange(0, static_cast<int>(std::lround((upper - lower) / step)));
     setSingleStep(1);
     setPageStep(std::max(1, maximum() / 10));
-    connect(this, &QSlider::valueChanged, this, [this](int position) { Q_EMIT valueEdited(valueAt(position)); });
+    connect(this, &QSlider::valueChanged, this,
+            [this](int position) { Q_EMIT valueEdited(valueAt(position)); });
 }
 
 double SteppedSlider::valueAt(int position) const
@@ -77,10 +84,8 @@ double SteppedSlider::valueAt(int position) const
 
 int SteppedSlider::positionFor(double value) const
 {
-    if (std::isnan(value) || value <= m_lower)
-        return 0;
-    if (value >= m_upper)
-        return maximum();
+    if (std::isnan(value) || value <= m_lower) return 0;
+    if (value >= m_upper) return maximum();
     const long k = std::lround((value - m_lower) / m_step);
     return static_cast<int>(std::clamp<long>(k, 0, maximum()));
 }
@@ -95,8 +100,8 @@ void SteppedSlider::showValue(double value)
 
 SliderBlock::SliderBlock(const QString &label, double lower, double upper, double step, Formatter format,
                          QWidget *parent)
-    : QWidget(parent), m_label(new QLabel(label)), m_value(new QLabel), m_slider(new SteppedSlider(lower, upper, step)),
-      m_format(std::move(format))
+    : QWidget(parent), m_label(new QLabel(label)), m_value(new QLabel),
+      m_slider(new SteppedSlider(lower, upper, step)), m_format(std::move(format))
 {
     theme::setSecondaryText(m_label);
     theme::setSecondaryText(m_value);
@@ -126,5 +131,11 @@ void SliderBlock::showValue(double value)
     m_slider->showValue(value);
 }
 
-QString SliderBlock::label() const { return m_label->text(); }
-QString SliderBlock::valueText() const { return m_value->text(); }
+QString SliderBlock::label() const
+{
+    return m_label->text();
+}
+QString SliderBlock::valueText() const
+{
+    return m_value->text();
+}

@@ -30,15 +30,14 @@ QFont fittedNameFont(const QFont &font, double width)
         double widest = 0;
         for (LineStyle style : LineStyles::allCases)
             widest = std::max(widest, fm.horizontalAdvance(LineStyles::rawValue(style)));
-        if (widest <= width || f.pointSizeF() - 0.25 < smallest)
-            return f;
+        if (widest <= width || f.pointSizeF() - 0.25 < smallest) return f;
         f.setPointSizeF(f.pointSizeF() - 0.25);
     }
 }
 } // namespace
 
-void paintStyleTile(QPainter &painter, const QRectF &rect, LineStyle style, bool selected, const QColor &color,
-                    const QPalette &palette, const QFont &nameFont)
+void paintStyleTile(QPainter &painter, const QRectF &rect, LineStyle style, bool selected,
+                    const QColor &color, const QPalette &palette, const QFont &nameFont)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
@@ -84,16 +83,14 @@ StyleButton::StyleButton(LineStyle style, QWidget *parent) : QAbstractButton(par
 
 void StyleButton::setSelected(bool selected)
 {
-    if (selected == m_selected)
-        return;
+    if (selected == m_selected) return;
     m_selected = selected;
     update();
 }
 
 void StyleButton::setColor(const QColor &color)
 {
-    if (color == m_color)
-        return;
+    if (color == m_color) return;
     m_color = color;
     update();
 }
@@ -113,9 +110,15 @@ QSize StyleButton::sizeHint() const
     return {w, heightForWidth(w)};
 }
 
-QSize StyleButton::minimumSizeHint() const { return sizeHint(); }
+QSize StyleButton::minimumSizeHint() const
+{
+    return sizeHint();
+}
 
-bool StyleButton::hitButton(const QPoint &pos) const { return rect().contains(pos); }
+bool StyleButton::hitButton(const QPoint &pos) const
+{
+    return rect().contains(pos);
+}
 
 void StyleButton::paintEvent(QPaintEvent *)
 {

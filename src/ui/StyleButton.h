@@ -40,5 +40,5 @@ private:
 };
 
 // Paints a whole tile (background, border, miniature, name) into `rect`.
-void paintStyleTile(QPainter &painter, const QRectF &rect, LineStyle style, bool selected, const QColor &color,
-                    const QPalette &palette, const QFont &nameFont);
+void paintStyleTile(QPainter &painter, const QRectF &rect, LineStyle style, bool selected,
+                    const QColor &color, const QPalette &palette, const QFont &nameFont);

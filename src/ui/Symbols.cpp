@@ -35,7 +35,8 @@ void paintCheckmark(QPainter &p, const QRectF &s, const QColor &color)
 
 void paintInfoCircle(QPainter &p, const QRectF &s, const QColor &color)
 {
-    const QRectF circle = s.adjusted(s.width() * 0.04, s.height() * 0.04, -s.width() * 0.04, -s.height() * 0.04);
+    const QRectF circle =
+        s.adjusted(s.width() * 0.04, s.height() * 0.04, -s.width() * 0.04, -s.height() * 0.04);
     QPainterPath path;
     path.addEllipse(circle);
     // The "i": a dot and a stem, cut out of the disc.
@@ -43,7 +44,8 @@ void paintInfoCircle(QPainter &p, const QRectF &s, const QColor &color)
     const QPointF c = circle.center();
     QPainterPath letter;
     letter.addEllipse(QPointF(c.x(), circle.top() + w * 0.28), w * 0.075, w * 0.075);
-    letter.addRoundedRect(QRectF(c.x() - w * 0.065, circle.top() + w * 0.42, w * 0.13, w * 0.36), w * 0.04, w * 0.04);
+    letter.addRoundedRect(QRectF(c.x() - w * 0.065, circle.top() + w * 0.42, w * 0.13, w * 0.36), w * 0.04,
+                          w * 0.04);
     p.setPen(Qt::NoPen);
     p.setBrush(color);
     p.drawPath(path.subtracted(letter));
@@ -67,7 +69,8 @@ void paintLines3(QPainter &p, const QRectF &s, const QColor &color)
     const double w = s.width();
     p.setPen(strokePen(color, std::max(1.2, w * 0.1)));
     for (double f : {0.28, 0.5, 0.72})
-        p.drawLine(QPointF(s.left() + w * 0.14, s.top() + w * f), QPointF(s.right() - w * 0.14, s.top() + w * f));
+        p.drawLine(QPointF(s.left() + w * 0.14, s.top() + w * f),
+                   QPointF(s.right() - w * 0.14, s.top() + w * f));
 }
 
 void paintPalette(QPainter &p, const QRectF &s, const QColor &color)
@@ -137,7 +140,8 @@ void paintDisplays2(QPainter &p, const QRectF &s, const QColor &color)
     p.drawPath(backPath);
     p.restore();
     p.drawRoundedRect(front, w * 0.05, w * 0.05);
-    p.drawLine(QPointF(front.center().x(), front.bottom()), QPointF(front.center().x(), front.bottom() + w * 0.12));
+    p.drawLine(QPointF(front.center().x(), front.bottom()),
+               QPointF(front.center().x(), front.bottom() + w * 0.12));
     p.drawLine(QPointF(front.center().x() - w * 0.12, front.bottom() + w * 0.13),
                QPointF(front.center().x() + w * 0.12, front.bottom() + w * 0.13));
 }

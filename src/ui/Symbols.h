@@ -10,7 +10,8 @@
 
 namespace symbols {
 
-enum class Symbol {
+enum class Symbol
+{
     checkmark,      // swatch selection
     infoCircleFill, // notice: a filled circle with an "i" cut out
     globe,          // link button

@@ -41,7 +41,10 @@ QFont font(TextStyle style, const QFont &base)
     return f;
 }
 
-QFont font(TextStyle style) { return font(style, QApplication::font()); }
+QFont font(TextStyle style)
+{
+    return font(style, QApplication::font());
+}
 
 QColor secondary(const QPalette &palette)
 {
@@ -50,11 +53,20 @@ QColor secondary(const QPalette &palette)
     return c;
 }
 
-QColor primary(const QPalette &palette) { return palette.color(QPalette::Active, QPalette::WindowText); }
+QColor primary(const QPalette &palette)
+{
+    return palette.color(QPalette::Active, QPalette::WindowText);
+}
 
-QColor accent(const QPalette &palette) { return palette.color(QPalette::Active, QPalette::Highlight); }
+QColor accent(const QPalette &palette)
+{
+    return palette.color(QPalette::Active, QPalette::Highlight);
+}
 
-QColor textBackground(const QPalette &palette) { return palette.color(QPalette::Active, QPalette::Base); }
+QColor textBackground(const QPalette &palette)
+{
+    return palette.color(QPalette::Active, QPalette::Base);
+}
 
 QColor separator(const QPalette &palette)
 {
@@ -63,15 +75,20 @@ QColor separator(const QPalette &palette)
     return c;
 }
 
-QColor systemBlue() { return SystemColors::blue(); }
-QColor systemRed() { return SystemColors::red(); }
+QColor systemBlue()
+{
+    return SystemColors::blue();
+}
+QColor systemRed()
+{
+    return SystemColors::red();
+}
 
 QColor withOpacity(QColor color, double opacity)
 {
     if (!(opacity > 0)) // NaN and negatives
         opacity = 0;
-    if (opacity > 1)
-        opacity = 1;
+    if (opacity > 1) opacity = 1;
     color.setAlphaF(static_cast<float>(color.alphaF() * opacity));
     return color;
 }
@@ -102,8 +119,7 @@ void followPalette(QWidget *root)
 {
     const QColor color = secondary(root->palette());
     for (QWidget *widget : root->findChildren<QWidget *>())
-        if (widget->property(secondaryProperty).toBool())
-            setTextColor(widget, color);
+        if (widget->property(secondaryProperty).toBool()) setTextColor(widget, color);
 }
 
 } // namespace theme

@@ -13,7 +13,8 @@ class QWidget;
 
 namespace theme {
 
-enum class TextStyle {
+enum class TextStyle
+{
     body,        // the application font
     title,       // About window title
     title2,      // preferences header
