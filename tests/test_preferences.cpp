@@ -367,7 +367,8 @@ private Q_SLOTS:
         // may run the whole animation in one step).
         QCOMPARE(view()->lineHeightFold()->maximumHeight(), 0);
         waitForFold(view()->lineHeightFold());
-        QTRY_VERIFY_WITH_TIMEOUT(unfolded(view()->lineHeightFold()), 2000); // the last layout pass may still be queued
+        QTRY_VERIFY_WITH_TIMEOUT(unfolded(view()->lineHeightFold()),
+                                 2000); // the last layout pass may still be queued
         QVERIFY(view()->lineHeightBlock()->isVisible());
 
         // Changed from outside the window (a shortcut): folds the same way.
@@ -384,8 +385,10 @@ private Q_SLOTS:
         m_settings->setMagnifierEnabled(true);
         waitForFold(view()->bracketFold());
         waitForFold(view()->magnifierFold());
-        QTRY_VERIFY_WITH_TIMEOUT(unfolded(view()->bracketFold()), 2000); // the last layout pass may still be queued
-        QTRY_VERIFY_WITH_TIMEOUT(unfolded(view()->magnifierFold()), 2000); // the last layout pass may still be queued
+        QTRY_VERIFY_WITH_TIMEOUT(unfolded(view()->bracketFold()),
+                                 2000); // the last layout pass may still be queued
+        QTRY_VERIFY_WITH_TIMEOUT(unfolded(view()->magnifierFold()),
+                                 2000); // the last layout pass may still be queued
         QVERIFY(
             findLabel(m_window.get(), QStringLiteral("Requires Screen Recording permission."))->isVisible());
 
