@@ -597,7 +597,10 @@ private Q_SLOTS:
         dark.setColor(QPalette::ButtonText, QColor(235, 235, 235));
         m_window->setPalette(dark);
         QVERIFY(caption->palette().color(QPalette::WindowText).lightness() > 128);
-        const QString dir = qEnvironmentVariable("TOVANI_SCREENSHOT_DIR", QDir::tempPath());
+        // TOVANI_SCREENSHOT_DIR=docs keeps them (the pictures in docs/ are made
+        // so); otherwise they go to a folder removed after the test.
+        QTemporaryDir scratch;
+        const QString dir = qEnvironmentVariable("TOVANI_SCREENSHOT_DIR", scratch.path());
         m_settings->setVerticalGuidesEnabled(true);
         waitForFold(view()->bracketFold());
         QVERIFY(m_window->grab().toImage().save(QDir(dir).filePath(QStringLiteral("preferences-dark.png"))));
@@ -611,7 +614,10 @@ private Q_SLOTS:
         QTest::qWait(50);
         const QImage shot = m_window->grab().toImage();
         QCOMPARE(shot.size() / shot.devicePixelRatio(), QSize(480, 720));
-        const QString dir = qEnvironmentVariable("TOVANI_SCREENSHOT_DIR", QDir::tempPath());
+        // TOVANI_SCREENSHOT_DIR=docs keeps them (the pictures in docs/ are made
+        // so); otherwise they go to a folder removed after the test.
+        QTemporaryDir scratch;
+        const QString dir = qEnvironmentVariable("TOVANI_SCREENSHOT_DIR", scratch.path());
         QVERIFY(shot.save(QDir(dir).filePath(QStringLiteral("preferences.png"))));
 
         // The lower part, with the detail blocks open and the preview showing
