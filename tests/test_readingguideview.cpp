@@ -19,8 +19,10 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 QImage render(const AppSettings &settings, QSizeF size, double x, double y, double dpr = 1.0)
 {
-    QImage image(int(std::ceil(size.width() * dpr)), int(std::ceil(size.height() * dpr)),
-                 QImage::Format_ARGB32_Premultiplied);
+    const auto pixels = [dpr](double points) {
+        return std::isfinite(points) && points > 0 ? int(std::ceil(points * dpr)) : 8; // odd sizes: a small image
+    };
+    QImage image(pixels(size.width()), pixels(size.height()), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     image.setDevicePixelRatio(dpr);
     QPainter painter(&image);
@@ -174,6 +176,22 @@ QList<Layer> model(const AppSettings &s, double W, double H, double x, double y,
     return layers;
 }
 
+int maxDifference(const QImage &a, const QImage &b)
+{
+    if (a.size() != b.size())
+        return 256;
+    int most = 0;
+    for (int row = 0; row < a.height(); ++row) {
+        const QRgb *la = reinterpret_cast<const QRgb *>(a.constScanLine(row));
+        const QRgb *lb = reinterpret_cast<const QRgb *>(b.constScanLine(row));
+        for (int col = 0; col < a.width(); ++col) {
+            most = std::max({most, std::abs(qRed(la[col]) - qRed(lb[col])), std::abs(qGreen(la[col]) - qGreen(lb[col])),
+                             std::abs(qBlue(la[col]) - qBlue(lb[col])), std::abs(qAlpha(la[col]) - qAlpha(lb[col]))});
+        }
+    }
+    return most;
+}
+
 bool isTransparent(const QImage &image)
 {
     for (int row = 0; row < image.height(); ++row) {
@@ -185,18 +203,20 @@ bool isTransparent(const QImage &image)
     return true;
 }
 
-// Pixel rows of a repaint: clear the union of the two covered rectangles and
-// paint the new position there only, like the overlay does on a move.
-void repaintMove(QImage &image, const AppSettings &s, QSizeF size, QPointF from, QPointF to)
+// A repaint after a move: clear what the old and the new position cover and
+// paint the new position there only, like the overlay does.
+void repaintMove(QImage &image, const AppSettings &s, QSizeF size, QPointF from, QPointF to, bool useRegion)
 {
-    const QRectF area = ReadingGuideView(from.x(), from.y(), s).coveredRect(size) |
-                        ReadingGuideView(to.x(), to.y(), s).coveredRect(size);
+    const ReadingGuideView before(from.x(), from.y(), s), after(to.x(), to.y(), s);
+    const QRegion area = useRegion ? before.coveredRegion(size) | after.coveredRegion(size)
+                                   : QRegion((before.coveredRect(size) | after.coveredRect(size)).toAlignedRect());
     QPainter painter(&image);
-    painter.setClipRect(area);
+    painter.setClipRegion(area);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.fillRect(area, Qt::transparent);
+    for (const QRect &r : area)
+        painter.fillRect(r, Qt::transparent);
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    ReadingGuideView(to.x(), to.y(), s).paint(painter, size);
+    after.paint(painter, size);
 }
 
 } // namespace
@@ -473,7 +493,7 @@ private Q_SLOTS:
         QTest::addColumn<double>("dpr");
         for (LineStyle style : LineStyles::allCases)
             for (bool brackets : {false, true})
-                for (double dpr : {1.0, 2.0})
+                for (double dpr : {1.0, 1.5, 2.0})
                     QTest::newRow(qPrintable(QStringLiteral("%1%2 @%3")
                                                  .arg(LineStyles::rawValue(style), brackets ? " +brackets" : "")
                                                  .arg(dpr)))
@@ -494,10 +514,17 @@ private Q_SLOTS:
             s->setVerticalGuideMargin(15);
             s->setReadingStripLineHeight(22);
             for (int i = 0; i + 1 < path.size(); ++i) {
-                QImage image = render(*s, size, path[i].x(), path[i].y(), dpr);
-                repaintMove(image, *s, size, path[i], path[i + 1]);
                 const QImage fresh = render(*s, size, path[i + 1].x(), path[i + 1].y(), dpr);
-                QVERIFY2(image == fresh, qPrintable(QStringLiteral("t %1, move %2 -> %3")
+                QImage image = render(*s, size, path[i].x(), path[i].y(), dpr);
+                repaintMove(image, *s, size, path[i], path[i + 1], false);
+                QImage tight = render(*s, size, path[i].x(), path[i].y(), dpr);
+                repaintMove(tight, *s, size, path[i], path[i + 1], true);
+                // At whole ratios the repaint is exact. At a fractional ratio
+                // Qt's antialiasing may round the coverage of a rectangle's
+                // side column one unit differently when the rectangle's height
+                // differs (the focus window's shades): invisible, allowed.
+                const int allowed = dpr == std::floor(dpr) ? 0 : 1;
+                QVERIFY2(maxDifference(image, fresh) <= allowed && maxDifference(tight, fresh) <= allowed, qPrintable(QStringLiteral("t %1, move %2 -> %3")
                                                         .arg(t)
                                                         .arg(QStringLiteral("%1,%2").arg(path[i].x()).arg(path[i].y()))
                                                         .arg(QStringLiteral("%1,%2")
@@ -522,6 +549,18 @@ private Q_SLOTS:
         QVERIFY(ReadingGuideView(100, 700, *s).coveredRect(size).height() <= 60);
         // Off the view: nothing to repaint.
         QVERIFY(ReadingGuideView(100, -500, *s).coveredRect(size).isEmpty());
+        QVERIFY(ReadingGuideView(100, -500, *s).coveredRegion(size).isEmpty());
+        // With brackets the rectangle grows to their height; the region keeps
+        // them to their own columns.
+        s->setVerticalGuidesEnabled(true);
+        const ReadingGuideView view(1000, 700, *s);
+        QCOMPARE(view.coveredRect(size).height(), 50.0 + 40 + 4);
+        const QRegion region = view.coveredRegion(size);
+        QCOMPARE(region.boundingRect(), view.coveredRect(size).toAlignedRect());
+        QVERIFY(region.contains(QPoint(1000 - 512, 740 - 45)));
+        QVERIFY(region.contains(QPoint(1000 + 512, 740 + 44)));
+        QVERIFY(!region.contains(QPoint(1000, 740 - 45)));
+        QVERIFY(!region.contains(QPoint(1000 - 516, 740 - 45)));
     }
 
     void absurdSettingsAreHarmless_data()

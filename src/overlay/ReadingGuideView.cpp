@@ -5,7 +5,6 @@
 #include <QHash>
 #include <QPaintDevice>
 #include <QPaintEngine>
-#include <QPainterPath>
 #include <QStaticText>
 
 #include <algorithm>
@@ -24,9 +23,10 @@ namespace {
 // - A NaN position reads as 0, the position before the first pointer move.
 // - Positions, thickness, line height and the bracket margin are capped at
 //   kHuge in size (a NaN or negative thickness or line height is 0, a NaN
-//   margin is 0). kHuge is a thousand times kMaxExtent, so a band that far
-//   away or that thick looks the same as with the real value, while every sum
-//   of these numbers stays finite and exact enough.
+//   margin is 0). kHuge is a thousand times kMaxExtent: one such value beyond
+//   it looks the same as kHuge (a band that far away is off the view, one
+//   that thick covers it), and every sum of these numbers stays finite and
+//   exact enough.
 // - Opacities are clamped into 0..1 by CodableColor::toColor (NaN is 0).
 // - Every rectangle is cut down to the view plus a small border before it
 //   reaches the painter, so no huge coordinate reaches the rasteriser.
@@ -135,15 +135,14 @@ const QFont &labelFont()
 
 struct LabelMetrics
 {
-    double ascent;
-    double lineHeight; // ascent + descent: the box the label is centred in
+    double lineHeight; // ascent + descent: the box a label is centred in
 };
 
 const LabelMetrics &labelMetrics()
 {
     static const LabelMetrics metrics = [] {
         const QFontMetricsF fm(labelFont());
-        return LabelMetrics{fm.ascent(), fm.ascent() + fm.descent()};
+        return LabelMetrics{fm.ascent() + fm.descent()};
     }();
     return metrics;
 }
@@ -187,6 +186,45 @@ struct Canvas
     QRectF visible; // the part that can actually change pixels
 };
 
+// Qt's rasteriser takes a slow path (over ten microseconds) for a rectangle
+// more than some 64 device pixels tall whose edges are not on the pixel grid,
+// such as a bracket of t + 40 = 95.5 points. Such a rectangle is drawn as its
+// partial top and bottom pixel rows plus a row-aligned middle cut into slices
+// on a fixed grid of device rows. At whole device pixel ratios the pieces
+// meet on whole rows, so the pixels are those of the whole rectangle and the
+// same wherever it is: a pixel outside the repainted band never comes out
+// differently. (At fractional ratios Qt's own rounding can differ by one unit
+// at a side column, sliced or not.)
+constexpr double kSliceRows = 32;
+
+void fillSliced(QPainter &painter, const QRectF &rect, const QColor &color)
+{
+    const QTransform device = painter.deviceTransform();
+    const double scale = device.m22();
+    if (device.type() > QTransform::TxScale || !(scale > 0) || rect.height() * scale <= 2 * kSliceRows) {
+        painter.fillRect(rect, color);
+        return;
+    }
+    const double dy = device.dy();
+    const auto toLogical = [&](double row) { return (row - dy) / scale; };
+    const double top = rect.top() * scale + dy;
+    const double bottom = rect.bottom() * scale + dy;
+    const auto piece = [&](double from, double to) {
+        painter.fillRect(QRectF(rect.left(), toLogical(from), rect.width(), toLogical(to) - toLogical(from)), color);
+    };
+    double row = std::ceil(top);
+    if (row > top)
+        piece(top, row);
+    const double lastRow = std::floor(bottom);
+    while (row < lastRow) {
+        const double next = std::min(lastRow, (std::floor(row / kSliceRows) + 1) * kSliceRows);
+        piece(row, next);
+        row = next;
+    }
+    if (bottom > lastRow)
+        piece(lastRow, bottom);
+}
+
 void fill(Canvas &c, double left, double top, double right, double bottom, const QColor &color)
 {
     if (color.alpha() == 0)
@@ -200,34 +238,36 @@ void fill(Canvas &c, double left, double top, double right, double bottom, const
     if (right < c.visible.left() || left > c.visible.right() || bottom < c.visible.top() ||
         top > c.visible.bottom())
         return;
-    c.painter.fillRect(QRectF(left, top, right - left, bottom - top), color);
+    fillSliced(c.painter, QRectF(left, top, right - left, bottom - top), color);
 }
 
 // The outline of the rectangle [left, right] x [top, bottom] stroked with a
 // pen of `width` centred on the border, square (miter) corners. The stroke of
-// a rectangle is the outer rectangle minus the inner one, so it is filled as
-// that frame: one rasterisation, no stroker.
+// a rectangle is the outer rectangle minus the inner one; it is filled as the
+// two long sides across the whole width and the two short sides between them,
+// which keeps every piece on the rasteriser's fast path (a path fill of the
+// frame costs several times more on a wide screen). Where a short side meets
+// a long one off the pixel grid, the corner pixel is covered by both pieces
+// and comes out a shade stronger; these corners lie on the screen's left and
+// right edges, half outside it.
 void strokeRect(Canvas &c, double left, double top, double right, double bottom, double width, const QColor &color)
 {
     if (color.alpha() == 0)
         return;
     const double hw = width / 2;
-    const QRectF outer = QRectF(QPointF(left - hw, top - hw), QPointF(right + hw, bottom + hw)).intersected(c.bounds);
-    if (outer.isEmpty() || !outer.intersects(c.visible))
+    if (right - left <= width || bottom - top <= width) { // no hole: the outline is one rectangle
+        fill(c, left - hw, top - hw, right + hw, bottom + hw, color);
         return;
-    QPainterPath path;
-    path.setFillRule(Qt::OddEvenFill);
-    path.addRect(outer);
-    if (right - left > width && bottom - top > width) {
-        const QRectF inner =
-            QRectF(QPointF(left + hw, top + hw), QPointF(right - hw, bottom - hw)).intersected(c.bounds);
-        if (!inner.isEmpty())
-            path.addRect(inner);
     }
-    c.painter.fillPath(path, color);
+    fill(c, left - hw, top - hw, right + hw, top + hw, color);
+    fill(c, left - hw, bottom - hw, right + hw, bottom + hw, color);
+    fill(c, left - hw, top + hw, left + hw, bottom - hw, color);
+    fill(c, right - hw, top + hw, right + hw, bottom - hw, color);
 }
 
-// Ticks and labels of the ruler's scale, whose top edge is at `top`.
+// Ticks and labels of the ruler's scale, whose top edge is at `top`. Labels
+// are not cut at the band's lower edge: on a thin band (0.6 t + 8 below the
+// top edge is past the band when t < 20) they hang below it, still readable.
 void paintScale(Canvas &c, const Geometry &g, double top, const QColor &black, double deviceScale)
 {
     const LabelMetrics &lm = labelMetrics();
@@ -272,20 +312,32 @@ void paintScale(Canvas &c, const Geometry &g, double top, const QColor &black, d
     }
 }
 
-// The scale is the same picture wherever the band is, so it is drawn once into
-// a transparent layer and then copied, pixel for pixel, under the band's top
-// edge: some 480 antialiased ticks and 48 labels cost one image blend. The
-// layer depends on where the top edge falls inside a device pixel, so a few
-// are kept (pointer positions come in whole pixels, which gives one or two).
-// Painting happens on the GUI thread only.
-struct ScaleLayer
+// Band, red edge and scale of the ruler, drawn directly; `top` is the band's
+// top edge.
+void paintRulerLayers(Canvas &c, const Geometry &g, double top, const QColor &band, const QColor &red,
+                      const QColor &black, double deviceScale)
+{
+    fill(c, 0, top, g.W, top + g.t, band);
+    fill(c, 0, top, g.W, top + 2, red);
+    if (black.alpha() != 0)
+        paintScale(c, g, top, black, deviceScale);
+}
+
+// The ruler is the same picture wherever it is, so it is drawn once into a
+// transparent layer and then blended in, pixel for pixel, at the band's place:
+// the band, the red edge, some 480 antialiased ticks and 48 labels cost one
+// image blend. The layer depends on where the top edge falls inside a device
+// pixel, so a few are kept (pointer positions come in whole pixels, which
+// gives one or two). Painting happens on the GUI thread only.
+struct RulerLayer
 {
     double W, t, scale, phase;
-    QRgb ink;
+    QRgb band, ink;
     QImage image;
 };
 
-bool paintScaleCached(Canvas &c, const Geometry &g, double top, const QColor &black)
+bool paintRulerCached(Canvas &c, const Geometry &g, double top, const QColor &band, const QColor &red,
+                      const QColor &black)
 {
     const QTransform device = c.painter.deviceTransform();
     if (device.type() > QTransform::TxScale || device.m11() != device.m22())
@@ -295,7 +347,7 @@ bool paintScaleCached(Canvas &c, const Geometry &g, double top, const QColor &bl
     if (!(scale >= 0.5 && scale <= 8) || dx != std::floor(dx) || dy != std::floor(dy))
         return false;
     const LabelMetrics &lm = labelMetrics();
-    const double extent = 0.6 * g.t + kLabelOffset + lm.lineHeight / 2 + kCoverSlack;
+    const double extent = std::max({g.t, 2.0, 0.6 * g.t + kLabelOffset + lm.lineHeight / 2 + kCoverSlack});
     const double widthPx = std::ceil((g.W + kBorder) * scale);
     const double heightPx = std::ceil(extent * scale) + 2;
     if (heightPx > 1024 || widthPx > 32768)
@@ -306,14 +358,19 @@ bool paintScaleCached(Canvas &c, const Geometry &g, double top, const QColor &bl
         return false;
     const double basePx = std::floor(topPx);
     const double phase = topPx - basePx;
+    const QRectF target(-dx / scale, (basePx - dy) / scale, widthPx / scale, heightPx / scale);
+    if (!target.intersects(c.visible))
+        return true;
 
-    static auto *layers = new std::vector<ScaleLayer>; // most recently used first
-    auto it = std::find_if(layers->begin(), layers->end(), [&](const ScaleLayer &l) {
-        return l.W == g.W && l.t == g.t && l.scale == scale && l.phase == phase && l.ink == black.rgba();
+    static auto *layers = new std::vector<RulerLayer>; // most recently used first
+    auto it = std::find_if(layers->begin(), layers->end(), [&](const RulerLayer &l) {
+        return l.W == g.W && l.t == g.t && l.scale == scale && l.phase == phase && l.band == band.rgba() &&
+               l.ink == black.rgba();
     });
     if (it == layers->end()) {
-        ScaleLayer layer{g.W, g.t, scale, phase, black.rgba(), QImage(int(widthPx), int(heightPx),
-                                                                      QImage::Format_ARGB32_Premultiplied)};
+        RulerLayer layer{g.W,         g.t,         scale,
+                         phase,       band.rgba(), black.rgba(),
+                         QImage(int(widthPx), int(heightPx), QImage::Format_ARGB32_Premultiplied)};
         if (layer.image.isNull())
             return false;
         layer.image.fill(Qt::transparent);
@@ -324,7 +381,7 @@ bool paintScaleCached(Canvas &c, const Geometry &g, double top, const QColor &bl
             lp.setPen(Qt::NoPen);
             const QRectF bounds(-kBorder, -kBorder, g.W + 2 * kBorder, heightPx / scale + 2 * kBorder);
             Canvas lc{lp, bounds, bounds};
-            paintScale(lc, g, phase / scale, black, scale);
+            paintRulerLayers(lc, g, phase / scale, band, red, black, scale);
         }
         if (layers->size() >= 4)
             layers->pop_back();
@@ -334,24 +391,21 @@ bool paintScaleCached(Canvas &c, const Geometry &g, double top, const QColor &bl
         std::rotate(layers->begin(), it, it + 1);
         it = layers->begin();
     }
-    const QRectF target(-dx / scale, (basePx - dy) / scale, widthPx / scale, heightPx / scale);
-    if (target.intersects(c.visible))
-        c.painter.drawImage(target.topLeft(), it->image);
+    c.painter.drawImage(target.topLeft(), it->image);
     return true;
 }
 
 void paintRuler(Canvas &c, const Geometry &g, const AppSettings &s, double alpha)
 {
     const double top = g.yc - g.t / 2;
-    fill(c, 0, top, g.W, g.yc + g.t / 2, s.currentColor().toColor(alpha));
-    fill(c, 0, top, g.W, top + 2, CodableColor::fromColor(SystemColors::red()).toColor(alpha));
-
+    const QColor band = s.currentColor().toColor(alpha);
+    const QColor red = CodableColor::fromColor(SystemColors::red()).toColor(alpha);
     const QColor black = CodableColor{0, 0, 0, 1}.toColor(alpha);
-    if (black.alpha() == 0)
+    if (red.alpha() == 0 && band.alpha() == 0) // nothing at this opacity
         return;
-    if (!paintScaleCached(c, g, top, black)) {
+    if (!paintRulerCached(c, g, top, band, red, black)) {
         const double deviceScale = std::sqrt(std::abs(c.painter.deviceTransform().determinant()));
-        paintScale(c, g, top, black, deviceScale);
+        paintRulerLayers(c, g, top, band, red, black, deviceScale);
     }
 }
 
@@ -440,11 +494,30 @@ void ReadingGuideView::paint(QPainter &painter, const QSizeF &size) const
     painter.restore();
 }
 
-QRectF ReadingGuideView::coveredRect(const QSizeF &size) const
+namespace {
+
+// The parts of the view that a position can change: the full-width band and,
+// with brackets, the two brackets. Whole points, cut to the view.
+struct Covered
 {
-    const Geometry g = geometryFor(*this, size);
-    if (!g.valid)
-        return {};
+    QRectF band;
+    QRectF left;
+    QRectF right;
+};
+
+QRectF wholePoints(double left, double top, double right, double bottom, const Geometry &g)
+{
+    const QRectF view(0, 0, std::ceil(g.W), std::ceil(g.H));
+    // Cut first so that floor/ceil never see huge numbers.
+    left = std::floor(std::clamp(left - kCoverSlack, -1.0, view.right() + 1));
+    right = std::ceil(std::clamp(right + kCoverSlack, -1.0, view.right() + 1));
+    top = std::floor(std::clamp(top - kCoverSlack, -1.0, view.bottom() + 1));
+    bottom = std::ceil(std::clamp(bottom + kCoverSlack, -1.0, view.bottom() + 1));
+    return QRectF(QPointF(left, top), QPointF(right, bottom)).intersected(view);
+}
+
+Covered coveredParts(const Geometry &g)
+{
     const double t = g.t;
     const double yc = g.yc;
     double top = yc - t / 2;
@@ -475,13 +548,37 @@ QRectF ReadingGuideView::coveredRect(const QSizeF &size) const
     }
     }
 
+    Covered parts;
+    parts.band = wholePoints(0, top, g.W, bottom, g);
     if (g.brackets) {
-        top = std::min(top, yc - (t + 40) / 2);
-        bottom = std::max(bottom, yc + (t + 40) / 2);
+        const double half = (t + 40) / 2;
+        parts.left = wholePoints(g.x - g.margin - 1, yc - half, g.x - g.margin + 1, yc + half, g);
+        parts.right = wholePoints(g.x + g.margin - 1, yc - half, g.x + g.margin + 1, yc + half, g);
     }
+    return parts;
+}
 
-    top = std::floor(std::max(top - kCoverSlack, -1.0));
-    bottom = std::ceil(std::min(bottom + kCoverSlack, g.H + 1));
-    const QRectF rect(QPointF(0, top), QPointF(std::ceil(g.W), bottom));
-    return rect.intersected(QRectF(0, 0, std::ceil(g.W), std::ceil(g.H)));
+} // namespace
+
+QRectF ReadingGuideView::coveredRect(const QSizeF &size) const
+{
+    const Geometry g = geometryFor(*this, size);
+    if (!g.valid)
+        return {};
+    const Covered parts = coveredParts(g);
+    return parts.band | parts.left | parts.right;
+}
+
+QRegion ReadingGuideView::coveredRegion(const QSizeF &size) const
+{
+    const Geometry g = geometryFor(*this, size);
+    if (!g.valid)
+        return {};
+    const Covered parts = coveredParts(g);
+    QRegion region;
+    for (const QRectF &r : {parts.band, parts.left, parts.right}) {
+        if (!r.isEmpty())
+            region += r.toAlignedRect();
+    }
+    return region;
 }

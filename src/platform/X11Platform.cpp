@@ -9,7 +9,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
-#include <QStandardPaths>
 #include <QWindow>
 
 #include <xcb/xcb.h>
@@ -35,11 +34,6 @@ xcb_atom_t internAtom(xcb_connection_t *c, const QByteArray &name)
 {
     auto r = xcbReply(xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, name.size(), name.constData()), nullptr));
     return r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
-}
-
-QString autostartDir()
-{
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/autostart");
 }
 
 // --- pointer ----------------------------------------------------------------
@@ -178,7 +172,7 @@ public:
         m_xiOpcode = queryXInput2();
         m_pointer = std::make_unique<X11Pointer>(c, m_root, m_xiOpcode, m_displays);
         m_hotkeys = createX11Hotkeys();
-        m_loginItem = createXdgAutostart(autostartDir(), QCoreApplication::applicationFilePath());
+        m_loginItem = createXdgAutostart(QString(), QString());
 
         // A compositing manager owns the selection _NET_WM_CM_S<screen>.
         m_cmAtom = internAtom(c, "_NET_WM_CM_S" + QByteArray::number(screenNumber));
@@ -297,7 +291,7 @@ public:
     QtOnlyPlatform()
     {
         m_pointer.displays = &m_displays;
-        m_loginItem = createXdgAutostart(autostartDir(), QCoreApplication::applicationFilePath());
+        m_loginItem = createXdgAutostart(QString(), QString());
     }
 
     QString name() const override { return QStringLiteral("qt"); }

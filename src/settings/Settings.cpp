@@ -1,5 +1,6 @@
 #include "settings/Settings.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -7,6 +8,7 @@
 #include <QJsonObject>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QSaveFile>
 
 #include <algorithm>
 #include <cmath>
@@ -330,32 +332,86 @@ void AppSettings::setGlobalHotkeysEnabled(bool v)
     assign(this, m_globalHotkeysEnabled, v, &AppSettings::globalHotkeysEnabledChanged);
 }
 
+namespace {
+// One value as the INI reader of QSettings reads it back.
+QByteArray iniNumber(double value) { return QByteArray::number(value, 'g', QLocale::FloatingPointShortest); }
+QByteArray iniBool(bool value) { return value ? QByteArrayLiteral("true") : QByteArrayLiteral("false"); }
+QByteArray iniByteArray(const QByteArray &bytes)
+{
+    // "@ByteArray(...)" in double quotes, with quotes and backslashes escaped.
+    QByteArray text = "@ByteArray(" + bytes + ")";
+    text.replace('\\', "\\\\");
+    text.replace('"', "\\\"");
+    return '"' + text + '"';
+}
+} // namespace
+
 bool AppSettings::save()
 {
-    const QString dir = QFileInfo(m_filePath).absolutePath();
-    QDir().mkpath(dir);
-
-    // QSettings writes through a temporary file and renames it over the old
-    // one, so a crash in the middle leaves either file whole.
-    QSettings store(m_filePath, QSettings::IniFormat);
-    store.setAtomicSyncRequired(true);
-    if (store.status() == QSettings::AccessError)
+    // The file is written whole under a temporary name beside it, synced to
+    // disk and renamed over the old one (QSaveFile), so a crash at any moment
+    // leaves either the old file or the new one. QSettings is only used to
+    // read: its writer takes a lock file, and a lock file left empty by a
+    // process killed while saving is only given up as stale after 30
+    // seconds, during which every save would hang the GUI thread.
+    QFileInfo target(m_filePath);
+    if (target.isSymLink())
+        target = QFileInfo(target.symLinkTarget());
+    const QString finalPath = target.absoluteFilePath();
+    const QDir dir = target.absoluteDir();
+    if (!QDir().mkpath(dir.absolutePath()) || target.isDir())
         return false;
-    store.setValue(styleKey, LineStyles::rawValue(m_currentStyle));
-    if (const auto json = m_currentColor.encode())
-        store.setValue(colorKey, *json);
-    store.setValue(opacityKey, m_customOpacity);
-    store.setValue(thicknessKey, m_customThickness);
-    store.setValue(launchKey, m_launchAtLogin);
-    store.setValue(verticalEnabledKey, m_verticalGuidesEnabled);
-    store.setValue(verticalMarginKey, m_verticalGuideMargin);
-    store.setValue(verticalOpacityKey, m_verticalGuideOpacity);
-    store.setValue(magnifierEnabledKey, m_magnifierEnabled);
-    store.setValue(magnifierZoomKey, m_magnifierZoom);
-    store.setValue(readingStripLineHeightKey, m_readingStripLineHeight);
-    store.setValue(globalHotkeysEnabledKey, m_globalHotkeysEnabled);
-    store.sync();
-    return store.status() == QSettings::NoError;
+
+    // Temporary files of saves that were cut short (not of one running now).
+    for (const QFileInfo &old : dir.entryInfoList({target.fileName() + QStringLiteral(".??????")}, QDir::Files)) {
+        if (old.suffix() != u"bak" && old.lastModified().secsTo(QDateTime::currentDateTime()) > 60)
+            QFile::remove(old.absoluteFilePath());
+    }
+
+    QByteArray color;
+    if (const auto json = m_currentColor.encode()) {
+        color = iniByteArray(*json);
+    } else {
+        // Not encodable (JSON has no NaN): keep whatever colour the file held.
+        QFile old(finalPath);
+        if (old.open(QIODevice::ReadOnly)) {
+            for (const QByteArray &line : old.readAll().split('\n')) {
+                if (line.startsWith(colorKey.toLatin1() + '='))
+                    color = line.mid(colorKey.size() + 1);
+            }
+        }
+    }
+
+    QByteArray text = "[General]\n";
+    const auto add = [&text](const QString &key, const QByteArray &value) {
+        text += key.toLatin1() + '=' + value + '\n';
+    };
+    add(styleKey, LineStyles::rawValue(m_currentStyle).toUtf8());
+    if (!color.isEmpty())
+        add(colorKey, color);
+    add(opacityKey, iniNumber(m_customOpacity));
+    add(thicknessKey, iniNumber(m_customThickness));
+    add(launchKey, iniBool(m_launchAtLogin));
+    add(verticalEnabledKey, iniBool(m_verticalGuidesEnabled));
+    add(verticalMarginKey, iniNumber(m_verticalGuideMargin));
+    add(verticalOpacityKey, iniNumber(m_verticalGuideOpacity));
+    add(magnifierEnabledKey, iniBool(m_magnifierEnabled));
+    add(magnifierZoomKey, iniNumber(m_magnifierZoom));
+    add(readingStripLineHeightKey, iniNumber(m_readingStripLineHeight));
+    add(globalHotkeysEnabledKey, iniBool(m_globalHotkeysEnabled));
+
+    // Within one process QSettings may serve a later load from its parse of
+    // the previous file if the new one has the same size and modification
+    // millisecond; only a test that saves and reloads in a tight loop could
+    // meet that, the application loads once at start.
+    QSaveFile file(finalPath);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(text) != text.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
 }
 
 void AppSettings::applyStyle(LineStyle style)

@@ -1,0 +1,109 @@
+#pragma once
+
+// Small widgets the preferences and About windows are built from: a drawn
+// on/off switch, a thin divider, a block that folds away with an animation,
+// and a scroll area whose scroll bar floats over the right margin.
+
+#include <QAbstractButton>
+#include <QPointer>
+#include <QScrollArea>
+#include <QWidget>
+
+class QGraphicsOpacityEffect;
+class QParallelAnimationGroup;
+class QScrollBar;
+class QVariantAnimation;
+
+// A checkable switch: a rounded track with a round knob that slides to the
+// right when on. Space toggles it when focused.
+class ToggleSwitch : public QAbstractButton
+{
+    Q_OBJECT
+public:
+    explicit ToggleSwitch(QWidget *parent = nullptr);
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void checkStateSet() override;
+    void nextCheckState() override;
+    bool hitButton(const QPoint &pos) const override;
+
+private:
+    void animateKnob();
+    double m_position = 0; // 0 off .. 1 on
+    QVariantAnimation *m_animation;
+};
+
+// A horizontal hairline, optionally inset from both sides.
+class Divider : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit Divider(int inset = 0, QWidget *parent = nullptr);
+    QSize sizeHint() const override { return {2 * m_inset + 1, 1}; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    int m_inset;
+};
+
+// Holds a block of controls that comes and goes: it grows from (or shrinks to)
+// nothing while fading in (or out), 0.2 s ease-in-out, the content sliding in
+// from the top edge. While folded away it is hidden and takes no space.
+// `spacing` is the gap above the content, which folds away with it.
+class FoldingBlock : public QWidget
+{
+    Q_OBJECT
+public:
+    static constexpr int durationMs = 200;
+
+    FoldingBlock(QWidget *content, int spacing, QWidget *parent = nullptr);
+
+    // The state asked for last; the animation may still be running.
+    bool isExpanded() const { return m_expanded; }
+    bool isAnimating() const;
+    void setExpanded(bool expanded, bool animated);
+
+    QWidget *content() const { return m_content; }
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    int fullHeight() const;
+    void placeContent();
+    void finish();
+
+    QWidget *m_content;
+    int m_spacing;
+    bool m_expanded = true;
+    QGraphicsOpacityEffect *m_opacity;
+    QParallelAnimationGroup *m_animation;
+};
+
+// A vertically scrolling area whose scroll bar floats over the right edge
+// instead of taking width from the content (the content keeps its margins
+// free for it), shown only when there is something to scroll.
+class OverlayScrollArea : public QScrollArea
+{
+    Q_OBJECT
+public:
+    explicit OverlayScrollArea(QWidget *parent = nullptr);
+    QScrollBar *overlayBar() const { return m_bar; }
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void placeBar();
+    void styleBar();
+    QScrollBar *m_bar;
+};

@@ -1,0 +1,631 @@
+#include "ui/PreferencesView.h"
+
+#include "feedback/LaunchAtLogin.h"
+#include "settings/Notifications.h"
+#include "ui/AppIcon.h"
+#include "ui/ColorButton.h"
+#include "ui/Controls.h"
+#include "ui/Preview.h"
+#include "ui/SliderBlock.h"
+#include "ui/StyleButton.h"
+#include "ui/Symbols.h"
+#include "ui/Theme.h"
+
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QKeySequence>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace {
+
+constexpr int outerMargin = 20; // around the header contents and the section column
+constexpr int sectionSpacing = 20;
+constexpr int blockSpacing = 16; // between the blocks of a section
+constexpr int titleSpacing = 12; // under the Style, Color and Preview titles
+
+QLabel *label(const QString &text, theme::TextStyle style, bool secondary = false)
+{
+    auto *l = new QLabel(text);
+    l->setFont(theme::font(style));
+    if (secondary) theme::setSecondaryText(l);
+    return l;
+}
+
+QLabel *sectionTitle(const QString &text)
+{
+    return label(text, theme::TextStyle::headline);
+}
+
+QVBoxLayout *column(QWidget *owner, int spacing)
+{
+    auto *layout = new QVBoxLayout(owner);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(spacing);
+    return layout;
+}
+
+// The shortcut badge of the header: the keys in a monospaced caption font on a
+// faint rounded plate.
+class KeyBadge : public QWidget
+{
+public:
+    explicit KeyBadge(const QString &text, QWidget *parent = nullptr) : QWidget(parent), m_text(text)
+    {
+        QFont f = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+        f.setPointSizeF(theme::font(theme::TextStyle::caption).pointSizeF());
+        setFont(f);
+        setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+        setAccessibleName(text);
+    }
+    QSize sizeHint() const override
+    {
+        const QFontMetrics fm(font());
+        return {fm.horizontalAdvance(m_text) + 16, fm.height() + 8};
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing, true);
+        p.setPen(Qt::NoPen);
+        p.setBrush(theme::withOpacity(theme::secondary(palette()), 0.2));
+        p.drawRoundedRect(QRectF(rect()), 4, 4);
+        p.setPen(theme::primary(palette()));
+        p.drawText(rect(), Qt::AlignCenter, m_text);
+    }
+
+private:
+    QString m_text;
+};
+
+// A drawn glyph as a widget.
+class SymbolView : public QWidget
+{
+public:
+    SymbolView(symbols::Symbol symbol, const QColor &color, int size, QWidget *parent = nullptr)
+        : QWidget(parent), m_symbol(symbol), m_color(color)
+    {
+        setFixedSize(size, size);
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter p(this);
+        symbols::paint(p, rect(), m_symbol, m_color);
+    }
+
+private:
+    symbols::Symbol m_symbol;
+    QColor m_color;
+};
+
+// An information line on a faint blue rounded plate.
+class NoticeBox : public QWidget
+{
+public:
+    explicit NoticeBox(const QString &text, QWidget *parent = nullptr) : QWidget(parent)
+    {
+        auto *row = new QHBoxLayout(this);
+        row->setContentsMargins(10, 10, 10, 10);
+        row->setSpacing(8);
+        m_text = label(text, theme::TextStyle::caption, true);
+        const int glyph = QFontMetrics(m_text->font()).height();
+        row->addWidget(new SymbolView(symbols::Symbol::infoCircleFill, theme::systemBlue(), glyph), 0,
+                       Qt::AlignVCenter);
+        row->addWidget(m_text, 1, Qt::AlignVCenter);
+    }
+    QLabel *text() const { return m_text; }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter p(this);
+        p.setRenderHint(QPainter::Antialiasing, true);
+        p.setPen(Qt::NoPen);
+        p.setBrush(theme::withOpacity(theme::systemBlue(), 0.1));
+        p.drawRoundedRect(QRectF(rect()), 8, 8);
+    }
+
+private:
+    QLabel *m_text;
+};
+
+// Title and caption on the left, a control on the right.
+QWidget *controlRow(const QString &title, const QString &caption, bool headline, QWidget *control)
+{
+    auto *row = new QWidget;
+    auto *layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto *text = new QVBoxLayout;
+    text->setSpacing(4);
+    QLabel *titleLabel = label(title, headline ? theme::TextStyle::headline : theme::TextStyle::body);
+    QLabel *captionLabel = label(caption, theme::TextStyle::caption, true);
+    text->addWidget(titleLabel);
+    text->addWidget(captionLabel);
+    layout->addLayout(text);
+    layout->addStretch(1);
+    layout->addWidget(control, 0, Qt::AlignVCenter);
+    control->setAccessibleName(title);
+    control->setAccessibleDescription(caption);
+    titleLabel->setBuddy(control);
+    return row;
+}
+
+bool swatchMatches(const CodableColor &swatch, const CodableColor &current)
+{
+    return std::abs(swatch.red - current.red) < 0.01 && std::abs(swatch.green - current.green) < 0.01 &&
+           std::abs(swatch.blue - current.blue) < 0.01;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------
+// PreviewPanel
+
+PreviewPanel::PreviewPanel(const AppSettings &settings, QWidget *parent)
+    : QWidget(parent), m_settings(settings)
+{
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    setAccessibleName(QStringLiteral("Preview"));
+}
+
+QSize PreviewPanel::sizeHint() const
+{
+    return {408 + int(2 * preview::panelPadding), int(preview::stackHeight + 2 * preview::panelPadding)};
+}
+
+QSize PreviewPanel::minimumSizeHint() const
+{
+    return {200, int(preview::stackHeight + 2 * preview::panelPadding)};
+}
+
+void PreviewPanel::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    preview::previewSection(p, QRectF(rect()), preview::Params::from(m_settings), palette());
+}
+
+// ---------------------------------------------------------------------------
+// PreferencesView
+
+PreferencesView::PreferencesView(AppSettings &settings, QWidget *parent)
+    : PreferencesView(settings, LoginSwitch{&LaunchAtLogin::isEnabled, &LaunchAtLogin::setEnabled}, parent)
+{
+}
+
+PreferencesView::PreferencesView(AppSettings &settings, LoginSwitch login, QWidget *parent)
+    : QWidget(parent), m_settings(settings), m_login(std::move(login))
+{
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Window);
+    build();
+    refresh();
+    observeForSaving();
+    connect(&m_settings, &AppSettings::changed, this, &PreferencesView::refresh);
+}
+
+QString PreferencesView::toggleShortcutText()
+{
+    return QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R).toString(QKeySequence::NativeText);
+}
+
+QString PreferencesView::shortcutListText()
+{
+    auto keys = [](QKeyCombination combination) {
+        return QKeySequence(combination).toString(QKeySequence::NativeText);
+    };
+    // "Ctrl+1" .. "Ctrl+5" shown as one range, "Ctrl+Shift+=" and "-" as "+/-".
+    const QString ctrlShift = keys(Qt::CTRL | Qt::SHIFT | Qt::Key_T).chopped(1);
+    return QStringLiteral("%1-5, %2, %3, %4+/-")
+        .arg(keys(Qt::CTRL | Qt::Key_1), keys(Qt::CTRL | Qt::SHIFT | Qt::Key_R),
+             keys(Qt::CTRL | Qt::SHIFT | Qt::Key_T), ctrlShift);
+}
+
+void PreferencesView::build()
+{
+    auto *outer = column(this, 0);
+    outer->addWidget(buildHeader());
+
+    auto *noticeBox = new NoticeBox(QString());
+    m_notice = noticeBox->text();
+    m_notice->setWordWrap(true);
+    auto *noticeHolder = new QWidget;
+    auto *noticeLayout = column(noticeHolder, 0);
+    noticeLayout->setContentsMargins(outerMargin, 0, outerMargin, outerMargin);
+    noticeLayout->addWidget(noticeBox);
+    noticeHolder->setObjectName(QStringLiteral("notice"));
+    noticeHolder->hide();
+    outer->addWidget(noticeHolder);
+
+    outer->addWidget(new Divider);
+
+    auto *scroll = new OverlayScrollArea;
+    auto *content = new QWidget;
+    content->setAutoFillBackground(false);
+    auto *sections = new QVBoxLayout(content);
+    sections->setContentsMargins(outerMargin, outerMargin, outerMargin, outerMargin);
+    sections->setSpacing(sectionSpacing);
+    const QList<QWidget *> all{buildStyleSection(),   buildColorSection(),     buildAppearanceSection(),
+                               buildBracketSection(), buildMagnifierSection(), buildGeneralSection(),
+                               buildPreviewSection()};
+    for (int i = 0; i < all.size(); ++i) {
+        if (i > 0) sections->addWidget(new Divider);
+        sections->addWidget(all[i]);
+    }
+    sections->addStretch(1);
+    scroll->setWidget(content);
+    scroll->viewport()->setAutoFillBackground(false);
+    content->setBackgroundRole(QPalette::Window);
+    outer->addWidget(scroll, 1);
+}
+
+QWidget *PreferencesView::buildHeader()
+{
+    auto *header = new QWidget;
+    auto *row = new QHBoxLayout(header);
+    row->setContentsMargins(outerMargin, outerMargin, outerMargin, outerMargin);
+
+    auto *left = new QVBoxLayout;
+    left->setSpacing(4);
+    left->addWidget(label(QStringLiteral("Tovani"), theme::TextStyle::title2));
+    left->addWidget(
+        label(QStringLiteral("Speed reading guide for Linux"), theme::TextStyle::subheadline, true));
+    row->addLayout(left);
+    row->addStretch(1);
+
+    auto *right = new QVBoxLayout;
+    right->setSpacing(4);
+    right->addWidget(new KeyBadge(toggleShortcutText()), 0, Qt::AlignRight);
+    right->addWidget(label(QStringLiteral("to toggle"), theme::TextStyle::caption2, true), 0, Qt::AlignRight);
+    row->addLayout(right);
+    return header;
+}
+
+QWidget *PreferencesView::buildStyleSection()
+{
+    auto *section = new QWidget;
+    auto *layout = column(section, titleSpacing);
+    layout->addWidget(sectionTitle(QStringLiteral("Style")));
+    auto *row = new QHBoxLayout;
+    row->setSpacing(8);
+    for (LineStyle style : LineStyles::allCases) {
+        auto *button = new StyleButton(style);
+        m_styleButtons[size_t(LineStyles::index(style))] = button;
+        connect(button, &QAbstractButton::clicked, this, [this, style] { m_settings.applyStyle(style); });
+        row->addWidget(button, 1);
+    }
+    layout->addLayout(row);
+    return section;
+}
+
+QWidget *PreferencesView::buildColorSection()
+{
+    auto *section = new QWidget;
+    auto *layout = column(section, titleSpacing);
+    layout->addWidget(sectionTitle(QStringLiteral("Color")));
+    auto *grid = new QGridLayout;
+    grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(8);
+    constexpr int columns = 8;
+    for (int c = 0; c < columns; ++c) {
+        grid->setColumnStretch(c, 1);
+        grid->setColumnMinimumWidth(c, 10);
+    }
+    const QList<PresetColor> &palette = PresetColor::palette();
+    for (int i = 0; i < palette.size(); ++i) {
+        const PresetColor &entry = palette[i];
+        auto *swatch = new ColorButton(entry.color);
+        swatch->setToolTip(entry.name + QStringLiteral(" - ") + entry.hint);
+        swatch->setAccessibleName(entry.name);
+        connect(swatch, &QAbstractButton::clicked, this, [this, color = entry.color] {
+            m_settings.setCurrentColor(CodableColor::fromColor(color));
+            m_settings.save();
+            m_colorBeforeChooser = m_settings.currentColor(); // cancelling an open chooser keeps this choice
+        });
+        m_swatches.append(swatch);
+        grid->addWidget(swatch, i / columns, i % columns, Qt::AlignCenter);
+    }
+    m_well = new ColorWell;
+    connect(m_well, &ColorWell::chooserOpened, this,
+            [this] { m_colorBeforeChooser = m_settings.currentColor(); });
+    connect(m_well, &ColorWell::colorPicked, this, [this](const QColor &color, bool final) {
+        // Live while the chooser is open, saved when a colour is accepted.
+        m_settings.setCurrentColor(CodableColor::fromColor(color));
+        if (final) m_settings.save();
+    });
+    connect(m_well, &ColorWell::chooserCancelled, this, [this] {
+        m_settings.setCurrentColor(m_colorBeforeChooser);
+        m_settings.save();
+    });
+    grid->addWidget(m_well, int(palette.size()) / columns, int(palette.size()) % columns, Qt::AlignCenter);
+    layout->addLayout(grid);
+    return section;
+}
+
+QWidget *PreferencesView::buildAppearanceSection()
+{
+    auto *section = new QWidget;
+    auto *outer = column(section, 0);
+    auto *blocks = new QVBoxLayout;
+    blocks->setSpacing(blockSpacing);
+    blocks->addWidget(sectionTitle(QStringLiteral("Appearance")));
+
+    m_opacity = new SliderBlock(QStringLiteral("Opacity"), 0.1, 1.0, 0.05, &valuetext::percent);
+    connect(m_opacity, &SliderBlock::valueEdited, &m_settings, &AppSettings::setCustomOpacity);
+    blocks->addWidget(m_opacity);
+
+    m_thickness = new SliderBlock(QStringLiteral("Thickness"), 1, 100, 1, &valuetext::pixels);
+    connect(m_thickness, &SliderBlock::valueEdited, &m_settings, &AppSettings::setCustomThickness);
+    blocks->addWidget(m_thickness);
+    outer->addLayout(blocks);
+
+    auto *lineHeight = new QWidget;
+    auto *lineHeightLayout = column(lineHeight, 8);
+    m_lineHeight = new SliderBlock(QStringLiteral("Reading line height"), 8, 80, 1, &valuetext::pixels);
+    connect(m_lineHeight, &SliderBlock::valueEdited, &m_settings, &AppSettings::setReadingStripLineHeight);
+    lineHeightLayout->addWidget(m_lineHeight);
+    auto *tip = label(QStringLiteral("Tip: Increase thickness for thicker colored bands"),
+                      theme::TextStyle::caption2, true);
+    tip->setWordWrap(true);
+    lineHeightLayout->addWidget(tip);
+    m_lineHeightFold = new FoldingBlock(lineHeight, blockSpacing);
+    outer->addWidget(m_lineHeightFold);
+    return section;
+}
+
+QWidget *PreferencesView::buildBracketSection()
+{
+    auto *section = new QWidget;
+    auto *outer = column(section, 0);
+    m_bracketSwitch = new ToggleSwitch;
+    connect(m_bracketSwitch, &QAbstractButton::clicked, &m_settings, &AppSettings::setVerticalGuidesEnabled);
+    outer->addWidget(controlRow(QStringLiteral("Vertical Brackets"),
+                                QStringLiteral("Crosshair-style reading zone"), true, m_bracketSwitch));
+
+    auto *details = new QWidget;
+    auto *layout = column(details, blockSpacing);
+    m_bracketWidth = new SliderBlock(QStringLiteral("Bracket width"), 1, 40, 0.5, &valuetext::bracketWidth);
+    connect(m_bracketWidth, &SliderBlock::valueEdited, &m_settings, &AppSettings::setVerticalGuideMargin);
+    layout->addWidget(m_bracketWidth);
+    m_bracketOpacity = new SliderBlock(QStringLiteral("Opacity"), 0.1, 0.8, 0.05, &valuetext::percent);
+    connect(m_bracketOpacity, &SliderBlock::valueEdited, &m_settings, &AppSettings::setVerticalGuideOpacity);
+    layout->addWidget(m_bracketOpacity);
+    m_bracketFold = new FoldingBlock(details, blockSpacing);
+    outer->addWidget(m_bracketFold);
+    return section;
+}
+
+QWidget *PreferencesView::buildMagnifierSection()
+{
+    auto *section = new QWidget;
+    auto *outer = column(section, 0);
+    m_magnifierSwitch = new ToggleSwitch;
+    connect(m_magnifierSwitch, &QAbstractButton::clicked, &m_settings, &AppSettings::setMagnifierEnabled);
+    outer->addWidget(controlRow(QStringLiteral("Magnifier"), QStringLiteral("Zoom on text around cursor"),
+                                true, m_magnifierSwitch));
+
+    auto *details = new QWidget;
+    auto *layout = column(details, blockSpacing);
+    m_zoom = new SliderBlock(QStringLiteral("Zoom level"), 1.1, 3.0, 0.1, &valuetext::zoom);
+    connect(m_zoom, &SliderBlock::valueEdited, &m_settings, &AppSettings::setMagnifierZoom);
+    layout->addWidget(m_zoom);
+    layout->addWidget(new NoticeBox(QStringLiteral("Requires Screen Recording permission.")), 0,
+                      Qt::AlignHCenter);
+    m_magnifierFold = new FoldingBlock(details, blockSpacing);
+    outer->addWidget(m_magnifierFold);
+    return section;
+}
+
+QWidget *PreferencesView::buildGeneralSection()
+{
+    auto *section = new QWidget;
+    auto *layout = column(section, blockSpacing);
+    layout->addWidget(sectionTitle(QStringLiteral("General")));
+
+    m_loginSwitch = new ToggleSwitch;
+    connect(m_loginSwitch, &QAbstractButton::clicked, this, [this](bool on) {
+        if (m_login.setEnabled) m_login.setEnabled(on);
+        // Show what the login item really is now: a refused change leaves it as it was.
+        if (m_login.isEnabled) m_loginSwitch->setChecked(m_login.isEnabled());
+    });
+    layout->addWidget(controlRow(QStringLiteral("Launch at Login"),
+                                 QStringLiteral("Start Tovani when you log in"), false, m_loginSwitch));
+
+    m_shortcutSwitch = new ToggleSwitch;
+    connect(m_shortcutSwitch, &QAbstractButton::clicked, this, [this](bool on) {
+        m_settings.setGlobalHotkeysEnabled(on);
+        m_settings.save();
+        Q_EMIT AppNotifications::shared().globalHotkeysToggled();
+    });
+    layout->addWidget(
+        controlRow(QStringLiteral("Global Keyboard Shortcuts"), shortcutListText(), false, m_shortcutSwitch));
+
+    m_resetButton = new QPushButton(QStringLiteral("Reset"));
+    m_resetButton->setAutoDefault(false);
+    connect(m_resetButton, &QPushButton::clicked, this, &PreferencesView::confirmReset);
+    layout->addWidget(controlRow(QStringLiteral("Reset Settings"),
+                                 QStringLiteral("Restore all settings to defaults"), false, m_resetButton));
+    return section;
+}
+
+QWidget *PreferencesView::buildPreviewSection()
+{
+    auto *section = new QWidget;
+    auto *layout = column(section, titleSpacing);
+    layout->addWidget(sectionTitle(QStringLiteral("Preview")));
+    m_preview = new PreviewPanel(m_settings);
+    layout->addWidget(m_preview);
+    return section;
+}
+
+void PreferencesView::observeForSaving()
+{
+    // Whatever changes one of these (a slider here, a switch, a command or a
+    // shortcut elsewhere), the new value is written at once.
+    auto save = [this] { m_settings.save(); };
+    connect(&m_settings, &AppSettings::customOpacityChanged, this, save);
+    connect(&m_settings, &AppSettings::customThicknessChanged, this, save);
+    connect(&m_settings, &AppSettings::verticalGuidesEnabledChanged, this, save);
+    connect(&m_settings, &AppSettings::verticalGuideMarginChanged, this, save);
+    connect(&m_settings, &AppSettings::verticalGuideOpacityChanged, this, save);
+    connect(&m_settings, &AppSettings::magnifierEnabledChanged, this, save);
+    connect(&m_settings, &AppSettings::magnifierZoomChanged, this, save);
+    connect(&m_settings, &AppSettings::readingStripLineHeightChanged, this, save);
+}
+
+StyleButton *PreferencesView::styleButton(LineStyle style) const
+{
+    return m_styleButtons[size_t(LineStyles::index(style))];
+}
+
+void PreferencesView::refresh()
+{
+    const bool animate = m_refreshedOnce && isVisible();
+    const LineStyle style = m_settings.currentStyle();
+    const CodableColor current = m_settings.currentColor();
+    const QColor guideColor = current.toColor();
+
+    for (StyleButton *button : m_styleButtons) {
+        button->setSelected(button->style() == style);
+        button->setColor(guideColor);
+    }
+    const QList<PresetColor> &palette = PresetColor::palette();
+    for (int i = 0; i < m_swatches.size(); ++i)
+        m_swatches[i]->setSelected(swatchMatches(CodableColor::fromColor(palette[i].color), current));
+    m_well->setColor(guideColor);
+
+    m_opacity->showValue(m_settings.customOpacity());
+    m_thickness->showValue(m_settings.customThickness());
+    m_lineHeight->showValue(m_settings.readingStripLineHeight());
+    m_bracketWidth->showValue(m_settings.verticalGuideMargin());
+    m_bracketOpacity->showValue(m_settings.verticalGuideOpacity());
+    m_zoom->showValue(m_settings.magnifierZoom());
+
+    m_bracketSwitch->setChecked(m_settings.verticalGuidesEnabled());
+    m_magnifierSwitch->setChecked(m_settings.magnifierEnabled());
+    m_shortcutSwitch->setChecked(m_settings.globalHotkeysEnabled());
+    if (m_login.isEnabled) m_loginSwitch->setChecked(m_login.isEnabled());
+
+    m_lineHeightFold->setExpanded(style == LineStyle::readingStrip, animate);
+    m_bracketFold->setExpanded(m_settings.verticalGuidesEnabled(), animate);
+    m_magnifierFold->setExpanded(m_settings.magnifierEnabled(), animate);
+
+    m_preview->update();
+    m_refreshedOnce = true;
+}
+
+QMessageBox *PreferencesView::resetConfirmation() const
+{
+    return m_resetBox && m_resetBox->isVisible() ? m_resetBox.data() : nullptr;
+}
+
+void PreferencesView::confirmReset()
+{
+    if (resetConfirmation()) {
+        m_resetBox->raise();
+        return;
+    }
+    auto *box = new QMessageBox(this);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setIcon(QMessageBox::Warning);
+    box->setWindowTitle(QStringLiteral("Reset to Defaults?"));
+    box->setText(QStringLiteral("Reset to Defaults?"));
+    box->setInformativeText(QStringLiteral("This will restore all settings to their default values."));
+    QPushButton *cancel = box->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
+    QPushButton *reset = box->addButton(QStringLiteral("Reset"), QMessageBox::DestructiveRole);
+    box->setDefaultButton(cancel);
+    box->setEscapeButton(cancel);
+    connect(box, &QMessageBox::buttonClicked, this, [this, reset](QAbstractButton *button) {
+        if (button == reset) m_settings.resetToDefaults();
+    });
+    m_resetBox = box;
+    box->open();
+}
+
+void PreferencesView::setNotice(const QString &text)
+{
+    m_notice->setText(text);
+    if (QWidget *holder = findChild<QWidget *>(QStringLiteral("notice"))) holder->setVisible(!text.isEmpty());
+}
+
+void PreferencesView::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        window()->close();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void PreferencesView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    refresh(); // the login item may have changed while the window was closed
+}
+
+void PreferencesView::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationPaletteChange)
+        theme::followPalette(this); // the desktop switched between light and dark
+}
+
+// ---------------------------------------------------------------------------
+// PreferencesWindow
+
+PreferencesWindow::PreferencesWindow(AppSettings &settings, QWidget *parent)
+    : PreferencesWindow(settings,
+                        PreferencesView::LoginSwitch{&LaunchAtLogin::isEnabled, &LaunchAtLogin::setEnabled},
+                        parent)
+{
+}
+
+PreferencesWindow::PreferencesWindow(AppSettings &settings, PreferencesView::LoginSwitch login,
+                                     QWidget *parent)
+    : QWidget(parent, Qt::Window), m_view(new PreferencesView(settings, std::move(login)))
+{
+    setWindowTitle(QStringLiteral("Tovani Preferences"));
+    setWindowIcon(appIcon());
+    setFixedSize(480, 720);
+    auto *layout = column(this, 0);
+    layout->addWidget(m_view);
+}
+
+void PreferencesWindow::changeEvent(QEvent *event)
+{
+    QWidget::changeEvent(event);
+    // Coming back to the window: the login item may have been changed elsewhere.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) m_view->refresh();
+}
+
+void PreferencesWindow::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+QWidget *createPreferencesWindow(AppSettings &settings)
+{
+    return new PreferencesWindow(settings);
+}
+
+void setPreferencesNotice(QWidget *preferencesWindow, const QString &text)
+{
+    if (auto *window = qobject_cast<PreferencesWindow *>(preferencesWindow)) window->view()->setNotice(text);
+}

@@ -1,0 +1,164 @@
+#pragma once
+
+// The preferences window: every user setting as a control, written straight
+// into the settings object (so the guide on screen changes while a slider is
+// dragged) and saved at once. A header, then a scrolling column of seven
+// sections: Style, Color, Appearance, Vertical Brackets, Magnifier, General,
+// Preview. Detail blocks of switched-off features fold away.
+
+#include "settings/Settings.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <array>
+#include <functional>
+
+class ColorButton;
+class ColorWell;
+class FoldingBlock;
+class PreviewPanel;
+class QLabel;
+class QMessageBox;
+class QPushButton;
+class SliderBlock;
+class StyleButton;
+class ToggleSwitch;
+
+// The live preview at the bottom: the rounded panel with the mock page, the
+// current guide and the brackets (drawn by preview::previewSection).
+class PreviewPanel : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit PreviewPanel(const AppSettings &settings, QWidget *parent = nullptr);
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    const AppSettings &m_settings;
+};
+
+class PreferencesView : public QWidget
+{
+    Q_OBJECT
+public:
+    // How the launch-at-login switch reads and changes the login item. The
+    // default asks LaunchAtLogin afresh on every read.
+    struct LoginSwitch
+    {
+        std::function<bool()> isEnabled;
+        std::function<void(bool)> setEnabled;
+    };
+
+    explicit PreferencesView(AppSettings &settings, QWidget *parent = nullptr);
+    PreferencesView(AppSettings &settings, LoginSwitch login, QWidget *parent = nullptr);
+
+    AppSettings &settings() const { return m_settings; }
+
+    // The controls, for the window's owner and for tests.
+    StyleButton *styleButton(LineStyle style) const;
+    const QList<ColorButton *> &colorButtons() const { return m_swatches; }
+    ColorWell *colorWell() const { return m_well; }
+    SliderBlock *opacityBlock() const { return m_opacity; }
+    SliderBlock *thicknessBlock() const { return m_thickness; }
+    SliderBlock *lineHeightBlock() const { return m_lineHeight; }
+    SliderBlock *bracketWidthBlock() const { return m_bracketWidth; }
+    SliderBlock *bracketOpacityBlock() const { return m_bracketOpacity; }
+    SliderBlock *zoomBlock() const { return m_zoom; }
+    ToggleSwitch *bracketSwitch() const { return m_bracketSwitch; }
+    ToggleSwitch *magnifierSwitch() const { return m_magnifierSwitch; }
+    ToggleSwitch *loginSwitch() const { return m_loginSwitch; }
+    ToggleSwitch *shortcutSwitch() const { return m_shortcutSwitch; }
+    QPushButton *resetButton() const { return m_resetButton; }
+    FoldingBlock *lineHeightFold() const { return m_lineHeightFold; }
+    FoldingBlock *bracketFold() const { return m_bracketFold; }
+    FoldingBlock *magnifierFold() const { return m_magnifierFold; }
+    PreviewPanel *previewPanel() const { return m_preview; }
+    // The reset confirmation while it is shown, else null.
+    QMessageBox *resetConfirmation() const;
+    // A line of information above the sections (hidden when empty).
+    void setNotice(const QString &text);
+
+    // The toggle shortcut in the desktop's notation ("Ctrl+Shift+R").
+    static QString toggleShortcutText();
+    // The caption of the global-shortcut switch ("Ctrl+1-5, Ctrl+Shift+R, ...").
+    static QString shortcutListText();
+
+public Q_SLOTS:
+    // Re-reads every setting (and the login item) into the controls.
+    void refresh();
+    // Shows the "Reset to Defaults?" confirmation (window-modal, non-blocking).
+    void confirmReset();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void build();
+    QWidget *buildHeader();
+    QWidget *buildStyleSection();
+    QWidget *buildColorSection();
+    QWidget *buildAppearanceSection();
+    QWidget *buildBracketSection();
+    QWidget *buildMagnifierSection();
+    QWidget *buildGeneralSection();
+    QWidget *buildPreviewSection();
+    void observeForSaving();
+
+    AppSettings &m_settings;
+    LoginSwitch m_login;
+    bool m_refreshedOnce = false;
+    CodableColor m_colorBeforeChooser;
+
+    std::array<StyleButton *, LineStyles::count> m_styleButtons{};
+    QList<ColorButton *> m_swatches;
+    ColorWell *m_well = nullptr;
+    SliderBlock *m_opacity = nullptr;
+    SliderBlock *m_thickness = nullptr;
+    SliderBlock *m_lineHeight = nullptr;
+    SliderBlock *m_bracketWidth = nullptr;
+    SliderBlock *m_bracketOpacity = nullptr;
+    SliderBlock *m_zoom = nullptr;
+    ToggleSwitch *m_bracketSwitch = nullptr;
+    ToggleSwitch *m_magnifierSwitch = nullptr;
+    ToggleSwitch *m_loginSwitch = nullptr;
+    ToggleSwitch *m_shortcutSwitch = nullptr;
+    QPushButton *m_resetButton = nullptr;
+    FoldingBlock *m_lineHeightFold = nullptr;
+    FoldingBlock *m_bracketFold = nullptr;
+    FoldingBlock *m_magnifierFold = nullptr;
+    PreviewPanel *m_preview = nullptr;
+    QLabel *m_notice = nullptr;
+    QPointer<QMessageBox> m_resetBox;
+};
+
+// The window around the view: 480 x 720, fixed, titled "Tovani Preferences".
+// Closing only hides it, so the owner can show the same window again; Escape
+// closes it.
+class PreferencesWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit PreferencesWindow(AppSettings &settings, QWidget *parent = nullptr);
+    PreferencesWindow(AppSettings &settings, PreferencesView::LoginSwitch login, QWidget *parent = nullptr);
+    PreferencesView *view() const { return m_view; }
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    PreferencesView *m_view;
+};
+
+// Builds the preferences window (not shown yet).
+QWidget *createPreferencesWindow(AppSettings &settings);
+// Shows `text` as a notice at the top of a window made by
+// createPreferencesWindow (for example when no system tray is available).
+void setPreferencesNotice(QWidget *preferencesWindow, const QString &text);

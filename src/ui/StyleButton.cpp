@@ -1,0 +1,133 @@
+#include "ui/StyleButton.h"
+
+#include "ui/Preview.h"
+#include "ui/Theme.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+constexpr double padding = 8;
+constexpr double nameGap = 6;
+constexpr double radius = 8;
+
+// Names are drawn on one line when they fit, otherwise wrapped between words;
+// every tile reserves two lines so the row stays even.
+constexpr int nameFlags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap;
+
+// The tiles of a row are equally wide; so that all five names stay on one line
+// in narrow tiles, the font may shrink a little (at most 15 %), the same for
+// every tile because it is measured against the longest name.
+QFont fittedNameFont(const QFont &font, double width)
+{
+    QFont f = font;
+    const double smallest = font.pointSizeF() * 0.85;
+    for (;;) {
+        const QFontMetricsF fm(f);
+        double widest = 0;
+        for (LineStyle style : LineStyles::allCases)
+            widest = std::max(widest, fm.horizontalAdvance(LineStyles::rawValue(style)));
+        if (widest <= width || f.pointSizeF() - 0.25 < smallest) return f;
+        f.setPointSizeF(f.pointSizeF() - 0.25);
+    }
+}
+} // namespace
+
+void paintStyleTile(QPainter &painter, const QRectF &rect, LineStyle style, bool selected,
+                    const QColor &color, const QPalette &palette, const QFont &nameFont)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    const QColor accent = theme::accent(palette);
+
+    const QRectF shape = rect.adjusted(1, 1, -1, -1);
+    if (selected) {
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(theme::withOpacity(accent, 0.1));
+        painter.drawRoundedRect(shape, radius, radius);
+    }
+
+    const QRectF miniature(rect.center().x() - preview::miniatureWidth / 2, rect.top() + padding,
+                           preview::miniatureWidth, preview::miniatureHeight);
+    preview::stylePreview(painter, miniature, style, color, palette);
+
+    painter.setPen(selected ? accent : theme::secondary(palette));
+    const QRectF nameBox(rect.left() + 4, miniature.bottom() + nameGap, rect.width() - 8,
+                         rect.bottom() - padding - miniature.bottom() - nameGap);
+    painter.setFont(fittedNameFont(nameFont, nameBox.width()));
+    painter.drawText(nameBox, nameFlags, LineStyles::rawValue(style));
+
+    painter.setBrush(Qt::NoBrush);
+    if (selected)
+        painter.setPen(QPen(accent, 2));
+    else
+        painter.setPen(QPen(theme::withOpacity(theme::secondary(palette), 0.2), 1));
+    painter.drawRoundedRect(shape, radius, radius);
+    painter.restore();
+}
+
+StyleButton::StyleButton(LineStyle style, QWidget *parent) : QAbstractButton(parent), m_style(style)
+{
+    setFocusPolicy(Qt::NoFocus);
+    setCursor(Qt::PointingHandCursor);
+    QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    policy.setHeightForWidth(true);
+    setSizePolicy(policy);
+    setFont(theme::font(theme::TextStyle::caption2));
+    setText(LineStyles::rawValue(style));
+    setAccessibleName(LineStyles::rawValue(style));
+}
+
+void StyleButton::setSelected(bool selected)
+{
+    if (selected == m_selected) return;
+    m_selected = selected;
+    update();
+}
+
+void StyleButton::setColor(const QColor &color)
+{
+    if (color == m_color) return;
+    m_color = color;
+    update();
+}
+
+int StyleButton::heightForWidth(int width) const
+{
+    const QFont f = fittedNameFont(font(), width - 8);
+    const QFontMetricsF fm(f);
+    const QRectF name = fm.boundingRect(QRectF(0, 0, width - 8, 1000), nameFlags, text());
+    const int lines = std::max(1, int(std::lround(name.height() / fm.lineSpacing())));
+    return int(std::ceil(padding + preview::miniatureHeight + nameGap + lines * fm.lineSpacing() + padding));
+}
+
+QSize StyleButton::sizeHint() const
+{
+    const int w = int(preview::miniatureWidth + 2 * padding);
+    return {w, heightForWidth(w)};
+}
+
+QSize StyleButton::minimumSizeHint() const
+{
+    return sizeHint();
+}
+
+bool StyleButton::hitButton(const QPoint &pos) const
+{
+    return rect().contains(pos);
+}
+
+void StyleButton::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    paintStyleTile(p, rect(), m_style, m_selected, m_color, palette(), font());
+    if (isDown()) {
+        p.setRenderHint(QPainter::Antialiasing, true);
+        QPainterPath shape;
+        shape.addRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), radius, radius);
+        p.fillPath(shape, QColor(0, 0, 0, 18));
+    }
+}
