@@ -26,8 +26,11 @@
 #
 # Also: x11_fail MSG (prints and exits 1), x11_skip MSG (exit 77: ctest shows
 # the test as skipped), x11_probe ARGS... (the x11probe helper), X11_TMP (a
-# scratch directory removed at exit). Everything started here is stopped by
-# PID when the script exits.
+# scratch directory removed at exit), x11_track_pid PID (stop a process of
+# your own at exit), X11_PICOM_PID. Everything started here is stopped by PID
+# when the script exits: do not set an EXIT trap of your own (it would replace
+# this one). The library runs with `set -u`; logs of the servers and of tovani
+# ($X11_TMP/*.log) are printed when a test fails.
 #
 # The environment gives TOVANI_BIN (the tovani executable) and X11PROBE (the
 # probe helper); ctest sets both.
