@@ -9,4 +9,7 @@ namespace platform {
 std::unique_ptr<Platform> createDesktopPlatform();
 // The XDG autostart entry in autostartDir (normally ~/.config/autostart).
 std::unique_ptr<LoginItem> createXdgAutostart(const QString &autostartDir, const QString &executable);
+// Global hot keys grabbed on the root window of Qt's X11 connection. Reports
+// itself unavailable when Qt does not run on xcb.
+std::unique_ptr<HotkeyService> createX11Hotkeys();
 } // namespace platform
