@@ -56,10 +56,11 @@ probe_cmd() {
 }
 
 # Presses Ctrl+1 (id 5; Ctrl+2, id 6, with an argument of 5) and waits for it:
-# everything sent before has been handled by then.
+# everything sent before has been handled by then. Sent by keycode (10 and 11
+# on the server's keymap), whatever the layout types on those keys.
 press_sync() {
-    local id=5 key=ctrl+1
-    if [ "${1:-}" = 5 ]; then id=6 key=ctrl+2; fi
+    local id=5 key=ctrl+10
+    if [ "${1:-}" = 5 ]; then id=6 key=ctrl+11; fi
     local mark
     mark=$(probe_mark)
     xdotool key $key

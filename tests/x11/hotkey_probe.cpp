@@ -8,7 +8,10 @@
 // Commands, one per line on stdin: register <id> | register-all |
 // unregister <id> | unregister-all | status | destroy | create | quit.
 // Options: --no-register (start with nothing registered), --window (show a
-// focused window that prints the key presses it receives).
+// focused window that prints the key presses it receives), --autorepeat
+// detectable|classic (how the server reports a held key to this client: only
+// presses, or a release before every repeated press), --outlive-app (keep the
+// service until after the application object is gone).
 
 #include "platform/Backends.h"
 
@@ -18,7 +21,13 @@
 #include <QRasterWindow>
 #include <QSocketNotifier>
 
+#include <xcb/xcb.h>
+#define explicit explicit_
+#include <xcb/xkb.h>
+#undef explicit
+
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <unistd.h>
 
@@ -112,13 +121,41 @@ public:
     std::unique_ptr<HotkeyService> service;
 };
 
+// Switches XKB detectable auto-repeat for Qt's connection; false if the
+// server did not take it.
+bool setDetectableAutoRepeat(bool on)
+{
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t *c = x11 ? x11->connection() : nullptr;
+    if (!c)
+        return false;
+    const uint32_t flag = XCB_XKB_PER_CLIENT_FLAG_DETECTABLE_AUTO_REPEAT;
+    xcb_xkb_per_client_flags_reply_t *reply = xcb_xkb_per_client_flags_reply(
+        c, xcb_xkb_per_client_flags(c, XCB_XKB_ID_USE_CORE_KBD, flag, on ? flag : 0, 0, 0, 0), nullptr);
+    const bool ok = reply && bool(reply->value & flag) == on;
+    std::free(reply);
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
-    qputenv("QT_QPA_PLATFORM", "xcb");
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    // --outlive-app: the service is destroyed after the application object,
+    // as a platform kept in a static is.
+    static std::unique_ptr<HotkeyService> outliving;
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
+
+    const qsizetype repeatArg = args.indexOf(QLatin1String("--autorepeat"));
+    if (repeatArg > 0 && repeatArg + 1 < args.size()) {
+        if (!setDetectableAutoRepeat(args[repeatArg + 1] == QLatin1String("detectable"))) {
+            say(QStringLiteral("autorepeat mode refused"));
+            return 1;
+        }
+    }
 
     Probe probe;
     probe.create();
@@ -157,6 +194,8 @@ int main(int argc, char **argv)
 
     say(QStringLiteral("ready"));
     const int rc = app.exec();
+    if (args.contains(QLatin1String("--outlive-app")))
+        outliving = std::move(probe.service);
     probe.service.reset();
     return rc;
 }

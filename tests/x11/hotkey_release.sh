@@ -56,8 +56,18 @@ probe_cmd register-all
 grep -q '^refused' "$PROBE_LOG" && x11_fail "a combination was refused after re-creating the service"
 press_all_nine
 
-# Quitting the application with the service alive ends cleanly.
+# Quitting the application with the service alive ends cleanly, also when
+# the service outlives the application object (its connection is gone then).
 echo quit >&7
-x11_wait_for 5 bash -c "! kill -0 $PROBE_PID 2>/dev/null" || x11_fail "the probe did not quit"
 wait "$PROBE_PID" || x11_fail "the probe exited with an error after quitting"
+probe_start --outlive-app
+echo quit >&7
+wait "$PROBE_PID" || x11_fail "a service destroyed after the application crashed the probe"
+grabber --exit --any AD04:none AE01:none >/dev/null || x11_fail "grabs are left after quitting"
+
+# Without an X11 connection the service says so and refuses everything.
+QT_QPA_PLATFORM=offscreen "$HOTKEY_PROBE" </dev/null >"$X11_TMP/offscreen.log" 2>&1 ||
+    x11_fail "the probe failed without X11: $(cat "$X11_TMP/offscreen.log")"
+grep -qx unavailable "$X11_TMP/offscreen.log" || x11_fail "the service claims to be available without X11"
+[ "$(grep -c '^refused' "$X11_TMP/offscreen.log")" = 9 ] || x11_fail "registrations without X11 did not all fail"
 echo "PASS"
