@@ -51,7 +51,6 @@ struct ContextDeleter
     void operator()(xkb_context *c) const { xkb_context_unref(c); }
 };
 
-constexpr uint8_t BadAccessCode = 10;
 // The eight core modifier bits; everything above (pointer buttons, XKB group)
 // plays no part in a combination.
 constexpr uint16_t CoreModifierBits = 0xff;
@@ -79,6 +78,9 @@ std::set<X11Hotkeys *> &liveServices()
     return services;
 }
 void detachAllServices();
+// Post routines run once, when the application object goes; a later one
+// needs its own.
+bool g_postRoutineAdded = false;
 
 class X11Hotkeys final : public HotkeyService, public QAbstractNativeEventFilter
 {
@@ -115,6 +117,9 @@ private:
     };
 
     bool readKeyboard();
+    // The keycode and core modifiers of `key` on the current keyboard; false
+    // when no key sits at that position or a modifier doubles as a lock.
+    bool resolve(const Key &key, xcb_keycode_t *keycode, uint16_t *modifiers) const;
     uint16_t modifierMaskOfKeysym(xkb_keysym_t keysym) const;
     std::vector<uint16_t> lockVariants() const;
     uint16_t lockMask() const { return XCB_MOD_MASK_LOCK | m_numLockMask | m_scrollLockMask; }
@@ -195,10 +200,9 @@ X11Hotkeys::X11Hotkeys()
 
     qGuiApp->installNativeEventFilter(this);
     liveServices().insert(this);
-    static bool postRoutineAdded = false;
-    if (!postRoutineAdded) {
+    if (!g_postRoutineAdded) {
         qAddPostRoutine(detachAllServices);
-        postRoutineAdded = true;
+        g_postRoutineAdded = true;
     }
 }
 
@@ -227,6 +231,7 @@ void detachAllServices()
     // detach() removes the service from the set.
     while (!liveServices().empty())
         (*liveServices().begin())->detach();
+    g_postRoutineAdded = false;
 }
 
 bool X11Hotkeys::readKeyboard()
@@ -298,7 +303,10 @@ uint16_t X11Hotkeys::modifierMaskOfKeysym(xkb_keysym_t keysym) const
     uint16_t mask = 0;
     for (int mod = 0; mod < 8 && m_keycodesPerModifier > 0; ++mod) {
         for (int i = 0; i < m_keycodesPerModifier; ++i) {
-            const xcb_keycode_t code = m_modifierMap[size_t(mod * m_keycodesPerModifier + i)];
+            const size_t index = size_t(mod * m_keycodesPerModifier + i);
+            if (index >= m_modifierMap.size())
+                break;
+            const xcb_keycode_t code = m_modifierMap[index];
             if (code && std::find(search.codes.begin(), search.codes.end(), code) != search.codes.end())
                 mask |= uint16_t(1u << mod);
         }
@@ -321,6 +329,22 @@ std::vector<uint16_t> X11Hotkeys::lockVariants() const
     return variants;
 }
 
+bool X11Hotkeys::resolve(const Key &key, xcb_keycode_t *keycode, uint16_t *modifiers) const
+{
+    if (!m_keymap)
+        return false;
+    const QByteArray name = key.xkbKeyName.toLatin1();
+    const xkb_keycode_t code = name.isEmpty() ? XKB_KEYCODE_INVALID : xkb_keymap_key_by_name(m_keymap.get(), name.constData());
+    // The core protocol grabs only keycodes 8 to 255.
+    if (code == XKB_KEYCODE_INVALID || code < 8 || code > 255)
+        return false;
+    *keycode = static_cast<xcb_keycode_t>(code);
+    *modifiers = x11Modifiers(key.modifiers);
+    // A modifier that is also a lock here (NumLock on Mod4, say) cannot be
+    // told apart from the lock.
+    return !(*modifiers & lockMask());
+}
+
 bool X11Hotkeys::grab(int id, Entry &entry)
 {
     entry.registered = false;
@@ -328,16 +352,9 @@ bool X11Hotkeys::grab(int id, Entry &entry)
     if (!m_conn || !m_keymap)
         return false;
 
-    const QByteArray name = entry.key.xkbKeyName.toLatin1();
-    const xkb_keycode_t key = name.isEmpty() ? XKB_KEYCODE_INVALID : xkb_keymap_key_by_name(m_keymap.get(), name.constData());
-    // The core protocol grabs only keycodes 8 to 255.
-    if (key == XKB_KEYCODE_INVALID || key < 8 || key > 255)
-        return false;
-    const auto keycode = static_cast<xcb_keycode_t>(key);
-    const uint16_t modifiers = x11Modifiers(entry.key.modifiers);
-    // A modifier that is also a lock here (NumLock on Mod4, say) cannot be
-    // told apart from the lock.
-    if (modifiers & lockMask())
+    xcb_keycode_t keycode = 0;
+    uint16_t modifiers = 0;
+    if (!resolve(entry.key, &keycode, &modifiers))
         return false;
 
     // Another id of ours on the same combination: grabbing again would steal
@@ -426,12 +443,26 @@ void X11Hotkeys::keyboardChanged()
         before[id] = entry.registered;
 
     readKeyboard();
-    // Release everything first, so a combination that moved from one id's
-    // keycode to another's is free when the other grabs it.
-    for (auto &[id, entry] : m_entries)
-        release(entry);
-    for (auto &[id, entry] : m_entries)
-        grab(id, entry);
+    // Grabs still right for the new keyboard stay (a new layout usually keeps
+    // the keycodes and the modifier map); the others are released before any
+    // is taken again, so a combination that moved from one id's keycode to
+    // another's is free when the other grabs it.
+    const std::vector<uint16_t> locks = lockVariants();
+    for (auto &[id, entry] : m_entries) {
+        xcb_keycode_t keycode = 0;
+        uint16_t modifiers = 0;
+        bool keep = entry.registered && resolve(entry.key, &keycode, &modifiers) && keycode == entry.keycode
+            && modifiers == entry.modifiers && entry.grabbedVariants.size() == locks.size();
+        for (size_t i = 0; keep && i < locks.size(); ++i)
+            keep = entry.grabbedVariants[i] == uint16_t(modifiers | locks[i]);
+        if (!keep)
+            release(entry);
+    }
+    for (auto &[id, entry] : m_entries) {
+        if (!entry.registered)
+            grab(id, entry);
+    }
+    xcb_flush(m_conn);
     m_keyStates.clear();
 
     for (const auto &[id, entry] : m_entries) {
