@@ -11,7 +11,7 @@ build_pkgs=(
   qt6-base-dev qt6-base-dev-tools libgl-dev libvulkan-dev
   libxcb1-dev libxcb-xinput-dev libxcb-shm0-dev libxcb-xkb-dev libxcb-composite0-dev
   libxcb-xfixes0-dev libxcb-shape0-dev libxcb-randr0-dev libxcb-keysyms1-dev libxkbcommon-dev libxkbcommon-x11-dev
-  libqt6svg6 qt6-qpa-plugins fonts-dejavu-core
+  libqt6svg6 qt6-qpa-plugins fonts-dejavu-core fonts-quicksand
 )
 test_pkgs=(
   xvfb xauth picom trayer xautomation xdotool x11-utils x11-xserver-utils imagemagick

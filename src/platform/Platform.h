@@ -50,6 +50,9 @@ public:
 Q_SIGNALS:
     // The arrangement changed (a display added, removed, moved or resized).
     void displaysChanged();
+    // A compositing manager started (true) or stopped (false) on these
+    // displays: translucent windows blend from now on, or no longer do.
+    void compositorChanged(bool running);
 };
 
 class PointerMonitor : public QObject
