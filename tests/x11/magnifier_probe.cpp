@@ -109,6 +109,7 @@ int main(int argc, char **argv)
         platform::Platform::setInstance(fallback.get());
     }
     platform::Platform &plat = platform::Platform::instance();
+    std::fprintf(stderr, "platform: %s\n", qPrintable(plat.name()));
 
     AppSettings &settings = AppSettings::shared();
     settings.setMagnifierZoom(zoom);
@@ -148,8 +149,10 @@ int main(int argc, char **argv)
     };
     QTimer poll;
     if (!fallback && plat.pointer().start()) {
+        std::fprintf(stderr, "pointer: platform monitor\n");
         QObject::connect(&plat.pointer(), &platform::PointerMonitor::moved, &magnifier, follow);
     } else {
+        std::fprintf(stderr, "pointer: polled\n");
         QObject::connect(&poll, &QTimer::timeout, &magnifier, [&, last = QPoint(-1, -1)]() mutable {
             const QPoint p = QCursor::pos();
             if (p != last) {
