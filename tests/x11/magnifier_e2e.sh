@@ -5,7 +5,8 @@
 #     pointer;
 #   - after 50 more moves over the same spot it is still the pattern, not a
 #     picture of the magnifier itself;
-#   - the frame is drawn in the guide colour.
+#   - the frame is drawn in the guide colour;
+#   - a click at the pointer reaches the window beneath the magnifier.
 # Runs with picom, and again without a compositor (--no-compositor).
 #
 # Environment: MAGNIFIER_PROBE (the magnifier_probe program), X11PROBE.
@@ -116,4 +117,17 @@ n=$(pictures)
 x11_move 500 360
 wait_picture "$n"
 check_picture 500 360 moved
+
+# Clicks pass through the magnifier to the window beneath it.
+x11_probe pattern 800 600 300 200 0 160 0 clicks >"$X11_TMP/clicks.out" &
+x11_track_pid $!
+x11_wait_for 5 x11_probe wait-window clicks 1 || x11_fail "click target did not appear"
+n=$(pictures)
+x11_move 950 700
+wait_picture "$n"
+frame=$(x11_pixel $((950 - W / 2)) 700)
+close_to "$frame" "255 0 255" 10 || x11_fail "the magnifier is not over the click target ($frame)"
+xte "mouseclick 1"
+x11_wait_for 5 grep -q "click 150 100 1" "$X11_TMP/clicks.out" ||
+    x11_fail "the click did not reach the window beneath: $(cat "$X11_TMP/clicks.out")"
 echo "PASS ($(pictures) pictures)" >&2
