@@ -7,7 +7,9 @@
 #     picture of the magnifier itself;
 #   - the frame is drawn in the guide colour;
 #   - a click at the pointer reaches the window beneath the magnifier.
-# Runs with picom, and again without a compositor (--no-compositor).
+# Runs with picom, again without a compositor (--no-compositor), and on the
+# right-hand one of two monitors (--dual: Xorg with the dummy driver), where the
+# source area must be taken from that monitor, not the first.
 #
 # Environment: MAGNIFIER_PROBE (the magnifier_probe program), X11PROBE.
 
@@ -17,9 +19,14 @@ source "$(dirname "$0")/lib.sh"
 
 x11_start --size 1280x1024 "$@"
 
-# Pattern: cells of 20 pixels from (100, 100), first cell red.
-PX=100 PY=100 CELL=20 ZOOM=2
-# Magnifier: 2 x 1280 x 20 % = 512 wide, 4 + 60 = 64 high, magenta frame.
+# Everything happens on the monitor at x = OX (the second one with --dual).
+OX=0
+[[ " $* " == *" --dual "* ]] && OX=1280
+
+# Pattern: cells of 20 pixels from (OX + 100, 100), first cell red.
+PX=$((OX + 100)) PY=100 CELL=20 ZOOM=2
+# Magnifier: 2 x 1280 (the main monitor's width) x 20 % = 512 wide,
+# 4 + 60 = 64 high, magenta frame.
 W=512 H=64
 
 export XDG_CONFIG_HOME="$X11_TMP/config"
@@ -84,7 +91,7 @@ check_picture() {
 
 # Cell centres at (x = 110 + 20k, y = 110 + 20k): put the pointer on a cell
 # corner so every sample lands mid-cell, away from the smoothed edges.
-CX=400 CY=300
+CX=$((OX + 400)) CY=300
 n=$(pictures)
 x11_move $((CX - 30)) $CY
 x11_move $CX $CY
@@ -114,18 +121,18 @@ check_picture $CX $CY after-50-moves
 
 # Elsewhere on the pattern: the picture follows the pointer.
 n=$(pictures)
-x11_move 500 360
+x11_move $((OX + 500)) 360
 wait_picture "$n"
-check_picture 500 360 moved
+check_picture $((OX + 500)) 360 moved
 
 # Clicks pass through the magnifier to the window beneath it.
-x11_probe pattern 800 600 300 200 0 160 0 clicks >"$X11_TMP/clicks.out" &
+x11_probe pattern $((OX + 800)) 600 300 200 0 160 0 clicks >"$X11_TMP/clicks.out" &
 x11_track_pid $!
 x11_wait_for 5 x11_probe wait-window clicks 1 || x11_fail "click target did not appear"
 n=$(pictures)
-x11_move 950 700
+x11_move $((OX + 950)) 700
 wait_picture "$n"
-frame=$(x11_pixel $((950 - W / 2)) 700)
+frame=$(x11_pixel $((OX + 950 - W / 2)) 700)
 close_to "$frame" "255 0 255" 10 || x11_fail "the magnifier is not over the click target ($frame)"
 xte "mouseclick 1"
 x11_wait_for 5 grep -q "click 150 100 1" "$X11_TMP/clicks.out" ||
