@@ -130,6 +130,9 @@ constexpr double maximumWindowSide = 16384;
 MagnifierWindow::MagnifierWindow(AppSettings &settings, QWidget *parent)
     : QWidget(parent), m_settings(settings), m_view(QImage(), 200, 60, settings)
 {
+    // Until the pointer first moves: 200 x 100 points at the bottom-left
+    // corner of the main display.
+    setGeometry(platform::Platform::instance().displays().toQt(QRectF(0, 0, 200, 100)).toRect());
     m_captureTimeout.setSingleShot(true);
     m_captureTimeout.setInterval(captureTimeoutMs);
     connect(&m_captureTimeout, &QTimer::timeout, this, [this] {

@@ -226,7 +226,7 @@ private:
 
     void paintPixels(QPainter &painter, const QPoint &at, uchar *pixels, const QSize &size, int depth)
     {
-        if (depth == 32) {
+        if (depth == 32 && m_depthSupported[1]) {
             // ARGB visuals hold premultiplied alpha, which is what the
             // compositor blends with.
             const QImage image(pixels, size.width(), size.height(), size.width() * 4,
