@@ -128,11 +128,16 @@ constexpr double maximumWindowSide = 16384;
 } // namespace
 
 MagnifierWindow::MagnifierWindow(AppSettings &settings, QWidget *parent)
-    : QWidget(parent), m_settings(settings), m_view(QImage(), 200, 60, settings)
+    : MagnifierWindow(platform::Platform::instance(), settings, parent)
+{
+}
+
+MagnifierWindow::MagnifierWindow(platform::Platform &platform, AppSettings &settings, QWidget *parent)
+    : QWidget(parent), m_platform(platform), m_settings(settings), m_view(QImage(), 200, 60, settings)
 {
     // Until the pointer first moves: 200 x 100 points at the bottom-left
     // corner of the main display.
-    setGeometry(platform::Platform::instance().displays().toQt(QRectF(0, 0, 200, 100)).toRect());
+    setGeometry(m_platform.displays().toQt(QRectF(0, 0, 200, 100)).toRect());
     m_captureTimeout.setSingleShot(true);
     m_captureTimeout.setInterval(captureTimeoutMs);
     connect(&m_captureTimeout, &QTimer::timeout, this, [this] {
@@ -166,7 +171,7 @@ void MagnifierWindow::setupCaptureEngine()
 {
     m_captureEngine.reset();
     m_inFlight = 0;
-    auto engine = std::make_unique<ScreenCaptureEngine>(platform::Platform::instance().createScreenCapture());
+    auto engine = std::make_unique<ScreenCaptureEngine>(m_platform.createScreenCapture());
     connect(engine.get(), &ScreenCaptureEngine::captured, this, &MagnifierWindow::captureFinished);
     if (!engine->setup() && m_view.capturedImage.isNull()) {
         m_view.placeholder = MagnifierView::unavailableText();
@@ -177,7 +182,7 @@ void MagnifierWindow::setupCaptureEngine()
 
 QRectF MagnifierWindow::globalFrame() const
 {
-    return platform::Platform::instance().displays().fromQt(QRectF(geometry()));
+    return m_platform.displays().fromQt(QRectF(geometry()));
 }
 
 void MagnifierWindow::updatePosition(double x, double y)
@@ -185,7 +190,7 @@ void MagnifierWindow::updatePosition(double x, double y)
     m_currentPosition = QPointF(x, y);
     if (!std::isfinite(x) || !std::isfinite(y))
         return;
-    platform::Displays &displays = platform::Platform::instance().displays();
+    platform::Displays &displays = m_platform.displays();
     const auto main = displays.mainDisplay();
     if (!main)
         return;

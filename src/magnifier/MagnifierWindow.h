@@ -99,6 +99,9 @@ class MagnifierWindow : public QWidget
     Q_OBJECT
 public:
     // A hidden window with the placeholder content; call setupAsMagnifier().
+    // Displays and screen capture come from `platform`.
+    MagnifierWindow(platform::Platform &platform, AppSettings &settings, QWidget *parent = nullptr);
+    // The same on Platform::instance().
     explicit MagnifierWindow(AppSettings &settings = AppSettings::shared(), QWidget *parent = nullptr);
     ~MagnifierWindow() override;
 
@@ -139,6 +142,7 @@ private:
     void startPendingCapture();
     void captureFinished(quint64 requestId, const QImage &image);
 
+    platform::Platform &m_platform;
     AppSettings &m_settings;
     MagnifierView m_view;
     QPointF m_currentPosition;
