@@ -10,15 +10,17 @@
 // picture is composed the way a compositing manager composes the screen: the
 // root's children in stacking order, bottom to top, each from its offscreen
 // pixmap (XComposite NameWindowPixmap), skipping the excluded window. Offscreen
-// pixmaps exist only for redirected windows, so at set-up this connection asks
-// for *automatic* redirection of the root's children. With a compositing
+// pixmaps exist only for redirected windows, so on the first capture this
+// connection asks for *automatic* redirection of the root's children. With a compositing
 // manager running that changes nothing (it has redirected them already, and
 // keeps painting the screen); without one the X server paints the screen from
 // the pixmaps itself, which looks the same and costs one offscreen copy of each
 // top-level window. It also keeps the pixmaps available when a compositing
 // manager exits or unredirects. The redirection ends with this connection.
 // Only when the server has no Composite extension is the root window read as it
-// stands, and canExcludeWindows() is false.
+// stands, and canExcludeWindows() is false. Once exclusion was promised, a
+// capture that cannot keep the promise yields no picture rather than one that
+// may contain the excluded window.
 //
 // Pixels come through MIT-SHM into one shared segment that is kept and grown
 // when needed; without SHM (a remote server) through plain GetImage.
@@ -63,7 +65,8 @@ public Q_SLOTS:
     void initialise(bool *ok, QString *error, bool *canExclude)
     {
         *ok = open(error);
-        *canExclude = m_redirected;
+        *canExclude = m_canRedirect;
+        m_promisedExclusion = m_canRedirect;
     }
 
     void capture(quint64 requestId, QRect area, QSize outputPixels, quint32 exclude)
@@ -133,15 +136,30 @@ private:
         if (composite && composite->present) {
             Reply<xcb_composite_query_version_reply_t> version(xcb_composite_query_version_reply(
                 m_connection, xcb_composite_query_version(m_connection, 0, 4), nullptr));
-            if (version && (version->major_version > 0 || version->minor_version >= 2)) {
-                xcb_generic_error_t *failure = xcb_request_check(
-                    m_connection, xcb_composite_redirect_subwindows_checked(m_connection, m_root,
-                                                                            XCB_COMPOSITE_REDIRECT_AUTOMATIC));
-                m_redirected = failure == nullptr;
-                std::free(failure);
-            }
+            // NameWindowPixmap arrived in 0.2. Automatic redirection cannot
+            // clash with another client's, so it is not tried until needed.
+            m_canRedirect = version && (version->major_version > 0 || version->minor_version >= 2);
         }
         return true;
+    }
+
+    // Redirects the root's children on the first capture, so a desktop on
+    // which the magnifier is never used pays nothing. The X server copies
+    // each window's visible part into its new pixmap and exposes the rest, so
+    // a window lying under the magnifier at that moment repaints its own
+    // pixels. Kept until the connection closes.
+    bool ensureRedirected()
+    {
+        if (m_redirected || !m_canRedirect)
+            return m_redirected;
+        xcb_generic_error_t *failure = xcb_request_check(
+            m_connection,
+            xcb_composite_redirect_subwindows_checked(m_connection, m_root, XCB_COMPOSITE_REDIRECT_AUTOMATIC));
+        m_redirected = failure == nullptr;
+        std::free(failure);
+        if (!m_redirected)
+            m_canRedirect = false;
+        return m_redirected;
     }
 
     // --- the shared-memory segment ------------------------------------------
@@ -340,8 +358,10 @@ private:
         if (!onScreen.isEmpty()) {
             QPainter painter(&composed);
             bool ok;
-            if (m_redirected)
-                ok = composeWindows(painter, onScreen, topLevelOf(exclude));
+            if (m_canRedirect || m_redirected)
+                ok = ensureRedirected() && composeWindows(painter, onScreen, topLevelOf(exclude));
+            else if (m_promisedExclusion)
+                ok = false; // never fall back to a picture that may show the excluded window
             else
                 ok = paintDrawable(painter, QPoint(0, 0), m_root, onScreen);
             if (!ok)
@@ -371,7 +391,9 @@ private:
     QSize m_rootSize;
     bool m_depthSupported[2] = {false, false};
     bool m_useShm = false;
-    bool m_redirected = false;
+    bool m_canRedirect = false;       // Composite 0.2 or later
+    bool m_redirected = false;        // the root's children are redirected
+    bool m_promisedExclusion = false; // canExcludeWindows() said yes
     xcb_shm_seg_t m_segment = 0;
     void *m_segmentAddress = nullptr;
     size_t m_segmentSize = 0;
