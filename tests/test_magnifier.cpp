@@ -30,6 +30,24 @@ public:
     }
 };
 
+// A capture that cannot leave a window out of its pictures.
+class NonExcludingCapture : public FakeCapture
+{
+public:
+    bool canExcludeWindows() const override { return false; }
+};
+
+class NonExcludingPlatform : public platform::FakePlatform
+{
+public:
+    std::unique_ptr<platform::ScreenCapture> createScreenCapture() override
+    {
+        auto capture = std::make_unique<NonExcludingCapture>();
+        captures.append(capture.get());
+        return capture;
+    }
+};
+
 // Runs `body` and returns what it wrote to standard output.
 template <typename F> QByteArray capturedStdout(F body)
 {
@@ -310,6 +328,25 @@ private Q_SLOTS:
         // The window still follows the pointer; the panel keeps its size.
         QCOMPARE(window.globalFrame().center(), QPointF(509, 400));
         QCOMPARE(window.view().width, 200.0);
+        platform::Platform::setInstance(m_platform.get());
+    }
+
+    void refusesACaptureThatWouldShowItself()
+    {
+        // The magnifier lies over its own source area: a capture that cannot
+        // leave it out would show the magnifier inside itself, again and again.
+        NonExcludingPlatform plain;
+        plain.fakeDisplays.setFrames({QRectF(0, 0, 1440, 900)});
+        platform::Platform::setInstance(&plain);
+        MagnifierWindow window(*m_settings);
+        const QByteArray out = capturedStdout([&] {
+            window.setupAsMagnifier();
+            QTRY_COMPARE(plain.captures.size(), 1);
+            window.updatePosition(500, 400);
+        });
+        QVERIFY2(out.startsWith("Failed to setup screen capture: ") && out.count('\n') == 1, out.constData());
+        QCOMPARE(plain.captures[0]->requests().size(), 0);
+        QCOMPARE(window.view().placeholder, MagnifierView::unavailableText());
         platform::Platform::setInstance(m_platform.get());
     }
 
