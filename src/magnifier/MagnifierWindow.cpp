@@ -169,8 +169,12 @@ void MagnifierWindow::setupAsMagnifier()
 
 void MagnifierWindow::setupCaptureEngine()
 {
+    // A new engine counts its captures from 1 again.
     m_captureEngine.reset();
     m_inFlight = 0;
+    m_lastShown = 0;
+    m_requestedSizes.clear();
+    m_captureTimeout.stop();
     auto engine = std::make_unique<ScreenCaptureEngine>(m_platform.createScreenCapture());
     connect(engine.get(), &ScreenCaptureEngine::captured, this, &MagnifierWindow::captureFinished);
     if (!engine->setup() && m_view.capturedImage.isNull()) {
