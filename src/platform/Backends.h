@@ -11,6 +11,7 @@ std::unique_ptr<Platform> createDesktopPlatform();
 std::unique_ptr<LoginItem> createXdgAutostart(const QString &autostartDir, const QString &executable);
 // Global hot keys through XGrabKey on the root window (X11 only).
 std::unique_ptr<HotkeyService> createX11Hotkeys();
-// One-shot screenshots of the X11 desktop (X11 only).
+// Screen capture through the X server (MIT-SHM, XComposite); its set-up fails
+// where no picture of the desktop can be taken (not X11, a Wayland session).
 std::unique_ptr<ScreenCapture> createX11Capture();
 } // namespace platform
