@@ -15,7 +15,7 @@ build_pkgs=(
 )
 test_pkgs=(
   xvfb xauth picom trayer xautomation xdotool x11-utils x11-xserver-utils imagemagick
-  xserver-xorg-core xserver-xorg-video-dummy libxcb-xtest0-dev
+  xserver-xorg-core xserver-xorg-video-dummy libxcb-xtest0-dev appstream dpkg-dev
 )
 pkgs=("${build_pkgs[@]}")
 if [ "$what" = "test" ]; then pkgs+=("${test_pkgs[@]}"); fi
