@@ -14,6 +14,7 @@ build_pkgs=(
   libqt6svg6 qt6-qpa-plugins fonts-dejavu-core
 )
 test_pkgs=(
+  libglib2.0-bin
   xvfb xauth picom trayer xautomation xdotool x11-utils x11-xserver-utils imagemagick
   xserver-xorg-core xserver-xorg-video-dummy libxcb-xtest0-dev appstream dpkg-dev
 )

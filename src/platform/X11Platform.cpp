@@ -4,8 +4,4 @@
 
 namespace platform {
 std::unique_ptr<Platform> createDesktopPlatform() { return std::make_unique<FakePlatform>(); }
-std::unique_ptr<LoginItem> createXdgAutostart(const QString &, const QString &)
-{
-    return std::make_unique<FakeLoginItem>();
-}
 } // namespace platform

@@ -1,0 +1,394 @@
+#include "feedback/HUDNotification.h"
+
+#include "platform/Platform.h"
+
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRegion>
+
+#include <algorithm>
+#include <cmath>
+
+// ---------------------------------------------------------------------------
+// HUDView
+
+namespace {
+
+QFont messageFont()
+{
+    QFont font = QGuiApplication::font();
+    font.setPixelSize(int(HUDView::fontPixelSize));
+    font.setWeight(QFont::Medium);
+    return font;
+}
+
+constexpr int textFlags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap;
+
+// The text block's size, whole points so the layout does not shift by
+// fractions between measuring and drawing.
+QSizeF textSize(const QString &message, const QFontMetricsF &metrics)
+{
+    const QRectF bounds =
+        metrics.boundingRect(QRectF(0, 0, HUDView::maximumTextWidth, 1e6), textFlags, message);
+    return QSizeF(std::ceil(bounds.width()), std::ceil(std::max(bounds.height(), metrics.height())));
+}
+
+QPainterPath roundedPanel(const QRectF &rect, qreal radius)
+{
+    QPainterPath path;
+    path.addRoundedRect(rect, radius, radius);
+    return path;
+}
+
+// Each symbol is line art in the white of the text, with strokes about as
+// heavy as a medium-weight 28 pt glyph.
+constexpr qreal strokeWidth = 2.2;
+
+void drawMinus(QPainter &p, const QPointF &c)
+{
+    QPen pen = p.pen();
+    pen.setWidthF(2.6);
+    p.setPen(pen);
+    p.drawLine(QPointF(c.x() - 11, c.y()), QPointF(c.x() + 11, c.y()));
+}
+
+void drawHighlighter(QPainter &p, const QPointF &c, const QColor &color)
+{
+    // A marker pen leaning to the left, its tip on a short stroke of ink.
+    p.save();
+    p.translate(c.x() + 2, c.y() - 2);
+    p.rotate(45);
+    p.drawRoundedRect(QRectF(-4, -11, 8, 12), 1.5, 1.5);
+    QPolygonF collar;
+    collar << QPointF(-4, 1) << QPointF(-2.5, 5) << QPointF(2.5, 5) << QPointF(4, 1);
+    p.drawPolyline(collar);
+    QPolygonF tip;
+    tip << QPointF(-2.5, 5) << QPointF(-1.5, 8.5) << QPointF(2.5, 7) << QPointF(2.5, 5);
+    p.setBrush(color);
+    p.drawPolygon(tip);
+    p.restore();
+    p.drawLine(QPointF(c.x() - 11, c.y() + 9.5), QPointF(c.x() - 2, c.y() + 9.5));
+}
+
+void drawCentreInsetFilled(QPainter &p, const QPointF &c, const QColor &color)
+{
+    p.drawRoundedRect(QRectF(c.x() - 13, c.y() - 10, 26, 20), 4, 4);
+    p.save();
+    p.setPen(Qt::NoPen);
+    p.setBrush(color);
+    p.drawRoundedRect(QRectF(c.x() - 7, c.y() - 4, 14, 8), 1.5, 1.5);
+    p.restore();
+}
+
+void drawRuler(QPainter &p, const QPointF &c)
+{
+    const QRectF body(c.x() - 13, c.y() - 6, 26, 12);
+    p.drawRoundedRect(body, 2, 2);
+    // Ticks hang from the top edge, every other one longer.
+    for (int i = 1; i <= 5; ++i) {
+        const qreal x = body.left() + i * body.width() / 6;
+        const qreal length = (i % 2 == 1) ? 4 : 6.5;
+        p.drawLine(QPointF(x, body.top()), QPointF(x, body.top() + length));
+    }
+}
+
+void drawSplit3x1(QPainter &p, const QPointF &c)
+{
+    const QRectF body(c.x() - 13, c.y() - 9, 26, 18);
+    p.drawRoundedRect(body, 3, 3);
+    for (int i = 1; i <= 2; ++i) {
+        const qreal x = body.left() + i * body.width() / 3;
+        p.drawLine(QPointF(x, body.top()), QPointF(x, body.bottom()));
+    }
+}
+
+// One arrow along the diagonal from `from` to `to`, with its head at `to`
+// drawn as two strokes parallel to the axes.
+void drawCornerArrow(QPainter &p, const QPointF &from, const QPointF &to)
+{
+    p.drawLine(from, to);
+    const qreal head = 6;
+    const qreal dx = from.x() > to.x() ? head : -head;
+    const qreal dy = from.y() > to.y() ? head : -head;
+    p.drawLine(to, QPointF(to.x() + dx, to.y()));
+    p.drawLine(to, QPointF(to.x(), to.y() + dy));
+}
+
+void drawExpand(QPainter &p, const QPointF &c)
+{
+    drawCornerArrow(p, c + QPointF(-2, -2), c + QPointF(-9, -9));
+    drawCornerArrow(p, c + QPointF(2, 2), c + QPointF(9, 9));
+}
+
+void drawShrink(QPainter &p, const QPointF &c)
+{
+    drawCornerArrow(p, c + QPointF(-10, -10), c + QPointF(-2, -2));
+    drawCornerArrow(p, c + QPointF(10, 10), c + QPointF(2, 2));
+}
+
+const QStringList &symbolNames()
+{
+    static const QStringList names{
+        QStringLiteral("minus"),
+        QStringLiteral("highlighter"),
+        QStringLiteral("rectangle.center.inset.filled"),
+        QStringLiteral("ruler"),
+        QStringLiteral("rectangle.split.3x1"),
+        QStringLiteral("arrow.up.left.and.arrow.down.right"),
+        QStringLiteral("arrow.down.right.and.arrow.up.left"),
+    };
+    return names;
+}
+
+} // namespace
+
+HUDView::HUDView(QString message, QString icon) : message(std::move(message)), icon(std::move(icon)) {}
+
+QStringList HUDView::knownSymbols() { return symbolNames(); }
+
+bool HUDView::hasSymbol(const QString &name) { return !name.isEmpty() && symbolNames().contains(name); }
+
+// A 28 pt symbol glyph is about as tall as the font's cap height plus a
+// little: 22 points, in a box as wide as the font size.
+QSizeF HUDView::symbolSize() { return QSizeF(symbolPointSize, 22); }
+
+void HUDView::paintSymbol(QPainter &painter, const QString &name, const QRectF &box, const QColor &color)
+{
+    const int which = symbolNames().indexOf(name);
+    if (which < 0)
+        return;
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    QPen pen(color, strokeWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    const QPointF c = box.center();
+    switch (which) {
+    case 0: drawMinus(painter, c); break;
+    case 1: drawHighlighter(painter, c, color); break;
+    case 2: drawCentreInsetFilled(painter, c, color); break;
+    case 3: drawRuler(painter, c); break;
+    case 4: drawSplit3x1(painter, c); break;
+    case 5: drawExpand(painter, c); break;
+    case 6: drawShrink(painter, c); break;
+    }
+    painter.restore();
+}
+
+QSizeF HUDView::panelSize() const
+{
+    const QSizeF text = textSize(message, QFontMetricsF(messageFont()));
+    qreal contentWidth = text.width();
+    qreal contentHeight = text.height();
+    if (showsSymbol()) {
+        contentWidth = std::max(contentWidth, symbolSize().width());
+        contentHeight += symbolSize().height() + spacing;
+    }
+    return QSizeF(std::max(minimumWidth, contentWidth + 2 * horizontalPadding),
+                  contentHeight + 2 * verticalPadding);
+}
+
+QRectF HUDView::panelRect(const QRectF &bounds) const
+{
+    QRectF panel(QPointF(0, 0), panelSize());
+    panel.moveCenter(bounds.center());
+    return panel;
+}
+
+void HUDView::paint(QPainter &painter, const QRectF &bounds, bool shadow) const
+{
+    const QFont font = messageFont();
+    const QFontMetricsF metrics(font, painter.device());
+    const QRectF panel = panelRect(bounds);
+    const QPainterPath panelPath = roundedPanel(panel, cornerRadius);
+
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+
+    if (shadow) {
+        // Layered rounded rectangles, a little lower than the panel, build a
+        // soft edge; the panel itself is left out so it keeps its own colour.
+        painter.save();
+        QPainterPath outside;
+        outside.addRect(bounds);
+        painter.setClipPath(outside.subtracted(panelPath), Qt::IntersectClip);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(0, 0, 0, 9));
+        for (int i = 6; i >= 1; --i)
+            painter.drawPath(roundedPanel(panel.adjusted(-i, -i, i, i).translated(0, 1.5), cornerRadius + i));
+        painter.restore();
+    }
+
+    QColor fill(Qt::black);
+    fill.setAlphaF(float(panelOpacity));
+    painter.fillPath(panelPath, fill);
+
+    // The content stack (symbol, gap, text) is centred in the panel.
+    const QSizeF text = textSize(message, metrics);
+    const bool symbol = showsSymbol();
+    const qreal stackHeight = text.height() + (symbol ? symbolSize().height() + spacing : 0);
+    qreal y = panel.center().y() - stackHeight / 2;
+    if (symbol) {
+        QRectF box(QPointF(0, 0), symbolSize());
+        box.moveCenter(QPointF(panel.center().x(), y + box.height() / 2));
+        paintSymbol(painter, icon, box, Qt::white);
+        y += box.height() + spacing;
+    }
+    const QRectF textRect(panel.center().x() - text.width() / 2, y, text.width(), text.height());
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    painter.drawText(textRect, textFlags, message);
+    painter.restore();
+}
+
+// ---------------------------------------------------------------------------
+// HUDWindow
+
+HUDWindow::HUDWindow(const HUDView &view, bool compositor)
+    : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                           Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus)
+    , m_view(view)
+    , m_compositor(compositor)
+{
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    setAttribute(Qt::WA_X11DoNotAcceptFocus);
+    setFocusPolicy(Qt::NoFocus);
+    setAccessibleName(view.message);
+
+    const QSizeF panel = view.panelSize();
+    const QSize size(int(std::ceil(std::max(HUDNotification::windowSize.width(), panel.width()))),
+                     int(std::ceil(std::max(HUDNotification::windowSize.height(), panel.height()))));
+    setFixedSize(size);
+
+    if (!m_compositor) {
+        // Without a compositor the transparent corners would show as black:
+        // cut the window to the panel's shape instead.
+        QPainterPath path = roundedPanel(view.panelRect(QRectF(rect())), HUDView::cornerRadius);
+        setMask(QRegion(path.toFillPolygon().toPolygon()));
+    }
+}
+
+void HUDWindow::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.fillRect(rect(), Qt::transparent);
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    m_view.paint(painter, QRectF(rect()), m_compositor);
+}
+
+void HUDWindow::fadeOut(std::chrono::milliseconds duration)
+{
+    stopFade();
+    auto *fade = new QVariantAnimation(this);
+    fade->setStartValue(windowOpacity());
+    fade->setEndValue(0.0);
+    fade->setDuration(int(duration.count()));
+    if (m_compositor) {
+        connect(fade, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
+            setWindowOpacity(value.toDouble());
+            // On X11 the opacity is a window property that Qt leaves in its
+            // request buffer until something else goes out; a repaint of this
+            // small window sends it with the frame.
+            update();
+        });
+    }
+    connect(fade, &QVariantAnimation::finished, this, [this] {
+        hide();
+        setWindowOpacity(1.0);
+    });
+    m_fade = fade;
+    fade->start(QAbstractAnimation::DeleteWhenStopped);
+}
+
+void HUDWindow::stopFade()
+{
+    if (m_fade) {
+        QVariantAnimation *fade = m_fade;
+        m_fade = nullptr;
+        fade->disconnect(this);
+        fade->stop(); // deletes it
+        setWindowOpacity(1.0);
+    }
+}
+
+bool HUDWindow::isFading() const { return m_fade && m_fade->state() == QAbstractAnimation::Running; }
+
+// ---------------------------------------------------------------------------
+// HUDNotification
+
+HUDNotification::HUDNotification(QObject *parent) : QObject(parent)
+{
+    m_hideTimer.setSingleShot(true);
+    m_hideTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_hideTimer, &QTimer::timeout, this, &HUDNotification::hide);
+}
+
+HUDNotification::~HUDNotification() { delete m_window.data(); }
+
+HUDNotification &HUDNotification::shared()
+{
+    static HUDNotification *instance = new HUDNotification; // lives until the process ends
+    return *instance;
+}
+
+void HUDNotification::show(const QString &message, const QString &icon)
+{
+    m_hideTimer.stop();
+    // Queued: the caller returns at once, and a burst of messages is shown in
+    // order, each replacing the one before.
+    QMetaObject::invokeMethod(
+        this, [this, message, icon] { createAndShowHUD(message, icon); }, Qt::QueuedConnection);
+}
+
+bool HUDNotification::isFading() const { return m_window && m_window->isFading(); }
+
+QRectF HUDNotification::windowFrame(const QSizeF &size)
+{
+    const std::optional<platform::Display> main = platform::Platform::instance().displays().mainDisplay();
+    if (!main)
+        return QRectF(QPointF(0, 0), size);
+    const QRectF screen = main->frame;
+    // For the 200 x 80 window: x = midX - 100, y = midY - 40 + 100.
+    return QRectF(QPointF(screen.center().x() - size.width() / 2, screen.center().y() + 100 - size.height() / 2),
+                  size);
+}
+
+void HUDNotification::setDurations(std::chrono::milliseconds display, std::chrono::milliseconds fade)
+{
+    m_displayDuration = std::max(display, std::chrono::milliseconds(0));
+    m_fadeDuration = std::max(fade, std::chrono::milliseconds(0));
+}
+
+void HUDNotification::createAndShowHUD(const QString &message, const QString &icon)
+{
+    if (m_window) {
+        // Whatever state the previous message is in, it goes at once.
+        m_window->stopFade();
+        m_window->hide();
+        m_window->deleteLater();
+        m_window = nullptr;
+    }
+
+    platform::Platform &platform = platform::Platform::instance();
+    auto *window = new HUDWindow(HUDView(message, icon), platform.hasCompositor());
+    const QRectF frame = windowFrame(QSizeF(window->size()));
+    const QPointF topLeft = platform.displays().toQt(frame).topLeft();
+    window->move(qRound(topLeft.x()), qRound(topLeft.y()));
+    window->show();
+    m_window = window;
+
+    m_hideTimer.start(m_displayDuration);
+}
+
+void HUDNotification::hide()
+{
+    if (m_window)
+        m_window->fadeOut(m_fadeDuration);
+}

@@ -1,0 +1,49 @@
+#include "feedback/LaunchAtLogin.h"
+
+#include "settings/Settings.h"
+
+#include <cstdio>
+
+namespace {
+
+platform::LoginItem *g_loginItem = nullptr;
+
+platform::LoginItem &loginItem()
+{
+    return g_loginItem ? *g_loginItem : platform::Platform::instance().loginItem();
+}
+
+// The reason goes on one line whatever the backend put in it.
+QString oneLine(QString text)
+{
+    text.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    return text;
+}
+
+} // namespace
+
+bool LaunchAtLogin::isEnabled() { return loginItem().isEnabled(); }
+
+void LaunchAtLogin::setEnabled(bool enabled)
+{
+    QString error;
+    if (loginItem().setEnabled(enabled, &error)) {
+        AppSettings &settings = AppSettings::shared();
+        settings.setLaunchAtLogin(enabled);
+        settings.save();
+        return;
+    }
+
+    if (error.isEmpty())
+        error = QStringLiteral("unknown error");
+    const QByteArray line = (QLatin1String(enabled ? "Failed to enable launch at login: "
+                                                   : "Failed to disable launch at login: ") +
+                             oneLine(error) + QLatin1Char('\n'))
+                                .toUtf8();
+    std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
+    std::fflush(stdout);
+}
+
+void LaunchAtLogin::setLoginItem(platform::LoginItem *item) { g_loginItem = item; }
