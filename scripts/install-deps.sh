@@ -11,12 +11,12 @@ build_pkgs=(
   qt6-base-dev qt6-base-dev-tools libgl-dev libvulkan-dev
   libxcb1-dev libxcb-xinput-dev libxcb-shm0-dev libxcb-xkb-dev libxcb-composite0-dev
   libxcb-xfixes0-dev libxcb-shape0-dev libxcb-randr0-dev libxcb-keysyms1-dev libxkbcommon-dev libxkbcommon-x11-dev
-  libqt6svg6 qt6-qpa-plugins fonts-dejavu-core
+  libqt6svg6 qt6-qpa-plugins fonts-dejavu-core fonts-quicksand
 )
 test_pkgs=(
   libglib2.0-bin
   xvfb xauth picom trayer xautomation xdotool x11-utils x11-xserver-utils imagemagick
-  xserver-xorg-core xserver-xorg-video-dummy libxcb-xtest0-dev appstream dpkg-dev
+  xserver-xorg-core xserver-xorg-video-dummy libxcb-xtest0-dev x11-xkb-utils appstream dpkg-dev
 )
 pkgs=("${build_pkgs[@]}")
 if [ "$what" = "test" ]; then pkgs+=("${test_pkgs[@]}"); fi

@@ -3,7 +3,6 @@
 #include "feedback/HUDNotification.h"
 #include "feedback/LaunchAtLogin.h"
 #include "magnifier/MagnifierWindow.h"
-#include "overlay/MouseTracker.h"
 #include "overlay/OverlayManager.h"
 #include "settings/Notifications.h"
 #include "ui/AboutView.h"
@@ -96,7 +95,7 @@ void AppDelegate::applicationDidFinishLaunching()
     setupMenuBar();
     setupOverlay();
 
-    m_magnifierWindow = std::make_unique<MagnifierWindow>(m_platform, m_settings);
+    m_magnifierWindow = std::make_unique<MagnifierWindow>(m_settings);
     m_magnifierWindow->setupAsMagnifier();
 
     setupMouseTracker();
@@ -141,26 +140,25 @@ void AppDelegate::handleHotkeysToggled()
 
 void AppDelegate::setupOverlay()
 {
-    m_overlay = std::make_unique<OverlayManager>(m_platform.displays(), m_settings);
-    m_overlay->setMagnifierHooks(
-        [this](double x, double y) {
-            if (m_magnifierWindow)
-                m_magnifierWindow->updatePosition(x, y);
-        },
-        [this] {
-            if (m_magnifierWindow)
-                m_magnifierWindow->hide();
-        });
+    m_overlay = std::make_unique<OverlayManager>(m_platform, m_settings);
     m_overlay->setupOverlay();
 }
 
 void AppDelegate::setupMouseTracker()
 {
-    QPointer<AppDelegate> self(this);
-    m_mouseTracker = std::make_unique<MouseTracker>(m_platform.pointer(), [self](double x, double y) {
-        if (self && self->m_overlay)
-            self->m_overlay->handleMouseMove(x, y);
-    });
+    m_overlay->magnifierUpdatePosition = [this](double x, double y) {
+        if (m_magnifierWindow)
+            m_magnifierWindow->updatePosition(x, y);
+    };
+    m_overlay->magnifierShow = [this] {
+        if (m_magnifierWindow)
+            m_magnifierWindow->show();
+    };
+    m_overlay->magnifierHide = [this] {
+        if (m_magnifierWindow)
+            m_magnifierWindow->hide();
+    };
+    m_overlay->setupMouseTracker();
 }
 
 void AppDelegate::checkAccessibilityPermission()
@@ -211,23 +209,10 @@ void AppDelegate::toggleGuide()
 {
     const bool wasEnabled = m_isEnabled;
     m_isEnabled = !wasEnabled;
-    if (wasEnabled) {
-        m_overlay->hideAll();
-        if (m_magnifierWindow)
-            m_magnifierWindow->hide();
-        if (m_mouseTracker)
-            m_mouseTracker->stopTracking();
-    } else {
-        m_overlay->setEnabled(true);
-        if (m_mouseTracker) {
-            m_mouseTracker->stopTracking();
-            m_mouseTracker->startTracking();
-        }
-        m_overlay->showOverlayAt(m_platform.pointer().position());
-        if (m_settings.magnifierEnabled() && m_magnifierWindow)
-            m_magnifierWindow->show();
-    }
-    m_overlay->setEnabled(m_isEnabled);
+    if (wasEnabled)
+        m_overlay->disableGuide(); // overlays, magnifier, tracking
+    else
+        m_overlay->enableGuide();
     updateMenu();
     updateStatusIcon();
 }

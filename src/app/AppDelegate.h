@@ -20,7 +20,6 @@
 class QMenu;
 class QSystemTrayIcon;
 class MagnifierWindow;
-class MouseTracker;
 class OverlayManager;
 
 class AppDelegate : public QObject
@@ -99,9 +98,8 @@ private:
 
     QSystemTrayIcon *m_statusItem = nullptr;
     QMenu *m_menu = nullptr;
-    std::unique_ptr<OverlayManager> m_overlay; // holds the overlay windows
+    std::unique_ptr<OverlayManager> m_overlay; // the overlay windows and the pointer tracker
     std::unique_ptr<MagnifierWindow> m_magnifierWindow;
-    std::unique_ptr<MouseTracker> m_mouseTracker;
     QPointer<QWidget> m_preferencesWindow;
     QPointer<QWidget> m_aboutWindow;
     bool m_isEnabled = false;

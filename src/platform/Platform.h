@@ -50,6 +50,9 @@ public:
 Q_SIGNALS:
     // The arrangement changed (a display added, removed, moved or resized).
     void displaysChanged();
+    // A compositing manager started (true) or stopped (false) on these
+    // displays: translucent windows blend from now on, or no longer do.
+    void compositorChanged(bool running);
 };
 
 class PointerMonitor : public QObject
@@ -94,6 +97,10 @@ Q_SIGNALS:
     // On the main thread, once per press; autoRepeat is true for the repeats of
     // a held key.
     void activated(int id, bool autoRepeat);
+    // A registered combination was lost or taken again after the keyboard
+    // changed (new layout, keyboard plugged in): isRegistered(id) now returns
+    // `registered`. Not emitted for the result of registerHotkey() itself.
+    void registrationChanged(int id, bool registered);
 };
 
 class ScreenCapture : public QObject

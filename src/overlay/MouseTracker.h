@@ -1,0 +1,38 @@
+#pragma once
+
+// Follows the pointer across the whole desktop while tracking, and hands every
+// position (global coordinates) to a callback.
+
+#include <QMetaObject>
+#include <QObject>
+
+#include <functional>
+
+namespace platform {
+class PointerMonitor;
+}
+
+class MouseTracker : public QObject
+{
+    Q_OBJECT
+public:
+    using Callback = std::function<void(double x, double y)>;
+
+    // Created idle; nothing is reported until startTracking().
+    MouseTracker(Callback onMouseMove, platform::PointerMonitor &pointer, QObject *parent = nullptr);
+    // On the running platform's pointer.
+    explicit MouseTracker(Callback onMouseMove, QObject *parent = nullptr);
+    ~MouseTracker() override;
+
+    // Registers for pointer moves made anywhere. When the platform cannot
+    // follow the pointer the tracker stays idle and the guide does not move.
+    void startTracking();
+    // Ends the registration, if any.
+    void stopTracking();
+    bool isTracking() const { return bool(m_eventMonitor); }
+
+private:
+    platform::PointerMonitor &m_pointer;
+    QMetaObject::Connection m_eventMonitor;
+    Callback m_onMouseMove;
+};

@@ -1,0 +1,81 @@
+#pragma once
+
+// The overlay windows (one per display), the pointer tracker, and the handler
+// that places the guide: only the window of the display under the pointer is
+// shown, with its guide at the pointer. The application owns one manager and
+// calls setupOverlay() once at start, setupMouseTracker() after the magnifier
+// exists, and enableGuide()/disableGuide() from its toggle command.
+
+#include "overlay/MouseTracker.h"
+#include "overlay/OverlayWindow.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QRectF>
+
+#include <functional>
+#include <memory>
+
+class AppSettings;
+
+namespace platform {
+class Displays;
+class Platform;
+class PointerMonitor;
+} // namespace platform
+
+class OverlayManager : public QObject
+{
+    Q_OBJECT
+public:
+    // On the given platform's displays and pointer.
+    OverlayManager(platform::Platform &platform, AppSettings &settings, QObject *parent = nullptr);
+    // On the running platform and the shared settings.
+    explicit OverlayManager(QObject *parent = nullptr);
+    ~OverlayManager() override;
+
+    // Builds one hidden overlay window per display and follows display
+    // changes (screensDidChange). Once.
+    void setupOverlay();
+    // Hides and releases every window, then builds one per display again;
+    // they are shown at once when the guide is on.
+    void screensDidChange();
+    // Creates the idle tracker that feeds handleMouseMove(). Once.
+    void setupMouseTracker();
+
+    // A pointer position in global coordinates.
+    void handleMouseMove(double x, double y);
+
+    // Switches the guide on: (re)starts tracking, shows the window of the
+    // display under the pointer, and the magnifier if its setting is on.
+    void enableGuide();
+    // Hides every window and the magnifier, and stops tracking.
+    void disableGuide();
+    bool isEnabled() const { return m_enabled; }
+
+    // Hooks to the magnifier window (empty until it exists): its position
+    // follows the pointer while the magnifier setting is on.
+    std::function<void(double x, double y)> magnifierUpdatePosition;
+    std::function<void()> magnifierShow;
+    std::function<void()> magnifierHide;
+
+    // Index i belongs to display i of the list at the last build.
+    QList<OverlayWindow *> overlayWindows;
+    // The global frame each window covers (same order).
+    QList<QRectF> overlayFrames;
+    MouseTracker *mouseTracker() const { return m_mouseTracker.get(); }
+
+private:
+    void buildWindows(bool show);
+    void releaseWindows();
+    void compositorChanged(bool running);
+
+    platform::Displays &m_displays;
+    platform::PointerMonitor &m_pointer;
+    AppSettings &m_settings;
+    bool m_compositing;
+    bool m_enabled = false;
+    bool m_setUp = false;
+    std::unique_ptr<MouseTracker> m_mouseTracker;
+};

@@ -1,0 +1,26 @@
+#include "platform/Unavailable.h"
+
+#include <QCursor>
+
+namespace platform {
+
+QPointF UnavailablePointer::position() const
+{
+    const QPointF qt = QCursor::pos();
+    return displays ? displays->fromQt(qt) : qt;
+}
+
+bool UnavailableCapture::setup(QString *error)
+{
+    if (error)
+        *error = m_reason;
+    return false;
+}
+
+void UnavailableCapture::capture(quint64 requestId, const QRectF &, const QSize &, WId)
+{
+    QMetaObject::invokeMethod(
+        this, [this, requestId] { Q_EMIT captured(requestId, QImage()); }, Qt::QueuedConnection);
+}
+
+} // namespace platform

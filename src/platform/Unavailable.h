@@ -1,0 +1,51 @@
+#pragma once
+
+// Services for a desktop that cannot provide them (a Qt platform other than
+// xcb, an X server without XInput 2). Each says so plainly: start() and
+// registerHotkey() return false, setup() fails with a reason. Nothing here
+// pretends to work.
+
+#include "platform/Platform.h"
+
+namespace platform {
+
+class UnavailablePointer : public PointerMonitor
+{
+    Q_OBJECT
+public:
+    // The position Qt last saw (within Tovani's own windows only).
+    QPointF position() const override;
+    bool start() override { return false; }
+    void stop() override {}
+    bool isRunning() const override { return false; }
+
+    // How position() maps Qt's coordinates; set by the owning platform.
+    const Displays *displays = nullptr;
+};
+
+class UnavailableHotkeys : public HotkeyService
+{
+    Q_OBJECT
+public:
+    bool isAvailable() const override { return false; }
+    bool registerHotkey(int, const Key &) override { return false; }
+    void unregisterHotkey(int) override {}
+    bool isRegistered(int) const override { return false; }
+};
+
+class UnavailableCapture : public ScreenCapture
+{
+    Q_OBJECT
+public:
+    explicit UnavailableCapture(QString reason) : m_reason(std::move(reason)) {}
+    bool setup(QString *error) override;
+    // Answers every request with a null image (a failed capture), later on the
+    // main thread like a real capture.
+    void capture(quint64 requestId, const QRectF &, const QSize &, WId) override;
+    bool canExcludeWindows() const override { return false; }
+
+private:
+    QString m_reason;
+};
+
+} // namespace platform
