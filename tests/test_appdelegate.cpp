@@ -79,7 +79,8 @@ QString TestAppDelegate::hudText() const
 {
     // The HUD window is created on the next turn of the event loop.
     QCoreApplication::processEvents();
-    return HUDNotification::shared().currentMessage();
+    HUDWindow *window = HUDNotification::shared().window();
+    return window ? window->view().message : QString();
 }
 
 void TestAppDelegate::thicknessStepsAndBounds()
@@ -208,7 +209,7 @@ void TestAppDelegate::toolTipHasThreeLines()
 
 void TestAppDelegate::guideShowsOnlyTheDisplayUnderThePointer()
 {
-    auto windows = m_delegate->overlayManager()->overlayWindows();
+    auto windows = m_delegate->overlayManager()->overlayWindows;
     QCOMPARE(windows.size(), 2);
     m_platform->fakePointer.setPosition(QPointF(2000, 500));
     m_delegate->toggleGuide();
