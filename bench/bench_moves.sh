@@ -74,7 +74,7 @@ start_with_style() { # "Name:thickness:opacity" [env...]
     printf '[General]\ncurrentStyle=%s\ncustomThickness=%s\ncustomOpacity=%s\n' "$name" "$thick" "$opac" \
         >"$TOVANI_CONFIG_HOME/tovani/tovani.conf"
     x11_move 1280 700
-    env "$@" TOVANI_GUIDE_ON=1 bash -c 'exec "$TOVANI_BIN"' >/dev/null 2>&1 &
+    env "$@" XDG_CONFIG_HOME="$TOVANI_CONFIG_HOME" bash -c 'exec "$TOVANI_BIN" toggle' >/dev/null 2>&1 &
     TOVANI_PID=$!
     x11_track_pid $TOVANI_PID
     # tovani_start would also do, but the extra environment must reach it.
@@ -134,7 +134,7 @@ echo "   raw event, QueryPointer and the move handler only)"
 
 echo
 echo "Idle wake-ups over 10 s (context switches, all threads):"
-TOVANI_GUIDE_ON=0 tovani_start
+tovani_start
 sleep 1.5
 c0=$(ctx_switches $TOVANI_PID)
 sleep 10

@@ -38,6 +38,11 @@
 set -u
 
 X11_TMP=$(mktemp -d "${TMPDIR:-/tmp}/tovani-x11.XXXXXX")
+# tovani keeps one running copy per user, reached through a socket in
+# XDG_RUNTIME_DIR; a folder of the test's own keeps it apart from any copy the
+# person running the tests has open, and from other tests.
+export XDG_RUNTIME_DIR="$X11_TMP/run"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
 X11_PIDS=()          # stopped in reverse order at exit
 X11_SCREEN_SIZE=""
 TOVANI_PID=""
@@ -258,7 +263,6 @@ tovani_config_home() {
 tovani_stop() {
     [ -n "$TOVANI_PID" ] && x11__stop_pid "$TOVANI_PID"
     TOVANI_PID=""
-X11_PICOM_PID=""     # the compositor started by x11_start, if any
 }
 
 # x11_blend "R G B" ALPHA "R G B": the colour of the first drawn at ALPHA over

@@ -11,7 +11,7 @@ x11_probe pattern 0 0 1024 768 $BG background >/dev/null &
 x11_track_pid $!
 x11_wait_for 5 x11_probe wait-window background 0 || x11_fail "no background window"
 x11_move 500 300
-TOVANI_GUIDE_ON=1 tovani_start
+tovani_start toggle
 x11_wait_for 10 x11_probe wait-window "Tovani Guide" 0 || x11_fail "no overlay window"
 x11_move 510 200
 BLEND=$(x11_blend "$AMBER" 0.6 "$BG")

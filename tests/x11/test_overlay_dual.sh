@@ -11,7 +11,7 @@ x11_track_pid $!
 x11_wait_for 5 x11_probe wait-window background 0 || x11_fail "no background window"
 
 x11_move 100 500
-TOVANI_GUIDE_ON=1 tovani_start
+tovani_start toggle
 x11_wait_for 10 x11_probe wait-window "Tovani Guide" 0 || x11_fail "no overlay window"
 box() { x11_probe bbox-not $BG 0 0 0 2560 1024; }
 

@@ -13,7 +13,7 @@ x11_wait_for 5 x11_probe wait-window background 0 || x11_fail "no background win
 x11_wait_for 5 x11_pixel_is 10 10 "$BG" || x11_fail "background not shown"
 
 x11_move 600 500
-TOVANI_GUIDE_ON=1 tovani_start
+tovani_start toggle
 x11_wait_for 10 x11_probe wait-window "Tovani Guide" 0 || x11_fail "no overlay window"
 
 # The default guide: an amber underline 4 points thick at 0.6, centred on the

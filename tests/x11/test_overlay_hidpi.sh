@@ -11,7 +11,7 @@ x11_probe pattern 0 0 1280 1024 $BG background >/dev/null &
 x11_track_pid $!
 x11_wait_for 5 x11_probe wait-window background 0 || x11_fail "no background window"
 x11_move 600 500
-QT_SCALE_FACTOR=2 TOVANI_GUIDE_ON=1 tovani_start
+QT_SCALE_FACTOR=2 tovani_start toggle
 x11_wait_for 10 x11_probe wait-window "Tovani Guide" 0 || x11_fail "no overlay window"
 x11_move 600 400
 x11_wait_for 5 x11_bbox_is "$BG" 0 0 1280 1024 "0 396 1280 8" || x11_fail "guide: $(x11_probe bbox-not $BG 0 0 0 1280 1024)"

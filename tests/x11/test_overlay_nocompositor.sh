@@ -11,7 +11,7 @@ x11_track_pid $!
 x11_wait_for 5 x11_probe wait-window background 0 || x11_fail "no background window"
 
 x11_move 640 512
-TOVANI_GUIDE_ON=1 tovani_start
+tovani_start toggle
 x11_wait_for 10 x11_probe wait-window "Tovani Guide" 0 || x11_fail "no overlay window"
 x11_move 600 400
 guide_rows() { x11_bbox_is "$BG" 0 0 1280 1024 "0 $1 1280 4"; }
@@ -28,7 +28,7 @@ tovani_stop
 tovani_config_home
 printf '[General]\ncurrentStyle=Focus Window\ncustomThickness=50\ncustomOpacity=0.6\n' \
     >"$TOVANI_CONFIG_HOME/tovani/tovani.conf"
-TOVANI_GUIDE_ON=1 tovani_start
+tovani_start toggle
 x11_wait_for 10 x11_probe wait-window "Tovani Guide" 0 || x11_fail "no overlay window"
 x11_move 500 500
 focus_drawn() {

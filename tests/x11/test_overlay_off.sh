@@ -9,7 +9,7 @@ x11_probe pattern 0 0 1024 768 $BG background >/dev/null &
 x11_track_pid $!
 x11_wait_for 5 x11_probe wait-window background 0 || x11_fail "no background window"
 
-TOVANI_GUIDE_ON=0 tovani_start
+tovani_start
 sleep 1
 kill -0 "$TOVANI_PID" || x11_fail "tovani exited"
 for p in "100 100" "500 400" "1000 700" "3 3"; do

@@ -1,0 +1,143 @@
+#include "app/TovaniApp.h"
+
+#include "app/AppDelegate.h"
+#include "app/CommandLine.h"
+#include "app/SingleInstance.h"
+#include "platform/Platform.h"
+#include "settings/Settings.h"
+#include "version.h"
+
+#include <QApplication>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <csignal>
+#include <cstdio>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int g_signalPipe[2] = {-1, -1};
+
+void onTerminationSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(g_signalPipe[1], &byte, 1);
+}
+
+// SIGTERM and SIGINT end the event loop normally, so termination runs its
+// course (the hot keys are released) and Ctrl+C prints no stack trace.
+void installTerminationHandlers(QCoreApplication &app)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [notifier] {
+        char byte;
+        [[maybe_unused]] const auto read = ::read(g_signalPipe[0], &byte, 1);
+        notifier->setEnabled(false);
+        QCoreApplication::quit();
+    });
+    struct sigaction action = {};
+    action.sa_handler = onTerminationSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGINT, &action, nullptr);
+}
+
+// Hands the command to a running copy. Returns the exit code, or -1 when no
+// copy answered.
+int forward(const QString &socketPath, const QString &command)
+{
+    const auto reply = SingleInstance::send(socketPath, command);
+    if (!reply)
+        return -1;
+    if (reply->startsWith(u"error: ")) {
+        std::fprintf(stderr, "tovani: %s\n", qPrintable(reply->mid(7)));
+        return 2;
+    }
+    return 0;
+}
+
+} // namespace
+
+int TovaniApp::main(int argc, char **argv)
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const CommandLine parsed = CommandLine::parse(arguments);
+
+    switch (parsed.kind) {
+    case CommandLine::Kind::Help:
+        std::fputs(qPrintable(CommandLine::usage()), stdout);
+        return 0;
+    case CommandLine::Kind::Version:
+        std::printf("tovani %s (build %s)\n", TOVANI_VERSION, TOVANI_BUILD_NUMBER);
+        return 0;
+    case CommandLine::Kind::Error:
+        std::fprintf(stderr, "tovani: %s\nTry \"tovani --help\".\n", qPrintable(parsed.error));
+        return 2;
+    case CommandLine::Kind::Launch:
+    case CommandLine::Kind::Command:
+        break;
+    }
+
+    const QString socketPath = SingleInstance::defaultSocketPath();
+    // A plain launch of a second copy opens the running copy's preferences.
+    const QString forwarded = parsed.kind == CommandLine::Kind::Launch ? QStringLiteral("launch") : parsed.command;
+    {
+        QCoreApplication probe(argc, argv);
+        const int code = forward(socketPath, forwarded);
+        if (code >= 0)
+            return code;
+    }
+    if (parsed.command == u"quit") {
+        std::fprintf(stderr, "tovani: not running\n");
+        return 0;
+    }
+
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        std::fprintf(stderr, "tovani: no display to draw on (DISPLAY is not set)\n");
+        return 1;
+    }
+    // The guide follows the pointer through X11; in a Wayland session that is
+    // XWayland, where it works over X11 windows.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("tovani"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Tovani"));
+    QApplication::setApplicationVersion(QStringLiteral(TOVANI_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("tovani"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    installTerminationHandlers(app);
+
+    SingleInstance instance(socketPath);
+    AppDelegate *delegatePtr = nullptr;
+    const bool primary = instance.listen([&delegatePtr](const QString &command) {
+        return delegatePtr ? delegatePtr->runCommand(command) : QStringLiteral("error: starting up");
+    });
+    if (!primary) {
+        // Another copy won the race to start; hand it the command instead.
+        const int code = forward(socketPath, forwarded);
+        return code >= 0 ? code : 1;
+    }
+
+    platform::Platform &platform = platform::Platform::instance();
+    AppDelegate delegate(platform, AppSettings::shared());
+    delegatePtr = &delegate;
+    QObject::connect(&delegate, &AppDelegate::quitRequested, &app, &QCoreApplication::quit);
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, &AppDelegate::applicationWillTerminate);
+    delegate.applicationDidFinishLaunching();
+    if (parsed.kind == CommandLine::Kind::Command)
+        QTimer::singleShot(0, &delegate, [&delegate, parsed] { delegate.runCommand(parsed.command); });
+
+    const int code = QApplication::exec();
+    delegatePtr = nullptr;
+    return code;
+}
