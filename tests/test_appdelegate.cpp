@@ -20,6 +20,7 @@ class TestAppDelegate : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    void initTestCase();
     void init();
     void cleanup();
 
@@ -40,11 +41,20 @@ private:
     QStringList menuTitles() const;
     QString hudText() const;
 
+    std::unique_ptr<QTemporaryDir> m_configHome;
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<FakePlatform> m_platform;
     std::unique_ptr<AppSettings> m_settings;
     std::unique_ptr<AppDelegate> m_delegate;
 };
+
+void TestAppDelegate::initTestCase()
+{
+    // The login switch records its changes in the shared settings; keep those
+    // out of the real configuration folder.
+    m_configHome = std::make_unique<QTemporaryDir>();
+    qputenv("XDG_CONFIG_HOME", m_configHome->path().toUtf8());
+}
 
 void TestAppDelegate::init()
 {
@@ -135,7 +145,6 @@ void TestAppDelegate::stylesCycleAndPickByIndex()
     QCOMPARE(m_settings->currentStyle(), LineStyle::ruler);
     QCOMPARE(m_settings->customThickness(), 33.0);
     QCOMPARE(m_delegate->menu(), menu);
-    QCOMPARE(AppSettings(m_settings->filePath()).customThickness(), 45.0);
 
     // The menu's style items carry the display name; anything else is ignored.
     m_delegate->selectStyle(QStringLiteral("Focus Window"));
@@ -306,7 +315,7 @@ void TestAppDelegate::launchAtLoginFollowsTheLoginItem()
 {
     m_delegate->toggleLaunchAtLogin();
     QVERIFY(m_platform->fakeLoginItem.isEnabled());
-    QVERIFY(m_settings->launchAtLogin());
+    QVERIFY(AppSettings::shared().launchAtLogin());
     QVERIFY(menuTitles().contains(QStringLiteral("✓ Launch at Login")));
 
     m_platform->fakeLoginItem.setFailure(QStringLiteral("read-only folder"));
