@@ -90,7 +90,7 @@ AppDelegate::~AppDelegate()
 // ---------------------------------------------------------------------------
 // Launch
 
-void AppDelegate::applicationDidFinishLaunching()
+void AppDelegate::applicationDidFinishLaunching(bool plainLaunch)
 {
     setupMenuBar();
     setupOverlay();
@@ -123,7 +123,7 @@ void AppDelegate::applicationDidFinishLaunching()
     });
 
     // Without a tray (stock GNOME has none) the preferences window is the way in.
-    if (!m_hasTray)
+    if (!m_hasTray && plainLaunch)
         showPreferences();
 }
 

@@ -29,8 +29,10 @@ public:
     AppDelegate(platform::Platform &platform, AppSettings &settings, QObject *parent = nullptr);
     ~AppDelegate() override;
 
-    // Launch and termination.
-    void applicationDidFinishLaunching();
+    // Launch and termination. A plain launch (no command) of a desktop without
+    // a tray opens the preferences, the only way in there; a launch that runs a
+    // command, such as a desktop shortcut bound to "tovani toggle", does not.
+    void applicationDidFinishLaunching(bool plainLaunch = true);
     void applicationWillTerminate();
     void handleHotkeysToggled();
 

@@ -111,7 +111,6 @@ int TovaniApp::main(int argc, char **argv)
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tovani"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Tovani"));
     QApplication::setApplicationVersion(QStringLiteral(TOVANI_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("tovani"));
     QApplication::setQuitOnLastWindowClosed(false);
@@ -133,7 +132,7 @@ int TovaniApp::main(int argc, char **argv)
     delegatePtr = &delegate;
     QObject::connect(&delegate, &AppDelegate::quitRequested, &app, &QCoreApplication::quit);
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, &AppDelegate::applicationWillTerminate);
-    delegate.applicationDidFinishLaunching();
+    delegate.applicationDidFinishLaunching(parsed.kind == CommandLine::Kind::Launch);
     if (parsed.kind == CommandLine::Kind::Command)
         QTimer::singleShot(0, &delegate, [&delegate, parsed] { delegate.runCommand(parsed.command); });
 
