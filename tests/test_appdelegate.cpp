@@ -8,7 +8,11 @@
 #include "platform/FakePlatform.h"
 #include "settings/Notifications.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -36,6 +40,7 @@ private Q_SLOTS:
     void resetReleasesTheHotkeys();
     void launchAtLoginFollowsTheLoginItem();
     void commandsFromAnotherLaunch();
+    void untrustedSessionIsToldOnce();
 
 private:
     QStringList menuTitles() const;
@@ -341,6 +346,37 @@ void TestAppDelegate::commandsFromAnotherLaunch()
     QSignalSpy quit(m_delegate.get(), &AppDelegate::quitRequested);
     QCOMPARE(m_delegate->runCommand(QStringLiteral("quit")), QStringLiteral("ok"));
     QTRY_COMPARE(quit.count(), 1);
+}
+
+void TestAppDelegate::untrustedSessionIsToldOnce()
+{
+    // A fresh delegate on a platform that cannot see every window.
+    m_delegate.reset();
+    m_platform->trusted = false;
+    m_delegate = std::make_unique<AppDelegate>(*m_platform, *m_settings);
+    m_delegate->setAccessibilityPromptDelay(50);
+    QStringList seen;
+    QTimer answer;
+    connect(&answer, &QTimer::timeout, this, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        seen.append(box->text());
+        for (QAbstractButton *button : box->buttons()) {
+            if (button->text() == u"Later")
+                button->click();
+        }
+    });
+    answer.start(20);
+    m_delegate->applicationDidFinishLaunching(false);
+    QVERIFY(seen.isEmpty()); // not during the launch itself
+    QTRY_COMPARE(seen.size(), 1);
+    QVERIFY(seen.first().contains(u"Wayland"));
+    QTest::qWait(200);
+    QCOMPARE(seen.size(), 1);
+    // After "Later" the application goes on as before.
+    m_delegate->toggleGuide();
+    QVERIFY(m_delegate->isEnabled());
 }
 
 QTEST_MAIN(TestAppDelegate)

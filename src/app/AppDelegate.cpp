@@ -109,6 +109,19 @@ void AppDelegate::applicationDidFinishLaunching(bool plainLaunch)
     connect(&AppNotifications::shared(), &AppNotifications::globalHotkeysToggled, this,
             &AppDelegate::handleHotkeysToggled);
     connect(&m_platform.hotkeys(), &platform::HotkeyService::activated, this, &AppDelegate::handleHotkey);
+    // A new keyboard or layout can free a combination or lose one.
+    connect(&m_platform.hotkeys(), &platform::HotkeyService::registrationChanged, this, [this](int id, bool registered) {
+        if (id < 1 || id > 9 || !m_settings.globalHotkeysEnabled())
+            return;
+        if (registered) {
+            hotkeyField(id) = id;
+            m_refusedHotkeys.remove(id);
+        } else {
+            hotkeyField(id).reset();
+            m_refusedHotkeys.insert(id);
+        }
+        updateMenu();
+    });
 
     // A reset turns the shortcut switch off without the notification; release the
     // keys then too, so the switch never shows off while the keys stay taken.
@@ -574,11 +587,11 @@ void AppDelegate::unregisterHotkey()
 {
     platform::HotkeyService &service = m_platform.hotkeys();
     for (const HotkeyEntry &entry : hotkeyTable) {
-        std::optional<int> &field = hotkeyField(entry.id);
-        if (field) {
-            service.unregisterHotkey(*field);
-            field.reset();
-        }
+        // Refused combinations too: the service keeps asking for them after
+        // keyboard changes until they are released.
+        if (hotkeyField(entry.id) || m_refusedHotkeys.contains(entry.id))
+            service.unregisterHotkey(entry.id);
+        hotkeyField(entry.id).reset();
     }
     m_refusedHotkeys.clear();
 }

@@ -180,7 +180,9 @@ public:
         m_compositor = owner && owner->owner != XCB_NONE;
         watchCompositor();
 
-        m_trusted = !hasExtension("XWAYLAND");
+        // An X11 client inside a Wayland session sees the pointer and the keys
+        // only over X11 windows.
+        m_trusted = !hasExtension("XWAYLAND") && qEnvironmentVariable("XDG_SESSION_TYPE") != QLatin1String("wayland");
     }
 
     ~X11Platform() override
