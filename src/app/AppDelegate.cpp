@@ -164,8 +164,12 @@ void AppDelegate::setupMouseTracker()
             m_magnifierWindow->updatePosition(x, y);
     };
     m_overlay->magnifierShow = [this] {
-        if (m_magnifierWindow)
-            m_magnifierWindow->show();
+        if (!m_magnifierWindow)
+            return;
+        // Centre it on the pointer now rather than where it was last.
+        const QPointF pointer = m_platform.pointer().position();
+        m_magnifierWindow->updatePosition(pointer.x(), pointer.y());
+        m_magnifierWindow->show();
     };
     m_overlay->magnifierHide = [this] {
         if (m_magnifierWindow)
