@@ -59,16 +59,16 @@ int main(int argc, char **argv)
 {
     bool any = false;
     bool exitAtOnce = false;
-    std::vector<std::string> specs;
+    std::vector<std::string> combinations;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--any"))
             any = true;
         else if (!std::strcmp(argv[i], "--exit"))
             exitAtOnce = true;
         else
-            specs.emplace_back(argv[i]);
+            combinations.emplace_back(argv[i]);
     }
-    if (specs.empty()) {
+    if (combinations.empty()) {
         std::fprintf(stderr, "usage: grabber [--any] [--exit] KEYNAME:MODS...\n");
         return 2;
     }
@@ -98,12 +98,12 @@ int main(int argc, char **argv)
     }
 
     std::vector<Combo> combos;
-    for (const std::string &spec : specs) {
-        const size_t colon = spec.find(':');
+    for (const std::string &combination : combinations) {
+        const size_t colon = combination.find(':');
         Combo c;
-        c.name = spec.substr(0, colon);
-        if (colon == std::string::npos || !parseModifiers(spec.substr(colon + 1), &c.modifiers)) {
-            std::fprintf(stderr, "grabber: bad combination %s\n", spec.c_str());
+        c.name = combination.substr(0, colon);
+        if (colon == std::string::npos || !parseModifiers(combination.substr(colon + 1), &c.modifiers)) {
+            std::fprintf(stderr, "grabber: bad combination %s\n", combination.c_str());
             return 2;
         }
         const xkb_keycode_t key = xkb_keymap_key_by_name(keymap, c.name.c_str());
