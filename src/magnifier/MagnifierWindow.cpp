@@ -1,5 +1,7 @@
 #include "magnifier/MagnifierWindow.h"
 
+#include "platform/WindowHints.h"
+
 #include <QPainterPath>
 #include <QPaintEvent>
 
@@ -160,6 +162,10 @@ void MagnifierWindow::setupAsMagnifier()
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFocusPolicy(Qt::NoFocus);
     setWindowTitle(QStringLiteral("Tovani Magnifier"));
+    // Above everything, the guide overlays included: it shows them enlarged.
+    winId();
+    platform::excludeFromShadows(windowHandle());
+    platform::keepOnTop(windowHandle(), 1);
 
     m_view = MagnifierView(QImage(), 200, 60, m_settings);
     connect(&m_settings, &AppSettings::changed, this, qOverload<>(&QWidget::update), Qt::UniqueConnection);

@@ -14,6 +14,8 @@ void excludeFromShadows(QWindow *window);
 // window that another client raises or maps over it is answered by raising
 // it again (at most a few times a second, should someone fight back). X11
 // stacks override-redirect windows with all the others, so without this a
-// window manager raising a clicked window would cover the guide.
-void keepOnTop(QWindow *window);
+// window manager raising a clicked window would cover the guide. Among the
+// kept windows a higher layer stays above a lower one (the magnifier above
+// the guide it magnifies).
+void keepOnTop(QWindow *window, int layer = 0);
 } // namespace platform

@@ -16,8 +16,10 @@
 #include <xcb/xinput.h>
 
 #include <QElapsedTimer>
+#include <QHash>
 #include <QSet>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -338,10 +340,10 @@ public:
         return keeper;
     }
 
-    void keep(QWindow *window)
+    void keep(QWindow *window, int layer)
     {
         const auto id = xcb_window_t(window->winId());
-        m_kept.insert(id);
+        m_kept.insert(id, layer);
         connect(window, &QObject::destroyed, this, [this, id] {
             m_kept.remove(id);
             m_mapped.remove(id);
@@ -426,15 +428,19 @@ private:
         }
         if (++m_raises > 10)
             return;
+        // Lower layers first: each raise lands on top of the ones before.
+        QList<xcb_window_t> order(m_mapped.cbegin(), m_mapped.cend());
+        std::stable_sort(order.begin(), order.end(),
+                         [this](xcb_window_t a, xcb_window_t b) { return m_kept.value(a) < m_kept.value(b); });
         const uint32_t above = XCB_STACK_MODE_ABOVE;
-        for (xcb_window_t w : std::as_const(m_mapped))
+        for (xcb_window_t w : std::as_const(order))
             xcb_configure_window(m_conn, w, XCB_CONFIG_WINDOW_STACK_MODE, &above);
         xcb_flush(m_conn);
     }
 
     xcb_connection_t *m_conn;
     xcb_window_t m_root = XCB_NONE;
-    QSet<xcb_window_t> m_kept;
+    QHash<xcb_window_t, int> m_kept; // window -> layer
     QSet<xcb_window_t> m_mapped;
     QElapsedTimer m_window;
     int m_raises = 0;
@@ -450,12 +456,12 @@ xcb_connection_t *qtConnection()
 
 } // namespace
 
-void keepOnTop(QWindow *window)
+void keepOnTop(QWindow *window, int layer)
 {
     xcb_connection_t *c = qtConnection();
     if (!window || !c)
         return;
-    StackKeeper::instance(c)->keep(window);
+    StackKeeper::instance(c)->keep(window, layer);
 }
 
 void excludeFromShadows(QWindow *window)
