@@ -2,7 +2,7 @@
 // A few paragraphs of English prose in DejaVu Serif, dark grey on white, in a
 // column centred in the window.
 //
-//   text_window [--geometry X Y W H] [--font-size PX] [--column PX] [--title NAME]
+//   text_window [--rect X Y W H] [--font-size PX] [--column PX] [--title NAME]
 //
 // Once the window is on screen it prints one line per line of text,
 //   line I TOP BOTTOM LEFT RIGHT
@@ -131,7 +131,7 @@ int main(int argc, char **argv)
     QString title = QStringLiteral("text_window");
     const QStringList args = app.arguments();
     for (int i = 1; i < args.size(); ++i) {
-        if (args[i] == u"--geometry" && i + 4 < args.size()) {
+        if (args[i] == u"--rect" && i + 4 < args.size()) {
             geometry = QRect(args[i + 1].toInt(), args[i + 2].toInt(), args[i + 3].toInt(), args[i + 4].toInt());
             i += 4;
         } else if (args[i] == u"--font-size" && i + 1 < args.size()) {
@@ -141,7 +141,7 @@ int main(int argc, char **argv)
         } else if (args[i] == u"--title" && i + 1 < args.size()) {
             title = args[++i];
         } else {
-            std::fprintf(stderr, "usage: text_window [--geometry X Y W H] [--font-size PX] [--column PX] "
+            std::fprintf(stderr, "usage: text_window [--rect X Y W H] [--font-size PX] [--column PX] "
                                  "[--title NAME]\n");
             return 2;
         }
