@@ -23,6 +23,12 @@
 //                                          screen's middle column changed (the
 //                                          guide was redrawn) before the next one;
 //                                          prints "moves N redrawn R timeouts T"
+//   x11probe find-run R G B TOL MINLEN X Y W H
+//                                          the first horizontal run (top row first,
+//                                          then leftmost) of at least MINLEN pixels
+//                                          within TOL of R G B inside the rectangle:
+//                                          prints "X Y LEN" (root coordinates, the
+//                                          whole run), or "none" with exit status 1
 #include <xcb/xcb.h>
 #ifdef X11PROBE_XTEST
 #include <xcb/xtest.h>
@@ -48,7 +54,7 @@ xcb_screen_t *g_screen = nullptr;
 
 int usage()
 {
-    std::fprintf(stderr, "usage: x11probe pixel|count-not|bbox-not|selection-owned|wait-window|windows|pattern|pointer|sweep ...\n");
+    std::fprintf(stderr, "usage: x11probe pixel|count-not|bbox-not|selection-owned|wait-window|windows|pattern|pointer|sweep|find-run ...\n");
     return 2;
 }
 
@@ -353,6 +359,39 @@ int cmdSweep(int argc, char **argv)
 #endif
 }
 
+// Finding a drawing by its colour: the end-to-end tests of the preferences
+// window locate a control by the picture it draws, since another process's
+// widgets cannot be asked where they are.
+int cmdFindRun(int argc, char **argv)
+{
+    if (argc != 9)
+        return usage();
+    const Rgb ref{std::atoi(argv[0]), std::atoi(argv[1]), std::atoi(argv[2])};
+    const int tol = std::atoi(argv[3]), minLen = std::max(1, std::atoi(argv[4]));
+    const int x = std::atoi(argv[5]), y = std::atoi(argv[6]), w = std::atoi(argv[7]), h = std::atoi(argv[8]);
+    Image img;
+    if (w <= 0 || h <= 0 || !grab(x, y, w, h, img))
+        return 1;
+    for (int row = 0; row < h; ++row) {
+        int col = 0;
+        while (col < w) {
+            if (differs(img.pixels[size_t(row) * w + col], ref, tol)) {
+                ++col;
+                continue;
+            }
+            const int start = col;
+            while (col < w && !differs(img.pixels[size_t(row) * w + col], ref, tol))
+                ++col;
+            if (col - start >= minLen) {
+                std::printf("%d %d %d\n", x + start, y + row, col - start);
+                return 0;
+            }
+        }
+    }
+    std::printf("none\n");
+    return 1;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -380,6 +419,8 @@ int main(int argc, char **argv)
         rc = cmdSweep(argc - 2, argv + 2);
     else if (cmd == "pattern")
         rc = cmdPattern(argc - 2, argv + 2);
+    else if (cmd == "find-run")
+        rc = cmdFindRun(argc - 2, argv + 2);
     else
         rc = usage();
     xcb_disconnect(g_conn);
