@@ -268,16 +268,22 @@ private Q_SLOTS:
         m_platform->fakePointer.moveTo(QPointF(10, 20));
         QCOMPARE(guideAt(m.overlayWindows[0]), QPointF(10, 20));
 
+        // A window of ours that takes input, around (30, 40).
         QWidget preferences;
+        const QPoint centre = m_platform->displays().toQt(QPointF(30, 40)).toPoint();
+        preferences.setGeometry(QRect(centre - QPoint(10, 10), QSize(20, 20)));
         preferences.show();
-        preferences.setAttribute(Qt::WA_UnderMouse); // the pointer entered it
         m_platform->fakePointer.moveTo(QPointF(30, 40));
         QCOMPARE(guideAt(m.overlayWindows[0]), QPointF(10, 20));
-        // The overlays themselves never count, even under the pointer.
-        preferences.setAttribute(Qt::WA_UnderMouse, false);
-        m.overlayWindows[0]->setAttribute(Qt::WA_UnderMouse);
+        // One jump out of it is reported at once: the position decides, not
+        // whether the toolkit has seen the pointer leave yet.
+        preferences.setAttribute(Qt::WA_UnderMouse);
         m_platform->fakePointer.moveTo(QPointF(50, 60));
         QCOMPARE(guideAt(m.overlayWindows[0]), QPointF(50, 60));
+        // The overlays themselves never count, though they cover the display.
+        preferences.hide();
+        m_platform->fakePointer.moveTo(QPointF(31, 41));
+        QCOMPARE(guideAt(m.overlayWindows[0]), QPointF(31, 41));
     }
 
     void magnifierHooks()

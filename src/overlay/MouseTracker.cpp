@@ -7,30 +7,33 @@
 
 namespace {
 // True while the pointer is inside one of Tovani's own windows that take
-// input (preferences, About). Qt follows the pointer into and out of its own
-// windows, so this costs no request to the window system. Click-through
-// windows (the overlays) never count.
-bool pointerInOwnWindow()
+// input (preferences, About). Decided from the position just read, not from
+// Qt's enter and leave tracking, which may not have caught up yet with a
+// pointer that jumped out of the window. Click-through windows (the
+// overlays, the magnifier) never count.
+bool pointerInOwnWindow(const platform::Displays &displays, QPointF global)
 {
     if (!qApp)
         return false;
+    const QPoint qtPoint = displays.toQt(global).toPoint();
     const auto widgets = QApplication::topLevelWidgets();
     for (const QWidget *w : widgets) {
-        if (w->isVisible() && w->underMouse() && !w->testAttribute(Qt::WA_TransparentForMouseEvents) &&
-            !w->windowFlags().testFlag(Qt::WindowTransparentForInput))
+        if (w->isVisible() && !w->testAttribute(Qt::WA_TransparentForMouseEvents) &&
+            !w->windowFlags().testFlag(Qt::WindowTransparentForInput) && w->frameGeometry().contains(qtPoint))
             return true;
     }
     return false;
 }
 } // namespace
 
-MouseTracker::MouseTracker(Callback onMouseMove, platform::PointerMonitor &pointer, QObject *parent)
-    : QObject(parent), m_pointer(pointer), m_onMouseMove(std::move(onMouseMove))
+MouseTracker::MouseTracker(Callback onMouseMove, platform::PointerMonitor &pointer,
+                           const platform::Displays *displays, QObject *parent)
+    : QObject(parent), m_pointer(pointer), m_displays(displays), m_onMouseMove(std::move(onMouseMove))
 {
 }
 
 MouseTracker::MouseTracker(Callback onMouseMove, QObject *parent)
-    : MouseTracker(std::move(onMouseMove), platform::Platform::instance().pointer(), parent)
+    : MouseTracker(std::move(onMouseMove), platform::Platform::instance().pointer(), nullptr, parent)
 {
 }
 
@@ -47,7 +50,8 @@ void MouseTracker::startTracking()
     // Like a global monitor, it reports the moves other applications
     // receive: moves inside Tovani's own windows leave the guide where it is.
     m_eventMonitor = connect(&m_pointer, &platform::PointerMonitor::moved, this, [this](QPointF p) {
-        if (m_onMouseMove && !pointerInOwnWindow())
+        const platform::Displays &displays = m_displays ? *m_displays : platform::Platform::instance().displays();
+        if (m_onMouseMove && !pointerInOwnWindow(displays, p))
             m_onMouseMove(p.x(), p.y());
     });
 }

@@ -11,6 +11,7 @@
 #include <functional>
 
 namespace platform {
+class Displays;
 class PointerMonitor;
 }
 
@@ -20,8 +21,11 @@ class MouseTracker : public QObject
 public:
     using Callback = std::function<void(double x, double y)>;
 
-    // Created idle; nothing is reported until startTracking().
-    MouseTracker(Callback onMouseMove, platform::PointerMonitor &pointer, QObject *parent = nullptr);
+    // Created idle; nothing is reported until startTracking(). `displays`
+    // places the pointer among Tovani's own windows (the running platform's
+    // when null).
+    MouseTracker(Callback onMouseMove, platform::PointerMonitor &pointer, const platform::Displays *displays = nullptr,
+                 QObject *parent = nullptr);
     // On the running platform's pointer.
     explicit MouseTracker(Callback onMouseMove, QObject *parent = nullptr);
     ~MouseTracker() override;
@@ -35,6 +39,7 @@ public:
 
 private:
     platform::PointerMonitor &m_pointer;
+    const platform::Displays *m_displays;
     QMetaObject::Connection m_eventMonitor;
     Callback m_onMouseMove;
 };

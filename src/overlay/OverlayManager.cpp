@@ -50,7 +50,8 @@ void OverlayManager::setupMouseTracker()
     if (m_mouseTracker)
         return;
     // The tracker belongs to this manager, so its callback never outlives it.
-    m_mouseTracker = std::make_unique<MouseTracker>([this](double x, double y) { handleMouseMove(x, y); }, m_pointer);
+    m_mouseTracker = std::make_unique<MouseTracker>([this](double x, double y) { handleMouseMove(x, y); }, m_pointer,
+                                                  &m_displays);
 }
 
 void OverlayManager::buildWindows(bool show)
