@@ -81,7 +81,9 @@ elapsed=$((($(date +%s%N) - start) / 1000000))
 [ "$(own_tovani_pids)" = "$TOVANI_PID" ] || x11_fail "tovani processes: $(own_tovani_pids | tr '\n' ' '), expected only $TOVANI_PID"
 # ...and the running copy opened its preferences (there is no tray to use).
 x11_probe wait-window "Tovani Preferences" 10 >/dev/null || x11_fail "the running copy did not open its preferences"
-x11_probe close "Tovani Preferences"
+x11_wait_for 10 bash -c '[ "$(xdotool getwindowfocus getwindowname 2>/dev/null)" = "Tovani Preferences" ]' ||
+    x11_fail "the preferences window did not take the focus"
+xdotool key Escape
 x11_wait_for 10 bash -c "! '$X11PROBE' wait-window 'Tovani Preferences' 0 >/dev/null" ||
     x11_fail "the preferences window did not close"
 

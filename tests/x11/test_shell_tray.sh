@@ -18,9 +18,13 @@ tovani_start
 # The icon: a window of tovani's that trayer took in (not a top-level one).
 icon_line() { xwininfo -root -tree | grep -E '^ {6,}0x[0-9a-f]+ "tovani": \("tovani" "tovani"\)'; }
 x11_wait_for 20 icon_line || x11_fail "no tray icon embedded: $(xwininfo -root -tree)"
-read -r IW IH IX IY < <(icon_line | head -n1 | sed -E 's/.* ([0-9]+)x([0-9]+)\+-?[0-9]+\+-?[0-9]+ +\+(-?[0-9]+)\+(-?[0-9]+).*/\1 \2 \3 \4/')
-[ "$IW" -ge 16 ] && [ "$IW" -le 64 ] && [ "$IH" -ge 16 ] && [ "$IH" -le 64 ] || x11_fail "odd icon size ${IW}x${IH}"
-x11__log "tray icon ${IW}x${IH} at $IX,$IY"
+# Size and place on the root window: IW IH IX IY (the tray may still move
+# the icon while it lays itself out, so this is read again while waiting).
+read_icon() {
+    read -r IW IH IX IY < <(icon_line | head -n1 | sed -E 's/.* ([0-9]+)x([0-9]+)\+-?[0-9]+\+-?[0-9]+ +\+(-?[0-9]+)\+(-?[0-9]+).*/\1 \2 \3 \4/')
+    [ "$IW" -ge 16 ] && [ "$IW" -le 64 ] && [ "$IH" -ge 16 ] && [ "$IH" -le 64 ]
+}
+IW=0 IH=0 IX=0 IY=0
 
 # Runs of rows in one column of the icon that differ from the icon's corner
 # (its background): "first-last first-last ...".
@@ -47,12 +51,14 @@ count_runs() { local r; r=$1; [ -z "$r" ] && echo 0 || echo "$r" | wc -w; }
 # shows as two runs.)
 icon_drawn() {
     local m l
+    read_icon || return 1
     m=$(count_runs "$(icon_runs $((IW / 2)))")
     l=$(count_runs "$(icon_runs $((IW * 3 / 18)))")
     [ "$m" -ge 4 ] && [ "$m" -le 5 ] && [ "$m" = $((l + 1)) ] && [ "$(count_runs "$(icon_runs 0)")" = 0 ]
 }
 x11_wait_for 10 icon_drawn ||
-    x11_fail "the icon is not four bars: middle '$(icon_runs $((IW / 2)))', left '$(icon_runs $((IW * 3 / 18)))'"
+    x11_fail "the icon (${IW}x${IH} at $IX,$IY) is not four bars: middle '$(icon_runs $((IW / 2)))', left '$(icon_runs $((IW * 3 / 18)))'"
+x11__log "tray icon ${IW}x${IH} at $IX,$IY"
 # The band behind the second bar, in the middle column.
 band_row=$(icon_runs $((IW / 2)) | awk '{split($2, r, "-"); print r[1]}')
 off_band=$(x11_pixel $((IX + 3)) $((IY + band_row)))

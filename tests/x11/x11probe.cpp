@@ -18,9 +18,6 @@
 //                                          with "top"); prints "click X Y BUTTON"
 //                                          (window-local) for every press, until killed
 //   x11probe pointer                       "X Y" of the pointer on the root window
-//   x11probe close NAME                    asks the mapped window titled NAME to
-//                                          close (WM_DELETE_WINDOW), as a window
-//                                          manager's close button does
 //   x11probe sweep N [TIMEOUT_MS]          N XTest moves over the screen in lock
 //                                          step: after each move, waits until the
 //                                          screen's middle column changed (the
@@ -51,7 +48,7 @@ xcb_screen_t *g_screen = nullptr;
 
 int usage()
 {
-    std::fprintf(stderr, "usage: x11probe pixel|count-not|bbox-not|selection-owned|wait-window|windows|pattern|pointer|sweep|close ...\n");
+    std::fprintf(stderr, "usage: x11probe pixel|count-not|bbox-not|selection-owned|wait-window|windows|pattern|pointer|sweep ...\n");
     return 2;
 }
 
@@ -356,29 +353,6 @@ int cmdSweep(int argc, char **argv)
 #endif
 }
 
-// Asks the mapped window titled NAME to close, as a window manager does when
-// its close button is pressed (WM_DELETE_WINDOW). Exit 1 when there is none.
-int cmdClose(int argc, char **argv)
-{
-    if (argc != 1)
-        return usage();
-    for (const WindowInfo &w : mappedWindows()) {
-        if (w.title != argv[0])
-            continue;
-        xcb_client_message_event_t event = {};
-        event.response_type = XCB_CLIENT_MESSAGE;
-        event.format = 32;
-        event.window = w.id;
-        event.type = atom("WM_PROTOCOLS");
-        event.data.data32[0] = atom("WM_DELETE_WINDOW");
-        event.data.data32[1] = XCB_CURRENT_TIME;
-        xcb_send_event(g_conn, 0, w.id, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char *>(&event));
-        xcb_flush(g_conn);
-        return 0;
-    }
-    return 1;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -406,8 +380,6 @@ int main(int argc, char **argv)
         rc = cmdSweep(argc - 2, argv + 2);
     else if (cmd == "pattern")
         rc = cmdPattern(argc - 2, argv + 2);
-    else if (cmd == "close")
-        rc = cmdClose(argc - 2, argv + 2);
     else
         rc = usage();
     xcb_disconnect(g_conn);
