@@ -226,10 +226,17 @@ void AppDelegate::toggleGuide()
 {
     const bool wasEnabled = m_isEnabled;
     m_isEnabled = !wasEnabled;
-    if (wasEnabled)
+    if (wasEnabled) {
         m_overlay->disableGuide(); // overlays, magnifier, tracking
-    else
+    } else {
+        // Place the guide at the pointer before it shows: switched on by a
+        // shortcut or the tovani command, the pointer may rest for a while,
+        // and the guide would wait at its last position (or the display's
+        // corner after launch) until it moves.
+        const QPointF at = m_platform.pointer().position();
+        m_overlay->handleMouseMove(at.x(), at.y());
         m_overlay->enableGuide();
+    }
     updateMenu();
     updateStatusIcon();
 }

@@ -82,10 +82,10 @@ std::optional<QString> SingleInstance::send(const QString &socketPath, const QSt
         return std::nullopt;
     socket.write(command.toUtf8() + '\n');
     if (!socket.waitForBytesWritten(timeoutMs))
-        return std::nullopt;
+        return noAnswer;
     while (!socket.canReadLine()) {
         if (!socket.waitForReadyRead(timeoutMs))
-            return std::nullopt;
+            return noAnswer;
     }
     return QString::fromUtf8(socket.readLine()).trimmed();
 }

@@ -29,8 +29,11 @@ public:
     bool listen(Handler handler);
 
     // Hands a command to the running copy and waits for its reply; nothing when
-    // no copy answers within the timeout.
-    static std::optional<QString> send(const QString &socketPath, const QString &command, int timeoutMs = 3000);
+    // no copy listens. A copy that took the command but did not reply within
+    // the timeout (busy starting, or hung) gives `noAnswer`: it may still run
+    // the command later, so the caller must not run it again elsewhere.
+    static std::optional<QString> send(const QString &socketPath, const QString &command, int timeoutMs = 10000);
+    static inline const QString noAnswer = QStringLiteral("error: no answer");
 
 private:
     void serve();

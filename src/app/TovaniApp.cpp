@@ -54,6 +54,12 @@ int forward(const QString &socketPath, const QString &command)
     const auto reply = SingleInstance::send(socketPath, command);
     if (!reply)
         return -1;
+    if (*reply == SingleInstance::noAnswer) {
+        // Starting another copy now would run the command twice once the
+        // running one catches up.
+        std::fprintf(stderr, "tovani: the running copy did not answer\n");
+        return 1;
+    }
     if (reply->startsWith(u"error: ")) {
         std::fprintf(stderr, "tovani: %s\n", qPrintable(reply->mid(7)));
         return 2;
