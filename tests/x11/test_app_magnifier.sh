@@ -111,6 +111,11 @@ tovani_cmd magnifier
 x11_wait_for 5 tovani_conf_has "magnifierEnabled=true" || x11_fail "magnifierEnabled=true was not saved"
 x11_wait_for 5 magnifier_at $CX $CY || x11_fail "no magnifier centred on $CX,$CY: $(x11_probe windows)"
 x11_wait_for 5 framed $CX $CY || x11_fail "no frame in the guide colour: $(x11_pixel $((CX - W / 2)) $CY)"
+# It stacks above the guide it magnifies (windows are listed bottom to top).
+magnifier_above_guide() {
+    x11_probe windows | awk '/Tovani Guide/ { g = NR } /Tovani Magnifier/ { m = NR } END { exit !(g && m > g) }'
+}
+x11_wait_for 5 magnifier_above_guide || x11_fail "the guide lies over the magnifier: $(x11_probe windows)"
 sleep 0.3
 check_picture $CX $CY first
 # The red bar, 20 wide on screen, shows 40 wide from CX+80 to CX+120.
