@@ -4,6 +4,9 @@
 # magnifier_probe follows 2000 XTest moves at about 1000 per second.
 #
 #   bench/bench_capture.sh [BUILD_DIR]      (default: build)
+#
+# COUNT sets the number of captures (default 20000). Every figure is also
+# printed as a line "RESULT key value..." for bench/run.
 
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:-$here/../build}" && pwd)
@@ -12,11 +15,21 @@ bench=$build/bench/bench_capture
 probe=$build/tests/x11/magnifier_probe
 [ -x "$bench" ] || { echo "no $bench: build first" >&2; exit 1; }
 
-run() {
+run() { # TAG [x11_start options]
+    local tag=$1
+    shift
     (
         source "$here/../tests/x11/lib.sh"
         x11_start --size 1280x1024 "$@"
-        QT_QPA_PLATFORM=xcb "$bench" 2>/dev/null
+        QT_QPA_PLATFORM=xcb "$bench" ${COUNT:-20000} 2>/dev/null | awk -v tag="$tag" '{ print }
+            /^after .* captures: VmHWM/ { printf "RESULT capture.%s.hwm_after_%d %s\n", tag, $2, $5 }
+            /^capture .* frames: median/ {
+                for (i = 1; i <= NF; i++) {
+                    if ($i == "median") med = $(i + 1); if ($i == "p99") p99 = $(i + 1); if ($i == "max") mx = $(i + 1)
+                    if ($(i + 1) ~ /^frames:/) n = $i
+                }
+                printf "RESULT capture.%s.ms %s %s %s %s\n", tag, med, p99, mx, n
+            }'
 
         [ -x "$probe" ] || exit 0
         export XDG_CONFIG_HOME="$X11_TMP/config"
@@ -42,10 +55,12 @@ run() {
         awk -v t=$((after - before)) -v hz="$hz" -v ms="$elapsed_ms" -v p="$pictures" 'BEGIN {
             printf "magnifier CPU over 2000 moves in %d ms: %.1f ms total, %.3f ms per move, %d pictures shown\n",
                 ms, t * 1000 / hz, t * 1000 / hz / 2000, p }'
+        awk -v t=$((after - before)) -v hz="$hz" -v p="$pictures" -v tag="$tag" 'BEGIN {
+            printf "RESULT capture.%s.probe_us_per_move %.1f %d\n", tag, t * 1000000 / hz / 2000, p }'
     )
 }
 
 echo "== with picom (xrender)"
-run
+run picom
 echo "== without a compositor"
-run --no-compositor
+run nocomp --no-compositor

@@ -15,8 +15,15 @@
 # Reported: tovani's CPU time per move (all its threads, from
 # /proc/<pid>/task/*/schedstat; /proc/<pid>/stat utime+stime as a
 # cross-check), min/median/max of 3 sweeps.
-# Then idle wake-ups (context switches over 10 s) with the guide off and on
-# with the pointer resting, and peak memory (VmHWM) with the guide on.
+# The stream is measured again with the magnifier on (magnifierEnabled=true):
+# every move then also moves the magnifier and captures the screen.
+# Then idle wake-ups (context switches over IDLE_S seconds) with the guide
+# off, on with the pointer resting, and on with the magnifier, and peak
+# memory (VmHWM) with the guide on.
+#
+# Environment: MOVES (2000), RUNS (3), IDLE_S (10), WHOLE=0 skips the
+# whole-window lock-step comparison. Besides the tables, every figure is
+# printed as a line "RESULT key value..." for bench/run.
 set -u
 BUILD=${1:-build}
 HERE=$(cd "$(dirname "$0")" && pwd)
@@ -26,6 +33,8 @@ source "$HERE/../tests/x11/lib.sh"
 
 MOVES=${MOVES:-2000}
 RUNS=${RUNS:-3}
+IDLE_S=${IDLE_S:-10}
+WHOLE=${WHOLE:-1}
 W=2560
 H=1440
 STYLES=("Underline:4:0.6" "Highlight Bar:28:0.5" "Focus Window:50:0.6" "Ruler:45:0.85" "Reading Strip:55:0.55")
@@ -66,12 +75,13 @@ stats() { # min median max of the arguments
     printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { printf "%.1f %.1f %.1f", v[1], v[int((NR + 1) / 2)], v[NR] }'
 }
 
-start_with_style() { # "Name:thickness:opacity" [env...]
+start_with_style() { # "Name:thickness:opacity" [env...]; MAGNIFIER=1: magnifier on
     local spec=$1
     shift
     IFS=: read -r name thick opac <<<"$spec"
     tovani_config_home
-    printf '[General]\ncurrentStyle=%s\ncustomThickness=%s\ncustomOpacity=%s\n' "$name" "$thick" "$opac" \
+    printf '[General]\ncurrentStyle=%s\ncustomThickness=%s\ncustomOpacity=%s\nmagnifierEnabled=%s\n' \
+        "$name" "$thick" "$opac" "$([ "${MAGNIFIER:-0}" = 1 ] && echo true || echo false)" \
         >"$TOVANI_CONFIG_HOME/tovani/tovani.conf"
     x11_move 1280 700
     env "$@" XDG_CONFIG_HOME="$TOVANI_CONFIG_HOME" bash -c 'exec "$TOVANI_BIN" toggle' >/dev/null 2>&1 &
@@ -79,6 +89,9 @@ start_with_style() { # "Name:thickness:opacity" [env...]
     x11_track_pid $TOVANI_PID
     # tovani_start would also do, but the extra environment must reach it.
     x11_wait_for 10 x11_probe wait-window "Tovani Guide" 0 || x11_fail "no overlay for $name"
+    if [ "${MAGNIFIER:-0}" = 1 ]; then
+        x11_wait_for 10 x11_probe wait-window "Tovani Magnifier" 0 || x11_fail "no magnifier for $name"
+    fi
     xte <"$X11_TMP/warmup.xte"
     sleep 0.3
 }
@@ -109,46 +122,70 @@ sweep() {
     tovani_stop
 }
 
+key() { echo "$1" | tr 'A-Z ' 'a-z_'; }
 echo "Pointer moves on ${W}x${H}, picom xrender: CPU time of tovani per move (us), min median max of $RUNS x $MOVES moves"
-printf '%-14s | %-20s | %-20s | %-20s | %-7s | %s\n' "style" "stream 500 Hz" "lock step, partial" "lock step, whole" "ratio" "stream, stat(2) median"
+printf '%-14s | %-20s | %-20s | %-20s | %-20s | %-7s | %s\n' "style" "stream 500 Hz" "stream, magnifier on" \
+    "lock step, partial" "lock step, whole" "ratio" "stream, stat(2) median"
 for spec in "${STYLES[@]}"; do
     name=${spec%%:*}
+    k=$(key "$name")
     sweep "$spec"
     stream=$LAST
     stream_stat=$LAST_STAT
     echo "$name $LAST_HWM" >>"$X11_TMP/hwm"
+    echo "RESULT moves.stream.$k $stream"
+    echo "RESULT hwm.guide.$k $LAST_HWM"
+    MAGNIFIER=1 sweep "$spec"
+    magnified=$LAST
+    echo "RESULT moves.magnifier.$k $magnified"
+    echo "RESULT hwm.magnifier.$k $LAST_HWM"
     SWEEP=lockstep sweep "$spec"
     partial=$LAST
-    SWEEP=lockstep sweep "$spec" TOVANI_FULL_REPAINT=1
-    full=$LAST
-    read -r _ pmed _ <<<"$partial"
-    read -r _ fmed _ <<<"$full"
-    ratio=$(awk -v p="$pmed" -v f="$fmed" 'BEGIN { if (p > 0) printf "%.1fx", f / p; else print "-" }')
+    echo "RESULT moves.lockstep.$k $partial"
+    full="-"
+    ratio="-"
+    if [ "$WHOLE" = 1 ]; then
+        SWEEP=lockstep sweep "$spec" TOVANI_FULL_REPAINT=1
+        full=$LAST
+        echo "RESULT moves.lockstep_whole.$k $full"
+        read -r _ pmed _ <<<"$partial"
+        read -r _ fmed _ <<<"$full"
+        ratio=$(awk -v p="$pmed" -v f="$fmed" 'BEGIN { if (p > 0) printf "%.1fx", f / p; else print "-" }')
+    fi
     read -r _ smed _ <<<"$stream_stat"
-    printf '%-14s | %-20s | %-20s | %-20s | %-7s | %s\n' "$name" "$stream" "$partial" "$full" "$ratio" "$smed"
+    printf '%-14s | %-20s | %-20s | %-20s | %-20s | %-7s | %s\n' "$name" "$stream" "$magnified" "$partial" "$full" "$ratio" "$smed"
 done
 SWEEP=toprow sweep "${STYLES[0]}"
+echo "RESULT moves.nodraw $LAST"
 printf '%-14s | %-20s |\n' "(no drawing)" "$LAST"
 echo "  (no drawing: the same moves along the top edge row, where the guide is hidden:"
 echo "   raw event, QueryPointer and the move handler only)"
 
+idle() { # label: context switches over IDLE_S seconds, all threads
+    sleep 1.5
+    local c0 c1
+    c0=$(ctx_switches $TOVANI_PID)
+    sleep "$IDLE_S"
+    c1=$(ctx_switches $TOVANI_PID)
+    printf '  %-28s %d (%.2f/s)\n' "$1:" $((c1 - c0)) "$(awk -v d=$((c1 - c0)) -v s="$IDLE_S" 'BEGIN { print d / s }')"
+    echo "RESULT idle.$2 $((c1 - c0)) $IDLE_S"
+}
+
 echo
-echo "Idle wake-ups over 10 s (context switches, all threads):"
+echo "Idle wake-ups over $IDLE_S s (context switches, all threads):"
 tovani_start
-sleep 1.5
-c0=$(ctx_switches $TOVANI_PID)
-sleep 10
-c1=$(ctx_switches $TOVANI_PID)
-printf '  guide off:                 %d (%.2f/s)\n' $((c1 - c0)) "$(awk -v d=$((c1 - c0)) 'BEGIN { print d / 10 }')"
+idle "guide off" off
 tovani_stop
 
 start_with_style "${STYLES[0]}"
 x11_move 700 700
-sleep 1.5
-c0=$(ctx_switches $TOVANI_PID)
-sleep 10
-c1=$(ctx_switches $TOVANI_PID)
-printf '  guide on, pointer resting: %d (%.2f/s)\n' $((c1 - c0)) "$(awk -v d=$((c1 - c0)) 'BEGIN { print d / 10 }')"
+idle "guide on, pointer resting" guide
+tovani_stop
+
+MAGNIFIER=1 start_with_style "${STYLES[0]}"
+x11_move 700 700
+idle "magnifier on, pointer resting" magnifier
+echo "RESULT hwm.magnifier_idle $(awk '/^VmHWM/ { print $2 }' /proc/$TOVANI_PID/status)"
 tovani_stop
 
 echo

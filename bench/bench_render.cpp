@@ -3,6 +3,9 @@
 // coveredRects cleared and drawn under a clip, as the overlay does).
 //
 //   bench_render [iterations]      (default 3000 band repaints, 1/10 of that full)
+//
+// Every row is also printed as "RESULT render.<style>[.brackets].dpr<N> full-median full-p99 band-median band-p99
+// band-cpu-median" (microseconds) for bench/run.
 
 #include "overlay/ReadingGuideView.h"
 
@@ -137,6 +140,11 @@ int main(int argc, char **argv)
                             qPrintable(name), dpr, full.median, full.p99, rect.median, rect.p99, rectCpu.median,
                             rectCpu.p99, rectArea, region.median, region.p99, regionCpu.median, regionCpu.p99,
                             regionArea);
+                // For bench/run: the whole surface and the band (region) repaint.
+                std::printf("RESULT render.%s%s.dpr%.0f %.1f %.1f %.1f %.1f %.1f\n",
+                            qPrintable(LineStyles::rawValue(style).toLower().replace(QLatin1Char(' '), QLatin1Char('_'))),
+                            brackets ? ".brackets" : "", dpr, full.median, full.p99, region.median, region.p99,
+                            regionCpu.median);
                 std::fflush(stdout);
             }
         }

@@ -17,6 +17,7 @@ test_pkgs=(
   libglib2.0-bin
   xvfb xauth picom trayer xautomation xdotool x11-utils x11-xserver-utils imagemagick
   xserver-xorg-core xserver-xorg-video-dummy libxcb-xtest0-dev x11-xkb-utils appstream dpkg-dev desktop-file-utils file
+  clang-tidy
 )
 pkgs=("${build_pkgs[@]}")
 if [ "$what" = "test" ]; then pkgs+=("${test_pkgs[@]}"); fi

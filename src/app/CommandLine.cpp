@@ -40,7 +40,7 @@ CommandLine CommandLine::parse(const QStringList &arguments)
     if (arguments.isEmpty())
         return result;
 
-    const QString first = arguments.first();
+    const QString &first = arguments.first();
     const bool help = first == u"--help" || first == u"-h";
     const bool version = first == u"--version" || first == u"-v";
     if (help || version) {

@@ -171,7 +171,7 @@ private:
         releaseSegment();
         // Grow with some headroom so a slowly growing area does not reattach
         // on every frame.
-        const size_t size = std::max<size_t>(bytes + bytes / 4, 64 * 1024);
+        const size_t size = std::max<size_t>(bytes + bytes / 4, size_t(64) * 1024);
         const int id = shmget(IPC_PRIVATE, size, IPC_CREAT | 0600);
         if (id < 0)
             return false;
@@ -247,7 +247,7 @@ private:
         if (depth == 32 && m_depthSupported[1]) {
             // ARGB visuals hold premultiplied alpha, which is what the
             // compositor blends with.
-            const QImage image(pixels, size.width(), size.height(), size.width() * 4,
+            const QImage image(pixels, size.width(), size.height(), qsizetype(size.width()) * 4,
                                QImage::Format_ARGB32_Premultiplied);
             painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
             painter.drawImage(at, image);
@@ -257,7 +257,7 @@ private:
             const qsizetype count = qsizetype(size.width()) * size.height();
             for (qsizetype i = 0; i < count; ++i)
                 p[i] |= 0xff000000u;
-            const QImage image(pixels, size.width(), size.height(), size.width() * 4,
+            const QImage image(pixels, size.width(), size.height(), qsizetype(size.width()) * 4,
                                QImage::Format_ARGB32_Premultiplied);
             painter.setCompositionMode(QPainter::CompositionMode_Source);
             painter.drawImage(at, image);

@@ -303,7 +303,7 @@ uint16_t X11Hotkeys::modifierMaskOfKeysym(xkb_keysym_t keysym) const
     uint16_t mask = 0;
     for (int mod = 0; mod < 8 && m_keycodesPerModifier > 0; ++mod) {
         for (int i = 0; i < m_keycodesPerModifier; ++i) {
-            const size_t index = size_t(mod * m_keycodesPerModifier + i);
+            const size_t index = size_t(mod) * size_t(m_keycodesPerModifier) + size_t(i);
             if (index >= m_modifierMap.size())
                 break;
             const xcb_keycode_t code = m_modifierMap[index];

@@ -31,7 +31,7 @@ QString defaultAutostartDir()
 
 QString defaultExecutable()
 {
-    const QString path = QCoreApplication::applicationFilePath();
+    QString path = QCoreApplication::applicationFilePath();
     if (path.isEmpty())
         return path;
     const QString canonical = QFileInfo(path).canonicalFilePath();

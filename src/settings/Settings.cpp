@@ -10,6 +10,8 @@
 #include <QStandardPaths>
 #include <QSaveFile>
 
+#include <bit>
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -294,7 +296,11 @@ void AppSettings::load()
 void AppSettings::setCurrentStyle(LineStyle v) { assign(this, m_currentStyle, v, &AppSettings::currentStyleChanged); }
 void AppSettings::setCurrentColor(const CodableColor &v)
 {
-    const bool differs = !(std::memcmp(&m_currentColor, &v, sizeof v) == 0);
+    // Bit for bit, so a NaN component (from a damaged file) compares equal to
+    // itself and does not signal a change on every write.
+    const auto same = [](double a, double b) { return std::bit_cast<quint64>(a) == std::bit_cast<quint64>(b); };
+    const bool differs = !(same(m_currentColor.red, v.red) && same(m_currentColor.green, v.green) &&
+                           same(m_currentColor.blue, v.blue) && same(m_currentColor.alpha, v.alpha));
     m_currentColor = v;
     if (differs)
         Q_EMIT currentColorChanged();
