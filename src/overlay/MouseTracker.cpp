@@ -2,8 +2,8 @@
 
 #include "platform/Platform.h"
 
-#include <QApplication>
-#include <QWidget>
+#include <QGuiApplication>
+#include <QWindow>
 
 namespace {
 // True while the pointer is inside one of Tovani's own windows that take
@@ -13,13 +13,15 @@ namespace {
 // overlays, the magnifier) never count.
 bool pointerInOwnWindow(const platform::Displays &displays, QPointF global)
 {
-    if (!qApp)
+    if (!qGuiApp)
         return false;
     const QPoint qtPoint = displays.toQt(global).toPoint();
-    const auto widgets = QApplication::topLevelWidgets();
-    for (const QWidget *w : widgets) {
-        if (w->isVisible() && !w->testAttribute(Qt::WA_TransparentForMouseEvents) &&
-            !w->windowFlags().testFlag(Qt::WindowTransparentForInput) && w->frameGeometry().contains(qtPoint))
+    // Top-level windows only: a handful, where walking the widgets would visit
+    // every control of an open preferences window on each move.
+    const auto windows = QGuiApplication::topLevelWindows();
+    for (const QWindow *w : windows) {
+        if (w->isVisible() && !w->flags().testFlag(Qt::WindowTransparentForInput) &&
+            w->type() != Qt::Desktop && w->frameGeometry().contains(qtPoint))
             return true;
     }
     return false;
