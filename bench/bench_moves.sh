@@ -76,9 +76,9 @@ stats() { # min median max of the arguments
 }
 
 start_with_style() { # "Name:thickness:opacity" [env...]; MAGNIFIER=1: magnifier on
-    local spec=$1
+    local style_entry=$1
     shift
-    IFS=: read -r name thick opac <<<"$spec"
+    IFS=: read -r name thick opac <<<"$style_entry"
     tovani_config_home
     printf '[General]\ncurrentStyle=%s\ncustomThickness=%s\ncustomOpacity=%s\nmagnifierEnabled=%s\n' \
         "$name" "$thick" "$opac" "$([ "${MAGNIFIER:-0}" = 1 ] && echo true || echo false)" \
@@ -98,9 +98,9 @@ start_with_style() { # "Name:thickness:opacity" [env...]; MAGNIFIER=1: magnifier
 
 # One style, one repaint mode: LAST = "min median max" (us per move).
 sweep() {
-    local spec=$1
+    local style_entry=$1
     shift
-    start_with_style "$spec" "$@"
+    start_with_style "$style_entry" "$@"
     local per=() perstat=() r before after sbefore safter
     for r in $(seq 1 $RUNS); do
         before=$(cpu_ns $TOVANI_PID)
@@ -126,26 +126,26 @@ key() { echo "$1" | tr 'A-Z ' 'a-z_'; }
 echo "Pointer moves on ${W}x${H}, picom xrender: CPU time of tovani per move (us), min median max of $RUNS x $MOVES moves"
 printf '%-14s | %-20s | %-20s | %-20s | %-20s | %-7s | %s\n' "style" "stream 500 Hz" "stream, magnifier on" \
     "lock step, partial" "lock step, whole" "ratio" "stream, stat(2) median"
-for spec in "${STYLES[@]}"; do
-    name=${spec%%:*}
+for style_entry in "${STYLES[@]}"; do
+    name=${style_entry%%:*}
     k=$(key "$name")
-    sweep "$spec"
+    sweep "$style_entry"
     stream=$LAST
     stream_stat=$LAST_STAT
     echo "$name $LAST_HWM" >>"$X11_TMP/hwm"
     echo "RESULT moves.stream.$k $stream"
     echo "RESULT hwm.guide.$k $LAST_HWM"
-    MAGNIFIER=1 sweep "$spec"
+    MAGNIFIER=1 sweep "$style_entry"
     magnified=$LAST
     echo "RESULT moves.magnifier.$k $magnified"
     echo "RESULT hwm.magnifier.$k $LAST_HWM"
-    SWEEP=lockstep sweep "$spec"
+    SWEEP=lockstep sweep "$style_entry"
     partial=$LAST
     echo "RESULT moves.lockstep.$k $partial"
     full="-"
     ratio="-"
     if [ "$WHOLE" = 1 ]; then
-        SWEEP=lockstep sweep "$spec" TOVANI_FULL_REPAINT=1
+        SWEEP=lockstep sweep "$style_entry" TOVANI_FULL_REPAINT=1
         full=$LAST
         echo "RESULT moves.lockstep_whole.$k $full"
         read -r _ pmed _ <<<"$partial"
