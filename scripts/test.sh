@@ -21,7 +21,7 @@ fi
 
 if [ -x scripts/tidy.sh ]; then
     echo "== clang-tidy"
-    bash scripts/tidy.sh build-test
+    BUILD_DIR=build-test bash scripts/tidy.sh
 fi
 
 echo "== Tests"
