@@ -15,6 +15,8 @@
 
 #include <csignal>
 #include <poll.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -463,10 +465,18 @@ private Q_SLOTS:
 
     void saveThroughSymlink()
     {
-        // A settings file kept elsewhere and linked in stays linked.
+        // A settings file kept elsewhere and linked in stays linked, and the
+        // user's own files beside it, however they are named, stay too.
         const QString real = freshPath();
         const QString link = freshPath();
         writeFile(real, "[General]\n");
+        const QStringList theirs{real + ".backup", real + ".orig01", real + ".2024v1"};
+        for (const QString &path : theirs) {
+            writeFile(path, "mine");
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(QDateTime::currentDateTime().addDays(-30), QFileDevice::FileModificationTime));
+        }
         QVERIFY(QDir().mkpath(QFileInfo(link).absolutePath()));
         QVERIFY(QFile::link(real, link));
         AppSettings s(link);
@@ -474,6 +484,84 @@ private Q_SLOTS:
         QVERIFY(s.save());
         QVERIFY(QFileInfo(link).isSymLink());
         QCOMPARE(Values::of(AppSettings(real)), setB);
+        for (const QString &path : theirs)
+            QVERIFY2(QFile::exists(path), qPrintable(path + " was removed"));
+    }
+
+    void failedSaveKeepsTheOldFile_data()
+    {
+        QTest::addColumn<QString>("obstacle");
+        QTest::newRow("disk full") << "fsize";
+        QTest::newRow("read-only file") << "ro-file";
+        QTest::newRow("read-only folder") << "ro-dir";
+        QTest::newRow("folder in place of the file") << "dir";
+        QTest::newRow("fifo in place of the file") << "fifo";
+    }
+
+    void failedSaveKeepsTheOldFile()
+    {
+        // A save that cannot complete leaves what was there untouched, no
+        // temporary file behind, and says so once per run of failures; the
+        // next save after the obstacle is gone gets through. A FIFO is not
+        // even opened: that would block for ever.
+        QFETCH(QString, obstacle);
+        if (obstacle.startsWith(u"ro-") && geteuid() == 0)
+            QSKIP("root writes through read-only modes");
+        const QString path = freshPath();
+        const QString dir = QFileInfo(path).absolutePath();
+        const QByteArray old = "[General]\ncurrentStyle=Ruler\ncustomThickness=45\n";
+        if (obstacle == u"dir")
+            QVERIFY(QDir().mkpath(path));
+        else if (obstacle == u"fifo")
+            QVERIFY(QDir().mkpath(dir) && mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+        else
+            writeFile(path, old);
+        AppSettings s(path);
+        QSignalSpy failed(&s, &AppSettings::saveFailed);
+
+        rlimit savedLimit{};
+        getrlimit(RLIMIT_FSIZE, &savedLimit);
+        const auto block = [&](bool on) {
+            if (obstacle == u"fsize") { // writes past 16 bytes fail with EFBIG, as on a full disk
+                rlimit limit = savedLimit;
+                limit.rlim_cur = on ? 16 : savedLimit.rlim_cur;
+                setrlimit(RLIMIT_FSIZE, &limit);
+            } else if (obstacle == u"ro-file") {
+                QFile::setPermissions(path, on ? QFile::ReadOwner : QFile::ReadOwner | QFile::WriteOwner);
+            } else if (obstacle == u"ro-dir") {
+                QFile::setPermissions(dir, on ? QFile::ReadOwner | QFile::ExeOwner
+                                               : QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            }
+        };
+        signal(SIGXFSZ, SIG_IGN);
+        block(true);
+        setA.applyTo(s);
+        const bool first = s.save();
+        setB.applyTo(s);
+        const bool second = s.save();
+        block(false);
+        QVERIFY(!first && !second);
+        QCOMPARE(failed.size(), 1);
+        QVERIFY(!s.saveError().isEmpty());
+        QCOMPARE(s.failedSaves(), 2);
+        QCOMPARE(QDir(dir).entryList(QDir::Files | QDir::System | QDir::Hidden).size(),
+                 obstacle == u"dir" ? 0 : 1);
+        if (obstacle == u"dir" || obstacle == u"fifo") {
+            QCOMPARE(QFileInfo(path).isDir(), obstacle == u"dir");
+            return;
+        }
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), old);
+        file.close();
+
+        QVERIFY(s.save());
+        QVERIFY(s.saveError().isEmpty());
+        QCOMPARE(Values::of(AppSettings(path)), setB);
+        block(true);
+        QVERIFY(!s.save());
+        block(false);
+        QCOMPARE(failed.size(), 2);
     }
 
     void saveIsAtomic()

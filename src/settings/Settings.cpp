@@ -1,6 +1,7 @@
 #include "settings/Settings.h"
 
-#include <QDateTime>
+#include "platform/AtomicFile.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -8,13 +9,15 @@
 #include <QJsonObject>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QSaveFile>
 
 #include <bit>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 // ---------------------------------------------------------------------------
 // LineStyle
@@ -255,7 +258,22 @@ AppSettings::AppSettings(const QString &filePath, QObject *parent) : QObject(par
 
 void AppSettings::load()
 {
+    // Only a regular file is read: opening a FIFO put in its place would block
+    // for ever, and a device or a folder is nothing we wrote. Such a path is
+    // left as it is (saves refuse to replace it) and the defaults apply.
+    struct stat info = {};
+    if (::stat(QFile::encodeName(m_filePath).constData(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        qWarning("tovani: %s is not a regular file; using the default settings", qPrintable(m_filePath));
+        QSettings defaults(QString(), QSettings::IniFormat);
+        loadFrom(defaults);
+        return;
+    }
     QSettings store(m_filePath, QSettings::IniFormat);
+    loadFrom(store);
+}
+
+void AppSettings::loadFrom(const QSettings &store)
+{
     bool damaged = store.status() == QSettings::FormatError;
 
     const QVariant styleValue = store.value(styleKey);
@@ -352,32 +370,60 @@ QByteArray iniByteArray(const QByteArray &bytes)
 }
 } // namespace
 
+namespace {
+// Why the settings file at `finalPath` must not be replaced, or empty.
+QString replaceRefusal(const QString &finalPath)
+{
+    struct stat existing = {};
+    const QByteArray target = QFile::encodeName(finalPath);
+    if (::stat(target.constData(), &existing) != 0)
+        return QString();
+    if (!S_ISREG(existing.st_mode))
+        return QStringLiteral("%1 is not a regular file").arg(finalPath);
+    // A file the user made read-only stays as it is.
+    if (::access(target.constData(), W_OK) != 0)
+        return QStringLiteral("%1 is read-only").arg(finalPath);
+    return QString();
+}
+} // namespace
+
 bool AppSettings::save()
 {
+    const QString error = writeFile();
+    if (error.isEmpty()) {
+        m_saveError.clear();
+        return true;
+    }
+    ++m_failedSaves;
+    const bool first = m_saveError.isEmpty();
+    m_saveError = error;
+    qWarning("tovani: settings not saved: %s", qPrintable(error));
+    // Once per run of failures, not once per slider step; the next change
+    // tries again, and a success ends the run.
+    if (first)
+        Q_EMIT saveFailed(error);
+    return false;
+}
+
+QString AppSettings::writeFile()
+{
     // The file is written whole under a temporary name beside it, synced to
-    // disk and renamed over the old one (QSaveFile), so a crash at any moment
-    // leaves either the old file or the new one. QSettings is only used to
-    // read: its writer takes a lock file, and a lock file left empty by a
-    // process killed while saving is only given up as stale after 30
-    // seconds, during which every save would hang the GUI thread.
+    // disk and renamed over the old one. QSettings is only used to read: its
+    // writer takes a lock file, and a lock file left empty by a process
+    // killed while saving is only given up as stale after 30 seconds, during
+    // which every save would hang the GUI thread.
     QFileInfo target(m_filePath);
     if (target.isSymLink())
         target = QFileInfo(target.symLinkTarget());
     const QString finalPath = target.absoluteFilePath();
     const QDir dir = target.absoluteDir();
-    if (!QDir().mkpath(dir.absolutePath()) || target.isDir())
-        return false;
-
-    // Temporary files of saves that were cut short (not of one running now).
-    for (const QFileInfo &old : dir.entryInfoList({target.fileName() + QStringLiteral(".??????")}, QDir::Files)) {
-        if (old.suffix() != u"bak" && old.lastModified().secsTo(QDateTime::currentDateTime()) > 60)
-            QFile::remove(old.absoluteFilePath());
-    }
+    if (!QDir().mkpath(dir.absolutePath()))
+        return QStringLiteral("cannot create the folder %1").arg(dir.absolutePath());
 
     QByteArray color;
     if (const auto json = m_currentColor.encode()) {
         color = iniByteArray(*json);
-    } else {
+    } else if (QFileInfo(finalPath).isFile()) {
         // Not encodable (JSON has no NaN): keep whatever colour the file held.
         QFile old(finalPath);
         if (old.open(QIODevice::ReadOnly)) {
@@ -410,14 +456,9 @@ bool AppSettings::save()
     // the previous file if the new one has the same size and modification
     // millisecond; only a test that saves and reloads in a tight loop could
     // meet that, the application loads once at start.
-    QSaveFile file(finalPath);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    if (file.write(text) != text.size()) {
-        file.cancelWriting();
-        return false;
-    }
-    return file.commit();
+    if (QString refusal = replaceRefusal(finalPath); !refusal.isEmpty())
+        return refusal;
+    return platform::replaceFileContents(finalPath, text);
 }
 
 void AppSettings::applyStyle(LineStyle style)

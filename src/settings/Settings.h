@@ -101,6 +101,8 @@ struct PresetColor
 // whether or not the value differs, so views re-read and redraw. The matching
 // per-setting signal (styleChanged(), thicknessChanged(), ...) is emitted, also
 // after the store, only when the value actually differs.
+class QSettings;
+
 class AppSettings : public QObject
 {
     Q_OBJECT
@@ -157,8 +159,14 @@ public:
 
     // Writes all twelve values. The file is replaced atomically: a crash leaves
     // the old file or the new one. Returns false when the file could not be
-    // written (the old file, if any, is then untouched).
+    // written (a full disk, a read-only file or folder, something other than a
+    // regular file in its place): the old file, if any, is then untouched.
     bool save();
+    // Why the last save failed, or empty when it succeeded (or none was tried).
+    QString saveError() const { return m_saveError; }
+    // Saves that failed since this object was made; a command compares the
+    // count before and after to tell whether its change reached the disk.
+    int failedSaves() const { return m_failedSaves; }
     // Style plus that style's default opacity and thickness, then save().
     void applyStyle(LineStyle style);
     // Everything but launch at login back to the reset values, then save().
@@ -178,9 +186,14 @@ Q_SIGNALS:
     void readingStripLineHeightChanged();
     void launchAtLoginChanged();
     void globalHotkeysEnabledChanged();
+    // A save failed after the previous one had succeeded: the change lives
+    // only in memory until a later save gets through.
+    void saveFailed(const QString &reason);
 
 private:
     void load();
+    void loadFrom(const QSettings &store);
+    QString writeFile();
 
     QString m_filePath;
     LineStyle m_currentStyle = LineStyle::underline;
@@ -195,4 +208,6 @@ private:
     double m_readingStripLineHeight = 22.0;
     bool m_launchAtLogin = false;
     bool m_globalHotkeysEnabled = false;
+    QString m_saveError;
+    int m_failedSaves = 0;
 };
