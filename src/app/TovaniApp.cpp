@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include <csignal>
+#include <optional>
 #include <cstdio>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -26,7 +27,7 @@ void onTerminationSignal(int)
     [[maybe_unused]] const auto written = ::write(g_signalPipe[1], &byte, 1);
 }
 
-// SIGTERM and SIGINT end the event loop normally, so termination runs its
+// SIGTERM, SIGINT and SIGHUP end the event loop normally, so termination runs its
 // course (the hot keys are released) and Ctrl+C prints no stack trace.
 void installTerminationHandlers(QCoreApplication &app)
 {
@@ -45,13 +46,15 @@ void installTerminationHandlers(QCoreApplication &app)
     action.sa_flags = SA_RESTART;
     sigaction(SIGTERM, &action, nullptr);
     sigaction(SIGINT, &action, nullptr);
+    // The terminal that started it closed: end the same way.
+    sigaction(SIGHUP, &action, nullptr);
 }
 
 // Hands the command to a running copy. Returns the exit code, or -1 when no
 // copy answered.
-int forward(const QString &socketPath, const QString &command)
+int forward(const QString &socketPath, const QString &command, int timeoutMs = 10000)
 {
-    const auto reply = SingleInstance::send(socketPath, command);
+    const auto reply = SingleInstance::send(socketPath, command, timeoutMs);
     if (!reply)
         return -1;
     if (*reply == SingleInstance::noAnswer) {
@@ -60,11 +63,30 @@ int forward(const QString &socketPath, const QString &command)
         std::fprintf(stderr, "tovani: the running copy did not answer\n");
         return 1;
     }
+    // Whatever answers is printed as plain text: it must not be able to
+    // drive the terminal.
     if (reply->startsWith(u"error: ")) {
-        std::fprintf(stderr, "tovani: %s\n", qPrintable(reply->mid(7)));
+        std::fprintf(stderr, "tovani: %s\n", qPrintable(SingleInstance::printable(reply->mid(7))));
         return 2;
     }
+    if (*reply != u"ok")
+        std::printf("%s\n", qPrintable(SingleInstance::printable(*reply)));
     return 0;
+}
+
+// Another live copy holds the lock but did not take the command: it may be
+// starting, so give it a moment to listen, then say what is wrong. Never
+// start a second copy beside a live one.
+int forwardToBusyCopy(const QString &socketPath, const QString &command, qint64 pid)
+{
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        const int code = forward(socketPath, command, 1000);
+        if (code >= 0)
+            return code;
+        ::usleep(100 * 1000);
+    }
+    std::fprintf(stderr, "tovani: the running copy (process %lld) does not answer\n", static_cast<long long>(pid));
+    return 1;
 }
 
 } // namespace
@@ -91,14 +113,32 @@ int TovaniApp::main(int argc, char **argv)
         break;
     }
 
-    const QString socketPath = SingleInstance::defaultSocketPath();
+    const SingleInstance::Place place = SingleInstance::defaultPlace();
+    for (const QString &note : place.notes)
+        std::fprintf(stderr, "tovani: %s; using %s instead\n", qPrintable(SingleInstance::printable(note)),
+                     place.path.isEmpty() ? "a private folder" : qPrintable(SingleInstance::printable(place.path)));
+    if (!place.error.isEmpty()) {
+        std::fprintf(stderr, "tovani: %s\n", qPrintable(SingleInstance::printable(place.error)));
+        return 1;
+    }
+    const QString socketPath = place.path;
     // A plain launch of a second copy opens the running copy's preferences.
     const QString forwarded = parsed.kind == CommandLine::Kind::Launch ? QStringLiteral("launch") : parsed.command;
+    // Qt's sockets and the lock file want an application object; the full one
+    // only comes once this is the copy that runs.
+    auto probe = std::make_optional<QCoreApplication>(argc, argv);
     {
-        QCoreApplication probe(argc, argv);
         const int code = forward(socketPath, forwarded);
         if (code >= 0)
             return code;
+    }
+    SingleInstance instance(socketPath);
+    if (!instance.claim()) {
+        if (!instance.error().isEmpty()) {
+            std::fprintf(stderr, "tovani: %s\n", qPrintable(SingleInstance::printable(instance.error())));
+            return 1;
+        }
+        return forwardToBusyCopy(socketPath, forwarded, instance.holderPid());
     }
     if (parsed.command == u"quit") {
         std::fprintf(stderr, "tovani: not running\n");
@@ -110,6 +150,13 @@ int TovaniApp::main(int argc, char **argv)
         std::fprintf(stderr, "tovani: no display to draw on (DISPLAY is not set)\n");
         return 1;
     }
+    // Qt aborts when it cannot reach the display; say so plainly instead.
+    if (const QString problem = platform::Platform::checkDisplayServer(); !problem.isEmpty()) {
+        std::fprintf(stderr, "tovani: %s\n", qPrintable(problem));
+        return 1;
+    }
+    probe.reset();
+
     // The guide follows the pointer through X11; in a Wayland session that is
     // XWayland, where it works over X11 windows.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY"))
@@ -122,15 +169,12 @@ int TovaniApp::main(int argc, char **argv)
     QApplication::setQuitOnLastWindowClosed(false);
     installTerminationHandlers(app);
 
-    SingleInstance instance(socketPath);
     AppDelegate *delegatePtr = nullptr;
-    const bool primary = instance.listen([&delegatePtr](const QString &command) {
-        return delegatePtr ? delegatePtr->runCommand(command) : QStringLiteral("error: starting up");
-    });
-    if (!primary) {
-        // Another copy won the race to start; hand it the command instead.
-        const int code = forward(socketPath, forwarded);
-        return code >= 0 ? code : 1;
+    if (!instance.listen([&delegatePtr](const QString &command) {
+            return delegatePtr ? delegatePtr->runCommand(command) : QStringLiteral("error: starting up");
+        })) {
+        std::fprintf(stderr, "tovani: %s\n", qPrintable(SingleInstance::printable(instance.error())));
+        return 1;
     }
 
     platform::Platform &platform = platform::Platform::instance();

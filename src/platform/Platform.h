@@ -144,6 +144,10 @@ public:
     static std::unique_ptr<Platform> create();
     // The instance the running application uses (set once by main or a test).
     static Platform &instance();
+    // Before Qt connects to the display (which aborts the process when it
+    // cannot): why the display server of this session can't be reached, or
+    // empty when it can or when Qt will use another platform.
+    static QString checkDisplayServer();
     static void setInstance(Platform *platform);
 
     virtual QString name() const = 0;

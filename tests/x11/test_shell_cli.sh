@@ -33,6 +33,12 @@ out=$(DISPLAY= tovani_cmd style sideways 2>&1)
 rc=$?
 [ $rc = 2 ] || x11_fail "'tovani style sideways' exited $rc, expected 2"
 [[ $out == *'unknown style "sideways"'* ]] || x11_fail "'tovani style sideways' said '$out'"
+# A display that is gone: one line that says so, exit 1, no abort.
+out=$(DISPLAY=:4242 tovani_cmd toggle 2>&1)
+rc=$?
+[ $rc = 1 ] || x11_fail "'tovani toggle' on a dead display exited $rc, expected 1: $out"
+[ "$(printf '%s\n' "$out" | wc -l)" = 1 ] && [[ $out == *'":4242"'* ]] ||
+    x11_fail "'tovani toggle' on a dead display said '$out'"
 out=$(DISPLAY= tovani_cmd quit 2>&1) || x11_fail "'tovani quit' with no copy running failed"
 [[ $out == *"not running"* ]] || x11_fail "'tovani quit' with no copy running said '$out'"
 [ -z "$(own_tovani_pids)" ] || x11_fail "'tovani quit' started a copy"
@@ -98,6 +104,28 @@ out=$(tovani_cmd style 6 2>&1)
 [ $? = 2 ] || x11_fail "'tovani style 6' did not exit 2"
 conf_has "currentStyle=Reading Strip" || x11_fail "a refused style changed the settings"
 kill -0 "$TOVANI_PID" || x11_fail "tovani exited"
+
+# A copy that is alive but does not answer (stopped here) is reported, and
+# never replaced, however many commands pile up: more than its queue holds.
+inode=$(stat -c %i "$SOCKET")
+kill -STOP "$TOVANI_PID"
+busy=()
+for i in $(seq 1 70); do
+    tovani_cmd style 2 >"$X11_TMP/busy-$i.out" 2>&1 &
+    busy+=($!)
+done
+wait_rc=0
+for job in "${busy[@]}"; do
+    wait "$job" && wait_rc=1
+done
+kill -CONT "$TOVANI_PID"
+[ $wait_rc = 0 ] || x11_fail "a command to a stopped copy exited 0"
+grep -L "does not answer\|did not answer" "$X11_TMP"/busy-*.out | grep -q . &&
+    x11_fail "a command to a stopped copy said: $(cat "$(grep -L "answer" "$X11_TMP"/busy-*.out | head -1)")"
+[ "$(own_tovani_pids)" = "$TOVANI_PID" ] || x11_fail "a second copy started beside the stopped one: $(own_tovani_pids | tr '\n' ' ')"
+[ "$(stat -c %i "$SOCKET")" = "$inode" ] || x11_fail "the stopped copy's socket was replaced"
+tovani_cmd style 3 || x11_fail "the copy does not answer after it was continued"
+x11_wait_for 10 conf_has "currentStyle=Focus Window" || x11_fail "'tovani style 3' was not applied after the stop"
 
 # "quit" ends the copy: exit status 0, socket gone, nothing left running.
 tovani_cmd quit || x11_fail "'tovani quit' failed"

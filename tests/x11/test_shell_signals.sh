@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# SIGTERM and SIGINT end tovani the way "Quit Tovani" does: exit status 0, no
+# SIGTERM, SIGINT and SIGHUP end tovani the way "Quit Tovani" does: exit status 0, no
 # abort, the socket removed and the hot keys released, so that another client
 # can take Ctrl+Shift+R afterwards and a new copy starts normally.
 source "$(dirname "$0")/lib.sh"
@@ -22,7 +22,7 @@ tovani_config_home
 printf '[General]\nglobalHotkeysEnabled=true\n' >"$TOVANI_CONFIG_HOME/tovani/tovani.conf"
 r_key_free || x11_fail "the R key is grabbed before tovani runs"
 
-for sig in TERM INT; do
+for sig in TERM INT HUP; do
     TOVANI_REUSE_CONFIG=1 tovani_start
     log="$X11_TMP/tovani-$((${#X11_PIDS[@]} - 1)).log"
     x11_wait_for 20 test -S "$SOCKET" || x11_fail "SIG$sig round: tovani did not open its socket"
