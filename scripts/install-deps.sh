@@ -14,7 +14,7 @@ build_pkgs=(
   libqt6svg6 qt6-qpa-plugins fonts-dejavu-core fonts-quicksand
 )
 test_pkgs=(
-  libglib2.0-bin
+  libglib2.0-bin systemd
   xvfb xauth picom trayer xautomation xdotool x11-utils x11-xserver-utils imagemagick
   xserver-xorg-core xserver-xorg-video-dummy libxcb-xtest0-dev x11-xkb-utils appstream dpkg-dev desktop-file-utils file
   clang-tidy

@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -48,6 +50,34 @@ private:
     std::unique_ptr<platform::LoginItem> item(const QString &exe = QStringLiteral("/usr/bin/tovani")) const
     {
         return platform::createXdgAutostart(dir(), exe);
+    }
+
+    static void startablePaths()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::newRow("spaces") << QStringLiteral("My Apps/to vani");
+        QTest::newRow("shell characters") << QStringLiteral("a;b&c|d*e?f(g)h<i>j!k#l=m~n{o}[p]");
+        QTest::newRow("non-ASCII") << QStringLiteral("Programme/tövani 中");
+    }
+
+    // Enables the entry for a script at the row's folder that writes the
+    // path it was started as to "started"; returns the script's path.
+    QString enableWithScript()
+    {
+        QFETCH(QString, folder);
+        const QString exe = m_home->filePath(folder + QStringLiteral("/tovani"));
+        QDir().mkpath(QFileInfo(exe).path());
+        QFile script(exe);
+        if (!script.open(QIODevice::WriteOnly))
+            return QString();
+        const QByteArray marker = m_home->filePath(QStringLiteral("started")).toUtf8();
+        script.write("#!/bin/sh\nprintf '%s' \"$0\" > '" + marker + "'\n");
+        script.close();
+        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QString error;
+        if (!item(exe)->setEnabled(true, &error))
+            qWarning("not enabled: %s", qPrintable(error));
+        return exe;
     }
 
 private Q_SLOTS:
@@ -116,60 +146,134 @@ private Q_SLOTS:
         QVERIFY(!login->isEnabled());
     }
 
-    void enablingWritesAQuotedEntry()
+    void enablingWritesTheEntry()
     {
-        // A path with a space, quotes, a dollar, a backtick, a backslash and a percent.
-        const QString exe = m_home->filePath(QStringLiteral("my \"odd\" $dir`x\\/to 100%vani"));
-        auto login = item(exe);
+        auto login = item();
         QString error;
         QVERIFY2(login->setEnabled(true, &error), qPrintable(error));
         QVERIFY(login->isEnabled());
-
         const QList<QByteArray> lines = readEntry().split('\n');
         QCOMPARE(lines.first(), QByteArray("[Desktop Entry]"));
-        QVERIFY(lines.contains("Type=Application"));
-        QVERIFY(lines.contains("Name=Tovani"));
-        QVERIFY(lines.contains("Icon=tovani"));
-        QVERIFY(lines.contains("Terminal=false"));
-        QVERIFY(lines.contains("X-GNOME-Autostart-enabled=true"));
-        QVERIFY(std::any_of(lines.begin(), lines.end(), [](const QByteArray &l) { return l.startsWith("Comment="); }));
-
-        // Exec quoting, then the string escape that doubles every backslash.
-        const QByteArray expected = "Exec=\"" + m_home->path().toUtf8() +
-                                    "/my \\\\\"odd\\\\\" \\\\$dir\\\\`x\\\\\\\\/to 100%%vani\"";
-        QVERIFY2(lines.contains(expected), readEntry().constData());
-        QCOMPARE(QFileInfo(entry()).isFile(), true);
+        for (const char *line : {"Type=Application", "Name=Tovani", "Exec=\"/usr/bin/tovani\"", "Icon=tovani",
+                                 "Terminal=false", "X-GNOME-Autostart-enabled=true"})
+            QVERIFY2(lines.contains(line), line);
         QCOMPARE(QDir(dir()).entryList(QDir::Files | QDir::Hidden).size(), 1); // no temporary left over
     }
 
-    // The session's own reader (GLib, through gio) starts the program the
-    // entry names, odd characters and all. GLib looks for the program before
-    // expanding "%%", so this path has no percent sign.
-    void sessionStartsTheProgramTheEntryNames()
+    // Paths whose characters the Exec line has to quote: the session's two
+    // readers of the entry start exactly this program.
+    void glibStartsTheProgram_data() { startablePaths(); }
+    void glibStartsTheProgram()
     {
         const QString gio = QStandardPaths::findExecutable(QStringLiteral("gio"));
         if (gio.isEmpty())
-            QSKIP("gio is not installed");
-        const QString folder = m_home->filePath(QStringLiteral("my \"odd\" $dir`x\\"));
-        QVERIFY(QDir().mkpath(folder));
-        const QString exe = folder + QStringLiteral("/to vani");
+            QSKIP("gio is not installed (Debian: libglib2.0-bin)");
+        const QString exe = enableWithScript();
+        QVERIFY(QFileInfo::exists(entry()));
         const QString marker = m_home->filePath(QStringLiteral("started"));
-        QFile script(exe);
-        QVERIFY(script.open(QIODevice::WriteOnly));
-        script.write("#!/bin/sh\nprintf '%s' \"$0\" > '" + marker.toUtf8() + "'\n");
-        script.close();
-        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-
-        QVERIFY(item(exe)->setEnabled(true, nullptr));
         QProcess launch;
         launch.start(gio, {QStringLiteral("launch"), entry()});
         QVERIFY(launch.waitForFinished(10000));
-        QCOMPARE(launch.exitCode(), 0);
+        QVERIFY2(launch.exitCode() == 0, launch.readAllStandardError().constData());
         const auto startedAs = [&marker] {
             QFile file(marker);
             return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
         };
         QTRY_COMPARE_WITH_TIMEOUT(startedAs(), exe, 10000);
+    }
+
+    // systemd turns the entry into a unit; systemd-analyze then reads the
+    // unit as the user manager would and checks the program it names.
+    void systemdStartsTheProgram_data() { startablePaths(); }
+    void systemdStartsTheProgram()
+    {
+        const QString generator =
+            QStringLiteral("/usr/lib/systemd/user-generators/systemd-xdg-autostart-generator");
+        const QString analyze = QStandardPaths::findExecutable(QStringLiteral("systemd-analyze"));
+        if (!QFileInfo(generator).isExecutable() || analyze.isEmpty())
+            QSKIP("systemd's autostart generator or systemd-analyze is not installed (Debian: systemd)");
+        enableWithScript();
+        QVERIFY(QFileInfo::exists(entry()));
+        const QString units = m_home->filePath(QStringLiteral("units"));
+        QVERIFY(QDir().mkpath(units));
+        QProcess generate;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home->filePath(QStringLiteral("config")));
+        env.insert(QStringLiteral("XDG_CONFIG_DIRS"), m_home->filePath(QStringLiteral("none")));
+        generate.setProcessEnvironment(env);
+        generate.start(generator, {units, units, units});
+        QVERIFY(generate.waitForFinished(10000));
+        const QStringList made = QDir(units).entryList({QStringLiteral("*.service")}, QDir::Files);
+        QVERIFY2(made.size() == 1, generate.readAllStandardError().constData());
+
+        QProcess verify;
+        verify.setProcessChannelMode(QProcess::MergedChannels);
+        verify.start(analyze,
+                     {QStringLiteral("verify"), QStringLiteral("--man=no"), units + u'/' + made.first()});
+        QVERIFY(verify.waitForFinished(30000));
+        const QByteArray said = verify.readAll();
+        QVERIFY2(verify.exitCode() == 0 && said.trimmed().isEmpty(), said.constData());
+    }
+
+    // Characters some launcher cannot start a program from, however quoted.
+    void unstartablePathIsRefused_data()
+    {
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("percent") << QStringLiteral("100%") << QStringLiteral("\"%\"");
+        QTest::newRow("backslash") << QStringLiteral("a\\b") << QStringLiteral("\"\\\"");
+        QTest::newRow("double quote") << QStringLiteral("say \"hi\"") << QStringLiteral("\"\"\"");
+        QTest::newRow("apostrophe") << QStringLiteral("o'neil") << QStringLiteral("\"'\"");
+        QTest::newRow("dollar") << QStringLiteral("$HOME") << QStringLiteral("\"$\"");
+        QTest::newRow("backtick") << QStringLiteral("`id`") << QStringLiteral("\"`\"");
+        QTest::newRow("line break") << QStringLiteral("a\nb") << QStringLiteral("control character");
+        QTest::newRow("tab") << QStringLiteral("a\tb") << QStringLiteral("control character");
+    }
+
+    void unstartablePathIsRefused()
+    {
+        QFETCH(QString, folder);
+        QFETCH(QString, named);
+        auto login = item(m_home->filePath(folder + QStringLiteral("/tovani")));
+        QString error;
+        QVERIFY(!login->setEnabled(true, &error));
+        QVERIFY2(error.contains(named), qPrintable(error));
+        QVERIFY(!QFileInfo::exists(entry()));
+        QVERIFY(!login->isEnabled());
+    }
+
+    // A full disk fails the write part-way. Here a file size limit does it
+    // (EFBIG in place of ENOSPC): the old entry stays as it was, or none
+    // appears, and nothing is left beside it.
+    void failedWriteKeepsTheOldEntry_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::newRow("no entry") << QByteArray();
+        QTest::newRow("hidden entry") << QByteArray("[Desktop Entry]\nExec=/old/path\nHidden=true\n");
+    }
+
+    void failedWriteKeepsTheOldEntry()
+    {
+        QFETCH(QByteArray, before);
+        QVERIFY(QDir().mkpath(dir()));
+        if (!before.isEmpty())
+            writeEntry(before);
+        rlimit saved{};
+        QCOMPARE(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+        rlimit small = saved;
+        small.rlim_cur = 16;
+        const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+        QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        QString error;
+        const bool enabled = item()->setEnabled(true, &error);
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previous);
+
+        QVERIFY(!enabled);
+        QVERIFY2(error.contains(entry()), qPrintable(error));
+        QCOMPARE(readEntry(), before);
+        QCOMPARE(QDir(dir()).entryList(QDir::Files | QDir::Hidden | QDir::System).size(),
+                 before.isEmpty() ? 0 : 1);
     }
 
     void enablingReplacesAHiddenEntry()

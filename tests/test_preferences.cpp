@@ -470,18 +470,24 @@ private Q_SLOTS:
         QVERIFY(!m_loginItem.isEnabled());
         QVERIFY(!view()->loginSwitch()->isChecked());
 
-        // A refused change leaves the switch showing the item's real state.
+        // A refused change leaves the switch showing the item's real state
+        // and says why under it, until a change works.
         m_loginItem.setFailure(QStringLiteral("permission denied"));
         QTest::mouseClick(view()->loginSwitch(), Qt::LeftButton);
         QVERIFY(!m_loginItem.isEnabled());
         QVERIFY(!view()->loginSwitch()->isChecked());
+        QVERIFY(view()->loginNotice()->isVisible());
+        QCOMPARE(view()->loginNotice()->text(), QStringLiteral("Failed to enable launch at login: permission denied"));
         m_loginItem.setFailure(QString());
+        QTest::mouseClick(view()->loginSwitch(), Qt::LeftButton);
+        QVERIFY(view()->loginSwitch()->isChecked());
+        QVERIFY(!view()->loginNotice()->isVisible());
 
         // Changed elsewhere while the window was closed: read again on showing.
         m_window->close();
-        m_loginItem.setEnabledDirectly(true);
+        m_loginItem.setEnabledDirectly(false);
         showWindow();
-        QVERIFY(view()->loginSwitch()->isChecked());
+        QVERIFY(!view()->loginSwitch()->isChecked());
     }
 
     void resetFlow()

@@ -2,8 +2,6 @@
 
 #include "settings/Settings.h"
 
-#include <cstdio>
-
 namespace {
 
 platform::LoginItem *g_loginItem = nullptr;
@@ -26,24 +24,21 @@ QString oneLine(QString text)
 
 bool LaunchAtLogin::isEnabled() { return loginItem().isEnabled(); }
 
-void LaunchAtLogin::setEnabled(bool enabled)
+std::optional<QString> LaunchAtLogin::setEnabled(bool enabled)
 {
     QString error;
     if (loginItem().setEnabled(enabled, &error)) {
         AppSettings &settings = AppSettings::shared();
         settings.setLaunchAtLogin(enabled);
         settings.save();
-        return;
+        return std::nullopt;
     }
 
     if (error.isEmpty())
         error = QStringLiteral("unknown error");
-    const QByteArray line = (QLatin1String(enabled ? "Failed to enable launch at login: "
-                                                   : "Failed to disable launch at login: ") +
-                             oneLine(error) + QLatin1Char('\n'))
-                                .toUtf8();
-    std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
-    std::fflush(stdout);
+    return QLatin1String(enabled ? "Failed to enable launch at login: "
+                                 : "Failed to disable launch at login: ") +
+           oneLine(error);
 }
 
 void LaunchAtLogin::setLoginItem(platform::LoginItem *item) { g_loginItem = item; }

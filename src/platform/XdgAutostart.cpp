@@ -3,13 +3,13 @@
 // session starts at login unless it is marked Hidden=true or
 // X-GNOME-Autostart-enabled=false.
 
+#include "platform/AtomicFile.h"
 #include "platform/Backends.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace platform {
 
@@ -96,37 +96,36 @@ EntryState parseEntry(const QByteArray &contents)
     return state;
 }
 
-// The executable as one Exec argument. Inside double quotes, `"`, backtick,
-// `$` and `\` take a backslash; `%` is doubled (it starts field codes). The
-// value is then escaped as a desktop-entry string, which doubles every
-// backslash again and writes control characters as escapes.
-QString quoteExecArgument(const QString &path)
-{
-    QString quoted = QStringLiteral("\"");
-    for (QChar c : path) {
-        switch (c.unicode()) {
-        case '"':
-        case '`':
-        case '$':
-        case '\\': quoted += QLatin1Char('\\'); quoted += c; break;
-        case '%': quoted += QLatin1String("%%"); break;
-        default: quoted += c; break;
-        }
-    }
-    quoted += QLatin1Char('"');
+// Characters no Exec line can carry to every launcher, though the Desktop
+// Entry Specification has a way to quote each: GLib looks for the program
+// before it turns "%%" back into "%"; systemd's autostart generator unescapes
+// backslashes a second time, and the unit it writes for a program whose path
+// holds a quote, "$" or "`" is refused when systemd loads it.
+const QLatin1String unstartableCharacters("%\\\"'$`");
 
-    QString escaped;
-    for (QChar c : quoted) {
-        switch (c.unicode()) {
-        case '\\': escaped += QLatin1String("\\\\"); break;
-        case '\n': escaped += QLatin1String("\\n"); break;
-        case '\t': escaped += QLatin1String("\\t"); break;
-        case '\r': escaped += QLatin1String("\\r"); break;
-        default: escaped += c; break;
+// Why an autostart entry can't start the executable, or empty when it can.
+QString unstartableReason(const QString &executable)
+{
+    for (QChar c : executable) {
+        if (c.category() == QChar::Other_Control) {
+            return QStringLiteral("the program's path holds a control character such as a line break, "
+                                  "which an autostart entry cannot hold; move Tovani to a folder whose "
+                                  "path has none");
+        }
+        if (unstartableCharacters.contains(c)) {
+            return QStringLiteral("the program's path %1 holds \"%2\", from which session launchers "
+                                  "cannot start it; move Tovani to a folder whose path has none of "
+                                  "% \\ \" ' $ `")
+                .arg(QDir::toNativeSeparators(executable), QString(c));
         }
     }
-    return escaped;
+    return QString();
 }
+
+// The executable as the one argument of the Exec line: in double quotes, so
+// spaces and the shell's characters stay part of it. Nothing inside needs
+// escaping: unstartableReason() turned away the characters that would.
+QString quoteExecArgument(const QString &path) { return QLatin1Char('"') + path + QLatin1Char('"'); }
 
 QByteArray entryContents(const QString &executable)
 {
@@ -190,6 +189,11 @@ private:
             return false;
         }
         executable = QFileInfo(executable).absoluteFilePath();
+        const QString unstartable = unstartableReason(executable);
+        if (!unstartable.isEmpty()) {
+            *reason = unstartable;
+            return false;
+        }
 
         const QFileInfo dirInfo(m_dir);
         if (dirInfo.exists() && !dirInfo.isDir()) {
@@ -206,16 +210,10 @@ private:
             return false;
         }
 
-        // Written beside the old entry and renamed over it: the entry is
-        // either the old one or the complete new one.
-        QSaveFile file(path);
-        const QByteArray contents = entryContents(executable);
-        if (!file.open(QIODevice::WriteOnly) || file.write(contents) != contents.size() || !file.commit()) {
-            *reason = QStringLiteral("could not write %1: %2")
-                          .arg(QDir::toNativeSeparators(path), file.errorString());
-            return false;
-        }
-        return true;
+        const QString failure = replaceFileContents(path, entryContents(executable));
+        if (!failure.isEmpty() && reason)
+            *reason = failure;
+        return failure.isEmpty();
     }
 
     bool disable(QString *reason) const

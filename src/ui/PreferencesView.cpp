@@ -434,13 +434,21 @@ QWidget *PreferencesView::buildGeneralSection()
     layout->addWidget(sectionTitle(QStringLiteral("General")));
 
     m_loginSwitch = new ToggleSwitch;
+    auto *loginNotice = new NoticeBox(QString());
+    m_loginNotice = loginNotice->text();
+    m_loginNotice->setWordWrap(true);
+    m_loginNoticeBox = loginNotice;
+    loginNotice->hide();
     connect(m_loginSwitch, &QAbstractButton::clicked, this, [this](bool on) {
-        if (m_login.setEnabled) m_login.setEnabled(on);
+        const std::optional<QString> error = m_login.setEnabled ? m_login.setEnabled(on) : std::nullopt;
+        m_loginNotice->setText(error.value_or(QString()));
+        m_loginNoticeBox->setVisible(error.has_value());
         // Show what the login item really is now: a refused change leaves it as it was.
         if (m_login.isEnabled) m_loginSwitch->setChecked(m_login.isEnabled());
     });
     layout->addWidget(controlRow(QStringLiteral("Launch at Login"),
                                  QStringLiteral("Start Tovani when you log in"), false, m_loginSwitch));
+    layout->addWidget(loginNotice);
 
     m_shortcutSwitch = new ToggleSwitch;
     connect(m_shortcutSwitch, &QAbstractButton::clicked, this, [this](bool on) {
@@ -572,6 +580,7 @@ void PreferencesView::keyPressEvent(QKeyEvent *event)
 void PreferencesView::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
+    m_loginNoticeBox->hide(); // an old refusal, answered while the window was closed
     refresh(); // the login item may have changed while the window was closed
 }
 

@@ -13,6 +13,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 class ColorButton;
 class ColorWell;
@@ -47,11 +48,12 @@ class PreferencesView : public QWidget
     Q_OBJECT
 public:
     // How the launch-at-login switch reads and changes the login item. The
-    // default asks LaunchAtLogin afresh on every read.
+    // default asks LaunchAtLogin afresh on every read. setEnabled returns why
+    // a change was refused, or nothing.
     struct LoginSwitch
     {
         std::function<bool()> isEnabled;
-        std::function<void(bool)> setEnabled;
+        std::function<std::optional<QString>(bool)> setEnabled;
     };
 
     explicit PreferencesView(AppSettings &settings, QWidget *parent = nullptr);
@@ -72,6 +74,9 @@ public:
     ToggleSwitch *bracketSwitch() const { return m_bracketSwitch; }
     ToggleSwitch *magnifierSwitch() const { return m_magnifierSwitch; }
     ToggleSwitch *loginSwitch() const { return m_loginSwitch; }
+    // Why the last change of the login switch was refused, under the switch
+    // (hidden after a change that worked, and when the window shows again).
+    QLabel *loginNotice() const { return m_loginNotice; }
     ToggleSwitch *shortcutSwitch() const { return m_shortcutSwitch; }
     QPushButton *resetButton() const { return m_resetButton; }
     FoldingBlock *lineHeightFold() const { return m_lineHeightFold; }
@@ -128,6 +133,8 @@ private:
     ToggleSwitch *m_bracketSwitch = nullptr;
     ToggleSwitch *m_magnifierSwitch = nullptr;
     ToggleSwitch *m_loginSwitch = nullptr;
+    QLabel *m_loginNotice = nullptr;
+    QWidget *m_loginNoticeBox = nullptr;
     ToggleSwitch *m_shortcutSwitch = nullptr;
     QPushButton *m_resetButton = nullptr;
     FoldingBlock *m_lineHeightFold = nullptr;
