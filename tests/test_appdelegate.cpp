@@ -11,10 +11,13 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTimer>
 #include <QMenu>
 #include <QSignalSpy>
+#include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -32,6 +35,7 @@ private Q_SLOTS:
     void stylesCycleAndPickByIndex();
     void menuOnFirstLaunch();
     void menuFollowsState();
+    void trayMenuAndIconsAreMadeOnce();
     void toolTipHasThreeLines();
     void guideShowsOnlyTheDisplayUnderThePointer();
     void hotkeysDispatchById();
@@ -40,6 +44,7 @@ private Q_SLOTS:
     void resetReleasesTheHotkeys();
     void launchAtLoginFollowsTheLoginItem();
     void commandsFromAnotherLaunch();
+    void unsavedChangeIsReported();
     void untrustedSessionIsToldOnce();
 
 private:
@@ -82,11 +87,16 @@ void TestAppDelegate::cleanup()
     m_platform.reset();
 }
 
+// The rows on show, a ticked one as "✓ Title".
 QStringList TestAppDelegate::menuTitles() const
 {
     QStringList titles;
-    for (QAction *action : m_delegate->menu()->actions())
-        titles.append(action->isSeparator() ? QStringLiteral("---") : action->text());
+    for (QAction *action : m_delegate->menu()->actions()) {
+        if (!action->isVisible())
+            continue;
+        const QString tick = action->isChecked() ? QStringLiteral("✓ ") : QString();
+        titles.append(action->isSeparator() ? QStringLiteral("---") : tick + action->text());
+    }
     return titles;
 }
 
@@ -213,6 +223,26 @@ void TestAppDelegate::menuFollowsState()
     QVERIFY(reloaded.magnifierEnabled());
 }
 
+void TestAppDelegate::trayMenuAndIconsAreMadeOnce()
+{
+    // A new menu and a new icon on every change kept memory growing with each
+    // toggle: every icon left its own scaled copies in the pixmap cache.
+    const QPointer<QMenu> menu = m_delegate->menu();
+    const QList<QAction *> actions = menu->actions();
+    const qsizetype widgets = QApplication::allWidgets().size();
+    QSet<qint64> icons;
+    for (int i = 0; i < 300; ++i) {
+        QCOMPARE(m_delegate->runCommand(QStringLiteral("toggle")), QStringLiteral("ok"));
+        m_delegate->toggleVerticalGuides();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        icons.insert(m_delegate->statusItem()->icon().cacheKey());
+    }
+    QVERIFY(menu && m_delegate->menu() == menu);
+    QVERIFY(menu->actions() == actions);
+    QCOMPARE(QApplication::allWidgets().size(), widgets);
+    QCOMPARE(icons.size(), 2);
+}
+
 void TestAppDelegate::toolTipHasThreeLines()
 {
     QCOMPARE(m_delegate->toolTip(), QStringLiteral("Tovani (OFF)\nStyle: Underline\nCtrl+Shift+R to toggle"));
@@ -323,10 +353,18 @@ void TestAppDelegate::launchAtLoginFollowsTheLoginItem()
     QVERIFY(AppSettings::shared().launchAtLogin());
     QVERIFY(menuTitles().contains(QStringLiteral("✓ Launch at Login")));
 
+    // Refused: the row stays ticked, and the HUD says why.
     m_platform->fakeLoginItem.setFailure(QStringLiteral("read-only folder"));
-    m_delegate->toggleLaunchAtLogin();
+    QAction *row = nullptr;
+    for (QAction *action : m_delegate->menu()->actions()) {
+        if (action->text() == u"Launch at Login")
+            row = action;
+    }
+    QVERIFY(row);
+    row->trigger();
     QVERIFY(m_platform->fakeLoginItem.isEnabled());
     QVERIFY(menuTitles().contains(QStringLiteral("✓ Launch at Login")));
+    QCOMPARE(hudText(), QStringLiteral("Failed to disable launch at login: read-only folder"));
 
     // The row shows the login item's real state, not the stored setting.
     m_platform->fakeLoginItem.setEnabledDirectly(false);
@@ -346,6 +384,19 @@ void TestAppDelegate::commandsFromAnotherLaunch()
     QSignalSpy quit(m_delegate.get(), &AppDelegate::quitRequested);
     QCOMPARE(m_delegate->runCommand(QStringLiteral("quit")), QStringLiteral("ok"));
     QTRY_COMPARE(quit.count(), 1);
+}
+
+void TestAppDelegate::unsavedChangeIsReported()
+{
+    // Something in the way of the settings file: the change shows, but the
+    // person is told it was not kept, and the command line gets an error.
+    QVERIFY(QDir().mkpath(m_settings->filePath()));
+    const QString reply = m_delegate->runCommand(QStringLiteral("thicker"));
+    QVERIFY2(reply.startsWith(u"error: the change was not saved"), qPrintable(reply));
+    QCoreApplication::processEvents();
+    QVERIFY2(hudText().contains(u"not saved"), qPrintable(hudText()));
+    // A command that saves nothing is not blamed for it.
+    QCOMPARE(m_delegate->runCommand(QStringLiteral("toggle")), QStringLiteral("ok"));
 }
 
 void TestAppDelegate::untrustedSessionIsToldOnce()

@@ -66,13 +66,6 @@ QString thicknessText(double thickness)
     return QString::number(static_cast<qint64>(truncated)) + QStringLiteral("px");
 }
 
-const char *const checkPrefix = "✓ ";
-
-QString titled(bool on, const QString &onTitle, const QString &offTitle)
-{
-    return on ? QString::fromUtf8(checkPrefix) + onTitle : offTitle;
-}
-
 } // namespace
 
 AppDelegate::AppDelegate(platform::Platform &platform, AppSettings &settings, QObject *parent)
@@ -105,6 +98,14 @@ void AppDelegate::applicationDidFinishLaunching(bool plainLaunch)
 
     updateStatusIcon();
     checkAccessibilityPermission();
+
+    // Shown after whatever message the change itself brings, which would
+    // otherwise replace it at once.
+    connect(&m_settings, &AppSettings::saveFailed, this, [](const QString &reason) {
+        QTimer::singleShot(0, &HUDNotification::shared(), [reason] {
+            HUDNotification::shared().show(tr("Settings not saved: %1").arg(reason));
+        });
+    });
 
     connect(&AppNotifications::shared(), &AppNotifications::globalHotkeysToggled, this,
             &AppDelegate::handleHotkeysToggled);
@@ -329,7 +330,9 @@ void AppDelegate::toggleMagnifier()
 
 void AppDelegate::toggleLaunchAtLogin()
 {
-    LaunchAtLogin::setEnabled(!LaunchAtLogin::isEnabled());
+    // Asked from the tray menu: the HUD is where the answer can be seen.
+    if (const std::optional<QString> error = LaunchAtLogin::setEnabled(!LaunchAtLogin::isEnabled()))
+        HUDNotification::shared().show(*error);
     updateMenu();
 }
 
@@ -378,6 +381,16 @@ void AppDelegate::quit() { Q_EMIT quitRequested(); }
 
 QString AppDelegate::runCommand(const QString &command)
 {
+    const int failedSavesBefore = m_settings.failedSaves();
+    QString reply = dispatchCommand(command);
+    // The change shows on screen, but it would be gone at the next start.
+    if (reply == u"ok" && m_settings.failedSaves() > failedSavesBefore)
+        return QStringLiteral("error: the change was not saved: %1").arg(m_settings.saveError());
+    return reply;
+}
+
+QString AppDelegate::dispatchCommand(const QString &command)
+{
     const QStringList words = command.split(QLatin1Char(' '), Qt::SkipEmptyParts);
     const QString verb = words.value(0);
     if (verb == u"launch" && words.size() == 1) {
@@ -422,51 +435,86 @@ void AppDelegate::setupMenuBar()
 {
     m_hasTray = QSystemTrayIcon::isSystemTrayAvailable();
     m_statusItem = new QSystemTrayIcon(this);
-    m_statusItem->setIcon(createMenuBarIcon(false, QGuiApplication::palette()));
+    updateStatusIcon();
     // A click on the icon opens the menu, as a right click does.
     connect(m_statusItem, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
         if ((reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::MiddleClick) && m_menu)
             m_menu->popup(QCursor::pos());
     });
+    buildMenu();
+    m_statusItem->setContextMenu(m_menu);
     updateMenu();
     m_statusItem->show();
 }
 
-void AppDelegate::updateMenu()
+void AppDelegate::buildMenu()
 {
-    auto *menu = new QMenu;
-    menu->setObjectName(QStringLiteral("statusMenu"));
+    m_menu = new QMenu;
+    m_menu->setObjectName(QStringLiteral("statusMenu"));
 
-    auto add = [menu](const QString &title, auto slot) {
-        QAction *action = menu->addAction(title);
-        QObject::connect(action, &QAction::triggered, menu, slot);
+    auto add = [this](const QString &title, void (AppDelegate::*slot)()) {
+        QAction *action = m_menu->addAction(title);
+        connect(action, &QAction::triggered, this, slot);
         return action;
     };
-    add(titled(m_isEnabled, QStringLiteral("Reading Guide Enabled"), QStringLiteral("Enable Reading Guide")),
-        [this] { toggleGuide(); });
-    add(titled(m_settings.verticalGuidesEnabled(), QStringLiteral("Crosshair Brackets"),
-               QStringLiteral("Crosshair Brackets")),
-        [this] { toggleVerticalGuides(); });
-    add(titled(m_settings.magnifierEnabled(), QStringLiteral("Magnifier"), QStringLiteral("Magnifier")),
-        [this] { toggleMagnifier(); });
-    menu->addSeparator();
+    auto addSwitch = [&add](const QString &title, void (AppDelegate::*slot)()) {
+        QAction *action = add(title, slot);
+        action->setCheckable(true);
+        return action;
+    };
+    m_guideAction = addSwitch(QStringLiteral("Enable Reading Guide"), &AppDelegate::toggleGuide);
+    m_bracketsAction = addSwitch(QStringLiteral("Crosshair Brackets"), &AppDelegate::toggleVerticalGuides);
+    m_magnifierAction = addSwitch(QStringLiteral("Magnifier"), &AppDelegate::toggleMagnifier);
+    m_menu->addSeparator();
 
-    QMenu *styles = menu->addMenu(QStringLiteral("Style"));
+    QMenu *styles = m_menu->addMenu(QStringLiteral("Style"));
     for (LineStyle style : LineStyles::allCases) {
         const QString name = LineStyles::rawValue(style);
         QAction *item = styles->addAction(name);
         item->setShortcut(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_1 + LineStyles::index(style))));
         item->setData(name);
         item->setCheckable(true);
-        item->setChecked(style == m_settings.currentStyle());
-        connect(item, &QAction::triggered, menu, [this, item] { selectStyle(item->data()); });
+        connect(item, &QAction::triggered, this, [this, item] { selectStyle(item->data()); });
+        m_styleActions.append(item);
     }
-    menu->addSeparator();
+    m_menu->addSeparator();
 
-    add(QStringLiteral("Preferences..."), [this] { showPreferences(); })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
-    menu->addSeparator();
+    add(QStringLiteral("Preferences..."), &AppDelegate::showPreferences)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
+    m_menu->addSeparator();
 
-    if (m_settings.globalHotkeysEnabled()) {
+    // The shortcut list, shown while the global shortcuts are on; its texts
+    // are filled in by updateMenu().
+    for (int row = 0; row < 5; ++row) {
+        QAction *info = m_menu->addAction(QString());
+        info->setEnabled(false);
+        m_shortcutActions.append(info);
+    }
+    m_shortcutActions.append(m_menu->addSeparator());
+
+    m_loginAction = addSwitch(QStringLiteral("Launch at Login"), &AppDelegate::toggleLaunchAtLogin);
+    m_menu->addSeparator();
+    add(QStringLiteral("About Tovani"), &AppDelegate::showAbout);
+    add(QStringLiteral("Quit Tovani"), &AppDelegate::quit)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+}
+
+void AppDelegate::updateMenu()
+{
+    if (!m_menu)
+        return;
+    // A triggered switch has flipped its own tick already; each is set from
+    // the state again, so a refused change shows as it really is.
+    m_guideAction->setText(m_isEnabled ? QStringLiteral("Reading Guide Enabled")
+                                       : QStringLiteral("Enable Reading Guide"));
+    m_guideAction->setChecked(m_isEnabled);
+    m_bracketsAction->setChecked(m_settings.verticalGuidesEnabled());
+    m_magnifierAction->setChecked(m_settings.magnifierEnabled());
+    const int current = LineStyles::index(m_settings.currentStyle());
+    for (int i = 0; i < m_styleActions.size(); ++i)
+        m_styleActions.at(i)->setChecked(i == current);
+
+    const bool listShortcuts = m_settings.globalHotkeysEnabled();
+    if (listShortcuts) {
         auto inUse = [this](std::initializer_list<int> ids) {
             for (int id : ids) {
                 if (m_refusedHotkeys.contains(id))
@@ -474,29 +522,24 @@ void AppDelegate::updateMenu()
             }
             return QString();
         };
-        auto info = [menu](const QString &title) { menu->addAction(title)->setEnabled(false); };
-        info(QStringLiteral("Shortcuts:"));
-        info(QStringLiteral("  %1  Toggle guide%2").arg(nativeText(Qt::CTRL | Qt::SHIFT | Qt::Key_R), inUse({1})));
-        info(QStringLiteral("  %1-5  Switch style%2")
-                 .arg(nativeText(Qt::CTRL | Qt::Key_1), inUse({5, 6, 7, 8, 9})));
-        info(QStringLiteral("  %1  Cycle styles%2").arg(nativeText(Qt::CTRL | Qt::SHIFT | Qt::Key_T), inUse({2})));
-        info(QStringLiteral("  %1/-  Adjust size%2")
-                 .arg(nativeText(Qt::CTRL | Qt::SHIFT | Qt::Key_Plus), inUse({3, 4})));
-        menu->addSeparator();
+        const QStringList texts = {
+            QStringLiteral("Shortcuts:"),
+            QStringLiteral("  %1  Toggle guide%2")
+                .arg(nativeText(Qt::CTRL | Qt::SHIFT | Qt::Key_R), inUse({1})),
+            QStringLiteral("  %1-5  Switch style%2")
+                .arg(nativeText(Qt::CTRL | Qt::Key_1), inUse({5, 6, 7, 8, 9})),
+            QStringLiteral("  %1  Cycle styles%2")
+                .arg(nativeText(Qt::CTRL | Qt::SHIFT | Qt::Key_T), inUse({2})),
+            QStringLiteral("  %1/-  Adjust size%2")
+                .arg(nativeText(Qt::CTRL | Qt::SHIFT | Qt::Key_Plus), inUse({3, 4})),
+        };
+        for (int row = 0; row < texts.size(); ++row)
+            m_shortcutActions.at(row)->setText(texts.at(row));
     }
+    for (QAction *action : std::as_const(m_shortcutActions))
+        action->setVisible(listShortcuts);
 
-    add(titled(LaunchAtLogin::isEnabled(), QStringLiteral("Launch at Login"), QStringLiteral("Launch at Login")),
-        [this] { toggleLaunchAtLogin(); });
-    menu->addSeparator();
-    add(QStringLiteral("About Tovani"), [this] { showAbout(); });
-    add(QStringLiteral("Quit Tovani"), [this] { quit(); })->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-
-    if (m_statusItem)
-        m_statusItem->setContextMenu(menu);
-    // The old menu may be the one whose action is running right now.
-    if (m_menu)
-        m_menu->deleteLater();
-    m_menu = menu;
+    m_loginAction->setChecked(LaunchAtLogin::isEnabled());
 }
 
 QString AppDelegate::toolTip() const
@@ -510,7 +553,15 @@ void AppDelegate::updateStatusIcon()
 {
     if (!m_statusItem)
         return;
-    m_statusItem->setIcon(createMenuBarIcon(m_isEnabled, QGuiApplication::palette()));
+    // Painted again only when the desktop's palette changed since.
+    const QPalette palette = QGuiApplication::palette();
+    if (m_trayIcons[0].isNull() || m_trayIconPalette != palette.cacheKey()) {
+        m_trayIcons = {createMenuBarIcon(false, palette), createMenuBarIcon(true, palette)};
+        m_trayIconPalette = palette.cacheKey();
+    }
+    const QIcon &icon = m_trayIcons[m_isEnabled ? 1 : 0];
+    if (m_statusItem->icon().cacheKey() != icon.cacheKey())
+        m_statusItem->setIcon(icon);
     m_statusItem->setToolTip(toolTip());
 }
 

@@ -17,6 +17,7 @@
 #include <memory>
 #include <optional>
 
+class QAction;
 class QMenu;
 class QSystemTrayIcon;
 class MagnifierWindow;
@@ -52,9 +53,11 @@ public:
 
     // Runs a command word sent by another launch ("toggle", "style 3", ...).
     // Returns "ok", or "error: ..." for a command it does not know.
+    // A command whose change could not be saved answers "error: ..." too.
     QString runCommand(const QString &command);
 
-    // Tray item: menu, icon and tooltip.
+    // Tray item: menu, icon and tooltip. The menu is built once; updateMenu()
+    // brings its rows up to date in place.
     void setupMenuBar();
     void updateMenu();
     void updateStatusIcon();
@@ -87,12 +90,14 @@ Q_SIGNALS:
     void quitRequested();
 
 private:
+    QString dispatchCommand(const QString &command);
     void setupOverlay();
     void setupMouseTracker();
     void checkAccessibilityPermission();
     void showAccessibilityPrompt();
     void showStyleHud(LineStyle style);
     void showThicknessHud(const QString &symbol);
+    void buildMenu();
     std::optional<int> &hotkeyField(int id);
 
     platform::Platform &m_platform;
@@ -100,6 +105,18 @@ private:
 
     QSystemTrayIcon *m_statusItem = nullptr;
     QMenu *m_menu = nullptr;
+    // The menu's rows whose text, tick or visibility follows the state.
+    QAction *m_guideAction = nullptr;
+    QAction *m_bracketsAction = nullptr;
+    QAction *m_magnifierAction = nullptr;
+    QAction *m_loginAction = nullptr;
+    QList<QAction *> m_styleActions;
+    QList<QAction *> m_shortcutActions; // the "Shortcuts:" block and its separator
+    // The tray icons, off and on, painted once for the palette they were
+    // painted with: a fresh QIcon on every change would leave another set of
+    // scaled copies in the pixmap cache each time.
+    std::array<QIcon, 2> m_trayIcons;
+    qint64 m_trayIconPalette = 0;
     std::unique_ptr<OverlayManager> m_overlay; // the overlay windows and the pointer tracker
     std::unique_ptr<MagnifierWindow> m_magnifierWindow;
     QPointer<QWidget> m_preferencesWindow;
