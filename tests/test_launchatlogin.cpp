@@ -31,7 +31,11 @@ private:
     platform::FakeLoginItem m_item;
 
     AppSettings &settings() { return AppSettings::shared(); }
-    bool storedValue() { return AppSettings(settings().filePath()).launchAtLogin(); }
+    bool storedValue()
+    {
+        settings().flush();
+        return AppSettings(settings().filePath()).launchAtLogin();
+    }
 
 private Q_SLOTS:
     void initTestCase()
@@ -47,7 +51,7 @@ private Q_SLOTS:
         m_item = platform::FakeLoginItem();
         LaunchAtLogin::setLoginItem(&m_item);
         settings().setLaunchAtLogin(false);
-        QVERIFY(settings().save());
+        QVERIFY(settings().flush());
     }
 
     void readsTheLoginItemAfreshEveryTime()
@@ -107,7 +111,7 @@ private Q_SLOTS:
         // The item and the setting start in the opposite state.
         m_item.setEnabledDirectly(!enable);
         settings().setLaunchAtLogin(!enable);
-        QVERIFY(settings().save());
+        QVERIFY(settings().flush());
         const QByteArray fileBefore = fileBytes(settings().filePath());
 
         m_item.setFailure(reason);

@@ -4,7 +4,6 @@
 #include "feedback/LaunchAtLogin.h"
 #include "magnifier/MagnifierWindow.h"
 #include "overlay/OverlayManager.h"
-#include "settings/Notifications.h"
 #include "ui/AboutView.h"
 #include "ui/PreferencesView.h"
 
@@ -55,16 +54,8 @@ QString nativeText(QKeyCombination combination)
     return QKeySequence(combination).toString(QKeySequence::NativeText);
 }
 
-// "12px": the thickness truncated toward zero; absurd values stay readable.
-QString thicknessText(double thickness)
-{
-    if (!std::isfinite(thickness))
-        return QStringLiteral("%1px").arg(thickness > 0 ? QStringLiteral("∞") : QStringLiteral("?"));
-    const double truncated = std::trunc(thickness);
-    if (std::fabs(truncated) >= 1e15)
-        return QString::number(truncated, 'g', 6) + QStringLiteral("px");
-    return QString::number(static_cast<qint64>(truncated)) + QStringLiteral("px");
-}
+// "12px": the thickness truncated toward zero (the settings keep it 1..100).
+QString thicknessText(double thickness) { return QStringLiteral("%1px").arg(int(thickness)); }
 
 } // namespace
 
@@ -107,8 +98,7 @@ void AppDelegate::applicationDidFinishLaunching(bool plainLaunch)
         });
     });
 
-    connect(&AppNotifications::shared(), &AppNotifications::globalHotkeysToggled, this,
-            &AppDelegate::handleHotkeysToggled);
+    connect(&m_settings, &AppSettings::globalHotkeysEnabledChanged, this, &AppDelegate::handleHotkeysToggled);
     connect(&m_platform.hotkeys(), &platform::HotkeyService::activated, this, &AppDelegate::handleHotkey);
     // A new keyboard or layout can free a combination or lose one.
     connect(&m_platform.hotkeys(), &platform::HotkeyService::registrationChanged, this, [this](int id, bool registered) {
@@ -122,18 +112,6 @@ void AppDelegate::applicationDidFinishLaunching(bool plainLaunch)
             m_refusedHotkeys.insert(id);
         }
         updateMenu();
-    });
-
-    // A reset turns the shortcut switch off without the notification; release the
-    // keys then too, so the switch never shows off while the keys stay taken.
-    connect(&m_settings, &AppSettings::globalHotkeysEnabledChanged, this, [this] {
-        if (!m_settings.globalHotkeysEnabled() && (m_hotkeyRef || m_themeHotkeyRef || m_increaseHotkeyRef ||
-                                                   m_decreaseHotkeyRef || !m_refusedHotkeys.isEmpty() ||
-                                                   std::any_of(m_styleHotkeyRefs.begin(), m_styleHotkeyRefs.end(),
-                                                               [](auto &ref) { return ref.has_value(); }))) {
-            unregisterHotkey();
-            updateMenu();
-        }
     });
 
     // Without a tray (stock GNOME has none) the preferences window is the way in.
@@ -287,35 +265,25 @@ void AppDelegate::showThicknessHud(const QString &symbol)
 
 void AppDelegate::increaseThickness()
 {
-    double value = m_settings.customThickness() + 5.0;
-    if (value > 100.0 || std::isnan(value))
-        value = 100.0;
-    m_settings.setCustomThickness(value);
-    m_settings.save();
+    m_settings.setCustomThickness(m_settings.customThickness() + 5.0);
     showThicknessHud(QStringLiteral("arrow.up.left.and.arrow.down.right"));
 }
 
 void AppDelegate::decreaseThickness()
 {
-    double value = m_settings.customThickness() - 5.0;
-    if (value <= 1.0 || std::isnan(value))
-        value = 1.0;
-    m_settings.setCustomThickness(value);
-    m_settings.save();
+    m_settings.setCustomThickness(m_settings.customThickness() - 5.0);
     showThicknessHud(QStringLiteral("arrow.down.right.and.arrow.up.left"));
 }
 
 void AppDelegate::toggleVerticalGuides()
 {
     m_settings.setVerticalGuidesEnabled(!m_settings.verticalGuidesEnabled());
-    m_settings.save();
     updateMenu();
 }
 
 void AppDelegate::toggleMagnifier()
 {
     m_settings.setMagnifierEnabled(!m_settings.magnifierEnabled());
-    m_settings.save();
     if (m_isEnabled && m_magnifierWindow) {
         if (m_settings.magnifierEnabled()) {
             m_magnifierWindow->updatePosition(m_platform.pointer().position().x(),
@@ -381,10 +349,18 @@ void AppDelegate::quit() { Q_EMIT quitRequested(); }
 
 QString AppDelegate::runCommand(const QString &command)
 {
-    const int failedSavesBefore = m_settings.failedSaves();
+    bool changedSettings = false;
+    const QMetaObject::Connection watch =
+        connect(&m_settings, &AppSettings::changed, this, [&changedSettings] { changedSettings = true; });
     QString reply = dispatchCommand(command);
-    // The change shows on screen, but it would be gone at the next start.
-    if (reply == u"ok" && m_settings.failedSaves() > failedSavesBefore)
+    disconnect(watch);
+    if (!changedSettings || reply != u"ok")
+        return reply;
+    // Written now rather than in a moment, so the answer can say whether the
+    // change was kept: it shows on screen, but would be gone at the next start.
+    const int failedSavesBefore = m_settings.failedSaves();
+    m_settings.flush();
+    if (m_settings.failedSaves() > failedSavesBefore)
         return QStringLiteral("error: the change was not saved: %1").arg(m_settings.saveError());
     return reply;
 }

@@ -30,7 +30,6 @@ std::optional<QString> LaunchAtLogin::setEnabled(bool enabled)
     if (loginItem().setEnabled(enabled, &error)) {
         AppSettings &settings = AppSettings::shared();
         settings.setLaunchAtLogin(enabled);
-        settings.save();
         return std::nullopt;
     }
 

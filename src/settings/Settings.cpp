@@ -2,6 +2,7 @@
 
 #include "platform/AtomicFile.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -9,8 +10,6 @@
 #include <QJsonObject>
 #include <QSettings>
 #include <QStandardPaths>
-
-#include <bit>
 
 #include <algorithm>
 #include <cmath>
@@ -224,18 +223,69 @@ QByteArray readBytes(const QSettings &store, const QString &key)
     return value.toString().toUtf8();
 }
 
-double positiveOr(double value, double fallback) { return value > 0 ? value : fallback; }
-
-template <typename T, typename Signal>
-void assign(AppSettings *self, T &field, const T &value, Signal changedSignal)
+// Each number setting: its range and, where one default serves every style,
+// that default (the opacity and thickness defaults depend on the style).
+struct NumberInfo
 {
-    const bool differs = !(field == value) && !(value != value && field != field); // NaN equals NaN here
-    field = value;
-    if (differs)
-        Q_EMIT(self->*changedSignal)();
-    Q_EMIT self->changed();
+    double lower;
+    double upper;
+    double fallback;
+};
+
+NumberInfo numberInfo(AppSettings::Number number)
+{
+    switch (number) {
+    case AppSettings::Number::opacity: return {0.1, 1.0, 0.6};
+    case AppSettings::Number::thickness: return {1.0, 100.0, 4.0};
+    case AppSettings::Number::bracketWidth: return {1.0, 40.0, 20.0};
+    case AppSettings::Number::bracketOpacity: return {0.1, 0.8, 0.5};
+    case AppSettings::Number::zoom: return {1.1, 3.0, 2.0};
+    case AppSettings::Number::lineHeight: return {8.0, 80.0, 22.0};
+    }
+    return {1.0, 1.0, 1.0};
 }
+
+// A stored number as it is used: nothing (absent, not a number, zero or
+// negative) gives the default, anything else is brought into range.
+double storedNumber(AppSettings::Number number, double stored, double fallback)
+{
+    const NumberInfo info = numberInfo(number);
+    if (!(stored > 0) || !std::isfinite(stored))
+        return fallback;
+    return std::clamp(stored, info.lower, info.upper);
+}
+
+// A colour component: 0..1; NaN (not from JSON, but from a caller) is 0.
+double unitComponent(double v) { return v > 0 ? std::min(v, 1.0) : 0.0; }
+
+constexpr int saveDelayMs = 300;
 } // namespace
+
+AppSettings::Range AppSettings::range(Number number)
+{
+    const NumberInfo info = numberInfo(number);
+    return {info.lower, info.upper};
+}
+
+template <typename T>
+void AppSettings::assign(T &field, const T &value, void (AppSettings::*changedSignal)())
+{
+    if (field == value)
+        return;
+    field = value;
+    m_dirty = true;
+    m_saveTimer->start(saveDelayMs);
+    Q_EMIT(this->*changedSignal)();
+    Q_EMIT changed();
+}
+
+void AppSettings::setNumber(Number number, double &field, double value, void (AppSettings::*changedSignal)())
+{
+    if (!std::isfinite(value))
+        return;
+    const NumberInfo info = numberInfo(number);
+    assign(field, std::clamp(value, info.lower, info.upper), changedSignal);
+}
 
 QString AppSettings::defaultFilePath()
 {
@@ -254,6 +304,23 @@ AppSettings &AppSettings::shared()
 AppSettings::AppSettings(const QString &filePath, QObject *parent) : QObject(parent), m_filePath(filePath)
 {
     load();
+    m_saveTimer = new QTimer(this);
+    m_saveTimer->setSingleShot(true);
+    connect(m_saveTimer, &QTimer::timeout, this, &AppSettings::flush);
+    // However the application ends (a quit command, SIGTERM), what is
+    // waiting is written first.
+    if (QCoreApplication *app = QCoreApplication::instance())
+        connect(app, &QCoreApplication::aboutToQuit, this, &AppSettings::flush);
+}
+
+AppSettings::~AppSettings() { flush(); }
+
+bool AppSettings::flush()
+{
+    m_saveTimer->stop();
+    if (!m_dirty)
+        return true;
+    return save();
 }
 
 void AppSettings::load()
@@ -286,17 +353,20 @@ void AppSettings::loadFrom(const QSettings &store)
     if (!color && store.contains(colorKey))
         damaged = true;
     m_currentColor = color.value_or(CodableColor::amber());
+    for (double *component : {&m_currentColor.red, &m_currentColor.green, &m_currentColor.blue, &m_currentColor.alpha})
+        *component = unitComponent(*component);
 
-    m_customOpacity = positiveOr(readDouble(store, opacityKey, &damaged), LineStyles::defaultOpacity(m_currentStyle));
-    m_customThickness =
-        positiveOr(readDouble(store, thicknessKey, &damaged), LineStyles::defaultThickness(m_currentStyle));
+    m_customOpacity = storedNumber(Number::opacity, readDouble(store, opacityKey, &damaged),
+                                   LineStyles::defaultOpacity(m_currentStyle));
+    m_customThickness = storedNumber(Number::thickness, readDouble(store, thicknessKey, &damaged),
+                                     LineStyles::defaultThickness(m_currentStyle));
     m_launchAtLogin = readBool(store, launchKey, &damaged);
     m_verticalGuidesEnabled = readBool(store, verticalEnabledKey, &damaged);
-    m_verticalGuideMargin = positiveOr(readDouble(store, verticalMarginKey, &damaged), 20.0);
-    m_verticalGuideOpacity = positiveOr(readDouble(store, verticalOpacityKey, &damaged), 0.5);
+    m_verticalGuideMargin = storedNumber(Number::bracketWidth, readDouble(store, verticalMarginKey, &damaged), numberInfo(Number::bracketWidth).fallback);
+    m_verticalGuideOpacity = storedNumber(Number::bracketOpacity, readDouble(store, verticalOpacityKey, &damaged), numberInfo(Number::bracketOpacity).fallback);
     m_magnifierEnabled = readBool(store, magnifierEnabledKey, &damaged);
-    m_magnifierZoom = positiveOr(readDouble(store, magnifierZoomKey, &damaged), 2.0);
-    m_readingStripLineHeight = positiveOr(readDouble(store, readingStripLineHeightKey, &damaged), 22.0);
+    m_magnifierZoom = storedNumber(Number::zoom, readDouble(store, magnifierZoomKey, &damaged), numberInfo(Number::zoom).fallback);
+    m_readingStripLineHeight = storedNumber(Number::lineHeight, readDouble(store, readingStripLineHeightKey, &damaged), numberInfo(Number::lineHeight).fallback);
     m_globalHotkeysEnabled = readBool(store, globalHotkeysEnabledKey, &damaged);
 
     // A hand-edited value we could not read is replaced by its default at the
@@ -311,49 +381,48 @@ void AppSettings::loadFrom(const QSettings &store)
 // ---------------------------------------------------------------------------
 // AppSettings: writing
 
-void AppSettings::setCurrentStyle(LineStyle v) { assign(this, m_currentStyle, v, &AppSettings::currentStyleChanged); }
+void AppSettings::setCurrentStyle(LineStyle v) { assign(m_currentStyle, v, &AppSettings::currentStyleChanged); }
 void AppSettings::setCurrentColor(const CodableColor &v)
 {
-    // Bit for bit, so a NaN component (from a damaged file) compares equal to
-    // itself and does not signal a change on every write.
-    const auto same = [](double a, double b) { return std::bit_cast<quint64>(a) == std::bit_cast<quint64>(b); };
-    const bool differs = !(same(m_currentColor.red, v.red) && same(m_currentColor.green, v.green) &&
-                           same(m_currentColor.blue, v.blue) && same(m_currentColor.alpha, v.alpha));
-    m_currentColor = v;
-    if (differs)
-        Q_EMIT currentColorChanged();
-    Q_EMIT changed();
+    if (std::isnan(v.red) || std::isnan(v.green) || std::isnan(v.blue) || std::isnan(v.alpha))
+        return;
+    const CodableColor clamped{unitComponent(v.red), unitComponent(v.green), unitComponent(v.blue),
+                               unitComponent(v.alpha)};
+    assign(m_currentColor, clamped, &AppSettings::currentColorChanged);
 }
-void AppSettings::setCustomOpacity(double v) { assign(this, m_customOpacity, v, &AppSettings::customOpacityChanged); }
+void AppSettings::setCustomOpacity(double v)
+{
+    setNumber(Number::opacity, m_customOpacity, v, &AppSettings::customOpacityChanged);
+}
 void AppSettings::setCustomThickness(double v)
 {
-    assign(this, m_customThickness, v, &AppSettings::customThicknessChanged);
+    setNumber(Number::thickness, m_customThickness, v, &AppSettings::customThicknessChanged);
 }
 void AppSettings::setVerticalGuidesEnabled(bool v)
 {
-    assign(this, m_verticalGuidesEnabled, v, &AppSettings::verticalGuidesEnabledChanged);
+    assign(m_verticalGuidesEnabled, v, &AppSettings::verticalGuidesEnabledChanged);
 }
 void AppSettings::setVerticalGuideMargin(double v)
 {
-    assign(this, m_verticalGuideMargin, v, &AppSettings::verticalGuideMarginChanged);
+    setNumber(Number::bracketWidth, m_verticalGuideMargin, v, &AppSettings::verticalGuideMarginChanged);
 }
 void AppSettings::setVerticalGuideOpacity(double v)
 {
-    assign(this, m_verticalGuideOpacity, v, &AppSettings::verticalGuideOpacityChanged);
+    setNumber(Number::bracketOpacity, m_verticalGuideOpacity, v, &AppSettings::verticalGuideOpacityChanged);
 }
-void AppSettings::setMagnifierEnabled(bool v)
+void AppSettings::setMagnifierEnabled(bool v) { assign(m_magnifierEnabled, v, &AppSettings::magnifierEnabledChanged); }
+void AppSettings::setMagnifierZoom(double v)
 {
-    assign(this, m_magnifierEnabled, v, &AppSettings::magnifierEnabledChanged);
+    setNumber(Number::zoom, m_magnifierZoom, v, &AppSettings::magnifierZoomChanged);
 }
-void AppSettings::setMagnifierZoom(double v) { assign(this, m_magnifierZoom, v, &AppSettings::magnifierZoomChanged); }
 void AppSettings::setReadingStripLineHeight(double v)
 {
-    assign(this, m_readingStripLineHeight, v, &AppSettings::readingStripLineHeightChanged);
+    setNumber(Number::lineHeight, m_readingStripLineHeight, v, &AppSettings::readingStripLineHeightChanged);
 }
-void AppSettings::setLaunchAtLogin(bool v) { assign(this, m_launchAtLogin, v, &AppSettings::launchAtLoginChanged); }
+void AppSettings::setLaunchAtLogin(bool v) { assign(m_launchAtLogin, v, &AppSettings::launchAtLoginChanged); }
 void AppSettings::setGlobalHotkeysEnabled(bool v)
 {
-    assign(this, m_globalHotkeysEnabled, v, &AppSettings::globalHotkeysEnabledChanged);
+    assign(m_globalHotkeysEnabled, v, &AppSettings::globalHotkeysEnabledChanged);
 }
 
 namespace {
@@ -392,6 +461,7 @@ bool AppSettings::save()
     const QString error = writeFile();
     if (error.isEmpty()) {
         m_saveError.clear();
+        m_dirty = false;
         return true;
     }
     ++m_failedSaves;
@@ -420,27 +490,15 @@ QString AppSettings::writeFile()
     if (!QDir().mkpath(dir.absolutePath()))
         return QStringLiteral("cannot create the folder %1").arg(dir.absolutePath());
 
-    QByteArray color;
-    if (const auto json = m_currentColor.encode()) {
-        color = iniByteArray(*json);
-    } else if (QFileInfo(finalPath).isFile()) {
-        // Not encodable (JSON has no NaN): keep whatever colour the file held.
-        QFile old(finalPath);
-        if (old.open(QIODevice::ReadOnly)) {
-            for (const QByteArray &line : old.readAll().split('\n')) {
-                if (line.startsWith(colorKey.toLatin1() + '='))
-                    color = line.mid(colorKey.size() + 1);
-            }
-        }
-    }
+    // Always encodable: every component is kept within 0..1.
+    const QByteArray color = iniByteArray(m_currentColor.encode().value_or(QByteArray()));
 
     QByteArray text = "[General]\n";
     const auto add = [&text](const QString &key, const QByteArray &value) {
         text += key.toLatin1() + '=' + value + '\n';
     };
     add(styleKey, LineStyles::rawValue(m_currentStyle).toUtf8());
-    if (!color.isEmpty())
-        add(colorKey, color);
+    add(colorKey, color);
     add(opacityKey, iniNumber(m_customOpacity));
     add(thicknessKey, iniNumber(m_customThickness));
     add(launchKey, iniBool(m_launchAtLogin));
@@ -466,7 +524,6 @@ void AppSettings::applyStyle(LineStyle style)
     setCurrentStyle(style);
     setCustomOpacity(LineStyles::defaultOpacity(style));
     setCustomThickness(LineStyles::defaultThickness(style));
-    save();
 }
 
 void AppSettings::resetToDefaults()
@@ -482,5 +539,4 @@ void AppSettings::resetToDefaults()
     setMagnifierZoom(2.0);
     setReadingStripLineHeight(22.0);
     setGlobalHotkeysEnabled(false);
-    save();
 }

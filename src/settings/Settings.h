@@ -8,6 +8,7 @@
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <array>
 #include <optional>
@@ -94,13 +95,18 @@ struct PresetColor
 // AppSettings
 
 // Every user setting, loaded at creation from
-// $XDG_CONFIG_HOME/tovani/tovani.conf (INI, group General) and written back only
-// by save().
+// $XDG_CONFIG_HOME/tovani/tovani.conf (INI, group General), and written back
+// by itself about 300 ms after the last change (and at once by flush(), on quit
+// and when destroyed).
 //
-// Change notification: every setter emits changed() *after* storing the value,
-// whether or not the value differs, so views re-read and redraw. The matching
-// per-setting signal (styleChanged(), thicknessChanged(), ...) is emitted, also
-// after the store, only when the value actually differs.
+// Each number has one range and one default, declared in Settings.cpp: a
+// value out of range is clamped, in the file as in every setter; one that is
+// not a number (NaN, infinity) is refused: a setter keeps the old value, the
+// file gives the default.
+//
+// Change notification: a setter that really changes its value emits the
+// matching signal (currentStyleChanged(), ...) and then changed(); one that
+// changes nothing emits nothing.
 class QSettings;
 
 class AppSettings : public QObject
@@ -128,6 +134,7 @@ public:
 
     // Loads from the given file (tests use their own files).
     explicit AppSettings(const QString &filePath, QObject *parent = nullptr);
+    ~AppSettings() override;
 
     QString filePath() const { return m_filePath; }
 
@@ -157,19 +164,33 @@ public:
     void setLaunchAtLogin(bool value);
     void setGlobalHotkeysEnabled(bool value);
 
-    // Writes all twelve values. The file is replaced atomically: a crash leaves
-    // the old file or the new one. Returns false when the file could not be
-    // written (a full disk, a read-only file or folder, something other than a
-    // regular file in its place): the old file, if any, is then untouched.
-    bool save();
+    // The range a number setting is kept in.
+    enum class Number { opacity, thickness, bracketWidth, bracketOpacity, zoom, lineHeight };
+    struct Range
+    {
+        double lower;
+        double upper;
+    };
+    static Range range(Number number);
+
+    // Writes now any change not written yet (a command from another launch
+    // waits for it, so it can answer whether its change was kept). The file
+    // is replaced atomically: a crash leaves the old file or the new one.
+    // Returns false when the file could not be written (a full disk, a
+    // read-only file or folder, something other than a regular file in its
+    // place): the old file, if any, is then untouched, and the change stays
+    // waiting for the next try.
+    bool flush();
+    // Whether a change waits to be written.
+    bool hasUnsavedChanges() const { return m_dirty; }
     // Why the last save failed, or empty when it succeeded (or none was tried).
     QString saveError() const { return m_saveError; }
     // Saves that failed since this object was made; a command compares the
     // count before and after to tell whether its change reached the disk.
     int failedSaves() const { return m_failedSaves; }
-    // Style plus that style's default opacity and thickness, then save().
+    // Style plus that style's default opacity and thickness.
     void applyStyle(LineStyle style);
-    // Everything but launch at login back to the reset values, then save().
+    // Everything but launch at login back to the reset values.
     void resetToDefaults();
 
 Q_SIGNALS:
@@ -191,6 +212,10 @@ Q_SIGNALS:
     void saveFailed(const QString &reason);
 
 private:
+    template <typename T>
+    void assign(T &field, const T &value, void (AppSettings::*changedSignal)());
+    void setNumber(Number number, double &field, double value, void (AppSettings::*changedSignal)());
+    bool save();
     void load();
     void loadFrom(const QSettings &store);
     QString writeFile();
@@ -210,4 +235,6 @@ private:
     bool m_globalHotkeysEnabled = false;
     QString m_saveError;
     int m_failedSaves = 0;
+    bool m_dirty = false;
+    QTimer *m_saveTimer = nullptr;
 };

@@ -1,7 +1,6 @@
 #include "ui/PreferencesView.h"
 
 #include "feedback/LaunchAtLogin.h"
-#include "settings/Notifications.h"
 #include "ui/AppIcon.h"
 #include "ui/ColorButton.h"
 #include "ui/Controls.h"
@@ -24,6 +23,8 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+
+using N = AppSettings::Number;
 
 namespace {
 
@@ -211,7 +212,6 @@ PreferencesView::PreferencesView(AppSettings &settings, LoginSwitch login, QWidg
     setBackgroundRole(QPalette::Window);
     build();
     refresh();
-    observeForSaving();
     connect(&m_settings, &AppSettings::changed, this, &PreferencesView::refresh);
 }
 
@@ -330,7 +330,6 @@ QWidget *PreferencesView::buildColorSection()
         swatch->setAccessibleName(entry.name);
         connect(swatch, &QAbstractButton::clicked, this, [this, color = entry.color] {
             m_settings.setCurrentColor(CodableColor::fromColor(color));
-            m_settings.save();
             m_colorBeforeChooser = m_settings.currentColor(); // cancelling an open chooser keeps this choice
         });
         m_swatches.append(swatch);
@@ -340,13 +339,12 @@ QWidget *PreferencesView::buildColorSection()
     connect(m_well, &ColorWell::chooserOpened, this,
             [this] { m_colorBeforeChooser = m_settings.currentColor(); });
     connect(m_well, &ColorWell::colorPicked, this, [this](const QColor &color, bool final) {
-        // Live while the chooser is open, saved when a colour is accepted.
+        // Live while the chooser is open; cancelling puts the old one back.
+        Q_UNUSED(final);
         m_settings.setCurrentColor(CodableColor::fromColor(color));
-        if (final) m_settings.save();
     });
     connect(m_well, &ColorWell::chooserCancelled, this, [this] {
         m_settings.setCurrentColor(m_colorBeforeChooser);
-        m_settings.save();
     });
     grid->addWidget(m_well, int(palette.size()) / columns, int(palette.size()) % columns, Qt::AlignCenter);
     layout->addLayout(grid);
@@ -361,18 +359,18 @@ QWidget *PreferencesView::buildAppearanceSection()
     blocks->setSpacing(blockSpacing);
     blocks->addWidget(sectionTitle(QStringLiteral("Appearance")));
 
-    m_opacity = new SliderBlock(QStringLiteral("Opacity"), 0.1, 1.0, 0.05, &valuetext::percent);
+    m_opacity = new SliderBlock(QStringLiteral("Opacity"), AppSettings::range(N::opacity), 0.05, &valuetext::percent);
     connect(m_opacity, &SliderBlock::valueEdited, &m_settings, &AppSettings::setCustomOpacity);
     blocks->addWidget(m_opacity);
 
-    m_thickness = new SliderBlock(QStringLiteral("Thickness"), 1, 100, 1, &valuetext::pixels);
+    m_thickness = new SliderBlock(QStringLiteral("Thickness"), AppSettings::range(N::thickness), 1, &valuetext::pixels);
     connect(m_thickness, &SliderBlock::valueEdited, &m_settings, &AppSettings::setCustomThickness);
     blocks->addWidget(m_thickness);
     outer->addLayout(blocks);
 
     auto *lineHeight = new QWidget;
     auto *lineHeightLayout = column(lineHeight, 8);
-    m_lineHeight = new SliderBlock(QStringLiteral("Reading line height"), 8, 80, 1, &valuetext::pixels);
+    m_lineHeight = new SliderBlock(QStringLiteral("Reading line height"), AppSettings::range(N::lineHeight), 1, &valuetext::pixels);
     connect(m_lineHeight, &SliderBlock::valueEdited, &m_settings, &AppSettings::setReadingStripLineHeight);
     lineHeightLayout->addWidget(m_lineHeight);
     auto *tip = label(QStringLiteral("Tip: Increase thickness for thicker colored bands"),
@@ -395,10 +393,10 @@ QWidget *PreferencesView::buildBracketSection()
 
     auto *details = new QWidget;
     auto *layout = column(details, blockSpacing);
-    m_bracketWidth = new SliderBlock(QStringLiteral("Bracket width"), 1, 40, 0.5, &valuetext::bracketWidth);
+    m_bracketWidth = new SliderBlock(QStringLiteral("Bracket width"), AppSettings::range(N::bracketWidth), 0.5, &valuetext::bracketWidth);
     connect(m_bracketWidth, &SliderBlock::valueEdited, &m_settings, &AppSettings::setVerticalGuideMargin);
     layout->addWidget(m_bracketWidth);
-    m_bracketOpacity = new SliderBlock(QStringLiteral("Opacity"), 0.1, 0.8, 0.05, &valuetext::percent);
+    m_bracketOpacity = new SliderBlock(QStringLiteral("Opacity"), AppSettings::range(N::bracketOpacity), 0.05, &valuetext::percent);
     connect(m_bracketOpacity, &SliderBlock::valueEdited, &m_settings, &AppSettings::setVerticalGuideOpacity);
     layout->addWidget(m_bracketOpacity);
     m_bracketFold = new FoldingBlock(details, blockSpacing);
@@ -417,7 +415,7 @@ QWidget *PreferencesView::buildMagnifierSection()
 
     auto *details = new QWidget;
     auto *layout = column(details, blockSpacing);
-    m_zoom = new SliderBlock(QStringLiteral("Zoom level"), 1.1, 3.0, 0.1, &valuetext::zoom);
+    m_zoom = new SliderBlock(QStringLiteral("Zoom level"), AppSettings::range(N::zoom), 0.1, &valuetext::zoom);
     connect(m_zoom, &SliderBlock::valueEdited, &m_settings, &AppSettings::setMagnifierZoom);
     layout->addWidget(m_zoom);
     layout->addWidget(new NoticeBox(QStringLiteral("Requires Screen Recording permission.")), 0,
@@ -453,8 +451,6 @@ QWidget *PreferencesView::buildGeneralSection()
     m_shortcutSwitch = new ToggleSwitch;
     connect(m_shortcutSwitch, &QAbstractButton::clicked, this, [this](bool on) {
         m_settings.setGlobalHotkeysEnabled(on);
-        m_settings.save();
-        Q_EMIT AppNotifications::shared().globalHotkeysToggled();
     });
     layout->addWidget(
         controlRow(QStringLiteral("Global Keyboard Shortcuts"), shortcutListText(), false, m_shortcutSwitch));
@@ -475,21 +471,6 @@ QWidget *PreferencesView::buildPreviewSection()
     m_preview = new PreviewPanel(m_settings);
     layout->addWidget(m_preview);
     return section;
-}
-
-void PreferencesView::observeForSaving()
-{
-    // Whatever changes one of these (a slider here, a switch, a command or a
-    // shortcut elsewhere), the new value is written at once.
-    auto save = [this] { m_settings.save(); };
-    connect(&m_settings, &AppSettings::customOpacityChanged, this, save);
-    connect(&m_settings, &AppSettings::customThicknessChanged, this, save);
-    connect(&m_settings, &AppSettings::verticalGuidesEnabledChanged, this, save);
-    connect(&m_settings, &AppSettings::verticalGuideMarginChanged, this, save);
-    connect(&m_settings, &AppSettings::verticalGuideOpacityChanged, this, save);
-    connect(&m_settings, &AppSettings::magnifierEnabledChanged, this, save);
-    connect(&m_settings, &AppSettings::magnifierZoomChanged, this, save);
-    connect(&m_settings, &AppSettings::readingStripLineHeightChanged, this, save);
 }
 
 StyleButton *PreferencesView::styleButton(LineStyle style) const

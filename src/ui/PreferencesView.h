@@ -114,7 +114,6 @@ private:
     QWidget *buildMagnifierSection();
     QWidget *buildGeneralSection();
     QWidget *buildPreviewSection();
-    void observeForSaving();
 
     AppSettings &m_settings;
     LoginSwitch m_login;

@@ -3,6 +3,8 @@
 // A labelled slider over a range with a fixed step, and the texts that show
 // its value.
 
+#include "settings/Settings.h"
+
 #include <QSlider>
 #include <QString>
 #include <QWidget>
@@ -62,6 +64,12 @@ public:
     using Formatter = std::function<QString(double)>;
     SliderBlock(const QString &label, double lower, double upper, double step, Formatter format,
                 QWidget *parent = nullptr);
+    // Over the range the settings keep the value in.
+    SliderBlock(const QString &label, AppSettings::Range range, double step, Formatter format,
+                QWidget *parent = nullptr)
+        : SliderBlock(label, range.lower, range.upper, step, std::move(format), parent)
+    {
+    }
 
     // Shows a value from the settings: its text unchanged, the slider at the
     // nearest position. Nothing is written back.
