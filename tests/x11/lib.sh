@@ -18,6 +18,14 @@
 #   tovani_start [ARGS...] start $TOVANI_BIN with a fresh XDG_CONFIG_HOME
 #                          ($TOVANI_CONFIG_HOME); its PID is $TOVANI_PID
 #   tovani_stop            stop the last tovani started (SIGTERM, then SIGKILL)
+#   tovani_cmd ARGS...     the tovani command beside the running copy, as a
+#                          person runs it (same settings and runtime folder),
+#                          stopped after $TOVANI_CMD_TIMEOUT seconds (20)
+#   tovani_conf            the path of the settings file
+#   tovani_conf_has LINE   the settings file holds the line (KEY=VALUE)
+#   tovani_expect_conf LINE WHAT
+#                          wait up to 10 s for the line, else fail saying WHAT
+#   tovani_own_pids        the tovani processes of this test, one PID a line
 #   tovani_config_home     create the fresh configuration directory now, so a
 #                          test can write tovani/tovani.conf before tovani_start
 #                          (which then uses it once instead of a new one); call
@@ -293,3 +301,26 @@ x11_pixel_is() { [ "$(x11_pixel "$1" "$2")" = "$3" ]; }
 # x11_bbox_is "R G B" X Y W H EXPECTED: the box of pixels differing from the
 # colour within the rectangle is EXPECTED ("X Y W H" or "none").
 x11_bbox_is() { [ "$(x11_probe bbox-not $1 0 "$2" "$3" "$4" "$5")" = "$6" ]; }
+
+tovani_cmd() {
+    env -u TOVANI_PLATFORM XDG_CONFIG_HOME="$TOVANI_CONFIG_HOME" QT_QPA_PLATFORM=xcb \
+        timeout "${TOVANI_CMD_TIMEOUT:-20}" "$TOVANI_BIN" "$@"
+}
+
+tovani_conf() { echo "$TOVANI_CONFIG_HOME/tovani/tovani.conf"; }
+
+tovani_conf_has() { grep -qxF "$1" "$(tovani_conf)" 2>/dev/null; }
+
+tovani_expect_conf() {
+    x11_wait_for 10 tovani_conf_has "$1" ||
+        x11_fail "$2: the settings file has no '$1': $(tr '\n' ';' <"$(tovani_conf)" 2>/dev/null)"
+}
+
+# By their runtime folder, which is the test's own.
+tovani_own_pids() {
+    local pid
+    for pid in $(pgrep -x tovani); do
+        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "XDG_RUNTIME_DIR=$XDG_RUNTIME_DIR" && echo "$pid"
+    done
+    return 0
+}

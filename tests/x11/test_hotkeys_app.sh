@@ -5,16 +5,6 @@
 # thickness by 5 and store it; all of them with NumLock and CapsLock on too.
 source "$(dirname "$0")/hotkey_lib.sh"
 
-tovani_cmd() {
-    env -u TOVANI_PLATFORM XDG_CONFIG_HOME="$TOVANI_CONFIG_HOME" QT_QPA_PLATFORM=xcb \
-        timeout 20 "$TOVANI_BIN" "$@"
-}
-CONF_FILE() { echo "$TOVANI_CONFIG_HOME/tovani/tovani.conf"; }
-conf_has() { grep -qxF "$1" "$(CONF_FILE)" 2>/dev/null; }
-expect_conf() {
-    x11_wait_for 10 conf_has "$1" || x11_fail "$2: the settings file has no '$1': $(tr '\n' ';' <"$(CONF_FILE)")"
-}
-
 x11_start --tray
 BG="40 90 160"
 AMBER="255 191 0"
@@ -23,7 +13,7 @@ x11_track_pid $!
 x11_wait_for 10 x11_pixel_is 640 500 "$BG" || x11_fail "background not shown"
 
 tovani_config_home
-printf '[General]\nglobalHotkeysEnabled=true\n' >"$(CONF_FILE)"
+printf '[General]\nglobalHotkeysEnabled=true\n' >"$(tovani_conf)"
 x11_move 600 500
 tovani_start
 x11_wait_for 20 test -S "$XDG_RUNTIME_DIR/tovani.socket" || x11_fail "tovani did not open its socket"
@@ -43,8 +33,8 @@ x11_wait_for 10 guide_is none || x11_fail "a second Ctrl+Shift+R did not hide th
 
 # Ctrl+3: Focus Window, stored; shown, it dims everything but a 50-point band.
 xdotool key ctrl+3
-expect_conf "currentStyle=Focus Window" "Ctrl+3"
-expect_conf "customThickness=50" "Ctrl+3"
+tovani_expect_conf "currentStyle=Focus Window" "Ctrl+3"
+tovani_expect_conf "customThickness=50" "Ctrl+3"
 xdotool key ctrl+shift+r
 DIM=$(x11_blend "0 0 0" 0.6 "$BG")
 focus_shown() { x11_pixel_is 100 400 "$DIM" && x11_pixel_is 100 500 "$BG" && x11_pixel_is 100 600 "$DIM"; }
@@ -53,12 +43,12 @@ x11_wait_for 10 focus_shown || x11_fail "Focus Window not shown: $(x11_pixel 100
 
 # Ctrl+Shift+= and Ctrl+Shift+-: 5 points each way, stored, drawn.
 xdotool key ctrl+shift+equal
-expect_conf "customThickness=55" "Ctrl+Shift+="
+tovani_expect_conf "customThickness=55" "Ctrl+Shift+="
 xdotool key ctrl+shift+equal
-expect_conf "customThickness=60" "Ctrl+Shift+= again"
+tovani_expect_conf "customThickness=60" "Ctrl+Shift+= again"
 x11_wait_for 10 x11_pixel_is 100 472 "$BG" || x11_fail "the focus band did not grow to 60: $(x11_pixel 100 472)"
 xdotool key ctrl+shift+minus
-expect_conf "customThickness=55" "Ctrl+Shift+-"
+tovani_expect_conf "customThickness=55" "Ctrl+Shift+-"
 
 # With a lock on, the same keys work.
 for lock in Num_Lock Caps_Lock; do
@@ -66,14 +56,14 @@ for lock in Num_Lock Caps_Lock; do
     xdotool key $lock
     x11_wait_for 5 bash -c "xset q | grep -q '$name: *on'" || x11_fail "$name did not turn on"
     xdotool key ctrl+1
-    expect_conf "currentStyle=Underline" "Ctrl+1 with $name"
+    tovani_expect_conf "currentStyle=Underline" "Ctrl+1 with $name"
     x11_wait_for 10 guide_is "0 498 500 4" || x11_fail "Underline not drawn after Ctrl+1 with $name: $(x11_probe bbox-not $BG 0 $SCREEN)"
     xdotool key ctrl+shift+equal
-    expect_conf "customThickness=9" "Ctrl+Shift+= with $name"
+    tovani_expect_conf "customThickness=9" "Ctrl+Shift+= with $name"
     xdotool key ctrl+shift+r
     x11_wait_for 10 guide_is none || x11_fail "Ctrl+Shift+R with $name did not hide the guide"
     xdotool key ctrl+3
-    expect_conf "currentStyle=Focus Window" "Ctrl+3 with $name"
+    tovani_expect_conf "currentStyle=Focus Window" "Ctrl+3 with $name"
     xdotool key ctrl+shift+r
     x11_wait_for 10 focus_shown || x11_fail "Ctrl+Shift+R with $name did not show Focus Window"
     xdotool key $lock
@@ -82,8 +72,8 @@ done
 
 # Ctrl+Shift+T cycles: Focus Window -> Ruler; Ctrl+5 -> Reading Strip.
 xdotool key ctrl+shift+t
-expect_conf "currentStyle=Ruler" "Ctrl+Shift+T"
+tovani_expect_conf "currentStyle=Ruler" "Ctrl+Shift+T"
 xdotool key ctrl+5
-expect_conf "currentStyle=Reading Strip" "Ctrl+5"
+tovani_expect_conf "currentStyle=Reading Strip" "Ctrl+5"
 kill -0 "$TOVANI_PID" || x11_fail "tovani exited"
 echo PASS

@@ -3,16 +3,6 @@
 # stays with the other client, the other eight work, and tovani runs on.
 source "$(dirname "$0")/hotkey_lib.sh"
 
-tovani_cmd() {
-    env -u TOVANI_PLATFORM XDG_CONFIG_HOME="$TOVANI_CONFIG_HOME" QT_QPA_PLATFORM=xcb \
-        timeout 20 "$TOVANI_BIN" "$@"
-}
-CONF_FILE() { echo "$TOVANI_CONFIG_HOME/tovani/tovani.conf"; }
-conf_has() { grep -qxF "$1" "$(CONF_FILE)" 2>/dev/null; }
-expect_conf() {
-    x11_wait_for 10 conf_has "$1" || x11_fail "$2: the settings file has no '$1': $(tr '\n' ';' <"$(CONF_FILE)")"
-}
-
 x11_start --tray
 BG="40 90 160"
 x11_probe pattern 0 0 1280 1024 $BG background >/dev/null &
@@ -26,7 +16,7 @@ x11_wait_for 5 grep -qx ready "$grab_log" || x11_fail "grabber did not start"
 grep -qx "grabbed AD05" "$grab_log" || x11_fail "grabber could not grab Ctrl+Shift+T"
 
 tovani_config_home
-printf '[General]\nglobalHotkeysEnabled=true\n' >"$(CONF_FILE)"
+printf '[General]\nglobalHotkeysEnabled=true\n' >"$(tovani_conf)"
 x11_move 600 500
 tovani_start
 x11_wait_for 20 test -S "$XDG_RUNTIME_DIR/tovani.socket" || x11_fail "tovani did not open its socket"
@@ -38,21 +28,21 @@ x11_wait_for 5 grep -qx "press AD05" "$grab_log" || x11_fail "Ctrl+Shift+T did n
 # The next shortcut is handled after the first: if T had cycled, the style
 # would be Highlight Bar before Ctrl+4 makes it Ruler; the file shows Ruler.
 xdotool key ctrl+4
-expect_conf "currentStyle=Ruler" "Ctrl+4"
-grep -q "currentStyle=Highlight Bar" "$(CONF_FILE)" && x11_fail "Ctrl+Shift+T held by another client cycled the style"
+tovani_expect_conf "currentStyle=Ruler" "Ctrl+4"
+grep -q "currentStyle=Highlight Bar" "$(tovani_conf)" && x11_fail "Ctrl+Shift+T held by another client cycled the style"
 
 # The other shortcuts work.
 xdotool key ctrl+shift+r
 x11_wait_for 10 x11_bbox_is "$BG" 0 300 500 400 "0 477 500 46" ||
     x11_fail "Ctrl+Shift+R did not show the ruler: $(x11_probe bbox-not $BG 0 0 300 500 400)"
 xdotool key ctrl+shift+minus
-expect_conf "customThickness=40" "Ctrl+Shift+-"
+tovani_expect_conf "customThickness=40" "Ctrl+Shift+-"
 xdotool key ctrl+2
-expect_conf "currentStyle=Highlight Bar" "Ctrl+2"
+tovani_expect_conf "currentStyle=Highlight Bar" "Ctrl+2"
 
 # The copy still answers its commands.
 tovani_cmd thicker || x11_fail "tovani does not answer with a shortcut refused"
-expect_conf "customThickness=33" "tovani thicker"
+tovani_expect_conf "customThickness=33" "tovani thicker"
 kill -0 "$TOVANI_PID" || x11_fail "tovani exited"
 grep -Eq "Aborted|core dumped|Segmentation" "$X11_TMP"/tovani-*.log && x11_fail "tovani crashed"
 echo PASS

@@ -4,11 +4,6 @@
 # the screen stay as they were.
 source "$(dirname "$0")/hotkey_lib.sh"
 
-tovani_cmd() {
-    env -u TOVANI_PLATFORM XDG_CONFIG_HOME="$TOVANI_CONFIG_HOME" QT_QPA_PLATFORM=xcb \
-        timeout 20 "$TOVANI_BIN" "$@"
-}
-
 x11_start --tray
 tovani_config_home
 printf '[General]\nglobalHotkeysEnabled=false\ncurrentStyle=Ruler\n' >"$TOVANI_CONFIG_HOME/tovani/tovani.conf"

@@ -5,20 +5,6 @@
 # the copy and removes its socket.
 source "$(dirname "$0")/lib.sh"
 
-# Runs the tovani command as a person would, beside the running copy.
-tovani_cmd() {
-    env -u TOVANI_PLATFORM XDG_CONFIG_HOME="$TOVANI_CONFIG_HOME" QT_QPA_PLATFORM=xcb \
-        timeout 20 "$TOVANI_BIN" "$@"
-}
-# The tovani processes of this test (its own XDG_RUNTIME_DIR), one PID a line.
-own_tovani_pids() {
-    local pid
-    for pid in $(pgrep -x tovani); do
-        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "XDG_RUNTIME_DIR=$XDG_RUNTIME_DIR" && echo "$pid"
-    done
-    return 0
-}
-conf_has() { grep -qxF "$1" "$TOVANI_CONFIG_HOME/tovani/tovani.conf" 2>/dev/null; }
 SOCKET="$XDG_RUNTIME_DIR/tovani.socket"
 
 # Nothing needs a display for these.
@@ -41,7 +27,7 @@ rc=$?
     x11_fail "'tovani toggle' on a dead display said '$out'"
 out=$(DISPLAY= tovani_cmd quit 2>&1) || x11_fail "'tovani quit' with no copy running failed"
 [[ $out == *"not running"* ]] || x11_fail "'tovani quit' with no copy running said '$out'"
-[ -z "$(own_tovani_pids)" ] || x11_fail "'tovani quit' started a copy"
+[ -z "$(tovani_own_pids)" ] || x11_fail "'tovani quit' started a copy"
 
 x11_start
 BG="40 90 160"
@@ -61,8 +47,8 @@ x11_probe wait-window "Tovani Preferences" 0 >/dev/null && x11_fail "a command l
 
 # "style ruler" goes to the running copy: stored, and drawn as the ruler.
 tovani_cmd style ruler || x11_fail "'tovani style ruler' failed"
-x11_wait_for 10 conf_has "currentStyle=Ruler" || x11_fail "settings file has no currentStyle=Ruler: $(cat "$TOVANI_CONFIG_HOME/tovani/tovani.conf")"
-conf_has "customThickness=45" || x11_fail "the ruler's thickness was not applied"
+x11_wait_for 10 tovani_conf_has "currentStyle=Ruler" || x11_fail "settings file has no currentStyle=Ruler: $(cat "$TOVANI_CONFIG_HOME/tovani/tovani.conf")"
+tovani_conf_has "customThickness=45" || x11_fail "the ruler's thickness was not applied"
 # 45 points around row 400: band rows 377.5-422.5, red edge on its top two
 # points, long black ticks every 30 pixels reaching 27 points down.
 # (Left of the HUD, which shows in the middle of the screen on style changes.)
@@ -84,7 +70,7 @@ start=$(date +%s%N)
 tovani_cmd || x11_fail "a second plain launch exited $?"
 elapsed=$((($(date +%s%N) - start) / 1000000))
 [ $elapsed -lt 5000 ] || x11_fail "a second plain launch took ${elapsed} ms"
-[ "$(own_tovani_pids)" = "$TOVANI_PID" ] || x11_fail "tovani processes: $(own_tovani_pids | tr '\n' ' '), expected only $TOVANI_PID"
+[ "$(tovani_own_pids)" = "$TOVANI_PID" ] || x11_fail "tovani processes: $(tovani_own_pids | tr '\n' ' '), expected only $TOVANI_PID"
 # ...and the running copy opened its preferences (there is no tray to use).
 x11_probe wait-window "Tovani Preferences" 10 >/dev/null || x11_fail "the running copy did not open its preferences"
 x11_wait_for 10 bash -c '[ "$(xdotool getwindowfocus getwindowname 2>/dev/null)" = "Tovani Preferences" ]' ||
@@ -97,12 +83,12 @@ x11_wait_for 10 bash -c "! '$X11PROBE' wait-window 'Tovani Preferences' 0 >/dev/
 tovani_cmd toggle || x11_fail "'tovani toggle' failed"
 x11_wait_for 10 x11_bbox_is "$BG" 0 300 500 200 none || x11_fail "the second toggle did not hide the guide"
 tovani_cmd thicker || x11_fail "'tovani thicker' failed"
-x11_wait_for 10 conf_has "customThickness=50" || x11_fail "'tovani thicker' did not store 50"
+x11_wait_for 10 tovani_conf_has "customThickness=50" || x11_fail "'tovani thicker' did not store 50"
 tovani_cmd cycle-style || x11_fail "'tovani cycle-style' failed"
-x11_wait_for 10 conf_has "currentStyle=Reading Strip" || x11_fail "'tovani cycle-style' after Ruler is not Reading Strip"
+x11_wait_for 10 tovani_conf_has "currentStyle=Reading Strip" || x11_fail "'tovani cycle-style' after Ruler is not Reading Strip"
 out=$(tovani_cmd style 6 2>&1)
 [ $? = 2 ] || x11_fail "'tovani style 6' did not exit 2"
-conf_has "currentStyle=Reading Strip" || x11_fail "a refused style changed the settings"
+tovani_conf_has "currentStyle=Reading Strip" || x11_fail "a refused style changed the settings"
 kill -0 "$TOVANI_PID" || x11_fail "tovani exited"
 
 # A copy that is alive but does not answer (stopped here) is reported, and
@@ -122,10 +108,10 @@ kill -CONT "$TOVANI_PID"
 [ $wait_rc = 0 ] || x11_fail "a command to a stopped copy exited 0"
 grep -L "does not answer\|did not answer" "$X11_TMP"/busy-*.out | grep -q . &&
     x11_fail "a command to a stopped copy said: $(cat "$(grep -L "answer" "$X11_TMP"/busy-*.out | head -1)")"
-[ "$(own_tovani_pids)" = "$TOVANI_PID" ] || x11_fail "a second copy started beside the stopped one: $(own_tovani_pids | tr '\n' ' ')"
+[ "$(tovani_own_pids)" = "$TOVANI_PID" ] || x11_fail "a second copy started beside the stopped one: $(tovani_own_pids | tr '\n' ' ')"
 [ "$(stat -c %i "$SOCKET")" = "$inode" ] || x11_fail "the stopped copy's socket was replaced"
 tovani_cmd style 3 || x11_fail "the copy does not answer after it was continued"
-x11_wait_for 10 conf_has "currentStyle=Focus Window" || x11_fail "'tovani style 3' was not applied after the stop"
+x11_wait_for 10 tovani_conf_has "currentStyle=Focus Window" || x11_fail "'tovani style 3' was not applied after the stop"
 
 # "quit" ends the copy: exit status 0, socket gone, nothing left running.
 tovani_cmd quit || x11_fail "'tovani quit' failed"
@@ -134,7 +120,7 @@ wait "$TOVANI_PID"
 rc=$?
 [ $rc = 0 ] || x11_fail "tovani exited with status $rc after 'tovani quit'"
 [ ! -e "$SOCKET" ] || x11_fail "the socket is left behind after 'tovani quit'"
-[ -z "$(own_tovani_pids)" ] || x11_fail "tovani processes left: $(own_tovani_pids | tr '\n' ' ')"
+[ -z "$(tovani_own_pids)" ] || x11_fail "tovani processes left: $(tovani_own_pids | tr '\n' ' ')"
 grep -Eq "Aborted|core dumped|Segmentation" "$X11_TMP"/tovani-*.log &&
     x11_fail "tovani crashed: $(cat "$X11_TMP"/tovani-*.log)"
 echo PASS

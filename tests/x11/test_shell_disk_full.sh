@@ -13,11 +13,6 @@ if [ -z "${TOVANI_IN_MOUNT_NS:-}" ]; then
 fi
 source "$(dirname "$0")/lib.sh"
 
-tovani_cmd() {
-    env -u TOVANI_PLATFORM XDG_CONFIG_HOME="$TOVANI_CONFIG_HOME" QT_QPA_PLATFORM=xcb \
-        timeout 20 "$TOVANI_BIN" "$@"
-}
-
 x11_start --no-compositor
 tovani_config_home
 DIR="$TOVANI_CONFIG_HOME/tovani"

@@ -4,24 +4,13 @@
 # and every command arrives once; a copy that is slow to answer gets each
 # command once, and the sender starts no second copy.
 source "$(dirname "$0")/lib.sh"
+TOVANI_CMD_TIMEOUT=30
 
 SOCKET="$XDG_RUNTIME_DIR/tovani.socket"
-tovani_cmd() {
-    env -u TOVANI_PLATFORM XDG_CONFIG_HOME="$TOVANI_CONFIG_HOME" QT_QPA_PLATFORM=xcb \
-        timeout 30 "$TOVANI_BIN" "$@"
-}
 
 x11_start --no-compositor
 tovani_config_home
 printf '[General]\nglobalHotkeysEnabled=true\n' >"$TOVANI_CONFIG_HOME/tovani/tovani.conf"
-
-own_tovani_pids() {
-    local pid
-    for pid in $(pgrep -x tovani); do
-        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "XDG_RUNTIME_DIR=$XDG_RUNTIME_DIR" && echo "$pid"
-    done
-    return 0
-}
 
 # A copy that was killed outright leaves its socket file; the next start
 # takes it over instead of handing its command to nobody.
@@ -35,7 +24,7 @@ x11_move 600 500
 TOVANI_REUSE_CONFIG=1 tovani_start toggle
 x11_wait_for 20 x11_probe wait-window "Tovani Guide" 0 || x11_fail "a start over a stale socket did not come up: $(x11_probe windows)"
 tovani_cmd toggle || x11_fail "the new copy does not answer on the socket"
-[ "$(own_tovani_pids)" = "$TOVANI_PID" ] || x11_fail "tovani processes: $(own_tovani_pids | tr '\n' ' ')"
+[ "$(tovani_own_pids)" = "$TOVANI_PID" ] || x11_fail "tovani processes: $(tovani_own_pids | tr '\n' ' ')"
 tovani_cmd quit || x11_fail "'tovani quit' failed"
 x11_wait_for 10 bash -c "! kill -0 $TOVANI_PID 2>/dev/null" || x11_fail "'tovani quit' did not end tovani"
 
@@ -67,7 +56,7 @@ for pid in "${pids[@]}"; do
     fi
 done
 [ $survivors = 1 ] || x11_fail "$survivors copies run after three launches at once"
-[ "$(own_tovani_pids | wc -l)" = 1 ] || x11_fail "tovani processes: $(own_tovani_pids | tr '\n' ' ')"
+[ "$(tovani_own_pids | wc -l)" = 1 ] || x11_fail "tovani processes: $(tovani_own_pids | tr '\n' ' ')"
 # Three "brackets" in all: the switch ends up on.
 x11_wait_for 10 grep -qx "verticalGuidesEnabled=true" "$TOVANI_CONFIG_HOME/tovani/tovani.conf" ||
     x11_fail "not every launch's command arrived: $(tr '\n' ';' <"$TOVANI_CONFIG_HOME/tovani/tovani.conf")"
@@ -75,7 +64,7 @@ x11_wait_for 10 grep -qx "verticalGuidesEnabled=true" "$TOVANI_CONFIG_HOME/tovan
 # A copy that takes a command but cannot answer in time (stopped here; busy
 # starting up in real life): the sender gives up with status 1 and starts no
 # second copy, and the command runs once, when the copy catches up.
-survivor=$(own_tovani_pids)
+survivor=$(tovani_own_pids)
 kill -STOP "$survivor"
 start=$(date +%s)
 out=$(tovani_cmd thicker 2>&1)
@@ -83,7 +72,7 @@ rc=$?
 kill -CONT "$survivor"
 [ $rc = 1 ] || x11_fail "a command to a copy that does not answer exited $rc: $out"
 [[ $out == *"did not answer"* ]] || x11_fail "a command to a copy that does not answer said '$out'"
-[ "$(own_tovani_pids)" = "$survivor" ] || x11_fail "tovani processes: $(own_tovani_pids | tr '\n' ' ')"
+[ "$(tovani_own_pids)" = "$survivor" ] || x11_fail "tovani processes: $(tovani_own_pids | tr '\n' ' ')"
 x11_wait_for 10 grep -qx "customThickness=9" "$TOVANI_CONFIG_HOME/tovani/tovani.conf" ||
     x11_fail "the delayed command did not run: $(tr '\n' ';' <"$TOVANI_CONFIG_HOME/tovani/tovani.conf")"
 tovani_cmd brackets || x11_fail "the copy does not answer after catching up"

@@ -3,17 +3,6 @@
 # it; launching again brings the same window back and starts no second copy.
 source "$(dirname "$0")/lib.sh"
 
-tovani_cmd() {
-    env -u TOVANI_PLATFORM XDG_CONFIG_HOME="$TOVANI_CONFIG_HOME" QT_QPA_PLATFORM=xcb \
-        timeout 20 "$TOVANI_BIN" "$@"
-}
-own_tovani_pids() {
-    local pid
-    for pid in $(pgrep -x tovani); do
-        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "XDG_RUNTIME_DIR=$XDG_RUNTIME_DIR" && echo "$pid"
-    done
-    return 0
-}
 prefs_windows() { x11_probe windows | grep -c "Tovani Preferences$"; }
 
 x11_start
@@ -32,7 +21,7 @@ xdotool key Escape
 x11_wait_for 10 bash -c "! '$X11PROBE' wait-window 'Tovani Preferences' 0 >/dev/null" ||
     x11_fail "the preferences window did not go away"
 tovani_cmd || x11_fail "a second plain launch exited $?"
-[ "$(own_tovani_pids)" = "$TOVANI_PID" ] || x11_fail "tovani processes: $(own_tovani_pids | tr '\n' ' '), expected only $TOVANI_PID"
+[ "$(tovani_own_pids)" = "$TOVANI_PID" ] || x11_fail "tovani processes: $(tovani_own_pids | tr '\n' ' '), expected only $TOVANI_PID"
 x11_probe wait-window "Tovani Preferences" 10 >/dev/null || x11_fail "the second launch did not bring the preferences back"
 [ "$(prefs_windows)" = 1 ] || x11_fail "expected one preferences window: $(x11_probe windows)"
 
@@ -43,6 +32,6 @@ tovani_cmd &
 b=$!
 wait $a || x11_fail "a concurrent launch exited $?"
 wait $b || x11_fail "a concurrent launch exited $?"
-[ "$(own_tovani_pids)" = "$TOVANI_PID" ] || x11_fail "tovani processes: $(own_tovani_pids | tr '\n' ' ')"
+[ "$(tovani_own_pids)" = "$TOVANI_PID" ] || x11_fail "tovani processes: $(tovani_own_pids | tr '\n' ' ')"
 kill -0 "$TOVANI_PID" || x11_fail "tovani exited"
 echo PASS

@@ -8,10 +8,6 @@ source "$(dirname "$0")/lib.sh"
 [ -x "$GRABBER" ] || x11_fail "GRABBER is not set to the grabber helper"
 SOCKET="$XDG_RUNTIME_DIR/tovani.socket"
 
-tovani_cmd() {
-    env -u TOVANI_PLATFORM XDG_CONFIG_HOME="$TOVANI_CONFIG_HOME" QT_QPA_PLATFORM=xcb \
-        timeout 20 "$TOVANI_BIN" "$@"
-}
 # Ctrl+Shift+R is held by someone: another client cannot grab it.
 ctrl_shift_r_taken() { ! "$GRABBER" --exit AD04:ctrl+shift >/dev/null 2>&1; }
 # Nobody holds any grab of the R key, with any modifiers.

@@ -2,10 +2,8 @@
 # (test_prefs_*.sh, test_app_magnifier*.sh) and of docs/make-screenshots.sh.
 # Source after lib.sh.
 #
-#   tovani_cmd ARGS...        run `tovani ARGS...` against the copy started by
-#                             tovani_start (same settings and runtime folder);
-#                             fails the test unless it answers within 10 s
-#   tovani_conf_has LINE      the saved settings file holds the line (KEY=VALUE)
+#   tovani_cmd ARGS...        as in lib.sh, but fails the test unless the
+#                             command answers "ok" within 10 s
 #   prefs_wait_window         wait for the "Tovani Preferences" window; sets
 #                             PREFS_GEOMETRY to "ID X Y W H" (root pixels)
 #   prefs_find_ruler_tile     find the Ruler tile's miniature in that window; sets
@@ -26,14 +24,11 @@
 PREFS_GEOMETRY=""
 RULER_TILE=""
 
+TOVANI_CMD_TIMEOUT=10
 tovani_cmd() {
     env -u TOVANI_PLATFORM XDG_CONFIG_HOME="$TOVANI_CONFIG_HOME" QT_QPA_PLATFORM=xcb \
-        timeout 10 "$TOVANI_BIN" "$@" >>"$X11_TMP/tovani-cmd.log" 2>&1 ||
+        timeout "$TOVANI_CMD_TIMEOUT" "$TOVANI_BIN" "$@" >>"$X11_TMP/tovani-cmd.log" 2>&1 ||
         x11_fail "tovani $* failed: $(tail -n 3 "$X11_TMP/tovani-cmd.log")"
-}
-
-tovani_conf_has() {
-    grep -qxF "$1" "$TOVANI_CONFIG_HOME/tovani/tovani.conf" 2>/dev/null
 }
 
 prefs_wait_window() {
