@@ -23,6 +23,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 namespace platform {
 
@@ -42,9 +43,11 @@ xcb_atom_t internAtom(xcb_connection_t *c, const QByteArray &name)
 
 // XInput 2 raw motion on the root window says "the pointer moved" for every
 // motion anywhere on the desktop, whichever client has the pointer. The event
-// carries device deltas only, so the position is read with one QueryPointer;
-// every raw event already waiting when that read runs is answered by it.
-// Nothing runs while the pointer rests: no timer, no polling.
+// carries device deltas only, so the position is read with one QueryPointer,
+// asked for by the first raw event of a batch; the raw events handled while
+// its answer travels are answered by it too, unless they report motion the
+// server made after answering (see nativeEventFilter): then one more read
+// follows. Nothing runs while the pointer rests: no timer, no polling.
 class X11Pointer : public PointerMonitor, public QAbstractNativeEventFilter
 {
 public:
@@ -109,13 +112,20 @@ public:
         auto *ge = static_cast<xcb_ge_generic_event_t *>(message);
         if (ge->extension != m_xiOpcode || ge->event_type != XCB_INPUT_RAW_MOTION)
             return false;
-        if (m_running && !m_readPending) {
+        if (!m_running)
+            return true;
+        if (!m_readPending) {
             // Ask at once: the reply travels while the rest of the waiting
             // events are handled, and is there when the read runs.
-            m_pendingQuery = xcb_query_pointer(m_conn, m_root);
-            xcb_flush(m_conn);
-            m_readPending = true;
-            QMetaObject::invokeMethod(this, &X11Pointer::readAndReport, Qt::QueuedConnection);
+            ask();
+        } else if (int32_t(ge->full_sequence - m_pendingQuery.sequence) >= 0) {
+            // An event carries the number of the last request of ours the
+            // server had taken when it sent the event: this motion came after
+            // the server answered the read on its way, so that answer is out
+            // of date. It happens whenever a batch outlasts the round trip (a
+            // backlog of moves worked through after a busy moment); dropped,
+            // the last such motion of a sweep would leave the guide behind.
+            m_movedSinceAnswer = true;
         }
         return true; // Qt has no use for raw events
     }
@@ -123,15 +133,29 @@ public:
 private:
     static bool connectionAlive() { return QCoreApplication::instance() != nullptr; }
 
+    void ask()
+    {
+        m_pendingQuery = xcb_query_pointer(m_conn, m_root);
+        xcb_flush(m_conn);
+        m_readPending = true;
+        QMetaObject::invokeMethod(this, &X11Pointer::readAndReport, Qt::QueuedConnection);
+    }
+
     void readAndReport()
     {
         m_readPending = false;
         auto r = xcbReply(xcb_query_pointer_reply(m_conn, m_pendingQuery, nullptr));
+        const bool outdated = std::exchange(m_movedSinceAnswer, false);
         if (!m_running)
             return;
         if (r)
             m_lastPosition = m_displays.fromQt(m_displays.nativeToQt(QPoint(r->root_x, r->root_y)));
+        // The answer is reported even when outdated: it is where the pointer
+        // was a moment ago, and a pointer that never rests still moves the
+        // guide. The next read brings the rest.
         Q_EMIT moved(r ? m_lastPosition : position());
+        if (outdated && m_running && !m_readPending)
+            ask();
     }
 
     // Raw events are selected for all master devices together, so a motion
@@ -155,6 +179,7 @@ private:
     const QtDisplays &m_displays;
     bool m_running = false;
     bool m_readPending = false;
+    bool m_movedSinceAnswer = false; // raw motion after the pending read was answered
     xcb_query_pointer_cookie_t m_pendingQuery{};
     mutable QPointF m_lastPosition;
 };

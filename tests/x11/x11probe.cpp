@@ -23,6 +23,14 @@
 //                                          screen's middle column changed (the
 //                                          guide was redrawn) before the next one;
 //                                          prints "moves N redrawn R timeouts T"
+//   x11probe held-sweep N Y FINAL_Y        grabs the server, makes N XTest moves
+//                                          along row Y, releases it, and a moment
+//                                          later moves to (screen width / 2,
+//                                          FINAL_Y): a client that asked where the
+//                                          pointer is during the sweep is answered
+//                                          only after it, then works through the
+//                                          moves it was sent while the final one
+//                                          arrives behind them
 //   x11probe find-run R G B TOL MINLEN X Y W H
 //                                          the first horizontal run (top row first,
 //                                          then leftmost) of at least MINLEN pixels
@@ -54,7 +62,7 @@ xcb_screen_t *g_screen = nullptr;
 
 int usage()
 {
-    std::fprintf(stderr, "usage: x11probe pixel|count-not|bbox-not|selection-owned|wait-window|windows|pattern|pointer|sweep|find-run ...\n");
+    std::fprintf(stderr, "usage: x11probe pixel|count-not|bbox-not|selection-owned|wait-window|windows|pattern|pointer|sweep|held-sweep|find-run ...\n");
     return 2;
 }
 
@@ -359,6 +367,43 @@ int cmdSweep(int argc, char **argv)
 #endif
 }
 
+int cmdHeldSweep(int argc, char **argv)
+{
+#ifndef X11PROBE_XTEST
+    (void)argc;
+    (void)argv;
+    std::fprintf(stderr, "x11probe: built without xcb-xtest, no held-sweep\n");
+    return 2;
+#else
+    if (argc != 3)
+        return usage();
+    const int n = std::atoi(argv[0]), y = std::atoi(argv[1]), finalY = std::atoi(argv[2]);
+    const int w = g_screen->width_in_pixels;
+    const auto move = [](int x, int row) {
+        xcb_test_fake_input(g_conn, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, g_screen->root, int16_t(x),
+                            int16_t(row), 0);
+    };
+    const auto roundTrip = [] { free(xcb_get_input_focus_reply(g_conn, xcb_get_input_focus(g_conn), nullptr)); };
+    xcb_grab_server(g_conn);
+    move(20, y);
+    roundTrip();
+    // Time for the follower to ask where the pointer is: its question waits
+    // for the release, and the moves below queue up behind it.
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    for (int i = 0; i < n; ++i)
+        move(20 + (i * 7) % (w - 40), y);
+    roundTrip();
+    xcb_ungrab_server(g_conn);
+    roundTrip();
+    // The follower's next question is answered at once; the final move comes
+    // while it is still working through the queued ones.
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    move(w / 2, finalY);
+    roundTrip();
+    return 0;
+#endif
+}
+
 // Finding a drawing by its colour: the end-to-end tests of the preferences
 // window locate a control by the picture it draws, since another process's
 // widgets cannot be asked where they are.
@@ -419,6 +464,8 @@ int main(int argc, char **argv)
         rc = cmdSweep(argc - 2, argv + 2);
     else if (cmd == "pattern")
         rc = cmdPattern(argc - 2, argv + 2);
+    else if (cmd == "held-sweep")
+        rc = cmdHeldSweep(argc - 2, argv + 2);
     else if (cmd == "find-run")
         rc = cmdFindRun(argc - 2, argv + 2);
     else
