@@ -114,74 +114,19 @@ class TestSettings : public QObject
     QString freshPath() { return m_dir.filePath(QStringLiteral("c%1/tovani.conf").arg(m_files++)); }
 
 private Q_SLOTS:
-    // -- Vocabulary ----------------------------------------------------------
-
-    void lineStyleRawValues()
-    {
-        const QStringList names{"Underline", "Highlight Bar", "Focus Window", "Ruler", "Reading Strip"};
-        for (int i = 0; i < LineStyles::count; ++i) {
-            const LineStyle style = LineStyles::allCases[size_t(i)];
-            QCOMPARE(LineStyles::index(style), i);
-            QCOMPARE(LineStyles::rawValue(style), names[i]);
-            QCOMPARE(LineStyles::fromRawValue(names[i]), std::optional(style));
-            QCOMPARE(LineStyles::fromIndex(i), std::optional(style));
-        }
-        for (const char *wrong : {"underline", "Highlight bar", "RULER", " Ruler", "Ruler ", "", "Focus  Window"})
-            QVERIFY2(!LineStyles::fromRawValue(QString::fromLatin1(wrong)), wrong);
-        QVERIFY(!LineStyles::fromIndex(-1));
-        QVERIFY(!LineStyles::fromIndex(5));
-        QCOMPARE(LineStyles::hudSymbolName(LineStyle::ruler), QStringLiteral("ruler"));
-    }
-
     void codableColorJson()
     {
-        QCOMPARE(CodableColor::amber().encode().value(), QByteArray(R"({"red":1,"green":0.75,"blue":0,"alpha":1})"));
-        // Any order, unknown members ignored, exactly the stored numbers back.
-        const auto decoded =
-            CodableColor::decode(R"({"alpha":0.25,"blue":0.125,"extra":"x","green":0.5,"red":0.1})");
-        QVERIFY(decoded);
-        QCOMPARE(decoded->red, 0.1);
-        QCOMPARE(decoded->green, 0.5);
-        QCOMPARE(decoded->blue, 0.125);
-        QCOMPARE(decoded->alpha, 0.25);
-        // All four must be there and numeric.
-        QVERIFY(!CodableColor::decode(R"({"red":1,"green":0.5,"blue":0})"));
-        QVERIFY(!CodableColor::decode(R"({"red":1,"green":"0.5","blue":0,"alpha":1})"));
-        QVERIFY(!CodableColor::decode(R"([1,0.5,0,1])"));
-        QVERIFY(!CodableColor::decode("not json"));
-        QVERIFY(!CodableColor::decode(""));
-        // Round trip keeps every bit of awkward doubles.
+        // Any order, unknown members ignored, every bit of awkward doubles kept.
         const CodableColor odd{1.0 / 3, 0.1 + 0.2, 1e-7, 0.999999999999};
         QCOMPARE(CodableColor::decode(odd.encode().value()), std::optional(odd));
-        // JSON has no NaN: such a colour is not encoded at all.
-        QVERIFY(!(CodableColor{std::nan(""), 0, 0, 1}.encode()));
-        // Alpha counts for equality.
-        QVERIFY(!(CodableColor{1, 0.5, 0, 1} == CodableColor{1, 0.5, 0, 0.5}));
-    }
-
-    void colours()
-    {
-        const auto &palette = PresetColor::palette();
-        QCOMPARE(palette.size(), 15);
-        QCOMPARE(palette[12].id, QStringLiteral("ruler-yellow"));
-        QCOMPARE(palette[12].name, QStringLiteral("Ruler"));
-        for (const PresetColor &p : palette) {
-            QVERIFY(p.color.isValid());
-            QVERIFY(!p.hint.isEmpty());
-            if (p.id != u"ruler-yellow")
-                QCOMPARE(p.id, p.name.toLower());
-        }
-        QCOMPARE(palette[0].color, CodableColor::amber().toColor());
+        QCOMPARE(CodableColor::decode(R"({"alpha":0.25,"blue":0.125,"extra":"x","green":0.5,"red":0.1})"),
+                 std::optional(CodableColor{0.1, 0.5, 0.125, 0.25}));
+        // All four must be there and numeric.
+        for (const char *bad : {R"({"red":1,"green":0.5,"blue":0})", R"({"red":1,"green":"0.5","blue":0,"alpha":1})",
+                                R"([1,0.5,0,1])", "not json", ""})
+            QVERIFY2(!CodableColor::decode(bad), bad);
         // A colour with no RGB form becomes the standard red.
-        const CodableColor fallback = CodableColor::fromColor(QColor());
-        QCOMPARE(fallback, CodableColor::fromColor(SystemColors::standardRed()));
-        QCOMPARE(fallback.red, 1.0);
-        QCOMPARE(fallback.green, 0.0);
-        QCOMPARE(fallback.alpha, 1.0);
-        // Drawable colours: own alpha times opacity, clamped, NaN is nothing.
-        QVERIFY(std::abs(CodableColor({0, 0, 1, 0.5}).toColor(0.6).alphaF() - 0.3) < 1e-4);
-        QCOMPARE(CodableColor({0, 0, 1, 0.5}).toColor(std::nan("")).alpha(), 0);
-        QCOMPARE(CodableColor({2, -1, std::nan(""), 5}).toColor(7), QColor::fromRgbF(1, 0, 0, 1));
+        QCOMPARE(CodableColor::fromColor(QColor()), (CodableColor{1, 0, 0, 1}));
     }
 
     // -- Loading -------------------------------------------------------------
@@ -223,62 +168,17 @@ private Q_SLOTS:
         QCOMPARE(CodableColor::decode(ini.value(AppSettings::colorKey).toByteArray()), std::optional(setA.color));
     }
 
-    void storedRulerGetsRulerDefaults()
+    void storedStyleGivesItsDefaults()
     {
-        const QString path = freshPath();
-        writeFile(path, "[General]\ncurrentStyle=Ruler\n");
-        AppSettings s(path);
-        QCOMPARE(s.currentStyle(), LineStyle::ruler);
-        QCOMPARE(s.customOpacity(), 0.85);
-        QCOMPARE(s.customThickness(), 45.0);
-    }
-
-    void lowerCaseStyleLoadsUnderline()
-    {
-        const QString path = freshPath();
-        writeFile(path, "[General]\ncurrentStyle=ruler\n");
-        AppSettings s(path);
-        QCOMPARE(s.currentStyle(), LineStyle::underline);
-        QCOMPARE(s.customOpacity(), 0.6);
-        QCOMPARE(s.customThickness(), 4.0);
-    }
-
-    void nonPositiveNumbersFallBack_data()
-    {
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<double>("fallback");
-        // The file also says "Focus Window": opacity and thickness fall back to its defaults.
-        QTest::newRow("opacity") << AppSettings::opacityKey << 0.6;
-        QTest::newRow("thickness") << AppSettings::thicknessKey << 50.0;
-        QTest::newRow("margin") << AppSettings::verticalMarginKey << 20.0;
-        QTest::newRow("bracket opacity") << AppSettings::verticalOpacityKey << 0.5;
-        QTest::newRow("zoom") << AppSettings::magnifierZoomKey << 2.0;
-        QTest::newRow("line height") << AppSettings::readingStripLineHeightKey << 22.0;
-    }
-
-    void nonPositiveNumbersFallBack()
-    {
-        QFETCH(QString, key);
-        QFETCH(double, fallback);
-        for (const char *stored : {"0", "-0", "-3", "-1e308", "-inf", "nan", "inf", "1e999", "abc", "", "1,2"}) {
+        // Opacity and thickness absent: the stored style's defaults. The
+        // style's name is matched exactly.
+        for (const auto &[stored, style] : {std::pair{"Ruler", LineStyle::ruler}, {"ruler", LineStyle::underline}}) {
             const QString path = freshPath();
-            writeFile(path, "[General]\ncurrentStyle=Focus Window\n" + key.toUtf8() + "=" + stored + "\n");
+            writeFile(path, QByteArray("[General]\ncurrentStyle=") + stored + "\n");
             AppSettings s(path);
-            QVariant value;
-            if (key == AppSettings::opacityKey)
-                value = s.customOpacity();
-            else if (key == AppSettings::thicknessKey)
-                value = s.customThickness();
-            else if (key == AppSettings::verticalMarginKey)
-                value = s.verticalGuideMargin();
-            else if (key == AppSettings::verticalOpacityKey)
-                value = s.verticalGuideOpacity();
-            else if (key == AppSettings::magnifierZoomKey)
-                value = s.magnifierZoom();
-            else
-                value = s.readingStripLineHeight();
-            QVERIFY2(value.toDouble() == fallback, stored);
-            QCOMPARE(s.currentStyle(), LineStyle::focusWindow);
+            QCOMPARE(s.currentStyle(), style);
+            QCOMPARE(s.customOpacity(), LineStyles::defaultOpacity(style));
+            QCOMPARE(s.customThickness(), LineStyles::defaultThickness(style));
         }
     }
 
@@ -370,9 +270,16 @@ private Q_SLOTS:
         QCOMPARE(read(bySetter), expected);
         QCOMPARE(changed.size(), std::isfinite(value) ? 1 : 0);
 
-        const QString path = freshPath();
-        writeFile(path, "[General]\n" + key.toUtf8() + "=" + QByteArray::number(value, 'g', 17) + "\n");
-        QCOMPARE(read(AppSettings(path)), expected);
+        const auto fromFile = [&](const QByteArray &text) {
+            const QString path = freshPath();
+            writeFile(path, "[General]\n" + key.toUtf8() + "=" + text + "\n");
+            return read(AppSettings(path));
+        };
+        QCOMPARE(fromFile(QByteArray::number(value, 'g', 17)), expected);
+        // Nothing usable: the default, whatever the row.
+        const double fallback = read(AppSettings(freshPath()));
+        for (const char *stored : {"0", "-3", "abc", "", "1,2"})
+            QVERIFY2(fromFile(stored) == fallback, stored);
     }
 
     void coloursStayDrawable()
@@ -450,7 +357,6 @@ private Q_SLOTS:
         for (char &c : random)
             c = char(gen.bounded(256));
         QTest::newRow("random bytes") << random;
-        QTest::newRow("random after header") << QByteArray("[General]\n" + random);
         QTest::newRow("text numbers") << QByteArray("[General]\ncurrentStyle=Ruler\ncustomOpacity=lots\n"
                                                     "customThickness=thick\nverticalGuideMargin=a lot\n"
                                                     "magnifierZoom=x2\nlaunchAtLogin=perhaps\n");
@@ -458,10 +364,6 @@ private Q_SLOTS:
                                            "launchAtLogin=nan\n");
         QTest::newRow("inf") << QByteArray("[General]\ncustomOpacity=inf\ncustomThickness=-inf\n"
                                            "readingStripLineHeight=infinity\n");
-        QTest::newRow("huge") << QByteArray("[General]\ncustomThickness=1e308\nverticalGuideMargin=1e308\n"
-                                            "magnifierZoom=1e999\n");
-        QTest::newRow("negative") << QByteArray("[General]\ncustomOpacity=-1\ncustomThickness=-50\n"
-                                                "verticalGuideOpacity=-0.5\nreadingStripLineHeight=-22\n");
         QTest::newRow("colour garbage") << QByteArray("[General]\ncurrentColor=@ByteArray({\"red\":1}\n");
         QTest::newRow("colour out of range") << QByteArray("[General]\ncurrentColor=\"{\\\"red\\\":1e999, \\\"green\\\":-1e308, "
                                                           "\\\"blue\\\":2, \\\"alpha\\\":-0}\"\n");
@@ -472,20 +374,14 @@ private Q_SLOTS:
         QTest::newRow("variant garbage") << QByteArray("[General]\ncustomThickness=@Variant(\\0\\0\\0\\x7f\\xff\\xff"
                                                        "\\xff\\xffQImage)\ncurrentColor=@Variant(\\0\\0\\0\\n)\n");
         QTest::newRow("lists") << QByteArray("[General]\ncustomThickness=1, 2, 3\ncurrentStyle=Ruler, Underline\n");
-        QTest::newRow("empty") << QByteArray();
         QTest::newRow("nul bytes") << QByteArray("[General]\ncurrentStyle=Ru\0ler\ncustomOpacity=0.\0" "5\n", 45);
-        QTest::newRow("unreadable") << QByteArray(); // a directory where the file belongs
     }
 
     void damagedFiles()
     {
         QFETCH(QByteArray, content);
         const QString path = freshPath();
-        const bool unreadable = QString::fromLatin1(QTest::currentDataTag()) == u"unreadable";
-        if (unreadable)
-            QVERIFY(QDir().mkpath(path));
-        else
-            writeFile(path, content);
+        writeFile(path, content);
 
         AppSettings s(path);
         const Values loaded = Values::of(s);
@@ -506,58 +402,15 @@ private Q_SLOTS:
             QCOMPARE(loaded.launch, false);
         }
 
-        // Saving repairs the file; an unwritable place reports failure and
-        // leaves it alone.
-        setB.applyTo(s);
-        if (unreadable) {
-            QVERIFY(!s.flush());
-            QVERIFY(QFileInfo(path).isDir());
-            QCOMPARE(Values::of(AppSettings(path)), firstLaunch);
-        } else {
-            QVERIFY(s.flush());
-            QCOMPARE(Values::of(AppSettings(path)), setB);
-        }
-    }
-
-    void saveIgnoresLeftoversOfAKilledSave()
-    {
-        // A process killed while saving can leave an empty lock file beside
-        // the settings; the next save must neither wait for it nor fail.
-        const QString path = freshPath();
-        writeFile(path + ".lock", QByteArray());
-        writeFile(path, "[General]\ncurrentStyle=Ruler\n");
-        AppSettings s(path);
-        setA.applyTo(s);
-        QElapsedTimer timer;
-        timer.start();
-        QVERIFY(s.flush());
-        QVERIFY2(timer.elapsed() < 10000, "save waited for a stale lock"); // a hang check, not a speed test
-        QCOMPARE(Values::of(AppSettings(path)), setA);
-    }
-
-    void saveThroughSymlink()
-    {
-        // A settings file kept elsewhere and linked in stays linked, and the
-        // user's own files beside it, however they are named, stay too.
-        const QString real = freshPath();
-        const QString link = freshPath();
-        writeFile(real, "[General]\n");
-        const QStringList theirs{real + ".backup", real + ".orig01", real + ".2024v1"};
-        for (const QString &path : theirs) {
-            writeFile(path, "mine");
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::ReadWrite));
-            QVERIFY(file.setFileTime(QDateTime::currentDateTime().addDays(-30), QFileDevice::FileModificationTime));
-        }
-        QVERIFY(QDir().mkpath(QFileInfo(link).absolutePath()));
-        QVERIFY(QFile::link(real, link));
-        AppSettings s(link);
+        // Saving repairs the file; what was typed in it is kept beside it.
         setB.applyTo(s);
         QVERIFY(s.flush());
-        QVERIFY(QFileInfo(link).isSymLink());
-        QCOMPARE(Values::of(AppSettings(real)), setB);
-        for (const QString &path : theirs)
-            QVERIFY2(QFile::exists(path), qPrintable(path + " was removed"));
+        QCOMPARE(Values::of(AppSettings(path)), setB);
+        if (QByteArray(QTest::currentDataTag()) == "text numbers") {
+            QFile backup(path + ".bak");
+            QVERIFY(backup.open(QIODevice::ReadOnly));
+            QCOMPARE(backup.readAll(), content);
+        }
     }
 
     void failedSaveKeepsTheOldFile_data()
