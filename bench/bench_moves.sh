@@ -10,8 +10,7 @@
 #    arrive while tovani is busy are answered together, as in real use.
 #  - lock step: x11probe sweep waits until the screen changed after each move
 #    before sending the next, so every move is read and drawn on its own; this
-#    is the cost of one redraw, and compares the partial repaint with a
-#    whole-window repaint (TOVANI_FULL_REPAINT=1).
+#    is the cost of one redraw.
 # Reported: tovani's CPU time per move (all its threads, from
 # /proc/<pid>/task/*/schedstat; /proc/<pid>/stat utime+stime as a
 # cross-check), min/median/max of 3 sweeps.
@@ -21,9 +20,8 @@
 # off, on with the pointer resting, and on with the magnifier, and peak
 # memory (VmHWM) with the guide on.
 #
-# Environment: MOVES (2000), RUNS (3), IDLE_S (10), WHOLE=0 skips the
-# whole-window lock-step comparison. Besides the tables, every figure is
-# printed as a line "RESULT key value..." for bench/run.
+# Environment: MOVES (2000), RUNS (3), IDLE_S (10). Besides the tables, every
+# figure is printed as a line "RESULT key value..." for bench/run.
 set -u
 BUILD=${1:-build}
 HERE=$(cd "$(dirname "$0")" && pwd)
@@ -34,7 +32,6 @@ source "$HERE/../tests/x11/lib.sh"
 MOVES=${MOVES:-2000}
 RUNS=${RUNS:-3}
 IDLE_S=${IDLE_S:-10}
-WHOLE=${WHOLE:-1}
 W=2560
 H=1440
 STYLES=("Underline:4:0.6" "Highlight Bar:28:0.5" "Focus Window:50:0.6" "Ruler:45:0.85" "Reading Strip:55:0.55")
@@ -75,19 +72,15 @@ stats() { # min median max of the arguments
     printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { printf "%.1f %.1f %.1f", v[1], v[int((NR + 1) / 2)], v[NR] }'
 }
 
-start_with_style() { # "Name:thickness:opacity" [env...]; MAGNIFIER=1: magnifier on
+start_with_style() { # "Name:thickness:opacity"; MAGNIFIER=1: magnifier on
     local style_entry=$1
-    shift
     IFS=: read -r name thick opac <<<"$style_entry"
     tovani_config_home
     printf '[General]\ncurrentStyle=%s\ncustomThickness=%s\ncustomOpacity=%s\nmagnifierEnabled=%s\n' \
         "$name" "$thick" "$opac" "$([ "${MAGNIFIER:-0}" = 1 ] && echo true || echo false)" \
         >"$TOVANI_CONFIG_HOME/tovani/tovani.conf"
     x11_move 1280 700
-    env "$@" XDG_CONFIG_HOME="$TOVANI_CONFIG_HOME" bash -c 'exec "$TOVANI_BIN" toggle' >/dev/null 2>&1 &
-    TOVANI_PID=$!
-    x11_track_pid $TOVANI_PID
-    # tovani_start would also do, but the extra environment must reach it.
+    tovani_start toggle
     x11_wait_for 10 x11_probe wait-window "Tovani Guide" 0 || x11_fail "no overlay for $name"
     if [ "${MAGNIFIER:-0}" = 1 ]; then
         x11_wait_for 10 x11_probe wait-window "Tovani Magnifier" 0 || x11_fail "no magnifier for $name"
@@ -96,11 +89,10 @@ start_with_style() { # "Name:thickness:opacity" [env...]; MAGNIFIER=1: magnifier
     sleep 0.3
 }
 
-# One style, one repaint mode: LAST = "min median max" (us per move).
+# One style: LAST = "min median max" (us per move).
 sweep() {
     local style_entry=$1
-    shift
-    start_with_style "$style_entry" "$@"
+    start_with_style "$style_entry"
     local per=() perstat=() r before after sbefore safter
     for r in $(seq 1 $RUNS); do
         before=$(cpu_ns $TOVANI_PID)
@@ -124,8 +116,8 @@ sweep() {
 
 key() { echo "$1" | tr 'A-Z ' 'a-z_'; }
 echo "Pointer moves on ${W}x${H}, picom xrender: CPU time of tovani per move (us), min median max of $RUNS x $MOVES moves"
-printf '%-14s | %-20s | %-20s | %-20s | %-20s | %-7s | %s\n' "style" "stream 500 Hz" "stream, magnifier on" \
-    "lock step, partial" "lock step, whole" "ratio" "stream, stat(2) median"
+printf '%-14s | %-20s | %-20s | %-20s | %s\n' "style" "stream 500 Hz" "stream, magnifier on" \
+    "lock step" "stream, stat(2) median"
 for style_entry in "${STYLES[@]}"; do
     name=${style_entry%%:*}
     k=$(key "$name")
@@ -140,20 +132,10 @@ for style_entry in "${STYLES[@]}"; do
     echo "RESULT moves.magnifier.$k $magnified"
     echo "RESULT hwm.magnifier.$k $LAST_HWM"
     SWEEP=lockstep sweep "$style_entry"
-    partial=$LAST
-    echo "RESULT moves.lockstep.$k $partial"
-    full="-"
-    ratio="-"
-    if [ "$WHOLE" = 1 ]; then
-        SWEEP=lockstep sweep "$style_entry" TOVANI_FULL_REPAINT=1
-        full=$LAST
-        echo "RESULT moves.lockstep_whole.$k $full"
-        read -r _ pmed _ <<<"$partial"
-        read -r _ fmed _ <<<"$full"
-        ratio=$(awk -v p="$pmed" -v f="$fmed" 'BEGIN { if (p > 0) printf "%.1fx", f / p; else print "-" }')
-    fi
+    lockstep=$LAST
+    echo "RESULT moves.lockstep.$k $lockstep"
     read -r _ smed _ <<<"$stream_stat"
-    printf '%-14s | %-20s | %-20s | %-20s | %-20s | %-7s | %s\n' "$name" "$stream" "$magnified" "$partial" "$full" "$ratio" "$smed"
+    printf '%-14s | %-20s | %-20s | %-20s | %s\n' "$name" "$stream" "$magnified" "$lockstep" "$smed"
 done
 SWEEP=toprow sweep "${STYLES[0]}"
 echo "RESULT moves.nodraw $LAST"

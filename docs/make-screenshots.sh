@@ -22,7 +22,7 @@ ROOT=$(dirname "$DOCS")
 BUILD=${1:-$ROOT/build}
 [[ $BUILD == /* ]] || BUILD=$PWD/$BUILD
 export TOVANI_BIN=$BUILD/src/tovani X11PROBE=$BUILD/tests/x11/x11probe
-TEXT_WINDOW=$BUILD/tests/x11/text_window
+TEXT_WINDOW=$BUILD/docs/tools/text_window
 for f in "$TOVANI_BIN" "$X11PROBE" "$TEXT_WINDOW"; do
     [ -x "$f" ] || {
         echo "missing $f: cmake --build $BUILD --target tovani x11probe text_window" >&2

@@ -4,7 +4,7 @@
 // platform with two screens described in a configuration file.
 #include "platform/Platform.h"
 #include "platform/QtDisplays.h"
-#include "platform/Unavailable.h"
+#include "platform/qt/Unavailable.h"
 
 #include <QApplication>
 #include <QFile>

@@ -21,6 +21,9 @@ namespace {
 
 int g_signalPipe[2] = {-1, -1};
 
+// One line on standard error: "tovani: <text>".
+void complain(const QString &text) { std::fprintf(stderr, "tovani: %s\n", qPrintable(text)); }
+
 void onTerminationSignal(int)
 {
     const char byte = 1;
@@ -60,13 +63,13 @@ int forward(const QString &socketPath, const QString &command, int timeoutMs = 1
     if (*reply == SingleInstance::noAnswer) {
         // Starting another copy now would run the command twice once the
         // running one catches up.
-        std::fprintf(stderr, "tovani: the running copy did not answer\n");
+        complain(TovaniApp::tr("the running copy did not answer"));
         return 1;
     }
     // Whatever answers is printed as plain text: it must not be able to
     // drive the terminal.
     if (reply->startsWith(u"error: ")) {
-        std::fprintf(stderr, "tovani: %s\n", qPrintable(SingleInstance::printable(reply->mid(7))));
+        complain(SingleInstance::printable(reply->mid(7)));
         return 2;
     }
     if (*reply != u"ok")
@@ -85,7 +88,7 @@ int forwardToBusyCopy(const QString &socketPath, const QString &command, qint64 
             return code;
         ::usleep(100 * 1000);
     }
-    std::fprintf(stderr, "tovani: the running copy (process %lld) does not answer\n", static_cast<long long>(pid));
+    complain(TovaniApp::tr("the running copy (process %1) does not answer").arg(pid));
     return 1;
 }
 
@@ -103,10 +106,12 @@ int TovaniApp::main(int argc, char **argv)
         std::fputs(qPrintable(CommandLine::usage()), stdout);
         return 0;
     case CommandLine::Kind::Version:
-        std::printf("tovani %s (build %s)\n", TOVANI_VERSION, TOVANI_BUILD_NUMBER);
+        std::printf("%s\n", qPrintable(tr("tovani %1 (build %2)").arg(QStringLiteral(TOVANI_VERSION),
+                                                                        QStringLiteral(TOVANI_BUILD_NUMBER))));
         return 0;
     case CommandLine::Kind::Error:
-        std::fprintf(stderr, "tovani: %s\nTry \"tovani --help\".\n", qPrintable(parsed.error));
+        complain(parsed.error);
+        std::fprintf(stderr, "%s\n", qPrintable(tr("Try \"tovani --help\".")));
         return 2;
     case CommandLine::Kind::Launch:
     case CommandLine::Kind::Command:
@@ -115,10 +120,11 @@ int TovaniApp::main(int argc, char **argv)
 
     const SingleInstance::Place place = SingleInstance::defaultPlace();
     for (const QString &note : place.notes)
-        std::fprintf(stderr, "tovani: %s; using %s instead\n", qPrintable(SingleInstance::printable(note)),
-                     place.path.isEmpty() ? "a private folder" : qPrintable(SingleInstance::printable(place.path)));
+        complain(tr("%1; using %2 instead")
+                     .arg(SingleInstance::printable(note),
+                          place.path.isEmpty() ? tr("a private folder") : SingleInstance::printable(place.path)));
     if (!place.error.isEmpty()) {
-        std::fprintf(stderr, "tovani: %s\n", qPrintable(SingleInstance::printable(place.error)));
+        complain(SingleInstance::printable(place.error));
         return 1;
     }
     const QString socketPath = place.path;
@@ -135,33 +141,30 @@ int TovaniApp::main(int argc, char **argv)
     SingleInstance instance(socketPath);
     if (!instance.claim()) {
         if (!instance.error().isEmpty()) {
-            std::fprintf(stderr, "tovani: %s\n", qPrintable(SingleInstance::printable(instance.error())));
+            complain(SingleInstance::printable(instance.error()));
             return 1;
         }
         return forwardToBusyCopy(socketPath, forwarded, instance.holderPid());
     }
     if (parsed.command == u"quit") {
-        std::fprintf(stderr, "tovani: not running\n");
+        complain(tr("not running"));
         return 0;
     }
 
     if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        std::fprintf(stderr, "tovani: no display to draw on (DISPLAY is not set)\n");
+        complain(tr("no display to draw on (DISPLAY is not set)"));
         return 1;
     }
     // Qt aborts when it cannot reach the display; say so plainly instead.
     if (const QString problem = platform::Platform::checkDisplayServer(); !problem.isEmpty()) {
-        std::fprintf(stderr, "tovani: %s\n", qPrintable(problem));
+        complain(problem);
         return 1;
     }
     probe.reset();
 
-    // The guide follows the pointer through X11; in a Wayland session that is
-    // XWayland, where it works over X11 windows.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && !qEnvironmentVariableIsEmpty("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "xcb");
-
+    // Qt picks the display server (QT_QPA_PLATFORM is the user's to set), and
+    // the platform backend follows what Qt picked.
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tovani"));
     QApplication::setApplicationVersion(QStringLiteral(TOVANI_VERSION));
@@ -171,9 +174,9 @@ int TovaniApp::main(int argc, char **argv)
 
     AppDelegate *delegatePtr = nullptr;
     if (!instance.listen([&delegatePtr](const QString &command) {
-            return delegatePtr ? delegatePtr->runCommand(command) : QStringLiteral("error: starting up");
+            return delegatePtr ? delegatePtr->runCommand(command) : QStringLiteral("error: ") + tr("starting up");
         })) {
-        std::fprintf(stderr, "tovani: %s\n", qPrintable(SingleInstance::printable(instance.error())));
+        complain(SingleInstance::printable(instance.error()));
         return 1;
     }
 

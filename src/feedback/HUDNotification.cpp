@@ -249,15 +249,13 @@ void HUDView::paint(QPainter &painter, const QRectF &bounds, bool shadow) const
 // HUDWindow
 
 HUDWindow::HUDWindow(const HUDView &view, bool compositor)
-    : QWidget(nullptr, Qt::ToolTip | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
-                           Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus)
+    : QWidget(nullptr)
     , m_view(view)
     , m_compositor(compositor)
 {
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_TransparentForMouseEvents);
-    setAttribute(Qt::WA_X11DoNotAcceptFocus);
     setFocusPolicy(Qt::NoFocus);
     setAccessibleName(view.message);
 
@@ -378,6 +376,8 @@ void HUDNotification::createAndShowHUD(const QString &message, const QString &ic
 
     platform::Platform &platform = platform::Platform::instance();
     auto *window = new HUDWindow(HUDView(message, icon), platform.hasCompositor());
+    // Tooltip-like, click-through, never focused, above the other windows.
+    platform.prepareWindow(window, platform::WindowRole::Hud);
     const QRectF frame = windowFrame(QSizeF(window->size()));
     const QPointF topLeft = platform.displays().toQt(frame).topLeft();
     window->move(qRound(topLeft.x()), qRound(topLeft.y()));

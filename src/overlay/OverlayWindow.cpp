@@ -1,6 +1,6 @@
 #include "overlay/OverlayWindow.h"
 
-#include "platform/WindowHints.h"
+#include "platform/Platform.h"
 #include "settings/Settings.h"
 
 #include <QPaintEvent>
@@ -13,9 +13,6 @@
 OverlayWindow::OverlayWindow(const QRect &qtGeometry, AppSettings &settings, QWidget *parent)
     : QWidget(parent), m_settings(settings), m_view(0, 0, settings)
 {
-    // Benchmarks compare the partial repaint with a repaint of the whole
-    // window; nothing else reads this.
-    m_fullRepaint = qEnvironmentVariableIntValue("TOVANI_FULL_REPAINT") == 1;
     setGeometry(qtGeometry);
 }
 
@@ -23,25 +20,15 @@ void OverlayWindow::setupAsOverlay()
 {
     if (m_hasGuide)
         return;
-    // Bypassing the window manager (override-redirect) keeps the window above
-    // normal windows on every workspace, out of the taskbar and the pager, and
-    // never decorated or moved. An empty input shape lets every click and
-    // scroll through to what lies beneath.
-    setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint |
-                   Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus | Qt::Tool |
-                   Qt::NoDropShadowWindowHint);
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_ShowWithoutActivating);
-    setAttribute(Qt::WA_X11DoNotAcceptFocus);
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAutoFillBackground(false);
     setWindowTitle(QStringLiteral("Tovani Guide"));
     setFocusPolicy(Qt::NoFocus);
-    // A compositor configured to draw shadows would put one around the
-    // whole display, spilling onto the neighbouring one.
-    winId();
-    platform::excludeFromShadows(windowHandle());
-    platform::keepOnTop(windowHandle());
+    // Click-through, above every window, never focused, no shadow: the window
+    // system's own flags and hints for that come from the platform.
+    platform::Platform::instance().prepareWindow(this, platform::WindowRole::GuideOverlay);
 
     m_view = ReadingGuideView(0, 0, m_settings);
     m_hasGuide = true;
@@ -62,11 +49,6 @@ void OverlayWindow::updateGuidePosition(double x, double y)
         updateShape();
         const QRect after = m_shaped.isNull() ? QRect() : QRect(m_shapedOrigin, m_shaped.deviceIndependentSize().toSize());
         update(QRegion(before) | QRegion(after));
-        return;
-    }
-    if (m_fullRepaint) {
-        m_view = next;
-        update();
         return;
     }
     // Whatever the old guide covered is cleared, whatever the new one covers

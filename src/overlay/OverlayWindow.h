@@ -50,7 +50,6 @@ private:
     ReadingGuideView m_view;
     bool m_hasGuide = false;
     bool m_compositing = true;
-    bool m_fullRepaint = false;
     // Without a compositor: the guide's pixels around the cursor line, made
     // opaque, and where they sit in the window.
     QImage m_shaped;

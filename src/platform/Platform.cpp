@@ -1,13 +1,6 @@
 #include "platform/Platform.h"
 
-#include "platform/Backends.h"
-#include "platform/FakePlatform.h"
-
 namespace platform {
-
-namespace {
-Platform *g_instance = nullptr;
-}
 
 QRectF Displays::toQt(const QRectF &globalRect) const
 {
@@ -22,22 +15,21 @@ QRectF Displays::fromQt(const QRectF &qtRect) const
     return QRectF(bottomLeft, qtRect.size());
 }
 
-std::unique_ptr<Platform> Platform::create()
+Qt::WindowFlags Platform::portableWindowFlags(WindowRole role)
 {
-    if (qEnvironmentVariable("TOVANI_PLATFORM") == QLatin1String("fake"))
-        return std::make_unique<FakePlatform>();
-    return createDesktopPlatform();
-}
-
-Platform &Platform::instance()
-{
-    if (!g_instance) {
-        static std::unique_ptr<Platform> created = create();
-        g_instance = created.get();
+    // Never focused and transparent to input: every click and scroll reaches
+    // what lies beneath, and typing stays where it was.
+    const Qt::WindowFlags passive = Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint |
+                                    Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus;
+    switch (role) {
+    case WindowRole::GuideOverlay:
+    case WindowRole::Magnifier:
+        // A tool window has no taskbar entry.
+        return Qt::Tool | passive | Qt::NoDropShadowWindowHint;
+    case WindowRole::Hud:
+        return Qt::ToolTip | passive;
     }
-    return *g_instance;
+    return passive;
 }
-
-void Platform::setInstance(Platform *platform) { g_instance = platform; }
 
 } // namespace platform

@@ -2,8 +2,10 @@
 
 // The services the rest of Tovani needs from the desktop, behind small
 // interfaces: displays, the pointer, global hot keys, screen capture, the login
-// item and a few capability queries. This folder is the only place that talks
-// to X11; everything above it sees these classes only.
+// item, how Tovani's own windows are set up, and a few capability queries.
+// Everything above this folder sees these classes only. The backends live in
+// subfolders, each a library of its own: x11/ (the only code that talks to the
+// X server) and qt/ (what Qt alone can do, for any other Qt platform).
 //
 // Coordinates: every point and rectangle that crosses these interfaces is in
 // global points with the origin at the bottom-left corner of the primary
@@ -20,6 +22,8 @@
 
 #include <memory>
 #include <optional>
+
+class QWidget;
 
 namespace platform {
 
@@ -133,16 +137,31 @@ public:
     virtual bool setEnabled(bool enabled, QString *error) = 0;
 };
 
+// What one of Tovani's own windows is for; Platform::prepareWindow() turns it
+// into the window flags and hints of the window system in use.
+enum class WindowRole {
+    // The guide over one display: click-through, above every other window
+    // (also those mapped later), never focused, no shadow, no taskbar entry.
+    GuideOverlay,
+    // The magnifier: like the guide, and kept above the guide it enlarges.
+    Magnifier,
+    // An on-screen message: a tooltip-like window above the others,
+    // click-through and never focused.
+    Hud,
+};
+
 class Platform
 {
 public:
     virtual ~Platform() = default;
 
-    // The platform picked for this run: the fake one when TOVANI_PLATFORM=fake,
-    // X11 when Qt runs on xcb, otherwise a Qt-only fallback whose pointer and
-    // hot-key services report themselves unavailable.
+    // The platform for this session, picked from the Qt platform in use (so
+    // after the QGuiApplication exists): X11 when Qt runs on xcb, otherwise a
+    // Qt-only fallback whose pointer, hot-key and capture services report
+    // themselves unavailable.
     static std::unique_ptr<Platform> create();
-    // The instance the running application uses (set once by main or a test).
+    // The instance the running application uses: the one set by
+    // setInstance(), else one made by create() on first use.
     static Platform &instance();
     // Before Qt connects to the display (which aborts the process when it
     // cannot): why the display server of this session can't be reached, or
@@ -157,14 +176,26 @@ public:
     virtual LoginItem &loginItem() = 0;
     virtual std::unique_ptr<ScreenCapture> createScreenCapture() = 0;
 
+    // Makes the top-level widget `window` one of role's windows, before it is
+    // first shown and before it exists natively (Qt turns most flags into
+    // window attributes when it creates the window): sets its window flags,
+    // replacing what it had, and adds what the window system needs besides,
+    // which may create the native window.
+    virtual void prepareWindow(QWidget *window, WindowRole role) = 0;
+    // The flags every window system understands for a window of `role`;
+    // backends add their own.
+    static Qt::WindowFlags portableWindowFlags(WindowRole role);
+
     // Capabilities.
     virtual bool isX11() const = 0;
     virtual bool hasXInput2() const = 0;
     // A compositing manager runs, so translucent windows blend with what lies
     // beneath. Without one, translucent pixels would show as black.
     virtual bool hasCompositor() const = 0;
-    // The pointer and the keyboard can be seen in every application (false for
-    // an X11 client inside a Wayland session, which sees only X11 windows).
+    // The pointer and the keyboard can be seen in every application. False for
+    // an X11 client inside a Wayland session, which sees them only over X11
+    // windows, and for the Qt-only fallback, which sees them only over
+    // Tovani's own windows and has no global hot keys.
     virtual bool isTrusted() const = 0;
 };
 

@@ -253,7 +253,7 @@ tovani_start() {
     fi
     TOVANI_REUSE_CONFIG=0
     local n=${#X11_PIDS[@]}
-    env -u TOVANI_PLATFORM XDG_CONFIG_HOME="$TOVANI_CONFIG_HOME" QT_QPA_PLATFORM=xcb \
+    env XDG_CONFIG_HOME="$TOVANI_CONFIG_HOME" QT_QPA_PLATFORM=xcb \
         "$TOVANI_BIN" "$@" >"$X11_TMP/tovani-$n.log" 2>&1 &
     TOVANI_PID=$!
     x11_track_pid $TOVANI_PID
@@ -303,7 +303,7 @@ x11_pixel_is() { [ "$(x11_pixel "$1" "$2")" = "$3" ]; }
 x11_bbox_is() { [ "$(x11_probe bbox-not $1 0 "$2" "$3" "$4" "$5")" = "$6" ]; }
 
 tovani_cmd() {
-    env -u TOVANI_PLATFORM XDG_CONFIG_HOME="$TOVANI_CONFIG_HOME" QT_QPA_PLATFORM=xcb \
+    env XDG_CONFIG_HOME="$TOVANI_CONFIG_HOME" QT_QPA_PLATFORM=xcb \
         timeout "${TOVANI_CMD_TIMEOUT:-20}" "$TOVANI_BIN" "$@"
 }
 

@@ -32,7 +32,7 @@ x11_wait_for 10 bash -c "! kill -0 $TOVANI_PID 2>/dev/null" || x11_fail "'tovani
 # command over; both report success.
 pids=()
 for i in 1 2 3; do
-    env -u TOVANI_PLATFORM XDG_CONFIG_HOME="$TOVANI_CONFIG_HOME" QT_QPA_PLATFORM=xcb \
+    env XDG_CONFIG_HOME="$TOVANI_CONFIG_HOME" QT_QPA_PLATFORM=xcb \
         "$TOVANI_BIN" brackets >"$X11_TMP/race-$i.log" 2>&1 &
     pids+=($!)
     x11_track_pid $!

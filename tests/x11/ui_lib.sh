@@ -26,7 +26,7 @@ RULER_TILE=""
 
 TOVANI_CMD_TIMEOUT=10
 tovani_cmd() {
-    env -u TOVANI_PLATFORM XDG_CONFIG_HOME="$TOVANI_CONFIG_HOME" QT_QPA_PLATFORM=xcb \
+    env XDG_CONFIG_HOME="$TOVANI_CONFIG_HOME" QT_QPA_PLATFORM=xcb \
         timeout "$TOVANI_CMD_TIMEOUT" "$TOVANI_BIN" "$@" >>"$X11_TMP/tovani-cmd.log" 2>&1 ||
         x11_fail "tovani $* failed: $(tail -n 3 "$X11_TMP/tovani-cmd.log")"
 }

@@ -1,9 +1,9 @@
 #pragma once
 
-// Services for a desktop that cannot provide them (a Qt platform other than
-// xcb, an X server without XInput 2). Each says so plainly: start() and
-// registerHotkey() return false, setup() fails with a reason. Nothing here
-// pretends to work.
+// Services the Qt-only fallback cannot provide (Qt knows the pointer only
+// over Tovani's own windows, and has no global hot keys and no pictures of
+// the desktop). Each says so plainly: start() and registerHotkey() return
+// false, setup() fails with a reason. Nothing here pretends to work.
 
 #include "platform/Platform.h"
 

@@ -1,5 +1,7 @@
 #include "platform/FakePlatform.h"
 
+#include <QWidget>
+
 namespace platform {
 
 // --- displays ---------------------------------------------------------------
@@ -105,6 +107,24 @@ std::unique_ptr<ScreenCapture> FakePlatform::createScreenCapture()
     auto capture = std::make_unique<FakeCapture>();
     captures.append(capture.get());
     return capture;
+}
+
+// --- windows ----------------------------------------------------------------
+
+void FakePlatform::prepareWindow(QWidget *window, WindowRole role)
+{
+    if (!window)
+        return;
+    window->setWindowFlags(portableWindowFlags(role));
+    preparedWindows.append({window, role});
+}
+
+std::optional<WindowRole> FakePlatform::roleOf(const QWidget *window) const
+{
+    for (auto it = preparedWindows.crbegin(); it != preparedWindows.crend(); ++it)
+        if (window && it->first == window)
+            return it->second;
+    return std::nullopt;
 }
 
 // --- login item -------------------------------------------------------------

@@ -1,26 +1,18 @@
-// The desktop platform: X11 through Qt's own xcb connection when Qt runs on
-// xcb, otherwise a Qt-only fallback whose pointer and hot keys are unavailable.
+// The X11 platform, on Qt's own xcb connection: the pointer through XInput 2,
+// the compositor watched through XFixes, displays from Qt.
 #include "platform/Backends.h"
 #include "platform/QtDisplays.h"
-#include "platform/Unavailable.h"
-#include "platform/WindowHints.h"
+#include "platform/x11/X11WindowHints.h"
+#include "platform/x11/Xcb.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
-#include <QDir>
 #include <QGuiApplication>
-#include <QWindow>
 
 #include <xcb/xcb.h>
 #include <xcb/xfixes.h>
 #include <xcb/xinput.h>
 
-#include <QElapsedTimer>
-#include <QHash>
-#include <QSet>
-
-#include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <utility>
@@ -28,16 +20,6 @@
 namespace platform {
 
 namespace {
-
-// Replies and errors of xcb are malloc'ed; this frees them on every path.
-template <typename T> using XcbReply = std::unique_ptr<T, decltype(&std::free)>;
-template <typename T> XcbReply<T> xcbReply(T *reply) { return XcbReply<T>(reply, &std::free); }
-
-xcb_atom_t internAtom(xcb_connection_t *c, const QByteArray &name)
-{
-    auto r = xcbReply(xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, name.size(), name.constData()), nullptr));
-    return r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
-}
 
 // --- pointer ----------------------------------------------------------------
 
@@ -224,6 +206,7 @@ public:
     HotkeyService &hotkeys() override { return *m_hotkeys; }
     LoginItem &loginItem() override { return *m_loginItem; }
     std::unique_ptr<ScreenCapture> createScreenCapture() override { return createX11Capture(); }
+    void prepareWindow(QWidget *window, WindowRole role) override { prepareX11Window(window, role); }
 
     bool isX11() const override { return true; }
     bool hasXInput2() const override { return m_xiOpcode >= 0; }
@@ -310,216 +293,15 @@ private:
     bool m_trusted = true;
 };
 
-// --- Qt-only fallback ---------------------------------------------------------
-
-// Any other Qt platform (Wayland, offscreen, ...): displays come from Qt; the
-// pointer outside Tovani's windows and global hot keys cannot be had.
-class QtOnlyPlatform : public Platform
-{
-public:
-    QtOnlyPlatform()
-    {
-        m_pointer.displays = &m_displays;
-        m_loginItem = createXdgAutostart(QString(), QString());
-    }
-
-    QString name() const override { return QStringLiteral("qt"); }
-    Displays &displays() override { return m_displays; }
-    PointerMonitor &pointer() override { return m_pointer; }
-    HotkeyService &hotkeys() override { return m_hotkeys; }
-    LoginItem &loginItem() override { return *m_loginItem; }
-    std::unique_ptr<ScreenCapture> createScreenCapture() override
-    {
-        return std::make_unique<UnavailableCapture>(
-            QStringLiteral("screen capture needs an X11 session (Qt platform \"%1\")")
-                .arg(QGuiApplication::platformName()));
-    }
-
-    bool isX11() const override { return false; }
-    bool hasXInput2() const override { return false; }
-    // Wayland compositors always blend; elsewhere nothing says one runs.
-    bool hasCompositor() const override { return QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
-    bool isTrusted() const override { return false; }
-
-private:
-    QtDisplays m_displays;
-    UnavailablePointer m_pointer;
-    UnavailableHotkeys m_hotkeys;
-    std::unique_ptr<LoginItem> m_loginItem;
-};
-
 } // namespace
 
-namespace {
-
-// Watches the stacking of the root window's children (SubstructureNotify on
-// the root, added to whatever Qt selected there) and raises the kept windows
-// again when another window lands above them. Costs nothing while no other
-// window is mapped or restacked.
-class StackKeeper : public QObject, public QAbstractNativeEventFilter
+std::unique_ptr<Platform> createX11Platform()
 {
-public:
-    static StackKeeper *instance(xcb_connection_t *c)
-    {
-        static StackKeeper *keeper = new StackKeeper(c); // lives as long as Qt's connection
-        return keeper;
-    }
-
-    void keep(QWindow *window, int layer)
-    {
-        const auto id = xcb_window_t(window->winId());
-        m_kept.insert(id, layer);
-        connect(window, &QObject::destroyed, this, [this, id] {
-            m_kept.remove(id);
-            m_mapped.remove(id);
-        });
-    }
-
-    bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *) override
-    {
-        if (eventType != "xcb_generic_event_t" || m_kept.isEmpty())
-            return false;
-        auto *ev = static_cast<xcb_generic_event_t *>(message);
-        switch (ev->response_type & 0x7f) {
-        case XCB_MAP_NOTIFY: {
-            auto *e = reinterpret_cast<xcb_map_notify_event_t *>(ev);
-            if (e->event != m_root)
-                break;
-            // Ours keeps the place in the stack it had when hidden, under
-            // whatever appeared meanwhile; a new window starts at the top.
-            if (m_kept.contains(e->window))
-                m_mapped.insert(e->window);
-            raiseKept();
-            break;
-        }
-        case XCB_UNMAP_NOTIFY: {
-            auto *e = reinterpret_cast<xcb_unmap_notify_event_t *>(ev);
-            if (e->event == m_root)
-                m_mapped.remove(e->window);
-            break;
-        }
-        case XCB_CONFIGURE_NOTIFY: {
-            auto *e = reinterpret_cast<xcb_configure_notify_event_t *>(ev);
-            // Restacked directly above one of ours (a raise to the top lands
-            // right above ours, which is on top).
-            if (e->event == m_root && !m_kept.contains(e->window) && m_mapped.contains(e->above_sibling))
-                raiseKept();
-            break;
-        }
-        case XCB_CIRCULATE_NOTIFY: {
-            auto *e = reinterpret_cast<xcb_circulate_notify_event_t *>(ev);
-            if (e->event == m_root && !m_kept.contains(e->window) && e->place == XCB_PLACE_ON_TOP)
-                raiseKept();
-            break;
-        }
-        default:
-            break;
-        }
-        return false; // Qt follows its own windows through these too
-    }
-
-private:
-    explicit StackKeeper(xcb_connection_t *c) : m_conn(c)
-    {
-        m_root = xcb_setup_roots_iterator(xcb_get_setup(c)).data->root;
-        int screen = 0;
-        char *host = nullptr;
-        int display = 0;
-        if (xcb_parse_display(nullptr, &host, &display, &screen)) {
-            auto it = xcb_setup_roots_iterator(xcb_get_setup(c));
-            for (int i = 0; i < screen && it.rem > 1; ++i)
-                xcb_screen_next(&it);
-            m_root = it.data->root;
-        }
-        std::free(host);
-        // Add to the client's selection on the root rather than replace it.
-        auto attrs = xcbReply(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, m_root), nullptr));
-        const uint32_t mask = (attrs ? attrs->your_event_mask : 0) | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
-        xcb_change_window_attributes(c, m_root, XCB_CW_EVENT_MASK, &mask);
-        xcb_flush(c);
-        QCoreApplication::instance()->installNativeEventFilter(this);
-        m_window.start();
-    }
-
-    void raiseKept()
-    {
-        if (m_mapped.isEmpty())
-            return;
-        // Two clients that both insist on the top would raise each other
-        // forever: give up for the rest of the second after a few tries.
-        if (m_window.elapsed() > 1000) {
-            m_window.restart();
-            m_raises = 0;
-        }
-        if (++m_raises > 10)
-            return;
-        // Lower layers first: each raise lands on top of the ones before.
-        QList<xcb_window_t> order(m_mapped.cbegin(), m_mapped.cend());
-        std::stable_sort(order.begin(), order.end(),
-                         [this](xcb_window_t a, xcb_window_t b) { return m_kept.value(a) < m_kept.value(b); });
-        const uint32_t above = XCB_STACK_MODE_ABOVE;
-        for (xcb_window_t w : std::as_const(order))
-            xcb_configure_window(m_conn, w, XCB_CONFIG_WINDOW_STACK_MODE, &above);
-        xcb_flush(m_conn);
-    }
-
-    xcb_connection_t *m_conn;
-    xcb_window_t m_root = XCB_NONE;
-    QHash<xcb_window_t, int> m_kept; // window -> layer
-    QSet<xcb_window_t> m_mapped;
-    QElapsedTimer m_window;
-    int m_raises = 0;
-};
-
-xcb_connection_t *qtConnection()
-{
-    if (!qGuiApp || QGuiApplication::platformName() != QLatin1String("xcb"))
+    xcb_connection_t *c = qtConnection();
+    if (!c)
         return nullptr;
-    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
-}
-
-} // namespace
-
-void keepOnTop(QWindow *window, int layer)
-{
-    xcb_connection_t *c = qtConnection();
-    if (!window || !c)
-        return;
-    StackKeeper::instance(c)->keep(window, layer);
-}
-
-void excludeFromShadows(QWindow *window)
-{
-    xcb_connection_t *c = qtConnection();
-    if (!window || !c)
-        return;
-    const xcb_atom_t shadow = internAtom(c, "_COMPTON_SHADOW");
-    if (shadow == XCB_ATOM_NONE)
-        return;
-    const uint32_t off = 0;
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, xcb_window_t(window->winId()), shadow, XCB_ATOM_CARDINAL, 32, 1,
-                        &off);
-    xcb_flush(c);
-}
-
-std::unique_ptr<Platform> createDesktopPlatform()
-{
-    if (qGuiApp && QGuiApplication::platformName() == QLatin1String("xcb")) {
-        if (auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) {
-            if (xcb_connection_t *c = x11->connection()) {
-                // Qt connects to $DISPLAY's default screen; so do we.
-                int screen = 0;
-                char *host = nullptr;
-                int display = 0;
-                if (!xcb_parse_display(nullptr, &host, &display, &screen))
-                    screen = 0;
-                std::free(host);
-                return std::make_unique<X11Platform>(c, screen);
-            }
-        }
-    }
-    return std::make_unique<QtOnlyPlatform>();
+    // Qt connects to $DISPLAY's default screen; so do we.
+    return std::make_unique<X11Platform>(c, displayScreen());
 }
 
 } // namespace platform

@@ -1,4 +1,4 @@
-#include "platform/Unavailable.h"
+#include "platform/qt/Unavailable.h"
 
 #include <QCursor>
 

@@ -1,12 +1,16 @@
 #pragma once
 
-// A scripted platform for tests: displays, pointer, hot keys, capture and login
-// item are plain data the test sets and inspects.
+// A scripted platform for tests: displays, pointer, hot keys, capture, login
+// item and window set-up are plain data the test sets and inspects. Built into
+// the test-support library only; the application never contains it.
 
 #include "platform/Platform.h"
 
 #include <QHash>
+#include <QPointer>
 #include <QSet>
+
+#include <utility>
 
 namespace platform {
 
@@ -120,6 +124,8 @@ public:
     HotkeyService &hotkeys() override { return fakeHotkeys; }
     LoginItem &loginItem() override { return fakeLoginItem; }
     std::unique_ptr<ScreenCapture> createScreenCapture() override;
+    // Sets the portable flags, as the Qt-only platform does, and notes the role.
+    void prepareWindow(QWidget *window, WindowRole role) override;
 
     bool isX11() const override { return false; }
     bool hasXInput2() const override { return true; }
@@ -134,6 +140,10 @@ public:
     bool trusted = true;
     // The engines handed out by createScreenCapture(), for inspection.
     QList<FakeCapture *> captures;
+    // Every window given to prepareWindow() with its role, latest last.
+    QList<std::pair<QPointer<QWidget>, WindowRole>> preparedWindows;
+    // The role `window` was last prepared for, if any.
+    std::optional<WindowRole> roleOf(const QWidget *window) const;
 };
 
 } // namespace platform

@@ -1,0 +1,60 @@
+// The platform for any Qt platform but xcb (Wayland, offscreen, ...): displays
+// and window flags come from Qt; the pointer outside Tovani's windows, global
+// hot keys and pictures of the desktop cannot be had, and the services say so.
+#include "platform/Backends.h"
+#include "platform/QtDisplays.h"
+#include "platform/qt/Unavailable.h"
+
+#include <QGuiApplication>
+#include <QWidget>
+
+namespace platform {
+
+namespace {
+
+class QtOnlyPlatform : public Platform
+{
+public:
+    QtOnlyPlatform()
+    {
+        m_pointer.displays = &m_displays;
+        m_loginItem = createXdgAutostart(QString(), QString());
+    }
+
+    QString name() const override { return QStringLiteral("qt"); }
+    Displays &displays() override { return m_displays; }
+    PointerMonitor &pointer() override { return m_pointer; }
+    HotkeyService &hotkeys() override { return m_hotkeys; }
+    LoginItem &loginItem() override { return *m_loginItem; }
+    std::unique_ptr<ScreenCapture> createScreenCapture() override
+    {
+        return std::make_unique<UnavailableCapture>(
+            QStringLiteral("screen capture needs an X11 session (Qt platform \"%1\")")
+                .arg(QGuiApplication::platformName()));
+    }
+    // The portable flags alone: what the window system makes of "stay on top"
+    // and "no focus" is up to it (a Wayland compositor places windows itself).
+    void prepareWindow(QWidget *window, WindowRole role) override
+    {
+        if (window)
+            window->setWindowFlags(portableWindowFlags(role));
+    }
+
+    bool isX11() const override { return false; }
+    bool hasXInput2() const override { return false; }
+    // Wayland compositors always blend; elsewhere nothing says one runs.
+    bool hasCompositor() const override { return QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
+    bool isTrusted() const override { return false; }
+
+private:
+    QtDisplays m_displays;
+    UnavailablePointer m_pointer;
+    UnavailableHotkeys m_hotkeys;
+    std::unique_ptr<LoginItem> m_loginItem;
+};
+
+} // namespace
+
+std::unique_ptr<Platform> createQtPlatform() { return std::make_unique<QtOnlyPlatform>(); }
+
+} // namespace platform
