@@ -1,26 +1,27 @@
-// The application shell on the fake platform: commands, menu, tooltip, hot keys.
+// The application shell on the fake platform: each command through each of its
+// ways in, the tray menu and icon, the hot keys, and the launch.
 
 #include "app/AppDelegate.h"
+#include "app/TrayMenu.h"
 #include "feedback/HUDNotification.h"
 #include "feedback/LaunchAtLogin.h"
 #include "overlay/OverlayManager.h"
 #include "overlay/OverlayWindow.h"
 #include "platform/FakePlatform.h"
 
-#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
-#include <QTimer>
-#include <QMenu>
-#include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
-using platform::FakePlatform;
+#include <algorithm>
+#include <functional>
 
 class TestAppDelegate : public QObject
 {
@@ -30,31 +31,28 @@ private Q_SLOTS:
     void init();
     void cleanup();
 
-    void thicknessStepsAndBounds();
-    void stylesCycleAndPickByIndex();
-    void menuOnFirstLaunch();
-    void menuFollowsState();
+    void commandEveryWayIn_data();
+    void commandEveryWayIn();
+    void badLinesChangeNothing();
+    void hotkeysFollowTheSwitch();
     void trayMenuAndIconsAreMadeOnce();
-    void toolTipHasThreeLines();
-    void guideShowsOnlyTheDisplayUnderThePointer();
-    void hotkeysDispatchById();
-    void hotkeysRegisterUnregisterAndAgain();
-    void refusedHotkeyIsMarkedInUse();
-    void resetReleasesTheHotkeys();
-    void launchAtLoginFollowsTheLoginItem();
-    void commandsFromAnotherLaunch();
+    void menuShowsTheRealState();
     void unsavedChangeIsReported();
     void untrustedSessionIsToldOnce();
 
 private:
-    QStringList menuTitles() const;
+    QStringList state();
+    QList<std::pair<QString, QAction *>> rows() const;
+    QAction *row(const QString &text) const;
+    int hotkeyId(const QString &xkbKeyName) const;
     QString hudText() const;
 
     std::unique_ptr<QTemporaryDir> m_configHome;
     std::unique_ptr<QTemporaryDir> m_dir;
-    std::unique_ptr<FakePlatform> m_platform;
+    std::unique_ptr<platform::FakePlatform> m_platform;
     std::unique_ptr<AppSettings> m_settings;
     std::unique_ptr<AppDelegate> m_delegate;
+    int m_quits = 0;
 };
 
 void TestAppDelegate::initTestCase()
@@ -68,13 +66,17 @@ void TestAppDelegate::initTestCase()
 void TestAppDelegate::init()
 {
     m_dir = std::make_unique<QTemporaryDir>();
-    m_platform = std::make_unique<FakePlatform>();
+    m_platform = std::make_unique<platform::FakePlatform>();
     m_platform->fakeDisplays.setFrames({QRectF(0, 0, 1440, 900), QRectF(1440, 0, 1280, 1024)});
+    m_platform->fakePointer.setPosition(QPointF(2000, 500)); // on the second display
     platform::Platform::setInstance(m_platform.get());
     LaunchAtLogin::setLoginItem(&m_platform->fakeLoginItem);
     m_settings = std::make_unique<AppSettings>(m_dir->filePath("tovani.conf"));
+    m_settings->setCustomThickness(30); // mid-way, so a step either way shows
     m_delegate = std::make_unique<AppDelegate>(*m_platform, *m_settings);
-    m_delegate->applicationDidFinishLaunching();
+    m_quits = 0;
+    connect(m_delegate.get(), &AppDelegate::quitRequested, this, [this] { ++m_quits; });
+    m_delegate->applicationDidFinishLaunching(/*plainLaunch*/ false);
 }
 
 void TestAppDelegate::cleanup()
@@ -86,289 +88,239 @@ void TestAppDelegate::cleanup()
     m_platform.reset();
 }
 
-// The rows on show, a ticked one as "✓ Title".
-QStringList TestAppDelegate::menuTitles() const
+// What a command can change, as "name=value" words.
+QStringList TestAppDelegate::state()
 {
-    QStringList titles;
-    for (QAction *action : m_delegate->menu()->actions()) {
-        if (!action->isVisible())
-            continue;
-        const QString tick = action->isChecked() ? QStringLiteral("✓ ") : QString();
-        titles.append(action->isSeparator() ? QStringLiteral("---") : tick + action->text());
+    QCoreApplication::processEvents(); // a quit or a HUD message comes on the next turn
+    auto onOff = [](bool on) { return QString::fromLatin1(on ? "on" : "off"); };
+    auto shown = [](const QWidget *window) { return QString::fromLatin1(window && window->isVisible() ? "shown" : ""); };
+    QStringList ticked, overlays;
+    for (const auto &[text, action] : rows()) {
+        if (action->isChecked())
+            ticked.append(action->text());
     }
-    return titles;
+    for (OverlayWindow *window : m_delegate->overlayManager()->overlayWindows)
+        overlays.append(onOff(window->isVisible()));
+    return {"guide=" + onOff(m_delegate->isGuideEnabled()),
+            "overlays=" + overlays.join(QLatin1Char(',')),
+            "brackets=" + onOff(m_settings->verticalGuidesEnabled()),
+            "magnifier=" + onOff(m_settings->magnifierEnabled()),
+            "style=" + LineStyles::rawValue(m_settings->currentStyle()),
+            "thickness=" + QString::number(m_settings->customThickness()),
+            "preferences=" + shown(m_delegate->preferencesWindow()),
+            "about=" + shown(m_delegate->aboutWindow()),
+            "login=" + onOff(m_platform->fakeLoginItem.isEnabled()),
+            "quit=" + QString::number(m_quits),
+            "menu=" + ticked.join(QLatin1Char(','))};
+}
+
+// Every row of the menu with its text, "Style/Ruler" for a row of a submenu.
+QList<std::pair<QString, QAction *>> TestAppDelegate::rows() const
+{
+    QList<std::pair<QString, QAction *>> rows;
+    for (QAction *action : m_delegate->tray()->menu()->actions()) {
+        rows.append({action->text(), action});
+        for (QAction *item : action->menu() ? action->menu()->actions() : QList<QAction *>{})
+            rows.append({action->text() + '/' + item->text(), item});
+    }
+    return rows;
+}
+
+// The row whose text ends so.
+QAction *TestAppDelegate::row(const QString &text) const
+{
+    const auto all = rows();
+    const auto found = std::find_if(all.cbegin(), all.cend(), [&text](const auto &row) { return row.first.endsWith(text); });
+    return found == all.cend() ? nullptr : found->second;
+}
+
+int TestAppDelegate::hotkeyId(const QString &xkbKeyName) const
+{
+    const auto registered = m_platform->fakeHotkeys.registered();
+    const auto found = std::find_if(registered.cbegin(), registered.cend(),
+                                    [&xkbKeyName](const auto &key) { return key.xkbKeyName == xkbKeyName; });
+    return found == registered.cend() ? -1 : found.key();
 }
 
 QString TestAppDelegate::hudText() const
 {
-    // The HUD window is created on the next turn of the event loop.
-    QCoreApplication::processEvents();
+    QCoreApplication::processEvents(); // the HUD window comes on the next turn
     HUDWindow *window = HUDNotification::shared().window();
     return window ? window->view().message : QString();
 }
 
-void TestAppDelegate::thicknessStepsAndBounds()
+void TestAppDelegate::commandEveryWayIn_data()
 {
-    QCOMPARE(m_settings->customThickness(), 4.0);
-    m_delegate->decreaseThickness();
-    QCOMPARE(m_settings->customThickness(), 1.0);
-    QCOMPARE(hudText(), QStringLiteral("1px"));
-    m_delegate->decreaseThickness();
-    QCOMPARE(m_settings->customThickness(), 1.0);
-
-    m_settings->setCustomThickness(98);
-    m_delegate->increaseThickness();
-    QCOMPARE(m_settings->customThickness(), 100.0);
-    QCOMPARE(hudText(), QStringLiteral("100px"));
-    m_delegate->increaseThickness();
-    QCOMPARE(m_settings->customThickness(), 100.0);
-
-    m_settings->setCustomThickness(7.5);
-    m_delegate->increaseThickness();
-    QCOMPARE(m_settings->customThickness(), 12.5);
-    QCOMPARE(hudText(), QStringLiteral("12px"));
+    // Each way in a command has: its line to the running copy, its hot key (by
+    // key position), its menu row. From a fresh start (after `before`) each
+    // must change the same things, show the same HUD message (none from the
+    // menu, whose row shows the change), and a held hot key repeats only the
+    // size steps.
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("menu");
+    QTest::addColumn<QString>("effect");
+    QTest::addColumn<QString>("hud");
+    QTest::addColumn<bool>("repeats");
+    auto row = [](const char *name) -> QTestData & { return QTest::newRow(name) << QString(); };
+    row("toggle") << "toggle" << "AD04" << "Enable Reading Guide"
+                  << "guide=on overlays=off,on menu=Reading Guide Enabled,Underline" << "" << false;
+    row("brackets") << "brackets" << "" << "Crosshair Brackets" << "brackets=on menu=Crosshair Brackets,Underline"
+                    << "" << false;
+    row("magnifier") << "magnifier" << "" << "Magnifier" << "magnifier=on menu=Magnifier,Underline" << "" << false;
+    row("style") << "style 4" << "AE04" << "Style/Ruler" << "style=Ruler thickness=45 menu=Ruler" << "Ruler" << false;
+    row("cycle-style") << "cycle-style" << "AD05" << "" << "style=Highlight Bar thickness=28 menu=Highlight Bar"
+                       << "Highlight Bar" << false;
+    QTest::newRow("cycle-style from the last") << "style 5" << "cycle-style" << "AD05" << ""
+                                               << "style=Underline thickness=4 menu=Underline" << "Underline" << false;
+    row("thicker") << "thicker" << "AE12" << "" << "thickness=35" << "35px" << true;
+    row("thinner") << "thinner" << "AE11" << "" << "thickness=25" << "25px" << true;
+    row("preferences") << "preferences" << "" << "Preferences..." << "preferences=shown" << "" << false;
+    row("plain launch") << "launch" << "" << "" << "preferences=shown" << "" << false;
+    row("about") << "about" << "" << "About Tovani" << "about=shown" << "" << false;
+    row("launch at login") << "launch-at-login" << "" << "Launch at Login"
+                           << "login=on menu=Underline,Launch at Login" << "" << false;
+    row("quit") << "quit" << "" << "Quit Tovani" << "quit=1" << "" << false;
 }
 
-void TestAppDelegate::stylesCycleAndPickByIndex()
+void TestAppDelegate::commandEveryWayIn()
 {
-    const QStringList expected = {"Highlight Bar", "Focus Window", "Ruler", "Reading Strip", "Underline"};
-    for (const QString &name : expected) {
-        m_delegate->cycleStyle();
-        QCOMPARE(LineStyles::rawValue(m_settings->currentStyle()), name);
-        QCOMPARE(hudText(), name);
+    QFETCH(QString, before);
+    QFETCH(QString, line);
+    QFETCH(QString, key);
+    QFETCH(QString, menu);
+    QFETCH(QString, effect);
+    QFETCH(QString, hud);
+    QFETCH(bool, repeats);
+    for (const QString &way : {line, key, menu}) {
+        if (way.isEmpty())
+            continue;
+        cleanup();
+        init();
+        m_settings->setGlobalHotkeysEnabled(true);
+        if (!before.isEmpty())
+            QCOMPARE(m_delegate->runCommand(before), QStringLiteral("ok"));
+        const QStringList start = state();
+        const QPointer<HUDWindow> hudBefore = HUDNotification::shared().window();
+
+        if (way == line) {
+            QCOMPARE(m_delegate->runCommand(line), QStringLiteral("ok"));
+        } else if (way == key) {
+            QVERIFY2(hotkeyId(key) > 0, qPrintable(key));
+            m_platform->fakeHotkeys.press(hotkeyId(key));
+        } else {
+            QVERIFY2(row(menu) && row(menu)->isEnabled(), qPrintable(menu));
+            row(menu)->trigger();
+        }
+        QCOMPARE(m_quits, 0); // nothing ends before it has answered
+        const QStringList after = state();
+        QStringList changed = after;
+        changed.removeIf([&start](const QString &word) { return start.contains(word); });
+        QCOMPARE(changed.join(QLatin1Char(' ')), effect);
+        HUDWindow *window = HUDNotification::shared().window();
+        QCOMPARE(window != hudBefore ? window->view().message : QString(), way == menu ? QString() : hud);
+
+        if (way == key) {
+            m_platform->fakeHotkeys.press(hotkeyId(key), /*autoRepeat*/ true);
+            QCOMPARE(state() != after, repeats);
+        }
     }
-    QCOMPARE(m_settings->currentStyle(), LineStyle::underline);
-
-    m_delegate->selectStyleByIndex(3);
-    QCOMPARE(m_settings->currentStyle(), LineStyle::ruler);
-    QCOMPARE(m_settings->customThickness(), 45.0);
-
-    // Out of range: nothing at all happens, not even a save or a menu rebuild.
-    m_settings->setCustomThickness(33);
-    QMenu *menu = m_delegate->menu();
-    for (int index : {-1, 5, 1000})
-        m_delegate->selectStyleByIndex(index);
-    QCOMPARE(m_settings->currentStyle(), LineStyle::ruler);
-    QCOMPARE(m_settings->customThickness(), 33.0);
-    QCOMPARE(m_delegate->menu(), menu);
-
-    // The menu's style items carry the display name; anything else is ignored.
-    m_delegate->selectStyle(QStringLiteral("Focus Window"));
-    QCOMPARE(m_settings->currentStyle(), LineStyle::focusWindow);
-    m_delegate->selectStyle(QStringLiteral("focus window"));
-    m_delegate->selectStyle(QVariant(2));
-    QCOMPARE(m_settings->currentStyle(), LineStyle::focusWindow);
 }
 
-void TestAppDelegate::menuOnFirstLaunch()
+void TestAppDelegate::badLinesChangeNothing()
 {
-    const QStringList expected = {"Enable Reading Guide", "Crosshair Brackets", "Magnifier", "---", "Style", "---",
-                                  "Preferences...", "---", "Launch at Login", "---", "About Tovani", "Quit Tovani"};
-    QCOMPARE(menuTitles(), expected);
-
-    QMenu *styles = m_delegate->menu()->actions().at(4)->menu();
-    QVERIFY(styles);
-    QStringList ticked;
-    for (QAction *item : styles->actions()) {
-        if (item->isChecked())
-            ticked.append(item->text());
-        QCOMPARE(item->data().toString(), item->text());
+    const QStringList start = state();
+    for (const char *line : {"style 6", "style 0", "style", "format-disk", "", "toggle now"}) {
+        const QString reply = m_delegate->runCommand(line);
+        QVERIFY2(reply.startsWith(u"error: "), qPrintable(QStringLiteral("%1 -> %2").arg(line, reply)));
+        QCOMPARE(state(), start);
     }
-    QCOMPARE(ticked, QStringList{"Underline"});
-    QCOMPARE(styles->actions().at(3)->shortcut().toString(QKeySequence::NativeText), QStringLiteral("Ctrl+4"));
 }
 
-void TestAppDelegate::menuFollowsState()
+void TestAppDelegate::hotkeysFollowTheSwitch()
 {
-    m_delegate->toggleGuide();
-    m_delegate->toggleVerticalGuides();
-    m_delegate->toggleMagnifier();
+    // Taken while the switch is on, and only then listed in the menu and the
+    // tooltip; one that another program holds is marked "(in use)"; every way
+    // of turning them off releases them all.
+    auto &keys = m_platform->fakeHotkeys;
+    keys.setTaken(QStringLiteral("AD05"), true);
+    qsizetype all = 0;
+    for (const Command &command : Commands::all())
+        all += qsizetype(command.hotkeys.size());
+    auto listed = [this] {
+        return row(QStringLiteral("Shortcuts:"))->isVisible() &&
+               m_delegate->tray()->toolTip().contains(u"Ctrl+Shift+R");
+    };
+    QVERIFY(keys.registered().isEmpty()); // off on a first launch
+    QVERIFY(!listed());
+    const std::vector<std::function<void()>> waysOff = {
+        [this] { m_settings->setGlobalHotkeysEnabled(false); },
+        [this] { m_settings->resetToDefaults(); },
+        [this] { m_delegate->applicationWillTerminate(); },
+    };
+    for (const auto &switchOff : waysOff) {
+        m_settings->setGlobalHotkeysEnabled(true);
+        QCOMPARE(keys.registered().size(), all - 1);
+        QVERIFY(listed());
+        QVERIFY(row(QStringLiteral("Cycle styles (in use)")) && row(QStringLiteral("Toggle guide")));
+        switchOff();
+        QVERIFY(keys.registered().isEmpty());
+        QVERIFY(!listed());
+    }
+    // No row claims a key of its own: from a tray menu none would work.
+    for (const auto &[text, action] : rows())
+        QVERIFY2(action->shortcut().isEmpty(), qPrintable(text));
+
+    // A keyboard change loses a key, and gives it back.
+    m_settings->setGlobalHotkeysEnabled(false);
     m_settings->setGlobalHotkeysEnabled(true);
-
-    const QStringList expected = {"✓ Reading Guide Enabled",
-                                  "✓ Crosshair Brackets",
-                                  "✓ Magnifier",
-                                  "---",
-                                  "Style",
-                                  "---",
-                                  "Preferences...",
-                                  "---",
-                                  "Shortcuts:",
-                                  "  Ctrl+Shift+R  Toggle guide",
-                                  "  Ctrl+1-5  Switch style",
-                                  "  Ctrl+Shift+T  Cycle styles",
-                                  "  Ctrl+Shift++/-  Adjust size",
-                                  "---",
-                                  "Launch at Login",
-                                  "---",
-                                  "About Tovani",
-                                  "Quit Tovani"};
-    QCOMPARE(menuTitles(), expected);
-    for (int row = 8; row <= 12; ++row)
-        QVERIFY(!m_delegate->menu()->actions().at(row)->isEnabled());
-    // Saved: brackets and magnifier survive a restart, the guide does not.
-    QVERIFY(m_settings->flush());
-    AppSettings reloaded(m_settings->filePath());
-    QVERIFY(reloaded.verticalGuidesEnabled());
-    QVERIFY(reloaded.magnifierEnabled());
+    const int toggleId = hotkeyId(QStringLiteral("AD04"));
+    Q_EMIT keys.registrationChanged(toggleId, false);
+    QVERIFY(row(QStringLiteral("Toggle guide (in use)")) && !listed());
+    Q_EMIT keys.registrationChanged(toggleId, true);
+    QVERIFY(row(QStringLiteral("Toggle guide")) && listed());
 }
 
 void TestAppDelegate::trayMenuAndIconsAreMadeOnce()
 {
     // A new menu and a new icon on every change kept memory growing with each
     // toggle: every icon left its own scaled copies in the pixmap cache.
-    const QPointer<QMenu> menu = m_delegate->menu();
+    const QPointer<QMenu> menu = m_delegate->tray()->menu();
     const QList<QAction *> actions = menu->actions();
+    QAction *brackets = row(QStringLiteral("Crosshair Brackets"));
     const qsizetype widgets = QApplication::allWidgets().size();
     QSet<qint64> icons;
     for (int i = 0; i < 300; ++i) {
         QCOMPARE(m_delegate->runCommand(QStringLiteral("toggle")), QStringLiteral("ok"));
-        m_delegate->toggleVerticalGuides();
+        brackets->trigger();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        icons.insert(m_delegate->statusItem()->icon().cacheKey());
+        icons.insert(m_delegate->tray()->trayIcon()->icon().cacheKey());
     }
-    QVERIFY(menu && m_delegate->menu() == menu);
+    QVERIFY(menu && m_delegate->tray()->menu() == menu);
     QVERIFY(menu->actions() == actions);
     QCOMPARE(QApplication::allWidgets().size(), widgets);
     QCOMPARE(icons.size(), 2);
 }
 
-void TestAppDelegate::toolTipHasThreeLines()
+void TestAppDelegate::menuShowsTheRealState()
 {
-    QCOMPARE(m_delegate->toolTip(), QStringLiteral("Tovani (OFF)\nStyle: Underline\nCtrl+Shift+R to toggle"));
-    m_delegate->toggleGuide();
-    m_delegate->selectStyleByIndex(2);
-    QCOMPARE(m_delegate->toolTip(), QStringLiteral("Tovani (ON)\nStyle: Focus Window\nCtrl+Shift+R to toggle"));
-}
+    // A change made elsewhere (the preferences) shows at once.
+    m_settings->applyStyle(LineStyle::ruler);
+    QVERIFY(row(QStringLiteral("Style/Ruler"))->isChecked());
 
-void TestAppDelegate::guideShowsOnlyTheDisplayUnderThePointer()
-{
-    auto windows = m_delegate->overlayManager()->overlayWindows;
-    QCOMPARE(windows.size(), 2);
-    m_platform->fakePointer.setPosition(QPointF(2000, 500));
-    m_delegate->toggleGuide();
-    QVERIFY(m_platform->fakePointer.isRunning());
-    QVERIFY(!windows.at(0)->isVisible());
-    QVERIFY(windows.at(1)->isVisible());
-
-    m_platform->fakePointer.moveTo(QPointF(100, 100));
-    QVERIFY(windows.at(0)->isVisible());
-    QVERIFY(!windows.at(1)->isVisible());
-
-    m_delegate->toggleGuide();
-    QVERIFY(!windows.at(0)->isVisible());
-    QVERIFY(!windows.at(1)->isVisible());
-    QVERIFY(!m_platform->fakePointer.isRunning());
-}
-
-void TestAppDelegate::hotkeysDispatchById()
-{
-    m_settings->setGlobalHotkeysEnabled(true);
-    m_delegate->handleHotkeysToggled();
-    auto &keys = m_platform->fakeHotkeys;
-    QCOMPARE(keys.registered().size(), 9);
-    QCOMPARE(keys.registered().value(1).xkbKeyName, QStringLiteral("AD04"));
-    QCOMPARE(keys.registered().value(3).xkbKeyName, QStringLiteral("AE12"));
-    QCOMPARE(keys.registered().value(9).xkbKeyName, QStringLiteral("AE05"));
-    QCOMPARE(keys.registered().value(9).modifiers, Qt::KeyboardModifiers(Qt::ControlModifier));
-
-    keys.press(1);
-    QVERIFY(m_delegate->isEnabled());
-    keys.press(1, /*autoRepeat*/ true); // holding the key does not flicker the guide
-    QVERIFY(m_delegate->isEnabled());
-    keys.press(7);
-    QCOMPARE(m_settings->currentStyle(), LineStyle::focusWindow);
-    keys.press(2);
-    QCOMPARE(m_settings->currentStyle(), LineStyle::ruler);
-    keys.press(3);
-    keys.press(3, true);
-    keys.press(3, true); // a held size key keeps stepping
-    QCOMPARE(m_settings->customThickness(), 60.0);
-    keys.press(4);
-    QCOMPARE(m_settings->customThickness(), 55.0);
-    m_delegate->handleHotkey(0, false);
-    m_delegate->handleHotkey(10, false);
-    QCOMPARE(m_settings->customThickness(), 55.0);
-}
-
-void TestAppDelegate::hotkeysRegisterUnregisterAndAgain()
-{
-    auto &keys = m_platform->fakeHotkeys;
-    QVERIFY(keys.registered().isEmpty()); // off on a first launch
-    m_settings->setGlobalHotkeysEnabled(true);
-    QCOMPARE(keys.registered().size(), 9);
-    m_settings->setGlobalHotkeysEnabled(false);
-    QVERIFY(keys.registered().isEmpty());
-    m_settings->setGlobalHotkeysEnabled(true);
-    QCOMPARE(keys.registered().size(), 9);
-    // Registering again while registered leaves one grab per key.
-    m_delegate->setupGlobalHotkey();
-    QCOMPARE(keys.registered().size(), 9);
-    keys.press(1);
-    QVERIFY(m_delegate->isEnabled());
-
-    m_delegate->applicationWillTerminate();
-    QVERIFY(keys.registered().isEmpty());
-}
-
-void TestAppDelegate::refusedHotkeyIsMarkedInUse()
-{
-    m_platform->fakeHotkeys.setTaken(QStringLiteral("AD05"), true);
-    m_settings->setGlobalHotkeysEnabled(true);
-    QCOMPARE(m_platform->fakeHotkeys.registered().size(), 8);
-    QCOMPARE(m_delegate->refusedHotkeys(), QSet<int>{2});
-    const QStringList titles = menuTitles();
-    QVERIFY(titles.contains(QStringLiteral("  Ctrl+Shift+T  Cycle styles (in use)")));
-    QVERIFY(titles.contains(QStringLiteral("  Ctrl+Shift+R  Toggle guide")));
-}
-
-void TestAppDelegate::resetReleasesTheHotkeys()
-{
-    m_settings->setGlobalHotkeysEnabled(true);
-    QCOMPARE(m_platform->fakeHotkeys.registered().size(), 9);
-    m_settings->resetToDefaults(); // no notification follows a reset
-    QVERIFY(m_platform->fakeHotkeys.registered().isEmpty());
-    QVERIFY(!menuTitles().contains(QStringLiteral("Shortcuts:")));
-}
-
-void TestAppDelegate::launchAtLoginFollowsTheLoginItem()
-{
-    m_delegate->toggleLaunchAtLogin();
-    QVERIFY(m_platform->fakeLoginItem.isEnabled());
-    QVERIFY(AppSettings::shared().launchAtLogin());
-    QVERIFY(menuTitles().contains(QStringLiteral("✓ Launch at Login")));
-
+    QAction *login = row(QStringLiteral("Launch at Login"));
+    login->trigger();
     // Refused: the row stays ticked, and the HUD says why.
     m_platform->fakeLoginItem.setFailure(QStringLiteral("read-only folder"));
-    QAction *row = nullptr;
-    for (QAction *action : m_delegate->menu()->actions()) {
-        if (action->text() == u"Launch at Login")
-            row = action;
-    }
-    QVERIFY(row);
-    row->trigger();
+    login->trigger();
     QVERIFY(m_platform->fakeLoginItem.isEnabled());
-    QVERIFY(menuTitles().contains(QStringLiteral("✓ Launch at Login")));
+    QVERIFY(login->isChecked());
     QCOMPARE(hudText(), QStringLiteral("Failed to disable launch at login: read-only folder"));
-
-    // The row shows the login item's real state, not the stored setting.
+    // The row shows the login item's real state, asked again as the menu opens.
     m_platform->fakeLoginItem.setEnabledDirectly(false);
-    m_delegate->updateMenu();
-    QVERIFY(menuTitles().contains(QStringLiteral("Launch at Login")));
-}
-
-void TestAppDelegate::commandsFromAnotherLaunch()
-{
-    QCOMPARE(m_delegate->runCommand(QStringLiteral("style 4")), QStringLiteral("ok"));
-    QCOMPARE(m_settings->currentStyle(), LineStyle::ruler);
-    QCOMPARE(m_delegate->runCommand(QStringLiteral("toggle")), QStringLiteral("ok"));
-    QVERIFY(m_delegate->isEnabled());
-    QVERIFY(m_delegate->runCommand(QStringLiteral("style 9")).startsWith(u"error: "));
-    QVERIFY(m_delegate->runCommand(QStringLiteral("format-disk")).startsWith(u"error: "));
-    QVERIFY(m_delegate->runCommand(QString()).startsWith(u"error: "));
-    QSignalSpy quit(m_delegate.get(), &AppDelegate::quitRequested);
-    QCOMPARE(m_delegate->runCommand(QStringLiteral("quit")), QStringLiteral("ok"));
-    QTRY_COMPARE(quit.count(), 1);
+    Q_EMIT m_delegate->tray()->menu()->aboutToShow();
+    QVERIFY(!login->isChecked());
 }
 
 void TestAppDelegate::unsavedChangeIsReported()
@@ -393,14 +345,10 @@ void TestAppDelegate::untrustedSessionIsToldOnce()
     m_delegate->setAccessibilityPromptDelay(50);
     QStringList seen;
     QTimer answer;
-    connect(&answer, &QTimer::timeout, this, [&] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box)
-            return;
-        seen.append(box->text());
-        for (QAbstractButton *button : box->buttons()) {
-            if (button->text() == u"Later")
-                button->click();
+    connect(&answer, &QTimer::timeout, this, [&seen] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            seen.append(box->text());
+            box->reject(); // "Later"
         }
     });
     answer.start(20);
@@ -411,8 +359,8 @@ void TestAppDelegate::untrustedSessionIsToldOnce()
     QTest::qWait(200);
     QCOMPARE(seen.size(), 1);
     // After "Later" the application goes on as before.
-    m_delegate->toggleGuide();
-    QVERIFY(m_delegate->isEnabled());
+    QCOMPARE(m_delegate->runCommand(QStringLiteral("toggle")), QStringLiteral("ok"));
+    QVERIFY(m_delegate->isGuideEnabled());
 }
 
 QTEST_MAIN(TestAppDelegate)

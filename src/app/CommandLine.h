@@ -2,6 +2,7 @@
 
 // The tovani command line: what a launch asks for, parsed without side effects.
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 
@@ -22,4 +23,6 @@ struct CommandLine
 
     static CommandLine parse(const QStringList &arguments); // without the program name
     static QString usage();
+
+    Q_DECLARE_TR_FUNCTIONS(CommandLine)
 };

@@ -34,11 +34,13 @@ QString privateDirProblem(const QString &dir, bool follow)
     if (rc != 0)
         return QStringLiteral("%1: %2").arg(dir, errnoText(errno));
     if (!S_ISDIR(info.st_mode))
-        return QStringLiteral("%1 is not a folder").arg(dir);
+        return SingleInstance::tr("%1 is not a folder").arg(dir);
     if (info.st_uid != ::geteuid())
-        return QStringLiteral("%1 belongs to another user").arg(dir);
+        return SingleInstance::tr("%1 belongs to another user").arg(dir);
     if ((info.st_mode & 07777) != 0700)
-        return QStringLiteral("%1 has mode %2, not 0700").arg(dir).arg(info.st_mode & 07777, 4, 8, QLatin1Char('0'));
+        return SingleInstance::tr("%1 has mode %2, not 0700")
+            .arg(dir)
+            .arg(info.st_mode & 07777, 4, 8, QLatin1Char('0'));
     return QString();
 }
 
@@ -59,12 +61,13 @@ SingleInstance::Place SingleInstance::defaultPlace()
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty()) {
         const QString path = runtime + QLatin1Char('/') + socketName;
-        const QString problem = QDir::isAbsolutePath(runtime) ? privateDirProblem(runtime, true)
-                                                               : QStringLiteral("%1 is not an absolute path").arg(runtime);
+        const QString problem = QDir::isAbsolutePath(runtime)
+                                    ? privateDirProblem(runtime, true)
+                                    : tr("%1 is not an absolute path").arg(runtime);
         if (!problem.isEmpty())
-            place.notes << QStringLiteral("XDG_RUNTIME_DIR is not private (%1)").arg(problem);
+            place.notes << tr("XDG_RUNTIME_DIR is not private (%1)").arg(problem);
         else if (encoded(path).size() > maximumPathLength())
-            place.notes << QStringLiteral("the path %1 is longer than the %2 bytes a socket address takes")
+            place.notes << tr("the path %1 is longer than the %2 bytes a socket address takes")
                                .arg(path)
                                .arg(maximumPathLength());
         else {
@@ -76,7 +79,7 @@ SingleInstance::Place SingleInstance::defaultPlace()
     // Qt's own fallback for the runtime folder, checked the same way.
     const QString fallback = QDir::tempPath() + QStringLiteral("/runtime-") + userName();
     if (::mkdir(encoded(fallback).constData(), 0700) != 0 && errno != EEXIST) {
-        place.error = QStringLiteral("cannot create %1: %2").arg(fallback, errnoText(errno));
+        place.error = tr("cannot create %1: %2").arg(fallback, errnoText(errno));
         return place;
     }
     struct stat info = {};
@@ -85,12 +88,12 @@ SingleInstance::Place SingleInstance::defaultPlace()
         (info.st_mode & 07777) != 0700)
         ::chmod(encoded(fallback).constData(), 0700);
     if (const QString problem = privateDirProblem(fallback, false); !problem.isEmpty()) {
-        place.error = QStringLiteral("no private folder for the control socket: %1").arg(problem);
+        place.error = tr("no private folder for the control socket: %1").arg(problem);
         return place;
     }
     const QString path = fallback + QLatin1Char('/') + socketName;
     if (encoded(path).size() > maximumPathLength()) {
-        place.error = QStringLiteral("the path %1 is longer than the %2 bytes a socket address takes")
+        place.error = tr("the path %1 is longer than the %2 bytes a socket address takes")
                           .arg(path)
                           .arg(maximumPathLength());
         return place;
@@ -159,7 +162,7 @@ bool SingleInstance::claim()
         QString host, app;
         m_lock->getLockInfo(&m_holderPid, &host, &app);
     } else {
-        m_error = QStringLiteral("cannot create the lock file %1.lock").arg(m_socketPath);
+        m_error = tr("cannot create the lock file %1.lock").arg(m_socketPath);
     }
     return false;
 }
@@ -178,11 +181,11 @@ bool SingleInstance::listen(Handler handler)
     struct stat info = {};
     if (::lstat(path.constData(), &info) == 0) {
         if (info.st_uid != ::geteuid()) {
-            m_error = QStringLiteral("%1 belongs to another user").arg(m_socketPath);
+            m_error = tr("%1 belongs to another user").arg(m_socketPath);
             return false;
         }
         if (S_ISDIR(info.st_mode) || ::unlink(path.constData()) != 0) {
-            m_error = QStringLiteral("cannot replace %1").arg(m_socketPath);
+            m_error = tr("cannot replace %1").arg(m_socketPath);
             return false;
         }
     }
@@ -190,14 +193,14 @@ bool SingleInstance::listen(Handler handler)
     sockaddr_un address = {};
     address.sun_family = AF_UNIX;
     if (path.size() > maximumPathLength()) {
-        m_error = QStringLiteral("the path %1 is too long for a socket").arg(m_socketPath);
+        m_error = tr("the path %1 is too long for a socket").arg(m_socketPath);
         return false;
     }
     std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof(address)) != 0 ||
         ::chmod(path.constData(), 0600) != 0 || ::listen(fd, 64) != 0) {
-        m_error = QStringLiteral("cannot listen on %1: %2").arg(m_socketPath, errnoText(errno));
+        m_error = tr("cannot listen on %1: %2").arg(m_socketPath, errnoText(errno));
         if (fd >= 0)
             ::close(fd);
         return false;
@@ -260,7 +263,7 @@ void SingleInstance::adopt(int fd)
             return;
         }
         const QString command = QString::fromUtf8(socket->readLine(4096)).trimmed();
-        const QString reply = m_handler ? m_handler(command) : QStringLiteral("error: not ready");
+        const QString reply = m_handler ? m_handler(command) : QStringLiteral("error: ") + tr("not ready");
         socket->write(reply.toUtf8() + '\n');
         socket->flush();
         socket->disconnectFromServer();
@@ -283,7 +286,7 @@ std::optional<QString> SingleInstance::send(const QString &socketPath, const QSt
 {
     struct stat info = {};
     if (::lstat(encoded(socketPath).constData(), &info) == 0 && info.st_uid != ::geteuid())
-        return QStringLiteral("error: %1 belongs to another user; not connecting to it").arg(socketPath);
+        return QStringLiteral("error: ") + tr("%1 belongs to another user; not connecting to it").arg(socketPath);
     QLocalSocket socket;
     socket.connectToServer(socketPath);
     if (!socket.waitForConnected(timeoutMs))

@@ -1,0 +1,147 @@
+#include "app/CommandRegistry.h"
+
+#include "feedback/HUDNotification.h"
+#include "platform/Platform.h"
+
+#include <algorithm>
+
+namespace {
+
+// One global hot key of the table: the command and argument it runs. Its id
+// with the hot-key service is its place in bindings() plus one.
+struct Binding
+{
+    const Command *command;
+    int argument;
+    const Hotkey *key;
+};
+
+const QList<Binding> &bindings()
+{
+    static const QList<Binding> list = [] {
+        QList<Binding> made;
+        for (const Command &command : Commands::all()) {
+            const QList<int> arguments = command.arguments();
+            for (size_t i = 0; i < command.hotkeys.size(); ++i)
+                made.append({&command, arguments.at(qsizetype(i)), &command.hotkeys.at(i)});
+        }
+        return made;
+    }();
+    return list;
+}
+
+const Binding *binding(int id)
+{
+    return id >= 1 && id <= bindings().size() ? &bindings().at(id - 1) : nullptr;
+}
+
+} // namespace
+
+CommandRegistry::CommandRegistry(CommandTarget &target, platform::HotkeyService &hotkeys, QObject *parent)
+    : QObject(parent), m_target(target), m_hotkeys(hotkeys)
+{
+    connect(&m_hotkeys, &platform::HotkeyService::activated, this, &CommandRegistry::hotkeyPressed);
+    connect(&m_hotkeys, &platform::HotkeyService::registrationChanged, this, &CommandRegistry::registrationChanged);
+}
+
+QString CommandRegistry::run(const Command &command, int argument, Source source)
+{
+    QString failure = command.run(m_target, argument);
+    // A failure always shows; a menu row shows its own change.
+    const bool confirm = command.feedback && source != Source::menu;
+    const Feedback feedback = !failure.isEmpty() ? Feedback{failure, QString()}
+                              : confirm          ? command.feedback(m_target.settings())
+                                                 : Feedback();
+    if (!feedback.message.isEmpty())
+        HUDNotification::shared().show(feedback.message, feedback.symbol);
+    Q_EMIT ran();
+    return failure;
+}
+
+QString CommandRegistry::runLine(const QString &line)
+{
+    const QString error = QStringLiteral("error: ");
+    const QStringList words = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const Command *command = Commands::find(words.value(0));
+    const bool takesArgument = command && command->argument != Command::Argument::none;
+    if (!command || words.size() != (takesArgument ? 2 : 1))
+        return error + tr("unknown command \"%1\"").arg(line);
+    int argument = 0;
+    if (takesArgument) {
+        const std::optional<int> value = command->parseArgument(words.at(1));
+        if (!value)
+            return error + tr("unknown style \"%1\"").arg(words.at(1));
+        argument = *value;
+    }
+
+    AppSettings &settings = m_target.settings();
+    bool changedSettings = false;
+    const QMetaObject::Connection watch =
+        connect(&settings, &AppSettings::changed, this, [&changedSettings] { changedSettings = true; });
+    const QString failure = run(*command, argument, Source::commandLine);
+    disconnect(watch);
+    if (!failure.isEmpty())
+        return error + failure;
+    if (!changedSettings)
+        return QStringLiteral("ok");
+    // Written now rather than in a moment, so the answer can say whether the
+    // change was kept: it shows on screen, but would be gone at the next start.
+    const int failedSavesBefore = settings.failedSaves();
+    settings.flush();
+    if (settings.failedSaves() > failedSavesBefore)
+        return error + tr("the change was not saved: %1").arg(settings.saveError());
+    return QStringLiteral("ok");
+}
+
+void CommandRegistry::setHotkeysEnabled(bool enabled)
+{
+    // Released first: registering while registered would leave the old grabs
+    // behind. Refused combinations too: the service keeps asking for them
+    // after keyboard changes until they are released.
+    for (int id : m_grabbed + m_refused)
+        m_hotkeys.unregisterHotkey(id);
+    m_grabbed.clear();
+    m_refused.clear();
+    m_hotkeysEnabled = enabled;
+    for (int id = 1; enabled && id <= bindings().size(); ++id) {
+        const Hotkey &key = *binding(id)->key;
+        if (m_hotkeys.registerHotkey(id, {QString::fromLatin1(key.xkbKeyName), key.modifiers, key.text()}))
+            m_grabbed.insert(id);
+        else
+            m_refused.insert(id);
+    }
+    Q_EMIT hotkeysChanged();
+}
+
+bool CommandRegistry::isHotkeyRefused(const Command &command) const
+{
+    return std::any_of(m_refused.cbegin(), m_refused.cend(),
+                       [&command](int id) { return binding(id)->command == &command; });
+}
+
+void CommandRegistry::hotkeyPressed(int id, bool autoRepeat)
+{
+    const Binding *pressed = binding(id);
+    if (!pressed || !m_grabbed.contains(id))
+        return;
+    // A held key repeats: the size keeps stepping, but a toggle or a style
+    // pick happens once per press.
+    if (autoRepeat && !pressed->command->repeats)
+        return;
+    run(*pressed->command, pressed->argument, Source::hotkey);
+}
+
+void CommandRegistry::registrationChanged(int id, bool registered)
+{
+    // A new keyboard or layout can free a combination or lose one.
+    if (!m_hotkeysEnabled || !binding(id))
+        return;
+    if (registered) {
+        m_grabbed.insert(id);
+        m_refused.remove(id);
+    } else {
+        m_grabbed.remove(id);
+        m_refused.insert(id);
+    }
+    Q_EMIT hotkeysChanged();
+}

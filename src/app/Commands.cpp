@@ -1,0 +1,250 @@
+#include "app/Commands.h"
+
+#include "feedback/LaunchAtLogin.h"
+
+#include <QCoreApplication>
+#include <QKeySequence>
+
+namespace {
+
+using Section = Command::Section;
+using Argument = Command::Argument;
+constexpr Qt::KeyboardModifiers ctrl = Qt::ControlModifier;
+constexpr Qt::KeyboardModifiers ctrlShift = Qt::ControlModifier | Qt::ShiftModifier;
+
+// A style as typed: "highlight-bar".
+QString typedName(LineStyle style)
+{
+    QString name = LineStyles::rawValue(style).toLower();
+    name.replace(QLatin1Char(' '), QLatin1Char('-'));
+    return name;
+}
+
+Feedback styleFeedback(const AppSettings &settings)
+{
+    const LineStyle style = settings.currentStyle();
+    return {LineStyles::rawValue(style), LineStyles::hudSymbolName(style)};
+}
+
+// "12px": the thickness truncated toward zero.
+QString thicknessText(const AppSettings &settings)
+{
+    return QCoreApplication::translate("Commands", "%1px").arg(int(settings.customThickness()));
+}
+
+void stepThickness(AppSettings &settings, double step)
+{
+    settings.setCustomThickness(settings.customThickness() + step);
+}
+
+std::vector<Command> makeTable()
+{
+    // clang-format off
+    return {
+        {.verb = "toggle",
+         .help = QT_TRANSLATE_NOOP("Commands", "switch the reading guide on or off"),
+         .hotkeys = {{"AD04", ctrlShift, Qt::CTRL | Qt::SHIFT | Qt::Key_R}},
+         .hotkeyTitle = QT_TRANSLATE_NOOP("Commands", "Toggle guide"),
+         .section = Section::switches,
+         .menuTitle = QT_TRANSLATE_NOOP("Commands", "Enable Reading Guide"),
+         .checkedMenuTitle = QT_TRANSLATE_NOOP("Commands", "Reading Guide Enabled"),
+         .checked = [](const CommandTarget &target, int) { return target.isGuideEnabled(); },
+         .run = [](CommandTarget &target, int) {
+             target.setGuideEnabled(!target.isGuideEnabled());
+             return QString();
+         }},
+        {.verb = "brackets",
+         .help = QT_TRANSLATE_NOOP("Commands", "show or hide the crosshair brackets"),
+         .section = Section::switches,
+         .menuTitle = QT_TRANSLATE_NOOP("Commands", "Crosshair Brackets"),
+         .checked = [](const CommandTarget &target, int) { return target.settings().verticalGuidesEnabled(); },
+         .run = [](CommandTarget &target, int) {
+             target.settings().setVerticalGuidesEnabled(!target.settings().verticalGuidesEnabled());
+             return QString();
+         }},
+        {.verb = "magnifier",
+         .help = QT_TRANSLATE_NOOP("Commands", "switch the magnifier on or off"),
+         .section = Section::switches,
+         .menuTitle = QT_TRANSLATE_NOOP("Commands", "Magnifier"),
+         .checked = [](const CommandTarget &target, int) { return target.settings().magnifierEnabled(); },
+         .run = [](CommandTarget &target, int) {
+             target.settings().setMagnifierEnabled(!target.settings().magnifierEnabled());
+             return QString();
+         }},
+        {.verb = "style",
+         .argument = Argument::style,
+         .help = QT_TRANSLATE_NOOP("Commands", "switch to a style: %1"),
+         .hotkeys = {{"AE01", ctrl, Qt::CTRL | Qt::Key_1},
+                     {"AE02", ctrl, Qt::CTRL | Qt::Key_2},
+                     {"AE03", ctrl, Qt::CTRL | Qt::Key_3},
+                     {"AE04", ctrl, Qt::CTRL | Qt::Key_4},
+                     {"AE05", ctrl, Qt::CTRL | Qt::Key_5}},
+         .hotkeyTitle = QT_TRANSLATE_NOOP("Commands", "Switch style"),
+         .section = Section::styles,
+         .menuTitle = QT_TRANSLATE_NOOP("Commands", "Style"),
+         .checked = [](const CommandTarget &target, int number) {
+             return LineStyles::index(target.settings().currentStyle()) == number - 1;
+         },
+         .feedback = styleFeedback,
+         .run = [](CommandTarget &target, int number) {
+             target.settings().applyStyle(LineStyles::allCases.at(size_t(number - 1)));
+             return QString();
+         }},
+        {.verb = "cycle-style",
+         .help = QT_TRANSLATE_NOOP("Commands", "switch to the next style"),
+         .hotkeys = {{"AD05", ctrlShift, Qt::CTRL | Qt::SHIFT | Qt::Key_T}},
+         .hotkeyTitle = QT_TRANSLATE_NOOP("Commands", "Cycle styles"),
+         .feedback = styleFeedback,
+         .run = [](CommandTarget &target, int) {
+             const int next = (LineStyles::index(target.settings().currentStyle()) + 1) % LineStyles::count;
+             target.settings().applyStyle(LineStyles::allCases.at(size_t(next)));
+             return QString();
+         }},
+        {.verb = "thicker",
+         .help = QT_TRANSLATE_NOOP("Commands", "make the guide 5 points thicker"),
+         .hotkeys = {{"AE12", ctrlShift, Qt::CTRL | Qt::SHIFT | Qt::Key_Plus}},
+         .hotkeyTitle = QT_TRANSLATE_NOOP("Commands", "Thicker guide"),
+         .repeats = true,
+         .feedback = [](const AppSettings &settings) {
+             return Feedback{thicknessText(settings), QStringLiteral("arrow.up.left.and.arrow.down.right")};
+         },
+         .run = [](CommandTarget &target, int) {
+             stepThickness(target.settings(), 5.0);
+             return QString();
+         }},
+        {.verb = "thinner",
+         .help = QT_TRANSLATE_NOOP("Commands", "make the guide 5 points thinner"),
+         .hotkeys = {{"AE11", ctrlShift, Qt::CTRL | Qt::SHIFT | Qt::Key_Minus}},
+         .hotkeyTitle = QT_TRANSLATE_NOOP("Commands", "Thinner guide"),
+         .repeats = true,
+         .feedback = [](const AppSettings &settings) {
+             return Feedback{thicknessText(settings), QStringLiteral("arrow.down.right.and.arrow.up.left")};
+         },
+         .run = [](CommandTarget &target, int) {
+             stepThickness(target.settings(), -5.0);
+             return QString();
+         }},
+        {.verb = "preferences",
+         .help = QT_TRANSLATE_NOOP("Commands", "open the preferences window"),
+         .section = Section::windows,
+         .menuTitle = QT_TRANSLATE_NOOP("Commands", "Preferences..."),
+         .run = [](CommandTarget &target, int) {
+             target.showPreferences();
+             return QString();
+         }},
+        {.verb = "launch-at-login",
+         .section = Section::login,
+         .menuTitle = QT_TRANSLATE_NOOP("Commands", "Launch at Login"),
+         .checked = [](const CommandTarget &, int) { return LaunchAtLogin::isEnabled(); },
+         .run = [](CommandTarget &, int) {
+             return LaunchAtLogin::setEnabled(!LaunchAtLogin::isEnabled()).value_or(QString());
+         }},
+        {.verb = "about",
+         .help = QT_TRANSLATE_NOOP("Commands", "open the About window"),
+         .section = Section::application,
+         .menuTitle = QT_TRANSLATE_NOOP("Commands", "About Tovani"),
+         .run = [](CommandTarget &target, int) {
+             target.showAbout();
+             return QString();
+         }},
+        {.verb = "quit",
+         .help = QT_TRANSLATE_NOOP("Commands", "end the running copy"),
+         .section = Section::application,
+         .menuTitle = QT_TRANSLATE_NOOP("Commands", "Quit Tovani"),
+         .run = [](CommandTarget &target, int) {
+             target.requestQuit();
+             return QString();
+         }},
+        // What a plain launch sends to the copy already running.
+        {.verb = "launch",
+         .run = [](CommandTarget &target, int) {
+             target.showPreferences();
+             return QString();
+         }},
+    };
+    // clang-format on
+}
+
+} // namespace
+
+QString Hotkey::text() const { return QKeySequence(shown).toString(QKeySequence::NativeText); }
+
+QList<int> Command::arguments() const
+{
+    if (argument == Argument::none)
+        return {0};
+    QList<int> numbers;
+    for (int number = 1; number <= LineStyles::count; ++number)
+        numbers.append(number);
+    return numbers;
+}
+
+std::optional<int> Command::parseArgument(const QString &word) const
+{
+    if (argument == Argument::none)
+        return std::nullopt;
+    bool isNumber = false;
+    const int number = word.toInt(&isNumber);
+    if (isNumber)
+        return arguments().contains(number) ? std::optional<int>(number) : std::nullopt;
+    for (LineStyle style : LineStyles::allCases) {
+        if (word == typedName(style))
+            return LineStyles::index(style) + 1;
+    }
+    return std::nullopt;
+}
+
+QString Command::argumentChoices() const
+{
+    if (argument == Argument::none)
+        return {};
+    QStringList names;
+    for (LineStyle style : LineStyles::allCases)
+        names.append(typedName(style));
+    const QString last = names.takeLast();
+    return QCoreApplication::translate("Commands", "%1, %2 or 1-%3")
+        .arg(names.join(QStringLiteral(", ")), last)
+        .arg(LineStyles::count);
+}
+
+QString Command::menuText(int value, bool isChecked) const
+{
+    if (argument == Argument::style)
+        return LineStyles::rawValue(LineStyles::allCases.at(size_t(value - 1)));
+    return Commands::translate(isChecked && checkedMenuTitle ? checkedMenuTitle : menuTitle);
+}
+
+QString Command::line(int value) const
+{
+    const QString word = QLatin1String(verb);
+    return argument == Argument::none ? word : QStringLiteral("%1 %2").arg(word).arg(value);
+}
+
+QString Command::hotkeyText() const
+{
+    if (hotkeys.empty())
+        return {};
+    QString text = hotkeys.front().text();
+    if (hotkeys.size() > 1) {
+        // "Ctrl+1-5": the first combination and the last key.
+        text += QLatin1Char('-') + QKeySequence(hotkeys.back().shown.key()).toString(QKeySequence::NativeText);
+    }
+    return text;
+}
+
+const std::vector<Command> &Commands::all()
+{
+    static const std::vector<Command> table = makeTable();
+    return table;
+}
+
+const Command *Commands::find(const QString &verb)
+{
+    for (const Command &command : all()) {
+        if (verb == QLatin1String(command.verb))
+            return &command;
+    }
+    return nullptr;
+}
+
+QString Commands::translate(const char *text) { return QCoreApplication::translate("Commands", text); }
