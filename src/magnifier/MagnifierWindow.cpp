@@ -1,7 +1,6 @@
 #include "magnifier/MagnifierWindow.h"
 
-#include "platform/WindowHints.h"
-
+#include <QCoreApplication>
 #include <QPainterPath>
 #include <QPaintEvent>
 
@@ -12,8 +11,11 @@
 // ---------------------------------------------------------------------------
 // MagnifierView
 
-QString MagnifierView::placeholderText() { return QStringLiteral("Screen Recording required"); }
-QString MagnifierView::unavailableText() { return QStringLiteral("Screen capture unavailable"); }
+QString MagnifierView::needsX11Text() { return QCoreApplication::translate("MagnifierView", "Needs an X11 session"); }
+QString MagnifierView::unavailableText()
+{
+    return QCoreApplication::translate("MagnifierView", "Screen capture unavailable");
+}
 
 void MagnifierView::paint(QPainter &painter, const QSizeF &area) const
 {
@@ -152,20 +154,27 @@ MagnifierWindow::MagnifierWindow(platform::Platform &platform, AppSettings &sett
 
 MagnifierWindow::~MagnifierWindow() = default;
 
+QString MagnifierWindow::captureProblem(platform::Platform &platform)
+{
+    if (!platform.isX11())
+        return MagnifierView::needsX11Text();
+    // The same conditions as ScreenCaptureEngine::setup(), without its report.
+    const std::unique_ptr<platform::ScreenCapture> capture = platform.createScreenCapture();
+    QString error;
+    if (!capture || !capture->setup(&error) || !capture->canExcludeWindows())
+        return MagnifierView::unavailableText();
+    return {};
+}
+
 void MagnifierWindow::setupAsMagnifier()
 {
-    setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::X11BypassWindowManagerHint
-                   | Qt::Tool | Qt::WindowDoesNotAcceptFocus | Qt::WindowTransparentForInput
-                   | Qt::NoDropShadowWindowHint);
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_ShowWithoutActivating);
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setFocusPolicy(Qt::NoFocus);
-    setWindowTitle(QStringLiteral("Tovani Magnifier"));
+    setWindowTitle(tr("Tovani Magnifier"));
     // Above everything, the guide overlays included: it shows them enlarged.
-    winId();
-    platform::excludeFromShadows(windowHandle());
-    platform::keepOnTop(windowHandle(), 1);
+    m_platform.prepareWindow(this, platform::WindowRole::Magnifier);
 
     m_view = MagnifierView(QImage(), 200, 60, m_settings);
     connect(&m_settings, &AppSettings::changed, this, qOverload<>(&QWidget::update), Qt::UniqueConnection);
@@ -184,7 +193,7 @@ void MagnifierWindow::setupCaptureEngine()
     auto engine = std::make_unique<ScreenCaptureEngine>(m_platform.createScreenCapture());
     connect(engine.get(), &ScreenCaptureEngine::captured, this, &MagnifierWindow::captureFinished);
     if (!engine->setup() && m_view.capturedImage.isNull()) {
-        m_view.placeholder = MagnifierView::unavailableText();
+        m_view.placeholder = m_platform.isX11() ? MagnifierView::unavailableText() : MagnifierView::needsX11Text();
         update();
     }
     m_captureEngine = std::move(engine);

@@ -23,17 +23,19 @@
 
 // The magnifier's content: the picture filling width x height points, clipped
 // to a rounded rectangle and framed in the guide colour; without a picture a
-// dark panel with a caption.
+// dark panel with a caption (none while the first picture is on its way).
 class MagnifierView
 {
 public:
-    static QString placeholderText(); // "Screen Recording required"
-    static QString unavailableText(); // shown when no picture can ever be taken
+    // The caption when no picture can ever be taken: outside an X11 session,
+    // and when the X server cannot give one.
+    static QString needsX11Text();    // "Needs an X11 session"
+    static QString unavailableText(); // "Screen capture unavailable"
     static constexpr double cornerRadius = 6;
     static constexpr double frameWidth = 2;
 
     MagnifierView(const QImage &capturedImage, double width, double height, const AppSettings &settings,
-                  const QString &placeholder = placeholderText())
+                  const QString &placeholder = QString())
         : capturedImage(capturedImage), width(width), height(height), settings(&settings), placeholder(placeholder)
     {
     }
@@ -104,6 +106,11 @@ public:
     // The same on Platform::instance().
     explicit MagnifierWindow(AppSettings &settings = AppSettings::shared(), QWidget *parent = nullptr);
     ~MagnifierWindow() override;
+
+    // What keeps the magnifier from showing the screen on `platform`, in the
+    // words of its caption (needsX11Text() or unavailableText()); empty when
+    // nothing does. Sets up a capture of its own to find out.
+    static QString captureProblem(platform::Platform &platform);
 
     // Makes the window a frameless, click-through, always-on-top, translucent
     // tool window, installs the placeholder view and prepares the capture

@@ -6,13 +6,10 @@
 #include "ui/Theme.h"
 #include "version.h"
 
-#include <QDesktopServices>
-#include <QEnterEvent>
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
-#include <QUrl>
 #include <QVBoxLayout>
 
 namespace {
@@ -57,68 +54,6 @@ private:
 } // namespace
 
 // ---------------------------------------------------------------------------
-// LinkButton
-
-LinkButton::LinkButton(const QString &label, const QString &address, QWidget *parent)
-    : QAbstractButton(parent), m_address(address)
-{
-    setText(label);
-    setFont(theme::font(theme::TextStyle::caption));
-    setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::TabFocus);
-    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-    setToolTip(address);
-    setAccessibleName(label);
-    setAccessibleDescription(address);
-    connect(this, &QAbstractButton::clicked, this, [this] { openAddress(m_address); });
-}
-
-bool LinkButton::openAddress(const QString &address)
-{
-    const QUrl url(address, QUrl::StrictMode);
-    if (!url.isValid() || url.isRelative() || url.host().isEmpty()) return false;
-    return QDesktopServices::openUrl(url);
-}
-
-QSize LinkButton::sizeHint() const
-{
-    const QFontMetrics fm(font());
-    const int glyph = fm.height();
-    return {glyph + 4 + fm.horizontalAdvance(text()) + 2, fm.height() + 2};
-}
-
-void LinkButton::enterEvent(QEnterEvent *event)
-{
-    m_hovered = true;
-    update();
-    QAbstractButton::enterEvent(event);
-}
-
-void LinkButton::leaveEvent(QEvent *event)
-{
-    m_hovered = false;
-    update();
-    QAbstractButton::leaveEvent(event);
-}
-
-void LinkButton::paintEvent(QPaintEvent *)
-{
-    QPainter p(this);
-    const QFontMetrics fm(font());
-    const int glyph = fm.height();
-    QColor color = palette().color(QPalette::Link);
-    if (isDown()) color = color.darker(130);
-    symbols::paint(p, QRectF(1, (height() - glyph) / 2.0, glyph, glyph).adjusted(1, 1, -1, -1),
-                   symbols::Symbol::globe, color);
-    QFont f = font();
-    f.setUnderline(m_hovered || hasFocus());
-    p.setFont(f);
-    p.setPen(color);
-    p.drawText(QRect(glyph + 4 + 1, 0, width() - glyph - 5, height()), Qt::AlignLeft | Qt::AlignVCenter,
-               text());
-}
-
-// ---------------------------------------------------------------------------
 // AboutView
 
 AboutView::AboutView(QWidget *parent)
@@ -132,8 +67,7 @@ AboutView::AboutView(const QString &version, const QString &buildNumber, QWidget
 {
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Window);
-    // The view itself holds the focus at first, so the link is not shown
-    // focused when the window opens; Tab reaches it.
+    // The view holds the focus, so Escape reaches the window.
     setFocusPolicy(Qt::ClickFocus);
     build();
 }
@@ -142,7 +76,7 @@ QString AboutView::versionText(const QString &version, const QString &buildNumbe
 {
     const QString v = version.trimmed().isEmpty() ? QStringLiteral("1.0") : version.trimmed();
     const QString b = buildNumber.trimmed().isEmpty() ? QStringLiteral("1") : buildNumber.trimmed();
-    return QStringLiteral("Version %1 (%2)").arg(v, b);
+    return tr("Version %1 (%2)").arg(v, b);
 }
 
 void AboutView::build()
@@ -151,30 +85,28 @@ void AboutView::build()
 
     m_iconSpace = new QWidget;
     m_iconSpace->setFixedSize(iconSide, iconSide); // the icon is painted by the view, shadow and all
-    m_iconSpace->setAccessibleName(QStringLiteral("Tovani icon"));
+    m_iconSpace->setAccessibleName(tr("Tovani icon"));
     elements.append(m_iconSpace);
 
     auto *titleBlock = new QWidget;
     auto *titleLayout = new QVBoxLayout(titleBlock);
     titleLayout->setContentsMargins(0, 0, 0, 0);
     titleLayout->setSpacing(4);
-    titleLayout->addWidget(label(QStringLiteral("Tovani"), theme::TextStyle::title));
+    titleLayout->addWidget(label(tr("Tovani"), theme::TextStyle::title));
     titleLayout->addWidget(
         label(versionText(m_appVersion, m_buildNumber), theme::TextStyle::subheadline, true));
     elements.append(titleBlock);
 
-    elements.append(label(QStringLiteral("Speed reading guide for Linux"), theme::TextStyle::body, true));
+    elements.append(label(tr("Speed reading guide for Linux"), theme::TextStyle::body, true));
     elements.append(new Divider(40));
 
     auto *credit = new QWidget;
     auto *creditLayout = new QVBoxLayout(credit);
     creditLayout->setContentsMargins(0, 0, 0, 0);
     creditLayout->setSpacing(8);
-    creditLayout->addWidget(label(QStringLiteral("Developed by"), theme::TextStyle::caption, true));
-    creditLayout->addWidget(label(QStringLiteral("Tovani contributors"), theme::TextStyle::headline));
-    creditLayout->addWidget(label(QStringLiteral("Open-source project"), theme::TextStyle::caption, true));
-    m_link = new LinkButton(webSiteLabel, webSite);
-    creditLayout->addWidget(m_link, 0, Qt::AlignHCenter);
+    creditLayout->addWidget(label(tr("Developed by"), theme::TextStyle::caption, true));
+    creditLayout->addWidget(label(tr("Tovani contributors"), theme::TextStyle::headline));
+    creditLayout->addWidget(label(tr("Open-source project"), theme::TextStyle::caption, true));
     elements.append(credit);
 
     elements.append(new Divider(40));
@@ -189,13 +121,13 @@ void AboutView::build()
         symbols::Symbol symbol;
         const char *text;
     } rows[] = {
-        {symbols::Symbol::lines3, "Multiple reading guide styles"},
-        {symbols::Symbol::palette, "Customizable colors & opacity"},
-        {symbols::Symbol::keyboard, "Global keyboard shortcuts"},
-        {symbols::Symbol::displays2, "Multi-monitor support"},
+        {symbols::Symbol::lines3, QT_TR_NOOP("Multiple reading guide styles")},
+        {symbols::Symbol::palette, QT_TR_NOOP("Customizable colors & opacity")},
+        {symbols::Symbol::keyboard, QT_TR_NOOP("Global keyboard shortcuts")},
+        {symbols::Symbol::displays2, QT_TR_NOOP("Multi-monitor support")},
     };
     for (int i = 0; i < 4; ++i) {
-        QLabel *text = label(QString::fromUtf8(rows[i].text), theme::TextStyle::caption, true);
+        QLabel *text = label(tr(rows[i].text), theme::TextStyle::caption, true);
         text->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         const int glyph = QFontMetrics(text->font()).height() + 2;
         featureGrid->addWidget(new SymbolView(rows[i].symbol, 20, glyph), i, 0, Qt::AlignCenter);
@@ -203,7 +135,7 @@ void AboutView::build()
     }
     elements.append(features);
 
-    QLabel *rights = label(QStringLiteral("\u00A9 2026 Tovani contributors \u00B7 GPL-3.0-or-later"),
+    QLabel *rights = label(tr("\u00A9 2026 Tovani contributors \u00B7 GPL-3.0-or-later"),
                            theme::TextStyle::caption2, true);
     rights->setWordWrap(true);
 
@@ -253,7 +185,7 @@ void AboutView::changeEvent(QEvent *event)
 
 AboutWindow::AboutWindow(QWidget *parent) : QWidget(parent, Qt::Window), m_view(new AboutView)
 {
-    setWindowTitle(QStringLiteral("About Tovani"));
+    setWindowTitle(tr("About Tovani"));
     setWindowIcon(appIcon());
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

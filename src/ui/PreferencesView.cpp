@@ -1,6 +1,8 @@
 #include "ui/PreferencesView.h"
 
 #include "feedback/LaunchAtLogin.h"
+#include "magnifier/MagnifierWindow.h"
+#include "platform/Platform.h"
 #include "ui/AppIcon.h"
 #include "ui/ColorButton.h"
 #include "ui/Controls.h"
@@ -10,6 +12,7 @@
 #include "ui/Symbols.h"
 #include "ui/Theme.h"
 
+#include <QCoreApplication>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -178,7 +181,7 @@ PreviewPanel::PreviewPanel(const AppSettings &settings, QWidget *parent)
     : QWidget(parent), m_settings(settings)
 {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    setAccessibleName(QStringLiteral("Preview"));
+    setAccessibleName(tr("Preview"));
 }
 
 QSize PreviewPanel::sizeHint() const
@@ -194,7 +197,7 @@ QSize PreviewPanel::minimumSizeHint() const
 void PreviewPanel::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    preview::previewSection(p, QRectF(rect()), preview::Params::from(m_settings), palette());
+    preview::previewSection(p, QRectF(rect()), m_settings, palette());
 }
 
 // ---------------------------------------------------------------------------
@@ -227,7 +230,8 @@ QString PreferencesView::shortcutListText()
     };
     // "Ctrl+1" .. "Ctrl+5" shown as one range, "Ctrl+Shift+=" and "-" as "+/-".
     const QString ctrlShift = keys(Qt::CTRL | Qt::SHIFT | Qt::Key_T).chopped(1);
-    return QStringLiteral("%1-5, %2, %3, %4+/-")
+    //: The global shortcuts, as in "Ctrl+1-5, Ctrl+Shift+R, Ctrl+Shift+T, Ctrl+Shift++/-"
+    return tr("%1-5, %2, %3, %4+/-")
         .arg(keys(Qt::CTRL | Qt::Key_1), keys(Qt::CTRL | Qt::SHIFT | Qt::Key_R),
              keys(Qt::CTRL | Qt::SHIFT | Qt::Key_T), ctrlShift);
 }
@@ -278,16 +282,16 @@ QWidget *PreferencesView::buildHeader()
 
     auto *left = new QVBoxLayout;
     left->setSpacing(4);
-    left->addWidget(label(QStringLiteral("Tovani"), theme::TextStyle::title2));
+    left->addWidget(label(tr("Tovani"), theme::TextStyle::title2));
     left->addWidget(
-        label(QStringLiteral("Speed reading guide for Linux"), theme::TextStyle::subheadline, true));
+        label(tr("Speed reading guide for Linux"), theme::TextStyle::subheadline, true));
     row->addLayout(left);
     row->addStretch(1);
 
     auto *right = new QVBoxLayout;
     right->setSpacing(4);
     right->addWidget(new KeyBadge(toggleShortcutText()), 0, Qt::AlignRight);
-    right->addWidget(label(QStringLiteral("to toggle"), theme::TextStyle::caption2, true), 0, Qt::AlignRight);
+    right->addWidget(label(tr("to toggle"), theme::TextStyle::caption2, true), 0, Qt::AlignRight);
     row->addLayout(right);
     return header;
 }
@@ -296,7 +300,7 @@ QWidget *PreferencesView::buildStyleSection()
 {
     auto *section = new QWidget;
     auto *layout = column(section, titleSpacing);
-    layout->addWidget(sectionTitle(QStringLiteral("Style")));
+    layout->addWidget(sectionTitle(tr("Style")));
     auto *row = new QHBoxLayout;
     row->setSpacing(8);
     for (LineStyle style : LineStyles::allCases) {
@@ -313,7 +317,7 @@ QWidget *PreferencesView::buildColorSection()
 {
     auto *section = new QWidget;
     auto *layout = column(section, titleSpacing);
-    layout->addWidget(sectionTitle(QStringLiteral("Color")));
+    layout->addWidget(sectionTitle(tr("Color")));
     auto *grid = new QGridLayout;
     grid->setHorizontalSpacing(8);
     grid->setVerticalSpacing(8);
@@ -326,8 +330,12 @@ QWidget *PreferencesView::buildColorSection()
     for (int i = 0; i < palette.size(); ++i) {
         const PresetColor &entry = palette[i];
         auto *swatch = new ColorButton(entry.color);
-        swatch->setToolTip(entry.name + QStringLiteral(" - ") + entry.hint);
-        swatch->setAccessibleName(entry.name);
+        // The palette's names and hints are translated in the "PresetColor" context.
+        const QString name = QCoreApplication::translate("PresetColor", entry.name.toUtf8().constData());
+        const QString hint = QCoreApplication::translate("PresetColor", entry.hint.toUtf8().constData());
+        //: A swatch's tooltip: the colour's name and what it suits
+        swatch->setToolTip(tr("%1 - %2").arg(name, hint));
+        swatch->setAccessibleName(name);
         connect(swatch, &QAbstractButton::clicked, this, [this, color = entry.color] {
             m_settings.setCurrentColor(CodableColor::fromColor(color));
             m_colorBeforeChooser = m_settings.currentColor(); // cancelling an open chooser keeps this choice
@@ -357,23 +365,23 @@ QWidget *PreferencesView::buildAppearanceSection()
     auto *outer = column(section, 0);
     auto *blocks = new QVBoxLayout;
     blocks->setSpacing(blockSpacing);
-    blocks->addWidget(sectionTitle(QStringLiteral("Appearance")));
+    blocks->addWidget(sectionTitle(tr("Appearance")));
 
-    m_opacity = new SliderBlock(QStringLiteral("Opacity"), AppSettings::range(N::opacity), 0.05, &valuetext::percent);
+    m_opacity = new SliderBlock(tr("Opacity"), AppSettings::range(N::opacity), 0.05, &valuetext::percent);
     connect(m_opacity, &SliderBlock::valueEdited, &m_settings, &AppSettings::setCustomOpacity);
     blocks->addWidget(m_opacity);
 
-    m_thickness = new SliderBlock(QStringLiteral("Thickness"), AppSettings::range(N::thickness), 1, &valuetext::pixels);
+    m_thickness = new SliderBlock(tr("Thickness"), AppSettings::range(N::thickness), 1, &valuetext::pixels);
     connect(m_thickness, &SliderBlock::valueEdited, &m_settings, &AppSettings::setCustomThickness);
     blocks->addWidget(m_thickness);
     outer->addLayout(blocks);
 
     auto *lineHeight = new QWidget;
     auto *lineHeightLayout = column(lineHeight, 8);
-    m_lineHeight = new SliderBlock(QStringLiteral("Reading line height"), AppSettings::range(N::lineHeight), 1, &valuetext::pixels);
+    m_lineHeight = new SliderBlock(tr("Reading line height"), AppSettings::range(N::lineHeight), 1, &valuetext::pixels);
     connect(m_lineHeight, &SliderBlock::valueEdited, &m_settings, &AppSettings::setReadingStripLineHeight);
     lineHeightLayout->addWidget(m_lineHeight);
-    auto *tip = label(QStringLiteral("Tip: Increase thickness for thicker colored bands"),
+    auto *tip = label(tr("Tip: Increase thickness for thicker colored bands"),
                       theme::TextStyle::caption2, true);
     tip->setWordWrap(true);
     lineHeightLayout->addWidget(tip);
@@ -388,15 +396,14 @@ QWidget *PreferencesView::buildBracketSection()
     auto *outer = column(section, 0);
     m_bracketSwitch = new ToggleSwitch;
     connect(m_bracketSwitch, &QAbstractButton::clicked, &m_settings, &AppSettings::setVerticalGuidesEnabled);
-    outer->addWidget(controlRow(QStringLiteral("Vertical Brackets"),
-                                QStringLiteral("Crosshair-style reading zone"), true, m_bracketSwitch));
+    outer->addWidget(controlRow(tr("Vertical Brackets"), tr("Crosshair-style reading zone"), true, m_bracketSwitch));
 
     auto *details = new QWidget;
     auto *layout = column(details, blockSpacing);
-    m_bracketWidth = new SliderBlock(QStringLiteral("Bracket width"), AppSettings::range(N::bracketWidth), 0.5, &valuetext::bracketWidth);
+    m_bracketWidth = new SliderBlock(tr("Bracket width"), AppSettings::range(N::bracketWidth), 0.5, &valuetext::bracketWidth);
     connect(m_bracketWidth, &SliderBlock::valueEdited, &m_settings, &AppSettings::setVerticalGuideMargin);
     layout->addWidget(m_bracketWidth);
-    m_bracketOpacity = new SliderBlock(QStringLiteral("Opacity"), AppSettings::range(N::bracketOpacity), 0.05, &valuetext::percent);
+    m_bracketOpacity = new SliderBlock(tr("Opacity"), AppSettings::range(N::bracketOpacity), 0.05, &valuetext::percent);
     connect(m_bracketOpacity, &SliderBlock::valueEdited, &m_settings, &AppSettings::setVerticalGuideOpacity);
     layout->addWidget(m_bracketOpacity);
     m_bracketFold = new FoldingBlock(details, blockSpacing);
@@ -410,16 +417,20 @@ QWidget *PreferencesView::buildMagnifierSection()
     auto *outer = column(section, 0);
     m_magnifierSwitch = new ToggleSwitch;
     connect(m_magnifierSwitch, &QAbstractButton::clicked, &m_settings, &AppSettings::setMagnifierEnabled);
-    outer->addWidget(controlRow(QStringLiteral("Magnifier"), QStringLiteral("Zoom on text around cursor"),
-                                true, m_magnifierSwitch));
+    outer->addWidget(controlRow(tr("Magnifier"), tr("Zoom on text around cursor"), true, m_magnifierSwitch));
 
     auto *details = new QWidget;
     auto *layout = column(details, blockSpacing);
-    m_zoom = new SliderBlock(QStringLiteral("Zoom level"), AppSettings::range(N::zoom), 0.1, &valuetext::zoom);
+    m_zoom = new SliderBlock(tr("Zoom level"), AppSettings::range(N::zoom), 0.1, &valuetext::zoom);
     connect(m_zoom, &SliderBlock::valueEdited, &m_settings, &AppSettings::setMagnifierZoom);
     layout->addWidget(m_zoom);
-    layout->addWidget(new NoticeBox(QStringLiteral("Requires Screen Recording permission.")), 0,
-                      Qt::AlignHCenter);
+    // Why the magnifier can show nothing here; filled in and shown on the
+    // first showing, when that is known.
+    auto *captureNotice = new NoticeBox(QString());
+    m_magnifierNotice = captureNotice->text();
+    m_magnifierNoticeBox = captureNotice;
+    captureNotice->hide();
+    layout->addWidget(captureNotice, 0, Qt::AlignHCenter);
     m_magnifierFold = new FoldingBlock(details, blockSpacing);
     outer->addWidget(m_magnifierFold);
     return section;
@@ -429,7 +440,7 @@ QWidget *PreferencesView::buildGeneralSection()
 {
     auto *section = new QWidget;
     auto *layout = column(section, blockSpacing);
-    layout->addWidget(sectionTitle(QStringLiteral("General")));
+    layout->addWidget(sectionTitle(tr("General")));
 
     m_loginSwitch = new ToggleSwitch;
     auto *loginNotice = new NoticeBox(QString());
@@ -444,8 +455,7 @@ QWidget *PreferencesView::buildGeneralSection()
         // Show what the login item really is now: a refused change leaves it as it was.
         if (m_login.isEnabled) m_loginSwitch->setChecked(m_login.isEnabled());
     });
-    layout->addWidget(controlRow(QStringLiteral("Launch at Login"),
-                                 QStringLiteral("Start Tovani when you log in"), false, m_loginSwitch));
+    layout->addWidget(controlRow(tr("Launch at Login"), tr("Start Tovani when you log in"), false, m_loginSwitch));
     layout->addWidget(loginNotice);
 
     m_shortcutSwitch = new ToggleSwitch;
@@ -453,13 +463,12 @@ QWidget *PreferencesView::buildGeneralSection()
         m_settings.setGlobalHotkeysEnabled(on);
     });
     layout->addWidget(
-        controlRow(QStringLiteral("Global Keyboard Shortcuts"), shortcutListText(), false, m_shortcutSwitch));
+        controlRow(tr("Global Keyboard Shortcuts"), shortcutListText(), false, m_shortcutSwitch));
 
-    m_resetButton = new QPushButton(QStringLiteral("Reset"));
+    m_resetButton = new QPushButton(tr("Reset"));
     m_resetButton->setAutoDefault(false);
     connect(m_resetButton, &QPushButton::clicked, this, &PreferencesView::confirmReset);
-    layout->addWidget(controlRow(QStringLiteral("Reset Settings"),
-                                 QStringLiteral("Restore all settings to defaults"), false, m_resetButton));
+    layout->addWidget(controlRow(tr("Reset Settings"), tr("Restore all settings to defaults"), false, m_resetButton));
     return section;
 }
 
@@ -467,7 +476,7 @@ QWidget *PreferencesView::buildPreviewSection()
 {
     auto *section = new QWidget;
     auto *layout = column(section, titleSpacing);
-    layout->addWidget(sectionTitle(QStringLiteral("Preview")));
+    layout->addWidget(sectionTitle(tr("Preview")));
     m_preview = new PreviewPanel(m_settings);
     layout->addWidget(m_preview);
     return section;
@@ -528,11 +537,11 @@ void PreferencesView::confirmReset()
     auto *box = new QMessageBox(this);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setIcon(QMessageBox::Warning);
-    box->setWindowTitle(QStringLiteral("Reset to Defaults?"));
-    box->setText(QStringLiteral("Reset to Defaults?"));
-    box->setInformativeText(QStringLiteral("This will restore all settings to their default values."));
-    QPushButton *cancel = box->addButton(QStringLiteral("Cancel"), QMessageBox::RejectRole);
-    QPushButton *reset = box->addButton(QStringLiteral("Reset"), QMessageBox::DestructiveRole);
+    box->setWindowTitle(tr("Reset to Defaults?"));
+    box->setText(tr("Reset to Defaults?"));
+    box->setInformativeText(tr("This will restore all settings to their default values."));
+    QPushButton *cancel = box->addButton(tr("Cancel"), QMessageBox::RejectRole);
+    QPushButton *reset = box->addButton(tr("Reset"), QMessageBox::DestructiveRole);
     box->setDefaultButton(cancel);
     box->setEscapeButton(cancel);
     connect(box, &QMessageBox::buttonClicked, this, [this, reset](QAbstractButton *button) {
@@ -562,6 +571,14 @@ void PreferencesView::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
     m_loginNoticeBox->hide(); // an old refusal, answered while the window was closed
+    if (!m_captureChecked) {
+        // Asked once: whether a picture of the screen can be taken does not
+        // change during a session, and finding out opens a capture.
+        m_captureChecked = true;
+        const QString problem = MagnifierWindow::captureProblem(platform::Platform::instance());
+        m_magnifierNotice->setText(problem);
+        m_magnifierNoticeBox->setVisible(!problem.isEmpty());
+    }
     refresh(); // the login item may have changed while the window was closed
 }
 
@@ -586,7 +603,7 @@ PreferencesWindow::PreferencesWindow(AppSettings &settings, PreferencesView::Log
                                      QWidget *parent)
     : QWidget(parent, Qt::Window), m_view(new PreferencesView(settings, std::move(login)))
 {
-    setWindowTitle(QStringLiteral("Tovani Preferences"));
+    setWindowTitle(tr("Tovani Preferences"));
     setWindowIcon(appIcon());
     setFixedSize(480, 720);
     auto *layout = column(this, 0);

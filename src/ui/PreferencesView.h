@@ -26,8 +26,8 @@ class SliderBlock;
 class StyleButton;
 class ToggleSwitch;
 
-// The live preview at the bottom: the rounded panel with the mock page, the
-// current guide and the brackets (drawn by preview::previewSection).
+// The live preview at the bottom: the rounded panel with the mock page and the
+// guide as the overlay draws it (preview::previewSection).
 class PreviewPanel : public QWidget
 {
     Q_OBJECT
@@ -73,6 +73,9 @@ public:
     SliderBlock *zoomBlock() const { return m_zoom; }
     ToggleSwitch *bracketSwitch() const { return m_bracketSwitch; }
     ToggleSwitch *magnifierSwitch() const { return m_magnifierSwitch; }
+    // Why the magnifier can show nothing in this session, in its section
+    // (hidden when it works); known from the first showing on.
+    QLabel *magnifierNotice() const { return m_magnifierNotice; }
     ToggleSwitch *loginSwitch() const { return m_loginSwitch; }
     // Why the last change of the login switch was refused, under the switch
     // (hidden after a change that worked, and when the window shows again).
@@ -118,6 +121,7 @@ private:
     AppSettings &m_settings;
     LoginSwitch m_login;
     bool m_refreshedOnce = false;
+    bool m_captureChecked = false;
     CodableColor m_colorBeforeChooser;
 
     std::array<StyleButton *, LineStyles::count> m_styleButtons{};
@@ -131,6 +135,8 @@ private:
     SliderBlock *m_zoom = nullptr;
     ToggleSwitch *m_bracketSwitch = nullptr;
     ToggleSwitch *m_magnifierSwitch = nullptr;
+    QLabel *m_magnifierNotice = nullptr;
+    QWidget *m_magnifierNoticeBox = nullptr;
     ToggleSwitch *m_loginSwitch = nullptr;
     QLabel *m_loginNotice = nullptr;
     QWidget *m_loginNoticeBox = nullptr;

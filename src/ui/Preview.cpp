@@ -1,7 +1,9 @@
 #include "ui/Preview.h"
 
+#include "overlay/ReadingGuideView.h"
 #include "ui/Theme.h"
 
+#include <QImage>
 #include <QPainterPath>
 
 #include <algorithm>
@@ -9,206 +11,64 @@
 
 namespace preview {
 
-namespace {
-
-// A size read from the settings as a drawable length: NaN and negatives are 0,
-// infinity stays (every use caps it).
-double length(double v)
+QRectF page(const QRectF &panel)
 {
-    return v > 0 ? v : 0.0;
+    return panel.adjusted(panelPadding, panelPadding, -panelPadding, -panelPadding);
 }
 
-QColor guideColor(const Params &params, double opacity)
+QPointF pointer(const QSizeF &size)
 {
-    return theme::withOpacity(params.color, opacity);
+    return {size.width() / 2, size.height() / 2};
 }
 
-QColor black(double opacity)
-{
-    return theme::withOpacity(QColor(Qt::black), opacity);
-}
-
-} // namespace
-
-Params Params::from(const AppSettings &settings)
-{
-    Params p;
-    p.style = settings.currentStyle();
-    p.color = settings.currentColor().toColor();
-    p.opacity = settings.customOpacity();
-    p.thickness = settings.customThickness();
-    p.lineHeight = settings.readingStripLineHeight();
-    p.bracketsEnabled = settings.verticalGuidesEnabled();
-    p.bracketMargin = settings.verticalGuideMargin();
-    p.bracketOpacity = settings.verticalGuideOpacity();
-    return p;
-}
-
-double bandHeight(double thickness)
-{
-    return std::min(length(thickness), 30.0);
-}
-
-QRectF focusWindow(const QRectF &stack, double thickness)
-{
-    const double h = std::min(length(thickness), 40.0);
-    return QRectF(stack.left(), stack.top() + (stack.height() - h) / 2, stack.width(), h);
-}
-
-StripGeometry readingStrip(double thickness, double lineHeight)
-{
-    StripGeometry g;
-    g.total = std::min(length(thickness), 40.0);
-    // A strip below 4 high would need a negative clear line: draw none and let
-    // the two bands share the strip equally.
-    g.line = std::max(std::min(g.total - 4, length(lineHeight)), 0.0);
-    g.band = std::max((g.total - g.line) / 2, 0.0);
-    return g;
-}
-
-QList<Tick> rulerTicks(double width, double height)
-{
-    QList<Tick> ticks;
-    if (!(width >= 0) || !std::isfinite(width)) return ticks;
-    const int n = static_cast<int>(std::min(width / 3, 100000.0));
-    const double h = length(height);
-    ticks.reserve(n + 1);
-    for (int i = 0; i <= n; ++i) {
-        double w = 0.5;
-        double factor = 0.25;
-        if (i % 10 == 0) {
-            w = 1.5;
-            factor = 0.6;
-        } else if (i % 5 == 0) {
-            w = 1.0;
-            factor = 0.4;
-        }
-        ticks.append({QRectF(3.0 * i - w / 2, 2, w, h * factor), factor});
-    }
-    return ticks;
-}
-
-QList<QRectF> bracketBars(const QRectF &stack, const Params &params)
-{
-    if (!params.bracketsEnabled) return {};
-    const double W = stack.width();
-    // A hand-edited margin far outside the slider's range just pushes the bars
-    // off the page.
-    const double d = std::min(W * length(params.bracketMargin) / 100, W);
-    const double h = bandHeight(params.thickness) + 20;
-    const double cx = stack.left() + W / 2;
-    const double cy = stack.top() + guideCentreY;
-    return {QRectF(cx - d - 1, cy - h / 2, 2, h), QRectF(cx + d - 1, cy - h / 2, 2, h)};
-}
-
-void mockText(QPainter &painter, const QRectF &stack, const QPalette &palette)
-{
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(theme::withOpacity(theme::secondary(palette), 0.2));
-    // Six bars 12 high, 8 apart: 112 in all, centred in the 120-high page.
-    const double top = stack.top() + (stack.height() - 112) / 2;
-    for (int i = 0; i < 6; ++i) {
-        const double w = i == 5 ? std::min(200.0, stack.width()) : stack.width();
-        painter.drawRoundedRect(QRectF(stack.left(), top + 20 * i, w, 12), 2, 2);
-    }
-    painter.restore();
-}
-
-void previewLine(QPainter &painter, const QRectF &stack, const Params &params)
-{
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setPen(Qt::NoPen);
-    const double W = stack.width();
-    const double centreY = stack.top() + guideCentreY;
-    switch (params.style) {
-    case LineStyle::underline:
-    case LineStyle::highlightBar: {
-        const double h = bandHeight(params.thickness);
-        painter.fillRect(QRectF(stack.left(), centreY - h / 2, W, h), guideColor(params, params.opacity));
-        break;
-    }
-    case LineStyle::focusWindow: {
-        const QRectF window = focusWindow(stack, params.thickness);
-        const QColor dim = black(params.opacity);
-        painter.fillRect(QRectF(stack.left(), stack.top(), W, window.top() - stack.top()), dim);
-        painter.fillRect(QRectF(stack.left(), window.bottom(), W, stack.bottom() - window.bottom()), dim);
-        break;
-    }
-    case LineStyle::ruler: {
-        const double h = bandHeight(params.thickness);
-        rulerPreview(painter, QRectF(stack.left(), centreY - h / 2, W, h), params);
-        break;
-    }
-    case LineStyle::readingStrip: {
-        const StripGeometry g = readingStrip(params.thickness, params.lineHeight);
-        readingStripPreview(painter, stack.left(), centreY - g.total / 2, W, params);
-        break;
-    }
-    }
-    painter.restore();
-}
-
-void rulerPreview(QPainter &painter, const QRectF &band, const Params &params)
-{
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.setPen(Qt::NoPen);
-    painter.fillRect(band, guideColor(params, params.opacity));
-    painter.fillRect(QRectF(band.left(), band.top(), band.width(), 2),
-                     theme::withOpacity(theme::systemRed(), params.opacity));
-    painter.translate(band.topLeft());
-    painter.setBrush(black(params.opacity));
-    for (const Tick &tick : rulerTicks(band.width(), band.height()))
-        painter.drawRect(tick.rect);
-    painter.restore();
-}
-
-void readingStripPreview(QPainter &painter, double left, double top, double width, const Params &params)
-{
-    const StripGeometry g = readingStrip(params.thickness, params.lineHeight);
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    const QColor band = guideColor(params, params.opacity);
-    painter.fillRect(QRectF(left, top, width, g.band), band);
-    painter.fillRect(QRectF(left, top + g.band + g.line, width, g.band), band);
-    if (g.line > 0) {
-        painter.setPen(QPen(guideColor(params, params.opacity * 0.5), 1));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawRect(QRectF(left, top + g.band, width, g.line));
-    }
-    painter.restore();
-}
-
-void previewVerticalGuides(QPainter &painter, const QRectF &stack, const Params &params)
-{
-    const QList<QRectF> bars = bracketBars(stack, params);
-    if (bars.isEmpty()) return;
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing, true);
-    for (const QRectF &bar : bars)
-        painter.fillRect(bar, guideColor(params, params.bracketOpacity));
-    painter.restore();
-}
-
-void previewSection(QPainter &painter, const QRectF &panel, const Params &params, const QPalette &palette)
+void background(QPainter &painter, const QRectF &panel, const QPalette &palette)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
     QPainterPath shape;
     shape.addRoundedRect(panel, 8, 8);
     painter.fillPath(shape, theme::textBackground(palette));
+    painter.setClipPath(shape, Qt::IntersectClip);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(theme::withOpacity(theme::secondary(palette), 0.2));
+    // Six bars 12 high, 8 apart: 112 in all, centred in the 120-high page.
+    const QRectF text = page(panel);
+    const double top = text.top() + (text.height() - 112) / 2;
+    for (int i = 0; i < 6; ++i) {
+        const double w = i == 5 ? std::min(200.0, text.width()) : text.width();
+        painter.drawRoundedRect(QRectF(text.left(), top + 20 * i, w, 12), 2, 2);
+    }
+    painter.restore();
+}
+
+void guide(QPainter &painter, const QRectF &page, const AppSettings &settings)
+{
+    // Drawn as on screen: the overlay paints onto a transparent window of its
+    // own, which the compositor lays over the desktop. Here the window is an
+    // image of the page's size, laid over the page.
+    const QPaintDevice *device = painter.device();
+    const double dpr = device ? device->devicePixelRatioF() : 1.0;
+    const QSize pixels = (page.size() * dpr).toSize();
+    if (pixels.isEmpty()) return;
+    QImage window(pixels, QImage::Format_ARGB32_Premultiplied);
+    if (window.isNull()) return;
+    window.setDevicePixelRatio(dpr);
+    window.fill(Qt::transparent);
+    {
+        QPainter overlay(&window);
+        const QPointF at = pointer(page.size());
+        ReadingGuideView(at.x(), at.y(), settings).paint(overlay, page.size());
+    }
+    painter.drawImage(page.topLeft(), window);
+}
+
+void previewSection(QPainter &painter, const QRectF &panel, const AppSettings &settings, const QPalette &palette)
+{
+    background(painter, panel, palette);
+    guide(painter, page(panel), settings);
 
     painter.save();
-    painter.setClipPath(shape);
-    const QRectF stack = panel.adjusted(panelPadding, panelPadding, -panelPadding, -panelPadding);
-    mockText(painter, stack, palette);
-    previewLine(painter, stack, params);
-    previewVerticalGuides(painter, stack, params);
-    painter.restore();
-
+    painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setPen(QPen(theme::withOpacity(theme::secondary(palette), 0.2), 1));
     painter.setBrush(Qt::NoBrush);
     painter.drawRoundedRect(panel.adjusted(0.5, 0.5, -0.5, -0.5), 8, 8);

@@ -2,6 +2,7 @@
 
 #include "ui/Theme.h"
 
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QSignalBlocker>
@@ -27,25 +28,26 @@ std::optional<qint64> integerPart(double product)
     return static_cast<qint64>(std::trunc(product));
 }
 
-QString withUnit(std::optional<qint64> number, const char *unit)
+// `format` holds the number as %1.
+QString withUnit(std::optional<qint64> number, const char *format)
 {
     if (!number) return unreadable;
-    return QString::number(*number) + QLatin1String(unit);
+    return QCoreApplication::translate("valuetext", format).arg(*number);
 }
 
 } // namespace
 
 QString percent(double value)
 {
-    return withUnit(integerPart(value * 100), "%");
+    return withUnit(integerPart(value * 100), QT_TRANSLATE_NOOP("valuetext", "%1%"));
 }
 QString pixels(double value)
 {
-    return withUnit(integerPart(value), "px");
+    return withUnit(integerPart(value), QT_TRANSLATE_NOOP("valuetext", "%1px"));
 }
 QString bracketWidth(double value)
 {
-    return withUnit(integerPart(value * 2), "%");
+    return withUnit(integerPart(value * 2), QT_TRANSLATE_NOOP("valuetext", "%1%"));
 }
 
 QString zoom(double value)
@@ -53,8 +55,8 @@ QString zoom(double value)
     if (!integerPart(value)) return unreadable;
     // printf's own rounding (1.25 shows 1.2), as the C library gives it.
     char text[40];
-    std::snprintf(text, sizeof text, "%.1fx", value);
-    return QString::fromLatin1(text);
+    std::snprintf(text, sizeof text, "%.1f", value);
+    return QCoreApplication::translate("valuetext", "%1x").arg(QString::fromLatin1(text));
 }
 
 } // namespace valuetext

@@ -29,7 +29,7 @@ QFont fittedNameFont(const QFont &font, double width)
         const QFontMetricsF fm(f);
         double widest = 0;
         for (LineStyle style : LineStyles::allCases)
-            widest = std::max(widest, fm.horizontalAdvance(LineStyles::rawValue(style)));
+            widest = std::max(widest, fm.horizontalAdvance(StyleButton::displayName(style)));
         if (widest <= width || f.pointSizeF() - 0.25 < smallest) return f;
         f.setPointSizeF(f.pointSizeF() - 0.25);
     }
@@ -58,7 +58,7 @@ void paintStyleTile(QPainter &painter, const QRectF &rect, LineStyle style, bool
     const QRectF nameBox(rect.left() + 4, miniature.bottom() + nameGap, rect.width() - 8,
                          rect.bottom() - padding - miniature.bottom() - nameGap);
     painter.setFont(fittedNameFont(nameFont, nameBox.width()));
-    painter.drawText(nameBox, nameFlags, LineStyles::rawValue(style));
+    painter.drawText(nameBox, nameFlags, StyleButton::displayName(style));
 
     painter.setBrush(Qt::NoBrush);
     if (selected)
@@ -77,8 +77,20 @@ StyleButton::StyleButton(LineStyle style, QWidget *parent) : QAbstractButton(par
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
     setFont(theme::font(theme::TextStyle::caption2));
-    setText(LineStyles::rawValue(style));
-    setAccessibleName(LineStyles::rawValue(style));
+    setText(displayName(style));
+    setAccessibleName(displayName(style));
+}
+
+QString StyleButton::displayName(LineStyle style)
+{
+    switch (style) {
+    case LineStyle::underline: return tr("Underline");
+    case LineStyle::highlightBar: return tr("Highlight Bar");
+    case LineStyle::focusWindow: return tr("Focus Window");
+    case LineStyle::ruler: return tr("Ruler");
+    case LineStyle::readingStrip: return tr("Reading Strip");
+    }
+    return LineStyles::rawValue(style);
 }
 
 void StyleButton::setSelected(bool selected)

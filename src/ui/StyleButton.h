@@ -16,6 +16,9 @@ class StyleButton : public QAbstractButton
 public:
     StyleButton(LineStyle style, QWidget *parent = nullptr);
 
+    // The style's name as shown (the stored raw value, translated).
+    static QString displayName(LineStyle style);
+
     LineStyle style() const { return m_style; }
     bool isSelected() const { return m_selected; }
     void setSelected(bool selected);

@@ -51,19 +51,6 @@ void paintInfoCircle(QPainter &p, const QRectF &s, const QColor &color)
     p.drawPath(path.subtracted(letter));
 }
 
-void paintGlobe(QPainter &p, const QRectF &s, const QColor &color)
-{
-    const double w = s.width();
-    const QRectF circle = s.adjusted(w * 0.08, w * 0.08, -w * 0.08, -w * 0.08);
-    p.setPen(strokePen(color, std::max(0.9, w * 0.075)));
-    p.setBrush(Qt::NoBrush);
-    p.drawEllipse(circle);
-    // One meridian as a narrow ellipse, and the equator.
-    p.drawEllipse(QRectF(circle.center().x() - circle.width() * 0.24, circle.top(), circle.width() * 0.48,
-                         circle.height()));
-    p.drawLine(QPointF(circle.left(), circle.center().y()), QPointF(circle.right(), circle.center().y()));
-}
-
 void paintLines3(QPainter &p, const QRectF &s, const QColor &color)
 {
     const double w = s.width();
@@ -159,9 +146,6 @@ void paint(QPainter &painter, const QRectF &box, Symbol symbol, const QColor &co
         break;
     case Symbol::infoCircleFill:
         paintInfoCircle(painter, s, color);
-        break;
-    case Symbol::globe:
-        paintGlobe(painter, s, color);
         break;
     case Symbol::lines3:
         paintLines3(painter, s, color);

@@ -14,7 +14,6 @@ enum class Symbol
 {
     checkmark,      // swatch selection
     infoCircleFill, // notice: a filled circle with an "i" cut out
-    globe,          // link button
     lines3,         // three horizontal lines (guide styles)
     palette,        // painter's palette (colours)
     keyboard,       // keyboard (shortcuts)
