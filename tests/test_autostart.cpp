@@ -87,13 +87,6 @@ private Q_SLOTS:
         QVERIFY(m_home->isValid());
     }
 
-    void missingEntryIsOff()
-    {
-        QVERIFY(!item()->isEnabled());
-        QDir().mkpath(dir());
-        QVERIFY(!item()->isEnabled());
-    }
-
     void readsTheEntry_data()
     {
         QTest::addColumn<QByteArray>("contents");
@@ -101,9 +94,7 @@ private Q_SLOTS:
 
         const QByteArray valid = "[Desktop Entry]\nType=Application\nName=Tovani\nExec=/usr/bin/tovani\n";
         QTest::newRow("valid") << valid << true;
-        QTest::newRow("enabled key true") << valid + "X-GNOME-Autostart-enabled=true\n" << true;
         QTest::newRow("Hidden=true") << valid + "Hidden=true\n" << false;
-        QTest::newRow("Hidden=false") << valid + "Hidden=false\n" << true;
         QTest::newRow("autostart disabled") << valid + "X-GNOME-Autostart-enabled=false\n" << false;
         QTest::newRow("later duplicate wins") << valid + "Hidden=true\nHidden=false\n" << true;
         QTest::newRow("spaces around =") << valid + "Hidden = true  \n" << false;
@@ -111,7 +102,6 @@ private Q_SLOTS:
         // Keys and values are case-sensitive, as the session reads them.
         QTest::newRow("hidden lower-case key") << valid + "hidden=true\n" << true;
         QTest::newRow("Hidden=True is no boolean") << valid + "Hidden=True\n" << true;
-        QTest::newRow("localised key ignored") << valid + "Hidden[de]=true\n" << true;
         QTest::newRow("other group ignored")
             << valid + "[Desktop Action Quit]\nHidden=true\nX-GNOME-Autostart-enabled=false\n" << true;
         QTest::newRow("commented out") << valid + "# Hidden=true\n#X-GNOME-Autostart-enabled=false\n" << true;
@@ -135,29 +125,32 @@ private Q_SLOTS:
         QCOMPARE(item()->isEnabled(), enabled);
     }
 
-    void readsAfreshOnEveryCall()
+    void enableReadDisable()
     {
+        // Missing (folder or file) is off; the entry is read afresh on every
+        // call; enabling replaces a hidden entry and leaves nothing beside it;
+        // disabling removes it, and disabling again still succeeds.
         auto login = item();
-        writeEntry("[Desktop Entry]\nExec=/usr/bin/tovani\n");
+        QVERIFY(!login->isEnabled());
+        writeEntry("[Desktop Entry]\nExec=/old/path\n");
         QVERIFY(login->isEnabled());
-        writeEntry("[Desktop Entry]\nExec=/usr/bin/tovani\nHidden=true\n");
+        writeEntry("[Desktop Entry]\nExec=/old/path\nHidden=true\n");
         QVERIFY(!login->isEnabled());
-        QFile::remove(entry());
-        QVERIFY(!login->isEnabled());
-    }
-
-    void enablingWritesTheEntry()
-    {
-        auto login = item();
         QString error;
         QVERIFY2(login->setEnabled(true, &error), qPrintable(error));
         QVERIFY(login->isEnabled());
         const QList<QByteArray> lines = readEntry().split('\n');
         QCOMPARE(lines.first(), QByteArray("[Desktop Entry]"));
-        for (const char *line : {"Type=Application", "Name=Tovani", "Exec=\"/usr/bin/tovani\"", "Icon=tovani",
-                                 "Terminal=false", "X-GNOME-Autostart-enabled=true"})
-            QVERIFY2(lines.contains(line), line);
-        QCOMPARE(QDir(dir()).entryList(QDir::Files | QDir::Hidden).size(), 1); // no temporary left over
+        QVERIFY(lines.contains("Exec=\"/usr/bin/tovani\""));
+        QVERIFY(!readEntry().contains("Hidden"));
+        QCOMPARE(QDir(dir()).entryList(QDir::Files | QDir::Hidden).size(), 1);
+        QVERIFY(login->setEnabled(false, &error));
+        QVERIFY(!QFile::exists(entry()) && !login->isEnabled());
+        QVERIFY(login->setEnabled(false, &error));
+        QVERIFY(error.isEmpty());
+        // A relative program path is written absolute.
+        QVERIFY(item(QStringLiteral("bin/tovani"))->setEnabled(true, nullptr));
+        QVERIFY(readEntry().contains("Exec=\"" + QDir::currentPath().toUtf8() + "/bin/tovani\"\n"));
     }
 
     // Paths whose characters the Exec line has to quote: the session's two
@@ -276,82 +269,55 @@ private Q_SLOTS:
                  before.isEmpty() ? 0 : 1);
     }
 
-    void enablingReplacesAHiddenEntry()
+    // Something else where the folder, a parent of it or the entry should
+    // be (tests run as root, so permissions would not stop the writes): the
+    // switch fails saying where, and the obstacle is left as it was. A FIFO
+    // is never opened: reading it would wait for a writer.
+    void obstacleFails_data()
     {
-        writeEntry("[Desktop Entry]\nExec=/old/path\nHidden=true\n");
-        auto login = item();
+        QTest::addColumn<QString>("obstacle");
+        QTest::addColumn<QString>("named");
+        QTest::newRow("file as the folder") << QStringLiteral("file") << QStringLiteral("config/autostart");
+        QTest::newRow("file as a parent") << QStringLiteral("parent") << QString();
+        QTest::newRow("folder as the entry") << QStringLiteral("dir") << QStringLiteral("tovani.desktop");
+        QTest::newRow("fifo as the entry") << QStringLiteral("fifo") << QString();
+    }
+
+    void obstacleFails()
+    {
+        QFETCH(QString, obstacle);
+        QFETCH(QString, named);
+        if (obstacle == u"file" || obstacle == u"parent") {
+            QDir().mkpath(m_home->filePath(QStringLiteral("config")));
+            QFile blocker(dir());
+            QVERIFY(blocker.open(QIODevice::WriteOnly));
+            blocker.write("not a folder");
+        } else if (obstacle == u"dir") {
+            QVERIFY(QDir().mkpath(entry()));
+        } else {
+            QDir().mkpath(dir());
+            QCOMPARE(::mkfifo(QFile::encodeName(entry()).constData(), 0600), 0);
+        }
+        auto login = obstacle == u"parent"
+                         ? platform::createXdgAutostart(dir() + QStringLiteral("/sub"), QStringLiteral("/usr/bin/tovani"))
+                         : item();
         QVERIFY(!login->isEnabled());
-        QVERIFY(login->setEnabled(true, nullptr));
-        QVERIFY(login->isEnabled());
-        QVERIFY(readEntry().contains("Exec=\"/usr/bin/tovani\"\n"));
-        QVERIFY(!readEntry().contains("Hidden"));
-    }
-
-    void relativeExecutableIsMadeAbsolute()
-    {
-        auto login = item(QStringLiteral("bin/tovani"));
-        QVERIFY(login->setEnabled(true, nullptr));
-        QVERIFY(readEntry().contains("Exec=\"" + QDir::currentPath().toUtf8() + "/bin/tovani\"\n"));
-    }
-
-    void disablingRemovesTheEntry()
-    {
-        auto login = item();
-        QVERIFY(login->setEnabled(true, nullptr));
-        QString error;
-        QVERIFY(login->setEnabled(false, &error));
-        QVERIFY(!QFile::exists(entry()));
-        QVERIFY(!login->isEnabled());
-        // Already gone: still a success.
-        QVERIFY(login->setEnabled(false, &error));
-        QVERIFY(error.isEmpty());
-    }
-
-    void fileInPlaceOfTheFolderFails()
-    {
-        // Tests run as root, so permissions do not stop writes: a regular file
-        // where the folder should be does.
-        QDir().mkpath(m_home->filePath(QStringLiteral("config")));
-        QFile blocker(dir());
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.write("not a folder");
-        blocker.close();
-
-        auto login = item();
+        if (obstacle == u"fifo")
+            return;
         QString error;
         QVERIFY(!login->setEnabled(true, &error));
-        QVERIFY2(error.contains(dir()), qPrintable(error));
+        QVERIFY2(!error.isEmpty() && error.contains(named), qPrintable(error));
         QVERIFY(!login->isEnabled());
-        QFile check(dir());
-        QVERIFY(check.open(QIODevice::ReadOnly));
-        QCOMPARE(check.readAll(), QByteArray("not a folder"));
-
-        // Deeper: a file in place of a parent folder.
-        auto deeper = platform::createXdgAutostart(dir() + QStringLiteral("/sub"), QStringLiteral("/usr/bin/tovani"));
-        error.clear();
-        QVERIFY(!deeper->setEnabled(true, &error));
-        QVERIFY(!error.isEmpty());
-    }
-
-    void folderInPlaceOfTheEntryFails()
-    {
-        QVERIFY(QDir().mkpath(entry()));
-        auto login = item();
-        QVERIFY(!login->isEnabled());
-        QString error;
-        QVERIFY(!login->setEnabled(true, &error));
-        QVERIFY2(error.contains(QStringLiteral("tovani.desktop")), qPrintable(error));
-        error.clear();
-        QVERIFY(!login->setEnabled(false, &error));
-        QVERIFY(!error.isEmpty());
-        QVERIFY(QFileInfo(entry()).isDir());
-    }
-
-    void namedPipeIsNotRead()
-    {
-        QDir().mkpath(dir());
-        QCOMPARE(::mkfifo(QFile::encodeName(entry()).constData(), 0600), 0);
-        QVERIFY(!item()->isEnabled()); // returns rather than waiting for a writer
+        if (obstacle == u"dir") {
+            error.clear();
+            QVERIFY(!login->setEnabled(false, &error));
+            QVERIFY(!error.isEmpty());
+            QVERIFY(QFileInfo(entry()).isDir());
+        } else {
+            QFile check(dir());
+            QVERIFY(check.open(QIODevice::ReadOnly));
+            QCOMPARE(check.readAll(), QByteArray("not a folder"));
+        }
     }
 };
 

@@ -100,8 +100,6 @@ void TestCommandLine::usageListsEveryCommand()
     const QString usage = CommandLine::usage();
     for (const Command &command : Commands::all())
         QCOMPARE(usage.contains(QStringLiteral("\n  %1 ").arg(QLatin1String(command.verb))), command.isTyped());
-    for (const QString &line : usage.split(QLatin1Char('\n')))
-        QVERIFY2(line.size() < 80, qPrintable(line));
 }
 
 void TestCommandLine::forwardsToTheRunningCopy()

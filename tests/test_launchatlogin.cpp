@@ -63,10 +63,7 @@ private Q_SLOTS:
         QVERIFY(!settings().launchAtLogin());
         m_item.setEnabledDirectly(false);
         QVERIFY(!LaunchAtLogin::isEnabled());
-    }
-
-    void usesThePlatformsLoginItemUnlessReplaced()
-    {
+        // Not replaced: the platform's own login item.
         LaunchAtLogin::setLoginItem(nullptr);
         m_platform.fakeLoginItem.setEnabledDirectly(true);
         QVERIFY(LaunchAtLogin::isEnabled());

@@ -2,7 +2,8 @@
 # The tray icon in a real tray (trayer, XEmbed): it shows the drawn icon of
 # four bars; a click opens the menu, whose first item switches the guide on
 # at the pointer (the icon turns to its coloured look) and, clicked again,
-# off. With a tray a plain launch opens no window.
+# off. With a tray a plain launch opens no window, and with the guide off
+# nothing is drawn and no overlay window is mapped, however the pointer moves.
 source "$(dirname "$0")/lib.sh"
 command -v xwininfo >/dev/null || x11_skip "xwininfo is not installed"
 
@@ -81,7 +82,10 @@ click_first_item() {
 }
 
 # The guide is off at first.
-[ "$(x11_probe count-not $BG 0 0 100 1000 900)" = 0 ] || x11_fail "something shows before the guide is on"
+for p in "100 100" "500 400" "1000 700" "3 3"; do x11_move $p; done
+sleep 0.5
+[ "$(x11_probe count-not $BG 0 0 30 1280 994)" = 0 ] || x11_fail "something shows before the guide is on"
+x11_probe windows | grep -q "Tovani Guide" && x11_fail "an overlay window is mapped while the guide is off"
 
 open_menu
 click_first_item

@@ -1,11 +1,19 @@
 #!/usr/bin/env bash
-# A click on the Ruler tile of the preferences window turns the guide on
-# screen into the ruler at once: the click passes through the guide drawn over
-# the tile, the style with its own opacity and thickness is saved, and the
-# overlay draws, without the pointer having to move first, a band in the guide
-# colour with a red top edge and black ticks every 3 pixels from the left
-# edge of the display. The tile is found on screen by its miniature
-# (ui_lib.sh says how).
+# The preferences window of the real application on an X server:
+#   - `tovani preferences` opens one window titled "Tovani Preferences",
+#     480 x 720, centred on the primary display, and draws it (a screenshot is
+#     kept as a test artefact); asking again brings the same window back;
+#     Escape closes it while tovani keeps running, and it shows again in the
+#     same place;
+#   - a click on its Ruler tile turns the guide on screen into the ruler at
+#     once: the click passes through the guide drawn over the tile, the style
+#     with its own opacity and thickness is saved, and the overlay draws,
+#     without the pointer having to move first, a band in the guide colour
+#     with a red top edge and black ticks every 3 pixels from the left edge of
+#     the display. The tile is found on screen by its miniature (ui_lib.sh).
+#
+# Artefacts go to $TOVANI_ARTIFACT_DIR, by default artifacts/ in the working
+# directory (ctest runs in build/tests/x11).
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/ui_lib.sh"
 
@@ -19,6 +27,44 @@ x11_wait_for 5 x11_probe wait-window background 0 || x11_fail "no background win
 
 tovani_start preferences
 prefs_wait_window
+read -r WIN WX WY WW WH <<<"$PREFS_GEOMETRY"
+[ "$WW $WH" = "480 720" ] || x11_fail "the window is ${WW}x$WH, not 480x720"
+# Centred on the primary display (no window manager: no frame to allow for).
+[ "$WX $WY" = "400 152" ] || x11_fail "the window is at $WX,$WY, not centred at 400,152"
+
+# Drawn: the Style row shows its tiles, among them the Ruler miniature.
+x11_wait_for 5 prefs_find_ruler_tile || x11_fail "no Ruler tile drawn in the window"
+shot=$(prefs_save_artefact preferences-window)
+echo "screenshot of the preferences window: $shot"
+# Not the background showing through anywhere inside.
+[ "$(x11_probe count-not $BG 0 "$WX" "$WY" "$WW" "$WH")" -eq $((WW * WH)) ] ||
+    x11_fail "the background shows through the window"
+
+# Asked again: the same window, not a second one.
+tovani_cmd preferences
+sleep 0.5
+[ "$(x11_probe windows | grep -c ' Tovani Preferences$')" = 1 ] ||
+    x11_fail "more than one preferences window: $(x11_probe windows)"
+x11_probe windows | grep -q "^$WIN .* Tovani Preferences$" || x11_fail "the window was replaced"
+
+# Escape closes it (the click on the header gives it the keyboard focus).
+x11_move $((WX + 240)) $((WY + 60))
+xte "mouseclick 1"
+sleep 0.3
+xdotool key Escape
+closed() { ! x11_probe windows | grep -q ' Tovani Preferences$'; }
+x11_wait_for 5 closed || x11_fail "Escape did not close the window"
+kill -0 "$TOVANI_PID" || x11_fail "tovani exited when its preferences window closed"
+tovani_cmd preferences
+prefs_wait_window
+# Qt gives a closed window a new X window when it shows again; the widget is
+# the same one, so it comes back where it was, alone.
+[ "$(echo "$PREFS_GEOMETRY" | cut -d' ' -f2-)" = "400 152 480 720" ] ||
+    x11_fail "shown again at $PREFS_GEOMETRY"
+[ "$(x11_probe windows | grep -c ' Tovani Preferences$')" = 1 ] || x11_fail "more than one preferences window"
+x11_wait_for 5 prefs_find_ruler_tile || x11_fail "the window shown again is not drawn"
+
+# -- The Ruler tile ---------------------------------------------------------
 x11_wait_for 5 prefs_find_ruler_tile || x11_fail "no Ruler tile in the window"
 read -r TX TY <<<"$RULER_TILE"
 echo "Ruler tile at $TX,$TY" >&2
@@ -68,7 +114,7 @@ x11_move 200 $Y
 x11_move 201 $Y
 x11_wait_for 5 ruler_at $Y || {
     for r in $(seq $((Y - 25)) $((Y + 25))); do echo "$r: $(x11_pixel 100 $r)"; done
-    x11_screenshot /tmp/e2eui/fail.png; x11_probe windows; x11_probe pointer
+    x11_screenshot "$X11_TMP/fail.png"; x11_probe windows; x11_probe pointer
     x11_fail "the ruler did not follow the pointer to row $Y"
 }
 x11_screenshot "$X11_TMP/ruler.png"
