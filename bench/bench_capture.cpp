@@ -101,7 +101,7 @@ int main(int argc, char **argv)
     std::printf("excludes windows: %s\n", capture->canExcludeWindows() ? "yes" : "no");
 
     const QSize output(1152, 128);
-    const QPointF center = platform::Platform::instance().displays().fromQt(QPointF(500, 300));
+    const QPointF center(500, 300);
     const QRectF source(center.x() - 144, center.y() - 16, 288, 32);
 
     // Touched up front, so filling it does not show as growing memory.

@@ -94,51 +94,44 @@ private Q_SLOTS:
         QCOMPARE(visibility(m), (QList<bool>{false, false}));
         QVERIFY(!m.isEnabled());
         QVERIFY(!m_platform->fakePointer.isRunning());
-        // Qt's y-down space with the primary display's top-left at (0, 0).
         QCOMPARE(m.overlayWindows[1]->geometry(), QRect(1280, 0, 1280, 1024));
-        QCOMPARE(guideAt(m.overlayWindows[0]), QPointF(0, 0));
+        // Until the pointer moves the guide stands at the bottom-left corner.
+        QCOMPARE(guideAt(m.overlayWindows[0]), QPointF(0, 1024));
         QVERIFY(m_platform->roleOf(m.overlayWindows[0]) == platform::WindowRole::GuideOverlay);
         QVERIFY(m.overlayWindows[0]->testAttribute(Qt::WA_TranslucentBackground));
         QVERIFY(m.overlayWindows[0]->testAttribute(Qt::WA_ShowWithoutActivating));
     }
 
-    void boundaryBetweenSideBySideDisplays()
+    void displayUnderThePointer_data()
     {
-        OverlayManager &m = build({left, right});
-        m.enableGuide();
-        m.handleMouseMove(1279.5, 500);
-        QCOMPARE(visibility(m), (QList<bool>{true, false}));
-        QCOMPARE(guideAt(m.overlayWindows[0]), QPointF(1279.5, 500));
-        // x = R belongs to the right display only, in the same call.
-        m.handleMouseMove(1280, 500);
-        QCOMPARE(visibility(m), (QList<bool>{false, true}));
-        QCOMPARE(guideAt(m.overlayWindows[1]), QPointF(0, 500));
-        m.handleMouseMove(100, 20);
-        QCOMPARE(visibility(m), (QList<bool>{true, false}));
-        QCOMPARE(guideAt(m.overlayWindows[0]), QPointF(100, 20));
-        QCOMPARE(guideAt(m.overlayWindows[1]), QPointF(0, 500)); // keeps its last position
+        QTest::addColumn<QPointF>("point");
+        QTest::addColumn<int>("display"); // -1: none
+        QTest::addColumn<QPointF>("guide"); // window-local
+        // Displays: 0 primary, 1 right of it, 2 left of it and 356 points higher.
+        QTest::newRow("inside") << QPointF(100, 20) << 0 << QPointF(100, 20);
+        QTest::newRow("left of the shared edge") << QPointF(1279.5, 500) << 0 << QPointF(1279.5, 500);
+        QTest::newRow("shared edge: right display") << QPointF(1280, 500) << 1 << QPointF(0, 500);
+        QTest::newRow("top edge: no display") << QPointF(100, 0) << -1 << QPointF();
+        QTest::newRow("half a row lower") << QPointF(100, 0.5) << 0 << QPointF(100, 0.5);
+        QTest::newRow("bottom edge: this display") << QPointF(100, 1024) << 0 << QPointF(100, 1024);
+        QTest::newRow("past the right edge") << QPointF(2560, 500) << -1 << QPointF();
+        QTest::newRow("offset display") << QPointF(-1000, 674) << 2 << QPointF(920, 1030);
+        QTest::newRow("offset display's top edge") << QPointF(-1000, -356) << -1 << QPointF();
     }
 
-    void topEdgeBelongsToNoDisplay()
+    void displayUnderThePointer()
     {
-        OverlayManager &m = build({left, right});
+        QFETCH(QPointF, point);
+        QFETCH(int, display);
+        QFETCH(QPointF, guide);
+        OverlayManager &m = build({left, right, QRectF(-1920, -356, 1920, 1080)});
+        QCOMPARE(m.overlayWindows[2]->geometry(), QRect(-1920, -356, 1920, 1080));
         m.enableGuide();
-        QCOMPARE(visibility(m), (QList<bool>{true, false}));
-        m.handleMouseMove(100, 1024);
-        QCOMPARE(visibility(m), (QList<bool>{false, false}));
-        m.handleMouseMove(100, 1023.5);
-        QCOMPARE(visibility(m), (QList<bool>{true, false}));
-    }
-
-    void windowLocalPositionOfAnOffsetDisplay()
-    {
-        // A display left of the primary one and higher up.
-        OverlayManager &m = build({left, QRectF(-1920, 300, 1920, 1080)});
-        QCOMPARE(m.overlayWindows[1]->geometry(), QRect(-1920, 1024 - 300 - 1080, 1920, 1080));
-        m.enableGuide();
-        m.handleMouseMove(-1000, 350);
-        QCOMPARE(visibility(m), (QList<bool>{false, true}));
-        QCOMPARE(guideAt(m.overlayWindows[1]), QPointF(920, 50));
+        QCOMPARE(visibility(m), (QList<bool>{true, false, false}));
+        m.handleMouseMove(point.x(), point.y());
+        QCOMPARE(visibility(m), (QList<bool>{display == 0, display == 1, display == 2}));
+        if (display >= 0)
+            QCOMPARE(guideAt(m.overlayWindows[display]), guide);
     }
 
     void enableOnSecondDisplayShowsOnlyIt()
@@ -148,7 +141,7 @@ private Q_SLOTS:
         QVERIFY(m.isEnabled());
         QCOMPARE(visibility(m), (QList<bool>{false, true}));
         // Until the pointer moves the guide stands where it was last put.
-        QCOMPARE(guideAt(m.overlayWindows[1]), QPointF(0, 0));
+        QCOMPARE(guideAt(m.overlayWindows[1]), QPointF(0, 1024));
         QVERIFY(m_platform->fakePointer.isRunning());
     }
 
@@ -168,18 +161,18 @@ private Q_SLOTS:
         m.handleMouseMove(300, 400);
         QPointer<OverlayWindow> old = m.overlayWindows[0];
 
-        m_platform->fakeDisplays.setFrames({left, right, QRectF(0, 1024, 800, 600)});
+        m_platform->fakeDisplays.setFrames({left, right, QRectF(0, -600, 800, 600)});
         QCOMPARE(m.overlayWindows.size(), 3);
         QCOMPARE(visibility(m), (QList<bool>{true, true, true}));
         for (OverlayWindow *w : m.overlayWindows)
-            QCOMPARE(guideAt(w), QPointF(0, 0));
+            QCOMPARE(guideAt(w), QPointF(0, w->height()));
         QVERIFY(old.isNull() || !old->isVisible());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(old.isNull()); // released
 
-        m.handleMouseMove(400, 1100);
+        m.handleMouseMove(400, -76);
         QCOMPARE(visibility(m), (QList<bool>{false, false, true}));
-        QCOMPARE(guideAt(m.overlayWindows[2]), QPointF(400, 76));
+        QCOMPARE(guideAt(m.overlayWindows[2]), QPointF(400, 524));
     }
 
     void rebuildWhileDisabledStaysHidden()
@@ -226,7 +219,7 @@ private Q_SLOTS:
         OverlayManager &m = build({left, right});
         m_platform->fakePointer.moveTo(QPointF(100, 100));
         QCOMPARE(visibility(m), (QList<bool>{false, false}));
-        QCOMPARE(guideAt(m.overlayWindows[0]), QPointF(0, 0));
+        QCOMPARE(guideAt(m.overlayWindows[0]), QPointF(0, 1024));
         // A move handed in directly updates the guide but shows nothing.
         m.handleMouseMove(100, 100);
         QCOMPARE(visibility(m), (QList<bool>{false, false}));
@@ -257,7 +250,7 @@ private Q_SLOTS:
         QVERIFY(!m.mouseTracker()->isTracking());
         QCOMPARE(visibility(m), (QList<bool>{true}));
         m_platform->fakePointer.moveTo(QPointF(50, 50));
-        QCOMPARE(guideAt(m.overlayWindows[0]), QPointF(0, 0));
+        QCOMPARE(guideAt(m.overlayWindows[0]), QPointF(0, 1024));
     }
 
     void movesInsideOwnWindowsAreNotReported()
@@ -269,8 +262,7 @@ private Q_SLOTS:
 
         // A window of ours that takes input, around (30, 40).
         QWidget preferences;
-        const QPoint centre = m_platform->displays().toQt(QPointF(30, 40)).toPoint();
-        preferences.setGeometry(QRect(centre - QPoint(10, 10), QSize(20, 20)));
+        preferences.setGeometry(QRect(20, 30, 20, 20));
         preferences.show();
         m_platform->fakePointer.moveTo(QPointF(30, 40));
         QCOMPARE(guideAt(m.overlayWindows[0]), QPointF(10, 20));
@@ -382,7 +374,7 @@ private Q_SLOTS:
         OverlayWindow w(QRect(0, 0, 400, 300), *m_settings);
         w.setupAsOverlay();
         w.setCompositing(false);
-        w.updateGuidePosition(50, 200); // cursor line at y = 100 (y down)
+        w.updateGuidePosition(50, 100);
         const QRect band = w.mask().boundingRect();
         QCOMPARE(band, QRect(0, 95, 400, 10));
         // Drawn at full strength where it is shown.

@@ -1,6 +1,6 @@
 // Pixel checks of the guide drawing against the geometry of each style,
 // written out independently below, plus the partial-repaint contract of
-// coveredRect() and the behaviour on absurd settings.
+// coveredRect() and the behaviour on absurd sizes and positions.
 
 #include "overlay/ReadingGuideView.h"
 
@@ -116,9 +116,8 @@ QColor guideColor(const AppSettings &s, double opacity)
 QRectF centred(double w, double h, double cx, double cy) { return QRectF(cx - w / 2, cy - h / 2, w, h); }
 
 // The picture each style should give, straight from its geometry.
-QList<Layer> model(const AppSettings &s, double W, double H, double x, double y, QList<QRectF> *labels = nullptr)
+QList<Layer> model(const AppSettings &s, double W, double H, double x, double yc, QList<QRectF> *labels = nullptr)
 {
-    const double yc = H - y;
     const double t = s.customThickness();
     const double a = s.customOpacity();
     const QColor black = QColor::fromRgbF(0, 0, 0, float(a));
@@ -250,20 +249,20 @@ private Q_SLOTS:
         const int u = int(LineStyle::underline), hb = int(LineStyle::highlightBar), f = int(LineStyle::focusWindow);
         QTest::newRow("underline") << u << 10.0 << 200.0 << 100.0 << 50.0 << 50.0 << 1.0;
         // Cursor in the bottom-left corner: half the underline is below the view.
-        QTest::newRow("underline bottom-left") << u << 10.0 << 200.0 << 100.0 << 0.0 << 0.0 << 1.0;
-        QTest::newRow("underline dpr2 odd t") << u << 5.0 << 120.0 << 80.0 << 10.0 << 33.0 << 2.0;
+        QTest::newRow("underline bottom-left") << u << 10.0 << 200.0 << 100.0 << 0.0 << 100.0 << 1.0;
+        QTest::newRow("underline dpr2 odd t") << u << 5.0 << 120.0 << 80.0 << 10.0 << 47.0 << 2.0;
         QTest::newRow("highlight") << hb << 28.0 << 200.0 << 100.0 << 50.0 << 50.0 << 1.0;
         // Bottom-left: the bar sits fully visible just above the bottom edge.
-        QTest::newRow("highlight bottom-left") << hb << 28.0 << 200.0 << 100.0 << 0.0 << 0.0 << 1.0;
+        QTest::newRow("highlight bottom-left") << hb << 28.0 << 200.0 << 100.0 << 0.0 << 100.0 << 1.0;
         QTest::newRow("focus") << f << 50.0 << 200.0 << 150.0 << 50.0 << 75.0 << 1.0;
         // Bottom-left: the lower shade has height 0.
-        QTest::newRow("focus bottom-left") << f << 50.0 << 200.0 << 150.0 << 0.0 << 0.0 << 1.0;
+        QTest::newRow("focus bottom-left") << f << 50.0 << 200.0 << 150.0 << 0.0 << 150.0 << 1.0;
         // Cursor t/4 below the top: no upper shade, everything below the band dimmed.
-        QTest::newRow("focus near top") << f << 50.0 << 200.0 << 150.0 << 0.0 << 150.0 - 12.5 << 2.0;
-        QTest::newRow("focus dpr2") << f << 51.0 << 160.0 << 90.0 << 20.0 << 40.0 << 2.0;
+        QTest::newRow("focus near top") << f << 50.0 << 200.0 << 150.0 << 0.0 << 12.5 << 2.0;
+        QTest::newRow("focus dpr2") << f << 51.0 << 160.0 << 90.0 << 20.0 << 50.0 << 2.0;
         // dpr 4 puts the 0.25-point tick edges on the pixel grid.
-        QTest::newRow("ruler") << int(LineStyle::ruler) << 40.0 << 100.0 << 100.0 << 0.0 << 60.0 << 4.0;
-        QTest::newRow("ruler wide") << int(LineStyle::ruler) << 20.0 << 400.0 << 60.0 << 0.0 << 40.0 << 4.0;
+        QTest::newRow("ruler") << int(LineStyle::ruler) << 40.0 << 100.0 << 100.0 << 0.0 << 40.0 << 4.0;
+        QTest::newRow("ruler wide") << int(LineStyle::ruler) << 20.0 << 400.0 << 60.0 << 0.0 << 20.0 << 4.0;
     }
 
     void stylesMatchTheirGeometry()
@@ -302,14 +301,13 @@ private Q_SLOTS:
         auto s = settings(LineStyle::readingStrip, t, 0.55);
         s->setReadingStripLineHeight(L);
         // Half-point edges land on the grid at device pixel ratio 2.
-        const double W = 120, H = 100, y = 50;
-        const QImage image = render(*s, QSizeF(W, H), 0, y, 2.0);
-        const QString diff = compareToModel(image, model(*s, W, H, 0, y));
+        const double W = 120, H = 100, yc = 50;
+        const QImage image = render(*s, QSizeF(W, H), 0, yc, 2.0);
+        const QString diff = compareToModel(image, model(*s, W, H, 0, yc));
         QVERIFY2(diff.isEmpty(), qPrintable(diff));
 
         // Check the worked numbers themselves in the middle column: band rows,
         // then the outline, then the clear line.
-        const double yc = H - y;
         const auto alphaAt = [&](double py) { return qAlpha(image.pixel(int(W), int(py * 2))); };
         const int band = qRound(0.55 * 255);
         QCOMPARE(alphaAt(yc - t / 2 - 0.25), 0);
@@ -327,10 +325,10 @@ private Q_SLOTS:
     void rulerScale()
     {
         // 100 points wide: N = 33, ticks at 0, 3, ..., 99.
-        const double W = 100, H = 100, t = 40, y = 60, dpr = 4;
+        const double W = 100, H = 100, t = 40, y = 40, dpr = 4;
         auto s = settings(LineStyle::ruler, t, 0.85);
         const QImage image = render(*s, QSizeF(W, H), 0, y, dpr);
-        const double top = (H - y) - t / 2;
+        const double top = y - t / 2;
         const QRgb bandPixel = image.pixel(int(1.5 * dpr), int((top + 5) * dpr));
 
         // Tick runs along a row below the red edge and above the short ticks' ends.
@@ -370,14 +368,14 @@ private Q_SLOTS:
         // coveredRect reaches them.
         auto s = settings(LineStyle::ruler, 6, 1.0);
         const QSizeF size(100, 100);
-        const QImage image = render(*s, size, 0, 60);
+        const QImage image = render(*s, size, 0, 40);
         const double top = 40 - 3;
         bool ink = false;
         for (int r = int(top + 8); r < int(top + 16); ++r)
             for (int c = 25; c < 35; ++c)
                 ink = ink || qAlpha(image.pixel(c, r)) > 0;
         QVERIFY(ink);
-        QVERIFY(ReadingGuideView(0, 60, *s).coveredRect(size).bottom() >= top + 0.6 * 6 + 8 + 6);
+        QVERIFY(ReadingGuideView(0, 40, *s).coveredRect(size).bottom() >= top + 0.6 * 6 + 8 + 6);
     }
 
     void brackets_data()
@@ -483,8 +481,8 @@ private Q_SLOTS:
         QFETCH(bool, brackets);
         QFETCH(double, dpr);
         const QSizeF size(300, 200);
-        const QList<QPointF> path{{150, 100}, {153, 102}, {153.3, 101.7}, {10, 190}, {0, 0},
-                                  {299, 199}, {40, 60},   {41, 40},       {-50, 400}, {150, 100.5}};
+        const QList<QPointF> path{{150, 100}, {153, 98}, {153.3, 98.3}, {10, 10},   {0, 200},
+                                  {299, 1},   {40, 140}, {41, 160},     {-50, -200}, {150, 99.5}};
         for (double t : {1.0, 6.0, 45.0, 55.5}) {
             auto s = settings(LineStyle(style), t, 0.7);
             s->setVerticalGuidesEnabled(brackets);
@@ -516,21 +514,21 @@ private Q_SLOTS:
         // A move repaints a band, not the screen.
         auto s = settings(LineStyle::underline, 4, 0.6);
         const QSizeF size(2560, 1440);
-        const QRectF r = ReadingGuideView(100, 700, *s).coveredRect(size);
+        const QRectF r = ReadingGuideView(100, 740, *s).coveredRect(size);
         QCOMPARE(r.left(), 0.0);
         QCOMPARE(r.width(), 2560.0);
         QVERIFY(r.height() <= 12);
-        QVERIFY(r.contains(QPointF(100, 1440 - 700)));
+        QVERIFY(r.contains(QPointF(100, 740)));
         s->setCurrentStyle(LineStyle::focusWindow);
         s->setCustomThickness(50);
-        QVERIFY(ReadingGuideView(100, 700, *s).coveredRect(size).height() <= 60);
+        QVERIFY(ReadingGuideView(100, 740, *s).coveredRect(size).height() <= 60);
         // Off the view: nothing to repaint.
-        QVERIFY(ReadingGuideView(100, -500, *s).coveredRect(size).isEmpty());
-        QVERIFY(ReadingGuideView(100, -500, *s).coveredRegion(size).isEmpty());
+        QVERIFY(ReadingGuideView(100, 1940, *s).coveredRect(size).isEmpty());
+        QVERIFY(ReadingGuideView(100, 1940, *s).coveredRegion(size).isEmpty());
         // With brackets the rectangle grows to their height; the region keeps
         // them to their own columns.
         s->setVerticalGuidesEnabled(true);
-        const ReadingGuideView view(1000, 700, *s);
+        const ReadingGuideView view(1000, 740, *s);
         QCOMPARE(view.coveredRect(size).height(), 50.0 + 40 + 4);
         const QRegion region = view.coveredRegion(size);
         QCOMPARE(region.boundingRect(), view.coveredRect(size).toAlignedRect());
@@ -546,7 +544,7 @@ private Q_SLOTS:
         auto s = settings(LineStyle::underline, 10, 0.6);
         QVERIFY(isTransparent(render(*s, QSizeF(0, 0), 10, 10)));
         QVERIFY(isTransparent(render(*s, QSizeF(kNaN, 48), 10, 10)));
-        // A NaN position is the position before the first move, (0, 0).
+        // A NaN position reads as (0, 0).
         QCOMPARE(render(*s, size, kNaN, kNaN), render(*s, size, 0, 0));
         // Far outside the view the band is simply not there.
         QVERIFY(isTransparent(render(*s, size, 10, 1e308)));

@@ -353,8 +353,8 @@ QRectF HUDNotification::windowFrame(const QSizeF &size)
     if (!main)
         return QRectF(QPointF(0, 0), size);
     const QRectF screen = main->frame;
-    // For the 200 x 80 window: x = midX - 100, y = midY - 40 + 100.
-    return QRectF(QPointF(screen.center().x() - size.width() / 2, screen.center().y() + 100 - size.height() / 2),
+    // For the 200 x 80 window: x = midX - 100, y = midY - 100 - 40.
+    return QRectF(QPointF(screen.center().x() - size.width() / 2, screen.center().y() - 100 - size.height() / 2),
                   size);
 }
 
@@ -379,8 +379,7 @@ void HUDNotification::createAndShowHUD(const QString &message, const QString &ic
     // Tooltip-like, click-through, never focused, above the other windows.
     platform.prepareWindow(window, platform::WindowRole::Hud);
     const QRectF frame = windowFrame(QSizeF(window->size()));
-    const QPointF topLeft = platform.displays().toQt(frame).topLeft();
-    window->move(qRound(topLeft.x()), qRound(topLeft.y()));
+    window->move(qRound(frame.x()), qRound(frame.y()));
     window->show();
     m_window = window;
 

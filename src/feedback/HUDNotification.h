@@ -125,9 +125,9 @@ public:
     HUDWindow *window() const { return m_window; }
     bool isFading() const;
 
-    // Where a window of the given size goes, in global coordinates (y up): its
-    // centre 100 points above the centre of the main display, or its origin at
-    // (0, 0) when there is no main display.
+    // Where a window of the given size goes, in global coordinates: its
+    // centre 100 points above the centre of the main display, or its top-left
+    // corner at (0, 0) when there is no main display.
     static QRectF windowFrame(const QSizeF &size);
 
     // For tests: shorter or longer timings.

@@ -61,8 +61,7 @@ std::optional<ScreenCaptureEngine::Request> ScreenCaptureEngine::captureRequest(
                                                                                 double displayHeight, double zoom)
 {
     const auto usable = [](double v) { return std::isfinite(v) && v > 0; };
-    if (!usable(displayWidth) || !usable(displayHeight) || !usable(zoom) || !std::isfinite(center.x())
-        || !std::isfinite(center.y()))
+    if (!usable(displayWidth) || !usable(displayHeight) || !std::isfinite(center.x()) || !std::isfinite(center.y()))
         return std::nullopt;
     // Twice the point size, truncated, whatever the display's own density.
     const double pixelWidth = std::trunc(displayWidth * 2);
@@ -71,8 +70,6 @@ std::optional<ScreenCaptureEngine::Request> ScreenCaptureEngine::captureRequest(
         return std::nullopt;
     const double sourceWidth = displayWidth / zoom;
     const double sourceHeight = displayHeight / zoom;
-    if (!usable(sourceWidth) || !usable(sourceHeight))
-        return std::nullopt;
     return Request{QRectF(center.x() - sourceWidth * 0.5, center.y() - sourceHeight * 0.5, sourceWidth, sourceHeight),
                    QSize(int(pixelWidth), int(pixelHeight))};
 }
@@ -139,9 +136,11 @@ MagnifierWindow::MagnifierWindow(AppSettings &settings, QWidget *parent)
 MagnifierWindow::MagnifierWindow(platform::Platform &platform, AppSettings &settings, QWidget *parent)
     : QWidget(parent), m_platform(platform), m_settings(settings), m_view(QImage(), 200, 60, settings)
 {
-    // Until the pointer first moves: 200 x 100 points at the bottom-left
+    // Until the pointer first moves: 200 x 100 points at the lower-left
     // corner of the main display.
-    setGeometry(m_platform.displays().toQt(QRectF(0, 0, 200, 100)).toRect());
+    const auto main = m_platform.displays().mainDisplay();
+    const QPointF corner = main ? main->frame.bottomLeft() : QPointF();
+    setGeometry(QRectF(corner.x(), corner.y() - 100, 200, 100).toRect());
     m_captureTimeout.setSingleShot(true);
     m_captureTimeout.setInterval(captureTimeoutMs);
     connect(&m_captureTimeout, &QTimer::timeout, this, [this] {
@@ -199,18 +198,14 @@ void MagnifierWindow::setupCaptureEngine()
     m_captureEngine = std::move(engine);
 }
 
-QRectF MagnifierWindow::globalFrame() const
-{
-    return m_platform.displays().fromQt(QRectF(geometry()));
-}
+QRectF MagnifierWindow::globalFrame() const { return QRectF(geometry()); }
 
 void MagnifierWindow::updatePosition(double x, double y)
 {
     m_currentPosition = QPointF(x, y);
     if (!std::isfinite(x) || !std::isfinite(y))
         return;
-    platform::Displays &displays = m_platform.displays();
-    const auto main = displays.mainDisplay();
+    const auto main = m_platform.displays().mainDisplay();
     if (!main)
         return;
     // As wide as the span between the brackets on the main display.
@@ -218,12 +213,7 @@ void MagnifierWindow::updatePosition(double x, double y)
     if (!(width > 10) || width > maximumWindowSide)
         return;
     const double height = m_settings.customThickness() + 60;
-    if (!(height > 0) || height > maximumWindowSide)
-        return;
-
-    const QRectF frame(x - width * 0.5, y - height * 0.5, width, height);
-    const QRectF qtFrame = displays.toQt(frame);
-    const QRect rect(qRound(qtFrame.x()), qRound(qtFrame.y()), qRound(width), qRound(height));
+    const QRect rect(qRound(x - width * 0.5), qRound(y - height * 0.5), qRound(width), qRound(height));
     if (geometry() != rect)
         setGeometry(rect);
 

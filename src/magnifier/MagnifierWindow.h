@@ -57,16 +57,16 @@ class ScreenCaptureEngine : public QObject
     Q_OBJECT
 public:
     // What one capture asks of the platform: the source area in global
-    // coordinates (points, y up) and the picture's size in pixels.
+    // coordinates (points) and the picture's size in pixels.
     struct Request
     {
         QRectF source;
         QSize pixels;
     };
     // The area of displayWidth / zoom x displayHeight / zoom points centred on
-    // `center`, to be delivered at twice the point size in pixels. Nothing for
-    // sizes or a zoom that are not finite and positive, or a picture too large
-    // to hold.
+    // `center`, to be delivered at twice the point size in pixels (zoom is a
+    // setting, so in range). Nothing for sizes that are not finite and
+    // positive, a centre that is not finite, or a picture too large to hold.
     static std::optional<Request> captureRequest(const QPointF &center, double displayWidth, double displayHeight,
                                                  double zoom);
     static constexpr int maximumPixels = 16384; // per side

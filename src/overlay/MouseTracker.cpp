@@ -11,11 +11,11 @@ namespace {
 // Qt's enter and leave tracking, which may not have caught up yet with a
 // pointer that jumped out of the window. Click-through windows (the
 // overlays, the magnifier) never count.
-bool pointerInOwnWindow(const platform::Displays &displays, QPointF global)
+bool pointerInOwnWindow(QPointF global)
 {
     if (!qGuiApp)
         return false;
-    const QPoint qtPoint = displays.toQt(global).toPoint();
+    const QPoint qtPoint = global.toPoint();
     // Top-level windows only: a handful, where walking the widgets would visit
     // every control of an open preferences window on each move.
     const auto windows = QGuiApplication::topLevelWindows();
@@ -28,14 +28,13 @@ bool pointerInOwnWindow(const platform::Displays &displays, QPointF global)
 }
 } // namespace
 
-MouseTracker::MouseTracker(Callback onMouseMove, platform::PointerMonitor &pointer,
-                           const platform::Displays *displays, QObject *parent)
-    : QObject(parent), m_pointer(pointer), m_displays(displays), m_onMouseMove(std::move(onMouseMove))
+MouseTracker::MouseTracker(Callback onMouseMove, platform::PointerMonitor &pointer, QObject *parent)
+    : QObject(parent), m_pointer(pointer), m_onMouseMove(std::move(onMouseMove))
 {
 }
 
 MouseTracker::MouseTracker(Callback onMouseMove, QObject *parent)
-    : MouseTracker(std::move(onMouseMove), platform::Platform::instance().pointer(), nullptr, parent)
+    : MouseTracker(std::move(onMouseMove), platform::Platform::instance().pointer(), parent)
 {
 }
 
@@ -52,8 +51,7 @@ void MouseTracker::startTracking()
     // Like a global monitor, it reports the moves other applications
     // receive: moves inside Tovani's own windows leave the guide where it is.
     m_eventMonitor = connect(&m_pointer, &platform::PointerMonitor::moved, this, [this](QPointF p) {
-        const platform::Displays &displays = m_displays ? *m_displays : platform::Platform::instance().displays();
-        if (m_onMouseMove && !pointerInOwnWindow(displays, p))
+        if (m_onMouseMove && !pointerInOwnWindow(p))
             m_onMouseMove(p.x(), p.y());
     });
 }

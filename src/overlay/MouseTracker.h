@@ -11,7 +11,6 @@
 #include <functional>
 
 namespace platform {
-class Displays;
 class PointerMonitor;
 }
 
@@ -21,11 +20,8 @@ class MouseTracker : public QObject
 public:
     using Callback = std::function<void(double x, double y)>;
 
-    // Created idle; nothing is reported until startTracking(). `displays`
-    // places the pointer among Tovani's own windows (the running platform's
-    // when null).
-    MouseTracker(Callback onMouseMove, platform::PointerMonitor &pointer, const platform::Displays *displays = nullptr,
-                 QObject *parent = nullptr);
+    // Created idle; nothing is reported until startTracking().
+    MouseTracker(Callback onMouseMove, platform::PointerMonitor &pointer, QObject *parent = nullptr);
     // On the running platform's pointer.
     explicit MouseTracker(Callback onMouseMove, QObject *parent = nullptr);
     ~MouseTracker() override;
@@ -39,7 +35,6 @@ public:
 
 private:
     platform::PointerMonitor &m_pointer;
-    const platform::Displays *m_displays;
     QMetaObject::Connection m_eventMonitor;
     Callback m_onMouseMove;
 };

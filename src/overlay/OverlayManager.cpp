@@ -4,11 +4,14 @@
 #include "settings/Settings.h"
 
 namespace {
-// Half-open: a point on the right or top edge belongs to the next display.
+// Half-open: a display holds the points with left <= x < right and
+// top < y <= bottom. A point on its right edge belongs to the display beside
+// it, one on its top edge to the display above, so the desktop's topmost
+// pixel row belongs to no display and the guide hides there.
 bool frameContains(const QRectF &frame, double x, double y)
 {
-    return frame.left() <= x && x < frame.left() + frame.width() && frame.top() <= y &&
-           y < frame.top() + frame.height();
+    return frame.left() <= x && x < frame.left() + frame.width() && frame.top() < y &&
+           y <= frame.top() + frame.height();
 }
 } // namespace
 
@@ -50,16 +53,14 @@ void OverlayManager::setupMouseTracker()
     if (m_mouseTracker)
         return;
     // The tracker belongs to this manager, so its callback never outlives it.
-    m_mouseTracker = std::make_unique<MouseTracker>([this](double x, double y) { handleMouseMove(x, y); }, m_pointer,
-                                                  &m_displays);
+    m_mouseTracker = std::make_unique<MouseTracker>([this](double x, double y) { handleMouseMove(x, y); }, m_pointer);
 }
 
 void OverlayManager::buildWindows(bool show)
 {
     const QList<platform::Display> displays = m_displays.displays();
     for (const platform::Display &display : displays) {
-        const QRect qtGeometry = m_displays.toQt(display.frame).toAlignedRect();
-        auto *window = new OverlayWindow(qtGeometry, m_settings);
+        auto *window = new OverlayWindow(display.frame.toAlignedRect(), m_settings);
         window->setupAsOverlay();
         window->setCompositing(m_compositing);
         overlayWindows.append(window);

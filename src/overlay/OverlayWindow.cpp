@@ -11,7 +11,7 @@
 #include <cmath>
 
 OverlayWindow::OverlayWindow(const QRect &qtGeometry, AppSettings &settings, QWidget *parent)
-    : QWidget(parent), m_settings(settings), m_view(0, 0, settings)
+    : QWidget(parent), m_settings(settings), m_view(0, qtGeometry.height(), settings)
 {
     setGeometry(qtGeometry);
 }
@@ -30,7 +30,7 @@ void OverlayWindow::setupAsOverlay()
     // system's own flags and hints for that come from the platform.
     platform::Platform::instance().prepareWindow(this, platform::WindowRole::GuideOverlay);
 
-    m_view = ReadingGuideView(0, 0, m_settings);
+    m_view = ReadingGuideView(0, height(), m_settings);
     m_hasGuide = true;
     connect(&m_settings, &AppSettings::changed, this, &OverlayWindow::settingsChanged);
     updateShape();
@@ -103,11 +103,8 @@ void OverlayWindow::paintEvent(QPaintEvent *event)
 QRect OverlayWindow::shapedArea(const ReadingGuideView &view) const
 {
     const QSizeF size(width(), height());
-    double t = m_settings.customThickness();
-    if (!std::isfinite(t) || t < 0)
-        t = 0;
-    t = std::min(t, size.height());
-    const double yc = size.height() - view.yPosition;
+    const double t = std::min(m_settings.customThickness(), size.height());
+    const double yc = view.yPosition;
     const double half = t / 2 + std::max(t, 20.0) + 2;
     const QRectF band(0, yc - half, size.width(), 2 * half);
     return band.toAlignedRect() & rect();

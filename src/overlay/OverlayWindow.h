@@ -21,11 +21,12 @@ public:
     // Makes the window an overlay: frameless, above every normal window on
     // every desktop, no taskbar entry, never focused, no shadow, and
     // transparent to input so every click and scroll reaches what lies
-    // beneath. Installs the guide at (0, 0).
+    // beneath. Installs the guide at the lower-left corner, where it stays
+    // until the pointer first moves over this display.
     void setupAsOverlay();
 
     // Moves the guide to a window-local position in points (origin at the
-    // bottom-left corner, y up). Repaints only what the old and the new guide
+    // top-left corner, y down). Repaints only what the old and the new guide
     // cover. Does nothing before setupAsOverlay().
     void updateGuidePosition(double x, double y);
 

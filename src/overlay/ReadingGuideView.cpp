@@ -16,17 +16,14 @@ namespace {
 // ---------------------------------------------------------------------------
 // Bad input
 //
-// The settings store holds whatever a writer put there, and a hand-edited file
-// can hold anything, so every number is made safe here before it is drawn:
+// The settings arrive in range (AppSettings clamps them), but the view's size
+// and the pointer position can be anything, so those are made safe here:
 // - A view side that is not a positive number draws nothing; sides are capped
 //   at kMaxExtent points, far above any real screen.
-// - A NaN position reads as 0, the position before the first pointer move.
-// - Positions, thickness, line height and the bracket margin are capped at
-//   kHuge in size (a NaN or negative thickness or line height is 0, a NaN
-//   margin is 0). kHuge is a thousand times kMaxExtent: one such value beyond
-//   it looks the same as kHuge (a band that far away is off the view, one
-//   that thick covers it), and every sum of these numbers stays finite and
-//   exact enough.
+// - A NaN position reads as 0; positions are capped at kHuge in size. kHuge
+//   is a thousand times kMaxExtent: a position beyond it looks the same as
+//   kHuge (a band that far away is off the view), and every sum of these
+//   numbers stays finite and exact enough.
 // - Opacities are clamped into 0..1 by CodableColor::toColor (NaN is 0).
 // - Every rectangle is cut down to the view plus a small border before it
 //   reaches the painter, so no huge coordinate reaches the rasteriser.
@@ -46,13 +43,6 @@ constexpr double kCoverSlack = 2.0;
 constexpr double kTickSpacing = 3.0;
 constexpr double kLabelFontSize = 10.0;
 constexpr double kLabelOffset = 8.0;
-
-double clampLength(double v)
-{
-    if (!(v > 0)) // NaN, zero and negatives
-        return 0;
-    return std::min(v, kHuge);
-}
 
 double clampSigned(double v)
 {
@@ -83,10 +73,10 @@ Geometry geometryFor(const ReadingGuideView &view, const QSizeF &size)
     g.H = std::min(size.height(), kMaxExtent);
     const AppSettings &s = *view.settings;
     g.x = clampSigned(view.xPosition);
-    g.yc = g.H - clampSigned(view.yPosition);
-    g.t = clampLength(s.customThickness());
-    g.L = clampLength(s.readingStripLineHeight());
-    g.margin = g.W * clampSigned(s.verticalGuideMargin()) / 100.0;
+    g.yc = clampSigned(view.yPosition);
+    g.t = s.customThickness();
+    g.L = s.readingStripLineHeight();
+    g.margin = g.W * s.verticalGuideMargin() / 100.0;
     g.style = s.currentStyle();
     g.brackets = s.verticalGuidesEnabled();
     g.valid = true;

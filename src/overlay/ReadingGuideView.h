@@ -14,7 +14,7 @@
 class ReadingGuideView
 {
 public:
-    // Position in window-local points, origin at the bottom-left, y up.
+    // Position in window-local points, origin at the top-left, y down.
     ReadingGuideView(double xPosition, double yPosition, const AppSettings &settings)
         : xPosition(xPosition), yPosition(yPosition), settings(&settings)
     {
@@ -22,7 +22,7 @@ public:
 
     // Paints onto a fully transparent surface of `size` points (W x H); the
     // painter's coordinates are points, y down, origin at the top-left.
-    // NaN, infinite or huge settings and sizes are clamped (see the .cpp) and
+    // NaN, infinite or huge sizes and positions are clamped (see the .cpp) and
     // never make drawing slow. Ticks and labels outside the painter's clip (or
     // the paint engine's system clip) are skipped. GUI thread only: the
     // ruler's scale and label layouts are cached process-wide.

@@ -35,12 +35,12 @@ inline std::optional<Display> displayNear(const QList<Display> &displays, const 
     return best;
 }
 
-// The source area (global points, y up) in root-window pixels (y down). The
-// area is measured on the display under its centre, in that display's own
-// coordinates and device pixel ratio: Qt keeps each screen's top-left corner at
-// its native position and scales only the extent, so a logical point p on a
-// screen with top-left o maps to o + (p - o) * ratio. The area is not clamped
-// to the display; the part outside the screen is the caller's business.
+// The source area (global points) in root-window pixels. The area is measured
+// on the display under its centre, with that display's device pixel ratio: Qt
+// keeps each screen's top-left corner at its native position and scales only
+// the extent, so a logical point p on a screen with top-left o maps to
+// o + (p - o) * ratio. The area is not clamped to the display; the part
+// outside the screen is the caller's business.
 // Nothing for an empty or non-finite area, or when there is no display.
 inline std::optional<QRect> sourceAreaInRootPixels(const Displays &displays, const QRectF &source)
 {
@@ -53,10 +53,9 @@ inline std::optional<QRect> sourceAreaInRootPixels(const Displays &displays, con
     const qreal ratio = display->devicePixelRatio > 0 && std::isfinite(display->devicePixelRatio)
                             ? display->devicePixelRatio
                             : 1.0;
-    const QPointF origin = displays.toQt(display->frame).topLeft();
-    const QRectF logical = displays.toQt(source);
-    const QPointF topLeft = origin + (logical.topLeft() - origin) * ratio;
-    const QPointF bottomRight = origin + (logical.bottomRight() - origin) * ratio;
+    const QPointF origin = display->frame.topLeft();
+    const QPointF topLeft = origin + (source.topLeft() - origin) * ratio;
+    const QPointF bottomRight = origin + (source.bottomRight() - origin) * ratio;
     // Keep the pixel grid but never lose the area: at least one pixel each way.
     constexpr qreal limit = 1 << 24;
     if (std::abs(topLeft.x()) > limit || std::abs(topLeft.y()) > limit || std::abs(bottomRight.x()) > limit

@@ -8,9 +8,9 @@
 // X server) and qt/ (what Qt alone can do, for any other Qt platform).
 //
 // Coordinates: every point and rectangle that crosses these interfaces is in
-// global points with the origin at the bottom-left corner of the primary
-// display and y growing upwards ("global coordinates"). Displays converts
-// between those and Qt's global logical coordinates (y down) for windows.
+// Qt's global logical coordinates ("global coordinates"): device-independent
+// pixels, y down, the same space as QWidget::geometry() of a top-level window.
+// Backends convert to their own device or protocol coordinates internally.
 
 #include <QImage>
 #include <QList>
@@ -44,12 +44,6 @@ public:
     virtual QList<Display> displays() const = 0;
     // The primary display, if there is one.
     virtual std::optional<Display> mainDisplay() const = 0;
-
-    // Global coordinates (y up) <-> Qt global logical coordinates (y down).
-    virtual QPointF toQt(const QPointF &global) const = 0;
-    virtual QPointF fromQt(const QPointF &qtPoint) const = 0;
-    QRectF toQt(const QRectF &globalRect) const;
-    QRectF fromQt(const QRectF &qtRect) const;
 
 Q_SIGNALS:
     // The arrangement changed (a display added, removed, moved or resized).

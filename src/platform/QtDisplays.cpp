@@ -70,18 +70,15 @@ void QtDisplays::refresh()
     m_native.clear();
     m_main.reset();
     QScreen *primary = qGuiApp ? QGuiApplication::primaryScreen() : nullptr;
-    if (!primary) {
-        m_primaryQt = QRectF();
+    if (!primary)
         return;
-    }
-    m_primaryQt = QRectF(primary->geometry());
     const auto screens = QGuiApplication::screens();
     for (QScreen *screen : screens) {
         const QRect g = screen->geometry();
         if (g.isEmpty())
             continue; // a disconnected output Qt still lists
         const qreal dpr = screen->devicePixelRatio() > 0 ? screen->devicePixelRatio() : 1.0;
-        Display d{fromQt(QRectF(g)), dpr, screen->name()};
+        Display d{QRectF(g), dpr, screen->name()};
         m_displays.append(d);
         if (screen == primary)
             m_main = d;
@@ -91,16 +88,6 @@ void QtDisplays::refresh()
 }
 
 std::optional<Display> QtDisplays::mainDisplay() const { return m_main; }
-
-QPointF QtDisplays::toQt(const QPointF &global) const
-{
-    return QPointF(global.x() + m_primaryQt.left(), m_primaryQt.top() + m_primaryQt.height() - global.y());
-}
-
-QPointF QtDisplays::fromQt(const QPointF &qtPoint) const
-{
-    return QPointF(qtPoint.x() - m_primaryQt.left(), m_primaryQt.top() + m_primaryQt.height() - qtPoint.y());
-}
 
 QPointF QtDisplays::nativeToQt(const QPoint &native) const
 {

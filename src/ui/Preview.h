@@ -22,7 +22,7 @@ inline constexpr double panelPadding = 16; // around the page inside the rounded
 // The page inside a panel rectangle.
 QRectF page(const QRectF &panel);
 // Where the pointer stands on a page of `size`, as ReadingGuideView takes it:
-// page-local points, origin at the bottom-left, y up. The middle of the page,
+// page-local points, origin at the top-left, y down. The middle of the page,
 // between the third and the fourth line of text.
 QPointF pointer(const QSizeF &size);
 

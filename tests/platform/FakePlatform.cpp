@@ -13,19 +13,6 @@ std::optional<Display> FakeDisplays::mainDisplay() const
     return m_displays.first();
 }
 
-// Qt's space puts the primary display's top-left corner at (0, 0).
-QPointF FakeDisplays::toQt(const QPointF &global) const
-{
-    const qreal primaryHeight = m_displays.isEmpty() ? 0 : m_displays.first().frame.height();
-    return QPointF(global.x(), primaryHeight - global.y());
-}
-
-QPointF FakeDisplays::fromQt(const QPointF &qtPoint) const
-{
-    const qreal primaryHeight = m_displays.isEmpty() ? 0 : m_displays.first().frame.height();
-    return QPointF(qtPoint.x(), primaryHeight - qtPoint.y());
-}
-
 void FakeDisplays::setDisplays(const QList<Display> &displays)
 {
     m_displays = displays;

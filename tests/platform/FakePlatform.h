@@ -20,8 +20,6 @@ class FakeDisplays : public Displays
 public:
     QList<Display> displays() const override { return m_displays; }
     std::optional<Display> mainDisplay() const override;
-    QPointF toQt(const QPointF &global) const override;
-    QPointF fromQt(const QPointF &qtPoint) const override;
 
     // Replaces the arrangement and emits displaysChanged(). The first display
     // is the primary one.

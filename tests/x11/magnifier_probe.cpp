@@ -157,7 +157,7 @@ int main(int argc, char **argv)
             const QPoint p = QCursor::pos();
             if (p != last) {
                 last = p;
-                follow(plat.displays().fromQt(QPointF(p)));
+                follow(QPointF(p));
             }
         });
         poll.start(4);

@@ -15,11 +15,7 @@ namespace {
 class QtOnlyPlatform : public Platform
 {
 public:
-    QtOnlyPlatform()
-    {
-        m_pointer.displays = &m_displays;
-        m_loginItem = createXdgAutostart(QString(), QString());
-    }
+    QtOnlyPlatform() { m_loginItem = createXdgAutostart(QString(), QString()); }
 
     QString name() const override { return QStringLiteral("qt"); }
     Displays &displays() override { return m_displays; }

@@ -4,11 +4,7 @@
 
 namespace platform {
 
-QPointF UnavailablePointer::position() const
-{
-    const QPointF qt = QCursor::pos();
-    return displays ? displays->fromQt(qt) : qt;
-}
+QPointF UnavailablePointer::position() const { return QCursor::pos(); }
 
 bool UnavailableCapture::setup(QString *error)
 {

@@ -18,9 +18,6 @@ public:
     bool start() override { return false; }
     void stop() override {}
     bool isRunning() const override { return false; }
-
-    // How position() maps Qt's coordinates; set by the owning platform.
-    const Displays *displays = nullptr;
 };
 
 class UnavailableHotkeys : public HotkeyService

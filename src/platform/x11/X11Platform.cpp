@@ -51,7 +51,7 @@ public:
         auto r = xcbReply(xcb_query_pointer_reply(m_conn, xcb_query_pointer(m_conn, m_root), nullptr));
         if (!r)
             return m_lastPosition;
-        m_lastPosition = m_displays.fromQt(m_displays.nativeToQt(QPoint(r->root_x, r->root_y)));
+        m_lastPosition = m_displays.nativeToQt(QPoint(r->root_x, r->root_y));
         return m_lastPosition;
     }
 
@@ -131,7 +131,7 @@ private:
         if (!m_running)
             return;
         if (r)
-            m_lastPosition = m_displays.fromQt(m_displays.nativeToQt(QPoint(r->root_x, r->root_y)));
+            m_lastPosition = m_displays.nativeToQt(QPoint(r->root_x, r->root_y));
         // The answer is reported even when outdated: it is where the pointer
         // was a moment ago, and a pointer that never rests still moves the
         // guide. The next read brings the rest.
