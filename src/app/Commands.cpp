@@ -23,7 +23,7 @@ QString typedName(LineStyle style)
 Feedback styleFeedback(const AppSettings &settings)
 {
     const LineStyle style = settings.currentStyle();
-    return {LineStyles::rawValue(style), LineStyles::hudSymbolName(style)};
+    return {LineStyles::displayName(style), LineStyles::hudSymbolName(style)};
 }
 
 // "12px": the thickness truncated toward zero.
@@ -210,7 +210,7 @@ QString Command::argumentChoices() const
 QString Command::menuText(int value, bool isChecked) const
 {
     if (argument == Argument::style)
-        return LineStyles::rawValue(LineStyles::allCases.at(size_t(value - 1)));
+        return LineStyles::displayName(LineStyles::allCases.at(size_t(value - 1)));
     return Commands::translate(isChecked && checkedMenuTitle ? checkedMenuTitle : menuTitle);
 }
 

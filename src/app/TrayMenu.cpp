@@ -102,7 +102,7 @@ QString TrayMenu::toolTip() const
     const CommandTarget &target = m_commands.target();
     QString text = tr("Tovani (%1)\nStyle: %2")
                        .arg(target.isGuideEnabled() ? tr("ON") : tr("OFF"),
-                            LineStyles::rawValue(target.settings().currentStyle()));
+                            LineStyles::displayName(target.settings().currentStyle()));
     const Command *toggle = Commands::find(QStringLiteral("toggle"));
     if (m_commands.hotkeysEnabled() && !m_commands.isHotkeyRefused(*toggle))
         text += QLatin1Char('\n') + tr("%1 to toggle").arg(toggle->hotkeyText());

@@ -2,6 +2,8 @@
 
 #include "settings/Settings.h"
 
+#include <QCoreApplication>
+
 namespace {
 
 platform::LoginItem *g_loginItem = nullptr;
@@ -34,10 +36,10 @@ std::optional<QString> LaunchAtLogin::setEnabled(bool enabled)
     }
 
     if (error.isEmpty())
-        error = QStringLiteral("unknown error");
-    return QLatin1String(enabled ? "Failed to enable launch at login: "
-                                 : "Failed to disable launch at login: ") +
-           oneLine(error);
+        error = QCoreApplication::translate("LaunchAtLogin", "unknown error");
+    return (enabled ? QCoreApplication::translate("LaunchAtLogin", "Failed to enable launch at login: %1")
+                    : QCoreApplication::translate("LaunchAtLogin", "Failed to disable launch at login: %1"))
+        .arg(oneLine(error));
 }
 
 void LaunchAtLogin::setLoginItem(platform::LoginItem *item) { g_loginItem = item; }

@@ -24,24 +24,29 @@
 namespace {
 struct StyleInfo
 {
-    const char *rawValue;
+    const char *rawValue; // also the English display name (translated in "LineStyle")
     const char *symbol;
     double opacity;
     double thickness;
 };
 
 constexpr std::array<StyleInfo, LineStyles::count> styleTable{{
-    {"Underline", "minus", 0.6, 4.0},
-    {"Highlight Bar", "highlighter", 0.5, 28.0},
-    {"Focus Window", "rectangle.center.inset.filled", 0.6, 50.0},
-    {"Ruler", "ruler", 0.85, 45.0},
-    {"Reading Strip", "rectangle.split.3x1", 0.55, 55.0},
+    {QT_TRANSLATE_NOOP("LineStyle", "Underline"), "minus", 0.6, 4.0},
+    {QT_TRANSLATE_NOOP("LineStyle", "Highlight Bar"), "highlighter", 0.5, 28.0},
+    {QT_TRANSLATE_NOOP("LineStyle", "Focus Window"), "rectangle.center.inset.filled", 0.6, 50.0},
+    {QT_TRANSLATE_NOOP("LineStyle", "Ruler"), "ruler", 0.85, 45.0},
+    {QT_TRANSLATE_NOOP("LineStyle", "Reading Strip"), "rectangle.split.3x1", 0.55, 55.0},
 }};
 
 const StyleInfo &info(LineStyle style) { return styleTable[static_cast<size_t>(style)]; }
 } // namespace
 
 QString LineStyles::rawValue(LineStyle style) { return QString::fromLatin1(info(style).rawValue); }
+
+QString LineStyles::displayName(LineStyle style)
+{
+    return QCoreApplication::translate("LineStyle", info(style).rawValue);
+}
 
 std::optional<LineStyle> LineStyles::fromRawValue(const QString &text)
 {
@@ -151,21 +156,21 @@ const QList<PresetColor> &PresetColor::palette()
             return QColor::fromRgbF(float(r), float(g), float(b));
         };
         return QList<PresetColor>{
-            {"amber", "Amber", rgb(1.0, 0.75, 0.0), "Best for light mode"},
-            {"gold", "Gold", rgb(1.0, 0.84, 0.0), "Best for light mode"},
-            {"peach", "Peach", rgb(1.0, 0.8, 0.6), "Gentle on eyes"},
-            {"coral", "Coral", rgb(1.0, 0.5, 0.4), "High contrast"},
-            {"cyan", "Cyan", SystemColors::cyan(), "Best for dark mode"},
-            {"mint", "Mint", SystemColors::mint(), "Best for dark mode"},
-            {"lime", "Lime", rgb(0.7, 1.0, 0.3), "Best for dark mode"},
-            {"sky", "Sky", rgb(0.4, 0.8, 1.0), "Best for dark mode"},
-            {"red", "Red", SystemColors::red(), "High visibility"},
-            {"orange", "Orange", SystemColors::orange(), "Warm, visible"},
-            {"blue", "Blue", SystemColors::blue(), "Calming"},
-            {"purple", "Purple", SystemColors::purple(), "Soft contrast"},
-            {"ruler-yellow", "Ruler", rgb(1.0, 0.9, 0.2), "Classic ruler"},
-            {"steel", "Steel", rgb(0.75, 0.75, 0.78), "Subtle"},
-            {"gray", "Gray", SystemColors::gray(), "Minimal"},
+            {"amber", QT_TRANSLATE_NOOP("PresetColor", "Amber"), rgb(1.0, 0.75, 0.0), QT_TRANSLATE_NOOP("PresetColor", "Best for light mode")},
+            {"gold", QT_TRANSLATE_NOOP("PresetColor", "Gold"), rgb(1.0, 0.84, 0.0), QT_TRANSLATE_NOOP("PresetColor", "Best for light mode")},
+            {"peach", QT_TRANSLATE_NOOP("PresetColor", "Peach"), rgb(1.0, 0.8, 0.6), QT_TRANSLATE_NOOP("PresetColor", "Gentle on eyes")},
+            {"coral", QT_TRANSLATE_NOOP("PresetColor", "Coral"), rgb(1.0, 0.5, 0.4), QT_TRANSLATE_NOOP("PresetColor", "High contrast")},
+            {"cyan", QT_TRANSLATE_NOOP("PresetColor", "Cyan"), SystemColors::cyan(), QT_TRANSLATE_NOOP("PresetColor", "Best for dark mode")},
+            {"mint", QT_TRANSLATE_NOOP("PresetColor", "Mint"), SystemColors::mint(), QT_TRANSLATE_NOOP("PresetColor", "Best for dark mode")},
+            {"lime", QT_TRANSLATE_NOOP("PresetColor", "Lime"), rgb(0.7, 1.0, 0.3), QT_TRANSLATE_NOOP("PresetColor", "Best for dark mode")},
+            {"sky", QT_TRANSLATE_NOOP("PresetColor", "Sky"), rgb(0.4, 0.8, 1.0), QT_TRANSLATE_NOOP("PresetColor", "Best for dark mode")},
+            {"red", QT_TRANSLATE_NOOP("PresetColor", "Red"), SystemColors::red(), QT_TRANSLATE_NOOP("PresetColor", "High visibility")},
+            {"orange", QT_TRANSLATE_NOOP("PresetColor", "Orange"), SystemColors::orange(), QT_TRANSLATE_NOOP("PresetColor", "Warm, visible")},
+            {"blue", QT_TRANSLATE_NOOP("PresetColor", "Blue"), SystemColors::blue(), QT_TRANSLATE_NOOP("PresetColor", "Calming")},
+            {"purple", QT_TRANSLATE_NOOP("PresetColor", "Purple"), SystemColors::purple(), QT_TRANSLATE_NOOP("PresetColor", "Soft contrast")},
+            {"ruler-yellow", QT_TRANSLATE_NOOP("PresetColor", "Ruler"), rgb(1.0, 0.9, 0.2), QT_TRANSLATE_NOOP("PresetColor", "Classic ruler")},
+            {"steel", QT_TRANSLATE_NOOP("PresetColor", "Steel"), rgb(0.75, 0.75, 0.78), QT_TRANSLATE_NOOP("PresetColor", "Subtle")},
+            {"gray", QT_TRANSLATE_NOOP("PresetColor", "Gray"), SystemColors::gray(), QT_TRANSLATE_NOOP("PresetColor", "Minimal")},
         };
     }();
     return entries;

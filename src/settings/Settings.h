@@ -23,8 +23,10 @@ inline constexpr int count = 5;
 inline constexpr std::array<LineStyle, count> allCases{LineStyle::underline, LineStyle::highlightBar,
                                                        LineStyle::focusWindow, LineStyle::ruler,
                                                        LineStyle::readingStrip};
-// Display name, which is also the stored form ("Highlight Bar").
+// The stored form, which is also the English name ("Highlight Bar").
 QString rawValue(LineStyle style);
+// The name shown to the person, in their language.
+QString displayName(LineStyle style);
 // Exact, case-sensitive match against the five display names.
 std::optional<LineStyle> fromRawValue(const QString &text);
 // Freedesktop-ish symbol name shown beside the style in the HUD ("ruler").

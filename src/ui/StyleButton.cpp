@@ -81,17 +81,7 @@ StyleButton::StyleButton(LineStyle style, QWidget *parent) : QAbstractButton(par
     setAccessibleName(displayName(style));
 }
 
-QString StyleButton::displayName(LineStyle style)
-{
-    switch (style) {
-    case LineStyle::underline: return tr("Underline");
-    case LineStyle::highlightBar: return tr("Highlight Bar");
-    case LineStyle::focusWindow: return tr("Focus Window");
-    case LineStyle::ruler: return tr("Ruler");
-    case LineStyle::readingStrip: return tr("Reading Strip");
-    }
-    return LineStyles::rawValue(style);
-}
+QString StyleButton::displayName(LineStyle style) { return LineStyles::displayName(style); }
 
 void StyleButton::setSelected(bool selected)
 {
