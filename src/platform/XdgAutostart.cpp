@@ -96,8 +96,8 @@ EntryState parseEntry(const QByteArray &contents)
     return state;
 }
 
-// Characters no Exec line can carry to every launcher, though the Desktop
-// Entry Specification has a way to quote each: GLib looks for the program
+// Characters no Exec line can carry to every launcher, though the desktop
+// entry format has a way to quote each: GLib looks for the program
 // before it turns "%%" back into "%"; systemd's autostart generator unescapes
 // backslashes a second time, and the unit it writes for a program whose path
 // holds a quote, "$" or "`" is refused when systemd loads it.

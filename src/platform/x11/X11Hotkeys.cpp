@@ -8,6 +8,7 @@
 // events on the root window through Qt's native event filter.
 
 #include "platform/Backends.h"
+#include "platform/x11/Xcb.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
@@ -181,14 +182,7 @@ X11Hotkeys::X11Hotkeys()
 
     // Grabs go on the root window of the screen Qt opened its connection on:
     // the one DISPLAY names (":0.1" is screen 1).
-    int screenNumber = 0;
-    {
-        char *host = nullptr;
-        int display = 0;
-        if (!xcb_parse_display(nullptr, &host, &display, &screenNumber))
-            screenNumber = 0;
-        std::free(host);
-    }
+    const int screenNumber = displayScreen();
     xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(conn));
     for (int i = 0; i < screenNumber && it.rem > 1; ++i)
         xcb_screen_next(&it);
