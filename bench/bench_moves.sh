@@ -8,9 +8,9 @@
 # move changing the pointer's row. Two drivers:
 #  - stream: xte, one move every 2 ms (500 Hz, a fast mouse). Moves that
 #    arrive while tovani is busy are answered together, as in real use.
-#  - lock step: x11probe sweep waits until the screen changed after each move
-#    before sending the next, so every move is read and drawn on its own; this
-#    is the cost of one redraw.
+#  - lock step: movesweep (bench/movesweep.cpp) waits until the screen
+#    changed after each move before sending the next, so every move is read
+#    and drawn on its own; this is the cost of one redraw.
 # Reported: tovani's CPU time per move (all its threads, from
 # /proc/<pid>/task/*/schedstat; /proc/<pid>/stat utime+stime as a
 # cross-check), min/median/max of 3 sweeps.
@@ -27,6 +27,8 @@ BUILD=${1:-build}
 HERE=$(cd "$(dirname "$0")" && pwd)
 export TOVANI_BIN=${TOVANI_BIN:-$(cd "$BUILD" && pwd)/src/tovani}
 export X11PROBE=${X11PROBE:-$(cd "$BUILD" && pwd)/tests/x11/x11probe}
+MOVESWEEP=${MOVESWEEP:-$(cd "$BUILD" && pwd)/bench/movesweep}
+[ -x "$MOVESWEEP" ] || { echo "no $MOVESWEEP: build the movesweep target (needs libxcb-xtest0-dev)" >&2; exit 1; }
 source "$HERE/../tests/x11/lib.sh"
 
 MOVES=${MOVES:-2000}
@@ -98,7 +100,7 @@ sweep() {
         before=$(cpu_ns $TOVANI_PID)
         sbefore=$(stat_ns $TOVANI_PID)
         if [ "${SWEEP:-sweep}" = lockstep ]; then
-            x11_probe sweep $MOVES 200 >>"$X11_TMP/lockstep.log"
+            "$MOVESWEEP" $MOVES 200 >>"$X11_TMP/lockstep.log"
         else
             xte <"$X11_TMP/${SWEEP:-sweep}.xte"
         fi

@@ -9,359 +9,310 @@
 #include "overlay/OverlayWindow.h"
 #include "platform/FakePlatform.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QDir>
-#include <QMenu>
-#include <QMessageBox>
-#include <QPointer>
-#include <QSystemTrayIcon>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTimer>
+#include <QtTest>
+#include <QtWidgets>
 
-#include <algorithm>
-#include <functional>
+namespace {
+// Each way in a command has: its line to the running copy, its hot key (by key
+// position), its menu row ("Style/Ruler" for a row of a submenu). From a fresh
+// start (after `before`) each must change the same things, show the same HUD
+// message (none from the menu, whose row shows the change), and only the size
+// steps repeat while their hot key is held.
+const struct CommandRow
+{
+    const char *name;
+    QString before, line, key, menu, effect, hud;
+    bool repeats;
+} commandRows[] = {
+    {"toggle", "", "toggle", "AD04", "Enable Reading Guide",
+     "guide=on overlays=off,on menu=Reading Guide Enabled,Underline", "", false},
+    {"brackets", "", "brackets", "", "Crosshair Brackets", "brackets=on menu=Crosshair Brackets,Underline", "", false},
+    {"magnifier", "", "magnifier", "", "Magnifier", "magnifier=on menu=Magnifier,Underline", "", false},
+    {"style", "", "style 4", "AE04", "Style/Ruler", "style=Ruler thickness=45 menu=Ruler", "Ruler", false},
+    {"cycle-style", "", "cycle-style", "AD05", "", "style=Highlight Bar thickness=28 menu=Highlight Bar",
+     "Highlight Bar", false},
+    {"cycle-style from the last", "style 5", "cycle-style", "AD05", "", "style=Underline thickness=4 menu=Underline",
+     "Underline", false},
+    {"thicker", "", "thicker", "AE12", "", "thickness=35", "35px", true},
+    {"thinner", "", "thinner", "AE11", "", "thickness=25", "25px", true},
+    {"preferences", "", "preferences", "", "Preferences...", "preferences=shown", "", false},
+    {"plain launch", "", "launch", "", "", "preferences=shown", "", false},
+    {"about", "", "about", "", "About Tovani", "about=shown", "", false},
+    {"launch at login", "", "launch-at-login", "", "Launch at Login", "login=on menu=Underline,Launch at Login", "",
+     false},
+    {"quit", "", "quit", "", "Quit Tovani", "quit=1", "", false},
+};
+} // namespace
 
 class TestAppDelegate : public QObject
 {
     Q_OBJECT
-private Q_SLOTS:
-    void initTestCase();
-    void init();
-    void cleanup();
 
-    void commandEveryWayIn_data();
-    void commandEveryWayIn();
-    void badLinesChangeNothing();
-    void hotkeysFollowTheSwitch();
-    void trayMenuAndIconsAreMadeOnce();
-    void menuShowsTheRealState();
-    void unsavedChangeIsReported();
-    void untrustedSessionIsToldOnce();
-
-private:
-    QStringList state();
-    QList<std::pair<QString, QAction *>> rows() const;
-    QAction *row(const QString &text) const;
-    int hotkeyId(const QString &xkbKeyName) const;
-    QString hudText() const;
-
-    std::unique_ptr<QTemporaryDir> m_configHome;
+    QTemporaryDir m_configHome;
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<platform::FakePlatform> m_platform;
     std::unique_ptr<AppSettings> m_settings;
     std::unique_ptr<AppDelegate> m_delegate;
     int m_quits = 0;
-};
 
-void TestAppDelegate::initTestCase()
-{
-    // The login switch records its changes in the shared settings; keep those
-    // out of the real configuration folder.
-    m_configHome = std::make_unique<QTemporaryDir>();
-    qputenv("XDG_CONFIG_HOME", m_configHome->path().toUtf8());
-}
-
-void TestAppDelegate::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    m_platform = std::make_unique<platform::FakePlatform>();
-    m_platform->fakeDisplays.setFrames({QRectF(0, 0, 1440, 900), QRectF(1440, 0, 1280, 1024)});
-    m_platform->fakePointer.setPosition(QPointF(2000, 500)); // on the second display
-    platform::Platform::setInstance(m_platform.get());
-    LaunchAtLogin::setLoginItem(&m_platform->fakeLoginItem);
-    m_settings = std::make_unique<AppSettings>(m_dir->filePath("tovani.conf"));
-    m_settings->setCustomThickness(30); // mid-way, so a step either way shows
-    m_delegate = std::make_unique<AppDelegate>(*m_platform, *m_settings);
-    m_quits = 0;
-    connect(m_delegate.get(), &AppDelegate::quitRequested, this, [this] { ++m_quits; });
-    m_delegate->applicationDidFinishLaunching(/*plainLaunch*/ false);
-}
-
-void TestAppDelegate::cleanup()
-{
-    m_delegate.reset();
-    m_settings.reset();
-    LaunchAtLogin::setLoginItem(nullptr);
-    platform::Platform::setInstance(nullptr);
-    m_platform.reset();
-}
-
-// What a command can change, as "name=value" words.
-QStringList TestAppDelegate::state()
-{
-    QCoreApplication::processEvents(); // a quit or a HUD message comes on the next turn
-    auto onOff = [](bool on) { return QString::fromLatin1(on ? "on" : "off"); };
-    auto shown = [](const QWidget *window) { return QString::fromLatin1(window && window->isVisible() ? "shown" : ""); };
-    QStringList ticked, overlays;
-    for (const auto &[text, action] : rows()) {
-        if (action->isChecked())
-            ticked.append(action->text());
+    // What a command can change, as "name=value" words.
+    QStringList state()
+    {
+        QCoreApplication::processEvents(); // a quit or a HUD message comes on the next turn
+        const auto onOff = [](bool on) { return QString::fromLatin1(on ? "on" : "off"); };
+        const auto shown = [](const QWidget *w) { return QString::fromLatin1(w && w->isVisible() ? "shown" : ""); };
+        QStringList ticked, overlays;
+        for (const auto &[text, action] : rows())
+            if (action->isChecked()) ticked.append(action->text());
+        for (OverlayWindow *window : m_delegate->overlayManager()->overlayWindows)
+            overlays.append(onOff(window->isVisible()));
+        return {"guide=" + onOff(m_delegate->isGuideEnabled()),
+                "overlays=" + overlays.join(u','),
+                "brackets=" + onOff(m_settings->verticalGuidesEnabled()),
+                "magnifier=" + onOff(m_settings->magnifierEnabled()),
+                "style=" + LineStyles::rawValue(m_settings->currentStyle()),
+                "thickness=" + QString::number(m_settings->customThickness()),
+                "preferences=" + shown(m_delegate->preferencesWindow()),
+                "about=" + shown(m_delegate->aboutWindow()),
+                "login=" + onOff(m_platform->fakeLoginItem.isEnabled()),
+                "quit=" + QString::number(m_quits),
+                "menu=" + ticked.join(u',')};
     }
-    for (OverlayWindow *window : m_delegate->overlayManager()->overlayWindows)
-        overlays.append(onOff(window->isVisible()));
-    return {"guide=" + onOff(m_delegate->isGuideEnabled()),
-            "overlays=" + overlays.join(QLatin1Char(',')),
-            "brackets=" + onOff(m_settings->verticalGuidesEnabled()),
-            "magnifier=" + onOff(m_settings->magnifierEnabled()),
-            "style=" + LineStyles::rawValue(m_settings->currentStyle()),
-            "thickness=" + QString::number(m_settings->customThickness()),
-            "preferences=" + shown(m_delegate->preferencesWindow()),
-            "about=" + shown(m_delegate->aboutWindow()),
-            "login=" + onOff(m_platform->fakeLoginItem.isEnabled()),
-            "quit=" + QString::number(m_quits),
-            "menu=" + ticked.join(QLatin1Char(','))};
-}
-
-// Every row of the menu with its text, "Style/Ruler" for a row of a submenu.
-QList<std::pair<QString, QAction *>> TestAppDelegate::rows() const
-{
-    QList<std::pair<QString, QAction *>> rows;
-    for (QAction *action : m_delegate->tray()->menu()->actions()) {
-        rows.append({action->text(), action});
-        for (QAction *item : action->menu() ? action->menu()->actions() : QList<QAction *>{})
-            rows.append({action->text() + '/' + item->text(), item});
-    }
-    return rows;
-}
-
-// The row whose text ends so.
-QAction *TestAppDelegate::row(const QString &text) const
-{
-    const auto all = rows();
-    const auto found = std::find_if(all.cbegin(), all.cend(), [&text](const auto &row) { return row.first.endsWith(text); });
-    return found == all.cend() ? nullptr : found->second;
-}
-
-int TestAppDelegate::hotkeyId(const QString &xkbKeyName) const
-{
-    const auto registered = m_platform->fakeHotkeys.registered();
-    const auto found = std::find_if(registered.cbegin(), registered.cend(),
-                                    [&xkbKeyName](const auto &key) { return key.xkbKeyName == xkbKeyName; });
-    return found == registered.cend() ? -1 : found.key();
-}
-
-QString TestAppDelegate::hudText() const
-{
-    QCoreApplication::processEvents(); // the HUD window comes on the next turn
-    HUDWindow *window = HUDNotification::shared().window();
-    return window ? window->view().message : QString();
-}
-
-void TestAppDelegate::commandEveryWayIn_data()
-{
-    // Each way in a command has: its line to the running copy, its hot key (by
-    // key position), its menu row. From a fresh start (after `before`) each
-    // must change the same things, show the same HUD message (none from the
-    // menu, whose row shows the change), and a held hot key repeats only the
-    // size steps.
-    QTest::addColumn<QString>("before");
-    QTest::addColumn<QString>("line");
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("menu");
-    QTest::addColumn<QString>("effect");
-    QTest::addColumn<QString>("hud");
-    QTest::addColumn<bool>("repeats");
-    auto row = [](const char *name) -> QTestData & { return QTest::newRow(name) << QString(); };
-    row("toggle") << "toggle" << "AD04" << "Enable Reading Guide"
-                  << "guide=on overlays=off,on menu=Reading Guide Enabled,Underline" << "" << false;
-    row("brackets") << "brackets" << "" << "Crosshair Brackets" << "brackets=on menu=Crosshair Brackets,Underline"
-                    << "" << false;
-    row("magnifier") << "magnifier" << "" << "Magnifier" << "magnifier=on menu=Magnifier,Underline" << "" << false;
-    row("style") << "style 4" << "AE04" << "Style/Ruler" << "style=Ruler thickness=45 menu=Ruler" << "Ruler" << false;
-    row("cycle-style") << "cycle-style" << "AD05" << "" << "style=Highlight Bar thickness=28 menu=Highlight Bar"
-                       << "Highlight Bar" << false;
-    QTest::newRow("cycle-style from the last") << "style 5" << "cycle-style" << "AD05" << ""
-                                               << "style=Underline thickness=4 menu=Underline" << "Underline" << false;
-    row("thicker") << "thicker" << "AE12" << "" << "thickness=35" << "35px" << true;
-    row("thinner") << "thinner" << "AE11" << "" << "thickness=25" << "25px" << true;
-    row("preferences") << "preferences" << "" << "Preferences..." << "preferences=shown" << "" << false;
-    row("plain launch") << "launch" << "" << "" << "preferences=shown" << "" << false;
-    row("about") << "about" << "" << "About Tovani" << "about=shown" << "" << false;
-    row("launch at login") << "launch-at-login" << "" << "Launch at Login"
-                           << "login=on menu=Underline,Launch at Login" << "" << false;
-    row("quit") << "quit" << "" << "Quit Tovani" << "quit=1" << "" << false;
-}
-
-void TestAppDelegate::commandEveryWayIn()
-{
-    QFETCH(QString, before);
-    QFETCH(QString, line);
-    QFETCH(QString, key);
-    QFETCH(QString, menu);
-    QFETCH(QString, effect);
-    QFETCH(QString, hud);
-    QFETCH(bool, repeats);
-    for (const QString &way : {line, key, menu}) {
-        if (way.isEmpty())
-            continue;
-        cleanup();
-        init();
-        m_settings->setGlobalHotkeysEnabled(true);
-        if (!before.isEmpty())
-            QCOMPARE(m_delegate->runCommand(before), QStringLiteral("ok"));
-        const QStringList start = state();
-        const QPointer<HUDWindow> hudBefore = HUDNotification::shared().window();
-
-        if (way == line) {
-            QCOMPARE(m_delegate->runCommand(line), QStringLiteral("ok"));
-        } else if (way == key) {
-            QVERIFY2(hotkeyId(key) > 0, qPrintable(key));
-            m_platform->fakeHotkeys.press(hotkeyId(key));
-        } else {
-            QVERIFY2(row(menu) && row(menu)->isEnabled(), qPrintable(menu));
-            row(menu)->trigger();
+    // Every row of the menu with its text, "Style/Ruler" for a row of a submenu.
+    QList<std::pair<QString, QAction *>> rows() const
+    {
+        QList<std::pair<QString, QAction *>> rows;
+        for (QAction *action : m_delegate->tray()->menu()->actions()) {
+            rows.append({action->text(), action});
+            for (QAction *item : action->menu() ? action->menu()->actions() : QList<QAction *>{})
+                rows.append({action->text() + '/' + item->text(), item});
         }
-        QCOMPARE(m_quits, 0); // nothing ends before it has answered
-        const QStringList after = state();
-        QStringList changed = after;
-        changed.removeIf([&start](const QString &word) { return start.contains(word); });
-        QCOMPARE(changed.join(QLatin1Char(' ')), effect);
+        return rows;
+    }
+    // The row whose text ends so.
+    QAction *row(const QString &text) const
+    {
+        for (const auto &[rowText, action] : rows())
+            if (rowText.endsWith(text)) return action;
+        return nullptr;
+    }
+    int hotkeyId(const QString &xkbKeyName) const
+    {
+        const auto registered = m_platform->fakeHotkeys.registered();
+        for (auto it = registered.cbegin(); it != registered.cend(); ++it)
+            if (it->xkbKeyName == xkbKeyName) return it.key();
+        return -1;
+    }
+    static QString hudText()
+    {
+        QCoreApplication::processEvents(); // the HUD window comes on the next turn
         HUDWindow *window = HUDNotification::shared().window();
-        QCOMPARE(window != hudBefore ? window->view().message : QString(), way == menu ? QString() : hud);
+        return window ? window->view().message : QString();
+    }
 
-        if (way == key) {
-            m_platform->fakeHotkeys.press(hotkeyId(key), /*autoRepeat*/ true);
-            QCOMPARE(state() != after, repeats);
+private Q_SLOTS:
+    void initTestCase()
+    {
+        // The login switch records its changes in the shared settings.
+        qputenv("XDG_CONFIG_HOME", m_configHome.path().toUtf8());
+    }
+
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        m_platform = std::make_unique<platform::FakePlatform>();
+        m_platform->fakeDisplays.setFrames({QRectF(0, 0, 1440, 900), QRectF(1440, 0, 1280, 1024)});
+        m_platform->fakePointer.setPosition(QPointF(2000, 500)); // on the second display
+        platform::Platform::setInstance(m_platform.get());
+        LaunchAtLogin::setLoginItem(&m_platform->fakeLoginItem);
+        m_settings = std::make_unique<AppSettings>(m_dir->filePath("tovani.conf"));
+        m_settings->setCustomThickness(30); // mid-way, so a step either way shows
+        m_delegate = std::make_unique<AppDelegate>(*m_platform, *m_settings);
+        m_quits = 0;
+        connect(m_delegate.get(), &AppDelegate::quitRequested, this, [this] { ++m_quits; });
+        m_delegate->applicationDidFinishLaunching(/*plainLaunch*/ false);
+    }
+
+    void cleanup()
+    {
+        m_delegate.reset();
+        m_settings.reset();
+        LaunchAtLogin::setLoginItem(nullptr);
+        platform::Platform::setInstance(nullptr);
+        m_platform.reset();
+    }
+
+    void commandEveryWayIn_data()
+    {
+        QTest::addColumn<int>("index");
+        for (int i = 0; i < int(std::size(commandRows)); ++i)
+            QTest::newRow(commandRows[i].name) << i;
+    }
+
+    void commandEveryWayIn()
+    {
+        QFETCH(int, index);
+        const CommandRow &c = commandRows[index];
+        for (const QString &way : {c.line, c.key, c.menu}) {
+            if (way.isEmpty())
+                continue;
+            cleanup();
+            init();
+            m_settings->setGlobalHotkeysEnabled(true);
+            if (!c.before.isEmpty())
+                QCOMPARE(m_delegate->runCommand(c.before), QStringLiteral("ok"));
+            const QStringList start = state();
+            const QPointer<HUDWindow> hudBefore = HUDNotification::shared().window();
+            if (way == c.line) {
+                QCOMPARE(m_delegate->runCommand(way), QStringLiteral("ok"));
+            } else if (way == c.key) {
+                QVERIFY2(hotkeyId(way) > 0, qPrintable(way));
+                m_platform->fakeHotkeys.press(hotkeyId(way));
+            } else {
+                QVERIFY2(row(way) && row(way)->isEnabled(), qPrintable(way));
+                row(way)->trigger();
+            }
+            QCOMPARE(m_quits, 0); // nothing ends before it has answered
+            const QStringList after = state();
+            QStringList changed = after;
+            changed.removeIf([&start](const QString &word) { return start.contains(word); });
+            QCOMPARE(changed.join(u' '), c.effect);
+            HUDWindow *window = HUDNotification::shared().window();
+            QCOMPARE(window != hudBefore ? window->view().message : QString(), way == c.menu ? QString() : c.hud);
+            if (way == c.key) {
+                m_platform->fakeHotkeys.press(hotkeyId(way), /*autoRepeat*/ true);
+                QCOMPARE(state() != after, c.repeats);
+            }
         }
     }
-}
 
-void TestAppDelegate::badLinesChangeNothing()
-{
-    const QStringList start = state();
-    for (const char *line : {"style 6", "style 0", "style", "format-disk", "", "toggle now"}) {
-        const QString reply = m_delegate->runCommand(line);
-        QVERIFY2(reply.startsWith(u"error: "), qPrintable(QStringLiteral("%1 -> %2").arg(line, reply)));
-        QCOMPARE(state(), start);
+    void everyCommandHasItsRowAndBadLinesChangeNothing()
+    {
+        for (const Command &command : Commands::all())
+            QVERIFY2(std::any_of(std::begin(commandRows), std::end(commandRows),
+                                 [&](const CommandRow &c) { return c.line.startsWith(QLatin1String(command.verb)); }),
+                     command.verb);
+        const QStringList start = state();
+        for (const char *line : {"style 6", "style 0", "style", "format-disk", "", "toggle now"}) {
+            const QString reply = m_delegate->runCommand(QString::fromLatin1(line));
+            QVERIFY2(reply.startsWith(u"error: "), qPrintable(QStringLiteral("%1 -> %2").arg(line, reply)));
+            QCOMPARE(state(), start);
+        }
     }
-}
 
-void TestAppDelegate::hotkeysFollowTheSwitch()
-{
-    // Taken while the switch is on, and only then listed in the menu and the
-    // tooltip; one that another program holds is marked "(in use)"; every way
-    // of turning them off releases them all.
-    auto &keys = m_platform->fakeHotkeys;
-    keys.setTaken(QStringLiteral("AD05"), true);
-    qsizetype all = 0;
-    for (const Command &command : Commands::all())
-        all += qsizetype(command.hotkeys.size());
-    auto listed = [this] {
-        return row(QStringLiteral("Shortcuts:"))->isVisible() &&
-               m_delegate->tray()->toolTip().contains(u"Ctrl+Shift+R");
-    };
-    QVERIFY(keys.registered().isEmpty()); // off on a first launch
-    QVERIFY(!listed());
-    const std::vector<std::function<void()>> waysOff = {
-        [this] { m_settings->setGlobalHotkeysEnabled(false); },
-        [this] { m_settings->resetToDefaults(); },
-        [this] { m_delegate->applicationWillTerminate(); },
-    };
-    for (const auto &switchOff : waysOff) {
+    void hotkeysFollowTheSwitch()
+    {
+        // Taken while the switch is on, and only then listed in the menu and
+        // the tooltip; one that another program holds is marked "(in use)";
+        // every way of turning them off releases them all.
+        auto &keys = m_platform->fakeHotkeys;
+        keys.setTaken(QStringLiteral("AD05"), true);
+        qsizetype all = 0;
+        for (const Command &command : Commands::all())
+            all += qsizetype(command.hotkeys.size());
+        const auto listed = [this] {
+            return row(QStringLiteral("Shortcuts:"))->isVisible() &&
+                   m_delegate->tray()->toolTip().contains(u"Ctrl+Shift+R");
+        };
+        QVERIFY(keys.registered().isEmpty() && !listed()); // off on a first launch
+        const std::function<void()> waysOff[] = {[this] { m_settings->setGlobalHotkeysEnabled(false); },
+                                                 [this] { m_settings->resetToDefaults(); },
+                                                 [this] { m_delegate->applicationWillTerminate(); }};
+        for (const auto &switchOff : waysOff) {
+            m_settings->setGlobalHotkeysEnabled(true);
+            QCOMPARE(keys.registered().size(), all - 1);
+            QVERIFY(listed());
+            QVERIFY(row(QStringLiteral("Cycle styles (in use)")) && row(QStringLiteral("Toggle guide")));
+            switchOff();
+            QVERIFY(keys.registered().isEmpty() && !listed());
+        }
+        // No row claims a key of its own: from a tray menu none would work.
+        for (const auto &[text, action] : rows())
+            QVERIFY2(action->shortcut().isEmpty(), qPrintable(text));
+        // A keyboard change loses a key, and gives it back.
+        m_settings->setGlobalHotkeysEnabled(false);
         m_settings->setGlobalHotkeysEnabled(true);
-        QCOMPARE(keys.registered().size(), all - 1);
-        QVERIFY(listed());
-        QVERIFY(row(QStringLiteral("Cycle styles (in use)")) && row(QStringLiteral("Toggle guide")));
-        switchOff();
-        QVERIFY(keys.registered().isEmpty());
-        QVERIFY(!listed());
+        const int toggleId = hotkeyId(QStringLiteral("AD04"));
+        Q_EMIT keys.registrationChanged(toggleId, false);
+        QVERIFY(row(QStringLiteral("Toggle guide (in use)")) && !listed());
+        Q_EMIT keys.registrationChanged(toggleId, true);
+        QVERIFY(row(QStringLiteral("Toggle guide")) && listed());
     }
-    // No row claims a key of its own: from a tray menu none would work.
-    for (const auto &[text, action] : rows())
-        QVERIFY2(action->shortcut().isEmpty(), qPrintable(text));
 
-    // A keyboard change loses a key, and gives it back.
-    m_settings->setGlobalHotkeysEnabled(false);
-    m_settings->setGlobalHotkeysEnabled(true);
-    const int toggleId = hotkeyId(QStringLiteral("AD04"));
-    Q_EMIT keys.registrationChanged(toggleId, false);
-    QVERIFY(row(QStringLiteral("Toggle guide (in use)")) && !listed());
-    Q_EMIT keys.registrationChanged(toggleId, true);
-    QVERIFY(row(QStringLiteral("Toggle guide")) && listed());
-}
-
-void TestAppDelegate::trayMenuAndIconsAreMadeOnce()
-{
-    // A new menu and a new icon on every change kept memory growing with each
-    // toggle: every icon left its own scaled copies in the pixmap cache.
-    const QPointer<QMenu> menu = m_delegate->tray()->menu();
-    const QList<QAction *> actions = menu->actions();
-    QAction *brackets = row(QStringLiteral("Crosshair Brackets"));
-    const qsizetype widgets = QApplication::allWidgets().size();
-    QSet<qint64> icons;
-    for (int i = 0; i < 300; ++i) {
-        QCOMPARE(m_delegate->runCommand(QStringLiteral("toggle")), QStringLiteral("ok"));
-        brackets->trigger();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        icons.insert(m_delegate->tray()->trayIcon()->icon().cacheKey());
-    }
-    QVERIFY(menu && m_delegate->tray()->menu() == menu);
-    QVERIFY(menu->actions() == actions);
-    QCOMPARE(QApplication::allWidgets().size(), widgets);
-    QCOMPARE(icons.size(), 2);
-}
-
-void TestAppDelegate::menuShowsTheRealState()
-{
-    // A change made elsewhere (the preferences) shows at once.
-    m_settings->applyStyle(LineStyle::ruler);
-    QVERIFY(row(QStringLiteral("Style/Ruler"))->isChecked());
-
-    QAction *login = row(QStringLiteral("Launch at Login"));
-    login->trigger();
-    // Refused: the row stays ticked, and the HUD says why.
-    m_platform->fakeLoginItem.setFailure(QStringLiteral("read-only folder"));
-    login->trigger();
-    QVERIFY(m_platform->fakeLoginItem.isEnabled());
-    QVERIFY(login->isChecked());
-    QCOMPARE(hudText(), QStringLiteral("Failed to disable launch at login: read-only folder"));
-    // The row shows the login item's real state, asked again as the menu opens.
-    m_platform->fakeLoginItem.setEnabledDirectly(false);
-    Q_EMIT m_delegate->tray()->menu()->aboutToShow();
-    QVERIFY(!login->isChecked());
-}
-
-void TestAppDelegate::unsavedChangeIsReported()
-{
-    // Something in the way of the settings file: the change shows, but the
-    // person is told it was not kept, and the command line gets an error.
-    QVERIFY(QDir().mkpath(m_settings->filePath()));
-    const QString reply = m_delegate->runCommand(QStringLiteral("thicker"));
-    QVERIFY2(reply.startsWith(u"error: the change was not saved"), qPrintable(reply));
-    QCoreApplication::processEvents();
-    QVERIFY2(hudText().contains(u"not saved"), qPrintable(hudText()));
-    // A command that saves nothing is not blamed for it.
-    QCOMPARE(m_delegate->runCommand(QStringLiteral("toggle")), QStringLiteral("ok"));
-}
-
-void TestAppDelegate::untrustedSessionIsToldOnce()
-{
-    // A fresh delegate on a platform that cannot see every window.
-    m_delegate.reset();
-    m_platform->trusted = false;
-    m_delegate = std::make_unique<AppDelegate>(*m_platform, *m_settings);
-    m_delegate->setAccessibilityPromptDelay(50);
-    QStringList seen;
-    QTimer answer;
-    connect(&answer, &QTimer::timeout, this, [&seen] {
-        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-            seen.append(box->text());
-            box->reject(); // "Later"
+    void trayMenuIsUpdatedInPlace()
+    {
+        // A new menu and a new icon on every change kept memory growing with
+        // each toggle: every icon left its own scaled copies in the pixmap cache.
+        const QPointer<QMenu> menu = m_delegate->tray()->menu();
+        const QList<QAction *> actions = menu->actions();
+        QAction *brackets = row(QStringLiteral("Crosshair Brackets"));
+        const qsizetype widgets = QApplication::allWidgets().size();
+        QSet<qint64> icons;
+        for (int i = 0; i < 300; ++i) {
+            QCOMPARE(m_delegate->runCommand(QStringLiteral("toggle")), QStringLiteral("ok"));
+            brackets->trigger();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            icons.insert(m_delegate->tray()->trayIcon()->icon().cacheKey());
         }
-    });
-    answer.start(20);
-    m_delegate->applicationDidFinishLaunching(false);
-    QVERIFY(seen.isEmpty()); // not during the launch itself
-    QTRY_COMPARE(seen.size(), 1);
-    QVERIFY(seen.first().contains(u"Wayland"));
-    QTest::qWait(200);
-    QCOMPARE(seen.size(), 1);
-    // After "Later" the application goes on as before.
-    QCOMPARE(m_delegate->runCommand(QStringLiteral("toggle")), QStringLiteral("ok"));
-    QVERIFY(m_delegate->isGuideEnabled());
-}
+        QVERIFY(menu && m_delegate->tray()->menu() == menu && menu->actions() == actions);
+        QCOMPARE(QApplication::allWidgets().size(), widgets);
+        QCOMPARE(icons.size(), 2);
+
+        // The rows show the real state: a change made elsewhere at once; a
+        // refused login change leaves the row as it was and the HUD says why;
+        // the login item is asked again as the menu opens.
+        m_settings->applyStyle(LineStyle::ruler);
+        QVERIFY(row(QStringLiteral("Style/Ruler"))->isChecked());
+        QAction *login = row(QStringLiteral("Launch at Login"));
+        login->trigger();
+        m_platform->fakeLoginItem.setFailure(QStringLiteral("read-only folder"));
+        login->trigger();
+        QVERIFY(m_platform->fakeLoginItem.isEnabled() && login->isChecked());
+        QCOMPARE(hudText(), QStringLiteral("Failed to disable launch at login: read-only folder"));
+        m_platform->fakeLoginItem.setEnabledDirectly(false);
+        Q_EMIT m_delegate->tray()->menu()->aboutToShow();
+        QVERIFY(!login->isChecked());
+    }
+
+    void unsavedChangeIsReported()
+    {
+        // Something in the way of the settings file: the change shows, but the
+        // person is told it was not kept, and the command line gets an error.
+        QVERIFY(QDir().mkpath(m_settings->filePath()));
+        const QString reply = m_delegate->runCommand(QStringLiteral("thicker"));
+        QVERIFY2(reply.startsWith(u"error: the change was not saved"), qPrintable(reply));
+        QTRY_VERIFY2(hudText().contains(u"not saved"), qPrintable(hudText()));
+        // A command that saves nothing is not blamed for it.
+        QCOMPARE(m_delegate->runCommand(QStringLiteral("toggle")), QStringLiteral("ok"));
+    }
+
+    void untrustedSessionIsToldOnce()
+    {
+        // A fresh delegate on a platform that cannot see every window: told
+        // once, after the launch; after "Later" the application goes on.
+        m_delegate.reset();
+        m_platform->trusted = false;
+        m_delegate = std::make_unique<AppDelegate>(*m_platform, *m_settings);
+        m_delegate->setAccessibilityPromptDelay(50);
+        QStringList seen;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, this, [&seen] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                seen.append(box->text());
+                box->reject();
+            }
+        });
+        answer.start(20);
+        m_delegate->applicationDidFinishLaunching(false);
+        QVERIFY(seen.isEmpty());
+        QTRY_COMPARE(seen.size(), 1);
+        QVERIFY(seen.first().contains(u"Wayland"));
+        QTest::qWait(200);
+        QCOMPARE(seen.size(), 1);
+        QCOMPARE(m_delegate->runCommand(QStringLiteral("toggle")), QStringLiteral("ok"));
+        QVERIFY(m_delegate->isGuideEnabled());
+    }
+};
 
 QTEST_MAIN(TestAppDelegate)
 #include "test_appdelegate.moc"

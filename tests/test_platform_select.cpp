@@ -3,111 +3,59 @@
 // application's instance, and the windows of each role. Runs on the offscreen
 // platform, where the fallback is the backend.
 #include "platform/Backends.h"
-#include "platform/Platform.h"
 
-#include <QApplication>
-#include <QTest>
+#include <QtTest>
 #include <QWidget>
-
-#include <optional>
-
-Q_DECLARE_METATYPE(platform::WindowRole)
-
-namespace {
-
-// Sets (or, for a null value, removes) environment variables for one scope.
-class ScopedEnv
-{
-public:
-    void set(const char *name, const QByteArray &value)
-    {
-        m_saved.append({name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt});
-        if (value.isNull())
-            qunsetenv(name);
-        else
-            qputenv(name, value);
-    }
-    ~ScopedEnv()
-    {
-        for (auto it = m_saved.crbegin(); it != m_saved.crend(); ++it) {
-            if (it->second)
-                qputenv(it->first, *it->second);
-            else
-                qunsetenv(it->first);
-        }
-    }
-
-private:
-    QList<std::pair<const char *, std::optional<QByteArray>>> m_saved;
-};
-
-} // namespace
 
 class TestPlatformSelect : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    // The X server is asked only when Qt is going to use xcb; DISPLAY names a
-    // server that does not exist, so asking it always finds a problem.
-    void displayCheckOnlyWhenQtUsesXcb_data()
-    {
-        QTest::addColumn<QByteArray>("qpa");
-        QTest::addColumn<QByteArray>("wayland");
-        QTest::addColumn<bool>("asksX");
-        const QByteArray unset;
-        QTest::newRow("xcb chosen") << QByteArray("xcb") << unset << true;
-        QTest::newRow("xcb with options") << QByteArray("xcb:nograb") << unset << true;
-        QTest::newRow("xcb chosen in a Wayland session") << QByteArray("xcb") << QByteArray("wayland-0") << true;
-        QTest::newRow("nothing chosen, X only") << unset << unset << true;
-        QTest::newRow("nothing chosen, empty choice") << QByteArray("") << QByteArray("") << true;
-        QTest::newRow("nothing chosen, Wayland too") << unset << QByteArray("wayland-0") << false;
-        QTest::newRow("wayland chosen") << QByteArray("wayland") << unset << false;
-        QTest::newRow("offscreen chosen") << QByteArray("offscreen") << unset << false;
-    }
-
     void displayCheckOnlyWhenQtUsesXcb()
     {
-        QFETCH(QByteArray, qpa);
-        QFETCH(QByteArray, wayland);
-        QFETCH(bool, asksX);
-        ScopedEnv env;
-        env.set("QT_QPA_PLATFORM", qpa);
-        env.set("DISPLAY", ":9873");
-        env.set("WAYLAND_DISPLAY", wayland);
-        const QString problem = platform::Platform::checkDisplayServer();
-        QCOMPARE(!problem.isEmpty(), asksX);
-        if (asksX)
-            QVERIFY2(problem.contains(QStringLiteral(":9873")), qPrintable(problem));
-    }
-
-    void noDisplayAtAllIsLeftToQt()
-    {
-        ScopedEnv env;
-        env.set("QT_QPA_PLATFORM", QByteArray());
-        env.set("DISPLAY", QByteArray());
-        env.set("WAYLAND_DISPLAY", QByteArray());
-        QCOMPARE(platform::Platform::checkDisplayServer(), QString());
+        // The X server is asked only when Qt is going to use xcb (chosen, or
+        // nothing chosen and only an X display); DISPLAY names a server that
+        // does not exist, so asking it always finds a problem. No display at
+        // all is left to Qt.
+        const char *dead = ":9873";
+        const char *wl = "wayland-0";
+        const struct { const char *qpa, *wayland, *display; bool asksX; } cases[] = {
+            {"xcb", nullptr, dead, true},   {"xcb:nograb", nullptr, dead, true}, {"xcb", wl, dead, true},
+            {nullptr, nullptr, dead, true}, {"", "", dead, true},                {nullptr, wl, dead, false},
+            {"wayland", nullptr, dead, false}, {"offscreen", nullptr, dead, false},
+            {nullptr, nullptr, nullptr, false}};
+        for (const auto &c : cases) {
+            for (const auto &[name, value] : {std::pair{"QT_QPA_PLATFORM", c.qpa},
+                                              {"WAYLAND_DISPLAY", c.wayland}, {"DISPLAY", c.display}})
+                QVERIFY(value ? qputenv(name, value) : (qunsetenv(name), true));
+            const QString problem = platform::Platform::checkDisplayServer();
+            const QString row = QStringLiteral("QT_QPA_PLATFORM=%1 WAYLAND_DISPLAY=%2 DISPLAY=%3: \"%4\"")
+                                    .arg(c.qpa, c.wayland, c.display, problem);
+            QVERIFY2(problem.isEmpty() != c.asksX && (!c.asksX || problem.contains(dead)), qPrintable(row));
+        }
     }
 
     void offXcbTheFallbackSaysWhatItCannotDo()
     {
+        // Not trusted and without pointer, hot keys or capture, each saying
+        // so: the application tells the user what is missing. A capture is
+        // answered, never synchronously, with a null image. The displays are
+        // Qt's screens.
         const std::unique_ptr<platform::Platform> p = platform::Platform::create();
-        QVERIFY(p);
         QCOMPARE(p->name(), QStringLiteral("qt"));
-        QVERIFY(!p->isX11());
-        QVERIFY(!p->hasXInput2());
-        // Not trusted: the application tells the user what is missing.
-        QVERIFY(!p->isTrusted());
-        QVERIFY(!p->hotkeys().isAvailable());
-        QVERIFY(!p->hotkeys().registerHotkey(1, {QStringLiteral("AD04"), Qt::ControlModifier, QStringLiteral("Ctrl+R")}));
-        QVERIFY(!p->pointer().start());
-        QVERIFY(!p->pointer().isRunning());
+        QVERIFY(!p->isX11() && !p->hasXInput2() && !p->isTrusted() && !p->hotkeys().isAvailable());
+        QVERIFY(!p->hotkeys().registerHotkey(1, {QStringLiteral("AD04"), Qt::ControlModifier, QString()}));
+        QVERIFY(!p->pointer().start() && !p->pointer().isRunning());
         const std::unique_ptr<platform::ScreenCapture> capture = p->createScreenCapture();
         QString error;
         QVERIFY(!capture->setup(&error));
         QVERIFY2(error.contains(QStringLiteral("offscreen")), qPrintable(error));
-        // The displays are Qt's screens.
+        QSignalSpy captured(capture.get(), &platform::ScreenCapture::captured);
+        capture->capture(7, QRectF(0, 0, 10, 10), QSize(20, 20), 0);
+        QVERIFY(captured.isEmpty());
+        QTRY_COMPARE(captured.size(), 1);
+        QVERIFY(captured[0][0].toULongLong() == 7 && captured[0][1].value<QImage>().isNull());
         QCOMPARE(p->displays().displays().size(), QGuiApplication::screens().size());
     }
 
@@ -118,56 +66,27 @@ private Q_SLOTS:
         QCOMPARE(&platform::Platform::instance(), mine.get());
         platform::Platform::setInstance(nullptr);
         platform::Platform &made = platform::Platform::instance();
-        QVERIFY(&made != mine.get());
-        QCOMPARE(made.name(), QStringLiteral("qt"));
-        QCOMPARE(&platform::Platform::instance(), &made);
+        QVERIFY(&made != mine.get() && made.name() == u"qt" && &platform::Platform::instance() == &made);
     }
 
-    void windowsOfEachRole_data()
-    {
-        QTest::addColumn<platform::WindowRole>("role");
-        QTest::addColumn<Qt::WindowType>("type");
-        QTest::newRow("guide") << platform::WindowRole::GuideOverlay << Qt::Tool;
-        QTest::newRow("magnifier") << platform::WindowRole::Magnifier << Qt::Tool;
-        QTest::newRow("hud") << platform::WindowRole::Hud << Qt::ToolTip;
-    }
-
-    // Click-through, never focused, above the others and frameless on every
-    // platform; shown, it stands where it was put. (Whether the focus stays
-    // put is the window system's part: the offscreen platform activates
-    // every shown window but tooltips.)
     void windowsOfEachRole()
     {
-        QFETCH(platform::WindowRole, role);
-        QFETCH(Qt::WindowType, type);
+        // Click-through, never focused, above the others and frameless on
+        // every platform; bypassing the window manager is X11's business.
         const std::unique_ptr<platform::Platform> p = platform::createQtPlatform();
-
-        QWidget window;
-        window.setAttribute(Qt::WA_ShowWithoutActivating);
-        p->prepareWindow(&window, role);
-        QCOMPARE(window.windowType(), type);
-        for (Qt::WindowType flag : {Qt::WindowTransparentForInput, Qt::WindowDoesNotAcceptFocus,
-                                    Qt::WindowStaysOnTopHint, Qt::FramelessWindowHint})
-            QVERIFY2(window.windowFlags().testFlag(flag), qPrintable(QString::number(flag, 16)));
-        // Bypassing the window manager is X11's business.
-        QVERIFY(!window.windowFlags().testFlag(Qt::BypassWindowManagerHint));
-
-        window.setFixedSize(200, 80);
-        window.move(400, 300);
-        window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QCOMPARE(window.geometry(), QRect(400, 300, 200, 80));
-        QCOMPARE(window.frameGeometry().topLeft(), QPoint(400, 300));
-        // Qt's own record and the native window agree.
-        QCOMPARE(window.windowHandle()->flags(), window.windowFlags());
+        for (const auto &[role, type] : {std::pair{platform::WindowRole::GuideOverlay, Qt::Tool},
+                                         {platform::WindowRole::Magnifier, Qt::Tool},
+                                         {platform::WindowRole::Hud, Qt::ToolTip}}) {
+            QWidget window;
+            p->prepareWindow(&window, role);
+            const Qt::WindowFlags flags = window.windowFlags();
+            const Qt::WindowFlags must = Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus |
+                                         Qt::WindowStaysOnTopHint | Qt::FramelessWindowHint;
+            QVERIFY((flags & must) == must && !flags.testFlag(Qt::BypassWindowManagerHint));
+            QCOMPARE(window.windowType(), type);
+        }
     }
 };
 
-int main(int argc, char **argv)
-{
-    QApplication app(argc, argv);
-    TestPlatformSelect test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_MAIN(TestPlatformSelect)
 #include "test_platform_select.moc"

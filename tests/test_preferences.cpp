@@ -1,7 +1,7 @@
-// The preferences window against a settings file of its own and the fake
-// login item: controls writing and saving the settings, style tiles, swatches
-// and the colour well, folding, switches, the reset confirmation, the notices,
-// Escape, the dark theme, and the screenshots kept in docs/.
+// The preferences window against a settings file of its own and a fake login
+// item: every control writes and saves its setting and follows changes made
+// elsewhere, the reset confirmation, the magnifier notice, the dark theme.
+// With TOVANI_SCREENSHOT_DIR=docs it saves the pictures of docs/.
 
 #include "feedback/LaunchAtLogin.h"
 #include "magnifier/MagnifierWindow.h"
@@ -12,32 +12,14 @@
 #include "ui/SliderBlock.h"
 #include "ui/StyleButton.h"
 
-#include <QApplication>
-#include <QColorDialog>
-#include <QDir>
-#include <QLabel>
-#include <QMessageBox>
-#include <QPushButton>
-#include <QScrollArea>
-#include <QScrollBar>
-#include <QSignalSpy>
-#include <QStyleFactory>
-#include <QTemporaryDir>
-#include <QTest>
-
-#include <cmath>
-#include <memory>
+#include <QtTest>
+#include <QtWidgets>
 
 namespace {
 
-const QLabel *findLabel(const QWidget *root, const QString &text)
-{
-    for (const QLabel *l : root->findChildren<QLabel *>())
-        if (l->text() == text) return l;
-    return nullptr;
-}
+using View = PreferencesView;
+platform::FakeLoginItem loginItem;
 
-// The fake platform, as an X11 session or not.
 class SessionPlatform : public platform::FakePlatform
 {
 public:
@@ -45,20 +27,73 @@ public:
     bool isX11() const override { return x11; }
 };
 
-// The sliders: the block, and the setting it writes.
-struct SliderCase
+QString on(bool value)
 {
-    SliderBlock *(PreferencesView::*block)() const;
-    double (AppSettings::*setting)() const;
-};
-const SliderCase sliderCases[] = {
-    {&PreferencesView::opacityBlock, &AppSettings::customOpacity},
-    {&PreferencesView::thicknessBlock, &AppSettings::customThickness},
-    {&PreferencesView::lineHeightBlock, &AppSettings::readingStripLineHeight},
-    {&PreferencesView::bracketWidthBlock, &AppSettings::verticalGuideMargin},
-    {&PreferencesView::bracketOpacityBlock, &AppSettings::verticalGuideOpacity},
-    {&PreferencesView::zoomBlock, &AppSettings::magnifierZoom},
-};
+    return QString::fromLatin1(value ? "on" : "off");
+}
+QString on(bool saved, const ToggleSwitch *shown)
+{
+    return on(saved) + '/' + on(shown->isChecked());
+}
+bool unfolded(FoldingBlock *f)
+{
+    return f->isVisible() && f->isExpanded() && f->height() >= f->sizeHint().height();
+}
+QString fold(FoldingBlock *f)
+{
+    return f->isHidden() && !f->isExpanded() ? "" : unfolded(f) ? "/open" : "/moving";
+}
+
+// Each setting as "name=saved/shown": the value the next start reads, then
+// what its control shows (selected tiles or swatches, the switch, the value
+// text at the handle's position), the block it unfolds ("moving" while
+// folding) and the notices.
+QStringList state(View &v)
+{
+    // Read from a copy at a new path: QSettings serves a file of the same
+    // path, size and modification time from its cache.
+    v.settings().flush();
+    const QTemporaryDir copy;
+    QFile::copy(v.settings().filePath(), copy.filePath(QStringLiteral("tovani.conf")));
+    const AppSettings saved(copy.filePath(QStringLiteral("tovani.conf")));
+    const auto notice = [&v](const QLabel *l) { return l->isVisibleTo(&v) ? '/' + l->text() : QString(); };
+    QStringList tiles, swatches;
+    for (LineStyle style : LineStyles::allCases)
+        if (v.styleButton(style)->isSelected()) tiles << LineStyles::rawValue(style);
+    for (int i = 0; i < v.colorButtons().size(); ++i)
+        if (v.colorButtons()[i]->isSelected()) swatches << QString::number(i);
+    const auto *trayNotice = v.findChild<QWidget *>(QStringLiteral("notice"))->findChild<QLabel *>();
+    QStringList words{
+        "window=" + on(v.isVisible()) + notice(trayNotice),
+        "style=" + LineStyles::rawValue(saved.currentStyle()) + '/' + tiles.join(u',') +
+            fold(v.lineHeightFold()),
+        "colour=" + saved.currentColor().toColor().name(QColor::HexArgb) + '/' + swatches.join(u','),
+        "brackets=" + on(saved.verticalGuidesEnabled(), v.bracketSwitch()) + fold(v.bracketFold()),
+        "magnifier=" + on(saved.magnifierEnabled(), v.magnifierSwitch()) + fold(v.magnifierFold()) +
+            notice(v.magnifierNotice()),
+        "shortcuts=" + on(saved.globalHotkeysEnabled(), v.shortcutSwitch()),
+        "login=" + on(loginItem.isEnabled(), v.loginSwitch()) + notice(v.loginNotice())};
+    for (const auto &[name, block, value] :
+         {std::tuple{"opacity", v.opacityBlock(), saved.customOpacity()},
+          {"thickness", v.thicknessBlock(), saved.customThickness()},
+          {"strip", v.lineHeightBlock(), saved.readingStripLineHeight()},
+          {"width", v.bracketWidthBlock(), saved.verticalGuideMargin()},
+          {"bracket opacity", v.bracketOpacityBlock(), saved.verticalGuideOpacity()},
+          {"zoom", v.zoomBlock(), saved.magnifierZoom()}})
+        words << QStringLiteral("%1=%2/%3 at %4")
+                     .arg(QLatin1String(name))
+                     .arg(value)
+                     .arg(block->valueText())
+                     .arg(block->slider()->value());
+    return words;
+}
+
+// TOVANI_SCREENSHOT_DIR=docs keeps a picture of the window (docs/ is made so).
+void shoot(QWidget *window, const char *name)
+{
+    const QString dir = qEnvironmentVariable("TOVANI_SCREENSHOT_DIR");
+    if (!dir.isEmpty()) QVERIFY(window->grab().save(QDir(dir).filePath(QString::fromLatin1(name))));
+}
 
 } // namespace
 
@@ -66,382 +101,159 @@ class TestPreferences : public QObject
 {
     Q_OBJECT
 
-private:
-    QTemporaryDir m_configHome;
+    QTemporaryDir m_dir;
     SessionPlatform m_platform;
-    std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<AppSettings> m_settings;
     std::unique_ptr<PreferencesWindow> m_window;
-    platform::FakeLoginItem m_loginItem;
 
-    PreferencesView *view() const { return m_window->view(); }
-    // The settings as the next start would read them.
-    std::unique_ptr<AppSettings> onDisk() const
-    {
-        m_settings->flush();
-        return std::make_unique<AppSettings>(m_settings->filePath());
-    }
-
+    View *view() const { return m_window->view(); }
     void showWindow()
     {
         m_window->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     }
-    static void waitForFold(FoldingBlock *fold) { QTRY_VERIFY_WITH_TIMEOUT(!fold->isAnimating(), 2000); }
-    static bool folded(FoldingBlock *fold) { return fold->isHidden() && !fold->isExpanded(); }
-    static bool unfolded(FoldingBlock *fold)
-    {
-        return fold->isVisible() && fold->isExpanded() && fold->height() >= fold->sizeHint().height();
-    }
-    QList<int> selectedSwatches() const
-    {
-        QList<int> indexes;
-        for (int i = 0; i < view()->colorButtons().size(); ++i)
-            if (view()->colorButtons()[i]->isSelected()) indexes.append(i);
-        return indexes;
-    }
-    // TOVANI_SCREENSHOT_DIR=docs keeps the screenshots (the pictures in docs/
-    // are made so); otherwise they go to a folder removed after the test.
-    static void saveShot(const QImage &shot, const QString &name)
-    {
-        QTemporaryDir scratch;
-        const QString dir = qEnvironmentVariable("TOVANI_SCREENSHOT_DIR", scratch.path());
-        QVERIFY(shot.save(QDir(dir).filePath(name)));
-    }
 
 private Q_SLOTS:
     void initTestCase()
     {
-        // LaunchAtLogin records successful changes in the shared settings:
-        // keep those in a folder of this test.
-        qputenv("XDG_CONFIG_HOME", m_configHome.path().toUtf8());
-        LaunchAtLogin::setLoginItem(&m_loginItem);
-        // The window asks the platform whether the magnifier can capture.
-        platform::Platform::setInstance(&m_platform);
+        qputenv("XDG_CONFIG_HOME", m_dir.path().toUtf8()); // where LaunchAtLogin records its changes
+        LaunchAtLogin::setLoginItem(&loginItem);
+        platform::Platform::setInstance(&m_platform); // asked whether the magnifier can capture
         QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
         QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 10));
     }
 
     void init()
     {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_settings = std::make_unique<AppSettings>(m_dir->filePath(QStringLiteral("tovani.conf")));
-        m_loginItem.setEnabledDirectly(false);
-        m_loginItem.setFailure(QString());
+        m_window.reset();
+        QFile::remove(m_dir.filePath(QStringLiteral("tovani.conf")));
+        m_settings = std::make_unique<AppSettings>(m_dir.filePath(QStringLiteral("tovani.conf")));
+        loginItem.setEnabledDirectly(false);
+        loginItem.setFailure(QString());
+        m_platform.x11 = true;
         m_window = std::make_unique<PreferencesWindow>(*m_settings);
     }
 
-    void cleanup()
+    void controlsWriteAndFollow()
     {
-        m_window.reset();
-        m_settings.reset();
-        m_dir.reset();
-    }
-
-    void slidersWriteAndSave_data()
-    {
-        QTest::addColumn<int>("slider"); // index into sliderCases
-        QTest::addColumn<int>("position");
-        QTest::addColumn<double>("value");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("opacity") << 0 << 9 << 0.55 << QStringLiteral("55%");
-        QTest::newRow("thickness") << 1 << 99 << 100.0 << QStringLiteral("100px");
-        QTest::newRow("line height") << 2 << 0 << 8.0 << QStringLiteral("8px");
-        QTest::newRow("bracket width") << 3 << 39 << 20.5 << QStringLiteral("41%");
-        QTest::newRow("bracket opacity") << 4 << 14 << 0.8 << QStringLiteral("80%");
-        QTest::newRow("zoom") << 5 << 18 << 2.9 << QStringLiteral("2.9x");
-    }
-
-    void slidersWriteAndSave()
-    {
-        QFETCH(int, slider);
-        QFETCH(int, position);
-        QFETCH(double, value);
-        QFETCH(QString, text);
-        const SliderCase &c = sliderCases[slider];
-        SliderBlock *block = (view()->*c.block)();
-        block->slider()->setValue(position); // as a drag ends there
-        QCOMPARE(((*m_settings).*c.setting)(), value);
-        QCOMPARE(((*onDisk()).*c.setting)(), value);
-        QCOMPARE(block->valueText(), text);
-    }
-
-    void valueTextsShowStoredValuesUnchanged()
-    {
-        m_settings->setCustomOpacity(0.57);
-        QCOMPARE(view()->opacityBlock()->valueText(), QStringLiteral("56%"));
-        QCOMPARE(view()->opacityBlock()->slider()->value(), 9); // nearest step, 0.55
-        QCOMPARE(m_settings->customOpacity(), 0.57);            // showing it wrote nothing back
-    }
-
-    void styleTiles()
-    {
-        m_settings->setCustomOpacity(0.9);
-        m_settings->setCustomThickness(77);
-        QTest::mouseClick(view()->styleButton(LineStyle::highlightBar), Qt::LeftButton);
-        QCOMPARE(m_settings->currentStyle(), LineStyle::highlightBar);
-        QCOMPARE(view()->opacityBlock()->valueText(), QStringLiteral("50%"));
-        QCOMPARE(view()->thicknessBlock()->valueText(), QStringLiteral("28px"));
-        QVERIFY(view()->styleButton(LineStyle::highlightBar)->isSelected());
-        QVERIFY(!view()->styleButton(LineStyle::underline)->isSelected());
-        QCOMPARE(onDisk()->currentStyle(), LineStyle::highlightBar);
-        QCOMPARE(onDisk()->customThickness(), 28.0);
-
-        // The same tile again still loads that style's defaults.
-        m_settings->setCustomThickness(60);
-        view()->styleButton(LineStyle::highlightBar)->click();
-        QCOMPARE(view()->thicknessBlock()->valueText(), QStringLiteral("28px"));
-
-        // Tiles draw in the guide colour, alpha included.
-        const CodableColor translucent{0.1, 0.2, 0.9, 0.4};
-        m_settings->setCurrentColor(translucent);
-        QCOMPARE(view()->styleButton(LineStyle::ruler)->color(), translucent.toColor());
-    }
-
-    void swatchSelection_data()
-    {
-        QTest::addColumn<double>("red");
-        QTest::addColumn<double>("green");
-        QTest::addColumn<double>("blue");
-        QTest::addColumn<double>("alpha");
-        QTest::addColumn<QList<int>>("selected");
-        // Alpha is not compared; each of R, G, B must lie strictly within 0.01.
-        QTest::newRow("amber, translucent") << 1.0 << 0.75 << 0.0 << 0.3 << QList<int>{0};
-        QTest::newRow("amber, nearly") << 0.995 << 0.755 << 0.009 << 1.0 << QList<int>{0};
-        QTest::newRow("just too far") << 1.0 << 0.7601 << 0.0 << 1.0 << QList<int>{};
-        QTest::newRow("no palette colour") << 0.3 << 0.1 << 0.5 << 1.0 << QList<int>{};
-    }
-
-    void swatchSelection()
-    {
-        QFETCH(double, red);
-        QFETCH(double, green);
-        QFETCH(double, blue);
-        QFETCH(double, alpha);
-        QFETCH(QList<int>, selected);
-        m_settings->setCurrentColor({red, green, blue, alpha});
-        QCOMPARE(selectedSwatches(), selected);
-    }
-
-    void swatchAndColorWell()
-    {
-        showWindow();
-        QTest::mouseClick(view()->colorButtons()[1], Qt::LeftButton);
-        QCOMPARE(m_settings->currentColor(), CodableColor::fromColor(PresetColor::palette()[1].color));
-        QCOMPARE(onDisk()->currentColor(), m_settings->currentColor());
-        QCOMPARE(selectedSwatches(), QList<int>{1});
-
-        ColorWell *well = view()->colorWell();
-        const CodableColor before = m_settings->currentColor();
-        well->click();
-        QColorDialog *dialog = well->dialog();
-        QVERIFY(dialog);
-        QVERIFY(dialog->testOption(QColorDialog::ShowAlphaChannel));
-        // Live while choosing; cancelling puts the colour back.
-        const QColor chosen(10, 200, 30, 128);
-        dialog->setCurrentColor(chosen);
-        QCOMPARE(m_settings->currentColor(), CodableColor::fromColor(chosen));
-        dialog->reject();
-        QCOMPARE(m_settings->currentColor(), before);
-
-        well->click();
-        dialog = well->dialog();
-        QVERIFY(dialog);
-        dialog->setCurrentColor(chosen);
-        dialog->accept();
-        QVERIFY(!well->dialog());
-        QVERIFY(std::abs(m_settings->currentColor().alpha - 128 / 255.0) < 1e-6); // alpha kept
-        QCOMPARE(onDisk()->currentColor(), CodableColor::fromColor(chosen));
-        QCOMPARE(well->color().alpha(), 128);
-        QCOMPARE(selectedSwatches(), QList<int>{});
-    }
-
-    void foldingBlocks()
-    {
-        // Before showing: folded or not, without animation.
-        QVERIFY(folded(view()->lineHeightFold()));
-        QVERIFY(folded(view()->magnifierFold()));
-        showWindow();
-
-        // Reading strip picked by a tile: the line height block unfolds,
-        // growing from nothing (no timing assumed: a busy machine may run the
-        // whole animation in one step).
-        view()->styleButton(LineStyle::readingStrip)->click();
-        QVERIFY(view()->lineHeightFold()->isAnimating());
-        QCOMPARE(view()->lineHeightFold()->maximumHeight(), 0);
-        waitForFold(view()->lineHeightFold());
-        QTRY_VERIFY_WITH_TIMEOUT(unfolded(view()->lineHeightFold()), 2000); // the last layout pass may be queued
-
-        // Changed from outside the window (a shortcut): folds the same way.
-        m_settings->setCurrentStyle(LineStyle::ruler);
-        waitForFold(view()->lineHeightFold());
-        QVERIFY(folded(view()->lineHeightFold()));
-
-        // Each switch writes its setting and unfolds its block.
-        QTest::mouseClick(view()->bracketSwitch(), Qt::LeftButton);
-        QTest::mouseClick(view()->magnifierSwitch(), Qt::LeftButton);
-        QVERIFY(onDisk()->verticalGuidesEnabled());
-        QVERIFY(onDisk()->magnifierEnabled());
-        waitForFold(view()->bracketFold());
-        waitForFold(view()->magnifierFold());
-        QTRY_VERIFY_WITH_TIMEOUT(unfolded(view()->bracketFold()), 2000);
-        QTRY_VERIFY_WITH_TIMEOUT(unfolded(view()->magnifierFold()), 2000);
-
-        // Switching back and forth quickly ends in the last state.
-        m_settings->setVerticalGuidesEnabled(false);
-        QTest::qWait(50);
-        m_settings->setVerticalGuidesEnabled(true);
-        QTest::qWait(50);
-        m_settings->setVerticalGuidesEnabled(false);
-        waitForFold(view()->bracketFold());
-        QVERIFY(folded(view()->bracketFold()));
-    }
-
-    void captureNotice_data()
-    {
-        QTest::addColumn<bool>("x11");
-        QTest::addColumn<QString>("notice"); // empty: hidden
-        QTest::newRow("no X11 session") << false << MagnifierView::needsX11Text();
-        QTest::newRow("capture works") << true << QString();
-    }
-
-    void captureNotice()
-    {
-        QFETCH(bool, x11);
-        QFETCH(QString, notice);
-        SessionPlatform session;
-        session.x11 = x11;
-        platform::Platform::setInstance(&session);
-        m_settings->setMagnifierEnabled(true);
-        showWindow();
-        platform::Platform::setInstance(&m_platform);
-        QCOMPARE(view()->magnifierNotice()->isVisible(), !notice.isEmpty());
-        QCOMPARE(view()->magnifierNotice()->text(), notice);
-    }
-
-    void shortcutSwitchChangesTheSettingOnce()
-    {
-        QSignalSpy toggled(m_settings.get(), &AppSettings::globalHotkeysEnabledChanged);
-        showWindow();
-        QTest::mouseClick(view()->shortcutSwitch(), Qt::LeftButton);
-        QVERIFY(m_settings->globalHotkeysEnabled());
-        QTest::mouseClick(view()->shortcutSwitch(), Qt::LeftButton);
-        QVERIFY(!m_settings->globalHotkeysEnabled());
-        QCOMPARE(toggled.count(), 2);
-        // Changes from elsewhere move the switch.
-        m_settings->setGlobalHotkeysEnabled(true);
-        QVERIFY(view()->shortcutSwitch()->isChecked());
-    }
-
-    void loginSwitchReadsTheLoginItem()
-    {
-        // The stored setting says off, the login item says on: the item wins.
-        m_loginItem.setEnabledDirectly(true);
-        QVERIFY(!m_settings->launchAtLogin());
-        showWindow();
-        QVERIFY(view()->loginSwitch()->isChecked());
-
-        QTest::mouseClick(view()->loginSwitch(), Qt::LeftButton);
-        QVERIFY(!m_loginItem.isEnabled());
-        QVERIFY(!view()->loginSwitch()->isChecked());
-
-        // A refused change leaves the switch showing the item's real state
-        // and says why under it, until a change works.
-        m_loginItem.setFailure(QStringLiteral("permission denied"));
-        QTest::mouseClick(view()->loginSwitch(), Qt::LeftButton);
-        QVERIFY(!m_loginItem.isEnabled());
-        QVERIFY(!view()->loginSwitch()->isChecked());
-        QVERIFY(view()->loginNotice()->isVisible());
-        QCOMPARE(view()->loginNotice()->text(),
-                 QStringLiteral("Failed to enable launch at login: permission denied"));
-        m_loginItem.setFailure(QString());
-        QTest::mouseClick(view()->loginSwitch(), Qt::LeftButton);
-        QVERIFY(view()->loginSwitch()->isChecked());
-        QVERIFY(!view()->loginNotice()->isVisible());
-
-        // Changed elsewhere while the window was closed: read again on showing.
-        m_window->close();
-        m_loginItem.setEnabledDirectly(false);
-        showWindow();
-        QVERIFY(!view()->loginSwitch()->isChecked());
-    }
-
-    void resetFlow()
-    {
-        m_loginItem.setEnabledDirectly(true);
-        m_settings->applyStyle(LineStyle::ruler);
-        m_settings->setVerticalGuidesEnabled(true);
-        m_settings->setGlobalHotkeysEnabled(true);
-        m_settings->setCurrentColor({0.2, 0.3, 0.4, 1});
-        showWindow();
-        const auto answer = [&](QMessageBox::ButtonRole role) {
-            view()->resetButton()->click();
-            QMessageBox *box = view()->resetConfirmation();
-            QVERIFY(box);
-            QCOMPARE(box->buttonRole(box->defaultButton()), QMessageBox::RejectRole); // Enter does not reset
+        View *v = view();
+        AppSettings &s = *m_settings;
+        m_platform.x11 = false; // the magnifier notice tells why it shows nothing
+        const QString needsX11 = '/' + MagnifierView::needsX11Text();
+        const auto choose = [v, &s](bool ok) { // the chooser shows each colour live
+            v->colorWell()->click();
+            v->colorWell()->dialog()->setCurrentColor(QColor(10, 200, 30, 128));
+            QCOMPARE(s.currentColor().toColor(), QColor(10, 200, 30, 128));
+            ok ? v->colorWell()->dialog()->accept() : v->colorWell()->dialog()->reject();
+        };
+        const auto flip = [&s](void (AppSettings::*set)(bool)) { // while its block still folds
+            for (bool value : {false, true, false}) {
+                (s.*set)(value);
+                QTest::qWait(30);
+            }
+        };
+        const auto reset = [v](QMessageBox::ButtonRole role) { // Enter picks Cancel
+            v->resetButton()->click();
+            QMessageBox *box = v->resetConfirmation();
+            QVERIFY(box && box->buttonRole(box->defaultButton()) == QMessageBox::RejectRole);
             for (QAbstractButton *b : box->buttons())
                 if (box->buttonRole(b) == role) b->click();
-            QTRY_VERIFY(!view()->resetConfirmation());
         };
-
-        answer(QMessageBox::RejectRole); // Cancel: nothing changes
-        QCOMPARE(m_settings->currentStyle(), LineStyle::ruler);
-        QVERIFY(m_settings->globalHotkeysEnabled());
-
-        // Reset: defaults, launch at login kept, shortcuts off.
-        answer(QMessageBox::DestructiveRole);
-        QCOMPARE(m_settings->currentStyle(), LineStyle::highlightBar);
-        QCOMPARE(view()->opacityBlock()->valueText(), QStringLiteral("50%"));
-        QVERIFY(!view()->shortcutSwitch()->isChecked());
-        QVERIFY(m_loginItem.isEnabled());
-        QVERIFY(view()->loginSwitch()->isChecked());
-        QCOMPARE(selectedSwatches(), QList<int>{0});
-        QVERIFY(view()->styleButton(LineStyle::highlightBar)->isSelected());
-        const auto disk = onDisk();
-        QCOMPARE(disk->currentStyle(), LineStyle::highlightBar);
-        QVERIFY(!disk->verticalGuidesEnabled());
-        QVERIFY(!disk->globalHotkeysEnabled());
-        waitForFold(view()->bracketFold());
-        QVERIFY(folded(view()->bracketFold()));
+        const auto click = [](QAbstractButton *b) { QTest::mouseClick(b, Qt::LeftButton); };
+        const auto hex = [](const CodableColor &c) { return "colour=" + c.toColor().name(QColor::HexArgb); };
+        const CodableColor nearlyAmber{0.995, 0.755, 0.009, 0.3}; // R, G, B within 0.01; alpha not compared
+        const QString noTray = QStringLiteral("No system tray is available.");
+        // A person's action or a change made elsewhere (a hot key, the tray),
+        // and what it changes; each step starts where the last one ended.
+        // Sliders land on exact steps (0.55, never 0.5500000000000001); a
+        // stored value between steps shows its own text, unrounded.
+        const std::pair<std::function<void()>, QString> steps[] = {
+            {[this] { showWindow(); }, "window=on"},
+            {[v] { v->opacityBlock()->slider()->setValue(9); }, "opacity=0.55/55% at 9"},
+            {[&s] { s.setCustomOpacity(0.57); }, "opacity=0.57/56% at 9"},
+            {[v] { v->thicknessBlock()->slider()->setValue(99); }, "thickness=100/100px at 99"},
+            {[&s] { s.setCustomThickness(27.9); }, "thickness=27.9/27px at 27"},
+            {[v] { v->lineHeightBlock()->slider()->setValue(0); }, "strip=8/8px at 0"},
+            {[&s] { s.setReadingStripLineHeight(30.6); }, "strip=30.6/30px at 23"},
+            {[v] { v->bracketWidthBlock()->slider()->setValue(39); }, "width=20.5/41% at 39"},
+            {[&s] { s.setVerticalGuideMargin(7.3); }, "width=7.3/14% at 13"},
+            {[v] { v->bracketOpacityBlock()->slider()->setValue(14); }, "bracket opacity=0.8/80% at 14"},
+            {[&s] { s.setVerticalGuideOpacity(0.42); }, "bracket opacity=0.42/42% at 6"},
+            {[v] { v->zoomBlock()->slider()->setValue(18); }, "zoom=2.9/2.9x at 18"},
+            {[&s] { s.setMagnifierZoom(1.34); }, "zoom=1.34/1.3x at 2"},
+            // A tile loads its style's defaults, also when it is already selected.
+            {[v, &s] {
+                 v->styleButton(LineStyle::readingStrip)->click();
+                 s.setCustomThickness(60);
+                 v->styleButton(LineStyle::readingStrip)->click();
+             },
+             "style=Reading Strip/Reading Strip/open opacity=0.55/55% at 9 thickness=55/55px at 54"},
+            {[&s] { s.setCurrentStyle(LineStyle::ruler); }, "style=Ruler/Ruler"},
+            {[&] { click(v->colorButtons()[1]); },
+             hex(CodableColor::fromColor(PresetColor::palette()[1].color)) + "/1"},
+            {[&] { s.setCurrentColor(nearlyAmber); }, hex(nearlyAmber) + "/0"},
+            {[&] { choose(false); }, ""},
+            {[&] { choose(true); }, "colour=#800ac81e/"},
+            {[&] { click(v->bracketSwitch()); }, "brackets=on/on/open"},
+            {[&] { flip(&AppSettings::setVerticalGuidesEnabled); }, "brackets=off/off"},
+            {[&] { click(v->magnifierSwitch()); }, "magnifier=on/on/open" + needsX11},
+            {[&] { flip(&AppSettings::setMagnifierEnabled); }, "magnifier=off/off"},
+            {[&] { click(v->shortcutSwitch()); }, "shortcuts=on/on"},
+            {[&] { flip(&AppSettings::setGlobalHotkeysEnabled); }, "shortcuts=off/off"},
+            // The login switch shows the login item as it is, asked again on
+            // showing; a refused change says why until then.
+            {[&] {
+                 loginItem.setFailure(QStringLiteral("permission denied"));
+                 click(v->loginSwitch());
+             },
+             "login=off/off/Failed to enable launch at login: permission denied"},
+            {[v] { QTest::keyClick(v->zoomBlock()->slider(), Qt::Key_Escape); }, "window=off"},
+            {[this] {
+                 loginItem.setEnabledDirectly(true);
+                 showWindow();
+             },
+             "window=on login=on/on"},
+            {[&] { setPreferencesNotice(m_window.get(), noTray); }, "window=on/" + noTray},
+            {[this] { setPreferencesNotice(m_window.get(), QString()); }, "window=on"},
+            {[&s] {
+                 s.setVerticalGuidesEnabled(true);
+                 s.setMagnifierEnabled(true);
+                 s.setGlobalHotkeysEnabled(true);
+             },
+             "brackets=on/on/open magnifier=on/on/open" + needsX11 + " shortcuts=on/on"},
+            {[&] { reset(QMessageBox::RejectRole); }, ""},
+        };
+        QVERIFY(!state(*v).join(u' ').contains(u"moving")); // the blocks start folded, not folding
+        for (const auto &step : steps) {
+            const QString &changes = step.second;
+            const QStringList before = state(*v);
+            step.first();
+            QString got;
+            const bool settled = QTest::qWaitFor(
+                [&] {
+                    QStringList after = state(*v);
+                    after.removeIf([&before](const QString &word) { return before.contains(word); });
+                    return (got = after.join(u' ')) == changes;
+                },
+                2000);
+            QVERIFY2(settled, qPrintable(QStringLiteral("\"%1\", not \"%2\"").arg(got, changes)));
+        }
+        // Reset: what resetToDefaults() gives, shown and saved; launch at
+        // login is left as it is.
+        reset(QMessageBox::DestructiveRole);
+        AppSettings defaults(m_dir.filePath(QStringLiteral("defaults.conf")));
+        defaults.resetToDefaults();
+        PreferencesWindow fresh(defaults);
+        fresh.show();
+        QTRY_COMPARE_WITH_TIMEOUT(state(*v), state(*fresh.view()), 2000);
+        QVERIFY(loginItem.isEnabled());
     }
 
-    void escapeCloses()
+    void darkThemeAndScreenshots()
     {
         showWindow();
-        m_settings->setCustomThickness(42);
-        view()->thicknessBlock()->slider()->setFocus();
-        QTest::keyClick(view()->thicknessBlock()->slider(), Qt::Key_Escape);
-        QVERIFY(!m_window->isVisible());
-        QCOMPARE(m_settings->customThickness(), 42.0);
-        // The same window shows again.
-        showWindow();
-        QTest::keyClick(m_window.get(), Qt::Key_Escape);
-        QVERIFY(!m_window->isVisible());
-    }
-
-    void noticeAndFactory()
-    {
-        std::unique_ptr<QWidget> window(createPreferencesWindow(*m_settings));
-        setPreferencesNotice(window.get(), QStringLiteral("No system tray is available."));
-        window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
-        const QLabel *notice = findLabel(window.get(), QStringLiteral("No system tray is available."));
-        QVERIFY(notice && notice->isVisible());
-        setPreferencesNotice(window.get(), QString());
-        QVERIFY(!notice->isVisible());
-        setPreferencesNotice(nullptr, QStringLiteral("ignored")); // no window: nothing happens
-    }
-
-    // The pictures of docs/, in the light and the dark theme.
-    void followsDarkThemeAndScreenshots()
-    {
-        showWindow();
-        saveShot(m_window->grab().toImage(), QStringLiteral("preferences.png"));
-        const QLabel *caption = findLabel(m_window.get(), QStringLiteral("Crosshair-style reading zone"));
-        QVERIFY(caption);
-        QVERIFY(caption->palette().color(QPalette::WindowText).lightness() < 128);
-        // (QApplication only spreads a new palette while its event loop runs;
-        // the window's own palette takes the same path through the widgets.)
+        shoot(m_window.get(), "preferences.png");
+        // Every text follows a dark palette: none keeps a dark colour of its own.
         const QPalette light = m_window->palette();
         QPalette dark = light;
         for (auto role : {QPalette::Window, QPalette::Base, QPalette::Button})
@@ -449,22 +261,21 @@ private Q_SLOTS:
         for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
             dark.setColor(role, QColor(235, 235, 235));
         m_window->setPalette(dark);
-        QVERIFY(caption->palette().color(QPalette::WindowText).lightness() > 128);
+        for (const QLabel *l : m_window->findChildren<QLabel *>())
+            QVERIFY2(l->palette().color(l->foregroundRole()).lightness() > 128, qPrintable(l->text()));
         m_settings->setVerticalGuidesEnabled(true);
-        waitForFold(view()->bracketFold());
-        saveShot(m_window->grab().toImage(), QStringLiteral("preferences-dark.png"));
+        QTRY_VERIFY_WITH_TIMEOUT(unfolded(view()->bracketFold()), 2000);
+        shoot(m_window.get(), "preferences-dark.png");
+        // The lower part: the detail blocks open, a reading strip with brackets.
         m_window->setPalette(light);
-        QVERIFY(caption->palette().color(QPalette::WindowText).lightness() < 128);
-
-        // The lower part, with the detail blocks open and the preview showing
-        // a reading strip with brackets.
         m_settings->applyStyle(LineStyle::readingStrip);
         m_settings->setMagnifierEnabled(true);
-        waitForFold(view()->magnifierFold());
-        QScrollArea *area = m_window->findChild<QScrollArea *>();
-        area->verticalScrollBar()->setValue(area->verticalScrollBar()->maximum());
+        QTRY_VERIFY_WITH_TIMEOUT(unfolded(view()->magnifierFold()), 2000);
+        QVERIFY(!view()->magnifierNotice()->isVisibleTo(view())); // capture works here
+        QScrollBar *bar = m_window->findChild<QScrollArea *>()->verticalScrollBar();
+        bar->setValue(bar->maximum());
         QTest::qWait(50);
-        saveShot(m_window->grab().toImage(), QStringLiteral("preferences-details.png"));
+        shoot(m_window.get(), "preferences-details.png");
     }
 };
 
