@@ -14,10 +14,11 @@ class LaunchAtLogin
 public:
     // Asks the login item afresh on every call.
     static bool isEnabled();
-    // Registers or removes the login item. On success stores and saves
-    // launchAtLogin and returns nothing; on failure changes nothing and
-    // returns one line for the person, "Failed to enable launch at login:
-    // <why>" (or "disable"), for the caller to show where it was asked.
+    // Registers or removes the login item. On success stores launchAtLogin
+    // (written by AppSettings' delayed save, or at once by flush()) and
+    // returns nothing; on failure changes nothing and returns one line for
+    // the person, "Failed to enable launch at login: <why>" (or "disable"),
+    // for the caller to show where it was asked.
     [[nodiscard]] static std::optional<QString> setEnabled(bool enabled);
 
     // The login item used (the platform's unless a test replaces it).

@@ -181,13 +181,14 @@ const QList<PresetColor> &PresetColor::palette()
 
 namespace {
 // What a hand-edited file may hold where a number belongs: text, "nan", "inf",
-// a list. Anything that is not one finite number reads as absent (0), which the
-// loading rules then replace by the default.
+// a list, an @Variant(...) QSettings cannot load. Anything that is not one
+// finite number reads as absent (0), which the loading rules then replace by
+// the default.
 double readDouble(const QSettings &store, const QString &key, bool *damaged)
 {
-    const QVariant value = store.value(key);
-    if (!value.isValid())
+    if (!store.contains(key))
         return 0;
+    const QVariant value = store.value(key);
     bool ok = false;
     const double number = value.toString().trimmed().toDouble(&ok);
     if (!ok || !std::isfinite(number)) {
@@ -199,9 +200,9 @@ double readDouble(const QSettings &store, const QString &key, bool *damaged)
 
 bool readBool(const QSettings &store, const QString &key, bool *damaged)
 {
-    const QVariant value = store.value(key);
-    if (!value.isValid())
+    if (!store.contains(key))
         return false;
+    const QVariant value = store.value(key);
     const QString text = value.toString().trimmed().toLower();
     if (text == u"true" || text == u"yes")
         return true;
@@ -346,7 +347,7 @@ void AppSettings::load()
 
 void AppSettings::loadFrom(const QSettings &store)
 {
-    bool damaged = store.status() == QSettings::FormatError;
+    bool damaged = false;
 
     const QVariant styleValue = store.value(styleKey);
     m_currentStyle = LineStyles::fromRawValue(styleValue.toString()).value_or(LineStyle::underline);
@@ -373,6 +374,17 @@ void AppSettings::loadFrom(const QSettings &store)
     m_magnifierZoom = storedNumber(Number::zoom, readDouble(store, magnifierZoomKey, &damaged), numberInfo(Number::zoom).fallback);
     m_readingStripLineHeight = storedNumber(Number::lineHeight, readDouble(store, readingStripLineHeightKey, &damaged), numberInfo(Number::lineHeight).fallback);
     m_globalHotkeysEnabled = readBool(store, globalHotkeysEnabledKey, &damaged);
+
+    // QSettings parses the file at the first lookup, so its status is only
+    // known now. A file that holds something but none of our keys (random
+    // bytes, another program's file) is one we could not read either.
+    const QString keys[] = {styleKey, colorKey, opacityKey, thicknessKey, launchKey, verticalEnabledKey,
+                            verticalMarginKey, verticalOpacityKey, magnifierEnabledKey, magnifierZoomKey,
+                            readingStripLineHeightKey, globalHotkeysEnabledKey};
+    const bool noKey = std::none_of(std::begin(keys), std::end(keys),
+                                    [&store](const QString &key) { return store.contains(key); });
+    if (store.status() == QSettings::FormatError || (noKey && QFileInfo(m_filePath).size() > 0))
+        damaged = true;
 
     // A hand-edited value we could not read is replaced by its default at the
     // next save; keep the file as it was beside it so nothing typed is lost.
