@@ -11,10 +11,18 @@
 # that selects the style (at its own default thickness and opacity) and
 # switched on by `tovani toggle`.
 #
+# Before those, the pictures of the preferences and About windows, drawn
+# offscreen by docs/tools/window_shots.cpp (no X server needed; run
+# `BUILD_DIR/docs/tools/window_shots docs` to remake just these):
+#
+#   docs/preferences.png, docs/preferences-dark.png,
+#   docs/preferences-details.png, docs/about.png
+#
 # usage: docs/make-screenshots.sh [BUILD_DIR]     (default: build)
-# Needs the targets tovani, x11probe and text_window built in BUILD_DIR
-# (cmake --build build --target tovani x11probe text_window), and Xvfb,
-# picom, xte and ImageMagick (scripts/install-deps.sh test).
+# Needs the targets tovani, x11probe, text_window and window_shots built in
+# BUILD_DIR (cmake --build build --target tovani x11probe text_window
+# window_shots; a build with BUILD_TESTING on), and Xvfb, picom, xte and
+# ImageMagick (scripts/install-deps.sh test).
 set -u
 
 DOCS=$(cd "$(dirname "$0")" && pwd)
@@ -22,13 +30,14 @@ ROOT=$(dirname "$DOCS")
 BUILD=${1:-$ROOT/build}
 [[ $BUILD == /* ]] || BUILD=$PWD/$BUILD
 export TOVANI_BIN=$BUILD/src/tovani X11PROBE=$BUILD/tests/x11/x11probe
-TEXT_WINDOW=$BUILD/docs/tools/text_window
-for f in "$TOVANI_BIN" "$X11PROBE" "$TEXT_WINDOW"; do
+TEXT_WINDOW=$BUILD/docs/tools/text_window WINDOW_SHOTS=$BUILD/docs/tools/window_shots
+for f in "$TOVANI_BIN" "$X11PROBE" "$TEXT_WINDOW" "$WINDOW_SHOTS"; do
     [ -x "$f" ] || {
-        echo "missing $f: cmake --build $BUILD --target tovani x11probe text_window" >&2
+        echo "missing $f: cmake --build $BUILD --target tovani x11probe text_window window_shots" >&2
         exit 1
     }
 done
+"$WINDOW_SHOTS" "$DOCS" || exit 1
 
 source "$ROOT/tests/x11/lib.sh"
 source "$ROOT/tests/x11/ui_lib.sh"

@@ -1,12 +1,11 @@
-// The on-screen message: where its window goes, and the order of showing,
-// fading and replacing messages. Durations are either tiny (the step must
-// happen) or an hour (it must not), so nothing depends on the machine's speed.
+// The on-screen message: where its window goes, its fade, and the order of
+// showing, fading and replacing messages. Durations are either tiny (the step
+// must happen) or an hour (it must not), so nothing depends on the machine's
+// speed.
 
 #include "feedback/HUDNotification.h"
 #include "platform/FakePlatform.h"
-#include "settings/Settings.h"
 
-#include <QApplication>
 #include <QtTest>
 
 using namespace std::chrono_literals;
@@ -33,44 +32,40 @@ private Q_SLOTS:
     {
         // The offscreen platform cannot set window opacity, masks or stacking
         // and says so on every call; that is expected here.
-        static const QtMessageHandler previous =
-            qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &context, const QString &text) {
-                if (!text.startsWith(QLatin1String("This plugin does not support")))
-                    previous(type, context, text);
-            });
+        static const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType t, const auto &c, const auto &s) {
+            if (!s.startsWith(QLatin1String("This plugin does not support"))) previous(t, c, s);
+        });
         platform::Platform::setInstance(&m_platform);
     }
 
-    void init() { m_platform.compositor = true; }
-
     // Centred 100 points above the middle of the main display, the first one
     // wherever the others are; a long message (a failure's reason) widens the
-    // window around the same centre; no display: at the origin. Without a
-    // compositor the window is cut to the rounded panel.
-    void placement()
+    // window around the same centre; no display: the top-left at the origin
+    // (a short message's window is 200 x 80). Without a
+    // compositor the window is cut to the rounded panel and stays whole until
+    // its fade time is over; with one the fade lowers its opacity.
+    void placementAndFade()
     {
-        const QString shortMessage = QStringLiteral("Ruler");
-        const QString longMessage = QStringLiteral("Settings not saved: a reason far longer than any command's");
         const QList<QRectF> two{{0, 0, 1920, 1080}, {-1280, -244, 1280, 1024}};
-        const struct { const char *name; QList<QRectF> displays; QString message; bool compositor; } cases[] = {
-            {"two displays", two, shortMessage, true},
-            {"no compositor", two, shortMessage, false},
-            {"long message", two, longMessage, true},
-            {"no display", {}, shortMessage, true},
+        const struct { const char *name; QList<QRectF> displays; bool compositor; const char *message; QPointF centre; } cases[] = {
+            {"two displays", two, true, "Ruler", {960, 440}},
+            {"no compositor", two, false, "Ruler", {960, 440}},
+            {"long message", two, true, "Settings not saved: a reason far longer than any command's", {960, 440}},
+            {"no display", {}, true, "Ruler", {100, 40}},
         };
         for (const auto &c : cases) {
             m_platform.compositor = c.compositor;
             m_platform.fakeDisplays.setFrames(c.displays);
             HUDNotification hud;
-            const HUDWindow *w = showNow(hud, c.message);
+            const HUDWindow *w = showNow(hud, QString::fromLatin1(c.message), 0ms); // fades at once, for an hour
             const QRect frame = w->geometry();
-            const bool placed = c.displays.isEmpty() ? frame.topLeft() == QPoint(0, 0)
-                                                     : (QRectF(frame).center() - QPointF(960, 440)).manhattanLength() <= 1;
-            QVERIFY2(w->isVisible() && placed, c.name);
-            QVERIFY2((frame.width() > 200) == (c.message == longMessage), c.name);
             const QRegion cut = w->mask();
-            QVERIFY2(c.compositor ? cut.isEmpty() : cut.contains(QPoint(100, 40)) && !cut.contains(QPoint(5, 40)),
-                     c.name);
+            QVERIFY2(w->isVisible() && (QRectF(frame).center() - c.centre).manhattanLength() <= 1, c.name);
+            QVERIFY2((frame.width() > 200) == (qstrlen(c.message) > 5), c.name);
+            QVERIFY2(c.compositor ? cut.isEmpty() : cut.contains(QPoint(100, 40)) && !cut.contains(QPoint(5, 40)), c.name);
+            QTRY_VERIFY2(hud.isFading() && (!c.compositor || w->windowOpacity() < 1), c.name);
+            QTest::qWait(50);
+            QVERIFY2(w->isVisible() && (w->windowOpacity() < 1) == c.compositor, c.name);
         }
     }
 
@@ -79,11 +74,9 @@ private Q_SLOTS:
     void messagesReplaceEachOther()
     {
         HUDNotification hud;
-        hud.setDurations(20ms, 0ms);
         hud.show(QStringLiteral("9px"));
         QVERIFY(!hud.window()); // asynchronous: nothing until the loop turns
-        QCoreApplication::processEvents();
-        QPointer<HUDWindow> first = hud.window();
+        QPointer<HUDWindow> first = showNow(hud, QStringLiteral("9px"), 20ms, 0ms); // replaces it at once
         QPointer<HUDWindow> second = showNow(hud, QStringLiteral("14px"), 1h, 0ms);
         QTRY_VERIFY(!first); // hidden at once, then released
         QTest::qWait(150);   // long past the first message's hide
@@ -98,22 +91,6 @@ private Q_SLOTS:
         HUDWindow *last = showNow(hud, QStringLiteral("Ruler"), 10ms, 10ms);
         QTRY_VERIFY(!last->isVisible());
         QVERIFY(last->windowOpacity() == 1.0 && hud.window() == last);
-    }
-
-    void withoutCompositorTheFadeLeavesOpacityAlone()
-    {
-        m_platform.compositor = false;
-        HUDNotification hud;
-        HUDWindow *window = showNow(hud, QStringLiteral("Ruler"), 0ms);
-        QTRY_VERIFY(hud.isFading());
-        QTest::qWait(50);
-        QVERIFY(window->isVisible() && window->windowOpacity() == 1.0);
-    }
-
-    void everyStyleHasItsSymbol()
-    {
-        for (LineStyle style : LineStyles::allCases)
-            QVERIFY2(HUDView::hasSymbol(LineStyles::hudSymbolName(style)), qPrintable(LineStyles::rawValue(style)));
     }
 };
 

@@ -13,29 +13,22 @@ class TestPlatform : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void framesAreTheScreensLogicalGeometry()
+    void framesAndDevicePixels()
     {
-        // The second screen is 1600 x 1200 device pixels at two per point.
+        // The second screen is 1600 x 1200 device pixels at two per point;
+        // the first is the primary one.
         platform::QtDisplays d;
         const QList<platform::Display> list = d.displays();
         QCOMPARE(list.size(), 2);
         QCOMPARE(list[0].frame, QRectF(1000, 200, 1280, 1024));
         QCOMPARE(list[1].frame, QRectF(2280, 0, 800, 600));
-        QCOMPARE(list[1].devicePixelRatio, 2.0);
-        QVERIFY(d.mainDisplay() && d.mainDisplay()->name == list[0].name);
-    }
-
-    void devicePixelsToPoints()
-    {
-        // Unscaled: the same numbers. Scaled: its top-left stays, the rest is
-        // halved, beyond its logical width too. In a gap of the arrangement
-        // the nearest screen decides.
-        platform::QtDisplays d;
-        const std::pair<QPoint, QPointF> cases[] = {{{1010, 250}, {1010, 250}},
-                                                    {{2280, 0}, {2280, 0}},
-                                                    {{2280 + 1599, 1199}, {2280 + 799.5, 599.5}},
-                                                    {{2280 + 1000, 10}, {2780, 5}},
-                                                    {{1010, 1300}, {1010, 1300}}};
+        QVERIFY(list[1].devicePixelRatio == 2.0 && d.mainDisplay() && d.mainDisplay()->name == list[0].name);
+        // Device pixels to points. Unscaled: the same numbers. Scaled: its
+        // top-left stays, the rest is halved, beyond its logical width too.
+        // In a gap of the arrangement the nearest screen decides.
+        const std::pair<QPoint, QPointF> cases[] = {
+            {{1010, 250}, {1010, 250}}, {{2280, 0}, {2280, 0}}, {{2280 + 1599, 1199}, {2280 + 799.5, 599.5}},
+            {{2280 + 1000, 10}, {2780, 5}}, {{1010, 1300}, {1010, 1300}}};
         for (const auto &[native, qt] : cases)
             QCOMPARE(d.nativeToQt(native), qt);
     }
@@ -45,12 +38,10 @@ int main(int argc, char **argv)
 {
     QTemporaryDir dir;
     QFile config(dir.filePath(QStringLiteral("screens.json")));
-    if (!config.open(QIODevice::WriteOnly))
-        return 1;
-    config.write(R"({"screens": [
+    if (!config.open(QIODevice::WriteOnly) || config.write(R"({"screens": [
         {"name": "A", "x": 1000, "y": 200, "width": 1280, "height": 1024, "logicalDpi": 96, "dpr": 1},
-        {"name": "B", "x": 2280, "y": 0, "width": 800, "height": 600, "logicalDpi": 96, "dpr": 2}
-    ]})");
+        {"name": "B", "x": 2280, "y": 0, "width": 800, "height": 600, "logicalDpi": 96, "dpr": 2}]})") < 0)
+        return 1;
     config.close();
     qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + QFile::encodeName(config.fileName()));
     QGuiApplication app(argc, argv);

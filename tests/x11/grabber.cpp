@@ -21,27 +21,17 @@
 int main(int argc, char **argv)
 {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    bool any = false;
-    bool exitAtOnce = false;
-    std::vector<std::string> specs;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        any = any || arg == "--any";
-        exitAtOnce = exitAtOnce || arg == "--exit";
-        if (arg.rfind("--", 0) != 0)
-            specs.push_back(arg);
-    }
-    int screenNumber = 0;
-    xcb_connection_t *conn = xcb_connect(nullptr, &screenNumber);
+    std::vector<std::string> specs(argv + 1, argv + argc);
+    const auto option = [&specs](const char *name) { return std::erase(specs, name) > 0; };
+    const bool any = option("--any"), exitAtOnce = option("--exit");
+    xcb_connection_t *conn = xcb_connect(nullptr, nullptr); // the servers of the tests have one screen
     if (specs.empty() || xcb_connection_has_error(conn)
         || !xkb_x11_setup_xkb_extension(conn, XKB_X11_MIN_MAJOR_XKB_VERSION, XKB_X11_MIN_MINOR_XKB_VERSION,
                                         XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, nullptr, nullptr, nullptr, nullptr)) {
         std::fprintf(stderr, "usage: grabber [--any] [--exit] KEYNAME:MODS... (on an X server with XKB)\n");
         return 2;
     }
-    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(conn));
-    for (int i = 0; i < screenNumber; ++i)
-        xcb_screen_next(&it);
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(conn)).data->root;
     const std::unique_ptr<xkb_context, decltype(&xkb_context_unref)> context(xkb_context_new(XKB_CONTEXT_NO_FLAGS),
                                                                              xkb_context_unref);
     const std::unique_ptr<xkb_keymap, decltype(&xkb_keymap_unref)> keymap(
@@ -58,13 +48,10 @@ int main(int argc, char **argv)
         for (const auto &[word, bit] : modifierNames)
             mask |= !any && spec.find(word, name.size()) != std::string::npos ? bit : 0;
         const xkb_keycode_t key = keymap ? xkb_keymap_key_by_name(keymap.get(), name.c_str()) : XKB_KEYCODE_INVALID;
-        if (key == XKB_KEYCODE_INVALID || key > 255) {
-            std::fprintf(stderr, "grabber: no key %s\n", name.c_str());
-            return 2;
-        }
-        xcb_generic_error_t *error = xcb_request_check(conn, xcb_grab_key_checked(conn, 0, it.data->root, mask,
-                                                                                  xcb_keycode_t(key), XCB_GRAB_MODE_ASYNC,
-                                                                                  XCB_GRAB_MODE_ASYNC));
+        if (key == XKB_KEYCODE_INVALID || key > 255)
+            return std::fprintf(stderr, "grabber: no key %s\n", name.c_str()), 2;
+        xcb_generic_error_t *error = xcb_request_check(
+            conn, xcb_grab_key_checked(conn, 0, root, mask, xcb_keycode_t(key), XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
         std::printf("%s %s\n", error ? "refused" : "grabbed", name.c_str());
         allHeld = allHeld && !error;
         std::free(error);
@@ -72,9 +59,9 @@ int main(int argc, char **argv)
     std::printf("ready\n");
     // Only the keys grabbed here send presses to this client.
     while (xcb_generic_event_t *event = exitAtOnce ? nullptr : xcb_wait_for_event(conn)) {
+        const auto *press = reinterpret_cast<xcb_key_press_event_t *>(event);
         if ((event->response_type & 0x7f) == XCB_KEY_PRESS)
-            std::printf("press %s\n",
-                        xkb_keymap_key_get_name(keymap.get(), reinterpret_cast<xcb_key_press_event_t *>(event)->detail));
+            std::printf("press %s\n", xkb_keymap_key_get_name(keymap.get(), press->detail));
         std::free(event);
     }
     xcb_disconnect(conn);

@@ -5,10 +5,9 @@
 //   refused <id>             registerHotkey() returned false
 //   registered <id> / lost <id>   registrationChanged() after a keyboard change
 //   held <id> / free <id>    isRegistered(), for the status command
-//   unavailable              the service has no X11 connection
 //   ready                    after start-up and after every command
-// Commands, one per line on stdin: register <id> | register-all |
-// unregister <id> | status | destroy | create | quit. Options: --autorepeat
+// Commands, one per line on stdin: register <id> | unregister <id> | status |
+// destroy | create (a new service with all nine) | quit. Options: --autorepeat
 // detectable|classic (how the server reports a held key to this client: only
 // presses, or a release before every repeated press), --outlive-app (keep the
 // service until after the application object is gone, as one kept in a static
@@ -45,43 +44,36 @@ void registerId(int id)
     const HotkeyService::Key key = id <= 4
         ? HotkeyService::Key{QLatin1String(shifted[id - 1]), Qt::ControlModifier | Qt::ShiftModifier, QString()}
         : HotkeyService::Key{QStringLiteral("AE0%1").arg(id - 4), Qt::ControlModifier, QString()};
-    if (service && !service->registerHotkey(id, key))
-        say(QStringLiteral("refused %1").arg(id));
+    if (service && !service->registerHotkey(id, key)) say(QStringLiteral("refused %1").arg(id));
 }
 
 void create()
 {
     service = platform::createX11Hotkeys();
-    if (!service->isAvailable())
-        say(QStringLiteral("unavailable"));
     QObject::connect(service.get(), &HotkeyService::activated,
                      [](int id, bool repeat) { say(QStringLiteral("activated %1 %2").arg(id).arg(int(repeat))); });
     QObject::connect(service.get(), &HotkeyService::registrationChanged, [](int id, bool registered) {
         say(QString::fromLatin1(registered ? "registered %1" : "lost %1").arg(id));
     });
+    for (int id = 1; id <= 9; ++id) registerId(id);
 }
 
 void command(const QString &line)
 {
-    const QStringList words = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    const QString cmd = words.value(0);
-    const int id = words.value(1).toInt();
-    if (cmd == QLatin1String("register")) {
+    const QString cmd = line.section(u' ', 0, 0);
+    const int id = line.section(u' ', 1, 1).toInt();
+    if (cmd == u"register") {
         registerId(id);
-    } else if (cmd == QLatin1String("register-all")) {
-        for (int i = 1; i <= 9; ++i)
-            registerId(i);
-    } else if (cmd == QLatin1String("unregister")) {
-        if (service)
-            service->unregisterHotkey(id);
-    } else if (cmd == QLatin1String("status")) {
+    } else if (cmd == u"unregister") {
+        if (service) service->unregisterHotkey(id);
+    } else if (cmd == u"status") {
         for (int i = 1; service && i <= 9; ++i)
             say(QString::fromLatin1(service->isRegistered(i) ? "held %1" : "free %1").arg(i));
-    } else if (cmd == QLatin1String("destroy")) {
+    } else if (cmd == u"destroy") {
         service.reset();
-    } else if (cmd == QLatin1String("create")) {
+    } else if (cmd == u"create") {
         create();
-    } else if (cmd == QLatin1String("quit")) {
+    } else if (cmd == u"quit") {
         return QGuiApplication::quit();
     } else {
         return say(QStringLiteral("unknown command %1").arg(line)); // no "ready": the test waits in vain
@@ -106,12 +98,9 @@ int main(int argc, char **argv)
             c, xcb_xkb_per_client_flags(c, XCB_XKB_ID_USE_CORE_KBD, flag, on ? flag : 0, 0, 0, 0), nullptr);
         const bool taken = reply && bool(reply->value & flag) == on;
         std::free(reply);
-        if (!taken)
-            return say(QStringLiteral("autorepeat mode refused")), 1;
+        if (!taken) return say(QStringLiteral("autorepeat mode refused")), 1;
     }
     create();
-    for (int id = 1; id <= 9; ++id)
-        registerId(id);
 
     // Commands, line by line; the end of the input ends the probe.
     QByteArray pending;
@@ -119,15 +108,13 @@ int main(int argc, char **argv)
     QObject::connect(&input, &QSocketNotifier::activated, [&] {
         char buffer[512];
         const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (n <= 0)
-            return QGuiApplication::quit();
+        if (n <= 0) return QGuiApplication::quit();
         pending.append(buffer, n);
         for (qsizetype nl = 0; (nl = pending.indexOf('\n')) >= 0; pending.remove(0, nl + 1))
             command(QString::fromUtf8(pending.left(nl)));
     });
     say(QStringLiteral("ready"));
     const int rc = QGuiApplication::exec();
-    if (!args.contains(QLatin1String("--outlive-app")))
-        service.reset();
+    if (!args.contains(QLatin1String("--outlive-app"))) service.reset();
     return rc;
 }

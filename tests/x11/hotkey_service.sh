@@ -10,26 +10,63 @@
 #            other modifiers; a missing or extra modifier activates nothing
 #   keymap   the combinations follow the physical keys through layouts, moved
 #            keycodes, a key that goes and comes back
-source "$(dirname "$0")/hotkey_lib.sh"
+source "$(dirname "$0")/lib.sh"
+[ -x "${HOTKEY_PROBE:-}" ] && [ -x "${GRABBER:-}" ] || x11_fail "HOTKEY_PROBE and GRABBER must name the helpers"
+command -v xdotool >/dev/null || x11_skip "xdotool is not installed"
+# The nine combinations by id (xdotool keys on a US layout), their XKB key names.
+NINE=(ctrl+shift+r ctrl+shift+t ctrl+shift+equal ctrl+shift+minus ctrl+1 ctrl+2 ctrl+3 ctrl+4 ctrl+5)
+NINE_KEYS=(AD04 AD05 AE12 AE11 AE01 AE02 AE03 AE04 AE05)
+LOG="$X11_TMP/probe.log" PROBE_PID=""
 
-# Ctrl+1 by keycode: once id 5 shows after MARK, every key sent before is handled.
-sync_keys() { xdotool key ctrl+10; probe_wait "$1" "activated 5 0" || x11_fail "the synchronising key did not arrive"; }
-# The presses (0) and repeats (1) of ID after MARK, as one word.
-reports_of() { probe_since "$2" | sed -n "s/^activated $1 //p" | tr -d '\n'; }
+# The probe reads commands from a pipe and answers each with "ready"; a new
+# one ends the one before.
+probe_start() {
+    [ -z "$PROBE_PID" ] || probe_quit
+    rm -f "$X11_TMP/probe.in" && mkfifo "$X11_TMP/probe.in"
+    QT_QPA_PLATFORM=xcb "$HOTKEY_PROBE" "$@" <"$X11_TMP/probe.in" >"$LOG" 2>"$X11_TMP/probe-stderr.log" &
+    PROBE_PID=$!
+    x11_track_pid $PROBE_PID
+    exec 7>"$X11_TMP/probe.in"
+    x11_wait_for 10 grep -qx ready "$LOG" || x11_fail "the probe did not start"
+}
+mark() { wc -l <"$LOG"; } # then since MARK: the output lines after it
+since() { tail -n +$(($1 + 1)) "$LOG"; }
+has() { since "$1" | grep -qx -- "$2"; }
+probe_cmd() {
+    local m=$(mark)
+    echo "$*" >&7
+    x11_wait_for 5 has "$m" ready || x11_fail "the probe did not answer '$*'"
+}
+probe_quit() { echo quit >&7; wait "$PROBE_PID" || x11_fail "the probe exited with an error after quitting"; PROBE_PID=""; }
+# No client holds any grab of these keys.
+grabber_free() { "$GRABBER" --exit --any "${@/%/:none}" >/dev/null; }
+
+# press_expect "IDS" KEYS...: exactly the ids IDS fire, in that order, as
+# presses. Ctrl+1 (id 5, by keycode, whatever the layout) follows KEYS: once
+# its report is in, everything sent before has been handled, so a missing
+# report times out and an extra one shows in the comparison.
+activations() { since "$1" | grep '^activated' | tr '\n' ';'; }
+press_expect() {
+    local want="" id m=$(mark) n=$(($(wc -w <<<"$1") + 1))
+    for id in $1 5; do want+="activated $id 0;"; done
+    shift
+    xdotool key "$@" ctrl+10
+    x11_wait_for 5 eval '[ "$(activations $m | tr -cd ";" | wc -c)" -ge $n ]'
+    [ "$(activations $m)" = "$want" ] || x11_fail "$* should give '$want' but gave '$(activations $m)'"
+}
+press_all_nine() { press_expect "1 2 3 4 5 6 7 8 9" "${NINE[@]}"; }
 
 case_release() {
     probe_start
     press_expect 1 ctrl+shift+r
     # Each way of letting go leaves no grab behind (an AnyModifier grab is
     # refused while any lock variant is still held).
-    local row cmd cmds
-    for row in "unregister 1|AD04" "register 1,destroy|${NINE_KEYS[*]}"; do
-        IFS=, read -ra cmds <<<"${row%|*}"
-        for cmd in "${cmds[@]}"; do probe_cmd "$cmd"; done
-        grabber_free ${row#*|} || x11_fail "${row%|*}: a grab is left behind"
-    done
+    probe_cmd unregister 1
+    grabber_free AD04 || x11_fail "unregister left a grab behind"
+    probe_cmd register 1
+    probe_cmd destroy
+    grabber_free "${NINE_KEYS[@]}" || x11_fail "destroying the service left a grab behind"
     probe_cmd create
-    probe_cmd register-all
     press_all_nine
     # Quitting with the service alive ends cleanly, also when the service
     # outlives the application object (its connection is gone by then).
@@ -37,55 +74,53 @@ case_release() {
     probe_start --outlive-app
     probe_quit
     grabber_free "${NINE_KEYS[@]}" || x11_fail "grabs are left after quitting"
-    # Without an X11 connection the service says so and refuses everything.
-    QT_QPA_PLATFORM=offscreen "$HOTKEY_PROBE" </dev/null >"$X11_TMP/offscreen.log" 2>&1 ||
-        x11_fail "the probe failed without X11: $(cat "$X11_TMP/offscreen.log")"
-    [ "$(grep -c '^refused\|^unavailable$' "$X11_TMP/offscreen.log")" = 10 ] ||
-        x11_fail "without X11 the service is not unavailable with all nine refused: $(cat "$X11_TMP/offscreen.log")"
 }
 
 case_conflict() {
-    grabber_hold AD05:ctrl+shift
+    "$GRABBER" AD05:ctrl+shift >"$X11_TMP/grabber.log" 2>&1 &
+    local grab=$! m
+    x11_track_pid $grab
+    x11_wait_for 5 grep -qx "grabbed AD05" "$X11_TMP/grabber.log" || x11_fail "grabber could not grab AD05"
     probe_start
-    [ "$(grep '^refused' "$PROBE_LOG")" = "refused 2" ] || x11_fail "not only id 2 was refused: $(cat "$PROBE_LOG")"
-    local mark=$(probe_mark)
+    [ "$(grep '^refused' "$LOG")" = "refused 2" ] || x11_fail "not only id 2 was refused: $(cat "$LOG")"
+    m=$(mark)
     probe_cmd status
-    probe_has "$mark" "free 2" || x11_fail "id 2 shows as registered after a refusal"
+    has "$m" "free 2" || x11_fail "id 2 shows as registered after a refusal"
     # Ctrl+Shift+T goes to the other client; with NumLock on, a lock variant of
     # the probe's own would match if it had been kept.
     xdotool key ctrl+shift+t
-    x11_wait_for 5 grep -qx "press AD05" "$GRAB_LOG" || x11_fail "Ctrl+Shift+T did not reach the client that holds it"
+    x11_wait_for 5 grep -qx "press AD05" "$X11_TMP/grabber.log" || x11_fail "Ctrl+Shift+T did not reach the client that holds it"
     press_expect "" Num_Lock ctrl+shift+t Num_Lock
     # Once the other client is gone, nothing holds the T key any more and
     # registering again succeeds.
-    kill "$GRAB_PID" && wait "$GRAB_PID" 2>/dev/null
+    kill $grab && wait $grab 2>/dev/null
     x11_wait_for 3 grabber_free AD05 || x11_fail "the probe still holds a grab of the refused key"
     probe_cmd register 2
     press_expect 2 ctrl+shift+t
-    probe_quit
 }
 
+# The presses (0) and repeats (1) of ID while xdotool runs ARGS, then the 0 of
+# Ctrl+1 (id 5) sent after them: its report says they are all handled.
+reports_of() {
+    local id=$1 m=$(mark)
+    shift
+    xdotool "$@" key ctrl+10
+    x11_wait_for 5 has "$m" "activated 5 0"
+    since "$m" | sed -n "s/^activated [${id}5] //p" | tr -d '\n'
+}
 case_repeat() {
     xset r rate 200 30 # 200 ms to the first repeat, then 30 a second
-    local mode mark
+    local mode got
     for mode in detectable classic; do
         probe_start --autorepeat $mode
-        mark=$(probe_mark)
-        xdotool keydown ctrl+shift+equal sleep 1 keyup equal keyup ctrl+shift
-        sync_keys "$mark"
-        [[ $(reports_of 3 "$mark") =~ ^01{10,}$ ]] ||
-            x11_fail "$mode: a held Ctrl+Shift+= reported $(reports_of 3 "$mark") (0: press, 1: repeat)"
-        mark=$(probe_mark)
-        xdotool key --delay 60 ctrl+shift+equal ctrl+shift+equal ctrl+shift+equal
-        sync_keys "$mark"
-        [ "$(reports_of 3 "$mark")" = 000 ] || x11_fail "$mode: three presses reported $(reports_of 3 "$mark")"
+        got=$(reports_of 3 keydown ctrl+shift+equal sleep 1 keyup equal keyup ctrl+shift)
+        [[ $got =~ ^01{10,}0$ ]] || x11_fail "$mode: a held Ctrl+Shift+= reported $got (0: press, 1: repeat; the last 0 is Ctrl+1)"
+        got=$(reports_of 3 key --delay 60 ctrl+shift+equal ctrl+shift+equal ctrl+shift+equal)
+        [ "$got" = 0000 ] || x11_fail "$mode: three presses reported $got"
         # Ctrl and Shift released while the key still repeats: no more reports.
         xdotool keydown ctrl+shift+minus sleep 0.5 keyup ctrl+shift sleep 0.2
-        mark=$(probe_mark)
-        xdotool sleep 0.5 keyup minus
-        sync_keys "$mark"
-        [ -z "$(reports_of 4 "$mark")" ] || x11_fail "$mode: repeats went on after Ctrl and Shift were released"
-        probe_quit
+        got=$(reports_of 4 sleep 0.5 keyup minus)
+        [ "$got" = 0 ] || x11_fail "$mode: repeats went on after Ctrl and Shift were released: $got"
     done
 }
 
@@ -100,8 +135,7 @@ case_locks() {
     local step
     for step in Num:on Num:off remap Caps:on Num:on Caps:off Scroll:on Caps:on Num:off Caps:off Scroll:off; do
         if [ $step = remap ]; then
-            xmodmap -e "clear mod2" -e "add mod3 = Num_Lock" -e "add mod2 = Scroll_Lock"
-            xmodmap -pm | grep -q '^mod2.*Scroll_Lock' || x11_fail "could not put Scroll_Lock on mod2"
+            xmodmap -e "clear mod2" -e "add mod3 = Num_Lock" -e "add mod2 = Scroll_Lock" || x11_fail "xmodmap failed"
             sleep 0.5
         else
             xdotool key "${step%:*}_Lock"
@@ -109,7 +143,6 @@ case_locks() {
         fi
         press_all_nine
     done
-    probe_quit
 }
 
 case_keymap() {
@@ -119,8 +152,7 @@ case_keymap() {
     sed -e 's/<AD04> = 27;/<AD04> = 28;/' -e 's/<AD05> = 28;/<AD05> = 27;/' "$X11_TMP/us.xkb" >"$X11_TMP/swapped.xkb"
     grep -v '<AE11> = 20;' "$X11_TMP/us.xkb" >"$X11_TMP/no-minus.xkb"
     probe_start
-    local start load ids keys
-    start=$(probe_mark)
+    local start=$(mark) load ids keys
     # Once the service has grabbed again (on the mapping notification), the
     # physical keys work whatever they type: German "=" is dead acute, "-"
     # sharp s; French types symbols on the digit row without Shift. Then the R
@@ -129,7 +161,6 @@ case_keymap() {
     while IFS='|' read -r load ids keys; do
         $load >/dev/null 2>&1 || x11_fail "could not load a keymap: $load"
         sleep 0.5
-        probe_cmd status
         press_expect "$ids" $keys
     done <<EOF
 setxkbmap de|1 3 4|ctrl+shift+r ctrl+shift+dead_acute ctrl+shift+ssharp
@@ -138,9 +169,8 @@ xkbcomp -w 0 $X11_TMP/swapped.xkb $DISPLAY|1 2|ctrl+shift+r ctrl+shift+27
 xkbcomp -w 0 $X11_TMP/no-minus.xkb $DISPLAY|3|ctrl+shift+equal
 setxkbmap us|4|ctrl+shift+minus
 EOF
-    [ "$(probe_since "$start" | grep -E '^(lost|registered)' | tr '\n' ';')" = "lost 4;registered 4;" ] ||
-        x11_fail "id 4 alone should be lost and come back: $(grep -E '^(lost|registered)' "$PROBE_LOG" | tr '\n' ';')"
-    probe_quit
+    [ "$(since "$start" | grep -E '^(lost|registered)' | tr '\n' ';')" = "lost 4;registered 4;" ] ||
+        x11_fail "id 4 alone should be lost and come back: $(grep -E '^(lost|registered)' "$LOG" | tr '\n' ';')"
 }
 
 x11_start --no-compositor
@@ -148,4 +178,5 @@ for name in release conflict repeat locks keymap; do # keymap last: it changes t
     x11__log "case $name"
     "case_$name"
 done
+probe_quit
 echo PASS

@@ -22,8 +22,7 @@
 #                          wait until the pixels that differ from the colour in
 #                          the rectangle (default: the screen) span that box,
 #                          else fail saying WHAT and where they are
-#   x11_blend "R G B" ALPHA "R G B", x11_near "R G B" "R G B" TOL,
-#   x11_expect_pixel X Y "R G B" TOL
+#   x11_blend "R G B" ALPHA "R G B", x11_near "R G B" "R G B" TOL
 #   tovani_start [ARGS...] start $TOVANI_BIN with a fresh XDG_CONFIG_HOME
 #                          ($TOVANI_CONFIG_HOME); its PID is $TOVANI_PID
 #   tovani_guide [ARGS...] tovani_start toggle ARGS, and wait for the overlay
@@ -69,11 +68,10 @@ x11_skip() { echo "SKIP: $*" >&2; exit 77; }
 x11__log() { echo "[x11] $*" >&2; }
 x11_track_pid() { X11_PIDS+=("$1"); }
 
+# SIGTERM, and SIGKILL if it still runs 2 s later.
 x11__stop_pid() {
     kill -TERM "$1" 2>/dev/null || return 0
-    local i
-    for i in {1..40}; do kill -0 "$1" 2>/dev/null && sleep 0.05 || return 0; done
-    kill -KILL "$1" 2>/dev/null
+    timeout 2 tail --pid="$1" -s 0.05 -f /dev/null || kill -KILL "$1" 2>/dev/null
     wait "$1" 2>/dev/null
     return 0
 }
@@ -140,11 +138,9 @@ XORG
     x11_wait_for 30 eval "grep -q '^[0-9]' '$fd' || ! kill -0 $xpid"
     export DISPLAY=":$(head -n1 "$fd" | tr -dc '0-9')"
     [ "$DISPLAY" != : ] || x11_fail "the X server did not report a display: $(cat "$X11_TMP"/x*.log)"
-    x11_wait_for 10 x11_probe pointer || x11_fail "the X server on $DISPLAY does not accept connections"
-    if [ $dual = 1 ]; then
-        xrandr --addmode DUMMY1 1280x1024 && xrandr --output DUMMY0 --mode 1280x1024 --pos 0x0 --primary \
-            --output DUMMY1 --mode 1280x1024 --right-of DUMMY0 || x11_fail "could not set up two monitors"
-    fi
+    x11_wait_for 10 x11_probe pixel 0 0 || x11_fail "the X server on $DISPLAY does not accept connections"
+    [ $dual = 0 ] || { xrandr --addmode DUMMY1 1280x1024 && xrandr --output DUMMY0 --mode 1280x1024 --pos 0x0 \
+        --primary --output DUMMY1 --mode 1280x1024 --right-of DUMMY0 || x11_fail "could not set up two monitors"; }
     x11__log "X server $DISPLAY $size (pid $xpid)"
     if [ $compositor = 1 ]; then
         command -v picom >/dev/null || x11_skip "picom is not installed"
@@ -169,9 +165,7 @@ x11_picom() {
     x11_wait_for 10 x11_probe selection-owned _NET_WM_CM_S0 || x11_fail "picom $* did not start"
 }
 
-x11_picom_stop() {
-    kill "$X11_PICOM_PID" && x11_wait_for 5 eval '! x11_probe selection-owned _NET_WM_CM_S0' || x11_fail "picom did not quit"
-}
+x11_picom_stop() { kill "$X11_PICOM_PID" && x11_wait_for 5 eval '! x11_probe selection-owned _NET_WM_CM_S0' || x11_fail "picom did not quit"; }
 
 x11_background() {
     x11_probe pattern 0 0 ${X11_SCREEN_SIZE/x/ } $1 background >"$X11_TMP/clicks.out" &
@@ -179,11 +173,7 @@ x11_background() {
     x11_wait_for 10 x11_pixel_is 10 10 "$1" || x11_fail "the background window did not show"
 }
 
-x11_move() {
-    local moves=()
-    while [ $# -ge 2 ]; do moves+=("mousemove $1 $2") && shift 2; done
-    xte "${moves[@]}" || x11_fail "xte could not move the pointer"
-}
+x11_move() { printf 'mousemove %s %s\n' "$@" | xte || x11_fail "xte could not move the pointer"; }
 
 x11_pixel() { x11_probe pixel "$1" "$2"; }
 x11_screenshot() { import -window root "$1" 2>/dev/null || x11_fail "could not take a screenshot"; }
@@ -201,10 +191,6 @@ x11_near() {
         for (i = 1; i <= 3; i++) if (X[i] - Y[i] > t || Y[i] - X[i] > t) exit 1 }'
 }
 
-x11_expect_pixel() {
-    x11_near "$(x11_pixel "$1" "$2")" "$3" "$4" || x11_fail "pixel ($1, $2) is '$(x11_pixel "$1" "$2")', expected '$3' (tolerance $4)"
-}
-
 x11_pixel_is() { [ "$(x11_pixel "$1" "$2")" = "$3" ]; }
 x11_bbox_is() { [ "$(x11_probe bbox-not $1 0 "$2" "$3" "$4" "$5")" = "$6" ]; }
 
@@ -215,22 +201,20 @@ x11_expect_box() {
 }
 
 tovani_config_home() {
-    TOVANI_CONFIG_HOME=$(mktemp -d "$X11_TMP/config.XXXXXX")
+    TOVANI_CONFIG_HOME=$(mktemp -d "$X11_TMP/config.XXXXXX") TOVANI_REUSE_CONFIG=1
     mkdir -p "$TOVANI_CONFIG_HOME/tovani"
     [ $# = 0 ] || printf '%s\n' '[General]' "$@" >"$(tovani_conf)"
-    TOVANI_REUSE_CONFIG=1
     export TOVANI_CONFIG_HOME
 }
 
 tovani_start() {
     [ -x "$TOVANI_BIN" ] || x11_fail "TOVANI_BIN is not set to the tovani executable"
-    [ "${TOVANI_REUSE_CONFIG:-0}" = 1 ] && [ -d "$TOVANI_CONFIG_HOME" ] || TOVANI_CONFIG_HOME=$(mktemp -d "$X11_TMP/config.XXXXXX")
+    [ "${TOVANI_REUSE_CONFIG:-0}" = 1 ] || tovani_config_home
     TOVANI_REUSE_CONFIG=0
     env XDG_CONFIG_HOME="$TOVANI_CONFIG_HOME" QT_QPA_PLATFORM=xcb \
         "$TOVANI_BIN" "$@" >"$X11_TMP/tovani-${#X11_PIDS[@]}.log" 2>&1 &
     TOVANI_PID=$!
     x11_track_pid $TOVANI_PID
-    export TOVANI_CONFIG_HOME TOVANI_PID
     x11__log "tovani $* (pid $TOVANI_PID) config $TOVANI_CONFIG_HOME"
 }
 

@@ -13,44 +13,15 @@
 #include "magnifier/MagnifierWindow.h"
 
 #include <QApplication>
-#include <QPainter>
+#include <QLabel>
 #include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
-
-void say(const char *line)
-{
-    std::printf("%s\n", line);
-    std::fflush(stdout);
-}
-
-class Checkerboard : public QWidget
-{
-public:
-    Checkerboard()
-    {
-        setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint);
-        setWindowTitle(QStringLiteral("magnifier-pattern"));
-    }
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        QPainter p(this);
-        for (int y = 0; y < height(); y += cell)
-            for (int x = 0; x < width(); x += cell)
-                p.fillRect(x, y, cell, cell, ((x / cell + y / cell) % 2) ? Qt::blue : Qt::red);
-    }
-    static constexpr int cell = 20;
-};
-
-} // namespace
-
 int main(int argc, char **argv)
 {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     QApplication app(argc, argv);
     AppSettings &settings = AppSettings::shared();
     settings.setMagnifierZoom(2);
@@ -58,7 +29,12 @@ int main(int argc, char **argv)
     settings.setCustomThickness(4);
     settings.setCurrentColor(CodableColor::fromColor(QColor(255, 0, 255)));
 
-    Checkerboard board;
+    // The checkerboard: one pixel a cell, enlarged without smoothing.
+    QImage cells(30, 20, QImage::Format_RGB32);
+    for (int i = 0; i < 30 * 20; ++i) cells.setPixel(i % 30, i / 30, (i % 30 + i / 30) % 2 ? 0xff0000ff : 0xffff0000);
+    QLabel board;
+    board.setPixmap(QPixmap::fromImage(cells.scaled(600, 400)));
+    board.setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint);
     board.setGeometry(argc > 1 ? std::atoi(argv[1]) : 100, 100, 600, 400);
     board.show();
 
@@ -70,10 +46,10 @@ int main(int argc, char **argv)
     // The capture engine is prepared on the first turn of the event loop.
     QTimer::singleShot(0, &app, [&] {
         if (!magnifier.captureEngine() || !magnifier.captureEngine()->isReady() || !pointer.start())
-            return say("setup failed");
+            return (void)std::puts("setup failed");
         magnifier.show();
         magnifier.raise();
-        say("ready");
+        std::puts("ready");
     });
 
     // Each new picture, so that the test knows when the screen is settled.
@@ -84,7 +60,6 @@ int main(int argc, char **argv)
         if (!picture.isNull() && picture.cacheKey() != lastKey) {
             lastKey = picture.cacheKey();
             std::printf("picture %d\n", ++pictures);
-            std::fflush(stdout);
         }
     });
     watch.start(5);

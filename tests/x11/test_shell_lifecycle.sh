@@ -8,8 +8,7 @@
 # removed, the settings kept and the hot keys released, so that another
 # client can take Ctrl+Shift+R afterwards.
 source "$(dirname "$0")/lib.sh"
-: "${GRABBER:=}"
-[ -x "$GRABBER" ] || x11_fail "GRABBER is not set to the grabber helper"
+[ -x "${GRABBER:-}" ] || x11_fail "GRABBER is not set to the grabber helper"
 SOCKET="$XDG_RUNTIME_DIR/tovani.socket"
 
 x11_start --no-compositor
@@ -23,16 +22,12 @@ wait "$TOVANI_PID" 2>/dev/null
 [ -S "$SOCKET" ] || x11_fail "expected a stale socket after SIGKILL"
 
 pids=()
-for i in 1 2 3; do
-    env XDG_CONFIG_HOME="$TOVANI_CONFIG_HOME" QT_QPA_PLATFORM=xcb "$TOVANI_BIN" brackets >"$X11_TMP/race-$i.log" 2>&1 &
-    pids+=($!)
-    x11_track_pid $!
-done
+for i in 1 2 3; do TOVANI_REUSE_CONFIG=1 tovani_start brackets && pids+=($TOVANI_PID); done
 alive() { for pid in "${pids[@]}"; do kill -0 "$pid" 2>/dev/null && echo "$pid"; done; }
 x11_wait_for 20 eval '[ "$(alive | wc -l)" = 1 ]' || x11_fail "$(alive | wc -l) of three launches at once still run"
 TOVANI_PID=$(alive)
 for pid in "${pids[@]}"; do
-    [ "$pid" = "$TOVANI_PID" ] || wait "$pid" || x11_fail "a launch that handed over exited $?: $(cat "$X11_TMP"/race-*.log)"
+    [ "$pid" = "$TOVANI_PID" ] || wait "$pid" || x11_fail "a launch that handed over exited $?: $(cat "$X11_TMP"/tovani-*.log)"
 done
 [ "$(tovani_own_pids)" = "$TOVANI_PID" ] || x11_fail "tovani processes: $(tovani_own_pids | tr '\n' ' ')"
 # Three "brackets" in all: the switch ends up on.
@@ -47,9 +42,7 @@ for how in quit TERM INT HUP; do
     ! "$GRABBER" --exit AD04:ctrl+shift >/dev/null 2>&1 || x11_fail "$how round: tovani does not hold Ctrl+Shift+R"
     if [ $how = quit ]; then tovani_cmd quit || x11_fail "'tovani quit' failed"; else kill -s $how "$TOVANI_PID"; fi
     x11_wait_for 10 eval "! kill -0 $TOVANI_PID 2>/dev/null" || x11_fail "$how did not end tovani"
-    wait "$TOVANI_PID"
-    rc=$?
-    [ $rc = 0 ] || x11_fail "$how: tovani exited with status $rc"
+    wait "$TOVANI_PID" || x11_fail "$how: tovani exited with status $?"
     [ ! -e "$SOCKET" ] || x11_fail "$how: the socket is left behind"
     # Nobody holds any grab of the R key, with any modifiers.
     x11_wait_for 5 "$GRABBER" --exit --any AD04:none || x11_fail "$how: a grab of the R key is left behind"

@@ -4,25 +4,32 @@
 # icon changes its look) and, clicked again, off (the icon changes back).
 # With a tray a plain launch opens no window, and with the guide off nothing
 # is drawn and no overlay window is mapped, however the pointer moves.
+# Then the global shortcuts of the same copy (switched on in its settings):
+# Ctrl+Shift+R shows and hides the guide, the style and thickness shortcuts
+# are stored, a held Ctrl+Shift+= keeps stepping. (Which shortcut does what,
+# the switch, and a combination another client holds: test_appdelegate on the
+# fake platform, and hotkey_service.sh.)
 source "$(dirname "$0")/lib.sh"
-command -v xwininfo >/dev/null || x11_skip "xwininfo is not installed"
+command -v xdotool >/dev/null || x11_skip "xdotool is not installed"
 
 x11_start --tray
 BG="40 90 160"
 x11_background "$BG"
 x11_move 600 500
+tovani_config_home globalHotkeysEnabled=true
 tovani_start
 
-# The icon: a window of tovani's that trayer took in (not a top-level one),
-# its size and place on the root window (read again while waiting: the tray
-# may move the icon while it lays itself out). Drawn: not of one colour.
+# The icon: a window of tovani's 16 to 64 pixels square inside trayer's
+# panel at the top right, its size and place on the root window (read again
+# while waiting: the tray may move the icon while it lays itself out).
+# Drawn: not of one colour.
 read_icon() {
-    read -r IW IH IX IY < <(xwininfo -root -tree | grep -E '^ {6,}0x[0-9a-f]+ "tovani": \("tovani" "tovani"\)' |
-        head -n1 | sed -E 's/.* ([0-9]+)x([0-9]+)\+-?[0-9]+\+-?[0-9]+ +\+(-?[0-9]+)\+(-?[0-9]+).*/\1 \2 \3 \4/')
-    [ "${IW:-0}" -ge 16 ] && [ "$IW" -le 64 ] && [ "$IH" -ge 16 ] && [ "$IH" -le 64 ]
+    read -r IX IY IW IH < <(x11_probe windows |
+        awk '$7 == "tovani" && $2 > 1100 && $3 < 30 && $4 >= 16 && $4 <= 64 && $5 >= 16 && $5 <= 64 {print $2, $3, $4, $5}')
+    [ -n "${IH:-}" ]
 }
 icon_drawn() { read_icon && [ "$(x11_probe count-not $(x11_pixel "$IX" "$IY") 12 "$IX" "$IY" "$IW" "$IH")" -gt $((IW * IH / 8)) ]; }
-x11_wait_for 20 icon_drawn || x11_fail "no icon drawn in the tray: $(xwininfo -root -tree | grep tovani)"
+x11_wait_for 20 icon_drawn || x11_fail "no icon drawn in the tray: $(x11_probe windows)"
 icon() { import -window root -crop "${IW}x$IH+$IX+$IY" rgb:- | md5sum; }
 off_icon=$(icon)
 
@@ -52,5 +59,26 @@ x11_move 250 650
 x11_expect_box "$BG" none "the first item again" "0 100 1000 900"
 x11_wait_for 10 eval '[ "$(icon)" = "$off_icon" ]' || x11_fail "the icon did not return to its switched-off look"
 x11_probe wait-window "Tovani Preferences" 0 >/dev/null && x11_fail "a plain launch with a tray opened the preferences"
+
+# -- Shortcuts -----------------------------------------------------------------
+xset r rate 200 30
+x11_move 600 500
+tovani_cmd style underline || x11_fail "tovani did not answer" # only once the hot keys are taken
+conf() { tovani_conf_has "$*"; }
+# Left of the HUD, which shows in the middle of the screen on style changes.
+guide_is() { x11_bbox_is "$BG" 0 300 500 400 "$*"; }
+# Rows "XDOTOOL ARGS|CHECK": each CHECK must come true after its keys.
+while IFS='|' read -r args check; do
+    xdotool $args
+    x11_wait_for 10 $check || x11_fail "xdotool $args: no $check: $(tr '\n' ';' <"$(tovani_conf)")"
+done <<'EOF'
+key ctrl+shift+r|guide_is 0 498 500 4
+key ctrl+3|conf currentStyle=Focus Window
+key ctrl+shift+equal ctrl+shift+equal|conf customThickness=60
+keydown ctrl+shift+equal sleep 1 keyup equal keyup ctrl+shift|conf customThickness=100
+key ctrl+shift+minus|conf customThickness=95
+key ctrl+shift+r|guide_is none
+key ctrl+shift+t|conf currentStyle=Ruler
+EOF
 kill -0 "$TOVANI_PID" || x11_fail "tovani exited"
 echo PASS
