@@ -157,9 +157,15 @@ private:
             xcb_composite_redirect_subwindows_checked(m_connection, m_root, XCB_COMPOSITE_REDIRECT_AUTOMATIC));
         m_redirected = failure == nullptr;
         std::free(failure);
-        if (!m_redirected)
+        if (!m_redirected) {
             m_canRedirect = false;
-        return m_redirected;
+            return false;
+        }
+        // Without a compositor the parts just exposed (under the magnifier,
+        // as a rule) stay black until their windows repaint them: the first
+        // picture waits a moment for that, on this thread, not the main one.
+        QThread::msleep(kFirstRepaintMs);
+        return true;
     }
 
     // --- the shared-memory segment ------------------------------------------
@@ -393,6 +399,7 @@ private:
     bool m_useShm = false;
     bool m_canRedirect = false;       // Composite 0.2 or later
     bool m_redirected = false;        // the root's children are redirected
+    static constexpr unsigned long kFirstRepaintMs = 150;
     bool m_promisedExclusion = false; // canExcludeWindows() said yes
     xcb_shm_seg_t m_segment = 0;
     void *m_segmentAddress = nullptr;
