@@ -7,7 +7,7 @@
 #include "feedback/HUDNotification.h"
 #include "feedback/LaunchAtLogin.h"
 #include "overlay/OverlayManager.h"
-#include "overlay/OverlayWindow.h"
+#include "overlay/DisplayGuide.h"
 #include "platform/FakePlatform.h"
 
 #include <QtTest>
@@ -52,7 +52,7 @@ class TestAppDelegate : public QObject
     QString guideShown() const
     {
         QStringList shown;
-        for (OverlayWindow *window : m_delegate->overlayManager()->overlayWindows)
+        for (const DisplayGuide *window : m_delegate->overlayManager()->guides)
             shown.append(QString::fromLatin1(window->isVisible() ? "on" : "off"));
         return shown.join(u',');
     }

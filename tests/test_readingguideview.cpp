@@ -1,6 +1,7 @@
 // The guide drawing: where each style stands relative to the pointer's line
-// (worked examples read down one pixel column), the partial-repaint contract
-// of coveredRect()/coveredRegion(), and absurd sizes and positions.
+// (worked examples read down one pixel column), and absurd sizes and
+// positions. That the pieces the guide is shown in add up to this drawing is
+// test_displayguide's.
 
 #include "overlay/ReadingGuideView.h"
 
@@ -24,15 +25,6 @@ QImage render(const AppSettings &settings, QSizeF size, double x, double y, doub
     QPainter painter(&image);
     ReadingGuideView(x, y, settings).paint(painter, size);
     return image;
-}
-
-// Largest difference of one channel of one pixel (256 for different sizes).
-int maxDifference(const QImage &a, const QImage &b)
-{
-    int most = a.size() == b.size() ? 0 : 256;
-    for (qsizetype i = 0; most < 256 && i < a.sizeInBytes(); ++i)
-        most = std::max(most, std::abs(a.constBits()[i] - b.constBits()[i]));
-    return most;
 }
 
 bool isClear(const QImage &image)
@@ -60,21 +52,6 @@ QString columnMismatch(const QImage &image, double x, const QList<Span> &spans)
             return QStringLiteral(": y %1: alpha %2, want %3").arg(y).arg(got).arg(want * 255);
     }
     return {};
-}
-
-// A repaint after a move, as the overlay does it: clear what the old and the
-// new position cover and paint the new position there only.
-void repaintMove(QImage &image, const AppSettings &s, QSizeF size, QPointF from, QPointF to, bool useRegion)
-{
-    const ReadingGuideView before(from.x(), from.y(), s), after(to.x(), to.y(), s);
-    const QRegion area = useRegion ? before.coveredRegion(size) | after.coveredRegion(size)
-                                   : QRegion((before.coveredRect(size) | after.coveredRect(size)).toAlignedRect());
-    QPainter painter(&image);
-    painter.setClipRegion(area);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.fillRect(area.boundingRect(), Qt::transparent);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    after.paint(painter, size);
 }
 
 } // namespace
@@ -146,61 +123,6 @@ private Q_SLOTS:
         // The ruler's labels hang below a thin band: "1" under the tick at 30,
         // centred 0.6 t + 8 below the top edge (37).
         QVERIFY(!isClear(render(use(r, 6), QSizeF(100, 100), 0, 40).copy(25, 45, 10, 8)));
-    }
-
-    void partialRepaintMatchesFullRender_data()
-    {
-        QTest::addColumn<int>("style");
-        QTest::addColumn<bool>("brackets");
-        QTest::addColumn<double>("dpr");
-        for (LineStyle style : LineStyles::allCases)
-            for (bool brackets : {false, true})
-                for (double dpr : {1.0, 1.5, 2.0})
-                    QTest::addRow("%s%s @%g", qPrintable(LineStyles::rawValue(style)), brackets ? " +brackets" : "", dpr)
-                        << int(style) << brackets << dpr;
-    }
-
-    // Small and sub-pixel moves, jumps to the edges and corners, and a jump
-    // off the view (to another display) and back; through the rectangle and
-    // through the tighter region. Exact at whole ratios; at a fractional
-    // ratio Qt may round a rectangle's side column one unit differently when
-    // its height differs (the focus shades): invisible, allowed.
-    void partialRepaintMatchesFullRender()
-    {
-        QFETCH(int, style);
-        QFETCH(bool, brackets);
-        QFETCH(double, dpr);
-        const QSizeF size(300, 200);
-        const QList<QPointF> path{{150, 100}, {153, 98}, {153.3, 98.3}, {10, 10},    {0, 200},
-                                  {299, 1},   {40, 140}, {41, 160},     {-50, -200}, {150, 99.5}};
-        for (double t : {1.0, 6.0, 45.0, 55.5}) {
-            const AppSettings &s = use(LineStyle(style), t, brackets);
-            for (int i = 0; i + 1 < path.size(); ++i) {
-                const QImage fresh = render(s, size, path[i + 1].x(), path[i + 1].y(), dpr);
-                for (bool useRegion : {false, true}) {
-                    QImage image = render(s, size, path[i].x(), path[i].y(), dpr);
-                    repaintMove(image, s, size, path[i], path[i + 1], useRegion);
-                    QVERIFY2(maxDifference(image, fresh) <= (dpr == std::floor(dpr) ? 0 : 1),
-                             qPrintable(QStringLiteral("t %1, move %2, region %3").arg(t).arg(i).arg(useRegion)));
-                }
-            }
-        }
-    }
-
-    // A move repaints a band, not the screen; nothing when off the view.
-    // Brackets stretch the rectangle to their height; the region keeps them
-    // to their own columns (512 points either side).
-    void coveredRectIsTheBand()
-    {
-        const QSizeF size(2560, 1440);
-        const ReadingGuideView band(100, 740, use(LineStyle::focusWindow, 50)), off(100, 1940, m_settings);
-        QVERIFY(band.coveredRect(size).height() <= 60 && band.coveredRect(size).contains(QPointF(2000, 740)));
-        QVERIFY(off.coveredRect(size).isEmpty() && off.coveredRegion(size).isEmpty());
-        const ReadingGuideView view(1000, 740, use(LineStyle::focusWindow, 50, true));
-        const QRegion region = view.coveredRegion(size);
-        QCOMPARE(region.boundingRect(), view.coveredRect(size).toAlignedRect());
-        QVERIFY(region.contains(QPoint(1000 - 512, 740 - 45)) && region.contains(QPoint(1000 + 512, 740 + 44)));
-        QVERIFY(!region.contains(QPoint(1000, 740 - 45)) && !region.contains(QPoint(1000 - 516, 740 - 45)));
     }
 
     // Empty, NaN and huge sizes and positions; a huge ruler on a small

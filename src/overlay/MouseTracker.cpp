@@ -29,7 +29,7 @@ bool pointerInOwnWindow(QPointF global)
 } // namespace
 
 MouseTracker::MouseTracker(Callback onMouseMove, platform::PointerMonitor &pointer, QObject *parent)
-    : QObject(parent), m_pointer(pointer), m_onMouseMove(std::move(onMouseMove))
+    : QObject(parent), m_pointer(pointer), m_onMouseMove(std::move(onMouseMove)), m_pacer([this] { frame(); })
 {
 }
 
@@ -50,10 +50,15 @@ void MouseTracker::startTracking()
     // a destroyed one.
     // Like a global monitor, it reports the moves other applications
     // receive: moves inside Tovani's own windows leave the guide where it is.
-    m_eventMonitor = connect(&m_pointer, &platform::PointerMonitor::moved, this, [this](QPointF p) {
-        if (m_onMouseMove && !pointerInOwnWindow(p))
-            m_onMouseMove(p.x(), p.y());
-    });
+    m_eventMonitor = connect(&m_pointer, &platform::PointerMonitor::moved, &m_pacer, &FramePacer::request);
+}
+
+void MouseTracker::frame()
+{
+    // Read once per frame, however many moves the frame merged.
+    const QPointF p = m_pointer.position();
+    if (m_onMouseMove && !pointerInOwnWindow(p))
+        m_onMouseMove(p.x(), p.y());
 }
 
 void MouseTracker::stopTracking()
@@ -62,5 +67,6 @@ void MouseTracker::stopTracking()
         return;
     disconnect(m_eventMonitor);
     m_eventMonitor = {};
+    m_pacer.cancel();
     m_pointer.stop();
 }

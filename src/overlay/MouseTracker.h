@@ -1,9 +1,13 @@
 #pragma once
 
-// Follows the pointer across the whole desktop while tracking, and hands every
-// position (global coordinates) to a callback. Moves inside Tovani's own
+// Follows the pointer across the whole desktop while tracking, and hands its
+// position (global coordinates) to a callback at most once per display frame
+// (see FramePacer): the first move after a rest at once, the moves of a burst
+// merged, and always the last position in the end. Moves inside Tovani's own
 // windows that take input (preferences, About) are not reported, as they are
 // not moves made in other applications.
+
+#include "overlay/FramePacer.h"
 
 #include <QMetaObject>
 #include <QObject>
@@ -33,8 +37,15 @@ public:
     void stopTracking();
     bool isTracking() const { return bool(m_eventMonitor); }
 
+    // The refresh rate of the display the pointer is on.
+    void setFrameRate(double hz) { m_pacer.setFrameRate(hz); }
+    const FramePacer &pacer() const { return m_pacer; }
+
 private:
+    void frame();
+
     platform::PointerMonitor &m_pointer;
     QMetaObject::Connection m_eventMonitor;
     Callback m_onMouseMove;
+    FramePacer m_pacer;
 };

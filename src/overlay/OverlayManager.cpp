@@ -16,8 +16,8 @@ bool frameContains(const QRectF &frame, double x, double y)
 } // namespace
 
 OverlayManager::OverlayManager(platform::Platform &platform, AppSettings &settings, QObject *parent)
-    : QObject(parent), m_displays(platform.displays()), m_pointer(platform.pointer()), m_settings(settings),
-      m_compositing(platform.hasCompositor())
+    : QObject(parent), m_displays(platform.displays()), m_pointer(platform.pointer()),
+      m_surfaces(platform.guideSurfaces()), m_settings(settings), m_compositing(platform.hasCompositor())
 {
     connect(&m_displays, &platform::Displays::compositorChanged, this, &OverlayManager::compositorChanged);
 }
@@ -30,7 +30,7 @@ OverlayManager::OverlayManager(QObject *parent)
 OverlayManager::~OverlayManager()
 {
     m_mouseTracker.reset();
-    qDeleteAll(overlayWindows);
+    qDeleteAll(guides);
 }
 
 void OverlayManager::setupOverlay()
@@ -38,14 +38,14 @@ void OverlayManager::setupOverlay()
     if (m_setUp)
         return;
     m_setUp = true;
-    buildWindows(false);
+    buildGuides(false);
     connect(&m_displays, &platform::Displays::displaysChanged, this, &OverlayManager::screensDidChange);
 }
 
 void OverlayManager::screensDidChange()
 {
-    releaseWindows();
-    buildWindows(m_enabled);
+    releaseGuides();
+    buildGuides(m_enabled);
 }
 
 void OverlayManager::setupMouseTracker()
@@ -56,49 +56,40 @@ void OverlayManager::setupMouseTracker()
     m_mouseTracker = std::make_unique<MouseTracker>([this](double x, double y) { handleMouseMove(x, y); }, m_pointer);
 }
 
-void OverlayManager::buildWindows(bool show)
+void OverlayManager::buildGuides(bool show)
 {
     const QList<platform::Display> displays = m_displays.displays();
     for (const platform::Display &display : displays) {
-        auto *window = new OverlayWindow(display.frame.toAlignedRect(), m_settings);
-        window->setupAsOverlay();
-        window->setCompositing(m_compositing);
-        overlayWindows.append(window);
-        overlayFrames.append(display.frame);
-        if (show)
-            window->show();
+        auto *guide = new DisplayGuide(display, m_settings, m_surfaces, m_compositing);
+        guides.append(guide);
+        // Each at its display's lower-left corner until the pointer moves.
+        guide->setVisible(show);
     }
+    m_surfaces.commit();
 }
 
-void OverlayManager::releaseWindows()
+void OverlayManager::releaseGuides()
 {
-    for (OverlayWindow *window : std::as_const(overlayWindows)) {
-        window->hide();
-        window->deleteLater();
-    }
-    overlayWindows.clear();
-    overlayFrames.clear();
+    qDeleteAll(guides);
+    guides.clear();
+    m_surfaces.commit();
 }
 
 void OverlayManager::handleMouseMove(double x, double y)
 {
-    const QList<platform::Display> displays = m_displays.displays();
-    for (qsizetype i = 0; i < displays.size(); ++i) {
-        if (i >= overlayWindows.size())
-            continue;
-        OverlayWindow *window = overlayWindows[i];
-        const QRectF &frame = displays[i].frame;
-        if (frameContains(frame, x, y)) {
-            // Window-local: relative to the window's own frame (the display's
-            // frame when it was built).
-            const QRectF &own = overlayFrames[i];
-            window->updateGuidePosition(x - own.left(), y - own.top());
-            if (m_enabled && !window->isVisible())
-                window->show();
-        } else if (window->isVisible()) {
-            window->hide();
+    for (DisplayGuide *guide : std::as_const(guides)) {
+        if (frameContains(guide->display().frame, x, y)) {
+            guide->moveTo(QPointF(x, y));
+            if (m_enabled)
+                guide->setVisible(true);
+            if (m_mouseTracker)
+                m_mouseTracker->setFrameRate(guide->display().refreshRate);
+        } else {
+            guide->setVisible(false);
         }
     }
+    // Every surface moved in this frame reaches the window system together.
+    m_surfaces.commit();
     if (m_settings.magnifierEnabled() && magnifierUpdatePosition)
         magnifierUpdatePosition(x, y);
 }
@@ -112,13 +103,13 @@ void OverlayManager::enableGuide()
     m_mouseTracker->startTracking();
 
     const QPointF location = m_pointer.position();
-    const QList<platform::Display> displays = m_displays.displays();
-    for (qsizetype i = 0; i < displays.size() && i < overlayWindows.size(); ++i) {
-        if (frameContains(displays[i].frame, location.x(), location.y())) {
-            overlayWindows[i]->show();
+    for (DisplayGuide *guide : std::as_const(guides)) {
+        if (frameContains(guide->display().frame, location.x(), location.y())) {
+            guide->setVisible(true);
             break;
         }
     }
+    m_surfaces.commit();
     if (m_settings.magnifierEnabled() && magnifierShow)
         magnifierShow();
 }
@@ -126,8 +117,9 @@ void OverlayManager::enableGuide()
 void OverlayManager::disableGuide()
 {
     m_enabled = false;
-    for (OverlayWindow *window : std::as_const(overlayWindows))
-        window->hide();
+    for (DisplayGuide *guide : std::as_const(guides))
+        guide->setVisible(false);
+    m_surfaces.commit();
     if (magnifierHide)
         magnifierHide();
     if (m_mouseTracker)
@@ -137,6 +129,7 @@ void OverlayManager::disableGuide()
 void OverlayManager::compositorChanged(bool running)
 {
     m_compositing = running;
-    for (OverlayWindow *window : std::as_const(overlayWindows))
-        window->setCompositing(running);
+    for (DisplayGuide *guide : std::as_const(guides))
+        guide->setCompositing(running);
+    m_surfaces.commit();
 }

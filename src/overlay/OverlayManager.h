@@ -1,13 +1,13 @@
 #pragma once
 
-// The overlay windows (one per display), the pointer tracker, and the handler
-// that places the guide: only the window of the display under the pointer is
-// shown, with its guide at the pointer. The application owns one manager and
-// calls setupOverlay() once at start, setupMouseTracker() after the magnifier
-// exists, and enableGuide()/disableGuide() from its toggle command.
+// The guide of each display, the pointer tracker, and the handler that places
+// the guide: only the guide of the display under the pointer is shown, at the
+// pointer. The application owns one manager and calls setupOverlay() once at
+// start, setupMouseTracker() after the magnifier exists, and
+// enableGuide()/disableGuide() from its toggle command.
 
 #include "overlay/MouseTracker.h"
-#include "overlay/OverlayWindow.h"
+#include "overlay/DisplayGuide.h"
 
 #include <QList>
 #include <QObject>
@@ -35,22 +35,23 @@ public:
     explicit OverlayManager(QObject *parent = nullptr);
     ~OverlayManager() override;
 
-    // Builds one hidden overlay window per display and follows display
-    // changes (screensDidChange). Once.
+    // Builds one hidden guide per display and follows display changes
+    // (screensDidChange). Once.
     void setupOverlay();
-    // Hides and releases every window, then builds one per display again;
-    // they are shown at once when the guide is on.
+    // Hides and releases every guide, then builds one per display again; the
+    // one under the pointer is shown at once when the guide is on.
     void screensDidChange();
-    // Creates the idle tracker that feeds handleMouseMove(). Once.
+    // Creates the idle tracker that feeds handleMouseMove(), at most once per
+    // frame of the display under the pointer. Once.
     void setupMouseTracker();
 
     // A pointer position in global coordinates.
     void handleMouseMove(double x, double y);
 
-    // Switches the guide on: (re)starts tracking, shows the window of the
+    // Switches the guide on: (re)starts tracking, shows the guide of the
     // display under the pointer, and the magnifier if its setting is on.
     void enableGuide();
-    // Hides every window and the magnifier, and stops tracking.
+    // Hides every guide and the magnifier, and stops tracking.
     void disableGuide();
     bool isEnabled() const { return m_enabled; }
 
@@ -61,18 +62,17 @@ public:
     std::function<void()> magnifierHide;
 
     // Index i belongs to display i of the list at the last build.
-    QList<OverlayWindow *> overlayWindows;
-    // The global frame each window covers (same order).
-    QList<QRectF> overlayFrames;
+    QList<DisplayGuide *> guides;
     MouseTracker *mouseTracker() const { return m_mouseTracker.get(); }
 
 private:
-    void buildWindows(bool show);
-    void releaseWindows();
+    void buildGuides(bool show);
+    void releaseGuides();
     void compositorChanged(bool running);
 
     platform::Displays &m_displays;
     platform::PointerMonitor &m_pointer;
+    platform::GuideSurfaces &m_surfaces;
     AppSettings &m_settings;
     bool m_compositing;
     bool m_enabled = false;

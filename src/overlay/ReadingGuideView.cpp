@@ -182,8 +182,8 @@ struct Canvas
 // partial top and bottom pixel rows plus a row-aligned middle cut into slices
 // on a fixed grid of device rows. At whole device pixel ratios the pieces
 // meet on whole rows, so the pixels are those of the whole rectangle and the
-// same wherever it is: a pixel outside the repainted band never comes out
-// differently. (At fractional ratios Qt's own rounding can differ by one unit
+// same wherever it is: a piece drawn on its own (the bracket's picture) has
+// the pixels of the whole drawing. (At fractional ratios Qt's own rounding can differ by one unit
 // at a side column, sliced or not.)
 constexpr double kSliceRows = 32;
 
@@ -421,7 +421,7 @@ QRectF visibleArea(const QPainter &painter, const QRectF &bounds)
 
 } // namespace
 
-void ReadingGuideView::paint(QPainter &painter, const QSizeF &size) const
+void ReadingGuideView::paint(QPainter &painter, const QSizeF &size, int layers) const
 {
     const Geometry g = geometryFor(*this, size);
     if (!g.valid)
@@ -444,37 +444,39 @@ void ReadingGuideView::paint(QPainter &painter, const QSizeF &size) const
     const double t = g.t;
     const double yc = g.yc;
 
-    switch (g.style) {
-    case LineStyle::underline:
-        fill(c, 0, yc - t / 2, g.W, yc + t / 2, s.currentColor().toColor(alpha));
-        break;
-    case LineStyle::highlightBar:
-        fill(c, 0, yc - t, g.W, yc, s.currentColor().toColor(alpha));
-        break;
-    case LineStyle::focusWindow: {
-        const QColor shade = CodableColor{0, 0, 0, 1}.toColor(alpha);
-        const double upper = std::max(yc - t / 2, 0.0);
-        const double lower = std::max(g.H - yc - t / 2, 0.0);
-        fill(c, 0, 0, g.W, upper, shade);
-        fill(c, 0, g.H - lower, g.W, g.H, shade);
-        break;
-    }
-    case LineStyle::ruler:
-        paintRuler(c, g, s, alpha);
-        break;
-    case LineStyle::readingStrip: {
-        const Strip strip = stripFor(g);
-        const QColor band = s.currentColor().toColor(alpha);
-        const double top = yc - t / 2;
-        const double bottom = yc + t / 2;
-        fill(c, 0, top, g.W, top + strip.p, band);
-        fill(c, 0, bottom - strip.p, g.W, bottom, band);
-        strokeRect(c, 0, yc - strip.h / 2, g.W, yc + strip.h / 2, 1.0, s.currentColor().toColor(alpha * 0.5));
-        break;
-    }
+    if (layers & BandLayer) {
+        switch (g.style) {
+        case LineStyle::underline:
+            fill(c, 0, yc - t / 2, g.W, yc + t / 2, s.currentColor().toColor(alpha));
+            break;
+        case LineStyle::highlightBar:
+            fill(c, 0, yc - t, g.W, yc, s.currentColor().toColor(alpha));
+            break;
+        case LineStyle::focusWindow: {
+            const QColor shade = CodableColor{0, 0, 0, 1}.toColor(alpha);
+            const double upper = std::max(yc - t / 2, 0.0);
+            const double lower = std::max(g.H - yc - t / 2, 0.0);
+            fill(c, 0, 0, g.W, upper, shade);
+            fill(c, 0, g.H - lower, g.W, g.H, shade);
+            break;
+        }
+        case LineStyle::ruler:
+            paintRuler(c, g, s, alpha);
+            break;
+        case LineStyle::readingStrip: {
+            const Strip strip = stripFor(g);
+            const QColor band = s.currentColor().toColor(alpha);
+            const double top = yc - t / 2;
+            const double bottom = yc + t / 2;
+            fill(c, 0, top, g.W, top + strip.p, band);
+            fill(c, 0, bottom - strip.p, g.W, bottom, band);
+            strokeRect(c, 0, yc - strip.h / 2, g.W, yc + strip.h / 2, 1.0, s.currentColor().toColor(alpha * 0.5));
+            break;
+        }
+        }
     }
 
-    if (g.brackets) {
+    if (g.brackets && (layers & BracketLayer)) {
         const QColor color = s.currentColor().toColor(s.verticalGuideOpacity());
         const double half = (t + 40) / 2;
         fill(c, g.x - g.margin - 1, yc - half, g.x - g.margin + 1, yc + half, color);
@@ -550,25 +552,14 @@ Covered coveredParts(const Geometry &g)
 
 } // namespace
 
-QRectF ReadingGuideView::coveredRect(const QSizeF &size) const
+ReadingGuideView::Parts ReadingGuideView::parts(const QSizeF &size) const
 {
     const Geometry g = geometryFor(*this, size);
     if (!g.valid)
         return {};
-    const Covered parts = coveredParts(g);
-    return parts.band | parts.left | parts.right;
-}
-
-QRegion ReadingGuideView::coveredRegion(const QSizeF &size) const
-{
-    const Geometry g = geometryFor(*this, size);
-    if (!g.valid)
-        return {};
-    const Covered parts = coveredParts(g);
-    QRegion region;
-    for (const QRectF &r : {parts.band, parts.left, parts.right}) {
-        if (!r.isEmpty())
-            region += r.toAlignedRect();
-    }
-    return region;
+    const Covered covered = coveredParts(g);
+    const QColor outside = g.style == LineStyle::focusWindow
+                               ? CodableColor{0, 0, 0, 1}.toColor(settings->customOpacity())
+                               : QColor(Qt::transparent);
+    return {covered.band, covered.left, covered.right, outside};
 }

@@ -8,7 +8,6 @@
 
 #include <QPainter>
 #include <QRectF>
-#include <QRegion>
 #include <QSizeF>
 
 class ReadingGuideView
@@ -26,18 +25,27 @@ public:
     // never make drawing slow. Ticks and labels outside the painter's clip (or
     // the paint engine's system clip) are skipped. GUI thread only: the
     // ruler's scale and label layouts are cached process-wide.
-    void paint(QPainter &painter, const QSizeF &size) const;
+    void paint(QPainter &painter, const QSizeF &size) const { paint(painter, size, AllLayers); }
 
-    // Everything this position can change on a surface of `size`, in drawing
-    // coordinates (y down), antialiasing included: repainting the old and the
-    // new rectangle is enough when only the position moves (for the focus
-    // window too: its shades look the same outside the clear band). Whole
-    // points, spanning the full width, cut to the view; empty when the part
-    // that moves is off the view.
-    QRectF coveredRect(const QSizeF &size) const;
-    // The same, tighter: the full-width band plus the two brackets' own
-    // rectangles instead of the band stretched to the brackets' height.
-    QRegion coveredRegion(const QSizeF &size) const;
+    // The guide in two layers, the brackets over the band: what paint() draws
+    // is the band layer with the bracket layer drawn over it.
+    enum Layer { BandLayer = 1, BracketLayer = 2, AllLayers = BandLayer | BracketLayer };
+    void paint(QPainter &painter, const QSizeF &size, int layers) const;
+
+    // The pieces of the guide that move with the position, in drawing
+    // coordinates, whole points, cut to the view: the full-width band with
+    // everything the band layer draws near the line, and the two brackets
+    // (empty when off). Outside the band the band layer is one plain colour,
+    // `outside` (the focus window's shade, else transparent), so the band
+    // layer is the band's pixels over that colour.
+    struct Parts
+    {
+        QRectF band;
+        QRectF left;
+        QRectF right;
+        QColor outside;
+    };
+    Parts parts(const QSizeF &size) const;
 
     double xPosition;
     double yPosition;

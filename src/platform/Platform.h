@@ -12,6 +12,7 @@
 // pixels, y down, the same space as QWidget::geometry() of a top-level window.
 // Backends convert to their own device or protocol coordinates internally.
 
+#include <QColor>
 #include <QImage>
 #include <QList>
 #include <QObject>
@@ -32,6 +33,7 @@ struct Display
     QRectF frame;               // global coordinates, in points
     qreal devicePixelRatio = 1; // device pixels per point
     QString name;
+    qreal refreshRate = 60;     // frames per second, 60 when the system does not say
 };
 
 class Displays : public QObject
@@ -67,9 +69,12 @@ public:
     virtual bool isRunning() const = 0;
 
 Q_SIGNALS:
-    // The pointer moved; position is read once for any burst of motion that
-    // was already waiting.
-    void moved(QPointF globalPosition);
+    // The pointer moved; position() says where it is now. Emitted once after
+    // each call of position() (or start()) at the first motion, and not again
+    // until position() is called: a listener that reads the position once per
+    // frame hears of the pointer at most once per frame, and a backend that
+    // must ask the window system for the position asks as rarely.
+    void moved();
 };
 
 class HotkeyService : public QObject
@@ -120,6 +125,43 @@ Q_SIGNALS:
     void captured(quint64 requestId, QImage image);
 };
 
+// One piece of the guide on the desktop: a picture, or a plain colour, shown
+// above other applications' windows, click-through and never focused. The
+// window system keeps its pixels, so moving or resizing it draws nothing
+// again. Nothing reaches the screen before GuideSurfaces::commit().
+class GuideSurface
+{
+public:
+    virtual ~GuideSurface() = default;
+    // Shows `image` (premultiplied ARGB, drawn at its device pixel ratio); the
+    // surface takes the picture's size. Without a compositor the picture is
+    // cut to its pixels whose alpha is not 0, and they show opaque.
+    virtual void setImage(const QImage &image) = 0;
+    // Shows a plain colour over the whole surface instead, at any size.
+    virtual void setColor(const QColor &color) = 0;
+    // For a colour: leaves `rect` (global coordinates) clear, so that what
+    // lies beneath shows there; an empty rectangle fills the whole surface.
+    // Moving the clear rectangle changes only the pixels it leaves and enters.
+    virtual void setClearRect(const QRectF &rect) = 0;
+    // Places the surface, in global coordinates: the top-left corner, and for
+    // a colour the size too (a picture keeps its own).
+    virtual void setGeometry(const QRectF &rect) = 0;
+    virtual void setVisible(bool visible) = 0;
+};
+
+class GuideSurfaces
+{
+public:
+    virtual ~GuideSurfaces() = default;
+    // A new, hidden surface on `display`. Surfaces stack in the order they
+    // were created, the newest on top, all above other applications and
+    // below Tovani's magnifier and messages.
+    virtual std::unique_ptr<GuideSurface> create(const Display &display) = 0;
+    // Hands what the surfaces were asked since the last commit to the window
+    // system at once: one commit per frame.
+    virtual void commit() = 0;
+};
+
 class LoginItem
 {
 public:
@@ -168,6 +210,7 @@ public:
     virtual PointerMonitor &pointer() = 0;
     virtual HotkeyService &hotkeys() = 0;
     virtual LoginItem &loginItem() = 0;
+    virtual GuideSurfaces &guideSurfaces() = 0;
     virtual std::unique_ptr<ScreenCapture> createScreenCapture() = 0;
 
     // Makes the top-level widget `window` one of role's windows, before it is

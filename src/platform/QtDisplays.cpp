@@ -39,6 +39,7 @@ void QtDisplays::watch(QScreen *screen)
         refresh();
         scheduleNotification();
     });
+    connect(screen, &QScreen::refreshRateChanged, this, [this] { refresh(); });
     // A new scale factor moves every logical rectangle of that screen.
     connect(screen, &QScreen::physicalDotsPerInchChanged, this, [this] {
         refresh();
@@ -78,7 +79,8 @@ void QtDisplays::refresh()
         if (g.isEmpty())
             continue; // a disconnected output Qt still lists
         const qreal dpr = screen->devicePixelRatio() > 0 ? screen->devicePixelRatio() : 1.0;
-        Display d{QRectF(g), dpr, screen->name()};
+        const qreal hz = screen->refreshRate();
+        Display d{QRectF(g), dpr, screen->name(), std::isfinite(hz) && hz >= 1 ? hz : 60.0};
         m_displays.append(d);
         if (screen == primary)
             m_main = d;

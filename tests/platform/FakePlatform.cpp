@@ -1,5 +1,7 @@
 #include "platform/FakePlatform.h"
 
+#include <QPainter>
+#include <QPainterPath>
 #include <QWidget>
 
 namespace platform {
@@ -40,14 +42,48 @@ void FakePointer::moveTo(const QPointF &p)
 {
     m_position = p;
     if (m_running)
-        Q_EMIT moved(p);
+        Q_EMIT moved();
+}
+
+// --- guide surfaces ---------------------------------------------------------
+
+FakeSurface::~FakeSurface() { owner.surfaces.removeOne(this); }
+
+std::unique_ptr<GuideSurface> FakeSurfaces::create(const Display &display)
+{
+    auto surface = std::make_unique<FakeSurface>(*this, display);
+    surfaces.append(surface.get());
+    return surface;
+}
+
+QImage FakeSurfaces::compose(const Display &display) const
+{
+    QImage out((display.frame.size() * display.devicePixelRatio).toSize(), QImage::Format_ARGB32_Premultiplied);
+    out.setDevicePixelRatio(display.devicePixelRatio);
+    out.fill(Qt::transparent);
+    QPainter p(&out);
+    for (const FakeSurface *s : surfaces) {
+        if (!s->visible || s->display.frame != display.frame)
+            continue;
+        const QPointF at = s->geometry.topLeft() - display.frame.topLeft();
+        if (!s->image.isNull())
+            p.drawImage(at, s->image);
+        else
+            p.fillPath([&] {
+                QPainterPath path;
+                path.addRect(QRectF(at, s->geometry.size()));
+                QPainterPath hole;
+                hole.addRect(s->clear.translated(-display.frame.topLeft()));
+                return s->clear.isEmpty() ? path : path.subtracted(hole);
+            }(), s->color);
+    }
+    return out;
 }
 
 // --- hot keys ---------------------------------------------------------------
 
 bool FakeHotkeys::registerHotkey(int id, const Key &key)
 {
-    ++m_registerCalls;
     m_registered.remove(id);
     if (m_taken.contains(key.xkbKeyName))
         return false;
@@ -103,15 +139,6 @@ void FakePlatform::prepareWindow(QWidget *window, WindowRole role)
     if (!window)
         return;
     window->setWindowFlags(portableWindowFlags(role));
-    preparedWindows.append({window, role});
-}
-
-std::optional<WindowRole> FakePlatform::roleOf(const QWidget *window) const
-{
-    for (auto it = preparedWindows.crbegin(); it != preparedWindows.crend(); ++it)
-        if (window && it->first == window)
-            return it->second;
-    return std::nullopt;
 }
 
 // --- login item -------------------------------------------------------------

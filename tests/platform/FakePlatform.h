@@ -7,7 +7,6 @@
 #include "platform/Platform.h"
 
 #include <QHash>
-#include <QPointer>
 #include <QSet>
 
 #include <utility>
@@ -66,12 +65,10 @@ public:
     // Simulates a press; delivered only for registered ids.
     void press(int id, bool autoRepeat = false);
     QHash<int, Key> registered() const { return m_registered; }
-    int registerCalls() const { return m_registerCalls; }
 
 private:
     QHash<int, Key> m_registered;
     QSet<QString> m_taken;
-    int m_registerCalls = 0;
 };
 
 class FakeCapture : public ScreenCapture
@@ -99,6 +96,50 @@ private:
     QList<Request> m_requests;
 };
 
+class FakeSurfaces;
+
+class FakeSurface : public GuideSurface
+{
+public:
+    FakeSurface(FakeSurfaces &owner, const Display &display) : owner(owner), display(display) {}
+    ~FakeSurface() override;
+    void setImage(const QImage &i) override
+    {
+        image = i;
+        color = QColor();
+    }
+    void setColor(const QColor &c) override
+    {
+        image = QImage();
+        color = c;
+    }
+    void setClearRect(const QRectF &rect) override { clear = rect; }
+    void setGeometry(const QRectF &rect) override { geometry = rect; }
+    void setVisible(bool v) override { visible = v; }
+
+    FakeSurfaces &owner;
+    Display display;
+    QImage image;
+    QColor color;
+    QRectF geometry;
+    QRectF clear;
+    bool visible = false;
+};
+
+class FakeSurfaces : public GuideSurfaces
+{
+public:
+    std::unique_ptr<GuideSurface> create(const Display &display) override;
+    void commit() override { ++commits; }
+
+    // What the window system would show on `display`: its visible surfaces in
+    // stacking order over transparent pixels, at the display's pixel ratio.
+    QImage compose(const Display &display) const;
+    // The live surfaces, oldest (lowest) first.
+    QList<FakeSurface *> surfaces;
+    int commits = 0;
+};
+
 class FakeLoginItem : public LoginItem
 {
 public:
@@ -121,8 +162,9 @@ public:
     PointerMonitor &pointer() override { return fakePointer; }
     HotkeyService &hotkeys() override { return fakeHotkeys; }
     LoginItem &loginItem() override { return fakeLoginItem; }
+    GuideSurfaces &guideSurfaces() override { return fakeSurfaces; }
     std::unique_ptr<ScreenCapture> createScreenCapture() override;
-    // Sets the portable flags, as the Qt-only platform does, and notes the role.
+    // Sets the portable flags, as the Qt-only platform does.
     void prepareWindow(QWidget *window, WindowRole role) override;
 
     bool isX11() const override { return false; }
@@ -134,14 +176,11 @@ public:
     FakePointer fakePointer;
     FakeHotkeys fakeHotkeys;
     FakeLoginItem fakeLoginItem;
+    FakeSurfaces fakeSurfaces;
     bool compositor = true;
     bool trusted = true;
     // The engines handed out by createScreenCapture(), for inspection.
     QList<FakeCapture *> captures;
-    // Every window given to prepareWindow() with its role, latest last.
-    QList<std::pair<QPointer<QWidget>, WindowRole>> preparedWindows;
-    // The role `window` was last prepared for, if any.
-    std::optional<WindowRole> roleOf(const QWidget *window) const;
 };
 
 } // namespace platform

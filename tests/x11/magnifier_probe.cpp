@@ -41,8 +41,10 @@ int main(int argc, char **argv)
     MagnifierWindow magnifier(settings);
     magnifier.setupAsMagnifier();
     platform::PointerMonitor &pointer = platform::Platform::instance().pointer();
-    QObject::connect(&pointer, &platform::PointerMonitor::moved, &magnifier,
-                     [&](QPointF global) { magnifier.updatePosition(global.x(), global.y()); });
+    QObject::connect(&pointer, &platform::PointerMonitor::moved, &magnifier, [&] {
+        const QPointF global = pointer.position();
+        magnifier.updatePosition(global.x(), global.y());
+    });
     // The capture engine is prepared on the first turn of the event loop.
     QTimer::singleShot(0, &app, [&] {
         if (!magnifier.captureEngine() || !magnifier.captureEngine()->isReady() || !pointer.start())

@@ -3,6 +3,7 @@
 // hot keys and pictures of the desktop cannot be had, and the services say so.
 #include "platform/Backends.h"
 #include "platform/QtDisplays.h"
+#include "platform/QtSurfaces.h"
 #include "platform/qt/Unavailable.h"
 
 #include <QGuiApplication>
@@ -15,13 +16,18 @@ namespace {
 class QtOnlyPlatform : public Platform
 {
 public:
-    QtOnlyPlatform() { m_loginItem = createXdgAutostart(QString(), QString()); }
+    QtOnlyPlatform()
+    {
+        m_loginItem = createXdgAutostart(QString(), QString());
+        m_surfaces = createQtGuideSurfaces([this](QWidget *w) { prepareWindow(w, WindowRole::GuideOverlay); });
+    }
 
     QString name() const override { return QStringLiteral("qt"); }
     Displays &displays() override { return m_displays; }
     PointerMonitor &pointer() override { return m_pointer; }
     HotkeyService &hotkeys() override { return m_hotkeys; }
     LoginItem &loginItem() override { return *m_loginItem; }
+    GuideSurfaces &guideSurfaces() override { return *m_surfaces; }
     std::unique_ptr<ScreenCapture> createScreenCapture() override
     {
         return std::make_unique<UnavailableCapture>(
@@ -47,6 +53,7 @@ private:
     UnavailablePointer m_pointer;
     UnavailableHotkeys m_hotkeys;
     std::unique_ptr<LoginItem> m_loginItem;
+    std::unique_ptr<GuideSurfaces> m_surfaces;
 };
 
 } // namespace

@@ -1,11 +1,13 @@
-// The X11 platform, on Qt's own xcb connection: the pointer through XInput 2,
-// the compositor watched through XFixes, displays from Qt.
+// The X11 platform: the pointer through XInput 2 and the compositor watched
+// through XFixes, both on the backend's own connection; displays from Qt.
 #include "platform/Backends.h"
 #include "platform/QtDisplays.h"
+#include "platform/QtSurfaces.h"
+#include "platform/x11/X11Connection.h"
+#include "platform/x11/X11Surfaces.h"
 #include "platform/x11/X11WindowHints.h"
 #include "platform/x11/Xcb.h"
 
-#include <QAbstractNativeEventFilter>
 #include <QCoreApplication>
 #include <QGuiApplication>
 
@@ -24,34 +26,56 @@ namespace {
 // --- pointer ----------------------------------------------------------------
 
 // XInput 2 raw motion on the root window says "the pointer moved" for every
-// motion anywhere on the desktop, whichever client has the pointer. The event
-// carries device deltas only, so the position is read with one QueryPointer,
-// asked for by the first raw event of a batch; the raw events handled while
-// its answer travels are answered by it too, unless they report motion the
-// server made after answering (see nativeEventFilter): then one more read
-// follows. Nothing runs while the pointer rests: no timer, no polling.
-class X11Pointer : public PointerMonitor, public QAbstractNativeEventFilter
+// motion anywhere on the desktop, whichever client has the pointer. The events
+// arrive on the backend's own connection, on the main thread. The first
+// motion after a position read is reported as moved(), and then the backend
+// stops listening until someone reads the position again (the guide does, once
+// per frame): a mouse sending a thousand motions a second wakes Tovani about
+// once per frame, not a thousand times. Listening starts again before the
+// position is read, so no motion falls between the two. The event carries
+// device deltas only, so the position itself comes from one QueryPointer.
+// Nothing runs while the pointer rests: no timer, no polling.
+class X11Pointer : public PointerMonitor
 {
 public:
-    X11Pointer(xcb_connection_t *c, xcb_window_t root, int xiOpcode, const QtDisplays &displays)
-        : m_conn(c), m_root(root), m_xiOpcode(xiOpcode), m_displays(displays)
+    X11Pointer(X11Connection *x, const QtDisplays &displays) : m_x(x), m_displays(displays)
     {
+        if (!m_x)
+            return;
+        m_xiOpcode = queryXInput2(m_x->get());
+        m_x->addHandler([this](const xcb_generic_event_t *ev) { handle(ev); });
+        m_x->addBatchHandler([this] {
+            if (!std::exchange(m_movedInBatch, false) || !m_running || m_reported)
+                return;
+            m_reported = true;
+            listen(false);
+            m_x->flush();
+            Q_EMIT moved();
+        });
     }
-    ~X11Pointer() override
-    {
-        stop();
-        if (m_readPending && connectionAlive())
-            xcb_discard_reply(m_conn, m_pendingQuery.sequence);
-    }
+    ~X11Pointer() override { stop(); }
+
+    int xiOpcode() const { return m_xiOpcode; }
 
     QPointF position() const override
     {
-        if (!connectionAlive())
+        if (!m_x || !m_x->isAlive())
             return m_lastPosition;
-        auto r = xcbReply(xcb_query_pointer_reply(m_conn, xcb_query_pointer(m_conn, m_root), nullptr));
-        if (!r)
-            return m_lastPosition;
-        m_lastPosition = m_displays.nativeToQt(QPoint(r->root_x, r->root_y));
+        auto *self = const_cast<X11Pointer *>(this);
+        if (m_running && m_reported) {
+            // Listen first: motion the server handles after this request is
+            // reported, motion before it is in the answer below.
+            self->listen(true);
+            self->m_reported = false;
+        }
+        const xcb_query_pointer_cookie_t cookie = xcb_query_pointer(m_x->get(), m_x->root());
+        auto r = xcbReply(xcb_query_pointer_reply(m_x->get(), cookie, nullptr));
+        m_answered = cookie.sequence;
+        m_hasAnswer = true;
+        // Events xcb read while waiting are not announced by the socket.
+        m_x->readQueuedLater();
+        if (r)
+            m_lastPosition = m_displays.nativeToQt(QPoint(r->root_x, r->root_y));
         return m_lastPosition;
     }
 
@@ -59,12 +83,10 @@ public:
     {
         if (m_running)
             return true;
-        if (m_xiOpcode < 0)
+        if (m_xiOpcode < 0 || !listenChecked())
             return false;
-        if (!select(XCB_INPUT_XI_EVENT_MASK_RAW_MOTION))
-            return false;
-        QCoreApplication::instance()->installNativeEventFilter(this);
         m_running = true;
+        m_reported = false;
         return true;
     }
 
@@ -73,184 +95,40 @@ public:
         if (!m_running)
             return;
         m_running = false;
-        // Qt closes its connection after the application object is gone; a
-        // platform destroyed later (at exit) has nothing left to deselect.
-        if (!connectionAlive())
-            return;
-        QCoreApplication::instance()->removeNativeEventFilter(this);
-        select(0);
-        xcb_flush(m_conn);
+        if (m_x->isAlive()) {
+            listen(false);
+            m_x->flush();
+        }
     }
 
     bool isRunning() const override { return m_running; }
 
-    bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *) override
+private:
+    void handle(const xcb_generic_event_t *ev)
     {
-        if (eventType != "xcb_generic_event_t")
-            return false;
-        auto *ev = static_cast<xcb_generic_event_t *>(message);
         if ((ev->response_type & 0x7f) != XCB_GE_GENERIC)
-            return false;
-        auto *ge = static_cast<xcb_ge_generic_event_t *>(message);
-        if (ge->extension != m_xiOpcode || ge->event_type != XCB_INPUT_RAW_MOTION)
-            return false;
-        if (!m_running)
-            return true;
-        if (!m_readPending) {
-            // Ask at once: the reply travels while the rest of the waiting
-            // events are handled, and is there when the read runs.
-            ask();
-        } else if (int32_t(ge->full_sequence - m_pendingQuery.sequence) >= 0) {
-            // An event carries the number of the last request of ours the
-            // server had taken when it sent the event: this motion came after
-            // the server answered the read on its way, so that answer is out
-            // of date. It happens whenever a batch outlasts the round trip (a
-            // backlog of moves worked through after a busy moment); dropped,
-            // the last such motion of a sweep would leave the guide behind.
-            m_movedSinceAnswer = true;
-        }
-        return true; // Qt has no use for raw events
-    }
-
-private:
-    static bool connectionAlive() { return QCoreApplication::instance() != nullptr; }
-
-    void ask()
-    {
-        m_pendingQuery = xcb_query_pointer(m_conn, m_root);
-        xcb_flush(m_conn);
-        m_readPending = true;
-        QMetaObject::invokeMethod(this, &X11Pointer::readAndReport, Qt::QueuedConnection);
-    }
-
-    void readAndReport()
-    {
-        m_readPending = false;
-        auto r = xcbReply(xcb_query_pointer_reply(m_conn, m_pendingQuery, nullptr));
-        const bool outdated = std::exchange(m_movedSinceAnswer, false);
-        if (!m_running)
             return;
-        if (r)
-            m_lastPosition = m_displays.nativeToQt(QPoint(r->root_x, r->root_y));
-        // The answer is reported even when outdated: it is where the pointer
-        // was a moment ago, and a pointer that never rests still moves the
-        // guide. The next read brings the rest.
-        Q_EMIT moved(r ? m_lastPosition : position());
-        if (outdated && m_running && !m_readPending)
-            ask();
-    }
-
-    // Raw events are selected for all master devices together, so a motion
-    // is reported once whichever physical device made it. Qt's own XI2
-    // selections on the root window use other device ids and stay untouched.
-    bool select(uint32_t mask)
-    {
-        struct
-        {
-            xcb_input_event_mask_t head;
-            uint32_t mask;
-        } em{{XCB_INPUT_DEVICE_ALL_MASTER, 1}, mask};
-        auto err = xcbReply(
-            xcb_request_check(m_conn, xcb_input_xi_select_events_checked(m_conn, m_root, 1, &em.head)));
-        return !err;
-    }
-
-    xcb_connection_t *m_conn;
-    xcb_window_t m_root;
-    int m_xiOpcode;
-    const QtDisplays &m_displays;
-    bool m_running = false;
-    bool m_readPending = false;
-    bool m_movedSinceAnswer = false; // raw motion after the pending read was answered
-    xcb_query_pointer_cookie_t m_pendingQuery{};
-    mutable QPointF m_lastPosition;
-};
-
-// --- the X11 platform -----------------------------------------------------
-
-class X11Platform : public Platform, public QAbstractNativeEventFilter
-{
-public:
-    X11Platform(xcb_connection_t *c, int screenNumber) : m_conn(c)
-    {
-        auto it = xcb_setup_roots_iterator(xcb_get_setup(c));
-        for (int i = 0; i < screenNumber && it.rem > 1; ++i)
-            xcb_screen_next(&it);
-        m_root = it.data->root;
-
-        m_xiOpcode = queryXInput2();
-        m_pointer = std::make_unique<X11Pointer>(c, m_root, m_xiOpcode, m_displays);
-        m_hotkeys = createX11Hotkeys();
-        m_loginItem = createXdgAutostart(QString(), QString());
-
-        // A compositing manager owns the selection _NET_WM_CM_S<screen>.
-        m_cmAtom = internAtom(c, "_NET_WM_CM_S" + QByteArray::number(screenNumber));
-        auto owner = xcbReply(xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, m_cmAtom), nullptr));
-        m_compositor = owner && owner->owner != XCB_NONE;
-        watchCompositor();
-
-        // An X11 client inside a Wayland session sees the pointer and the keys
-        // only over X11 windows.
-        m_trusted = !hasExtension("XWAYLAND") && qEnvironmentVariable("XDG_SESSION_TYPE") != QLatin1String("wayland");
-    }
-
-    ~X11Platform() override
-    {
-        if (m_watchingCompositor && QCoreApplication::instance())
-            QCoreApplication::instance()->removeNativeEventFilter(this);
-    }
-
-    QString name() const override { return QStringLiteral("x11"); }
-    Displays &displays() override { return m_displays; }
-    PointerMonitor &pointer() override { return *m_pointer; }
-    HotkeyService &hotkeys() override { return *m_hotkeys; }
-    LoginItem &loginItem() override { return *m_loginItem; }
-    std::unique_ptr<ScreenCapture> createScreenCapture() override { return createX11Capture(); }
-    void prepareWindow(QWidget *window, WindowRole role) override { prepareX11Window(window, role); }
-
-    bool isX11() const override { return true; }
-    bool hasXInput2() const override { return m_xiOpcode >= 0; }
-    bool hasCompositor() const override { return m_compositor; }
-    bool isTrusted() const override { return m_trusted; }
-
-    bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *) override
-    {
-        if (eventType != "xcb_generic_event_t")
-            return false;
-        auto *ev = static_cast<xcb_generic_event_t *>(message);
-        if ((ev->response_type & 0x7f) != m_xfixesFirstEvent + XCB_XFIXES_SELECTION_NOTIFY)
-            return false;
-        auto *sn = static_cast<xcb_xfixes_selection_notify_event_t *>(message);
-        if (sn->selection != m_cmAtom)
-            return false;
-        const bool running = sn->subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER && sn->owner != XCB_NONE;
-        if (running != m_compositor) {
-            m_compositor = running;
-            Q_EMIT m_displays.compositorChanged(running);
-        }
-        return true;
-    }
-
-private:
-    bool hasExtension(const char *name) const
-    {
-        auto r = xcbReply(xcb_query_extension_reply(
-            m_conn, xcb_query_extension(m_conn, uint16_t(std::strlen(name)), name), nullptr));
-        return r && r->present;
+        auto *ge = reinterpret_cast<const xcb_ge_generic_event_t *>(ev);
+        if (ge->extension != m_xiOpcode || ge->event_type != XCB_INPUT_RAW_MOTION || !m_running)
+            return;
+        // An event carries the number of the last request of ours the server
+        // had taken when it sent the event. Motion from before the last
+        // position read is already in its answer.
+        if (m_hasAnswer && int32_t(ge->full_sequence - m_answered) < 0)
+            return;
+        m_movedInBatch = true; // reported once for the whole batch
     }
 
     // The major opcode of XInput when the server speaks 2.0 or later, else -1.
-    // Qt negotiated a version on this connection already; asking again for
-    // the same or a lower one is harmless, a refusal only means trying lower.
-    int queryXInput2() const
+    static int queryXInput2(xcb_connection_t *c)
     {
-        const xcb_query_extension_reply_t *ext = xcb_get_extension_data(m_conn, &xcb_input_id);
+        const xcb_query_extension_reply_t *ext = xcb_get_extension_data(c, &xcb_input_id);
         if (!ext || !ext->present)
             return -1;
-        for (auto [major, minor] : {std::pair{2, 4}, std::pair{2, 2}, std::pair{2, 0}}) {
+        for (auto [major, minor] : {std::pair{2, 2}, std::pair{2, 0}}) {
             xcb_generic_error_t *rawError = nullptr;
-            auto r = xcbReply(xcb_input_xi_query_version_reply(
-                m_conn, xcb_input_xi_query_version(m_conn, major, minor), &rawError));
+            auto r = xcbReply(
+                xcb_input_xi_query_version_reply(c, xcb_input_xi_query_version(c, major, minor), &rawError));
             auto error = xcbReply(rawError);
             if (r && r->major_version >= 2)
                 return ext->major_opcode;
@@ -258,38 +136,144 @@ private:
         return -1;
     }
 
-    // XFixes reports every change of the selection's owner, so the state
-    // follows a compositor that starts or quits without asking again.
+    // Raw events are selected for all master devices together, so a motion
+    // is reported once whichever physical device made it.
+    struct Mask
+    {
+        xcb_input_event_mask_t head;
+        uint32_t mask;
+    };
+    static Mask mask(bool on) { return {{XCB_INPUT_DEVICE_ALL_MASTER, 1}, on ? uint32_t(XCB_INPUT_XI_EVENT_MASK_RAW_MOTION) : 0u}; }
+    void listen(bool on)
+    {
+        Mask m = mask(on);
+        xcb_input_xi_select_events(m_x->get(), m_x->root(), 1, &m.head);
+    }
+    bool listenChecked()
+    {
+        Mask m = mask(true);
+        auto err = xcbReply(
+            xcb_request_check(m_x->get(), xcb_input_xi_select_events_checked(m_x->get(), m_x->root(), 1, &m.head)));
+        return !err;
+    }
+
+    X11Connection *m_x;
+    const QtDisplays &m_displays;
+    int m_xiOpcode = -1;
+    bool m_running = false;
+    bool m_movedInBatch = false;
+    bool m_reported = false; // moved() went out, the position was not read since
+    mutable bool m_hasAnswer = false;
+    mutable uint32_t m_answered = 0; // sequence number of the last position read
+    mutable QPointF m_lastPosition;
+};
+
+// --- the X11 platform -----------------------------------------------------
+
+class X11Platform : public Platform
+{
+public:
+    X11Platform(xcb_connection_t *qtConn, std::unique_ptr<X11Connection> own)
+        : m_qtConn(qtConn), m_x(std::move(own))
+    {
+        m_pointer = std::make_unique<X11Pointer>(m_x.get(), m_displays);
+        m_hotkeys = createX11Hotkeys();
+        m_loginItem = createXdgAutostart(QString(), QString());
+        if (m_x) {
+            m_stack = std::make_unique<X11StackKeeper>(*m_x);
+            m_surfaces = createX11GuideSurfaces(*m_x, *m_stack, [this] { return m_compositor; });
+            watchCompositor();
+            // An X11 client inside a Wayland session sees the pointer and the
+            // keys only over X11 windows.
+            m_trusted = !hasExtension("XWAYLAND");
+        } else {
+            m_surfaces = createQtGuideSurfaces(
+                [this](QWidget *w) { prepareX11Window(w, WindowRole::GuideOverlay, m_qtConn, nullptr); });
+        }
+        m_trusted = m_trusted && qEnvironmentVariable("XDG_SESSION_TYPE") != QLatin1String("wayland");
+    }
+
+    ~X11Platform() override
+    {
+        // The surfaces and the pointer speak through the connection: they go first.
+        m_surfaces.reset();
+        m_pointer.reset();
+        m_stack.reset();
+    }
+
+    QString name() const override { return QStringLiteral("x11"); }
+    Displays &displays() override { return m_displays; }
+    PointerMonitor &pointer() override { return *m_pointer; }
+    HotkeyService &hotkeys() override { return *m_hotkeys; }
+    LoginItem &loginItem() override { return *m_loginItem; }
+    GuideSurfaces &guideSurfaces() override { return *m_surfaces; }
+    std::unique_ptr<ScreenCapture> createScreenCapture() override { return createX11Capture(); }
+    void prepareWindow(QWidget *window, WindowRole role) override
+    {
+        prepareX11Window(window, role, m_qtConn, m_stack.get());
+    }
+
+    bool isX11() const override { return true; }
+    bool hasXInput2() const override { return m_pointer->xiOpcode() >= 0; }
+    bool hasCompositor() const override { return m_compositor; }
+    bool isTrusted() const override { return m_trusted; }
+
+private:
+    bool hasExtension(const char *name) const
+    {
+        xcb_connection_t *c = m_x->get();
+        auto r = xcbReply(
+            xcb_query_extension_reply(c, xcb_query_extension(c, uint16_t(std::strlen(name)), name), nullptr));
+        return r && r->present;
+    }
+
+    // A compositing manager owns the selection _NET_WM_CM_S<screen>. XFixes
+    // reports every change of its owner, so the state follows a compositor
+    // that starts or quits without asking again.
     void watchCompositor()
     {
-        const xcb_query_extension_reply_t *ext = xcb_get_extension_data(m_conn, &xcb_xfixes_id);
-        if (!ext || !ext->present || m_cmAtom == XCB_ATOM_NONE)
+        xcb_connection_t *c = m_x->get();
+        const xcb_atom_t cmAtom = internAtom(c, "_NET_WM_CM_S" + QByteArray::number(displayScreen()));
+        auto owner = xcbReply(xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, cmAtom), nullptr));
+        m_compositor = owner && owner->owner != XCB_NONE;
+
+        const xcb_query_extension_reply_t *ext = xcb_get_extension_data(c, &xcb_xfixes_id);
+        if (!ext || !ext->present || cmAtom == XCB_ATOM_NONE)
             return;
         auto version = xcbReply(xcb_xfixes_query_version_reply(
-            m_conn, xcb_xfixes_query_version(m_conn, XCB_XFIXES_MAJOR_VERSION, XCB_XFIXES_MINOR_VERSION), nullptr));
+            c, xcb_xfixes_query_version(c, XCB_XFIXES_MAJOR_VERSION, XCB_XFIXES_MINOR_VERSION), nullptr));
         if (!version)
             return;
-        m_xfixesFirstEvent = ext->first_event;
-        xcb_xfixes_select_selection_input(m_conn, m_root, m_cmAtom,
+        const int notify = ext->first_event + XCB_XFIXES_SELECTION_NOTIFY;
+        xcb_xfixes_select_selection_input(c, m_x->root(), cmAtom,
                                           XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER |
                                               XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY |
                                               XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
-        xcb_flush(m_conn);
-        QCoreApplication::instance()->installNativeEventFilter(this);
-        m_watchingCompositor = true;
+        m_x->flush();
+        m_x->addHandler([this, notify, cmAtom](const xcb_generic_event_t *ev) {
+            if ((ev->response_type & 0x7f) != notify)
+                return;
+            auto *sn = reinterpret_cast<const xcb_xfixes_selection_notify_event_t *>(ev);
+            if (sn->selection != cmAtom)
+                return;
+            const bool running =
+                sn->subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER && sn->owner != XCB_NONE;
+            if (running != m_compositor) {
+                m_compositor = running;
+                Q_EMIT m_displays.compositorChanged(running);
+            }
+        });
     }
 
-    xcb_connection_t *m_conn;
-    xcb_window_t m_root = XCB_NONE;
-    int m_xiOpcode = -1;
+    xcb_connection_t *m_qtConn;
+    std::unique_ptr<X11Connection> m_x;
     QtDisplays m_displays;
     std::unique_ptr<X11Pointer> m_pointer;
     std::unique_ptr<HotkeyService> m_hotkeys;
     std::unique_ptr<LoginItem> m_loginItem;
-    xcb_atom_t m_cmAtom = XCB_ATOM_NONE;
-    int m_xfixesFirstEvent = -1;
+    std::unique_ptr<X11StackKeeper> m_stack;
+    std::unique_ptr<GuideSurfaces> m_surfaces;
     bool m_compositor = false;
-    bool m_watchingCompositor = false;
     bool m_trusted = true;
 };
 
@@ -300,8 +284,10 @@ std::unique_ptr<Platform> createX11Platform()
     xcb_connection_t *c = qtConnection();
     if (!c)
         return nullptr;
-    // Qt connects to $DISPLAY's default screen; so do we.
-    return std::make_unique<X11Platform>(c, displayScreen());
+    // Qt connects to $DISPLAY's default screen; so does the backend's own
+    // connection. Without it (the server refuses a second client) the pointer
+    // cannot be followed, and the guide falls back to Qt's windows.
+    return std::make_unique<X11Platform>(c, X11Connection::open());
 }
 
 } // namespace platform

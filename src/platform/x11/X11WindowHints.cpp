@@ -4,160 +4,136 @@
 
 #include "platform/x11/X11WindowHints.h"
 
+#include "platform/x11/X11Connection.h"
 #include "platform/x11/Xcb.h"
 
-#include <QAbstractNativeEventFilter>
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QHash>
-#include <QSet>
 #include <QWidget>
 #include <QWindow>
 
 #include <algorithm>
-#include <utility>
 
 namespace platform {
 
-namespace {
-
-// Watches the stacking of the root window's children (SubstructureNotify on
-// the root, added to whatever Qt selected there) and raises the kept windows
-// again when another window lands above them. Costs nothing while no other
-// window is mapped or restacked.
-class StackKeeper : public QObject, public QAbstractNativeEventFilter
+X11StackKeeper::X11StackKeeper(X11Connection &x) : m_x(x)
 {
-public:
-    static StackKeeper *instance(xcb_connection_t *c)
-    {
-        static StackKeeper *keeper = new StackKeeper(c); // lives as long as Qt's connection
-        return keeper;
-    }
+    // Added to nothing: this connection selects nothing else on the root.
+    const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+    xcb_change_window_attributes(x.get(), x.root(), XCB_CW_EVENT_MASK, &mask);
+    x.flush();
+    x.addHandler([this](const xcb_generic_event_t *ev) { handle(ev); });
+    m_window.start();
+}
 
-    void keep(QWindow *window, int layer)
-    {
-        const auto id = xcb_window_t(window->winId());
-        m_kept.insert(id, layer);
-        connect(window, &QObject::destroyed, this, [this, id] {
-            m_kept.remove(id);
-            m_mapped.remove(id);
-        });
-    }
+void X11StackKeeper::keep(xcb_window_t window, int layer)
+{
+    if (!m_kept.contains(window))
+        m_kept.insert(window, Kept{layer, m_next++, false});
+}
 
-    bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *) override
-    {
-        if (eventType != "xcb_generic_event_t" || m_kept.isEmpty())
-            return false;
-        auto *ev = static_cast<xcb_generic_event_t *>(message);
-        switch (ev->response_type & 0x7f) {
-        case XCB_MAP_NOTIFY: {
-            auto *e = reinterpret_cast<xcb_map_notify_event_t *>(ev);
-            if (e->event != m_root)
-                break;
-            // Ours keeps the place in the stack it had when hidden, under
-            // whatever appeared meanwhile; a new window starts at the top.
-            if (m_kept.contains(e->window))
-                m_mapped.insert(e->window);
-            raiseKept();
-            break;
-        }
-        case XCB_UNMAP_NOTIFY: {
-            auto *e = reinterpret_cast<xcb_unmap_notify_event_t *>(ev);
-            if (e->event == m_root)
-                m_mapped.remove(e->window);
-            break;
-        }
-        case XCB_CONFIGURE_NOTIFY: {
-            auto *e = reinterpret_cast<xcb_configure_notify_event_t *>(ev);
-            // Restacked directly above one of ours (a raise to the top lands
-            // right above ours, which is on top).
-            if (e->event == m_root && !m_kept.contains(e->window) && m_mapped.contains(e->above_sibling))
-                raiseKept();
-            break;
-        }
-        case XCB_CIRCULATE_NOTIFY: {
-            auto *e = reinterpret_cast<xcb_circulate_notify_event_t *>(ev);
-            if (e->event == m_root && !m_kept.contains(e->window) && e->place == XCB_PLACE_ON_TOP)
-                raiseKept();
-            break;
-        }
-        default:
-            break;
-        }
-        return false; // Qt follows its own windows through these too
-    }
+void X11StackKeeper::forget(xcb_window_t window) { m_kept.remove(window); }
 
-private:
-    explicit StackKeeper(xcb_connection_t *c) : m_conn(c)
-    {
-        auto it = xcb_setup_roots_iterator(xcb_get_setup(c));
-        for (int i = 0, screen = displayScreen(); i < screen && it.rem > 1; ++i)
-            xcb_screen_next(&it);
-        m_root = it.data->root;
-        // Add to the client's selection on the root rather than replace it.
-        auto attrs = xcbReply(xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, m_root), nullptr));
-        const uint32_t mask = (attrs ? attrs->your_event_mask : 0) | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
-        xcb_change_window_attributes(c, m_root, XCB_CW_EVENT_MASK, &mask);
-        xcb_flush(c);
-        QCoreApplication::instance()->installNativeEventFilter(this);
-        m_window.start();
+void X11StackKeeper::handle(const xcb_generic_event_t *ev)
+{
+    if (m_kept.isEmpty())
+        return;
+    const xcb_window_t root = m_x.root();
+    switch (ev->response_type & 0x7f) {
+    case XCB_MAP_NOTIFY: {
+        auto *e = reinterpret_cast<const xcb_map_notify_event_t *>(ev);
+        if (e->event != root)
+            break;
+        // Ours keeps the place in the stack it had when hidden, under
+        // whatever appeared meanwhile; a new window starts at the top.
+        auto it = m_kept.find(e->window);
+        if (it != m_kept.end())
+            it->mapped = true;
+        raiseKept(it != m_kept.end());
+        break;
     }
+    case XCB_UNMAP_NOTIFY: {
+        auto *e = reinterpret_cast<const xcb_unmap_notify_event_t *>(ev);
+        auto it = m_kept.find(e->window);
+        if (e->event == root && it != m_kept.end())
+            it->mapped = false;
+        break;
+    }
+    case XCB_DESTROY_NOTIFY: {
+        auto *e = reinterpret_cast<const xcb_destroy_notify_event_t *>(ev);
+        if (e->event == root)
+            m_kept.remove(e->window);
+        break;
+    }
+    case XCB_CONFIGURE_NOTIFY: {
+        auto *e = reinterpret_cast<const xcb_configure_notify_event_t *>(ev);
+        // Restacked directly above one of ours (a raise to the top lands
+        // right above ours, which is on top). A move of ours says nothing.
+        if (e->event != root || m_kept.contains(e->window))
+            break;
+        auto below = m_kept.constFind(e->above_sibling);
+        if (below != m_kept.cend() && below->mapped)
+            raiseKept(false);
+        break;
+    }
+    case XCB_CIRCULATE_NOTIFY: {
+        auto *e = reinterpret_cast<const xcb_circulate_notify_event_t *>(ev);
+        if (e->event == root && !m_kept.contains(e->window) && e->place == XCB_PLACE_ON_TOP)
+            raiseKept(false);
+        break;
+    }
+    default:
+        break;
+    }
+}
 
-    void raiseKept()
-    {
-        if (m_mapped.isEmpty())
-            return;
-        // Two clients that both insist on the top would raise each other
-        // forever: give up for the rest of the second after a few tries.
+void X11StackKeeper::raiseKept(bool ours)
+{
+    QList<xcb_window_t> order;
+    for (auto it = m_kept.cbegin(); it != m_kept.cend(); ++it) {
+        if (it->mapped)
+            order.append(it.key());
+    }
+    if (order.isEmpty())
+        return;
+    // Two clients that both insist on the top would raise each other
+    // forever: give up for the rest of the second after a few tries. Our own
+    // windows being shown never count.
+    if (!ours) {
         if (m_window.elapsed() > 1000) {
             m_window.restart();
             m_raises = 0;
         }
         if (++m_raises > 10)
             return;
-        // Lower layers first: each raise lands on top of the ones before.
-        QList<xcb_window_t> order(m_mapped.cbegin(), m_mapped.cend());
-        std::stable_sort(order.begin(), order.end(),
-                         [this](xcb_window_t a, xcb_window_t b) { return m_kept.value(a) < m_kept.value(b); });
-        const uint32_t above = XCB_STACK_MODE_ABOVE;
-        for (xcb_window_t w : std::as_const(order))
-            xcb_configure_window(m_conn, w, XCB_CONFIG_WINDOW_STACK_MODE, &above);
-        xcb_flush(m_conn);
     }
+    // Lower layers first: each raise lands on top of the ones before.
+    std::sort(order.begin(), order.end(), [this](xcb_window_t a, xcb_window_t b) {
+        const Kept &ka = m_kept[a], &kb = m_kept[b];
+        return ka.layer != kb.layer ? ka.layer < kb.layer : ka.order < kb.order;
+    });
+    const uint32_t above = XCB_STACK_MODE_ABOVE;
+    for (xcb_window_t w : std::as_const(order))
+        xcb_configure_window(m_x.get(), w, XCB_CONFIG_WINDOW_STACK_MODE, &above);
+    m_x.flush();
+}
 
-    xcb_connection_t *m_conn;
-    xcb_window_t m_root = XCB_NONE;
-    QHash<xcb_window_t, int> m_kept; // window -> layer
-    QSet<xcb_window_t> m_mapped;
-    QElapsedTimer m_window;
-    int m_raises = 0;
-};
-
-// Keeps the window above every other top-level window while it is shown: a
-// window that another client raises or maps over it is answered by raising
-// it again (at most a few times a second, should someone fight back). X11
-// stacks override-redirect windows with all the others, so without this a
-// window manager raising a clicked window would cover the guide. Among the
-// kept windows a higher layer stays above a lower one.
-void keepOnTop(xcb_connection_t *c, QWindow *window, int layer) { StackKeeper::instance(c)->keep(window, layer); }
+namespace {
 
 // Asks the compositor to draw no shadow around the window (picom and its
 // relatives honour _COMPTON_SHADOW = 0 whatever their configuration says). A
 // shadow around a window covering a display would spill onto the next one.
-void excludeFromShadows(xcb_connection_t *c, QWindow *window)
+void excludeFromShadows(xcb_connection_t *c, xcb_window_t window)
 {
     const xcb_atom_t shadow = internAtom(c, "_COMPTON_SHADOW");
     if (shadow == XCB_ATOM_NONE)
         return;
     const uint32_t off = 0;
-    xcb_change_property(c, XCB_PROP_MODE_REPLACE, xcb_window_t(window->winId()), shadow, XCB_ATOM_CARDINAL, 32, 1,
-                        &off);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, shadow, XCB_ATOM_CARDINAL, 32, 1, &off);
     xcb_flush(c);
 }
 
 } // namespace
 
-void prepareX11Window(QWidget *window, WindowRole role)
+void prepareX11Window(QWidget *window, WindowRole role, xcb_connection_t *qtConn, X11StackKeeper *keeper)
 {
     if (!window)
         return;
@@ -170,27 +146,26 @@ void prepareX11Window(QWidget *window, WindowRole role)
     // Qt creates the X window from these: override-redirect, an empty input
     // shape for transparent input, WM_HINTS input false for no focus.
     window->setWindowFlags(flags);
-    if (role == WindowRole::Hud)
+    if (!qtConn)
         return;
-
-    xcb_connection_t *c = qtConnection();
-    if (!c)
+    const auto id = xcb_window_t(window->winId());
+    if (role != WindowRole::Hud)
+        excludeFromShadows(qtConn, id);
+    if (!keeper)
         return;
-    window->winId();
-    QWindow *handle = window->windowHandle();
     switch (role) {
     case WindowRole::GuideOverlay:
-        excludeFromShadows(c, handle);
-        keepOnTop(c, handle, 0);
+        keeper->keep(id, GuideLayer);
         break;
     case WindowRole::Magnifier:
-        // Above everything, the guide overlays included: it shows them enlarged.
-        excludeFromShadows(c, handle);
-        keepOnTop(c, handle, 1);
+        // Above the guide: it shows the guide enlarged.
+        keeper->keep(id, MagnifierLayer);
         break;
     case WindowRole::Hud:
+        keeper->keep(id, HudLayer);
         break;
     }
+    // A destroyed window leaves the keeper through its DestroyNotify.
 }
 
 } // namespace platform

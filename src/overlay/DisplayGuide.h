@@ -1,0 +1,85 @@
+#pragma once
+
+// The guide on one display, made of surfaces the window system moves: the
+// band (the style's pixels around the line), for the focus window a shade
+// over the display with the band left clear, and the two brackets. Moving the guide places
+// the surfaces again; their pixels are drawn only when the settings or the
+// compositing change, or when the part that shows changes (at the display's
+// edges). Drawing is ReadingGuideView's, so the surfaces show exactly what it
+// paints.
+
+#include "overlay/ReadingGuideView.h"
+#include "platform/Platform.h"
+
+#include <QObject>
+#include <QPointF>
+
+#include <memory>
+#include <vector>
+
+class AppSettings;
+
+class DisplayGuide : public QObject
+{
+    Q_OBJECT
+public:
+    // Hidden, with the guide at the display's lower-left corner, where it
+    // stays until the pointer first moves over this display. With a
+    // compositor the pieces are translucent; without one they show opaque,
+    // and the focus window's shades only near the line (not a screen gone
+    // black).
+    DisplayGuide(const platform::Display &display, AppSettings &settings, platform::GuideSurfaces &surfaces,
+                 bool compositing, QObject *parent = nullptr);
+    ~DisplayGuide() override;
+
+    const platform::Display &display() const { return m_display; }
+
+    // Moves the guide to a position in global coordinates. Not finite: ignored.
+    void moveTo(const QPointF &global);
+    QPointF position() const { return m_position; }
+
+    void setVisible(bool visible);
+    bool isVisible() const { return m_visible; }
+
+    void setCompositing(bool compositing);
+    bool isCompositing() const { return m_compositing; }
+
+    // How many pictures were drawn so far.
+    int drawCount() const { return m_draws; }
+
+private:
+    struct Piece;
+    struct Key
+    {
+        int layer = 0;
+        QSizeF size;
+        QPointF offset; // the guide's position relative to the piece
+        bool operator==(const Key &o) const = default;
+    };
+
+    void place();
+    void placePiece(Piece &piece, int layer, const QRectF &local, const ReadingGuideView &view);
+    void placeShade(const QRectF &clear, const QColor &color);
+    QImage picture(const Key &key, const QRectF &local, const ReadingGuideView &view);
+    void settingsChanged();
+    QRectF opaqueBand(const ReadingGuideView &view) const;
+
+    platform::Display m_display;
+    AppSettings &m_settings;
+    platform::GuideSurfaces &m_surfaces;
+    QPointF m_position;
+    bool m_visible = false;
+    bool m_compositing;
+    int m_draws = 0;
+
+    struct Piece
+    {
+        std::unique_ptr<platform::GuideSurface> surface;
+        Key shown;             // the picture it shows
+        QColor color;          // or its colour
+        bool hasContent = false;
+    };
+    Piece m_shade, m_band, m_left, m_right;
+    // The last pictures drawn, most recent first.
+    std::vector<std::pair<Key, QImage>> m_pictures;
+};

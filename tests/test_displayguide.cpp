@@ -1,0 +1,166 @@
+// The guide of one display as the window system shows it: its surfaces,
+// composed in stacking order, give exactly what ReadingGuideView paints, and a
+// move only moves them.
+#include "overlay/DisplayGuide.h"
+#include "platform/FakePlatform.h"
+#include "settings/Settings.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// Largest difference of any channel between two images of the same size.
+int maxDifference(const QImage &a, const QImage &b)
+{
+    if (a.size() != b.size())
+        return 256;
+    int worst = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        const auto *la = reinterpret_cast<const QRgb *>(a.constScanLine(y));
+        const auto *lb = reinterpret_cast<const QRgb *>(b.constScanLine(y));
+        for (int x = 0; x < a.width(); ++x) {
+            worst = std::max({worst, std::abs(qRed(la[x]) - qRed(lb[x])), std::abs(qGreen(la[x]) - qGreen(lb[x])),
+                              std::abs(qBlue(la[x]) - qBlue(lb[x])), std::abs(qAlpha(la[x]) - qAlpha(lb[x]))});
+        }
+    }
+    return worst;
+}
+
+QImage fullRender(const platform::Display &d, const AppSettings &s, QPointF global)
+{
+    QImage image((d.frame.size() * d.devicePixelRatio).toSize(), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(d.devicePixelRatio);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    const QPointF local = global - d.frame.topLeft();
+    ReadingGuideView(local.x(), local.y(), s).paint(p, d.frame.size());
+    return image;
+}
+
+} // namespace
+
+class TestDisplayGuide : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    // An offset display, so that a mix-up of global and local coordinates shows.
+    const platform::Display m_display{QRectF(-300, 120, 640, 360), 1.0, QStringLiteral("D"), 60};
+
+    std::unique_ptr<AppSettings> settings(LineStyle style, bool brackets, double thickness = 21)
+    {
+        auto s = std::make_unique<AppSettings>(m_dir.filePath(QStringLiteral("tovani.conf")));
+        s->setCurrentStyle(style);
+        s->setVerticalGuidesEnabled(brackets);
+        s->setCustomThickness(thickness);
+        return s;
+    }
+
+private Q_SLOTS:
+    // The surfaces, composed, are the guide ReadingGuideView paints: every
+    // style, with brackets, thin and thick, at 1x and 2x, inside the display
+    // and cut at its edges. Only the brackets' blended edges may differ by a
+    // rounding step (a picture blended over a picture).
+    void surfacesShowWhatThePainterPaints_data()
+    {
+        QTest::addColumn<int>("style");
+        QTest::addColumn<double>("dpr");
+        for (LineStyle style : LineStyles::allCases) {
+            for (double dpr : {1.0, 2.0})
+                QTest::addRow("%s %gx", qPrintable(LineStyles::rawValue(style)), dpr) << int(style) << dpr;
+        }
+    }
+    void surfacesShowWhatThePainterPaints()
+    {
+        QFETCH(int, style);
+        QFETCH(double, dpr);
+        platform::Display display = m_display;
+        display.devicePixelRatio = dpr;
+        const QPointF origin = display.frame.topLeft();
+        for (double thickness : {1.0, 21.0, 55.5}) {
+            auto s = settings(LineStyle(style), true, thickness);
+            platform::FakeSurfaces surfaces;
+            DisplayGuide guide(display, *s, surfaces, true);
+            guide.setVisible(true);
+            // Whole and half points, at the edges and back where it started.
+            for (QPointF local : {QPointF(200.25, 150), QPointF(200.75, 150), QPointF(203.5, 148.5), QPointF(40, 0.5),
+                                  QPointF(600, 360),
+                                  QPointF(639, 200), QPointF(200, 150)}) {
+                guide.moveTo(origin + local);
+                const int diff = maxDifference(surfaces.compose(display), fullRender(display, *s, origin + local));
+                QVERIFY2(diff <= 1, qPrintable(QStringLiteral("t %1 at %2,%3: off by %4")
+                                                   .arg(thickness).arg(local.x()).arg(local.y()).arg(diff)));
+            }
+            // Pictures of a band, not of the display.
+            for (const platform::FakeSurface *f : surfaces.surfaces)
+                QVERIFY(f->image.isNull() || f->image.deviceIndependentSize().height() < thickness + 50);
+        }
+    }
+
+    // A move inside the display draws nothing: the pictures are made once per
+    // change of the settings, which shows at once without a move.
+    void movesDrawNothingSettingsRedraw()
+    {
+        auto s = settings(LineStyle::ruler, true);
+        platform::FakeSurfaces surfaces;
+        DisplayGuide guide(m_display, *s, surfaces, true);
+        guide.setVisible(true);
+        guide.moveTo(m_display.frame.topLeft() + QPointF(300, 100));
+        const int drawn = guide.drawCount();
+        for (int i = 0; i < 100; ++i) // brackets 128 points either side: clear of the edges
+            guide.moveTo(m_display.frame.topLeft() + QPointF(200 + i * 2, 60 + i * 2));
+        QCOMPARE(guide.drawCount(), drawn);
+
+        const int commits = surfaces.commits;
+        s->setCurrentStyle(LineStyle::focusWindow);
+        QVERIFY(guide.drawCount() > drawn);
+        QVERIFY(surfaces.commits > commits);
+        const QPointF at = guide.position();
+        QCOMPARE(maxDifference(surfaces.compose(m_display), fullRender(m_display, *s, at)), 0);
+    }
+
+    // Pieces with nothing to show stay unmapped: a hidden guide, brackets
+    // switched off, the shade of any style but the focus window.
+    void emptyPiecesStayHidden()
+    {
+        auto s = settings(LineStyle::focusWindow, false);
+        platform::FakeSurfaces surfaces;
+        DisplayGuide guide(m_display, *s, surfaces, true);
+        const auto shown = [&] {
+            int n = 0;
+            for (const platform::FakeSurface *f : surfaces.surfaces)
+                n += f->visible;
+            return n;
+        };
+        guide.moveTo(m_display.frame.topLeft() + QPointF(300, 100));
+        QCOMPARE(shown(), 0);
+        guide.setVisible(true);
+        QCOMPARE(shown(), 2); // the shade and the band
+        s->setVerticalGuidesEnabled(true);
+        QCOMPARE(shown(), 4); // and the brackets
+        s->setCurrentStyle(LineStyle::underline);
+        QCOMPARE(shown(), 3); // no shade
+    }
+
+    // Without a compositor translucent pixels would show black: no plain
+    // shades over the whole display, only the band near the line.
+    void withoutCompositorOnlyTheBandNearTheLine()
+    {
+        auto s = settings(LineStyle::focusWindow, false);
+        platform::FakeSurfaces surfaces;
+        DisplayGuide guide(m_display, *s, surfaces, false);
+        guide.setVisible(true);
+        guide.moveTo(m_display.frame.topLeft() + QPointF(100, 200));
+        const QImage shown = surfaces.compose(m_display);
+        QCOMPARE(qAlpha(shown.pixel(100, 200)), 0);  // the clear line
+        QVERIFY(qAlpha(shown.pixel(100, 200 - 15)) > 0); // the shade next to it
+        QCOMPARE(qAlpha(shown.pixel(100, 20)), 0);   // far away: nothing
+        guide.setCompositing(true);
+        QVERIFY(qAlpha(surfaces.compose(m_display).pixel(100, 20)) > 0);
+    }
+};
+
+QTEST_MAIN(TestDisplayGuide)
+#include "test_displayguide.moc"
