@@ -1,14 +1,19 @@
-// movesweep: the lock-step pointer sweep of bench/bench_moves.sh.
+// movesweep: the pointer driver of bench/bench_moves.sh, through XTest.
 //
-//   movesweep N [TIMEOUT_MS]
-//
-// N XTest moves over the screen, every one changing the pointer's row: after
-// each move, waits until the screen's middle column changed (the guide was
-// redrawn), at most TIMEOUT_MS (100), before the next one. Every move is then
-// read and drawn on its own. Prints "moves N redrawn R timeouts T".
+//   movesweep stream N HZ
+//       N moves at HZ moves per second, on a fixed schedule (a late move does
+//       not shift the ones after it), every one changing the pointer's row
+//       while x wanders. Prints "stream N HZ SECONDS".
+//   movesweep latency N PAUSE_MS X DY
+//       N single moves, each after PAUSE_MS of rest, alternating between two
+//       rows far apart. After each move, polls the screen pixel at (X, row +
+//       DY) until it changes: the time from the move reaching the server to
+//       the new picture on the (composited) screen. Prints "latency N
+//       MEDIAN_MS P95_MS MAX_MS TIMEOUTS".
 #include <xcb/xcb.h>
 #include <xcb/xtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -19,59 +24,101 @@
 
 namespace {
 
-// The screen's column x, as 0xRRGGBB pixels of a depth-24 root (empty when it
-// cannot be read).
-std::vector<uint32_t> column(xcb_connection_t *conn, const xcb_screen_t *screen, int x)
+using Clock = std::chrono::steady_clock;
+
+struct Screen
 {
-    const uint16_t h = screen->height_in_pixels;
+    xcb_connection_t *conn;
+    const xcb_screen_t *screen;
+    int w, h;
+};
+
+void move(const Screen &s, int x, int y)
+{
+    xcb_test_fake_input(s.conn, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, s.screen->root, int16_t(x), int16_t(y), 0);
+    xcb_flush(s.conn);
+}
+
+// The server has handled everything sent so far.
+void sync(const Screen &s) { std::free(xcb_get_input_focus_reply(s.conn, xcb_get_input_focus(s.conn), nullptr)); }
+
+// One screen pixel as 0xRRGGBB, or ~0 when it cannot be read.
+uint32_t pixel(const Screen &s, int x, int y)
+{
     std::unique_ptr<xcb_get_image_reply_t, decltype(&free)> r(
-        xcb_get_image_reply(conn, xcb_get_image(conn, XCB_IMAGE_FORMAT_Z_PIXMAP, screen->root, int16_t(x), 0, 1, h, ~0u),
-                            nullptr),
+        xcb_get_image_reply(
+            s.conn, xcb_get_image(s.conn, XCB_IMAGE_FORMAT_Z_PIXMAP, s.screen->root, int16_t(x), int16_t(y), 1, 1, ~0u),
+            nullptr),
         &free);
-    if (!r || xcb_get_image_data_length(r.get()) != h * 4)
-        return {};
-    std::vector<uint32_t> pixels(h);
-    std::memcpy(pixels.data(), xcb_get_image_data(r.get()), size_t(h) * 4);
-    for (uint32_t &px : pixels)
-        px &= 0xffffff;
-    return pixels;
+    if (!r || xcb_get_image_data_length(r.get()) < 4)
+        return ~0u;
+    uint32_t p;
+    std::memcpy(&p, xcb_get_image_data(r.get()), 4);
+    return p & 0xffffff;
+}
+
+int stream(const Screen &s, int n, double hz)
+{
+    const auto period = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(1.0 / hz));
+    const Clock::time_point start = Clock::now();
+    for (int i = 0; i < n; ++i) {
+        std::this_thread::sleep_until(start + i * period);
+        move(s, (i * 37) % s.w, 40 + (i * 7) % (s.h - 80));
+    }
+    sync(s);
+    std::printf("stream %d %g %.3f\n", n, hz, std::chrono::duration<double>(Clock::now() - start).count());
+    return 0;
+}
+
+int latency(const Screen &s, int n, int pauseMs, int x, int dy)
+{
+    std::vector<double> ms;
+    int timeouts = 0;
+    const int rows[2] = {s.h / 4, 3 * s.h / 4};
+    for (int i = 0; i < n; ++i) {
+        const int y = rows[i % 2] + (i / 2) % 8; // a row the guide has not been on just before
+        std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
+        const uint32_t before = pixel(s, x, y + dy);
+        move(s, x, y);
+        sync(s);
+        const Clock::time_point sent = Clock::now();
+        bool changed = false;
+        while (!changed && Clock::now() - sent < std::chrono::milliseconds(500)) {
+            changed = pixel(s, x, y + dy) != before;
+            if (!changed)
+                std::this_thread::sleep_for(std::chrono::microseconds(100));
+        }
+        if (changed)
+            ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - sent).count());
+        else
+            ++timeouts;
+    }
+    std::sort(ms.begin(), ms.end());
+    const auto at = [&](double q) { return ms.empty() ? 0.0 : ms[std::min(ms.size() - 1, size_t(q * double(ms.size())))]; };
+    std::printf("latency %d %.2f %.2f %.2f %d\n", n, at(0.5), at(0.95), ms.empty() ? 0.0 : ms.back(), timeouts);
+    return 0;
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (argc < 2 || argc > 3) {
-        std::fprintf(stderr, "usage: movesweep N [TIMEOUT_MS]\n");
+    const bool isStream = argc == 4 && std::strcmp(argv[1], "stream") == 0;
+    const bool isLatency = argc == 6 && std::strcmp(argv[1], "latency") == 0;
+    if (!isStream && !isLatency) {
+        std::fprintf(stderr, "usage: movesweep stream N HZ | movesweep latency N PAUSE_MS X DY\n");
         return 2;
     }
-    const int n = std::atoi(argv[1]);
-    const auto timeout = std::chrono::milliseconds(argc == 3 ? std::atoi(argv[2]) : 100);
     xcb_connection_t *conn = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(conn)) {
         std::fprintf(stderr, "movesweep: cannot connect to the X server\n");
         return 3;
     }
     const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(conn)).data;
-    const int w = screen->width_in_pixels, h = screen->height_in_pixels;
-    int redrawn = 0, timeouts = 0;
-    for (int i = 0; i < n; ++i) {
-        const std::vector<uint32_t> before = column(conn, screen, w / 2);
-        if (before.empty())
-            return 1;
-        // Every move changes the row (the guide must move); x wanders too.
-        xcb_test_fake_input(conn, XCB_MOTION_NOTIFY, 0, XCB_CURRENT_TIME, screen->root, int16_t((i * 37) % w),
-                            int16_t(40 + (i * 7) % (h - 80)), 0);
-        xcb_flush(conn);
-        const auto deadline = std::chrono::steady_clock::now() + timeout;
-        bool changed = false;
-        while (!changed && std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(std::chrono::microseconds(300));
-            changed = column(conn, screen, w / 2) != before;
-        }
-        changed ? ++redrawn : ++timeouts;
-    }
-    std::printf("moves %d redrawn %d timeouts %d\n", n, redrawn, timeouts);
+    const Screen s{conn, screen, screen->width_in_pixels, screen->height_in_pixels};
+    const int result = isStream ? stream(s, std::atoi(argv[2]), std::atof(argv[3]))
+                                : latency(s, std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]),
+                                          std::atoi(argv[5]));
     xcb_disconnect(conn);
-    return 0;
+    return result;
 }

@@ -15,7 +15,7 @@ build_pkgs=(
 )
 test_pkgs=(
   libglib2.0-bin systemd
-  xvfb xauth picom trayer xautomation xdotool x11-utils x11-xserver-utils imagemagick
+  xvfb xauth picom trayer xautomation xdotool x11-utils x11-apps x11-xserver-utils imagemagick
   xserver-xorg-core xserver-xorg-video-dummy libxcb-xtest0-dev x11-xkb-utils appstream dpkg-dev desktop-file-utils file
   clang-tidy
 )
