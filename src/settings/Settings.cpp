@@ -220,8 +220,11 @@ bool readBool(const QSettings &store, const QString &key, bool *damaged)
 QByteArray readBytes(const QSettings &store, const QString &key)
 {
     const QVariant value = store.value(key);
-    // An unquoted hand-written JSON object is split at its commas by the INI
-    // reader; put it back together.
+    // An unquoted value is split at its commas by the INI reader; put the
+    // pieces back together. (The reader also drops the double quotes of an
+    // unquoted hand-written JSON object, which then does not decode: the
+    // file counts as damaged and is backed up. Tovani writes the colour
+    // quoted.)
     if (value.typeId() == QMetaType::QStringList)
         return value.toStringList().join(QLatin1Char(',')).toUtf8();
     if (value.typeId() == QMetaType::QByteArray)
