@@ -48,24 +48,18 @@ class TestAppDelegate : public QObject
     std::unique_ptr<AppDelegate> m_delegate;
     std::unique_ptr<QSignalSpy> m_quits;
 
-    // Whether the guide shows, display by display.
-    QString guideShown() const
-    {
-        QStringList shown;
-        for (const DisplayGuide *window : m_delegate->overlayManager()->guides)
-            shown.append(QString::fromLatin1(window->isVisible() ? "on" : "off"));
-        return shown.join(u',');
-    }
     // What a command can change, as "name=value" words.
     QStringList state()
     {
         QCoreApplication::processEvents(); // a quit or a HUD message comes on the next turn
         const auto onOff = [](bool on) { return QString::fromLatin1(on ? "on" : "off"); };
         const auto shown = [](const QWidget *w) { return QString::fromLatin1(w && w->isVisible() ? "shown" : ""); };
-        QStringList ticked;
+        QStringList ticked, overlays;
+        for (const DisplayGuide *guide : m_delegate->overlayManager()->guides)
+            overlays.append(onOff(guide->isVisible()));
         for (QAction *action : rows())
             if (action->isChecked()) ticked.append(action->text());
-        return {"guide=" + onOff(m_delegate->isGuideEnabled()), "overlays=" + guideShown(),
+        return {"guide=" + onOff(m_delegate->isGuideEnabled()), "overlays=" + overlays.join(u','),
                 "brackets=" + onOff(m_settings->verticalGuidesEnabled()),
                 "magnifier=" + onOff(m_settings->magnifierEnabled()),
                 "style=" + LineStyles::rawValue(m_settings->currentStyle()),

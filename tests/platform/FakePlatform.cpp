@@ -128,6 +128,8 @@ void FakeCapture::finish(quint64 requestId, const QImage &image) { Q_EMIT captur
 std::unique_ptr<ScreenCapture> FakePlatform::createScreenCapture()
 {
     auto capture = std::make_unique<FakeCapture>();
+    capture->setSetupError(captureError);
+    capture->excludes = captureExcludes;
     captures.append(capture.get());
     return capture;
 }

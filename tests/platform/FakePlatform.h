@@ -84,8 +84,9 @@ public:
     };
     bool setup(QString *error) override;
     void capture(quint64 requestId, const QRectF &source, const QSize &outputPixels, WId exclude) override;
-    bool canExcludeWindows() const override { return true; }
+    bool canExcludeWindows() const override { return excludes; }
 
+    bool excludes = true; // false: the magnifier would show up in its own pictures
     void setSetupError(const QString &error) { m_setupError = error; }
     QList<Request> requests() const { return m_requests; }
     // Delivers the result of a pending request (any order).
@@ -167,7 +168,7 @@ public:
     // Sets the portable flags, as the Qt-only platform does.
     void prepareWindow(QWidget *window, WindowRole role) override;
 
-    bool isX11() const override { return false; }
+    bool isX11() const override { return x11; }
     bool hasXInput2() const override { return true; }
     bool hasCompositor() const override { return compositor; }
     bool isTrusted() const override { return trusted; }
@@ -177,8 +178,11 @@ public:
     FakeHotkeys fakeHotkeys;
     FakeLoginItem fakeLoginItem;
     FakeSurfaces fakeSurfaces;
-    bool compositor = true;
-    bool trusted = true;
+    bool compositor = true, trusted = true, x11 = false;
+    // What the next capture engines are like: a set-up error, or unable to
+    // leave a window out of their pictures.
+    QString captureError;
+    bool captureExcludes = true;
     // The engines handed out by createScreenCapture(), for inspection.
     QList<FakeCapture *> captures;
 };

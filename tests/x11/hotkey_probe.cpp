@@ -62,22 +62,21 @@ void command(const QString &line)
 {
     const QString cmd = line.section(u' ', 0, 0);
     const int id = line.section(u' ', 1, 1).toInt();
-    if (cmd == u"register") {
+    if (cmd == u"register")
         registerId(id);
-    } else if (cmd == u"unregister") {
-        if (service) service->unregisterHotkey(id);
-    } else if (cmd == u"status") {
+    else if (cmd == u"unregister" && service)
+        service->unregisterHotkey(id);
+    else if (cmd == u"status")
         for (int i = 1; service && i <= 9; ++i)
             say(QString::fromLatin1(service->isRegistered(i) ? "held %1" : "free %1").arg(i));
-    } else if (cmd == u"destroy") {
+    else if (cmd == u"destroy")
         service.reset();
-    } else if (cmd == u"create") {
+    else if (cmd == u"create")
         create();
-    } else if (cmd == u"quit") {
+    else if (cmd == u"quit")
         return QGuiApplication::quit();
-    } else {
+    else if (cmd != u"unregister")
         return say(QStringLiteral("unknown command %1").arg(line)); // no "ready": the test waits in vain
-    }
     say(QStringLiteral("ready"));
 }
 

@@ -79,11 +79,9 @@ x11__stop_pid() {
 x11__cleanup() {
     local rc=$? i f
     for ((i = ${#X11_PIDS[@]} - 1; i >= 0; i--)); do x11__stop_pid "${X11_PIDS[$i]}"; done
-    if [ $rc -ne 0 ] && [ $rc -ne 77 ]; then
-        for f in "$X11_TMP"/*.log; do
-            [ -s "$f" ] && { echo "--- $(basename "$f") (last lines) ---"; tail -n 30 "$f"; } >&2
-        done
-    fi
+    [ $rc = 0 ] || [ $rc = 77 ] || for f in "$X11_TMP"/*.log; do
+        [ -s "$f" ] && { echo "--- $(basename "$f") (last lines) ---"; tail -n 30 "$f"; } >&2
+    done
     rm -rf "$X11_TMP"
     exit $rc
 }
@@ -142,12 +140,9 @@ XORG
     [ $dual = 0 ] || { xrandr --addmode DUMMY1 1280x1024 && xrandr --output DUMMY0 --mode 1280x1024 --pos 0x0 \
         --primary --output DUMMY1 --mode 1280x1024 --right-of DUMMY0 || x11_fail "could not set up two monitors"; }
     x11__log "X server $DISPLAY $size (pid $xpid)"
-    if [ $compositor = 1 ]; then
-        command -v picom >/dev/null || x11_skip "picom is not installed"
-        # No shadows, no fading, no rounded corners: every pixel on screen is
-        # an exact blend of the windows.
-        x11_picom --no-fading-openclose
-    fi
+    # No shadows, no fading, no rounded corners: every pixel on screen is an
+    # exact blend of the windows.
+    [ $compositor = 0 ] || { command -v picom >/dev/null || x11_skip "picom is not installed"; x11_picom --no-fading-openclose; }
     if [ $tray = 1 ]; then
         command -v trayer >/dev/null || x11_skip "trayer is not installed"
         trayer --edge top --align right --widthtype request --height 24 --transparent false \
@@ -239,9 +234,7 @@ tovani_expect_conf() {
 
 # By their runtime folder, which is the test's own.
 tovani_own_pids() {
-    local pid
-    for pid in $(pgrep -x tovani); do
-        tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "XDG_RUNTIME_DIR=$XDG_RUNTIME_DIR" && echo "$pid"
-    done
+    local p
+    for p in $(pgrep -x tovani); do grep -qzxF "XDG_RUNTIME_DIR=$XDG_RUNTIME_DIR" "/proc/$p/environ" 2>/dev/null && echo "$p"; done
     return 0
 }

@@ -2,13 +2,12 @@
 # The preferences window of the real application on an X server:
 #   - `tovani preferences` opens one window titled "Tovani Preferences",
 #     centred on the primary display, and draws it; asking again brings the
-#     same window back; Escape closes it while tovani keeps running, and it
-#     shows again in the same place;
+#     same window back (Escape closes it, and tovani goes on: test_shell_cli);
 #   - a click on its Ruler tile turns the guide on screen into the ruler at
 #     once: the click passes through the guide drawn over the tile, the style
-#     with its own opacity and thickness is saved, and the overlay draws,
-#     without the pointer having to move first, a band in the guide colour
-#     with a red top edge (how the ruler follows the pointer and what it
+#     is saved, and the overlay draws, at the ruler's own opacity and
+#     thickness and without the pointer having to move first, a band in the
+#     guide colour with a red top edge (how the ruler follows the pointer and what it
 #     draws: test_overlay_guide, test_readingguideview).
 #
 # Locating a tile: another process's widgets cannot be asked where they are,
@@ -43,18 +42,6 @@ one_window() { [ "$(x11_probe windows | grep -c ' Tovani Preferences$')" = 1 ]; 
 tovani_cmd preferences
 sleep 0.5
 one_window && x11_probe windows | grep -q "^$WIN .* Tovani Preferences$" || x11_fail "asked again, not the same window alone"
-# Escape closes it (the click on the header gives it the keyboard focus).
-xte "mousemove $((WX + 240)) $((WY + 60))" "mouseclick 1"
-sleep 0.3
-xdotool key Escape
-x11_wait_for 5 eval '! x11_probe windows | grep -q " Tovani Preferences$"' || x11_fail "Escape did not close the window"
-kill -0 "$TOVANI_PID" || x11_fail "tovani exited when its preferences window closed"
-# Qt gives a closed window a new X window when it shows again; the widget is
-# the same one, so it comes back where it was, alone.
-tovani_cmd preferences
-[ "$(x11_probe wait-window "Tovani Preferences" 10 | cut -d' ' -f2-)" = "$WX $WY $WW $WH" ] && one_window ||
-    x11_fail "not shown again alone at $WX $WY: $(x11_probe windows)"
-x11_wait_for 5 find_ruler_tile || x11_fail "the window shown again is not drawn"
 
 # -- The Ruler tile ---------------------------------------------------------
 # The guide on (the default underline) at the tile's row: the pointer comes
@@ -64,7 +51,6 @@ x11_wait_for 5 find_ruler_tile || x11_fail "the window shown again is not drawn"
 # where it last was, until the pointer moves.)
 x11_move 300 "$TY"
 tovani_cmd toggle
-x11_wait_for 10 x11_probe wait-window "Tovani Guide" 0 || x11_fail "no overlay window"
 x11_move 290 "$TY"
 underline_at_tile() { x11_pixel_is 5 "$TY" "$(x11_blend "$AMBER" 0.6 "$BG")"; }
 x11_wait_for 5 underline_at_tile || x11_fail "no underline at the tile's row: $(x11_pixel 5 "$TY")"
@@ -73,8 +59,6 @@ sleep 0.3
 underline_at_tile || x11_fail "the guide left the tile's row"
 xte "mouseclick 1"
 tovani_expect_conf "currentStyle=Ruler" "a click on the Ruler tile"
-tovani_conf_has "customThickness=45" && tovani_conf_has "customOpacity=0.85" ||
-    x11_fail "the ruler's thickness and opacity were not applied: $(cat "$(tovani_conf)")"
 
 # The ruler (45 high, 0.85) around the pointer's row Y: the band in a row
 # below every tick and label, and the red edge (the band's top two pixels,
@@ -83,7 +67,6 @@ tovani_conf_has "customThickness=45" && tovani_conf_has "customOpacity=0.85" ||
 BAND=$(x11_blend "$AMBER" 0.85 "$BG")
 EDGE=$(x11_blend "255 59 48" 0.85 "$BAND")
 ruler_at() { x11_pixel_is 100 $(($1 + 20)) "$BAND" && x11_near "$(x11_pixel 100 $(($1 - 22)))" "$EDGE" 3; }
-rows() { for r in $(seq $(($1 - 25)) $(($1 + 25))); do echo -n "$r: $(x11_pixel 100 $r); "; done; }
-x11_wait_for 5 ruler_at "$TY" || x11_fail "no ruler at the tile's row: $(rows "$TY")"
+x11_wait_for 5 ruler_at "$TY" || x11_fail "no ruler at the tile's row: $(x11_pixel 100 $((TY - 22))) / $(x11_pixel 100 $((TY + 20)))"
 kill -0 "$TOVANI_PID" || x11_fail "tovani exited"
 echo PASS

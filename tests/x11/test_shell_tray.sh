@@ -5,10 +5,10 @@
 # With a tray a plain launch opens no window, and with the guide off nothing
 # is drawn and no overlay window is mapped, however the pointer moves.
 # Then the global shortcuts of the same copy (switched on in its settings):
-# Ctrl+Shift+R shows and hides the guide, the style and thickness shortcuts
-# are stored, a held Ctrl+Shift+= keeps stepping. (Which shortcut does what,
-# the switch, and a combination another client holds: test_appdelegate on the
-# fake platform, and hotkey_service.sh.)
+# Ctrl+Shift+R shows and hides the guide, a style and a thickness shortcut are
+# stored. (Which shortcut does what, which ones repeat, the switch, and a
+# combination another client holds: test_appdelegate on the fake platform,
+# and hotkey_service.sh.)
 source "$(dirname "$0")/lib.sh"
 command -v xdotool >/dev/null || x11_skip "xdotool is not installed"
 
@@ -53,7 +53,6 @@ first_item
 x11_move 300 600
 x11_expect_box "$BG" "0 598 1000 4" "the first item, then a move" "0 100 1000 900"
 x11_wait_for 10 eval '[ "$(icon)" != "$off_icon" ]' || x11_fail "the icon did not change when the guide came on"
-icon_drawn || x11_fail "the switched-on icon is not drawn"
 first_item
 x11_move 250 650
 x11_expect_box "$BG" none "the first item again" "0 100 1000 900"
@@ -61,7 +60,6 @@ x11_wait_for 10 eval '[ "$(icon)" = "$off_icon" ]' || x11_fail "the icon did not
 x11_probe wait-window "Tovani Preferences" 0 >/dev/null && x11_fail "a plain launch with a tray opened the preferences"
 
 # -- Shortcuts -----------------------------------------------------------------
-xset r rate 200 30
 x11_move 600 500
 tovani_cmd style underline || x11_fail "tovani did not answer" # only once the hot keys are taken
 conf() { tovani_conf_has "$*"; }
@@ -75,10 +73,7 @@ done <<'EOF'
 key ctrl+shift+r|guide_is 0 498 500 4
 key ctrl+3|conf currentStyle=Focus Window
 key ctrl+shift+equal ctrl+shift+equal|conf customThickness=60
-keydown ctrl+shift+equal sleep 1 keyup equal keyup ctrl+shift|conf customThickness=100
-key ctrl+shift+minus|conf customThickness=95
 key ctrl+shift+r|guide_is none
-key ctrl+shift+t|conf currentStyle=Ruler
 EOF
 kill -0 "$TOVANI_PID" || x11_fail "tovani exited"
 echo PASS
