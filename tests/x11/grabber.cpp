@@ -21,11 +21,11 @@
 int main(int argc, char **argv)
 {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
-    std::vector<std::string> specs(argv + 1, argv + argc);
-    const auto option = [&specs](const char *name) { return std::erase(specs, name) > 0; };
+    std::vector<std::string> combos(argv + 1, argv + argc);
+    const auto option = [&combos](const char *name) { return std::erase(combos, name) > 0; };
     const bool any = option("--any"), exitAtOnce = option("--exit");
     xcb_connection_t *conn = xcb_connect(nullptr, nullptr); // the servers of the tests have one screen
-    if (specs.empty() || xcb_connection_has_error(conn)
+    if (combos.empty() || xcb_connection_has_error(conn)
         || !xkb_x11_setup_xkb_extension(conn, XKB_X11_MIN_MAJOR_XKB_VERSION, XKB_X11_MIN_MINOR_XKB_VERSION,
                                         XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, nullptr, nullptr, nullptr, nullptr)) {
         std::fprintf(stderr, "usage: grabber [--any] [--exit] KEYNAME:MODS... (on an X server with XKB)\n");
@@ -42,11 +42,11 @@ int main(int argc, char **argv)
     const std::pair<const char *, uint16_t> modifierNames[] = {
         {"ctrl", XCB_MOD_MASK_CONTROL}, {"shift", XCB_MOD_MASK_SHIFT}, {"alt", XCB_MOD_MASK_1}, {"super", XCB_MOD_MASK_4}};
     bool allHeld = true;
-    for (const std::string &spec : specs) {
-        const std::string name = spec.substr(0, spec.find(':'));
+    for (const std::string &combo : combos) {
+        const std::string name = combo.substr(0, combo.find(':'));
         uint16_t mask = any ? uint16_t(XCB_MOD_MASK_ANY) : 0;
         for (const auto &[word, bit] : modifierNames)
-            mask |= !any && spec.find(word, name.size()) != std::string::npos ? bit : 0;
+            mask |= !any && combo.find(word, name.size()) != std::string::npos ? bit : 0;
         const xkb_keycode_t key = keymap ? xkb_keymap_key_by_name(keymap.get(), name.c_str()) : XKB_KEYCODE_INVALID;
         if (key == XKB_KEYCODE_INVALID || key > 255)
             return std::fprintf(stderr, "grabber: no key %s\n", name.c_str()), 2;
