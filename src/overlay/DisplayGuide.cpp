@@ -19,7 +19,7 @@ DisplayGuide::DisplayGuide(const platform::Display &display, AppSettings &settin
       m_position(display.frame.left(), display.frame.bottom()), m_compositing(compositing)
 {
     // Created bottom to top: the shade, the band, the brackets over it.
-    for (Piece *piece : {&m_shade, &m_band, &m_left, &m_right})
+    for (Piece *piece : pieces())
         piece->surface = surfaces.create(display);
     connect(&m_settings, &AppSettings::changed, this, &DisplayGuide::settingsChanged);
     place();
@@ -40,7 +40,7 @@ void DisplayGuide::setVisible(bool visible)
     if (visible == m_visible)
         return;
     m_visible = visible;
-    for (Piece *piece : {&m_shade, &m_band, &m_left, &m_right})
+    for (Piece *piece : pieces())
         piece->surface->setVisible(visible && piece->hasContent);
 }
 
@@ -55,7 +55,7 @@ void DisplayGuide::setCompositing(bool compositing)
 void DisplayGuide::settingsChanged()
 {
     m_pictures.clear();
-    for (Piece *piece : {&m_shade, &m_band, &m_left, &m_right}) {
+    for (Piece *piece : pieces()) {
         piece->shown = Key();
         piece->color = QColor();
     }

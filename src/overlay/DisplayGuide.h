@@ -14,6 +14,7 @@
 #include <QObject>
 #include <QPointF>
 
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -80,6 +81,8 @@ private:
         bool hasContent = false;
     };
     Piece m_shade, m_band, m_left, m_right;
+    // Bottom to top, the order they stack in.
+    std::array<Piece *, 4> pieces() { return {&m_shade, &m_band, &m_left, &m_right}; }
     // The last pictures drawn, most recent first.
     std::vector<std::pair<Key, QImage>> m_pictures;
 };

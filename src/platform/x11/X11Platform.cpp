@@ -61,12 +61,11 @@ public:
     {
         if (!m_x || !m_x->isAlive())
             return m_lastPosition;
-        auto *self = const_cast<X11Pointer *>(this);
         if (m_running && m_reported) {
             // Listen first: motion the server handles after this request is
             // reported, motion before it is in the answer below.
-            self->listen(true);
-            self->m_reported = false;
+            listen(true);
+            m_reported = false;
         }
         const xcb_query_pointer_cookie_t cookie = xcb_query_pointer(m_x->get(), m_x->root());
         auto r = xcbReply(xcb_query_pointer_reply(m_x->get(), cookie, nullptr));
@@ -144,7 +143,7 @@ private:
         uint32_t mask;
     };
     static Mask mask(bool on) { return {{XCB_INPUT_DEVICE_ALL_MASTER, 1}, on ? uint32_t(XCB_INPUT_XI_EVENT_MASK_RAW_MOTION) : 0u}; }
-    void listen(bool on)
+    void listen(bool on) const
     {
         Mask m = mask(on);
         xcb_input_xi_select_events(m_x->get(), m_x->root(), 1, &m.head);
@@ -162,7 +161,9 @@ private:
     int m_xiOpcode = -1;
     bool m_running = false;
     bool m_movedInBatch = false;
-    bool m_reported = false; // moved() went out, the position was not read since
+    // Reading the position is what re-arms the reports, so position() const
+    // changes these.
+    mutable bool m_reported = false; // moved() went out, the position was not read since
     mutable bool m_hasAnswer = false;
     mutable uint32_t m_answered = 0; // sequence number of the last position read
     mutable QPointF m_lastPosition;

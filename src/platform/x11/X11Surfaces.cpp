@@ -73,11 +73,17 @@ private:
     void configure(QRect device);
     void updateMapping();
     void setBoundingShape(const std::vector<xcb_rectangle_t> *rects);
+    // Global points to root pixels; edges far off any screen are held at a
+    // million points, so nothing overflows.
     QRect toDeviceRect(const QRectF &rect) const
     {
-        const QRectF r = rect.intersected(QRectF(-1e6, -1e6, 2e6, 2e6));
-        return QRect(QPoint(toDeviceX(r.left()), toDeviceY(r.top())),
-                     QPoint(toDeviceX(r.right()) - 1, toDeviceY(r.bottom()) - 1));
+        const auto x = [this](double v) { return toDeviceX(std::clamp(v, -1e6, 1e6)); };
+        const auto y = [this](double v) { return toDeviceY(std::clamp(v, -1e6, 1e6)); };
+        return QRect(QPoint(x(rect.left()), y(rect.top())), QPoint(x(rect.right()) - 1, y(rect.bottom()) - 1));
+    }
+    static bool isFinite(const QRectF &r)
+    {
+        return std::isfinite(r.x()) && std::isfinite(r.y()) && std::isfinite(r.width()) && std::isfinite(r.height());
     }
     void fill(const QRect &windowRect, uint32_t pixel);
     void dropPixmap();
@@ -297,10 +303,9 @@ void X11Surface::setClearRect(const QRectF &rect)
 {
     if (m_window == XCB_NONE || m_isImage || !m_owner.x.isAlive())
         return;
-    QRect hole = rect.isEmpty() || !std::isfinite(rect.x()) || !std::isfinite(rect.y()) ||
-                         !std::isfinite(rect.width()) || !std::isfinite(rect.height())
-                     ? QRect()
-                     : toDeviceRect(rect).translated(-m_device.topLeft()) & QRect(QPoint(0, 0), m_device.size());
+    const QRect hole = rect.isEmpty() || !isFinite(rect)
+                           ? QRect()
+                           : toDeviceRect(rect).translated(-m_device.topLeft()) & QRect(QPoint(0, 0), m_device.size());
     if (hole == m_hole)
         return;
     xcb_connection_t *c = m_owner.x.get();
@@ -344,16 +349,11 @@ void X11Surface::setBoundingShape(const std::vector<xcb_rectangle_t> *rects)
 
 void X11Surface::setGeometry(const QRectF &rect)
 {
-    if (m_window == XCB_NONE || !rect.isValid() || !std::isfinite(rect.x()) || !std::isfinite(rect.y()) ||
-        !std::isfinite(rect.width()) || !std::isfinite(rect.height()))
+    if (m_window == XCB_NONE || !rect.isValid() || !isFinite(rect))
         return;
-    const int left = toDeviceX(std::clamp(rect.left(), -1e6, 1e6));
-    const int top = toDeviceY(std::clamp(rect.top(), -1e6, 1e6));
-    QRect device(left, top, m_device.width(), m_device.height());
-    if (!m_isImage) {
-        device.setRight(toDeviceX(std::clamp(rect.right(), -1e6, 1e6)) - 1);
-        device.setBottom(toDeviceY(std::clamp(rect.bottom(), -1e6, 1e6)) - 1);
-    }
+    QRect device = toDeviceRect(rect);
+    if (m_isImage)
+        device.setSize(m_device.size()); // a picture keeps its own size
     configure(device);
     updateMapping();
 }
