@@ -191,8 +191,9 @@ AboutWindow::AboutWindow(QWidget *parent) : QWidget(parent, Qt::Window), m_view(
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_view);
     m_view->setFocus();
-    // 340 x 480, unless the desktop's fonts need more height.
-    setFixedSize(windowWidth, std::max(windowHeight, m_view->minimumSizeHint().height()));
+    // 340 x 480, unless the desktop's fonts need more room.
+    const QSize needed = m_view->minimumSizeHint();
+    setFixedSize(std::max(windowWidth, needed.width()), std::max(windowHeight, needed.height()));
 }
 
 void AboutWindow::keyPressEvent(QKeyEvent *event)

@@ -40,7 +40,8 @@ private:
     QWidget *m_iconSpace = nullptr;
 };
 
-// The window around the view: 340 x 480, fixed, titled "About Tovani". Closing
+// The window around the view: 340 x 480 (more when large text needs it),
+// fixed, titled "About Tovani". Closing
 // only hides it; Escape closes it.
 class AboutWindow : public QWidget
 {

@@ -1,5 +1,7 @@
 #include "ui/ColorButton.h"
 
+#include "ui/Accessibility.h"
+#include "ui/Controls.h"
 #include "ui/Symbols.h"
 #include "ui/Theme.h"
 
@@ -50,16 +52,29 @@ void paintColorSwatch(QPainter &painter, const QRectF &box, const QColor &color,
 
 ColorButton::ColorButton(const QColor &color, QWidget *parent) : QAbstractButton(parent), m_color(color)
 {
-    setFocusPolicy(Qt::NoFocus);
+    accessibility::install();
+    setCheckable(true);
+    setAutoExclusive(true);
+    setFocusPolicy(Qt::StrongFocus);
+    FocusRing::attach(this, FocusRing::Shape::circle);
+    pressOnEnter(this);
     setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
+QSize ColorButton::sizeHint() const
+{
+    return QSize(diameter, diameter) + QSize(2, 2) * theme::focusMargin;
+}
+
 void ColorButton::setSelected(bool selected)
 {
-    if (selected == m_selected) return;
-    m_selected = selected;
-    update();
+    if (selected == isChecked()) return;
+    // A checked button of a radio group cannot be unchecked by itself (and
+    // when the colour is none of the swatches, none is checked).
+    setAutoExclusive(false);
+    setChecked(selected);
+    setAutoExclusive(true);
 }
 
 bool ColorButton::hitButton(const QPoint &pos) const
@@ -73,12 +88,13 @@ void ColorButton::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     // Enlarged ring when pressed, for feedback.
-    paintColorSwatch(p, rect(), m_color, m_selected, palette());
+    paintColorSwatch(p, rect(), m_color, isChecked(), palette());
     if (isDown()) {
         p.setRenderHint(QPainter::Antialiasing, true);
         p.setPen(Qt::NoPen);
         p.setBrush(QColor(0, 0, 0, 30));
-        p.drawEllipse(QRectF(rect()).adjusted(1, 1, -1, -1));
+        const QPointF c = QRectF(rect()).center();
+        p.drawEllipse(c, diameter / 2.0 - 1, diameter / 2.0 - 1);
     }
 }
 
@@ -86,12 +102,20 @@ void ColorButton::paintEvent(QPaintEvent *)
 
 ColorWell::ColorWell(QWidget *parent) : QAbstractButton(parent)
 {
-    setFocusPolicy(Qt::NoFocus);
+    accessibility::install();
+    setFocusPolicy(Qt::StrongFocus);
+    FocusRing::attach(this, FocusRing::Shape::rounded, 6 + theme::focusMargin);
+    pressOnEnter(this);
     setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     setToolTip(tr("Custom colour"));
     setAccessibleName(tr("Custom colour"));
     connect(this, &QAbstractButton::clicked, this, &ColorWell::openChooser);
+}
+
+QSize ColorWell::sizeHint() const
+{
+    return QSize(28, 28) + QSize(2, 2) * theme::focusMargin;
 }
 
 void ColorWell::setColor(const QColor &color)
@@ -136,7 +160,8 @@ void ColorWell::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing, true);
-    const QRectF outer = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    const double m = theme::focusMargin + 0.5;
+    const QRectF outer = QRectF(rect()).adjusted(m, m, -m, -m);
     const QPalette pal = palette();
 
     // Frame: a rounded square like a button, with the colour inset.

@@ -17,8 +17,11 @@ bool isLight(const QColor &color);
 bool isLight(double red, double green, double blue);
 
 // A 28 x 28 circle filled with its colour, ringed, with a check mark when it is
-// the current colour. Borderless and never takes keyboard focus; a click
-// anywhere on it runs the action (the clicked() signal).
+// the current colour; a click anywhere on it runs the action (the clicked()
+// signal). The swatches of a grid are a radio group: the selected one is
+// checked and takes the Tab focus (the first one when none is), the arrow
+// keys move through the grid and select as they go, Space and Enter click;
+// screen readers hear radio buttons named by the colour.
 class ColorButton : public QAbstractButton
 {
     Q_OBJECT
@@ -28,10 +31,10 @@ public:
     explicit ColorButton(const QColor &color, QWidget *parent = nullptr);
 
     QColor color() const { return m_color; }
-    bool isSelected() const { return m_selected; }
+    bool isSelected() const { return isChecked(); }
     void setSelected(bool selected);
 
-    QSize sizeHint() const override { return {diameter, diameter}; }
+    QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
 
 protected:
@@ -40,7 +43,6 @@ protected:
 
 private:
     QColor m_color;
-    bool m_selected = false;
 };
 
 // Paints a swatch (circle, ring and, when selected, the check mark) into `box`.
@@ -48,7 +50,8 @@ void paintColorSwatch(QPainter &painter, const QRectF &box, const QColor &color,
                       const QPalette &palette);
 
 // A 28 x 28 well showing a colour (translucent colours over a checkerboard);
-// clicking it opens a colour chooser with an alpha channel. The chooser is
+// clicking it (or Space or Enter) opens a colour chooser with an alpha
+// channel. The chooser is
 // live: every colour picked in it is reported with colorPicked(); the owner
 // puts its own colour back when the chooser is cancelled.
 class ColorWell : public QAbstractButton
@@ -63,7 +66,7 @@ public:
     // The chooser, while it is open (for tests); null otherwise.
     QColorDialog *dialog() const;
 
-    QSize sizeHint() const override { return {28, 28}; }
+    QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
 
 Q_SIGNALS:

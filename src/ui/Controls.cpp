@@ -1,10 +1,12 @@
 #include "ui/Controls.h"
 
+#include "ui/Accessibility.h"
 #include "ui/Theme.h"
 
 #include <QEasingCurve>
 #include <QEvent>
 #include <QGraphicsOpacityEffect>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QParallelAnimationGroup>
@@ -15,15 +17,102 @@
 #include <QVariantAnimation>
 
 // ---------------------------------------------------------------------------
+// FocusRing
+
+FocusRing::FocusRing(QWidget *control, Shape shape, double radius)
+    : QFocusFrame(control), m_control(control), m_shape(shape), m_radius(radius)
+{
+    control->installEventFilter(this);
+    follow();
+}
+
+FocusRing *FocusRing::attach(QWidget *control, Shape shape, double radius)
+{
+    return new FocusRing(control, shape, radius);
+}
+
+void FocusRing::follow()
+{
+    setGeometry(m_control->rect());
+    setVisible(m_control->hasFocus());
+    if (isVisible()) raise();
+}
+
+bool FocusRing::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_control) {
+        switch (event->type()) {
+        case QEvent::Resize:
+        case QEvent::FocusIn:
+        case QEvent::FocusOut:
+            follow();
+            break;
+        default:
+            break;
+        }
+    }
+    return QFocusFrame::eventFilter(watched, event);
+}
+
+void FocusRing::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.setPen(QPen(theme::accent(m_control->palette()), theme::focusRingWidth));
+    p.setBrush(Qt::NoBrush);
+    const double inset = theme::focusRingWidth / 2.0;
+    const QRectF ring = QRectF(rect()).adjusted(inset, inset, -inset, -inset);
+    if (m_shape == Shape::circle) {
+        const double side = std::min(ring.width(), ring.height());
+        p.drawEllipse(QRectF(ring.center().x() - side / 2, ring.center().y() - side / 2, side, side));
+    } else {
+        const double r = std::max(0.0, m_radius - inset);
+        p.drawRoundedRect(ring, r, r);
+    }
+}
+
+// ---------------------------------------------------------------------------
+// pressOnEnter
+
+namespace {
+class EnterPresses : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress) return false;
+        const auto *key = static_cast<QKeyEvent *>(event);
+        auto *button = qobject_cast<QAbstractButton *>(watched);
+        if (!button || !button->isEnabled() || (key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) ||
+            (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+            return false;
+        button->click();
+        return true;
+    }
+};
+} // namespace
+
+void pressOnEnter(QAbstractButton *button)
+{
+    button->installEventFilter(new EnterPresses(button));
+}
+
+// ---------------------------------------------------------------------------
 // ToggleSwitch
 
 ToggleSwitch::ToggleSwitch(QWidget *parent)
     : QAbstractButton(parent), m_animation(new QVariantAnimation(this))
 {
+    accessibility::install();
     setCheckable(true);
     setFocusPolicy(Qt::StrongFocus);
     setCursor(Qt::PointingHandCursor);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    FocusRing::attach(this, FocusRing::Shape::rounded, 12 + theme::focusMargin);
+    pressOnEnter(this);
     m_animation->setDuration(120);
     m_animation->setEasingCurve(QEasingCurve::InOutQuad);
     connect(m_animation, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
@@ -34,7 +123,7 @@ ToggleSwitch::ToggleSwitch(QWidget *parent)
 
 QSize ToggleSwitch::sizeHint() const
 {
-    return {40, 24};
+    return {40 + 2 * theme::focusMargin, 24 + 2 * theme::focusMargin};
 }
 
 bool ToggleSwitch::hitButton(const QPoint &pos) const
@@ -69,7 +158,8 @@ void ToggleSwitch::paintEvent(QPaintEvent *)
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing, true);
     const QPalette pal = palette();
-    const QRectF track = QRectF(rect()).adjusted(1, 2, -1, -2);
+    const QRectF track =
+        QRectF(rect()).adjusted(1, 2, -1, -2).marginsRemoved(QMarginsF(1, 1, 1, 1) * theme::focusMargin);
     const double radius = track.height() / 2;
 
     QColor off = theme::primary(pal);
@@ -92,14 +182,6 @@ void ToggleSwitch::paintEvent(QPaintEvent *)
     p.drawEllipse(knob.translated(0, 0.75).adjusted(-0.5, -0.5, 0.5, 0.5));
     p.setBrush(Qt::white);
     p.drawEllipse(knob);
-
-    if (hasFocus()) {
-        QColor ring = theme::accent(pal);
-        ring.setAlphaF(0.5f);
-        p.setPen(QPen(ring, 2));
-        p.setBrush(Qt::NoBrush);
-        p.drawRoundedRect(track.adjusted(-0.5, -0.5, 0.5, 0.5), radius + 0.5, radius + 0.5);
-    }
 }
 
 // ---------------------------------------------------------------------------
@@ -290,6 +372,13 @@ void OverlayScrollArea::resizeEvent(QResizeEvent *event)
 {
     QScrollArea::resizeEvent(event);
     placeBar();
+}
+
+QSize OverlayScrollArea::minimumSizeHint() const
+{
+    QSize size = QScrollArea::minimumSizeHint();
+    if (const QWidget *content = widget()) size.setWidth(std::max(size.width(), content->minimumSizeHint().width()));
+    return size;
 }
 
 void OverlayScrollArea::placeBar()

@@ -2,9 +2,11 @@
 
 // Small widgets the preferences and About windows are built from: a drawn
 // on/off switch, a thin divider, a block that folds away with an animation,
-// and a scroll area whose scroll bar floats over the right margin.
+// a scroll area whose scroll bar floats over the right margin, and the
+// keyboard focus ring.
 
 #include <QAbstractButton>
+#include <QFocusFrame>
 #include <QPointer>
 #include <QScrollArea>
 #include <QWidget>
@@ -14,8 +16,40 @@ class QParallelAnimationGroup;
 class QScrollBar;
 class QVariantAnimation;
 
+// The ring that shows which control has the keyboard focus: a line of
+// theme::focusRingWidth in the palette's highlight colour along the control's
+// edge, drawn over it (a child covering it) while it has the focus, in light
+// and dark themes alike. Screen readers do not see it (a QFocusFrame).
+class FocusRing : public QFocusFrame
+{
+    Q_OBJECT
+public:
+    enum class Shape
+    {
+        rounded, // a rounded rectangle with `radius` (outer edge)
+        circle,  // the circle in the middle of the control
+    };
+    static FocusRing *attach(QWidget *control, Shape shape = Shape::rounded, double radius = 8);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    FocusRing(QWidget *control, Shape shape, double radius);
+    void follow();
+
+    QWidget *m_control;
+    Shape m_shape;
+    double m_radius;
+};
+
+// Enter and Return press the button as Space does (outside dialogs Qt's
+// buttons ignore them): the same clicked() as a click.
+void pressOnEnter(QAbstractButton *button);
+
 // A checkable switch: a rounded track with a round knob that slides to the
-// right when on. Space toggles it when focused.
+// right when on. Space and Enter toggle it when focused.
 class ToggleSwitch : public QAbstractButton
 {
     Q_OBJECT
@@ -91,12 +125,15 @@ private:
 // A vertically scrolling area whose scroll bar floats over the right edge
 // instead of taking width from the content (the content keeps its margins
 // free for it), shown only when there is something to scroll.
+// It is at least as wide as its content's minimum, so a window around it
+// grows with large text instead of cutting the content off.
 class OverlayScrollArea : public QScrollArea
 {
     Q_OBJECT
 public:
     explicit OverlayScrollArea(QWidget *parent = nullptr);
     QScrollBar *overlayBar() const { return m_bar; }
+    QSize minimumSizeHint() const override;
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

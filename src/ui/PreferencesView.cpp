@@ -25,6 +25,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 using N = AppSettings::Number;
@@ -155,6 +156,7 @@ QWidget *controlRow(const QString &title, const QString &caption, bool headline,
     text->setSpacing(4);
     QLabel *titleLabel = label(title, headline ? theme::TextStyle::headline : theme::TextStyle::body);
     QLabel *captionLabel = label(caption, theme::TextStyle::caption, true);
+    captionLabel->setWordWrap(true); // large text and long translations
     text->addWidget(titleLabel);
     text->addWidget(captionLabel);
     layout->addLayout(text);
@@ -164,6 +166,17 @@ QWidget *controlRow(const QString &title, const QString &caption, bool headline,
     control->setAccessibleDescription(caption);
     titleLabel->setBuddy(control);
     return row;
+}
+
+// A radio group takes the Tab focus at its checked button, or at its first
+// when none is checked; the arrow keys move within it.
+template<typename Buttons>
+void keepTabStopAtChecked(const Buttons &group)
+{
+    const auto checked = std::find_if(group.begin(), group.end(), [](auto *b) { return b->isChecked(); });
+    auto *stop = checked != group.end() ? *checked : *group.begin();
+    for (auto *b : group)
+        b->setFocusPolicy(b == stop ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
 bool swatchMatches(const CodableColor &swatch, const CodableColor &current)
@@ -467,6 +480,8 @@ QWidget *PreferencesView::buildGeneralSection()
 
     m_resetButton = new QPushButton(tr("Reset"));
     m_resetButton->setAutoDefault(false);
+    FocusRing::attach(m_resetButton, FocusRing::Shape::rounded, 4);
+    pressOnEnter(m_resetButton);
     connect(m_resetButton, &QPushButton::clicked, this, &PreferencesView::confirmReset);
     layout->addWidget(controlRow(tr("Reset Settings"), tr("Restore all settings to defaults"), false, m_resetButton));
     return section;
@@ -502,6 +517,8 @@ void PreferencesView::refresh()
     for (int i = 0; i < m_swatches.size(); ++i)
         m_swatches[i]->setSelected(swatchMatches(CodableColor::fromColor(palette[i].color), current));
     m_well->setColor(guideColor);
+    keepTabStopAtChecked(m_styleButtons);
+    keepTabStopAtChecked(m_swatches);
 
     m_opacity->showValue(m_settings.customOpacity());
     m_thickness->showValue(m_settings.customThickness());
@@ -605,9 +622,11 @@ PreferencesWindow::PreferencesWindow(AppSettings &settings, PreferencesView::Log
 {
     setWindowTitle(tr("Tovani Preferences"));
     setWindowIcon(appIcon());
-    setFixedSize(480, 720);
     auto *layout = column(this, 0);
     layout->addWidget(m_view);
+    // 480 x 720, wider when large text needs it (the layout keeps the
+    // window at least that wide); the sections scroll.
+    resize(std::max(480, minimumSizeHint().width()), 720);
 }
 
 void PreferencesWindow::changeEvent(QEvent *event)

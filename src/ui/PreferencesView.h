@@ -150,9 +150,9 @@ private:
     QPointer<QMessageBox> m_resetBox;
 };
 
-// The window around the view: 480 x 720, fixed, titled "Tovani Preferences".
-// Closing only hides it, so the owner can show the same window again; Escape
-// closes it.
+// The window around the view, titled "Tovani Preferences": 480 x 720 at
+// first, wider when large text needs it, and resizable. Closing only hides
+// it, so the owner can show the same window again; Escape closes it.
 class PreferencesWindow : public QWidget
 {
     Q_OBJECT

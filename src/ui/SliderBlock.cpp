@@ -1,11 +1,16 @@
 #include "ui/SliderBlock.h"
 
+#include "ui/Accessibility.h"
+#include "ui/Controls.h"
 #include "ui/Theme.h"
 
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QSignalBlocker>
+#include <QStyleOptionSlider>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -59,6 +64,15 @@ QString zoom(double value)
     return QCoreApplication::translate("valuetext", "%1x").arg(QString::fromLatin1(text));
 }
 
+double number(const QString &text)
+{
+    static const QRegularExpression digits(QStringLiteral("-?\\d+(?:[.,]\\d+)?"));
+    const QRegularExpressionMatch match = digits.match(text);
+    if (!match.hasMatch()) return qQNaN();
+    QString found = match.captured();
+    return found.replace(u',', u'.').toDouble();
+}
+
 } // namespace valuetext
 
 // ---------------------------------------------------------------------------
@@ -66,6 +80,8 @@ QString zoom(double value)
 SteppedSlider::SteppedSlider(double lower, double upper, double step, QWidget *parent)
     : QSlider(Qt::Horizontal, parent), m_lower(lower), m_upper(upper), m_step(step)
 {
+    accessibility::install();
+    FocusRing::attach(this);
     int decimals = 0;
     while (decimals < 6 &&
            std::abs(step * std::pow(10.0, decimals) - std::round(step * std::pow(10.0, decimals))) > 1e-9)
@@ -74,8 +90,46 @@ SteppedSlider::SteppedSlider(double lower, double upper, double step, QWidget *p
     setRange(0, static_cast<int>(std::lround((upper - lower) / step)));
     setSingleStep(1);
     setPageStep(std::max(1, maximum() / 10));
-    connect(this, &QSlider::valueChanged, this,
-            [this](int position) { Q_EMIT valueEdited(valueAt(position)); });
+    connect(this, &QSlider::valueChanged, this, [this](int position) {
+        m_shown = valueAt(position);
+        Q_EMIT valueEdited(valueAt(position));
+    });
+}
+
+void SteppedSlider::editTo(int position)
+{
+    position = std::clamp(position, minimum(), maximum());
+    if (position != value())
+        setValue(position);
+    else if (shownValue() != valueAt(position))
+        Q_EMIT valueChanged(position);
+}
+
+QString SteppedSlider::textFor(double value) const
+{
+    return m_format ? m_format(value) : QString::number(value);
+}
+
+double SteppedSlider::shownValue() const
+{
+    return m_shown.value_or(valueAt(value()));
+}
+
+void SteppedSlider::initStyleOption(QStyleOptionSlider *option) const
+{
+    QSlider::initStyleOption(option);
+    const int m = theme::focusMargin;
+    option->rect.adjust(m, m, -m, -m);
+}
+
+QSize SteppedSlider::sizeHint() const
+{
+    return QSlider::sizeHint() + QSize(2, 2) * theme::focusMargin;
+}
+
+QSize SteppedSlider::minimumSizeHint() const
+{
+    return QSlider::minimumSizeHint() + QSize(2, 2) * theme::focusMargin;
 }
 
 double SteppedSlider::valueAt(int position) const
@@ -94,8 +148,17 @@ int SteppedSlider::positionFor(double value) const
 
 void SteppedSlider::showValue(double value)
 {
-    const QSignalBlocker blocker(this);
-    setValue(positionFor(value));
+    const bool changed = !m_shown || !(*m_shown == value);
+    m_shown = value;
+    {
+        const QSignalBlocker blocker(this);
+        setValue(positionFor(value));
+    }
+    if (changed) {
+        // Between steps the handle may stay where it is while the number changes.
+        QAccessibleValueChangeEvent event(this, valuetext::number(textFor(value)));
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -111,6 +174,7 @@ SliderBlock::SliderBlock(const QString &label, double lower, double upper, doubl
     // so the text does not jitter while dragging.
     m_value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_slider->setAccessibleName(label);
+    m_slider->setFormatter(m_format);
 
     auto *row = new QHBoxLayout;
     row->setContentsMargins(0, 0, 0, 0);

@@ -1,5 +1,7 @@
 #include "ui/StyleButton.h"
 
+#include "ui/Accessibility.h"
+#include "ui/Controls.h"
 #include "ui/Preview.h"
 #include "ui/Theme.h"
 
@@ -33,6 +35,26 @@ QFont fittedNameFont(const QFont &font, double width)
         if (widest <= width || f.pointSizeF() - 0.25 < smallest) return f;
         f.setPointSizeF(f.pointSizeF() - 0.25);
     }
+}
+
+// The widest word of all names in the smallest font fittedNameFont gives.
+double longestWord(const QFont &font)
+{
+    QFont f = font;
+    f.setPointSizeF(font.pointSizeF() * 0.85);
+    const QFontMetricsF fm(f);
+    double widest = 0;
+    for (LineStyle style : LineStyles::allCases)
+        for (const QString &word : StyleButton::displayName(style).split(u' ', Qt::SkipEmptyParts))
+            widest = std::max(widest, fm.horizontalAdvance(word));
+    return widest;
+}
+
+// The tile drawn inside the room left for the focus ring.
+QRect tileRect(const QRect &rect)
+{
+    const int m = theme::focusMargin;
+    return rect.adjusted(m, m, -m, -m);
 }
 } // namespace
 
@@ -71,7 +93,12 @@ void paintStyleTile(QPainter &painter, const QRectF &rect, LineStyle style, bool
 
 StyleButton::StyleButton(LineStyle style, QWidget *parent) : QAbstractButton(parent), m_style(style)
 {
-    setFocusPolicy(Qt::NoFocus);
+    accessibility::install();
+    setCheckable(true);
+    setAutoExclusive(true);
+    setFocusPolicy(Qt::StrongFocus);
+    FocusRing::attach(this, FocusRing::Shape::rounded, radius + theme::focusMargin);
+    pressOnEnter(this);
     setCursor(Qt::PointingHandCursor);
     QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     policy.setHeightForWidth(true);
@@ -85,9 +112,11 @@ QString StyleButton::displayName(LineStyle style) { return LineStyles::displayNa
 
 void StyleButton::setSelected(bool selected)
 {
-    if (selected == m_selected) return;
-    m_selected = selected;
-    update();
+    if (selected == isChecked()) return;
+    // A checked button of a radio group cannot be unchecked by itself.
+    setAutoExclusive(false);
+    setChecked(selected);
+    setAutoExclusive(true);
 }
 
 void StyleButton::setColor(const QColor &color)
@@ -99,22 +128,25 @@ void StyleButton::setColor(const QColor &color)
 
 int StyleButton::heightForWidth(int width) const
 {
+    width -= 2 * theme::focusMargin;
     const QFont f = fittedNameFont(font(), width - 8);
     const QFontMetricsF fm(f);
     const QRectF name = fm.boundingRect(QRectF(0, 0, width - 8, 1000), nameFlags, text());
     const int lines = std::max(1, int(std::lround(name.height() / fm.lineSpacing())));
-    return int(std::ceil(padding + preview::miniatureHeight + nameGap + lines * fm.lineSpacing() + padding));
+    return int(std::ceil(padding + preview::miniatureHeight + nameGap + lines * fm.lineSpacing() + padding)) +
+           2 * theme::focusMargin;
 }
 
 QSize StyleButton::sizeHint() const
 {
-    const int w = int(preview::miniatureWidth + 2 * padding);
-    return {w, heightForWidth(w)};
+    return minimumSizeHint();
 }
 
 QSize StyleButton::minimumSizeHint() const
 {
-    return sizeHint();
+    const double inner = std::max(preview::miniatureWidth + 2 * padding, longestWord(font()) + 8);
+    const int w = int(std::ceil(inner)) + 2 * theme::focusMargin;
+    return {w, heightForWidth(w)};
 }
 
 bool StyleButton::hitButton(const QPoint &pos) const
@@ -125,11 +157,12 @@ bool StyleButton::hitButton(const QPoint &pos) const
 void StyleButton::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    paintStyleTile(p, rect(), m_style, m_selected, m_color, palette(), font());
+    const QRect tile = tileRect(rect());
+    paintStyleTile(p, tile, m_style, isChecked(), m_color, palette(), font());
     if (isDown()) {
         p.setRenderHint(QPainter::Antialiasing, true);
         QPainterPath shape;
-        shape.addRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), radius, radius);
+        shape.addRoundedRect(QRectF(tile).adjusted(1, 1, -1, -1), radius, radius);
         p.fillPath(shape, QColor(0, 0, 0, 18));
     }
 }

@@ -2,8 +2,10 @@
 
 // A tile of the Style section: a miniature of one guide style over grey lines
 // of text, with the style's name under it, highlighted when it is the current
-// style. Borderless, never takes keyboard focus; a click anywhere on the tile
-// emits clicked().
+// style. A click anywhere on the tile emits clicked(). The tiles of a row are
+// a radio group: the selected one is checked and takes the Tab focus, the
+// arrow keys select the neighbour (with the same click), Space and Enter
+// click; screen readers hear radio buttons.
 
 #include "settings/Settings.h"
 
@@ -20,13 +22,15 @@ public:
     static QString displayName(LineStyle style);
 
     LineStyle style() const { return m_style; }
-    bool isSelected() const { return m_selected; }
+    bool isSelected() const { return isChecked(); }
     void setSelected(bool selected);
     // The current guide colour, alpha included.
     QColor color() const { return m_color; }
     void setColor(const QColor &color);
 
     QSize sizeHint() const override;
+    // Wide enough for the longest word of any style's name, so that large
+    // text wraps between words and never cuts one.
     QSize minimumSizeHint() const override;
     bool hasHeightForWidth() const override { return true; }
     // Room for the name on one line, or two when it has to wrap.
@@ -38,7 +42,6 @@ protected:
 
 private:
     LineStyle m_style;
-    bool m_selected = false;
     QColor m_color;
 };
 

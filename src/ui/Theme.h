@@ -45,6 +45,12 @@ QColor separator(const QPalette &palette);
 QColor systemBlue();
 QColor systemRed();
 
+// The keyboard focus ring: a line this wide in the palette's highlight colour
+// along the edge of the control that has the focus. Controls keep
+// focusMargin free around their own drawing for it, so it never covers them.
+constexpr int focusRingWidth = 3;
+constexpr int focusMargin = focusRingWidth + 1;
+
 // `color` with its own alpha multiplied by `opacity` (clamped to 0..1, NaN as 0).
 QColor withOpacity(QColor color, double opacity);
 
