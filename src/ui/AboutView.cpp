@@ -6,6 +6,8 @@
 #include "ui/Theme.h"
 #include "version.h"
 
+#include <algorithm>
+
 #include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -193,7 +195,10 @@ AboutWindow::AboutWindow(QWidget *parent) : QWidget(parent, Qt::Window), m_view(
     m_view->setFocus();
     // 340 x 480, unless the desktop's fonts need more room.
     const QSize needed = m_view->minimumSizeHint();
-    setFixedSize(std::max(windowWidth, needed.width()), std::max(windowHeight, needed.height()));
+    const int width = std::max(windowWidth, needed.width());
+    // The rights notice wraps: its height depends on the width.
+    const int wrapped = m_view->hasHeightForWidth() ? m_view->heightForWidth(width) : 0;
+    setFixedSize(width, std::max({windowHeight, needed.height(), wrapped}));
 }
 
 void AboutWindow::keyPressEvent(QKeyEvent *event)

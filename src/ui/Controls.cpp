@@ -322,6 +322,7 @@ OverlayScrollArea::OverlayScrollArea(QWidget *parent)
 {
     setFrameShape(QFrame::NoFrame);
     setWidgetResizable(true);
+    setFocusPolicy(Qt::NoFocus); // Tab goes through the controls, and the area follows them
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
