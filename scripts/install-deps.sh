@@ -18,6 +18,7 @@ test_pkgs=(
   xvfb xauth picom trayer xautomation xdotool x11-utils x11-apps x11-xserver-utils imagemagick
   xserver-xorg-core xserver-xorg-video-dummy libxcb-xtest0-dev x11-xkb-utils appstream dpkg-dev desktop-file-utils file
   clang-tidy
+  dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0
 )
 pkgs=("${build_pkgs[@]}")
 if [ "$what" = "test" ]; then pkgs+=("${test_pkgs[@]}"); fi

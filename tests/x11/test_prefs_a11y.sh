@@ -1,0 +1,78 @@
+#!/usr/bin/env bash
+# The preferences window of the real application as a screen reader and a
+# keyboard user meet it, on an X server with an accessibility bus of the
+# test's own (a private session bus and at-spi-bus-launcher):
+#   - read through AT-SPI (atspi_tree.py), every interactive control has a
+#     role, a name and the focusable state, and every slider a value; the
+#     style tiles and swatches are radio buttons, the switches check boxes;
+#   - Tab, pressed until the style picker has the focus, then Right, selects
+#     the next style and saves it;
+#   - Tab on to the magnifier switch, then Space, turns the magnifier on.
+source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/ui_lib.sh"
+
+ATSPI=(/usr/bin/python3 "$(dirname "$0")/atspi_tree.py")
+LAUNCHER=/usr/libexec/at-spi-bus-launcher
+command -v dbus-daemon >/dev/null || x11_skip "dbus-daemon is not installed"
+[ -x "$LAUNCHER" ] || x11_skip "at-spi2-core is not installed"
+/usr/bin/python3 -c 'import gi; gi.require_version("Atspi", "2.0")' 2>/dev/null ||
+    x11_skip "python3-gi and gir1.2-atspi-2.0 are not installed"
+command -v xte >/dev/null || x11_skip "xte is not installed"
+
+x11_start --no-compositor
+# The session bus, and the accessibility bus it hands out.
+dbus-daemon --session --fork --nopidfile --print-address=3 --print-pid=4 \
+    3>"$X11_TMP/bus.address" 4>"$X11_TMP/bus.pid" >"$X11_TMP/dbus.log" 2>&1 || x11_fail "no session bus"
+x11_track_pid "$(cat "$X11_TMP/bus.pid")"
+export DBUS_SESSION_BUS_ADDRESS
+DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$X11_TMP/bus.address")
+"$LAUNCHER" --launch-immediately >"$X11_TMP/at-spi.log" 2>&1 &
+x11_track_pid $!
+# English names; Qt on the accessibility bus even without a desktop asking.
+export LANGUAGE=en QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+
+tovani_start preferences
+read -r WIN WX WY WW WH < <(x11_probe wait-window "Tovani Preferences" 10) || x11_fail "no preferences window: $(x11_probe windows)"
+on_bus() { "${ATSPI[@]}" check "Tovani Preferences" >/dev/null 2>&1; [ $? != 2 ]; }
+x11_wait_for 20 on_bus || x11_fail "the preferences window is not on the accessibility bus"
+
+# -- The tree ---------------------------------------------------------------
+"${ATSPI[@]}" check "Tovani Preferences" >"$X11_TMP/tree.out" 2>"$X11_TMP/tree.log" ||
+    x11_fail "the accessibility tree: $(cat "$X11_TMP/tree.log")"
+count() { awk -F': ' -v r="$1" '$1 == r { print $2 }' "$X11_TMP/tree.out"; }
+# 5 style tiles and 15 swatches; brackets, magnifier, launch at login and
+# shortcuts; opacity, thickness, line height, bracket width and opacity, zoom
+# (folded blocks included); the colour well and Reset.
+for want in radio-button:20 check-box:4 slider:6 push-button:2; do
+    [ "$(count "${want%:*}")" = "${want#*:}" ] ||
+        x11_fail "want ${want#*:} of ${want%:*}, got '$(count "${want%:*}")': $(cat "$X11_TMP/tree.out")"
+done
+grep -qx 'slider|Opacity|60 of 10..100' "$X11_TMP/tree.out" || x11_fail "the opacity slider: $(grep '^slider' "$X11_TMP/tree.out")"
+
+# -- The keyboard -----------------------------------------------------------
+# The keys go to the window with the input focus.
+xdotool windowfocus --sync "$WIN" 2>/dev/null || xdotool windowfocus "$WIN"
+focused() { "${ATSPI[@]}" focused "Tovani Preferences" 2>/dev/null; }
+# tab_to ROLE|NAME...: Tab until one of them has the focus (at most 30 times).
+tab_to() {
+    local i now
+    for ((i = 0; i < 30; i++)); do
+        now=$(focused)
+        for want in "$@"; do [ "$now" = "$want" ] && return 0; done
+        xte 'key Tab'
+        sleep 0.15
+    done
+    x11_fail "Tab never reached $*: the focus is on '$now'"
+}
+tab_to "radio-button|Underline" "radio-button|Highlight Bar" "radio-button|Focus Window" "radio-button|Ruler" \
+    "radio-button|Reading Strip"
+[ "$(focused)" = "radio-button|Underline" ] || x11_fail "the style picker's Tab stop is not the current style: $(focused)"
+xte 'key Right'
+tovani_expect_conf "currentStyle=Highlight Bar" "Right in the style picker"
+x11_wait_for 5 eval '[ "$(focused)" = "radio-button|Highlight Bar" ]' || x11_fail "the focus did not follow: $(focused)"
+
+tab_to "check-box|Magnifier"
+xte 'key space'
+tovani_expect_conf "magnifierEnabled=true" "Space on the magnifier switch"
+kill -0 "$TOVANI_PID" || x11_fail "tovani exited"
+echo PASS
