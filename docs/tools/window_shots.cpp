@@ -5,7 +5,10 @@
 // machine that makes them.
 //
 //   window_shots DIR    writes DIR/preferences.png, preferences-dark.png,
-//                       preferences-details.png and about.png
+//                       preferences-details.png and about.png, then the same
+//                       windows at twice the font size (DejaVu Sans 20):
+//                       preferences-large-text.png (the style picker with
+//                       the keyboard focus) and about-large-text.png
 //
 // docs/make-screenshots.sh runs it with DIR = docs.
 #include "platform/FakePlatform.h"
@@ -13,6 +16,7 @@
 #include "ui/AboutView.h"
 #include "ui/Controls.h"
 #include "ui/PreferencesView.h"
+#include "ui/StyleButton.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -94,6 +98,34 @@ bool about(const QDir &out)
     return QTest::qWaitForWindowExposed(window.get()) && save(window.get(), out, "about.png");
 }
 
+// Both windows at twice the desktop's font size, as a person who reads with
+// large text sees them.
+bool largeText(const QDir &out)
+{
+    const QFont normal = QApplication::font();
+    QFont large = normal;
+    large.setPointSizeF(normal.pointSizeF() * 2);
+    QApplication::setFont(large);
+    const QTemporaryDir scratch;
+    AppSettings settings(scratch.filePath(QStringLiteral("tovani.conf")));
+    bool ok = false;
+    {
+        PreferencesWindow window(settings);
+        window.show();
+        ok = QTest::qWaitForWindowExposed(&window);
+        window.view()->styleButton(settings.currentStyle())->setFocus(Qt::TabFocusReason);
+        QTest::qWait(50);
+        ok = ok && save(&window, out, "preferences-large-text.png");
+    }
+    if (ok) {
+        const std::unique_ptr<QWidget> window(createAboutWindow());
+        window->show();
+        ok = QTest::qWaitForWindowExposed(window.get()) && save(window.get(), out, "about-large-text.png");
+    }
+    QApplication::setFont(normal);
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -112,7 +144,7 @@ int main(int argc, char *argv[])
     platform::Platform::setInstance(&session);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 10));
-    const bool ok = preferences(out) && about(out);
+    const bool ok = preferences(out) && about(out) && largeText(out);
     platform::Platform::setInstance(nullptr);
     return ok ? 0 : 1;
 }

@@ -19,16 +19,16 @@
 // ---------------------------------------------------------------------------
 // FocusRing
 
-FocusRing::FocusRing(QWidget *control, Shape shape, double radius)
-    : QFocusFrame(control), m_control(control), m_shape(shape), m_radius(radius)
+FocusRing::FocusRing(QWidget *control, Shape shape, double radius, double inset)
+    : QFocusFrame(control), m_control(control), m_shape(shape), m_radius(radius), m_inset(inset)
 {
     control->installEventFilter(this);
     follow();
 }
 
-FocusRing *FocusRing::attach(QWidget *control, Shape shape, double radius)
+FocusRing *FocusRing::attach(QWidget *control, Shape shape, double radius, double inset)
 {
-    return new FocusRing(control, shape, radius);
+    return new FocusRing(control, shape, radius, inset);
 }
 
 void FocusRing::follow()
@@ -60,13 +60,13 @@ void FocusRing::paintEvent(QPaintEvent *)
     p.setRenderHint(QPainter::Antialiasing, true);
     p.setPen(QPen(theme::accent(m_control->palette()), theme::focusRingWidth));
     p.setBrush(Qt::NoBrush);
-    const double inset = theme::focusRingWidth / 2.0;
+    const double inset = m_inset + theme::focusRingWidth / 2.0;
     const QRectF ring = QRectF(rect()).adjusted(inset, inset, -inset, -inset);
     if (m_shape == Shape::circle) {
         const double side = std::min(ring.width(), ring.height());
         p.drawEllipse(QRectF(ring.center().x() - side / 2, ring.center().y() - side / 2, side, side));
     } else {
-        const double r = std::max(0.0, m_radius - inset);
+        const double r = std::max(0.0, m_radius - theme::focusRingWidth / 2.0);
         p.drawRoundedRect(ring, r, r);
     }
 }

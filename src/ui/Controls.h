@@ -18,8 +18,9 @@ class QVariantAnimation;
 
 // The ring that shows which control has the keyboard focus: a line of
 // theme::focusRingWidth in the palette's highlight colour along the control's
-// edge, drawn over it (a child covering it) while it has the focus, in light
-// and dark themes alike. Screen readers do not see it (a QFocusFrame).
+// edge (controls keep theme::focusMargin free for it), drawn over it (a child
+// covering it) while it has the focus, in light and dark themes alike.
+// Screen readers do not see it (a QFocusFrame).
 class FocusRing : public QFocusFrame
 {
     Q_OBJECT
@@ -29,19 +30,22 @@ public:
         rounded, // a rounded rectangle with `radius` (outer edge)
         circle,  // the circle in the middle of the control
     };
-    static FocusRing *attach(QWidget *control, Shape shape = Shape::rounded, double radius = 8);
+    // `inset`: how far inside the control's edge the ring lies (a control
+    // that draws up to its edge has it drawn inside its own border).
+    static FocusRing *attach(QWidget *control, Shape shape = Shape::rounded, double radius = 8, double inset = 0);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    FocusRing(QWidget *control, Shape shape, double radius);
+    FocusRing(QWidget *control, Shape shape, double radius, double inset);
     void follow();
 
     QWidget *m_control;
     Shape m_shape;
     double m_radius;
+    double m_inset;
 };
 
 // Enter and Return press the button as Space does (outside dialogs Qt's

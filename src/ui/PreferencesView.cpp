@@ -159,8 +159,7 @@ QWidget *controlRow(const QString &title, const QString &caption, bool headline,
     captionLabel->setWordWrap(true); // large text and long translations
     text->addWidget(titleLabel);
     text->addWidget(captionLabel);
-    layout->addLayout(text);
-    layout->addStretch(1);
+    layout->addLayout(text, 1); // the caption wraps only where the row is too narrow
     layout->addWidget(control, 0, Qt::AlignVCenter);
     control->setAccessibleName(title);
     control->setAccessibleDescription(caption);
@@ -333,7 +332,7 @@ QWidget *PreferencesView::buildColorSection()
     layout->addWidget(sectionTitle(tr("Color")));
     auto *grid = new QGridLayout;
     grid->setHorizontalSpacing(8);
-    grid->setVerticalSpacing(8);
+    grid->setVerticalSpacing(8 - 2 * theme::focusMargin); // the swatches keep that room for the focus ring
     constexpr int columns = 8;
     for (int c = 0; c < columns; ++c) {
         grid->setColumnStretch(c, 1);

@@ -15,6 +15,11 @@ namespace {
 constexpr double padding = 8;
 constexpr double nameGap = 6;
 constexpr double radius = 8;
+// The focus ring lies inside the tile's border, clear of the miniature, so
+// that it shows beside the border of the selected tile; the name keeps clear
+// of it too.
+constexpr double ringInset = 3;
+constexpr double nameInset = ringInset + theme::focusRingWidth;
 
 // Names are drawn on one line when they fit, otherwise wrapped between words;
 // every tile reserves two lines so the row stays even.
@@ -50,12 +55,6 @@ double longestWord(const QFont &font)
     return widest;
 }
 
-// The tile drawn inside the room left for the focus ring.
-QRect tileRect(const QRect &rect)
-{
-    const int m = theme::focusMargin;
-    return rect.adjusted(m, m, -m, -m);
-}
 } // namespace
 
 void paintStyleTile(QPainter &painter, const QRectF &rect, LineStyle style, bool selected,
@@ -77,7 +76,7 @@ void paintStyleTile(QPainter &painter, const QRectF &rect, LineStyle style, bool
     preview::stylePreview(painter, miniature, style, color, palette);
 
     painter.setPen(selected ? accent : theme::secondary(palette));
-    const QRectF nameBox(rect.left() + 4, miniature.bottom() + nameGap, rect.width() - 8,
+    const QRectF nameBox(rect.left() + nameInset, miniature.bottom() + nameGap, rect.width() - 2 * nameInset,
                          rect.bottom() - padding - miniature.bottom() - nameGap);
     painter.setFont(fittedNameFont(nameFont, nameBox.width()));
     painter.drawText(nameBox, nameFlags, StyleButton::displayName(style));
@@ -97,7 +96,7 @@ StyleButton::StyleButton(LineStyle style, QWidget *parent) : QAbstractButton(par
     setCheckable(true);
     setAutoExclusive(true);
     setFocusPolicy(Qt::StrongFocus);
-    FocusRing::attach(this, FocusRing::Shape::rounded, radius + theme::focusMargin);
+    FocusRing::attach(this, FocusRing::Shape::rounded, radius - ringInset, ringInset);
     pressOnEnter(this);
     setCursor(Qt::PointingHandCursor);
     QSizePolicy policy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -128,13 +127,17 @@ void StyleButton::setColor(const QColor &color)
 
 int StyleButton::heightForWidth(int width) const
 {
-    width -= 2 * theme::focusMargin;
-    const QFont f = fittedNameFont(font(), width - 8);
+    const double nameWidth = width - 2 * nameInset;
+    const QFont f = fittedNameFont(font(), nameWidth);
     const QFontMetricsF fm(f);
-    const QRectF name = fm.boundingRect(QRectF(0, 0, width - 8, 1000), nameFlags, text());
-    const int lines = std::max(1, int(std::lround(name.height() / fm.lineSpacing())));
-    return int(std::ceil(padding + preview::miniatureHeight + nameGap + lines * fm.lineSpacing() + padding)) +
-           2 * theme::focusMargin;
+    // As many lines as the longest name takes, so that the tiles of a row are
+    // equally high.
+    int lines = 1;
+    for (LineStyle style : LineStyles::allCases) {
+        const QRectF name = fm.boundingRect(QRectF(0, 0, nameWidth, 1000), nameFlags, displayName(style));
+        lines = std::max(lines, int(std::lround(name.height() / fm.lineSpacing())));
+    }
+    return int(std::ceil(padding + preview::miniatureHeight + nameGap + lines * fm.lineSpacing() + padding));
 }
 
 QSize StyleButton::sizeHint() const
@@ -144,8 +147,8 @@ QSize StyleButton::sizeHint() const
 
 QSize StyleButton::minimumSizeHint() const
 {
-    const double inner = std::max(preview::miniatureWidth + 2 * padding, longestWord(font()) + 8);
-    const int w = int(std::ceil(inner)) + 2 * theme::focusMargin;
+    const double inner = std::max(preview::miniatureWidth + 2 * padding, longestWord(font()) + 2 * nameInset);
+    const int w = int(std::ceil(inner));
     return {w, heightForWidth(w)};
 }
 
@@ -157,12 +160,11 @@ bool StyleButton::hitButton(const QPoint &pos) const
 void StyleButton::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
-    const QRect tile = tileRect(rect());
-    paintStyleTile(p, tile, m_style, isChecked(), m_color, palette(), font());
+    paintStyleTile(p, rect(), m_style, isChecked(), m_color, palette(), font());
     if (isDown()) {
         p.setRenderHint(QPainter::Antialiasing, true);
         QPainterPath shape;
-        shape.addRoundedRect(QRectF(tile).adjusted(1, 1, -1, -1), radius, radius);
+        shape.addRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), radius, radius);
         p.fillPath(shape, QColor(0, 0, 0, 18));
     }
 }
