@@ -213,7 +213,7 @@ Rückgabewert: 0 bei Erfolg, 1 wenn die laufende Instanz nicht erreichbar war,
     <name>Commands</name>
     <message>
         <source>%1px</source>
-        <translation>%1 px</translation>
+        <translation>%1&#xa0;px</translation>
     </message>
     <message>
         <source>switch the reading guide on or off</source>
@@ -792,11 +792,11 @@ Stil: %2</translation>
     <name>valuetext</name>
     <message>
         <source>%1%</source>
-        <translation>%1 %</translation>
+        <translation>%1&#xa0;%</translation>
     </message>
     <message>
         <source>%1px</source>
-        <translation>%1 px</translation>
+        <translation>%1&#xa0;px</translation>
     </message>
     <message>
         <source>%1x</source>

@@ -63,7 +63,7 @@
     <name>AppDelegate</name>
     <message>
         <source>Settings not saved: %1</source>
-        <translation>Réglages non enregistrés : %1</translation>
+        <translation>Réglages non enregistrés&#xa0;: %1</translation>
     </message>
     <message>
         <source>Tovani</source>
@@ -75,7 +75,7 @@
     </message>
     <message>
         <source>You can also bind &quot;tovani toggle&quot;, &quot;tovani cycle-style&quot; and the other commands of &quot;tovani --help&quot; to shortcuts in your desktop&apos;s keyboard settings.</source>
-        <translation>Vous pouvez aussi associer « tovani toggle », « tovani cycle-style » et les autres commandes de « tovani --help » à des raccourcis dans les réglages du clavier de votre bureau.</translation>
+        <translation>Vous pouvez aussi associer «&#xa0;tovani toggle&#xa0;», «&#xa0;tovani cycle-style&#xa0;» et les autres commandes de «&#xa0;tovani --help&#xa0;» à des raccourcis dans les réglages du clavier de votre bureau.</translation>
     </message>
     <message>
         <source>Tovani follows the pointer and answers its keyboard shortcuts only while the pointer is over windows of X11 programs. Over other windows the guide stays where it was.
@@ -83,15 +83,15 @@
 To use Tovani everywhere, log in with an X11 session (often called &quot;Xorg&quot; on the login screen).</source>
         <translation>Tovani suit le pointeur et répond à ses raccourcis clavier uniquement lorsque le pointeur survole des fenêtres de programmes X11. Au-dessus des autres fenêtres, le guide reste où il était.
 
-Pour utiliser Tovani partout, ouvrez une session X11 (souvent appelée « Xorg » sur l’écran de connexion).</translation>
+Pour utiliser Tovani partout, ouvrez une session X11 (souvent appelée «&#xa0;Xorg&#xa0;» sur l’écran de connexion).</translation>
     </message>
     <message>
         <source>Tovani runs on Wayland directly, where it cannot see the pointer outside its own windows or take global keyboard shortcuts, and the magnifier cannot show the screen: the guide does not follow the pointer.
 
 Log in with an X11 session (often called &quot;Xorg&quot; on the login screen), or start Tovani with QT_QPA_PLATFORM=xcb to follow the pointer over X11 programs.</source>
-        <translation>Tovani fonctionne directement sous Wayland, où il ne voit pas le pointeur hors de ses propres fenêtres, ne peut pas prendre de raccourcis clavier globaux, et où la loupe ne peut pas afficher l’écran : le guide ne suit pas le pointeur.
+        <translation>Tovani fonctionne directement sous Wayland, où il ne voit pas le pointeur hors de ses propres fenêtres, ne peut pas prendre de raccourcis clavier globaux, et où la loupe ne peut pas afficher l’écran&#xa0;: le guide ne suit pas le pointeur.
 
-Ouvrez une session X11 (souvent appelée « Xorg » sur l’écran de connexion), ou lancez Tovani avec QT_QPA_PLATFORM=xcb pour suivre le pointeur au-dessus des programmes X11.</translation>
+Ouvrez une session X11 (souvent appelée «&#xa0;Xorg&#xa0;» sur l’écran de connexion), ou lancez Tovani avec QT_QPA_PLATFORM=xcb pour suivre le pointeur au-dessus des programmes X11.</translation>
     </message>
     <message>
         <source>Open Keyboard Settings</source>
@@ -103,7 +103,7 @@ Ouvrez une session X11 (souvent appelée « Xorg » sur l’écran de connexio
     </message>
     <message>
         <source>No system tray is available: use this window, the shortcuts or the tovani command.</source>
-        <translation>Aucune zone de notification n’est disponible : utilisez cette fenêtre, les raccourcis ou la commande tovani.</translation>
+        <translation>Aucune zone de notification n’est disponible&#xa0;: utilisez cette fenêtre, les raccourcis ou la commande tovani.</translation>
     </message>
 </context>
 <context>
@@ -136,27 +136,27 @@ Ouvrez une session X11 (souvent appelée « Xorg » sur l’écran de connexio
     <name>CommandLine</name>
     <message>
         <source>unexpected argument &quot;%1&quot;</source>
-        <translation>argument inattendu « %1 »</translation>
+        <translation>argument inattendu «&#xa0;%1&#xa0;»</translation>
     </message>
     <message>
         <source>unknown option &quot;%1&quot;</source>
-        <translation>option inconnue « %1 »</translation>
+        <translation>option inconnue «&#xa0;%1&#xa0;»</translation>
     </message>
     <message>
         <source>unknown command &quot;%1&quot;</source>
-        <translation>commande inconnue « %1 »</translation>
+        <translation>commande inconnue «&#xa0;%1&#xa0;»</translation>
     </message>
     <message>
         <source>&quot;%1&quot; takes no argument</source>
-        <translation>« %1 » ne prend pas d’argument</translation>
+        <translation>«&#xa0;%1&#xa0;» ne prend pas d’argument</translation>
     </message>
     <message>
         <source>&quot;%1&quot; takes one style: %2</source>
-        <translation>« %1 » prend un style : %2</translation>
+        <translation>«&#xa0;%1&#xa0;» prend un style&#xa0;: %2</translation>
     </message>
     <message>
         <source>unknown style &quot;%1&quot;</source>
-        <translation>style inconnu « %1 »</translation>
+        <translation>style inconnu «&#xa0;%1&#xa0;»</translation>
     </message>
     <message>
         <source>STYLE</source>
@@ -177,18 +177,18 @@ Options:
 Exit status: 0 on success, 1 when the running copy could not be reached,
 2 for an unknown command or argument, or a change that was not saved.
 </source>
-        <translation>Usage : tovani [COMMANDE]
+        <translation>Usage&#xa0;: tovani [COMMANDE]
 
 Un guide de lecture qui suit le pointeur. Sans commande, démarre Tovani
 (ou ouvre les préférences de l’instance déjà en cours).
 
-Commandes, envoyées à l’instance en cours (démarrée d’abord si nécessaire) :
+Commandes, envoyées à l’instance en cours (démarrée d’abord si nécessaire)&#xa0;:
 %1
-Options :
+Options&#xa0;:
   -h, --help          afficher cette aide
   -v, --version       afficher la version
 
-Code de sortie : 0 en cas de succès, 1 si l’instance en cours n’a pas pu être
+Code de sortie&#xa0;: 0 en cas de succès, 1 si l’instance en cours n’a pas pu être
 jointe, 2 pour une commande ou un argument inconnu, ou une modification qui
 n’a pas été enregistrée.
 </translation>
@@ -198,22 +198,22 @@ n’a pas été enregistrée.
     <name>CommandRegistry</name>
     <message>
         <source>unknown command &quot;%1&quot;</source>
-        <translation>commande inconnue « %1 »</translation>
+        <translation>commande inconnue «&#xa0;%1&#xa0;»</translation>
     </message>
     <message>
         <source>unknown style &quot;%1&quot;</source>
-        <translation>style inconnu « %1 »</translation>
+        <translation>style inconnu «&#xa0;%1&#xa0;»</translation>
     </message>
     <message>
         <source>the change was not saved: %1</source>
-        <translation>la modification n’a pas été enregistrée : %1</translation>
+        <translation>la modification n’a pas été enregistrée&#xa0;: %1</translation>
     </message>
 </context>
 <context>
     <name>Commands</name>
     <message>
         <source>%1px</source>
-        <translation>%1 px</translation>
+        <translation>%1&#xa0;px</translation>
     </message>
     <message>
         <source>switch the reading guide on or off</source>
@@ -249,7 +249,7 @@ n’a pas été enregistrée.
     </message>
     <message>
         <source>switch to a style: %1</source>
-        <translation>passer à un style : %1</translation>
+        <translation>passer à un style&#xa0;: %1</translation>
     </message>
     <message>
         <source>Switch style</source>
@@ -297,7 +297,7 @@ n’a pas été enregistrée.
     </message>
     <message>
         <source>open the About window</source>
-        <translation>ouvrir la fenêtre « À propos »</translation>
+        <translation>ouvrir la fenêtre «&#xa0;À propos&#xa0;»</translation>
     </message>
     <message>
         <source>About Tovani</source>
@@ -324,11 +324,11 @@ n’a pas été enregistrée.
     </message>
     <message>
         <source>Failed to enable launch at login: %1</source>
-        <translation>Impossible d’activer le lancement à l’ouverture de session : %1</translation>
+        <translation>Impossible d’activer le lancement à l’ouverture de session&#xa0;: %1</translation>
     </message>
     <message>
         <source>Failed to disable launch at login: %1</source>
-        <translation>Impossible de désactiver le lancement à l’ouverture de session : %1</translation>
+        <translation>Impossible de désactiver le lancement à l’ouverture de session&#xa0;: %1</translation>
     </message>
 </context>
 <context>
@@ -376,11 +376,11 @@ n’a pas été enregistrée.
     <name>Platform</name>
     <message>
         <source>cannot write in %1: %2</source>
-        <translation>impossible d’écrire dans %1 : %2</translation>
+        <translation>impossible d’écrire dans %1&#xa0;: %2</translation>
     </message>
     <message>
         <source>cannot write %1: %2</source>
-        <translation>impossible d’écrire %1 : %2</translation>
+        <translation>impossible d’écrire %1&#xa0;: %2</translation>
     </message>
     <message>
         <source>Tovani Guide</source>
@@ -388,15 +388,15 @@ n’a pas été enregistrée.
     </message>
     <message>
         <source>cannot open the X display &quot;%1&quot; (is the X server running, and may this user use it?)</source>
-        <translation>impossible d’ouvrir l’affichage X « %1 » (le serveur X tourne-t-il, et cet utilisateur a-t-il le droit de s’en servir ?)</translation>
+        <translation>impossible d’ouvrir l’affichage X «&#xa0;%1&#xa0;» (le serveur X tourne-t-il, et cet utilisateur a-t-il le droit de s’en servir&#xa0;?)</translation>
     </message>
     <message>
         <source>the program&apos;s path holds a control character such as a line break, which an autostart entry cannot hold; move Tovani to a folder whose path has none</source>
-        <translation>le chemin du programme contient un caractère de contrôle, comme un saut de ligne, qu’une entrée de démarrage automatique ne peut pas contenir ; déplacez Tovani dans un dossier dont le chemin n’en contient pas</translation>
+        <translation>le chemin du programme contient un caractère de contrôle, comme un saut de ligne, qu’une entrée de démarrage automatique ne peut pas contenir&#xa0;; déplacez Tovani dans un dossier dont le chemin n’en contient pas</translation>
     </message>
     <message>
         <source>the program&apos;s path %1 holds &quot;%2&quot;, from which session launchers cannot start it; move Tovani to a folder whose path has none of % \ &quot; &apos; $ `</source>
-        <translation>le chemin du programme %1 contient « %2 », ce qui empêche les lanceurs de session de le démarrer ; déplacez Tovani dans un dossier dont le chemin ne contient aucun des caractères % \ &quot; &apos; $ `</translation>
+        <translation>le chemin du programme %1 contient «&#xa0;%2&#xa0;», ce qui empêche les lanceurs de session de le démarrer&#xa0;; déplacez Tovani dans un dossier dont le chemin ne contient aucun des caractères % \ &quot; &apos; $ `</translation>
     </message>
     <message>
         <source>the location of the program is unknown</source>
@@ -416,7 +416,7 @@ n’a pas été enregistrée.
     </message>
     <message>
         <source>could not remove %1: %2</source>
-        <translation>impossible de supprimer %1 : %2</translation>
+        <translation>impossible de supprimer %1&#xa0;: %2</translation>
     </message>
 </context>
 <context>
@@ -469,7 +469,7 @@ n’a pas été enregistrée.
     </message>
     <message>
         <source>Tip: Increase thickness for thicker colored bands</source>
-        <translation>Astuce : augmentez l’épaisseur pour des bandes colorées plus larges</translation>
+        <translation>Astuce&#xa0;: augmentez l’épaisseur pour des bandes colorées plus larges</translation>
     </message>
     <message>
         <source>Vertical Brackets</source>
@@ -529,7 +529,7 @@ n’a pas été enregistrée.
     </message>
     <message>
         <source>Reset to Defaults?</source>
-        <translation>Rétablir les réglages par défaut ?</translation>
+        <translation>Rétablir les réglages par défaut&#xa0;?</translation>
     </message>
     <message>
         <source>This will restore all settings to their default values.</source>
@@ -689,11 +689,11 @@ n’a pas été enregistrée.
     </message>
     <message>
         <source>cannot create %1: %2</source>
-        <translation>impossible de créer %1 : %2</translation>
+        <translation>impossible de créer %1&#xa0;: %2</translation>
     </message>
     <message>
         <source>no private folder for the control socket: %1</source>
-        <translation>aucun dossier privé pour le socket de contrôle : %1</translation>
+        <translation>aucun dossier privé pour le socket de contrôle&#xa0;: %1</translation>
     </message>
     <message>
         <source>cannot create the lock file %1.lock</source>
@@ -709,7 +709,7 @@ n’a pas été enregistrée.
     </message>
     <message>
         <source>cannot listen on %1: %2</source>
-        <translation>impossible d’écouter sur %1 : %2</translation>
+        <translation>impossible d’écouter sur %1&#xa0;: %2</translation>
     </message>
     <message>
         <source>not ready</source>
@@ -717,7 +717,7 @@ n’a pas été enregistrée.
     </message>
     <message>
         <source>%1 belongs to another user; not connecting to it</source>
-        <translation>%1 appartient à un autre utilisateur ; pas de connexion</translation>
+        <translation>%1 appartient à un autre utilisateur&#xa0;; pas de connexion</translation>
     </message>
 </context>
 <context>
@@ -736,11 +736,11 @@ n’a pas été enregistrée.
     </message>
     <message>
         <source>Try &quot;tovani --help&quot;.</source>
-        <translation>Essayez « tovani --help ».</translation>
+        <translation>Essayez «&#xa0;tovani --help&#xa0;».</translation>
     </message>
     <message>
         <source>%1; using %2 instead</source>
-        <translation>%1 ; utilisation de %2 à la place</translation>
+        <translation>%1&#xa0;; utilisation de %2 à la place</translation>
     </message>
     <message>
         <source>a private folder</source>
@@ -763,7 +763,7 @@ n’a pas été enregistrée.
     <name>TrayMenu</name>
     <message>
         <source>Shortcuts:</source>
-        <translation>Raccourcis :</translation>
+        <translation>Raccourcis&#xa0;:</translation>
     </message>
     <message>
         <source> (in use)</source>
@@ -773,7 +773,7 @@ n’a pas été enregistrée.
         <source>Tovani (%1)
 Style: %2</source>
         <translation>Tovani (%1)
-Style : %2</translation>
+Style&#xa0;: %2</translation>
     </message>
     <message>
         <source>ON</source>
@@ -792,11 +792,11 @@ Style : %2</translation>
     <name>valuetext</name>
     <message>
         <source>%1%</source>
-        <translation>%1 %</translation>
+        <translation>%1&#xa0;%</translation>
     </message>
     <message>
         <source>%1px</source>
-        <translation>%1 px</translation>
+        <translation>%1&#xa0;px</translation>
     </message>
     <message>
         <source>%1x</source>
