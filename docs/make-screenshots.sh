@@ -16,7 +16,8 @@
 # `BUILD_DIR/docs/tools/window_shots docs` to remake just these):
 #
 #   docs/preferences.png, docs/preferences-dark.png,
-#   docs/preferences-details.png, docs/about.png
+#   docs/preferences-details.png, docs/about.png, and in German
+#   docs/preferences-de.png, docs/about-de.png
 #
 # usage: docs/make-screenshots.sh [BUILD_DIR]     (default: build)
 # Needs the targets tovani, x11probe, text_window and window_shots built in

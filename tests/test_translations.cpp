@@ -24,6 +24,12 @@ namespace {
 
 platform::FakeLoginItem loginItem;
 
+// Fonts at a desktop's 96 dots per inch, set before the application starts.
+const bool desktopDpi = [] {
+    QCoreApplication::setAttribute(Qt::AA_Use96Dpi);
+    return true;
+}();
+
 class Target : public CommandTarget
 {
 public:
@@ -131,6 +137,8 @@ private Q_SLOTS:
         LaunchAtLogin::setLoginItem(&loginItem);
         platform::Platform::setInstance(&m_platform);
         m_platform.x11 = false; // the magnifier's notice shows
+        // A desktop's usual font (the offscreen platform's own is smaller).
+        QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 10));
     }
 
     void nothingLeftInEnglish()

@@ -335,7 +335,7 @@ Rückgabewert: 0 bei Erfolg, 1 wenn die laufende Instanz nicht erreichbar war,
     <name>LineStyle</name>
     <message>
         <source>Underline</source>
-        <translation>Unterstreichung</translation>
+        <translation>Unterstrich</translation>
     </message>
     <message>
         <source>Highlight Bar</source>
@@ -424,7 +424,8 @@ Rückgabewert: 0 bei Erfolg, 1 wenn die laufende Instanz nicht erreichbar war,
     <message>
         <source>%1-5, %2, %3, %4+/-</source>
         <extracomment>The global shortcuts, as in &quot;Ctrl+1-5, Ctrl+Shift+R, Ctrl+Shift+T, Ctrl+Shift++/-&quot;</extracomment>
-        <translation>%1-5, %2, %3, %4+/-</translation>
+        <translation>%1-5, %2,
+%3, %4+/-</translation>
     </message>
     <message>
         <source>Tovani</source>

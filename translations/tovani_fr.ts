@@ -37,7 +37,7 @@
     </message>
     <message>
         <source>Customizable colors &amp; opacity</source>
-        <translation>Couleurs et opacité personnalisables</translation>
+        <translation>Couleurs et opacité réglables</translation>
     </message>
     <message>
         <source>Global keyboard shortcuts</source>

@@ -5,9 +5,11 @@
 // machine that makes them.
 //
 //   window_shots DIR    writes DIR/preferences.png, preferences-dark.png,
-//                       preferences-details.png and about.png
+//                       preferences-details.png and about.png, then
+//                       preferences-de.png and about-de.png in German
 //
 // docs/make-screenshots.sh runs it with DIR = docs.
+#include "app/Translations.h"
 #include "platform/FakePlatform.h"
 #include "settings/Settings.h"
 #include "ui/AboutView.h"
@@ -94,6 +96,25 @@ bool about(const QDir &out)
     return QTest::qWaitForWindowExposed(window.get()) && save(window.get(), out, "about.png");
 }
 
+// Both windows in German, at their defaults. The translations are found in
+// the build folder's share/, two levels above this program.
+bool inGerman(const QDir &out)
+{
+    qputenv("XDG_DATA_DIRS", QFile::encodeName(QCoreApplication::applicationDirPath() + QStringLiteral("/../../share")));
+    if (!translations::install(QLocale(QLocale::German, QLocale::Germany))) {
+        std::fprintf(stderr, "window_shots: no German translation found\n");
+        return false;
+    }
+    const QTemporaryDir scratch;
+    AppSettings settings(scratch.filePath(QStringLiteral("tovani.conf")));
+    PreferencesWindow window(settings);
+    window.show();
+    const std::unique_ptr<QWidget> aboutWindow(createAboutWindow());
+    aboutWindow->show();
+    return QTest::qWaitForWindowExposed(&window) && save(&window, out, "preferences-de.png") &&
+           QTest::qWaitForWindowExposed(aboutWindow.get()) && save(aboutWindow.get(), out, "about-de.png");
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -112,7 +133,7 @@ int main(int argc, char *argv[])
     platform::Platform::setInstance(&session);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 10));
-    const bool ok = preferences(out) && about(out);
+    const bool ok = preferences(out) && about(out) && inGerman(out);
     platform::Platform::setInstance(nullptr);
     return ok ? 0 : 1;
 }
