@@ -200,13 +200,24 @@ private Q_SLOTS:
                     clipped << label->text();
             }
         }
-        // A tile's name may shrink by 15 % and wrap between words.
-        for (StyleButton *tile : preferences.findChildren<StyleButton *>()) {
-            QFont font = tile->font();
-            font.setPointSizeF(font.pointSizeF() * 0.85);
-            const QFontMetricsF metrics(font);
+        // A tile's name wraps between words. The tiles shrink their font
+        // together, in quarter points and by at most 15 %, until the longest
+        // name fits; then every word must.
+        const QList<StyleButton *> tiles = preferences.findChildren<StyleButton *>();
+        const qreal box = tiles.first()->width() - 8;
+        QFont font = tiles.first()->font();
+        const auto longest = [&tiles](const QFont &f) {
+            qreal widest = 0;
+            for (StyleButton *tile : tiles)
+                widest = std::max(widest, QFontMetricsF(f).horizontalAdvance(tile->text()));
+            return widest;
+        };
+        const qreal smallest = font.pointSizeF() * 0.85;
+        while (longest(font) > box && font.pointSizeF() - 0.25 >= smallest)
+            font.setPointSizeF(font.pointSizeF() - 0.25);
+        for (StyleButton *tile : tiles) {
             for (const QString &word : tile->text().split(u' ')) {
-                if (metrics.horizontalAdvance(word) > tile->width() - 8)
+                if (QFontMetricsF(font).horizontalAdvance(word) > box)
                     clipped << tile->text();
             }
         }
