@@ -103,7 +103,7 @@ Melden Sie sich mit einer X11-Sitzung an (auf dem Anmeldebildschirm oft „Xorg�
     </message>
     <message>
         <source>No system tray is available: use this window, the shortcuts or the tovani command.</source>
-        <translation>Kein Systemabschnitt der Kontrollleiste verfügbar: Nutzen Sie dieses Fenster, die Tastenkürzel oder den Befehl tovani.</translation>
+        <translation>Kein Infobereich (System-Tray) verfügbar: Nutzen Sie dieses Fenster, die Tastenkürzel oder den Befehl tovani.</translation>
     </message>
 </context>
 <context>
@@ -339,7 +339,7 @@ Rückgabewert: 0 bei Erfolg, 1 wenn die laufende Instanz nicht erreichbar war,
     </message>
     <message>
         <source>Highlight Bar</source>
-        <translation>Leuchtbalken</translation>
+        <translation>Textmarker</translation>
     </message>
     <message>
         <source>Focus Window</source>
@@ -482,7 +482,7 @@ Rückgabewert: 0 bei Erfolg, 1 wenn die laufende Instanz nicht erreichbar war,
     </message>
     <message>
         <source>Bracket width</source>
-        <translation>Klammerabstand</translation>
+        <translation>Klammerbreite</translation>
     </message>
     <message>
         <source>Magnifier</source>

@@ -294,7 +294,7 @@ un cambio no se guardó.
     </message>
     <message>
         <source>Launch at Login</source>
-        <translation>Iniciar al iniciar sesión</translation>
+        <translation>Abrir al iniciar sesión</translation>
     </message>
     <message>
         <source>open the About window</source>
@@ -325,11 +325,11 @@ un cambio no se guardó.
     </message>
     <message>
         <source>Failed to enable launch at login: %1</source>
-        <translation>No se pudo activar el inicio al iniciar sesión: %1</translation>
+        <translation>No se pudo activar el inicio automático: %1</translation>
     </message>
     <message>
         <source>Failed to disable launch at login: %1</source>
-        <translation>No se pudo desactivar el inicio al iniciar sesión: %1</translation>
+        <translation>No se pudo desactivar el inicio automático: %1</translation>
     </message>
 </context>
 <context>
@@ -438,7 +438,7 @@ un cambio no se guardó.
     </message>
     <message>
         <source>to toggle</source>
-        <translation>para activar</translation>
+        <translation>para alternar</translation>
     </message>
     <message>
         <source>Style</source>
@@ -503,11 +503,11 @@ un cambio no se guardó.
     </message>
     <message>
         <source>Launch at Login</source>
-        <translation>Iniciar al iniciar sesión</translation>
+        <translation>Abrir al iniciar sesión</translation>
     </message>
     <message>
         <source>Start Tovani when you log in</source>
-        <translation>Iniciar Tovani al iniciar sesión</translation>
+        <translation>Abrir Tovani al iniciar sesión</translation>
     </message>
     <message>
         <source>Global Keyboard Shortcuts</source>
@@ -653,7 +653,7 @@ un cambio no se guardó.
     </message>
     <message>
         <source>Minimal</source>
-        <translation>Mínimo</translation>
+        <translation>Minimalista</translation>
     </message>
 </context>
 <context>
@@ -787,7 +787,7 @@ Estilo: %2</translation>
     </message>
     <message>
         <source>%1 to toggle</source>
-        <translation>%1 para activar o desactivar</translation>
+        <translation>%1 para alternar</translation>
     </message>
 </context>
 <context>

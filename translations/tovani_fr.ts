@@ -436,7 +436,7 @@ n’a pas été enregistrée.
     </message>
     <message>
         <source>to toggle</source>
-        <translation>pour activer</translation>
+        <translation>pour basculer</translation>
     </message>
     <message>
         <source>Style</source>
@@ -785,7 +785,7 @@ Style&#xa0;: %2</translation>
     </message>
     <message>
         <source>%1 to toggle</source>
-        <translation>%1 pour activer ou désactiver</translation>
+        <translation>%1 pour basculer</translation>
     </message>
 </context>
 <context>
