@@ -16,8 +16,10 @@
 # `BUILD_DIR/docs/tools/window_shots docs` to remake just these):
 #
 #   docs/preferences.png, docs/preferences-dark.png,
-#   docs/preferences-details.png, docs/about.png, and at twice the font
-#   size docs/preferences-large-text.png, docs/about-large-text.png
+#   docs/preferences-details.png, docs/about.png, in German
+#   docs/preferences-de.png, docs/about-de.png, and at twice the font size
+#   docs/preferences-large-text.png, docs/about-large-text.png and in German
+#   docs/preferences-de-large-text.png, docs/about-de-large-text.png
 #
 # usage: docs/make-screenshots.sh [BUILD_DIR]     (default: build)
 # Needs the targets tovani, x11probe, text_window and window_shots built in

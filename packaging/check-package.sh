@@ -24,7 +24,9 @@ root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
 dpkg-deb -x "$deb" "$root"
 for f in usr/bin/tovani usr/share/applications/tovani.desktop usr/share/icons/hicolor/scalable/apps/tovani.svg \
-         usr/share/metainfo/org.tovani.Tovani.metainfo.xml usr/share/man/man1/tovani.1; do
+         usr/share/metainfo/org.tovani.Tovani.metainfo.xml usr/share/man/man1/tovani.1 \
+         usr/share/tovani/translations/tovani_de.qm usr/share/tovani/translations/tovani_fr.qm \
+         usr/share/tovani/translations/tovani_es.qm; do
     [ -e "$root/$f" ] || { echo "FAIL: $f is not in the package"; exit 1; }
 done
 version=$("$root/usr/bin/tovani" --version)

@@ -12,6 +12,7 @@ build_pkgs=(
   libxcb1-dev libxcb-xinput-dev libxcb-shm0-dev libxcb-xkb-dev libxcb-composite0-dev
   libxcb-xfixes0-dev libxcb-shape0-dev libxcb-randr0-dev libxcb-keysyms1-dev libxkbcommon-dev libxkbcommon-x11-dev
   libqt6svg6 qt6-qpa-plugins fonts-dejavu-core fonts-quicksand
+  qt6-l10n-tools qt6-tools-dev qt6-tools-dev-tools qt6-translations-l10n
 )
 test_pkgs=(
   libglib2.0-bin systemd

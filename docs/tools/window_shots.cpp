@@ -5,12 +5,16 @@
 // machine that makes them.
 //
 //   window_shots DIR    writes DIR/preferences.png, preferences-dark.png,
-//                       preferences-details.png and about.png, then the same
-//                       windows at twice the font size (DejaVu Sans 20):
-//                       preferences-large-text.png (the style picker with
-//                       the keyboard focus) and about-large-text.png
+//                       preferences-details.png and about.png,
+//                       preferences-de.png and about-de.png in German, then
+//                       the same windows at twice the font size (DejaVu Sans
+//                       20), the style picker with the keyboard focus:
+//                       preferences-large-text.png, about-large-text.png and
+//                       in German preferences-de-large-text.png,
+//                       about-de-large-text.png
 //
 // docs/make-screenshots.sh runs it with DIR = docs.
+#include "app/Translations.h"
 #include "platform/FakePlatform.h"
 #include "settings/Settings.h"
 #include "ui/AboutView.h"
@@ -100,8 +104,11 @@ bool about(const QDir &out)
 
 // Both windows at twice the desktop's font size, as a person who reads with
 // large text sees them.
-bool largeText(const QDir &out)
+bool largeText(const QDir &out, const char *suffix)
 {
+    const auto name = [suffix](const char *window) {
+        return QStringLiteral("%1%2-large-text.png").arg(QLatin1String(window), QLatin1String(suffix)).toLatin1();
+    };
     const QFont normal = QApplication::font();
     QFont large = normal;
     large.setPointSizeF(normal.pointSizeF() * 2);
@@ -115,15 +122,34 @@ bool largeText(const QDir &out)
         ok = QTest::qWaitForWindowExposed(&window);
         window.view()->styleButton(settings.currentStyle())->setFocus(Qt::TabFocusReason);
         QTest::qWait(50);
-        ok = ok && save(&window, out, "preferences-large-text.png");
+        ok = ok && save(&window, out, name("preferences").constData());
     }
     if (ok) {
         const std::unique_ptr<QWidget> window(createAboutWindow());
         window->show();
-        ok = QTest::qWaitForWindowExposed(window.get()) && save(window.get(), out, "about-large-text.png");
+        ok = QTest::qWaitForWindowExposed(window.get()) && save(window.get(), out, name("about").constData());
     }
     QApplication::setFont(normal);
     return ok;
+}
+
+// Both windows in German, at their defaults. The translations are found in
+// the build folder's share/, two levels above this program.
+bool inGerman(const QDir &out)
+{
+    qputenv("XDG_DATA_DIRS", QFile::encodeName(QCoreApplication::applicationDirPath() + QStringLiteral("/../../share")));
+    if (!translations::install(QLocale(QLocale::German, QLocale::Germany))) {
+        std::fprintf(stderr, "window_shots: no German translation found\n");
+        return false;
+    }
+    const QTemporaryDir scratch;
+    AppSettings settings(scratch.filePath(QStringLiteral("tovani.conf")));
+    PreferencesWindow window(settings);
+    window.show();
+    const std::unique_ptr<QWidget> aboutWindow(createAboutWindow());
+    aboutWindow->show();
+    return QTest::qWaitForWindowExposed(&window) && save(&window, out, "preferences-de.png") &&
+           QTest::qWaitForWindowExposed(aboutWindow.get()) && save(aboutWindow.get(), out, "about-de.png");
 }
 
 } // namespace
@@ -144,7 +170,7 @@ int main(int argc, char *argv[])
     platform::Platform::setInstance(&session);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 10));
-    const bool ok = preferences(out) && about(out) && largeText(out);
+    const bool ok = preferences(out) && about(out) && largeText(out, "") && inGerman(out) && largeText(out, "-de");
     platform::Platform::setInstance(nullptr);
     return ok ? 0 : 1;
 }

@@ -3,6 +3,7 @@
 #include "app/AppDelegate.h"
 #include "app/CommandLine.h"
 #include "app/SingleInstance.h"
+#include "app/Translations.h"
 #include "platform/Platform.h"
 #include "settings/Settings.h"
 #include "version.h"
@@ -99,6 +100,10 @@ int TovaniApp::main(int argc, char **argv)
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
+    // Qt's sockets, the lock file and the translations want an application
+    // object; the full one only comes once this is the copy that runs.
+    auto probe = std::make_optional<QCoreApplication>(argc, argv);
+    translations::install();
     const CommandLine parsed = CommandLine::parse(arguments);
 
     switch (parsed.kind) {
@@ -130,9 +135,6 @@ int TovaniApp::main(int argc, char **argv)
     const QString socketPath = place.path;
     // A plain launch of a second copy opens the running copy's preferences.
     const QString forwarded = parsed.kind == CommandLine::Kind::Launch ? QStringLiteral("launch") : parsed.command;
-    // Qt's sockets and the lock file want an application object; the full one
-    // only comes once this is the copy that runs.
-    auto probe = std::make_optional<QCoreApplication>(argc, argv);
     {
         const int code = forward(socketPath, forwarded);
         if (code >= 0)
@@ -166,6 +168,7 @@ int TovaniApp::main(int argc, char **argv)
     // Qt picks the display server (QT_QPA_PLATFORM is the user's to set), and
     // the platform backend follows what Qt picked.
     QApplication app(argc, argv);
+    translations::install();
     QApplication::setApplicationName(QStringLiteral("tovani"));
     QApplication::setApplicationVersion(QStringLiteral(TOVANI_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("tovani"));

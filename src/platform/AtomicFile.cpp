@@ -1,5 +1,6 @@
 #include "platform/AtomicFile.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -54,7 +55,7 @@ QString replaceFileContents(const QString &path, const QByteArray &contents)
             break;
     }
     if (fd < 0)
-        return QStringLiteral("cannot write in %1: %2").arg(folder, errorText(errno));
+        return QCoreApplication::translate("Platform", "cannot write in %1: %2").arg(folder, errorText(errno));
     if (exists)
         (void)::fchmod(fd, existing.st_mode & 07777);
 
@@ -70,7 +71,7 @@ QString replaceFileContents(const QString &path, const QByteArray &contents)
     }
     if (!ok) {
         ::unlink(temporary.constData());
-        return QStringLiteral("cannot write %1: %2").arg(target, errorText(error));
+        return QCoreApplication::translate("Platform", "cannot write %1: %2").arg(target, errorText(error));
     }
     // The rename is on disk once the folder is; a failure here loses nothing.
     const int dirFd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

@@ -1,5 +1,6 @@
 #include "platform/QtSurfaces.h"
 
+#include <QCoreApplication>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QWidget>
@@ -20,7 +21,7 @@ public:
         setAttribute(Qt::WA_TransparentForMouseEvents);
         setAutoFillBackground(false);
         setFocusPolicy(Qt::NoFocus);
-        setWindowTitle(QStringLiteral("Tovani Guide"));
+        setWindowTitle(QCoreApplication::translate("Platform", "Tovani Guide"));
     }
 
     QImage image;

@@ -108,12 +108,12 @@ QString unstartableReason(const QString &executable)
 {
     for (QChar c : executable) {
         if (c.category() == QChar::Other_Control) {
-            return QStringLiteral("the program's path holds a control character such as a line break, "
+            return QCoreApplication::translate("Platform", "the program's path holds a control character such as a line break, "
                                   "which an autostart entry cannot hold; move Tovani to a folder whose "
                                   "path has none");
         }
         if (unstartableCharacters.contains(c)) {
-            return QStringLiteral("the program's path %1 holds \"%2\", from which session launchers "
+            return QCoreApplication::translate("Platform", "the program's path %1 holds \"%2\", from which session launchers "
                                   "cannot start it; move Tovani to a folder whose path has none of "
                                   "% \\ \" ' $ `")
                 .arg(QDir::toNativeSeparators(executable), QString(c));
@@ -185,7 +185,7 @@ private:
     {
         QString executable = m_executable.isEmpty() ? defaultExecutable() : m_executable;
         if (executable.isEmpty()) {
-            *reason = QStringLiteral("the location of the program is unknown");
+            *reason = QCoreApplication::translate("Platform", "the location of the program is unknown");
             return false;
         }
         executable = QFileInfo(executable).absoluteFilePath();
@@ -197,16 +197,16 @@ private:
 
         const QFileInfo dirInfo(m_dir);
         if (dirInfo.exists() && !dirInfo.isDir()) {
-            *reason = QStringLiteral("%1 is not a folder").arg(QDir::toNativeSeparators(m_dir));
+            *reason = QCoreApplication::translate("Platform", "%1 is not a folder").arg(QDir::toNativeSeparators(m_dir));
             return false;
         }
         if (!dirInfo.exists() && !QDir().mkpath(m_dir)) {
-            *reason = QStringLiteral("could not create the folder %1").arg(QDir::toNativeSeparators(m_dir));
+            *reason = QCoreApplication::translate("Platform", "could not create the folder %1").arg(QDir::toNativeSeparators(m_dir));
             return false;
         }
         const QString path = entryPath();
         if (QFileInfo(path).isDir()) {
-            *reason = QStringLiteral("%1 is a folder").arg(QDir::toNativeSeparators(path));
+            *reason = QCoreApplication::translate("Platform", "%1 is a folder").arg(QDir::toNativeSeparators(path));
             return false;
         }
 
@@ -223,12 +223,12 @@ private:
         if (!info.exists() && !info.isSymLink())
             return true;
         if (info.isDir() && !info.isSymLink()) {
-            *reason = QStringLiteral("%1 is a folder").arg(QDir::toNativeSeparators(path));
+            *reason = QCoreApplication::translate("Platform", "%1 is a folder").arg(QDir::toNativeSeparators(path));
             return false;
         }
         QFile file(path);
         if (!file.remove()) {
-            *reason = QStringLiteral("could not remove %1: %2")
+            *reason = QCoreApplication::translate("Platform", "could not remove %1: %2")
                           .arg(QDir::toNativeSeparators(path), file.errorString());
             return false;
         }

@@ -468,10 +468,10 @@ QString replaceRefusal(const QString &finalPath)
     if (::stat(target.constData(), &existing) != 0)
         return QString();
     if (!S_ISREG(existing.st_mode))
-        return QStringLiteral("%1 is not a regular file").arg(finalPath);
+        return QCoreApplication::translate("AppSettings", "%1 is not a regular file").arg(finalPath);
     // A file the user made read-only stays as it is.
     if (::access(target.constData(), W_OK) != 0)
-        return QStringLiteral("%1 is read-only").arg(finalPath);
+        return QCoreApplication::translate("AppSettings", "%1 is read-only").arg(finalPath);
     return QString();
 }
 } // namespace
@@ -508,7 +508,7 @@ QString AppSettings::writeFile()
     const QString finalPath = target.absoluteFilePath();
     const QDir dir = target.absoluteDir();
     if (!QDir().mkpath(dir.absolutePath()))
-        return QStringLiteral("cannot create the folder %1").arg(dir.absolutePath());
+        return QCoreApplication::translate("AppSettings", "cannot create the folder %1").arg(dir.absolutePath());
 
     // Always encodable: every component is kept within 0..1.
     const QByteArray color = iniByteArray(m_currentColor.encode().value_or(QByteArray()));

@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLocale>
 #include <QRegularExpression>
 #include <QSignalBlocker>
 #include <QStyleOptionSlider>
@@ -58,10 +59,13 @@ QString bracketWidth(double value)
 QString zoom(double value)
 {
     if (!integerPart(value)) return unreadable;
-    // printf's own rounding (1.25 shows 1.2), as the C library gives it.
+    // printf's own rounding (1.25 shows 1.2), as the C library gives it,
+    // with the decimal sign of the user's locale ("1,5" in German).
     char text[40];
     std::snprintf(text, sizeof text, "%.1f", value);
-    return QCoreApplication::translate("valuetext", "%1x").arg(QString::fromLatin1(text));
+    QString number = QString::fromLatin1(text);
+    number.replace(QLatin1Char(','), QLatin1Char('.')).replace(QLatin1Char('.'), QLocale().decimalPoint());
+    return QCoreApplication::translate("valuetext", "%1x").arg(number);
 }
 
 double number(const QString &text)

@@ -3,6 +3,7 @@
 
 #include "platform/Backends.h"
 
+#include <QCoreApplication>
 #include <xcb/xcb.h>
 
 namespace platform {
@@ -14,7 +15,8 @@ QString x11DisplayProblem()
     xcb_disconnect(connection);
     if (error == 0)
         return QString();
-    return QStringLiteral("cannot open the X display \"%1\" (is the X server running, and may this user use it?)")
+    return QCoreApplication::translate("Platform", "cannot open the X display \"%1\" (is the X server running, "
+                                                   "and may this user use it?)")
         .arg(qEnvironmentVariable("DISPLAY"));
 }
 

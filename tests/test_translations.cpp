@@ -1,0 +1,234 @@
+// The program in the user's language: a walk over everything a person reads
+// (Preferences and the dialogs it opens, About, the tray menu and its tooltip,
+// the HUD after every command, `tovani --help` and its errors) finds no text
+// left in English in German, and in every language the texts fit the windows
+// at the default font. That every tr() text has a translation is checked by
+// check_translations.cmake; this finds texts that never went through tr().
+
+#include "app/CommandLine.h"
+#include "app/CommandRegistry.h"
+#include "app/Translations.h"
+#include "app/TrayMenu.h"
+#include "feedback/HUDNotification.h"
+#include "feedback/LaunchAtLogin.h"
+#include "platform/FakePlatform.h"
+#include "ui/AboutView.h"
+#include "ui/ColorButton.h"
+#include "ui/PreferencesView.h"
+#include "ui/StyleButton.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+namespace {
+
+platform::FakeLoginItem loginItem;
+
+// Fonts at a desktop's 96 dots per inch, set before the application starts.
+const bool desktopDpi = [] {
+    QCoreApplication::setAttribute(Qt::AA_Use96Dpi);
+    return true;
+}();
+
+class Target : public CommandTarget
+{
+public:
+    explicit Target(AppSettings &settings) : m_settings(settings) {}
+    AppSettings &settings() const override { return m_settings; }
+    bool isGuideEnabled() const override { return true; }
+    void setGuideEnabled(bool) override {}
+    void showPreferences() override {}
+    void showAbout() override {}
+    void requestQuit() override {}
+
+private:
+    AppSettings &m_settings;
+};
+
+// The texts a widget and everything in it show or tell a screen reader.
+QStringList shownTexts(QWidget *root)
+{
+    QList<QWidget *> widgets = root->findChildren<QWidget *>();
+    widgets.prepend(root);
+    QStringList texts;
+    for (QWidget *w : std::as_const(widgets)) {
+        texts << w->windowTitle() << w->toolTip() << w->accessibleName() << w->accessibleDescription();
+        if (auto *label = qobject_cast<QLabel *>(w))
+            texts << label->text();
+        if (auto *button = qobject_cast<QAbstractButton *>(w))
+            texts << button->text();
+        for (QAction *action : w->actions())
+            texts << action->text() << action->toolTip();
+    }
+    return texts;
+}
+
+// What the HUD says after each command, for every style.
+QList<Feedback> hudFeedback(AppSettings &settings)
+{
+    QList<Feedback> all;
+    for (LineStyle style : LineStyles::allCases) {
+        settings.applyStyle(style);
+        for (const Command &command : Commands::all()) {
+            if (command.feedback)
+                all << command.feedback(settings);
+        }
+    }
+    return all;
+}
+
+// A text that reads the same in every language: names, numbers, units.
+bool sameInEveryLanguage(QString text)
+{
+    static const QRegularExpression names(
+        QStringLiteral("\\b(Tovani|tovani|Version|GPL-3\\.0-or-later|X11|HTML|OK|px|Gold|Orange|Cyan)\\b"));
+    static const QRegularExpression letters(QStringLiteral("\\p{L}"));
+    return !text.remove(names).contains(letters);
+}
+
+} // namespace
+
+class TestTranslations : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    platform::FakePlatform m_platform;
+    AppSettings m_settings{m_dir.filePath(QStringLiteral("tovani.conf"))};
+
+    // Every text a person can meet, in the language installed now.
+    QStringList everyText()
+    {
+        m_settings.resetToDefaults();
+        QStringList texts;
+        {
+            PreferencesWindow window(m_settings);
+            window.show();
+            texts << shownTexts(&window);
+            window.view()->resetButton()->click();
+            texts << shownTexts(window.view()->resetConfirmation());
+            window.view()->colorWell()->click();
+            texts << shownTexts(window.view()->colorWell()->dialog());
+            window.view()->colorWell()->dialog()->reject();
+        }
+        AboutWindow about;
+        texts << shownTexts(&about);
+
+        Target target(m_settings);
+        CommandRegistry commands(target, m_platform.fakeHotkeys);
+        commands.setHotkeysEnabled(true);
+        TrayMenu tray(commands);
+        texts << shownTexts(tray.menu()) << tray.toolTip().split(u'\n');
+        for (const Feedback &feedback : hudFeedback(m_settings))
+            texts << feedback.message;
+
+        texts << CommandLine::usage().split(u'\n');
+        for (const QStringList &arguments : QList<QStringList>{
+                 {"--help", "x"}, {"-x"}, {"nonsense"}, {"toggle", "x"}, {"style"}, {"style", "x"}})
+            texts << CommandLine::parse(arguments).error;
+        texts.removeAll(QString());
+        return texts;
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        qputenv("XDG_CONFIG_HOME", m_dir.path().toUtf8());
+        LaunchAtLogin::setLoginItem(&loginItem);
+        platform::Platform::setInstance(&m_platform);
+        m_platform.x11 = false; // the magnifier's notice shows
+        // A desktop's usual font (the offscreen platform's own is smaller).
+        QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 10));
+    }
+
+    void nothingLeftInEnglish()
+    {
+        translations::install(QLocale(QLocale::English, QLocale::UnitedStates));
+        const QStringList english = everyText();
+        QVERIFY(translations::install(QLocale(QLocale::German, QLocale::Germany)));
+        QStringList untranslated;
+        for (const QString &text : everyText()) {
+            if (english.contains(text) && !sameInEveryLanguage(text))
+                untranslated << text;
+        }
+        untranslated.removeDuplicates();
+        QVERIFY2(untranslated.isEmpty(), qPrintable("shown in English: " + untranslated.join(QStringLiteral(" | "))));
+    }
+
+    void textsFit_data()
+    {
+        QTest::addColumn<QLocale>("locale");
+        QTest::newRow("en") << QLocale(QLocale::English, QLocale::UnitedStates);
+        QTest::newRow("de") << QLocale(QLocale::German, QLocale::Germany);
+        QTest::newRow("fr") << QLocale(QLocale::French, QLocale::France);
+        QTest::newRow("es") << QLocale(QLocale::Spanish, QLocale::Spain);
+    }
+
+    // No label runs past its window (or the scrolled column it is in), none is
+    // cut short, no style name is wider than its tile, no HUD message wraps.
+    void textsFit()
+    {
+        QFETCH(QLocale, locale);
+        translations::install(locale);
+        // Every folding block open, every notice shown.
+        m_settings.resetToDefaults();
+        m_settings.applyStyle(LineStyle::readingStrip);
+        m_settings.setVerticalGuidesEnabled(true);
+        m_settings.setMagnifierEnabled(true);
+        PreferencesWindow preferences(m_settings);
+        AboutWindow about;
+        QStringList clipped;
+        for (QWidget *window : {static_cast<QWidget *>(&preferences), static_cast<QWidget *>(&about)}) {
+            window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window));
+            for (QLabel *label : window->findChildren<QLabel *>()) {
+                if (!label->isVisibleTo(window) || label->text().isEmpty())
+                    continue;
+                const QRect box = label->contentsRect();
+                const bool cut = label->wordWrap()
+                                     ? label->heightForWidth(box.width()) > box.height()
+                                     : label->fontMetrics().boundingRect(box, 0, label->text()).width() > box.width();
+                const QRect mine(label->mapTo(window, QPoint()), label->size());
+                bool outside = false;
+                for (QWidget *p = label->parentWidget(); p; p = p->parentWidget()) {
+                    const QRect theirs(p == window ? QPoint() : p->mapTo(window, QPoint()), p->size());
+                    outside = outside || mine.left() < theirs.left() || mine.right() > theirs.right();
+                    if (p == window)
+                        break;
+                }
+                if (cut || outside)
+                    clipped << label->text();
+            }
+        }
+        // A tile's name wraps between words. The tiles shrink their font
+        // together, in quarter points and by at most 15 %, until the longest
+        // name fits; then every word must.
+        const QList<StyleButton *> tiles = preferences.findChildren<StyleButton *>();
+        const qreal box = tiles.first()->width() - 8;
+        QFont font = tiles.first()->font();
+        const auto longest = [&tiles](const QFont &f) {
+            qreal widest = 0;
+            for (StyleButton *tile : tiles)
+                widest = std::max(widest, QFontMetricsF(f).horizontalAdvance(tile->text()));
+            return widest;
+        };
+        const qreal smallest = font.pointSizeF() * 0.85;
+        while (longest(font) > box && font.pointSizeF() - 0.25 >= smallest)
+            font.setPointSizeF(font.pointSizeF() - 0.25);
+        for (StyleButton *tile : tiles) {
+            for (const QString &word : tile->text().split(u' ')) {
+                if (QFontMetricsF(font).horizontalAdvance(word) > box)
+                    clipped << tile->text();
+            }
+        }
+        const qreal oneLine = HUDView(QStringLiteral("x"), QStringLiteral("ruler")).panelSize().height();
+        for (const Feedback &feedback : hudFeedback(m_settings)) {
+            if (HUDView(feedback.message, feedback.symbol).panelSize().height() > oneLine)
+                clipped << feedback.message;
+        }
+        QVERIFY2(clipped.isEmpty(), qPrintable("does not fit: " + clipped.join(QStringLiteral(" | "))));
+    }
+};
+
+QTEST_MAIN(TestTranslations)
+#include "test_translations.moc"

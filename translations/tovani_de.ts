@@ -1,0 +1,807 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de">
+<context>
+    <name>AboutView</name>
+    <message>
+        <source>Version %1 (%2)</source>
+        <translation>Version %1 (%2)</translation>
+    </message>
+    <message>
+        <source>Tovani icon</source>
+        <translation>Tovani-Symbol</translation>
+    </message>
+    <message>
+        <source>Tovani</source>
+        <translation>Tovani</translation>
+    </message>
+    <message>
+        <source>Speed reading guide for Linux</source>
+        <translation>Lesehilfe für schnelles Lesen unter Linux</translation>
+    </message>
+    <message>
+        <source>Developed by</source>
+        <translation>Entwickelt von</translation>
+    </message>
+    <message>
+        <source>Tovani contributors</source>
+        <translation>den Tovani-Mitwirkenden</translation>
+    </message>
+    <message>
+        <source>Open-source project</source>
+        <translation>Open-Source-Projekt</translation>
+    </message>
+    <message>
+        <source>Multiple reading guide styles</source>
+        <translation>Mehrere Stile für die Lesehilfe</translation>
+    </message>
+    <message>
+        <source>Customizable colors &amp; opacity</source>
+        <translation>Anpassbare Farben und Deckkraft</translation>
+    </message>
+    <message>
+        <source>Global keyboard shortcuts</source>
+        <translation>Globale Tastenkürzel</translation>
+    </message>
+    <message>
+        <source>Multi-monitor support</source>
+        <translation>Unterstützung mehrerer Bildschirme</translation>
+    </message>
+    <message>
+        <source>© 2026 Tovani contributors · GPL-3.0-or-later</source>
+        <translation>© 2026 Tovani-Mitwirkende · GPL-3.0-or-later</translation>
+    </message>
+</context>
+<context>
+    <name>AboutWindow</name>
+    <message>
+        <source>About Tovani</source>
+        <translation>Über Tovani</translation>
+    </message>
+</context>
+<context>
+    <name>AppDelegate</name>
+    <message>
+        <source>Settings not saved: %1</source>
+        <translation>Einstellungen nicht gespeichert: %1</translation>
+    </message>
+    <message>
+        <source>Tovani</source>
+        <translation>Tovani</translation>
+    </message>
+    <message>
+        <source>Limited in a Wayland session</source>
+        <translation>Eingeschränkt in einer Wayland-Sitzung</translation>
+    </message>
+    <message>
+        <source>You can also bind &quot;tovani toggle&quot;, &quot;tovani cycle-style&quot; and the other commands of &quot;tovani --help&quot; to shortcuts in your desktop&apos;s keyboard settings.</source>
+        <translation>Sie können „tovani toggle“, „tovani cycle-style“ und die anderen Befehle aus „tovani --help“ auch in den Tastatureinstellungen Ihrer Arbeitsumgebung auf Tastenkürzel legen.</translation>
+    </message>
+    <message>
+        <source>Tovani follows the pointer and answers its keyboard shortcuts only while the pointer is over windows of X11 programs. Over other windows the guide stays where it was.
+
+To use Tovani everywhere, log in with an X11 session (often called &quot;Xorg&quot; on the login screen).</source>
+        <translation>Tovani folgt dem Mauszeiger und reagiert auf seine Tastenkürzel nur, solange der Zeiger über Fenstern von X11-Programmen ist. Über anderen Fenstern bleibt die Lesehilfe, wo sie war.
+
+Um Tovani überall zu nutzen, melden Sie sich mit einer X11-Sitzung an (auf dem Anmeldebildschirm oft „Xorg“ genannt).</translation>
+    </message>
+    <message>
+        <source>Tovani runs on Wayland directly, where it cannot see the pointer outside its own windows or take global keyboard shortcuts, and the magnifier cannot show the screen: the guide does not follow the pointer.
+
+Log in with an X11 session (often called &quot;Xorg&quot; on the login screen), or start Tovani with QT_QPA_PLATFORM=xcb to follow the pointer over X11 programs.</source>
+        <translation>Tovani läuft direkt unter Wayland. Dort sieht es den Mauszeiger außerhalb seiner eigenen Fenster nicht, kann keine globalen Tastenkürzel belegen, und die Lupe kann den Bildschirm nicht zeigen: Die Lesehilfe folgt dem Zeiger nicht.
+
+Melden Sie sich mit einer X11-Sitzung an (auf dem Anmeldebildschirm oft „Xorg“ genannt), oder starten Sie Tovani mit QT_QPA_PLATFORM=xcb, damit es dem Zeiger über X11-Programmen folgt.</translation>
+    </message>
+    <message>
+        <source>Open Keyboard Settings</source>
+        <translation>Tastatureinstellungen öffnen</translation>
+    </message>
+    <message>
+        <source>Later</source>
+        <translation>Später</translation>
+    </message>
+    <message>
+        <source>No system tray is available: use this window, the shortcuts or the tovani command.</source>
+        <translation>Kein Infobereich (System-Tray) verfügbar: Nutzen Sie dieses Fenster, die Tastenkürzel oder den Befehl tovani.</translation>
+    </message>
+</context>
+<context>
+    <name>AppSettings</name>
+    <message>
+        <source>%1 is not a regular file</source>
+        <translation>%1 ist keine normale Datei</translation>
+    </message>
+    <message>
+        <source>%1 is read-only</source>
+        <translation>%1 ist schreibgeschützt</translation>
+    </message>
+    <message>
+        <source>cannot create the folder %1</source>
+        <translation>der Ordner %1 kann nicht angelegt werden</translation>
+    </message>
+</context>
+<context>
+    <name>ColorWell</name>
+    <message>
+        <source>Custom colour</source>
+        <translation>Eigene Farbe</translation>
+    </message>
+    <message>
+        <source>Guide Colour</source>
+        <translation>Farbe der Lesehilfe</translation>
+    </message>
+</context>
+<context>
+    <name>CommandLine</name>
+    <message>
+        <source>unexpected argument &quot;%1&quot;</source>
+        <translation>unerwartetes Argument „%1“</translation>
+    </message>
+    <message>
+        <source>unknown option &quot;%1&quot;</source>
+        <translation>unbekannte Option „%1“</translation>
+    </message>
+    <message>
+        <source>unknown command &quot;%1&quot;</source>
+        <translation>unbekannter Befehl „%1“</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; takes no argument</source>
+        <translation>„%1“ nimmt kein Argument</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; takes one style: %2</source>
+        <translation>„%1“ nimmt einen Stil: %2</translation>
+    </message>
+    <message>
+        <source>unknown style &quot;%1&quot;</source>
+        <translation>unbekannter Stil „%1“</translation>
+    </message>
+    <message>
+        <source>STYLE</source>
+        <translation>STIL</translation>
+    </message>
+    <message>
+        <source>Usage: tovani [COMMAND]
+
+A reading guide that follows the pointer. Without a command, starts Tovani
+(or opens the preferences of the copy already running).
+
+Commands, sent to the running copy (which is started first if needed):
+%1
+Options:
+  -h, --help          show this help
+  -v, --version       show the version
+
+Exit status: 0 on success, 1 when the running copy could not be reached,
+2 for an unknown command or argument, or a change that was not saved.
+</source>
+        <translation>Aufruf: tovani [BEFEHL]
+
+Eine Lesehilfe, die dem Mauszeiger folgt. Ohne Befehl startet Tovani
+(oder öffnet die Einstellungen der bereits laufenden Instanz).
+
+Befehle, an die laufende Instanz gesendet (die bei Bedarf zuerst startet):
+%1
+Optionen:
+  -h, --help          diese Hilfe anzeigen
+  -v, --version       die Version anzeigen
+
+Rückgabewert: 0 bei Erfolg, 1 wenn die laufende Instanz nicht erreichbar war,
+2 bei unbekanntem Befehl oder Argument oder einer nicht gespeicherten
+Änderung.
+</translation>
+    </message>
+</context>
+<context>
+    <name>CommandRegistry</name>
+    <message>
+        <source>unknown command &quot;%1&quot;</source>
+        <translation>unbekannter Befehl „%1“</translation>
+    </message>
+    <message>
+        <source>unknown style &quot;%1&quot;</source>
+        <translation>unbekannter Stil „%1“</translation>
+    </message>
+    <message>
+        <source>the change was not saved: %1</source>
+        <translation>die Änderung wurde nicht gespeichert: %1</translation>
+    </message>
+</context>
+<context>
+    <name>Commands</name>
+    <message>
+        <source>%1px</source>
+        <translation>%1&#xa0;px</translation>
+    </message>
+    <message>
+        <source>switch the reading guide on or off</source>
+        <translation>die Lesehilfe ein- oder ausschalten</translation>
+    </message>
+    <message>
+        <source>Toggle guide</source>
+        <translation>Lesehilfe ein/aus</translation>
+    </message>
+    <message>
+        <source>Enable Reading Guide</source>
+        <translation>Lesehilfe einschalten</translation>
+    </message>
+    <message>
+        <source>Reading Guide Enabled</source>
+        <translation>Lesehilfe eingeschaltet</translation>
+    </message>
+    <message>
+        <source>show or hide the crosshair brackets</source>
+        <translation>die Fadenkreuz-Klammern ein- oder ausblenden</translation>
+    </message>
+    <message>
+        <source>Crosshair Brackets</source>
+        <translation>Fadenkreuz-Klammern</translation>
+    </message>
+    <message>
+        <source>switch the magnifier on or off</source>
+        <translation>die Lupe ein- oder ausschalten</translation>
+    </message>
+    <message>
+        <source>Magnifier</source>
+        <translation>Lupe</translation>
+    </message>
+    <message>
+        <source>switch to a style: %1</source>
+        <translation>zu einem Stil wechseln: %1</translation>
+    </message>
+    <message>
+        <source>Switch style</source>
+        <translation>Stil wechseln</translation>
+    </message>
+    <message>
+        <source>Style</source>
+        <translation>Stil</translation>
+    </message>
+    <message>
+        <source>switch to the next style</source>
+        <translation>zum nächsten Stil wechseln</translation>
+    </message>
+    <message>
+        <source>Cycle styles</source>
+        <translation>Stile durchschalten</translation>
+    </message>
+    <message>
+        <source>make the guide 5 points thicker</source>
+        <translation>die Lesehilfe 5 Punkt dicker machen</translation>
+    </message>
+    <message>
+        <source>Thicker guide</source>
+        <translation>Lesehilfe dicker</translation>
+    </message>
+    <message>
+        <source>make the guide 5 points thinner</source>
+        <translation>die Lesehilfe 5 Punkt dünner machen</translation>
+    </message>
+    <message>
+        <source>Thinner guide</source>
+        <translation>Lesehilfe dünner</translation>
+    </message>
+    <message>
+        <source>open the preferences window</source>
+        <translation>das Einstellungsfenster öffnen</translation>
+    </message>
+    <message>
+        <source>Preferences...</source>
+        <translation>Einstellungen …</translation>
+    </message>
+    <message>
+        <source>Launch at Login</source>
+        <translation>Bei Anmeldung starten</translation>
+    </message>
+    <message>
+        <source>open the About window</source>
+        <translation>das Fenster „Über Tovani“ öffnen</translation>
+    </message>
+    <message>
+        <source>About Tovani</source>
+        <translation>Über Tovani</translation>
+    </message>
+    <message>
+        <source>end the running copy</source>
+        <translation>die laufende Instanz beenden</translation>
+    </message>
+    <message>
+        <source>Quit Tovani</source>
+        <translation>Tovani beenden</translation>
+    </message>
+    <message>
+        <source>%1, %2 or 1-%3</source>
+        <translation>%1, %2 oder 1-%3</translation>
+    </message>
+</context>
+<context>
+    <name>LaunchAtLogin</name>
+    <message>
+        <source>unknown error</source>
+        <translation>unbekannter Fehler</translation>
+    </message>
+    <message>
+        <source>Failed to enable launch at login: %1</source>
+        <translation>Start bei Anmeldung konnte nicht eingeschaltet werden: %1</translation>
+    </message>
+    <message>
+        <source>Failed to disable launch at login: %1</source>
+        <translation>Start bei Anmeldung konnte nicht ausgeschaltet werden: %1</translation>
+    </message>
+</context>
+<context>
+    <name>LineStyle</name>
+    <message>
+        <source>Underline</source>
+        <translation>Unterstrich</translation>
+    </message>
+    <message>
+        <source>Highlight Bar</source>
+        <translation>Textmarker</translation>
+    </message>
+    <message>
+        <source>Focus Window</source>
+        <translation>Fokusfenster</translation>
+    </message>
+    <message>
+        <source>Ruler</source>
+        <translation>Lineal</translation>
+    </message>
+    <message>
+        <source>Reading Strip</source>
+        <translation>Lesestreifen</translation>
+    </message>
+</context>
+<context>
+    <name>MagnifierView</name>
+    <message>
+        <source>Needs an X11 session</source>
+        <translation>Benötigt eine X11-Sitzung</translation>
+    </message>
+    <message>
+        <source>Screen capture unavailable</source>
+        <translation>Bildschirmaufnahme nicht verfügbar</translation>
+    </message>
+</context>
+<context>
+    <name>MagnifierWindow</name>
+    <message>
+        <source>Tovani Magnifier</source>
+        <translation>Tovani-Lupe</translation>
+    </message>
+</context>
+<context>
+    <name>Platform</name>
+    <message>
+        <source>cannot write in %1: %2</source>
+        <translation>in %1 kann nicht geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>cannot write %1: %2</source>
+        <translation>%1 kann nicht geschrieben werden: %2</translation>
+    </message>
+    <message>
+        <source>Tovani Guide</source>
+        <translation>Tovani-Lesehilfe</translation>
+    </message>
+    <message>
+        <source>cannot open the X display &quot;%1&quot; (is the X server running, and may this user use it?)</source>
+        <translation>die X-Anzeige „%1“ kann nicht geöffnet werden (läuft der X-Server, und darf dieser Benutzer ihn verwenden?)</translation>
+    </message>
+    <message>
+        <source>the program&apos;s path holds a control character such as a line break, which an autostart entry cannot hold; move Tovani to a folder whose path has none</source>
+        <translation>der Pfad des Programms enthält ein Steuerzeichen wie einen Zeilenumbruch, das ein Autostart-Eintrag nicht fassen kann; verschieben Sie Tovani in einen Ordner, dessen Pfad keines enthält</translation>
+    </message>
+    <message>
+        <source>the program&apos;s path %1 holds &quot;%2&quot;, from which session launchers cannot start it; move Tovani to a folder whose path has none of % \ &quot; &apos; $ `</source>
+        <translation>der Pfad des Programms %1 enthält „%2“, sodass Sitzungsstarter es nicht starten können; verschieben Sie Tovani in einen Ordner, dessen Pfad keines der Zeichen % \ &quot; &apos; $ ` enthält</translation>
+    </message>
+    <message>
+        <source>the location of the program is unknown</source>
+        <translation>der Speicherort des Programms ist unbekannt</translation>
+    </message>
+    <message>
+        <source>%1 is not a folder</source>
+        <translation>%1 ist kein Ordner</translation>
+    </message>
+    <message>
+        <source>could not create the folder %1</source>
+        <translation>der Ordner %1 konnte nicht angelegt werden</translation>
+    </message>
+    <message>
+        <source>%1 is a folder</source>
+        <translation>%1 ist ein Ordner</translation>
+    </message>
+    <message>
+        <source>could not remove %1: %2</source>
+        <translation>%1 konnte nicht entfernt werden: %2</translation>
+    </message>
+</context>
+<context>
+    <name>PreferencesView</name>
+    <message>
+        <source>%1-5, %2, %3, %4+/-</source>
+        <extracomment>The global shortcuts, as in &quot;Ctrl+1-5, Ctrl+Shift+R, Ctrl+Shift+T, Ctrl+Shift++/-&quot;</extracomment>
+        <translation>%1-5, %2,
+%3, %4+/-</translation>
+    </message>
+    <message>
+        <source>Tovani</source>
+        <translation>Tovani</translation>
+    </message>
+    <message>
+        <source>Speed reading guide for Linux</source>
+        <translation>Lesehilfe für schnelles Lesen unter Linux</translation>
+    </message>
+    <message>
+        <source>to toggle</source>
+        <translation>zum Umschalten</translation>
+    </message>
+    <message>
+        <source>Style</source>
+        <translation>Stil</translation>
+    </message>
+    <message>
+        <source>Color</source>
+        <translation>Farbe</translation>
+    </message>
+    <message>
+        <source>%1 - %2</source>
+        <extracomment>A swatch&apos;s tooltip: the colour&apos;s name and what it suits</extracomment>
+        <translation>%1 – %2</translation>
+    </message>
+    <message>
+        <source>Appearance</source>
+        <translation>Darstellung</translation>
+    </message>
+    <message>
+        <source>Opacity</source>
+        <translation>Deckkraft</translation>
+    </message>
+    <message>
+        <source>Thickness</source>
+        <translation>Dicke</translation>
+    </message>
+    <message>
+        <source>Reading line height</source>
+        <translation>Höhe der Lesezeile</translation>
+    </message>
+    <message>
+        <source>Tip: Increase thickness for thicker colored bands</source>
+        <translation>Tipp: Mit größerer Dicke werden die Farbbänder breiter</translation>
+    </message>
+    <message>
+        <source>Vertical Brackets</source>
+        <translation>Vertikale Klammern</translation>
+    </message>
+    <message>
+        <source>Crosshair-style reading zone</source>
+        <translation>Lesebereich wie im Fadenkreuz</translation>
+    </message>
+    <message>
+        <source>Bracket width</source>
+        <translation>Klammerbreite</translation>
+    </message>
+    <message>
+        <source>Magnifier</source>
+        <translation>Lupe</translation>
+    </message>
+    <message>
+        <source>Zoom on text around cursor</source>
+        <translation>Vergrößert den Text um den Zeiger</translation>
+    </message>
+    <message>
+        <source>Zoom level</source>
+        <translation>Vergrößerung</translation>
+    </message>
+    <message>
+        <source>General</source>
+        <translation>Allgemein</translation>
+    </message>
+    <message>
+        <source>Launch at Login</source>
+        <translation>Bei Anmeldung starten</translation>
+    </message>
+    <message>
+        <source>Start Tovani when you log in</source>
+        <translation>Tovani bei der Anmeldung starten</translation>
+    </message>
+    <message>
+        <source>Global Keyboard Shortcuts</source>
+        <translation>Globale Tastenkürzel</translation>
+    </message>
+    <message>
+        <source>Reset</source>
+        <translation>Zurücksetzen</translation>
+    </message>
+    <message>
+        <source>Reset Settings</source>
+        <translation>Einstellungen zurücksetzen</translation>
+    </message>
+    <message>
+        <source>Restore all settings to defaults</source>
+        <translation>Alle Standardwerte wiederherstellen</translation>
+    </message>
+    <message>
+        <source>Preview</source>
+        <translation>Vorschau</translation>
+    </message>
+    <message>
+        <source>Reset to Defaults?</source>
+        <translation>Auf Standardwerte zurücksetzen?</translation>
+    </message>
+    <message>
+        <source>This will restore all settings to their default values.</source>
+        <translation>Alle Einstellungen werden auf ihre Standardwerte zurückgesetzt.</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
+    <name>PreferencesWindow</name>
+    <message>
+        <source>Tovani Preferences</source>
+        <translation>Tovani-Einstellungen</translation>
+    </message>
+</context>
+<context>
+    <name>PresetColor</name>
+    <message>
+        <source>Amber</source>
+        <translation>Bernstein</translation>
+    </message>
+    <message>
+        <source>Best for light mode</source>
+        <translation>Ideal für helle Darstellung</translation>
+    </message>
+    <message>
+        <source>Gold</source>
+        <translation>Gold</translation>
+    </message>
+    <message>
+        <source>Peach</source>
+        <translation>Pfirsich</translation>
+    </message>
+    <message>
+        <source>Gentle on eyes</source>
+        <translation>Schont die Augen</translation>
+    </message>
+    <message>
+        <source>Coral</source>
+        <translation>Koralle</translation>
+    </message>
+    <message>
+        <source>High contrast</source>
+        <translation>Hoher Kontrast</translation>
+    </message>
+    <message>
+        <source>Cyan</source>
+        <translation>Cyan</translation>
+    </message>
+    <message>
+        <source>Best for dark mode</source>
+        <translation>Ideal für dunkle Darstellung</translation>
+    </message>
+    <message>
+        <source>Mint</source>
+        <translation>Mintgrün</translation>
+    </message>
+    <message>
+        <source>Lime</source>
+        <translation>Limettengrün</translation>
+    </message>
+    <message>
+        <source>Sky</source>
+        <translation>Himmelblau</translation>
+    </message>
+    <message>
+        <source>Red</source>
+        <translation>Rot</translation>
+    </message>
+    <message>
+        <source>High visibility</source>
+        <translation>Gut sichtbar</translation>
+    </message>
+    <message>
+        <source>Orange</source>
+        <translation>Orange</translation>
+    </message>
+    <message>
+        <source>Warm, visible</source>
+        <translation>Warm und gut sichtbar</translation>
+    </message>
+    <message>
+        <source>Blue</source>
+        <translation>Blau</translation>
+    </message>
+    <message>
+        <source>Calming</source>
+        <translation>Beruhigend</translation>
+    </message>
+    <message>
+        <source>Purple</source>
+        <translation>Lila</translation>
+    </message>
+    <message>
+        <source>Soft contrast</source>
+        <translation>Sanfter Kontrast</translation>
+    </message>
+    <message>
+        <source>Ruler</source>
+        <translation>Lineal</translation>
+    </message>
+    <message>
+        <source>Classic ruler</source>
+        <translation>Klassisches Lineal</translation>
+    </message>
+    <message>
+        <source>Steel</source>
+        <translation>Stahl</translation>
+    </message>
+    <message>
+        <source>Subtle</source>
+        <translation>Dezent</translation>
+    </message>
+    <message>
+        <source>Gray</source>
+        <translation>Grau</translation>
+    </message>
+    <message>
+        <source>Minimal</source>
+        <translation>Zurückhaltend</translation>
+    </message>
+</context>
+<context>
+    <name>PreviewPanel</name>
+    <message>
+        <source>Preview</source>
+        <translation>Vorschau</translation>
+    </message>
+</context>
+<context>
+    <name>SingleInstance</name>
+    <message>
+        <source>%1 is not a folder</source>
+        <translation>%1 ist kein Ordner</translation>
+    </message>
+    <message>
+        <source>%1 belongs to another user</source>
+        <translation>%1 gehört einem anderen Benutzer</translation>
+    </message>
+    <message>
+        <source>%1 has mode %2, not 0700</source>
+        <translation>%1 hat die Rechte %2, nicht 0700</translation>
+    </message>
+    <message>
+        <source>%1 is not an absolute path</source>
+        <translation>%1 ist kein absoluter Pfad</translation>
+    </message>
+    <message>
+        <source>XDG_RUNTIME_DIR is not private (%1)</source>
+        <translation>XDG_RUNTIME_DIR ist nicht privat (%1)</translation>
+    </message>
+    <message>
+        <source>the path %1 is longer than the %2 bytes a socket address takes</source>
+        <translation>der Pfad %1 ist länger als die %2 Byte, die eine Socket-Adresse fasst</translation>
+    </message>
+    <message>
+        <source>cannot create %1: %2</source>
+        <translation>%1 kann nicht angelegt werden: %2</translation>
+    </message>
+    <message>
+        <source>no private folder for the control socket: %1</source>
+        <translation>kein privater Ordner für den Steuer-Socket: %1</translation>
+    </message>
+    <message>
+        <source>cannot create the lock file %1.lock</source>
+        <translation>die Sperrdatei %1.lock kann nicht angelegt werden</translation>
+    </message>
+    <message>
+        <source>cannot replace %1</source>
+        <translation>%1 kann nicht ersetzt werden</translation>
+    </message>
+    <message>
+        <source>the path %1 is too long for a socket</source>
+        <translation>der Pfad %1 ist zu lang für einen Socket</translation>
+    </message>
+    <message>
+        <source>cannot listen on %1: %2</source>
+        <translation>auf %1 kann nicht gelauscht werden: %2</translation>
+    </message>
+    <message>
+        <source>not ready</source>
+        <translation>noch nicht bereit</translation>
+    </message>
+    <message>
+        <source>%1 belongs to another user; not connecting to it</source>
+        <translation>%1 gehört einem anderen Benutzer; keine Verbindung dorthin</translation>
+    </message>
+</context>
+<context>
+    <name>TovaniApp</name>
+    <message>
+        <source>the running copy did not answer</source>
+        <translation>die laufende Instanz hat nicht geantwortet</translation>
+    </message>
+    <message>
+        <source>the running copy (process %1) does not answer</source>
+        <translation>die laufende Instanz (Prozess %1) antwortet nicht</translation>
+    </message>
+    <message>
+        <source>tovani %1 (build %2)</source>
+        <translation>tovani %1 (Build %2)</translation>
+    </message>
+    <message>
+        <source>Try &quot;tovani --help&quot;.</source>
+        <translation>Siehe „tovani --help“.</translation>
+    </message>
+    <message>
+        <source>%1; using %2 instead</source>
+        <translation>%1; stattdessen wird %2 verwendet</translation>
+    </message>
+    <message>
+        <source>a private folder</source>
+        <translation>ein privater Ordner</translation>
+    </message>
+    <message>
+        <source>not running</source>
+        <translation>läuft nicht</translation>
+    </message>
+    <message>
+        <source>no display to draw on (DISPLAY is not set)</source>
+        <translation>keine Anzeige zum Zeichnen (DISPLAY ist nicht gesetzt)</translation>
+    </message>
+    <message>
+        <source>starting up</source>
+        <translation>startet gerade</translation>
+    </message>
+</context>
+<context>
+    <name>TrayMenu</name>
+    <message>
+        <source>Shortcuts:</source>
+        <translation>Tastenkürzel:</translation>
+    </message>
+    <message>
+        <source> (in use)</source>
+        <translation> (belegt)</translation>
+    </message>
+    <message>
+        <source>Tovani (%1)
+Style: %2</source>
+        <translation>Tovani (%1)
+Stil: %2</translation>
+    </message>
+    <message>
+        <source>ON</source>
+        <translation>AN</translation>
+    </message>
+    <message>
+        <source>OFF</source>
+        <translation>AUS</translation>
+    </message>
+    <message>
+        <source>%1 to toggle</source>
+        <translation>%1 zum Umschalten</translation>
+    </message>
+</context>
+<context>
+    <name>valuetext</name>
+    <message>
+        <source>%1%</source>
+        <translation>%1&#xa0;%</translation>
+    </message>
+    <message>
+        <source>%1px</source>
+        <translation>%1&#xa0;px</translation>
+    </message>
+    <message>
+        <source>%1x</source>
+        <translation>%1×</translation>
+    </message>
+</context>
+</TS>
