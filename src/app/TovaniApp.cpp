@@ -156,6 +156,7 @@ int TovaniApp::main(int argc, char **argv)
         complain(tr("no display to draw on (DISPLAY is not set)"));
         return 1;
     }
+    platform::Platform::chooseDisplayServer();
     // Qt aborts when it cannot reach the display; say so plainly instead.
     if (const QString problem = platform::Platform::checkDisplayServer(); !problem.isEmpty()) {
         complain(problem);

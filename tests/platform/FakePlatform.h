@@ -159,6 +159,7 @@ class FakePlatform : public Platform
 {
 public:
     QString name() const override { return QStringLiteral("fake"); }
+    QString pointerSource() const override { return QStringLiteral("fake"); }
     Displays &displays() override { return fakeDisplays; }
     PointerMonitor &pointer() override { return fakePointer; }
     HotkeyService &hotkeys() override { return fakeHotkeys; }

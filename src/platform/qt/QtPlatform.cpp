@@ -23,6 +23,7 @@ public:
     }
 
     QString name() const override { return QStringLiteral("qt"); }
+    QString pointerSource() const override { return QStringLiteral("none"); }
     Displays &displays() override { return m_displays; }
     PointerMonitor &pointer() override { return m_pointer; }
     HotkeyService &hotkeys() override { return m_hotkeys; }

@@ -203,6 +203,12 @@ public:
     }
 
     QString name() const override { return QStringLiteral("x11"); }
+    QString pointerSource() const override
+    {
+        if (!hasXInput2())
+            return QStringLiteral("none");
+        return m_trusted ? QStringLiteral("xinput2") : QStringLiteral("xinput2 (over X11 windows only)");
+    }
     Displays &displays() override { return m_displays; }
     PointerMonitor &pointer() override { return *m_pointer; }
     HotkeyService &hotkeys() override { return *m_hotkeys; }
