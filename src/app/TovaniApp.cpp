@@ -138,6 +138,11 @@ int TovaniApp::main(int argc, char **argv)
         if (code >= 0)
             return code;
     }
+    // Asked without taking the lock, which a copy starting now needs.
+    if (parsed.command == u"status") {
+        complain(tr("not running"));
+        return 1;
+    }
     SingleInstance instance(socketPath);
     if (!instance.claim()) {
         if (!instance.error().isEmpty()) {

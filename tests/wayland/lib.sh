@@ -24,7 +24,10 @@
 #   tovani_start [ARGS...] $TOVANI_BIN with a fresh XDG_CONFIG_HOME, as in a
 #                          Wayland session (no DISPLAY, no QT_QPA_PLATFORM: the
 #                          backend is Tovani's choice); tovani_cmd ARGS... runs
-#                          a command beside it; tovani_stop ends it
+#                          a command beside it; tovani_stop ends it;
+#                          TOVANI_REUSE_CONFIG=1 tovani_start keeps the last
+#                          configuration folder
+#   wl_column X            "R G B" of every pixel of column X, one a line
 #   wl_wait_for T CMD...   retry CMD until it succeeds or T seconds pass
 #   wl_blend "R G B" ALPHA "R G B"   the colour the compositor blends
 #   wl_rows_are X Y0 Y1 "R G B"      every pixel of column X in rows Y0..Y1
@@ -91,13 +94,14 @@ sway_start() {
     [ -x "$VIRTUAL_POINTER" ] || wl_fail "VIRTUAL_POINTER is not set to the virtual_pointer helper"
     mkdir -m 700 "$run" && chown nobody:nogroup "$run"
     # Nothing on screen but what the test puts there: no bar, no borders, no
-    # wallpaper, every window full-screen.
+    # wallpaper, the test's windows full-screen.
     cat >"$WL_TMP/sway.conf" <<'CONF'
 output HEADLESS-1 resolution 1280x800 position 0 0
 default_border none
 focus_follows_mouse no
 xwayland disable
-for_window [app_id=".*"] fullscreen enable
+for_window [app_id="wlprobe"] fullscreen enable
+for_window [app_id="tovani"] floating enable
 CONF
     chmod 644 "$WL_TMP/sway.conf"
     setpriv --reuid=nobody --regid=nogroup --clear-groups \
@@ -140,6 +144,10 @@ wl_rows_are() {
 
 # The surface holds 8-bit premultiplied colour: the alpha and the colour are
 # rounded before the blend.
+wl_column() {
+    grim -g "$1,0 1x${2:-800}" -t ppm - 2>/dev/null | tail -c $((${2:-800} * 3)) | od -An -v -tu1 -w3 | awk '{ print $1, $2, $3 }'
+}
+
 wl_blend() {
     awk -v a="$2" -v f="$1" -v b="$3" 'BEGIN { split(f, F, " "); split(b, B, " "); a = int(a * 255 + 0.5)
         for (i = 1; i <= 3; i++) printf "%d%s", int(F[i] * a / 255 + 0.5) + B[i] * (255 - a) / 255 + 0.5, i < 3 ? " " : "\n" }'
@@ -179,7 +187,7 @@ guide_probe_displays() {
 
 tovani_start() {
     [ -x "$TOVANI_BIN" ] || wl_fail "TOVANI_BIN is not set to the tovani executable"
-    TOVANI_CONFIG_HOME=$(mktemp -d "$WL_TMP/config.XXXXXX")
+    [ "${TOVANI_REUSE_CONFIG:-0}" = 1 ] || TOVANI_CONFIG_HOME=$(mktemp -d "$WL_TMP/config.XXXXXX")
     XDG_CONFIG_HOME="$TOVANI_CONFIG_HOME" "$TOVANI_BIN" "$@" >"$WL_TMP/tovani.log" 2>&1 &
     TOVANI_PID=$!
     wl_track_pid $TOVANI_PID

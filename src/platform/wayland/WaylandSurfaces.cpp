@@ -146,7 +146,6 @@ public:
 
     // Makes the surface show `target` (created or destroyed as needed).
     void apply(const Target &target);
-    bool isClosed() const { return m_closed; }
 
 private:
     void make();
@@ -160,7 +159,6 @@ private:
     wp_viewport *m_viewport = nullptr;
     wp_fractional_scale_v1 *m_fraction = nullptr;
     bool m_configured = false;
-    bool m_closed = false;
     Target m_wanted;  // shown once configured
     Target m_shown;   // what the compositor has
     bool m_hasShown = false;
@@ -241,8 +239,6 @@ public:
 
 void Layer::apply(const Target &target)
 {
-    if (m_closed)
-        return;
     if (!target.show || !target.buffer) {
         destroy();
         return;
@@ -288,10 +284,9 @@ void Layer::make()
             }
         },
         .closed = [](void *data, zwlr_layer_surface_v1 *) {
-            // Its output went away.
-            auto *self = static_cast<Layer *>(data);
-            self->destroy();
-            self->m_closed = true;
+            // Its output went away or was switched off: made again when next
+            // shown (an output that comes back keeps its name).
+            static_cast<Layer *>(data)->destroy();
         },
     };
     zwlr_layer_surface_v1_add_listener(m_layer, &listener, this);
