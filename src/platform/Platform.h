@@ -237,6 +237,10 @@ public:
     // A compositing manager runs, so translucent windows blend with what lies
     // beneath. Without one, translucent pixels would show as black.
     virtual bool hasCompositor() const = 0;
+    // Tovani's own windows can be placed and kept above the others. False on
+    // a Wayland compositor, which places windows itself: on-screen messages
+    // are shown on guide surfaces instead.
+    virtual bool canPlaceWindows() const = 0;
     // The pointer and the keyboard can be seen in every application. False for
     // an X11 client inside a Wayland session, which sees them only over X11
     // windows, and for the Qt-only fallback, which sees them only over

@@ -78,6 +78,7 @@ bool Client::setUp()
 Client::~Client()
 {
     delete m_notifier;
+    delete m_writable;
     for (const auto &o : m_outputs) {
         if (o->xdgOutput)
             zxdg_output_v1_destroy(o->xdgOutput);
@@ -287,12 +288,14 @@ bool Client::flush()
         return false;
     if (wl_display_flush(m_display) < 0 && errno == EAGAIN) {
         // The socket is full: the rest goes out once the compositor has read.
-        auto *writable = new QSocketNotifier(wl_display_get_fd(m_display), QSocketNotifier::Write, this);
-        QObject::connect(writable, &QSocketNotifier::activated, this, [this, writable] {
-            writable->setEnabled(false);
-            writable->deleteLater();
-            flush();
-        });
+        if (!m_writable) {
+            m_writable = new QSocketNotifier(wl_display_get_fd(m_display), QSocketNotifier::Write, this);
+            QObject::connect(m_writable, &QSocketNotifier::activated, this, [this] {
+                m_writable->setEnabled(false);
+                flush();
+            });
+        }
+        m_writable->setEnabled(true);
     }
     checkAlive();
     return m_alive;
@@ -313,6 +316,8 @@ void Client::checkAlive()
     qCWarning(lcWayland) << "lost the connection to the compositor:" << std::strerror(wl_display_get_error(m_display));
     if (m_notifier)
         m_notifier->setEnabled(false);
+    if (m_writable)
+        m_writable->setEnabled(false);
     Q_EMIT lost();
 }
 

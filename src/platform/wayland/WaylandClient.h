@@ -120,6 +120,7 @@ private:
     zxdg_output_manager_v1 *m_xdgOutputManager = nullptr;
     std::vector<std::unique_ptr<Output>> m_outputs;
     QSocketNotifier *m_notifier = nullptr;
+    QSocketNotifier *m_writable = nullptr; // while the socket is full
     bool m_alive = true;
     bool m_changePending = false;
 };

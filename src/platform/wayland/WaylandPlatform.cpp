@@ -110,6 +110,7 @@ public:
     bool hasXInput2() const override { return false; }
     // Every Wayland compositor blends.
     bool hasCompositor() const override { return true; }
+    bool canPlaceWindows() const override { return false; }
     bool isTrusted() const override { return m_pointer.followsEverywhere; }
 
 private:

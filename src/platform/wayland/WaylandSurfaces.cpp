@@ -139,7 +139,8 @@ class Surfaces;
 class Layer
 {
 public:
-    Layer(Surfaces &owner, uint32_t output) : m_owner(owner), m_output(output) {}
+    // `origin`: the output's top-left corner, where the margins count from.
+    Layer(Surfaces &owner, uint32_t output, QPoint origin) : m_owner(owner), m_output(output), m_origin(origin) {}
     ~Layer() { destroy(); }
     Layer(const Layer &) = delete;
     Layer &operator=(const Layer &) = delete;
@@ -154,6 +155,7 @@ private:
 
     Surfaces &m_owner;
     uint32_t m_output;
+    QPoint m_origin;
     wl_surface *m_surface = nullptr;
     zwlr_layer_surface_v1 *m_layer = nullptr;
     wp_viewport *m_viewport = nullptr;
@@ -305,8 +307,6 @@ void Layer::show(const Target &target)
 {
     if (!m_surface || !target.buffer)
         return;
-    const Output *output = m_owner.client.output(m_output);
-    const QPoint origin = output ? output->logical.topLeft() : QPoint();
     const QRect r = target.rect;
     bool changed = !m_hasShown;
     if (!m_hasShown || r.size() != m_shown.rect.size()) {
@@ -316,7 +316,7 @@ void Layer::show(const Target &target)
         changed = true;
     }
     if (!m_hasShown || r.topLeft() != m_shown.rect.topLeft()) {
-        const QPoint margin = r.topLeft() - origin;
+        const QPoint margin = r.topLeft() - m_origin;
         zwlr_layer_surface_v1_set_margin(m_layer, margin.y(), 0, 0, margin.x());
         changed = true;
     }
@@ -368,8 +368,9 @@ Surface::Surface(Surfaces &owner, const Display &display) : m_owner(owner), m_di
                           [&](const Output *o) { return QRectF(o->logical) == display.frame; });
     if (it != outputs.end())
         m_output = (*it)->globalName;
+    const QPoint origin = toLogical(display.frame).topLeft();
     for (auto &layer : m_layers)
-        layer = std::make_unique<Layer>(owner, m_output);
+        layer = std::make_unique<Layer>(owner, m_output, origin);
     owner.surfaces.push_back(this);
 }
 

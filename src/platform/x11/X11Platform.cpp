@@ -223,6 +223,7 @@ public:
     bool isX11() const override { return true; }
     bool hasXInput2() const override { return m_pointer->xiOpcode() >= 0; }
     bool hasCompositor() const override { return m_compositor; }
+    bool canPlaceWindows() const override { return true; }
     bool isTrusted() const override { return m_trusted; }
 
 private:
