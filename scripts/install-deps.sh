@@ -19,7 +19,7 @@ test_pkgs=(
   xvfb xauth picom trayer xautomation xdotool x11-utils x11-apps x11-xserver-utils imagemagick
   xserver-xorg-core xserver-xorg-video-dummy libxcb-xtest0-dev x11-xkb-utils appstream dpkg-dev desktop-file-utils file
   clang-tidy
-  sway grim wayland-utils
+  sway grim wayland-utils weston
 )
 pkgs=("${build_pkgs[@]}")
 if [ "$what" = "test" ]; then pkgs+=("${test_pkgs[@]}"); fi

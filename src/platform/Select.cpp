@@ -64,8 +64,9 @@ void Platform::chooseDisplayServer()
     const QStringList globals = waylandGlobals();
     if (globals.isEmpty())
         return;
+    // Qt tries the platforms in turn: without its Wayland plugin, XWayland.
     if (globals.contains(QLatin1String("zwlr_layer_shell_v1")))
-        qputenv("QT_QPA_PLATFORM", "wayland");
+        qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("DISPLAY") ? "wayland" : "wayland;xcb");
     else if (!qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "xcb");
 }

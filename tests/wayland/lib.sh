@@ -24,7 +24,7 @@
 #   tovani_start [ARGS...] $TOVANI_BIN with a fresh XDG_CONFIG_HOME, as in a
 #                          Wayland session (no DISPLAY, no QT_QPA_PLATFORM: the
 #                          backend is Tovani's choice); tovani_cmd ARGS... runs
-#                          a command beside it; tovani_stop ends it;
+#                          a command beside it;
 #                          TOVANI_REUSE_CONFIG=1 tovani_start keeps the last
 #                          configuration folder
 #   wl_column X            "R G B" of every pixel of column X, one a line
@@ -194,4 +194,3 @@ tovani_start() {
 }
 
 tovani_cmd() { XDG_CONFIG_HOME="$TOVANI_CONFIG_HOME" timeout 20 "$TOVANI_BIN" "$@"; }
-tovani_stop() { [ -z "$TOVANI_PID" ] || wl__stop_pid "$TOVANI_PID"; TOVANI_PID=""; }
