@@ -13,6 +13,7 @@ build_pkgs=(
   libxcb-xfixes0-dev libxcb-shape0-dev libxcb-randr0-dev libxcb-keysyms1-dev libxkbcommon-dev libxkbcommon-x11-dev
   libqt6svg6 qt6-qpa-plugins fonts-dejavu-core fonts-quicksand
   qt6-l10n-tools qt6-tools-dev qt6-tools-dev-tools qt6-translations-l10n
+  libwayland-dev wayland-protocols qt6-wayland
 )
 test_pkgs=(
   libglib2.0-bin systemd
@@ -20,6 +21,7 @@ test_pkgs=(
   xserver-xorg-core xserver-xorg-video-dummy libxcb-xtest0-dev x11-xkb-utils appstream dpkg-dev desktop-file-utils file
   clang-tidy
   dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0
+  sway grim wayland-utils weston
 )
 pkgs=("${build_pkgs[@]}")
 if [ "$what" = "test" ]; then pkgs+=("${test_pkgs[@]}"); fi
