@@ -40,6 +40,7 @@ public:
     void showPreferences() override {}
     void showAbout() override {}
     void requestQuit() override {}
+    QString status() const override { return {}; }
 
 private:
     AppSettings &m_settings;
