@@ -44,8 +44,9 @@ void AppDelegate::applicationDidFinishLaunching(bool plainLaunch)
     setupMouseTracker();
 
     m_commands.setHotkeysEnabled(m_settings.globalHotkeysEnabled());
-    connect(&m_settings, &AppSettings::globalHotkeysEnabledChanged, this,
-            [this] { m_commands.setHotkeysEnabled(m_settings.globalHotkeysEnabled()); });
+    const auto takeHotkeys = [this] { m_commands.setHotkeysEnabled(m_settings.globalHotkeysEnabled()); };
+    connect(&m_settings, &AppSettings::globalHotkeysEnabledChanged, this, takeHotkeys);
+    connect(&m_settings, &AppSettings::lineStepKeysEnabledChanged, this, takeHotkeys);
     // Switched from anywhere (a command, the preferences), the magnifier
     // comes and goes at once while the guide shows.
     connect(&m_settings, &AppSettings::magnifierEnabledChanged, this, [this] {
@@ -165,6 +166,24 @@ void AppDelegate::setGuideEnabled(bool enabled)
     m_overlay->handleMouseMove(at.x(), at.y());
     m_overlay->enableGuide();
 }
+
+QString AppDelegate::stepLine(int direction)
+{
+    if (!m_isEnabled)
+        return tr("The guide is off");
+    m_overlay->lineGuide().step(direction);
+    return {};
+}
+
+QString AppDelegate::setGuideLocked(bool locked)
+{
+    if (!m_isEnabled)
+        return tr("The guide is off");
+    m_overlay->lineGuide().setLocked(locked);
+    return {};
+}
+
+bool AppDelegate::isGuideLocked() const { return m_overlay && m_overlay->lineGuide().isLocked(); }
 
 namespace {
 void bringToFront(QWidget *window)
