@@ -5,6 +5,7 @@
 #include "platform/QtSurfaces.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11Surfaces.h"
+#include "platform/x11/X11WindowAt.h"
 #include "platform/x11/X11WindowHints.h"
 #include "platform/x11/Xcb.h"
 
@@ -218,6 +219,11 @@ public:
     bool hasXInput2() const override { return m_pointer->xiOpcode() >= 0; }
     bool hasCompositor() const override { return m_compositor; }
     bool isTrusted() const override { return m_trusted; }
+    bool canFindWindows() const override { return m_x != nullptr; }
+    std::optional<WindowAtPoint> windowAt(const QPointF &point) override
+    {
+        return m_x ? findX11WindowAt(*m_x, m_displays, point) : std::nullopt;
+    }
 
 private:
     bool hasExtension(const char *name) const
