@@ -121,6 +121,7 @@ private Q_SLOTS:
         LaunchAtLogin::setLoginItem(&m_platform->fakeLoginItem);
         m_settings = std::make_unique<AppSettings>(m_dir->filePath(QStringLiteral("tovani.conf")));
         m_settings->setCustomThickness(30); // mid-way, so a step either way shows
+        m_settings->setSnapToTextLines(false); // no accessibility bus: steps go by the thickness
         m_delegate = std::make_unique<AppDelegate>(*m_platform, *m_settings);
         m_quits = std::make_unique<QSignalSpy>(m_delegate.get(), &AppDelegate::quitRequested);
         m_delegate->applicationDidFinishLaunching(/*plainLaunch*/ false);

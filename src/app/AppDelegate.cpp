@@ -4,6 +4,7 @@
 #include "feedback/HUDNotification.h"
 #include "magnifier/MagnifierWindow.h"
 #include "overlay/OverlayManager.h"
+#include "textlines/AtspiTextLines.h"
 #include "ui/AboutView.h"
 #include "ui/PreferencesView.h"
 
@@ -39,6 +40,11 @@ void AppDelegate::applicationDidFinishLaunching(bool plainLaunch)
 
     m_overlay = std::make_unique<OverlayManager>(m_platform, m_settings);
     m_overlay->setupOverlay();
+    // The accessibility bus is reached only once snapping to lines or
+    // following the text cursor is switched on.
+    m_overlay->lineGuide().setSourceFactory([this]() -> std::unique_ptr<textlines::TextLineSource> {
+        return textlines::AtspiTextLines::create(m_platform);
+    });
     m_magnifierWindow = std::make_unique<MagnifierWindow>(m_settings);
     m_magnifierWindow->setupAsMagnifier();
     setupMouseTracker();
