@@ -29,6 +29,7 @@ struct FakeText
     bool nearest = false;       // an offset even far below the text (GTK, VTE)
     bool minusOneRight = false; // -1 right of a short line (Qt, Firefox)
     bool inclusiveEnd = false;  // ranges count their end in (Qt)
+    bool endAtFeed = false;     // a line ends at its line feed, not after it (Qt)
 
     int startOf(int line) const
     {
@@ -141,7 +142,8 @@ public:
         if (!t)
             return answer(reply, std::optional<TextSpan>());
         const int line = t->lineOf(offset);
-        answer(reply, std::optional(TextSpan{t->lines[line], t->startOf(line), t->startOf(line + 1)}));
+        const int feed = t->endAtFeed && t->lines[line].endsWith('\n') ? 1 : 0;
+        answer(reply, std::optional(TextSpan{t->lines[line], t->startOf(line), t->startOf(line + 1) - feed}));
     }
     void rangeExtents(const AccessibleRef &o, int start, int end, CoordType, Reply<QRect> reply) override
     {
@@ -301,12 +303,14 @@ private Q_SLOTS:
         QTest::addColumn<int>("direction");
         QTest::addColumn<QString>("path"); // empty: no line
         QTest::addColumn<int>("line");
-        QTest::newRow("next in the paragraph") << QPointF(30, 107) << 1 << "/p1" << 1;
-        QTest::newRow("previous in the paragraph") << QPointF(30, 127) << -1 << "/p1" << 0;
-        QTest::newRow("into the next paragraph, over the blank line") << QPointF(30, 147) << 1 << "/p2" << 1;
-        QTest::newRow("back into the previous paragraph") << QPointF(30, 227) << -1 << "/p1" << 2;
-        QTest::newRow("nothing before the first") << QPointF(30, 107) << -1 << "" << 0;
-        QTest::newRow("nothing after the last text") << QPointF(30, 227) << 1 << "" << 0;
+        QTest::addColumn<bool>("endAtFeed");
+        QTest::newRow("next in the paragraph") << QPointF(30, 107) << 1 << "/p1" << 1 << false;
+        QTest::newRow("next, the line ending at its feed") << QPointF(30, 107) << 1 << "/p1" << 1 << true;
+        QTest::newRow("previous in the paragraph") << QPointF(30, 127) << -1 << "/p1" << 0 << false;
+        QTest::newRow("into the next paragraph, over the blank line") << QPointF(30, 147) << 1 << "/p2" << 1 << false;
+        QTest::newRow("back into the previous paragraph") << QPointF(30, 227) << -1 << "/p1" << 2 << false;
+        QTest::newRow("nothing before the first") << QPointF(30, 107) << -1 << "" << 0 << false;
+        QTest::newRow("nothing after the last text") << QPointF(30, 227) << 1 << "" << 0 << false;
     }
     void step()
     {
@@ -314,6 +318,8 @@ private Q_SLOTS:
         QFETCH(int, direction);
         QFETCH(QString, path);
         QFETCH(int, line);
+        QFETCH(bool, endAtFeed);
+        bus->texts[0].endAtFeed = bus->texts[1].endAtFeed = endAtFeed;
         QSignalSpy spy(lines.get(), &TextLineSource::stepped);
         lines->requestStep(QRectF(from - QPointF(5, 5), QSizeF(10, 10)), direction);
         QVERIFY(spy.wait(1000));

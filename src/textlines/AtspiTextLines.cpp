@@ -453,25 +453,34 @@ void AtspiTextLines::located(std::optional<Line> line)
 
 void AtspiTextLines::stepFrom(const Line &line)
 {
-    auto found = [this, line](std::optional<Line> next) {
-        if (next && next->start == line.start && next->object == line.object)
-            crossFrom(line, line.object, 0, {}); // no further in this object
-        else
-            stepResult(line, next);
-    };
     if (m_query->direction < 0) {
         if (line.start > 0)
-            lineIn(line.object, line.start - 1, found);
+            stepTo(line, line.start - 1, true);
         else
             crossFrom(line, line.object, 0, {});
         return;
     }
-    m_bus->characterCount(line.object, then<int>([this, line, found](std::optional<int> count) {
+    m_bus->characterCount(line.object, then<int>([this, line](std::optional<int> count) {
                               if (count && line.end < *count)
-                                  lineIn(line.object, line.end, found);
+                                  stepTo(line, line.end, line.end + 1 < *count);
                               else
                                   crossFrom(line, line.object, 0, {});
                           }));
+}
+
+// The line at `offset` next to `line`. Qt ends a line before its line feed,
+// so the offset just past it may still be on it: one character further then,
+// where `further` allows.
+void AtspiTextLines::stepTo(const Line &line, int offset, bool further)
+{
+    lineIn(line.object, offset, [this, line, offset, further](std::optional<Line> next) {
+        if (!next || next->start != line.start)
+            stepResult(line, next);
+        else if (further && m_query->direction > 0)
+            stepTo(line, offset + 1, false);
+        else
+            crossFrom(line, line.object, 0, {}); // no further in this object
+    });
 }
 
 // Into the neighbouring object with text, where a toolkit puts each

@@ -4,11 +4,14 @@
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
 #include <QDBusVariant>
+#include <QLoggingCategory>
 #include <QUuid>
 
 namespace textlines {
 
 namespace {
+
+Q_LOGGING_CATEGORY(lcBus, "tovani.textlines.bus", QtWarningMsg)
 
 const QString kNullPath = QStringLiteral("/org/a11y/atspi/null");
 const QString kAccessible = QStringLiteral("org.a11y.atspi.Accessible");
@@ -121,15 +124,19 @@ void DBusAccessibilityBus::send(const QDBusConnection &connection, const QDBusMe
         m_calls = new QObject(this);
     auto *watcher = new QDBusPendingCallWatcher(connection.asyncCall(message, kCallTimeoutMs), m_calls);
     connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
-            [this, watcher, parse = std::move(parse), failed = std::move(failed)] {
+            [this, watcher, message, parse = std::move(parse), failed = std::move(failed)] {
                 watcher->deleteLater();
                 if (!m_calls || watcher->parent() != m_calls)
                     return; // dropped by close()
                 const QDBusMessage reply = watcher->reply();
                 if (reply.type() == QDBusMessage::ReplyMessage) {
+                    qCDebug(lcBus) << message.member() << message.arguments() << "to" << message.service()
+                                   << message.path() << "answered" << reply.arguments();
                     parse(reply);
                     return;
                 }
+                qCDebug(lcBus) << message.member() << message.arguments() << "to" << message.service()
+                               << message.path() << "failed:" << reply.errorName() << reply.errorMessage();
                 const bool busLost = m_open && !m_bus.isConnected();
                 failed();
                 if (busLost)
