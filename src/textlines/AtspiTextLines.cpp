@@ -270,7 +270,7 @@ void AtspiTextLines::run()
             return;
         }
     }
-    m_bus->applications(then<QList<AccessibleRef>>([this](std::optional<QList<AccessibleRef>> apps) {
+    m_bus->applications(then<QList<AccessibleRef>>([this](const std::optional<QList<AccessibleRef>> &apps) {
         findApplication(0, apps.value_or(QList<AccessibleRef>()));
     }));
 }
@@ -291,7 +291,7 @@ void AtspiTextLines::findApplication(int index, QList<AccessibleRef> apps)
     }
     auto frames = [this, app] {
         m_query->app = app;
-        m_bus->children(app, then<QList<AccessibleRef>>([this](std::optional<QList<AccessibleRef>> frames) {
+        m_bus->children(app, then<QList<AccessibleRef>>([this](const std::optional<QList<AccessibleRef>> &frames) {
             findFrame(0, frames.value_or(QList<AccessibleRef>()), {}, 0);
         }));
     };
@@ -311,7 +311,8 @@ void AtspiTextLines::findApplication(int index, QList<AccessibleRef> apps)
 
 // Of the application's windows under the point, the one whose size is
 // closest to the window the platform found.
-void AtspiTextLines::findFrame(int index, QList<AccessibleRef> frames, AccessibleRef best, qreal bestScore)
+void AtspiTextLines::findFrame(int index, const QList<AccessibleRef> &frames, const AccessibleRef &best,
+                               qreal bestScore)
 {
     if (index >= frames.size()) {
         if (best.isNull()) {
@@ -322,7 +323,7 @@ void AtspiTextLines::findFrame(int index, QList<AccessibleRef> frames, Accessibl
         descend(best, 0);
         return;
     }
-    const AccessibleRef frame = frames[index];
+    const AccessibleRef &frame = frames[index];
     m_bus->extents(frame, coordType(m_query->window),
                    then<QRect>([this, index, frames, frame, best, bestScore](std::optional<QRect> extents) {
                        const Query &q = *m_query;
@@ -371,7 +372,7 @@ void AtspiTextLines::offsetIn(int pathIndex)
                              else if (*offset < 0)
                                  offsetAtLeftEdge(object); // right of a short line, in some toolkits
                              else
-                                 lineIn(object, *offset, [this](std::optional<Line> line) { located(line); });
+                                 lineIn(object, *offset, [this](std::optional<Line> line) { located(std::move(line)); });
                          }));
 }
 
@@ -389,13 +390,14 @@ void AtspiTextLines::offsetAtLeftEdge(const AccessibleRef &object)
                                                     located(std::nullopt);
                                                 else
                                                     lineIn(object, *offset,
-                                                           [this](std::optional<Line> line) { located(line); });
+                                                           [this](std::optional<Line> line) { located(std::move(line)); });
                                             }));
                    }));
 }
 
 // The line around `offset` and its box.
-void AtspiTextLines::lineIn(const AccessibleRef &object, int offset, std::function<void(std::optional<Line>)> done)
+void AtspiTextLines::lineIn(const AccessibleRef &object, int offset,
+                            const std::function<void(std::optional<Line>)> &done)
 {
     m_bus->lineAtOffset(object, offset, then<TextSpan>([this, object, done](std::optional<TextSpan> span) {
                             if (!span || span->end < span->start) {
@@ -522,7 +524,7 @@ void AtspiTextLines::crossFrom(const Line &line, const AccessibleRef &object, in
                                           return;
                                       }
                                       lineIn(*sibling, direction > 0 ? 0 : *count - 1,
-                                             [this, line](std::optional<Line> next) { stepResult(line, next); });
+                                             [this, line](std::optional<Line> next) { stepResult(line, std::move(next)); });
                                   }));
         }));
 }

@@ -101,11 +101,11 @@ private:
 
     // The chain, step by step.
     void findApplication(int index, QList<AccessibleRef> apps);
-    void findFrame(int index, QList<AccessibleRef> frames, AccessibleRef best, qreal bestScore);
+    void findFrame(int index, const QList<AccessibleRef> &frames, const AccessibleRef &best, qreal bestScore);
     void descend(const AccessibleRef &object, int depth);
     void offsetIn(int pathIndex);
     void offsetAtLeftEdge(const AccessibleRef &object);
-    void lineIn(const AccessibleRef &object, int offset, std::function<void(std::optional<Line>)> done);
+    void lineIn(const AccessibleRef &object, int offset, const std::function<void(std::optional<Line>)> &done);
     void stepFrom(const Line &line);
     void stepTo(const Line &line, int offset, bool further);
     void crossFrom(const Line &line, const AccessibleRef &object, int index, const AccessibleRef &parent);

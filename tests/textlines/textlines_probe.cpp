@@ -153,8 +153,10 @@ int main(int argc, char **argv)
             us.append(t);
         }
         std::sort(us.begin(), us.end());
-        std::printf("snap latency median %.2f ms p95 %.2f ms (%d questions)\n", us[us.size() / 2] / 1000.0,
-                    us[std::min<qsizetype>(us.size() - 1, us.size() * 95 / 100)] / 1000.0, int(us.size()));
+        const double median = us[us.size() / 2] / 1000.0;
+        const double p95 = us[std::min<qsizetype>(us.size() - 1, us.size() * 95 / 100)] / 1000.0;
+        std::printf("snap latency median %.2f ms p95 %.2f ms (%d questions)\n", median, p95, int(us.size()));
+        std::printf("RESULT textlines_snap_ms %.2f %.2f\n", median, p95);
         helper.write("quit\n");
         helper.waitForFinished(3000);
         return 0;

@@ -78,6 +78,7 @@ std::optional<WindowAtPoint> findX11WindowAt(X11Connection &x, const QtDisplays 
     std::optional<WindowAtPoint> found;
     const qint64 ownPid = QCoreApplication::applicationPid();
     std::vector<xcb_window_t> windows;
+    windows.reserve(under.size());
     for (const Candidate &candidate : under)
         windows.push_back(candidate.window);
     const std::vector<qint64> pids = pidsOf(c, pidAtom, windows);
