@@ -4,7 +4,8 @@
 // under a point a few pixels below a line's centre, the next and previous
 // lines, and the line of a caret the helper moves, all lie on the ink within
 // 5 px. With --bench N it prints instead the latency of N questions asked
-// afresh (nothing cached): "snap latency median X ms p95 Y ms".
+// afresh (nothing cached): "snap latency median X ms p95 Y ms". A guide
+// surface lies over the helper's window meanwhile, as the guide does.
 #include "platform/Platform.h"
 #include "textlines/AtspiTextLines.h"
 
@@ -133,6 +134,14 @@ int main(int argc, char **argv)
     if (bands.size() < 6)
         fail(QStringLiteral("%1 lines of ink in the helper's window, expected 10").arg(bands.size()));
 
+    // The guide lies over the text, and lets the pointer through.
+    std::unique_ptr<platform::GuideSurface> guide =
+        platform->guideSurfaces().create(platform->displays().displays().value(0));
+    guide->setColor(QColor(255, 255, 0, 90));
+    guide->setGeometry(QRectF(kWindow));
+    guide->setVisible(true);
+    platform->guideSurfaces().commit();
+
     // The application registers with the accessibility bus a little after
     // it shows: ask until it answers.
     std::optional<QRectF> line;
@@ -180,6 +189,7 @@ int main(int argc, char **argv)
 
     helper.write("quit\n");
     helper.waitForFinished(3000);
+    guide.reset();
     lines.reset(); // puts the accessibility switch back
     return 0;
 }
