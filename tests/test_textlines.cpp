@@ -41,8 +41,7 @@ struct FakeText
     int lineOf(int offset) const
     {
         for (int i = 0; i < lines.size(); ++i)
-            if (offset < startOf(i + 1))
-                return i;
+            if (offset < startOf(i + 1)) return i;
         return int(lines.size()) - 1;
     }
     QRect lineRect(int line) const
@@ -91,8 +90,7 @@ public:
     void indexInParent(const AccessibleRef &o, Reply<int> reply) override
     {
         for (int i = 0; i < texts.size(); ++i)
-            if (texts[i].path == o.path)
-                return answer(reply, std::optional(i));
+            if (texts[i].path == o.path) return answer(reply, std::optional(i));
         answer(reply, std::optional<int>());
     }
     void childAtIndex(const AccessibleRef &, int index, Reply<AccessibleRef> reply) override
@@ -111,8 +109,7 @@ public:
     {
         AccessibleRef hit{kApp, "/org/a11y/atspi/null"};
         for (const FakeText &t : std::as_const(texts))
-            if (o.path == "/frame" && t.extents.contains(p))
-                hit.path = t.path;
+            if (o.path == "/frame" && t.extents.contains(p)) hit.path = t.path;
         answer(reply, std::optional(hit));
     }
     void characterCount(const AccessibleRef &o, Reply<int> reply) override
@@ -122,25 +119,21 @@ public:
     void offsetAtPoint(const AccessibleRef &o, QPoint p, CoordType, Reply<int> reply) override
     {
         const FakeText *t = text(o);
-        if (!t)
-            return answer(reply, std::optional<int>());
+        if (!t) return answer(reply, std::optional<int>());
         int line = (p.y() - t->extents.top()) / t->lineHeight;
         if (line < 0 || line >= t->lines.size()) {
-            if (!t->nearest)
-                return answer(reply, std::optional(-1));
+            if (!t->nearest) return answer(reply, std::optional(-1));
             line = std::clamp(line, 0, int(t->lines.size()) - 1);
         }
         const QRect r = t->lineRect(line);
-        if (p.x() > r.right() && t->minusOneRight)
-            return answer(reply, std::optional(-1));
+        if (p.x() > r.right() && t->minusOneRight) return answer(reply, std::optional(-1));
         const int column = std::clamp((p.x() - r.left()) / kCharWidth, 0, int(t->lines[line].size()) - 1);
         answer(reply, std::optional(t->startOf(line) + column));
     }
     void lineAtOffset(const AccessibleRef &o, int offset, Reply<TextSpan> reply) override
     {
         const FakeText *t = text(o);
-        if (!t)
-            return answer(reply, std::optional<TextSpan>());
+        if (!t) return answer(reply, std::optional<TextSpan>());
         const int line = t->lineOf(offset);
         const int feed = t->endAtFeed && t->lines[line].endsWith('\n') ? 1 : 0;
         answer(reply, std::optional(TextSpan{t->lines[line], t->startOf(line), t->startOf(line + 1) - feed}));
@@ -148,8 +141,7 @@ public:
     void rangeExtents(const AccessibleRef &o, int start, int end, CoordType, Reply<QRect> reply) override
     {
         const FakeText *t = text(o);
-        if (!t)
-            return answer(reply, std::optional<QRect>());
+        if (!t) return answer(reply, std::optional<QRect>());
         const int last = t->inclusiveEnd ? end : end - 1;
         QRect r = t->lineRect(t->lineOf(start));
         for (int line = t->lineOf(start) + 1; line <= t->lineOf(std::max(start, last)); ++line)
@@ -167,16 +159,14 @@ private:
     const FakeText *text(const AccessibleRef &o) const
     {
         for (const FakeText &t : texts)
-            if (t.path == o.path)
-                return &t;
+            if (t.path == o.path) return &t;
         return nullptr;
     }
     template <typename T> void answer(Reply<T> reply, std::optional<T> value)
     {
         ++calls;
         maxInFlight = std::max(maxInFlight, ++inFlight);
-        if (frozen)
-            return;
+        if (frozen) return;
         QTimer::singleShot(delayMs, this, [this, reply, value] {
             --inFlight;
             reply(value);
@@ -212,8 +202,7 @@ class TestTextLines : public QObject
     {
         QSignalSpy spy(lines.get(), &TextLineSource::lineAt);
         lines->requestLineAt(point);
-        if (!spy.wait(1000))
-            return QRectF(-1, -1, -1, -1); // never answered: fails any comparison
+        if (!spy.wait(1000)) return QRectF(-1, -1, -1, -1); // never answered: fails any comparison
         return spy.first().at(1).value<std::optional<QRectF>>();
     }
 
@@ -238,7 +227,8 @@ private Q_SLOTS:
         QTest::addColumn<QPointF>("point");
         QTest::addColumn<int>("line"); // of /p1, or -1 for none
         QTest::newRow("on a line") << "" << QPointF(30, 127) << 1;
-        QTest::newRow("right of a short line: again at the left edge") << "minusOneRight" << QPointF(300, 127) << 1;
+        QTest::newRow("right of a short line: again at the left edge")
+            << "minusOneRight" << QPointF(300, 127) << 1;
         QTest::newRow("a range's end counted in") << "inclusiveEnd" << QPointF(30, 107) << 0;
         QTest::newRow("nearest line far below the text") << "nearest" << QPointF(30, 180) << -1;
         QTest::newRow("below the text") << "" << QPointF(30, 180) << -1;
@@ -264,7 +254,8 @@ private Q_SLOTS:
         QElapsedTimer clock;
         clock.start();
         QCOMPARE(lineAt(QPointF(30, 107)), std::nullopt);
-        QVERIFY2(clock.elapsed() >= 140 && clock.elapsed() < 400, qPrintable(QString::number(clock.elapsed())));
+        QVERIFY2(clock.elapsed() >= 140 && clock.elapsed() < 400,
+                 qPrintable(QString::number(clock.elapsed())));
         bus->frozen = false; // the next question goes at once, not after the frozen call
         QCOMPARE(lineAt(QPointF(30, 107)), padded(bus->texts[0].lineRect(0)));
     }
@@ -307,7 +298,8 @@ private Q_SLOTS:
         QTest::newRow("next in the paragraph") << QPointF(30, 107) << 1 << "/p1" << 1 << false;
         QTest::newRow("next, the line ending at its feed") << QPointF(30, 107) << 1 << "/p1" << 1 << true;
         QTest::newRow("previous in the paragraph") << QPointF(30, 127) << -1 << "/p1" << 0 << false;
-        QTest::newRow("into the next paragraph, over the blank line") << QPointF(30, 147) << 1 << "/p2" << 1 << false;
+        QTest::newRow("into the next paragraph, over the blank line")
+            << QPointF(30, 147) << 1 << "/p2" << 1 << false;
         QTest::newRow("back into the previous paragraph") << QPointF(30, 227) << -1 << "/p1" << 2 << false;
         QTest::newRow("nothing before the first") << QPointF(30, 107) << -1 << "" << 0 << false;
         QTest::newRow("nothing after the last text") << QPointF(30, 227) << 1 << "" << 0 << false;

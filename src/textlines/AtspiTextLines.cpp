@@ -21,7 +21,8 @@ constexpr int kMaxDepth = 32;
 constexpr int kMaxHops = 16;
 const QString kRoot = QStringLiteral("/org/a11y/atspi/accessible/root");
 const QString kCaretMoved = QStringLiteral("object:text-caret-moved");
-const QStringList kChangeEvents = {QStringLiteral("object:text-changed"), QStringLiteral("object:bounds-changed"),
+const QStringList kChangeEvents = {QStringLiteral("object:text-changed"),
+                                   QStringLiteral("object:bounds-changed"),
                                    QStringLiteral("object:visible-data-changed")};
 constexpr QChar kObjectReplacement(0xFFFC);
 
@@ -30,11 +31,15 @@ bool sameWindow(const platform::WindowAtPoint &a, const platform::WindowAtPoint 
     return a.pid == b.pid && a.frame == b.frame && a.coordinates == b.coordinates;
 }
 
-bool containsY(const QRectF &rect, qreal y) { return rect.top() <= y && y <= rect.bottom(); }
+bool containsY(const QRectF &rect, qreal y)
+{
+    return rect.top() <= y && y <= rect.bottom();
+}
 
 } // namespace
 
-AtspiTextLines::AtspiTextLines(std::unique_ptr<AccessibilityBus> bus, WindowFinder findWindow, QObject *parent)
+AtspiTextLines::AtspiTextLines(std::unique_ptr<AccessibilityBus> bus, WindowFinder findWindow,
+                               QObject *parent)
     : TextLineSource(parent), m_bus(std::move(bus)), m_findWindow(std::move(findWindow))
 {
     m_clock.start();
@@ -58,8 +63,7 @@ std::unique_ptr<AtspiTextLines> AtspiTextLines::create(platform::Platform &platf
 
 AtspiTextLines::~AtspiTextLines()
 {
-    if (isActive())
-        deactivate();
+    if (isActive()) deactivate();
 }
 
 // --- switching on and off ----------------------------------------------------
@@ -81,27 +85,22 @@ void AtspiTextLines::activate()
 {
     const quint64 activation = ++m_activation;
     m_bus->readEnabled([this, activation](std::optional<bool> enabled) {
-        if (activation != m_activation || !enabled)
-            return;
+        if (activation != m_activation || !enabled) return;
         m_enabledBefore = *enabled;
-        if (!*enabled)
-            m_bus->writeEnabled(true);
+        if (!*enabled) m_bus->writeEnabled(true);
     });
     openBus();
 }
 
 void AtspiTextLines::openBus()
 {
-    if (m_opening || m_bus->isOpen())
-        return;
+    if (m_opening || m_bus->isOpen()) return;
     m_opening = true;
     const quint64 activation = m_activation;
     m_bus->open([this, activation](std::optional<bool> open) {
-        if (activation != m_activation)
-            return;
+        if (activation != m_activation) return;
         m_opening = false;
-        if (!open.value_or(false))
-            return;
+        if (!open.value_or(false)) return;
         listenEvents();
         runLater();
     });
@@ -109,27 +108,22 @@ void AtspiTextLines::openBus()
 
 void AtspiTextLines::listenEvents()
 {
-    if (!m_bus->isOpen())
-        return;
+    if (!m_bus->isOpen()) return;
     QStringList events;
-    if (m_lines || m_caret)
-        events = kChangeEvents;
-    if (m_caret)
-        events.append(kCaretMoved);
+    if (m_lines || m_caret) events = kChangeEvents;
+    if (m_caret) events.append(kCaretMoved);
     m_bus->listen(events);
 }
 
 void AtspiTextLines::deactivate()
 {
     ++m_activation;
-    if (m_query)
-        finish(std::nullopt);
+    if (m_query) finish(std::nullopt);
     m_bus->listen({});
     m_bus->close();
     m_opening = false;
     m_pendingCall = 0;
-    if (m_enabledBefore && !*m_enabledBefore)
-        m_bus->writeEnabled(false);
+    if (m_enabledBefore && !*m_enabledBefore) m_bus->writeEnabled(false);
     m_enabledBefore.reset();
     m_cache.clear();
     m_pidOfService.clear();
@@ -189,8 +183,7 @@ void AtspiTextLines::submit(Query query)
 // cache) still comes as a later signal.
 void AtspiTextLines::runLater()
 {
-    if (!m_query)
-        return;
+    if (!m_query) return;
     const quint64 id = m_query->id;
     QMetaObject::invokeMethod(
         this,
@@ -201,18 +194,17 @@ void AtspiTextLines::runLater()
         Qt::QueuedConnection);
 }
 
-template <typename T> AccessibilityBus::Reply<T> AtspiTextLines::then(std::function<void(std::optional<T>)> next)
+template <typename T>
+AccessibilityBus::Reply<T> AtspiTextLines::then(std::function<void(std::optional<T>)> next)
 {
     const quint64 token = ++m_nextCall;
     const quint64 id = m_query->id;
     m_pendingCall = token;
     return [this, token, id, next = std::move(next)](std::optional<T> answer) {
-        if (m_pendingCall == token)
-            m_pendingCall = 0;
+        if (m_pendingCall == token) m_pendingCall = 0;
         if (!m_query || m_query->id != id) {
             // Replaced meanwhile: the newest question goes now.
-            if (m_query && !m_query->started && m_pendingCall == 0)
-                run();
+            if (m_query && !m_query->started && m_pendingCall == 0) run();
             return;
         }
         next(std::move(answer));
@@ -221,8 +213,7 @@ template <typename T> AccessibilityBus::Reply<T> AtspiTextLines::then(std::funct
 
 void AtspiTextLines::timedOut()
 {
-    if (!m_query)
-        return;
+    if (!m_query) return;
     // The call in flight is abandoned: its answer will be dropped, and the
     // next question need not wait for it.
     m_pendingCall = 0;
@@ -243,7 +234,8 @@ void AtspiTextLines::finish(std::optional<Line> line)
 
 CoordType AtspiTextLines::coordType(const platform::WindowAtPoint &w) const
 {
-    return w.coordinates == platform::WindowAtPoint::Coordinates::Screen ? CoordType::Screen : CoordType::Window;
+    return w.coordinates == platform::WindowAtPoint::Coordinates::Screen ? CoordType::Screen
+                                                                         : CoordType::Window;
 }
 
 // --- the line under a point -------------------------------------------------
@@ -291,22 +283,25 @@ void AtspiTextLines::findApplication(int index, QList<AccessibleRef> apps)
     }
     auto frames = [this, app] {
         m_query->app = app;
-        m_bus->children(app, then<QList<AccessibleRef>>([this](const std::optional<QList<AccessibleRef>> &frames) {
-            findFrame(0, frames.value_or(QList<AccessibleRef>()), {}, 0);
-        }));
+        m_bus->children(
+            app, then<QList<AccessibleRef>>([this, app](const std::optional<QList<AccessibleRef>> &frames) {
+                if (!frames)
+                    m_pidOfService.remove(
+                        app.service); // gone, or gone and back under another name: ask again
+                findFrame(0, frames.value_or(QList<AccessibleRef>()), {}, 0);
+            }));
     };
     if (known != m_pidOfService.cend()) {
         frames();
         return;
     }
     m_bus->processId(app.service, then<qint64>([this, app, index, apps, frames](std::optional<qint64> pid) {
-        if (pid)
-            m_pidOfService.insert(app.service, *pid);
-        if (pid && *pid == m_query->window.pid)
-            frames();
-        else
-            findApplication(index + 1, apps);
-    }));
+                         if (pid) m_pidOfService.insert(app.service, *pid);
+                         if (pid && *pid == m_query->window.pid)
+                             frames();
+                         else
+                             findApplication(index + 1, apps);
+                     }));
 }
 
 // Of the application's windows under the point, the one whose size is
@@ -372,7 +367,8 @@ void AtspiTextLines::offsetIn(int pathIndex)
                              else if (*offset < 0)
                                  offsetAtLeftEdge(object); // right of a short line, in some toolkits
                              else
-                                 lineIn(object, *offset, [this](std::optional<Line> line) { located(std::move(line)); });
+                                 lineIn(object, *offset,
+                                        [this](std::optional<Line> line) { located(std::move(line)); });
                          }));
 }
 
@@ -385,13 +381,14 @@ void AtspiTextLines::offsetAtLeftEdge(const AccessibleRef &object)
                            return;
                        }
                        const QPoint edge(extents->left() + 1, m_query->native.y());
-                       m_bus->offsetAtPoint(object, edge, coords, then<int>([this, object](std::optional<int> offset) {
-                                                if (!offset || *offset < 0)
-                                                    located(std::nullopt);
-                                                else
-                                                    lineIn(object, *offset,
-                                                           [this](std::optional<Line> line) { located(std::move(line)); });
-                                            }));
+                       m_bus->offsetAtPoint(
+                           object, edge, coords, then<int>([this, object](std::optional<int> offset) {
+                               if (!offset || *offset < 0)
+                                   located(std::nullopt);
+                               else
+                                   lineIn(object, *offset,
+                                          [this](std::optional<Line> line) { located(std::move(line)); });
+                           }));
                    }));
 }
 
@@ -441,10 +438,8 @@ void AtspiTextLines::located(std::optional<Line> line)
 {
     const Query &q = *m_query;
     // Some toolkits give the nearest line however far from it the point is.
-    if (line && (line->embeddedOnly || !containsY(line->rect, q.point.y())))
-        line.reset();
-    if (line)
-        remember(*line);
+    if (line && (line->embeddedOnly || !containsY(line->rect, q.point.y()))) line.reset();
+    if (line) remember(*line);
     if (!q.step || !line)
         finish(line);
     else
@@ -488,23 +483,25 @@ void AtspiTextLines::stepTo(const Line &line, int offset, bool further)
 // Into the neighbouring object with text, where a toolkit puts each
 // paragraph in an object of its own: `object`'s sibling `index` places away
 // in the direction of the step. The first call finds the parent.
-void AtspiTextLines::crossFrom(const Line &line, const AccessibleRef &object, int index, const AccessibleRef &parent)
+void AtspiTextLines::crossFrom(const Line &line, const AccessibleRef &object, int index,
+                               const AccessibleRef &parent)
 {
     const int direction = m_query->direction;
     if (parent.isNull()) {
-        m_bus->indexInParent(object, then<int>([this, line, object](std::optional<int> own) {
-                                 if (!own || *own < 0) {
-                                     finish(std::nullopt);
-                                     return;
-                                 }
-                                 m_bus->parent(object, then<AccessibleRef>([this, line, object, own](
-                                                                               std::optional<AccessibleRef> parent) {
-                                                   if (!parent || parent->isNull())
-                                                       finish(std::nullopt);
-                                                   else
-                                                       crossFrom(line, object, *own + m_query->direction, *parent);
-                                               }));
-                             }));
+        m_bus->indexInParent(
+            object, then<int>([this, line, object](std::optional<int> own) {
+                if (!own || *own < 0) {
+                    finish(std::nullopt);
+                    return;
+                }
+                m_bus->parent(object, then<AccessibleRef>(
+                                          [this, line, object, own](std::optional<AccessibleRef> parent) {
+                                              if (!parent || parent->isNull())
+                                                  finish(std::nullopt);
+                                              else
+                                                  crossFrom(line, object, *own + m_query->direction, *parent);
+                                          }));
+            }));
         return;
     }
     if (index < 0 || ++m_query->hops > kMaxHops) {
@@ -512,21 +509,23 @@ void AtspiTextLines::crossFrom(const Line &line, const AccessibleRef &object, in
         return;
     }
     m_bus->childAtIndex(
-        parent, index, then<AccessibleRef>([this, line, object, index, parent, direction](std::optional<AccessibleRef> sibling) {
-            if (!sibling || sibling->isNull()) {
-                finish(std::nullopt);
-                return;
-            }
-            m_bus->characterCount(*sibling, then<int>([this, line, object, index, parent, direction,
-                                                       sibling](std::optional<int> count) {
-                                      if (!count || *count <= 0) {
-                                          crossFrom(line, object, index + direction, parent);
-                                          return;
-                                      }
-                                      lineIn(*sibling, direction > 0 ? 0 : *count - 1,
-                                             [this, line](std::optional<Line> next) { stepResult(line, std::move(next)); });
-                                  }));
-        }));
+        parent, index,
+        then<AccessibleRef>(
+            [this, line, object, index, parent, direction](std::optional<AccessibleRef> sibling) {
+                if (!sibling || sibling->isNull()) {
+                    finish(std::nullopt);
+                    return;
+                }
+                m_bus->characterCount(*sibling, then<int>([this, line, object, index, parent, direction,
+                                                           sibling](std::optional<int> count) {
+                    if (!count || *count <= 0) {
+                        crossFrom(line, object, index + direction, parent);
+                        return;
+                    }
+                    lineIn(*sibling, direction > 0 ? 0 : *count - 1,
+                           [this, line](std::optional<Line> next) { stepResult(line, std::move(next)); });
+                }));
+            }));
 }
 
 void AtspiTextLines::stepResult(const Line &from, std::optional<Line> line)
@@ -559,8 +558,7 @@ std::optional<AtspiTextLines::Line> AtspiTextLines::cached(const platform::Windo
                                  [now](const Line &l) { return now - l.born > kCacheLifetimeMs; }),
                   m_cache.end());
     for (const Line &line : m_cache) {
-        if (sameWindow(line.window, window) && line.rect.contains(point))
-            return line;
+        if (sameWindow(line.window, window) && line.rect.contains(point)) return line;
     }
     return std::nullopt;
 }
@@ -585,8 +583,7 @@ void AtspiTextLines::onEvent(const QString &name, const AccessibleRef &source, i
     m_cache.erase(std::remove_if(m_cache.begin(), m_cache.end(),
                                  [&source](const Line &l) { return l.object.service == source.service; }),
                   m_cache.end());
-    if (name == kCaretMoved && m_caret)
-        followCaret(source, detail);
+    if (name == kCaretMoved && m_caret) followCaret(source, detail);
 }
 
 void AtspiTextLines::followCaret(const AccessibleRef &object, int offset)
@@ -595,25 +592,23 @@ void AtspiTextLines::followCaret(const AccessibleRef &object, int offset)
     // window system gives, scaled as around the last window found. Where the
     // platform knows windows only by their origins, the caret is not followed.
     platform::WindowAtPoint window = m_lastWindow.value_or(platform::WindowAtPoint());
-    if (window.coordinates != platform::WindowAtPoint::Coordinates::Screen)
-        return;
+    if (window.coordinates != platform::WindowAtPoint::Coordinates::Screen) return;
     const quint64 id = ++m_caretId;
     auto current = [this, id] { return id == m_caretId && m_caret; };
     // Only the focused application's caret: terminals move theirs as output
     // arrives, in windows nobody looks at.
     m_bus->isFocused(object, [=, this](std::optional<bool> focused) {
-        if (!current() || !focused.value_or(false))
-            return;
+        if (!current() || !focused.value_or(false)) return;
         m_bus->lineAtOffset(object, offset, [=, this](std::optional<TextSpan> span) {
-            if (!current() || !span || span->end < span->start)
-                return;
+            if (!current() || !span || span->end < span->start) return;
             const int last = span->end - span->start > 1 ? span->end - 1 : span->end;
-            m_bus->rangeExtents(object, span->start, last, CoordType::Screen, [=, this](std::optional<QRect> native) {
-                if (!current() || !native || native->height() <= 0)
-                    return;
-                Q_EMIT caretLineChanged(window.fromNative(QRectF(*native))
-                                            .adjusted(-kLinePadding, -kLinePadding, kLinePadding, kLinePadding));
-            });
+            m_bus->rangeExtents(object, span->start, last, CoordType::Screen,
+                                [=, this](std::optional<QRect> native) {
+                                    if (!current() || !native || native->height() <= 0) return;
+                                    Q_EMIT caretLineChanged(window.fromNative(QRectF(*native))
+                                                                .adjusted(-kLinePadding, -kLinePadding,
+                                                                          kLinePadding, kLinePadding));
+                                });
         });
     });
 }

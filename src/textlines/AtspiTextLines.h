@@ -105,7 +105,8 @@ private:
     void descend(const AccessibleRef &object, int depth);
     void offsetIn(int pathIndex);
     void offsetAtLeftEdge(const AccessibleRef &object);
-    void lineIn(const AccessibleRef &object, int offset, const std::function<void(std::optional<Line>)> &done);
+    void lineIn(const AccessibleRef &object, int offset,
+                const std::function<void(std::optional<Line>)> &done);
     void stepFrom(const Line &line);
     void stepTo(const Line &line, int offset, bool further);
     void crossFrom(const Line &line, const AccessibleRef &object, int index, const AccessibleRef &parent);

@@ -25,8 +25,8 @@ constexpr int kStateFocused = 12;
 
 QDBusMessage sessionCall(const QString &interface, const QString &method, const QVariantList &args)
 {
-    QDBusMessage m = QDBusMessage::createMethodCall(QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
-                                                    interface, method);
+    QDBusMessage m = QDBusMessage::createMethodCall(QStringLiteral("org.a11y.Bus"),
+                                                    QStringLiteral("/org/a11y/bus"), interface, method);
     m.setArguments(args);
     return m;
 }
@@ -42,8 +42,7 @@ QDBusArgument structured(QVariant v)
 
 std::optional<AccessibleRef> readRef(const QDBusArgument &arg)
 {
-    if (arg.currentType() != QDBusArgument::StructureType)
-        return std::nullopt;
+    if (arg.currentType() != QDBusArgument::StructureType) return std::nullopt;
     AccessibleRef ref;
     QDBusObjectPath path;
     arg.beginStructure();
@@ -55,14 +54,12 @@ std::optional<AccessibleRef> readRef(const QDBusArgument &arg)
 
 std::optional<QList<AccessibleRef>> readRefs(const QDBusArgument &arg)
 {
-    if (arg.currentType() != QDBusArgument::ArrayType)
-        return std::nullopt;
+    if (arg.currentType() != QDBusArgument::ArrayType) return std::nullopt;
     QList<AccessibleRef> refs;
     arg.beginArray();
     while (!arg.atEnd()) {
         std::optional<AccessibleRef> ref = readRef(arg);
-        if (!ref)
-            return std::nullopt;
+        if (!ref) return std::nullopt;
         refs.append(*ref);
     }
     arg.endArray();
@@ -71,11 +68,9 @@ std::optional<QList<AccessibleRef>> readRefs(const QDBusArgument &arg)
 
 std::optional<int> readInt(const QDBusMessage &m, int index = 0)
 {
-    if (m.arguments().size() <= index)
-        return std::nullopt;
+    if (m.arguments().size() <= index) return std::nullopt;
     QVariant v = m.arguments().at(index);
-    if (v.userType() == qMetaTypeId<QDBusVariant>())
-        v = v.value<QDBusVariant>().variant();
+    if (v.userType() == qMetaTypeId<QDBusVariant>()) v = v.value<QDBusVariant>().variant();
     bool ok = false;
     const int value = v.toInt(&ok);
     return ok ? std::optional<int>(value) : std::nullopt;
@@ -84,8 +79,7 @@ std::optional<int> readInt(const QDBusMessage &m, int index = 0)
 std::optional<QRect> readRect(const QDBusMessage &m)
 {
     std::optional<int> x = readInt(m, 0), y = readInt(m, 1), w = readInt(m, 2), h = readInt(m, 3);
-    if (!x || !y || !w || !h)
-        return std::nullopt;
+    if (!x || !y || !w || !h) return std::nullopt;
     return QRect(*x, *y, *w, *h);
 }
 
@@ -94,8 +88,7 @@ std::optional<QRect> readRect(const QDBusMessage &m)
 std::pair<QString, QString> signalOf(const QString &event)
 {
     const QStringList parts = event.split(QLatin1Char(':'));
-    if (parts.size() < 2)
-        return {};
+    if (parts.size() < 2) return {};
     QString iface = QStringLiteral("org.a11y.atspi.Event.") + parts[0];
     iface[21] = iface[21].toUpper();
     QString member;
@@ -106,7 +99,10 @@ std::pair<QString, QString> signalOf(const QString &event)
 
 } // namespace
 
-bool AccessibleRef::isNull() const { return service.isEmpty() || path.isEmpty() || path == kNullPath; }
+bool AccessibleRef::isNull() const
+{
+    return service.isEmpty() || path.isEmpty() || path == kNullPath;
+}
 
 DBusAccessibilityBus::DBusAccessibilityBus(QObject *parent)
     : AccessibilityBus(parent),
@@ -115,19 +111,20 @@ DBusAccessibilityBus::DBusAccessibilityBus(QObject *parent)
 {
 }
 
-DBusAccessibilityBus::~DBusAccessibilityBus() { close(); }
+DBusAccessibilityBus::~DBusAccessibilityBus()
+{
+    close();
+}
 
 void DBusAccessibilityBus::send(const QDBusConnection &connection, const QDBusMessage &message, Parse parse,
                                 std::function<void()> failed)
 {
-    if (!m_calls)
-        m_calls = new QObject(this);
+    if (!m_calls) m_calls = new QObject(this);
     auto *watcher = new QDBusPendingCallWatcher(connection.asyncCall(message, kCallTimeoutMs), m_calls);
     connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
             [this, watcher, message, parse = std::move(parse), failed = std::move(failed)] {
                 watcher->deleteLater();
-                if (!m_calls || watcher->parent() != m_calls)
-                    return; // dropped by close()
+                if (!m_calls || watcher->parent() != m_calls) return; // dropped by close()
                 const QDBusMessage reply = watcher->reply();
                 if (reply.type() == QDBusMessage::ReplyMessage) {
                     qCDebug(lcBus) << message.member() << message.arguments() << "to" << message.service()
@@ -139,8 +136,7 @@ void DBusAccessibilityBus::send(const QDBusConnection &connection, const QDBusMe
                                << message.path() << "failed:" << reply.errorName() << reply.errorMessage();
                 const bool busLost = m_open && !m_bus.isConnected();
                 failed();
-                if (busLost)
-                    lost();
+                if (busLost) lost();
             });
 }
 
@@ -150,20 +146,23 @@ void DBusAccessibilityBus::call(const AccessibleRef &object, const QString &inte
                                 std::function<std::optional<T>(const QDBusMessage &)> parse)
 {
     if (!m_open || object.isNull()) {
-        QMetaObject::invokeMethod(this, [reply] { reply(std::nullopt); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [reply] { reply(std::nullopt); }, Qt::QueuedConnection);
         return;
     }
     QDBusMessage m = QDBusMessage::createMethodCall(object.service, object.path, interface, method);
     m.setArguments(args);
     send(
-        m_bus, m, [reply, parse](const QDBusMessage &r) { reply(parse(r)); }, [reply] { reply(std::nullopt); });
+        m_bus, m, [reply, parse](const QDBusMessage &r) { reply(parse(r)); },
+        [reply] { reply(std::nullopt); });
 }
 
 void DBusAccessibilityBus::readEnabled(Reply<bool> reply)
 {
     send(
         QDBusConnection::sessionBus(),
-        sessionCall(kProperties, QStringLiteral("Get"), {QStringLiteral("org.a11y.Status"), QStringLiteral("IsEnabled")}),
+        sessionCall(kProperties, QStringLiteral("Get"),
+                    {QStringLiteral("org.a11y.Status"), QStringLiteral("IsEnabled")}),
         [reply](const QDBusMessage &r) {
             const QVariant v = r.arguments().value(0).value<QDBusVariant>().variant();
             reply(v.userType() == QMetaType::Bool ? std::optional<bool>(v.toBool()) : std::nullopt);
@@ -175,22 +174,23 @@ void DBusAccessibilityBus::writeEnabled(bool enabled)
 {
     // Nobody waits for the answer; the message leaves even when Tovani is
     // about to quit.
-    QDBusConnection::sessionBus().send(sessionCall(
-        kProperties, QStringLiteral("Set"),
-        {QStringLiteral("org.a11y.Status"), QStringLiteral("IsEnabled"), QVariant::fromValue(QDBusVariant(enabled))}));
+    QDBusConnection::sessionBus().send(
+        sessionCall(kProperties, QStringLiteral("Set"),
+                    {QStringLiteral("org.a11y.Status"), QStringLiteral("IsEnabled"),
+                     QVariant::fromValue(QDBusVariant(enabled))}));
 }
 
 void DBusAccessibilityBus::open(Reply<bool> reply)
 {
     send(
-        QDBusConnection::sessionBus(), sessionCall(QStringLiteral("org.a11y.Bus"), QStringLiteral("GetAddress"), {}),
+        QDBusConnection::sessionBus(),
+        sessionCall(QStringLiteral("org.a11y.Bus"), QStringLiteral("GetAddress"), {}),
         [this, reply](const QDBusMessage &r) {
             const QString address = r.arguments().value(0).toString();
             if (!m_open && !address.isEmpty()) {
                 m_bus = QDBusConnection::connectToBus(address, m_connectionName);
                 m_open = m_bus.isConnected();
-                if (!m_open)
-                    QDBusConnection::disconnectFromBus(m_connectionName);
+                if (!m_open) QDBusConnection::disconnectFromBus(m_connectionName);
             }
             reply(m_open);
         },
@@ -200,11 +200,9 @@ void DBusAccessibilityBus::open(Reply<bool> reply)
 void DBusAccessibilityBus::close()
 {
     // Later: close() may run inside the answer of one of these calls.
-    if (m_calls)
-        m_calls->deleteLater();
+    if (m_calls) m_calls->deleteLater();
     m_calls = nullptr;
-    if (!m_open)
-        return;
+    if (!m_open) return;
     for (const QString &event : std::as_const(m_events))
         subscribe(event, false);
     m_events.clear();
@@ -228,8 +226,8 @@ void DBusAccessibilityBus::applications(Reply<QList<AccessibleRef>> reply)
 void DBusAccessibilityBus::processId(const QString &service, Reply<qint64> reply)
 {
     call<qint64>({QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus")},
-                 QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetConnectionUnixProcessID"), {service},
-                 std::move(reply), [](const QDBusMessage &m) -> std::optional<qint64> {
+                 QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetConnectionUnixProcessID"),
+                 {service}, std::move(reply), [](const QDBusMessage &m) -> std::optional<qint64> {
                      bool ok = false;
                      const qint64 pid = m.arguments().value(0).toLongLong(&ok);
                      return ok ? std::optional<qint64>(pid) : std::nullopt;
@@ -238,8 +236,9 @@ void DBusAccessibilityBus::processId(const QString &service, Reply<qint64> reply
 
 void DBusAccessibilityBus::children(const AccessibleRef &object, Reply<QList<AccessibleRef>> reply)
 {
-    call<QList<AccessibleRef>>(object, kAccessible, QStringLiteral("GetChildren"), {}, std::move(reply),
-                               [](const QDBusMessage &m) { return readRefs(structured(m.arguments().value(0))); });
+    call<QList<AccessibleRef>>(
+        object, kAccessible, QStringLiteral("GetChildren"), {}, std::move(reply),
+        [](const QDBusMessage &m) { return readRefs(structured(m.arguments().value(0))); });
 }
 
 void DBusAccessibilityBus::parent(const AccessibleRef &object, Reply<AccessibleRef> reply)
@@ -266,8 +265,7 @@ void DBusAccessibilityBus::isFocused(const AccessibleRef &object, Reply<bool> re
     call<bool>(object, kAccessible, QStringLiteral("GetState"), {}, std::move(reply),
                [](const QDBusMessage &m) -> std::optional<bool> {
                    const QDBusArgument arg = structured(m.arguments().value(0));
-                   if (arg.currentType() != QDBusArgument::ArrayType)
-                       return std::nullopt;
+                   if (arg.currentType() != QDBusArgument::ArrayType) return std::nullopt;
                    QList<uint> words;
                    arg >> words;
                    return !words.isEmpty() && (words.first() & (1u << kStateFocused)) != 0;
@@ -279,8 +277,7 @@ void DBusAccessibilityBus::extents(const AccessibleRef &object, CoordType coords
     call<QRect>(object, kComponent, QStringLiteral("GetExtents"), {uint(coords)}, std::move(reply),
                 [](const QDBusMessage &m) -> std::optional<QRect> {
                     const QDBusArgument arg = structured(m.arguments().value(0));
-                    if (arg.currentType() != QDBusArgument::StructureType)
-                        return std::nullopt;
+                    if (arg.currentType() != QDBusArgument::StructureType) return std::nullopt;
                     int x = 0, y = 0, w = 0, h = 0;
                     arg.beginStructure();
                     arg >> x >> y >> w >> h;
@@ -312,11 +309,10 @@ void DBusAccessibilityBus::offsetAtPoint(const AccessibleRef &object, QPoint poi
 
 void DBusAccessibilityBus::lineAtOffset(const AccessibleRef &object, int offset, Reply<TextSpan> reply)
 {
-    call<TextSpan>(object, kText, QStringLiteral("GetTextAtOffset"), {offset, kBoundaryLineStart}, std::move(reply),
-                   [](const QDBusMessage &m) -> std::optional<TextSpan> {
+    call<TextSpan>(object, kText, QStringLiteral("GetTextAtOffset"), {offset, kBoundaryLineStart},
+                   std::move(reply), [](const QDBusMessage &m) -> std::optional<TextSpan> {
                        std::optional<int> start = readInt(m, 1), end = readInt(m, 2);
-                       if (!start || !end)
-                           return std::nullopt;
+                       if (!start || !end) return std::nullopt;
                        return TextSpan{m.arguments().value(0).toString(), *start, *end};
                    });
 }
@@ -324,14 +320,13 @@ void DBusAccessibilityBus::lineAtOffset(const AccessibleRef &object, int offset,
 void DBusAccessibilityBus::rangeExtents(const AccessibleRef &object, int start, int end, CoordType coords,
                                         Reply<QRect> reply)
 {
-    call<QRect>(object, kText, QStringLiteral("GetRangeExtents"), {start, end, uint(coords)}, std::move(reply),
-                [](const QDBusMessage &m) { return readRect(m); });
+    call<QRect>(object, kText, QStringLiteral("GetRangeExtents"), {start, end, uint(coords)},
+                std::move(reply), [](const QDBusMessage &m) { return readRect(m); });
 }
 
 void DBusAccessibilityBus::listen(const QStringList &events)
 {
-    if (!m_open)
-        return;
+    if (!m_open) return;
     const QSet<QString> wanted(events.begin(), events.end());
     for (const QString &event : m_events - wanted)
         subscribe(event, false);
@@ -343,17 +338,16 @@ void DBusAccessibilityBus::listen(const QStringList &events)
 void DBusAccessibilityBus::subscribe(const QString &event, bool on)
 {
     const auto [iface, member] = signalOf(event);
-    if (iface.isEmpty())
-        return;
+    if (iface.isEmpty()) return;
     // The match rule first, so that no event sent once the applications heard
     // of the listener is missed.
     if (on)
         m_bus.connect(QString(), QString(), iface, member, this, SLOT(onEvent(QDBusMessage)));
     else
         m_bus.disconnect(QString(), QString(), iface, member, this, SLOT(onEvent(QDBusMessage)));
-    QDBusMessage m = QDBusMessage::createMethodCall(kRegistry, QStringLiteral("/org/a11y/atspi/registry"), kRegistry,
-                                                    on ? QStringLiteral("RegisterEvent")
-                                                       : QStringLiteral("DeregisterEvent"));
+    QDBusMessage m = QDBusMessage::createMethodCall(
+        kRegistry, QStringLiteral("/org/a11y/atspi/registry"), kRegistry,
+        on ? QStringLiteral("RegisterEvent") : QStringLiteral("DeregisterEvent"));
     m.setArguments({event});
     m_bus.send(m);
 }

@@ -27,21 +27,20 @@ std::vector<bool> takingInput(xcb_connection_t *c, const std::vector<Candidate> 
 {
     std::vector<bool> taking(candidates.size(), true);
     const xcb_query_extension_reply_t *ext = xcb_get_extension_data(c, &xcb_shape_id);
-    if (!ext || !ext->present)
-        return taking;
+    if (!ext || !ext->present) return taking;
     std::vector<xcb_shape_get_rectangles_cookie_t> cookies;
     cookies.reserve(candidates.size());
     for (const Candidate &candidate : candidates)
         cookies.push_back(xcb_shape_get_rectangles(c, candidate.window, XCB_SHAPE_SK_INPUT));
     for (size_t i = 0; i < candidates.size(); ++i) {
         auto r = xcbReply(xcb_shape_get_rectangles_reply(c, cookies[i], nullptr));
-        if (!r)
-            continue;
+        if (!r) continue;
         const xcb_rectangle_t *rects = xcb_shape_get_rectangles_rectangles(r.get());
         const int count = xcb_shape_get_rectangles_rectangles_length(r.get());
         bool inside = false;
         for (int k = 0; k < count && !inside; ++k)
-            inside = QRect(rects[k].x, rects[k].y, rects[k].width, rects[k].height).contains(candidates[i].inside);
+            inside =
+                QRect(rects[k].x, rects[k].y, rects[k].width, rects[k].height).contains(candidates[i].inside);
         taking[i] = inside;
     }
     return taking;
@@ -67,18 +66,17 @@ std::vector<qint64> pidsOf(xcb_connection_t *c, xcb_atom_t pidAtom, const std::v
 std::vector<xcb_window_t> childrenOf(xcb_connection_t *c, xcb_window_t window)
 {
     auto tree = xcbReply(xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr));
-    if (!tree)
-        return {};
+    if (!tree) return {};
     const xcb_window_t *children = xcb_query_tree_children(tree.get());
     return {children, children + xcb_query_tree_children_length(tree.get())};
 }
 
 } // namespace
 
-std::optional<WindowAtPoint> findX11WindowAt(X11Connection &x, const QtDisplays &displays, const QPointF &global)
+std::optional<WindowAtPoint> findX11WindowAt(X11Connection &x, const QtDisplays &displays,
+                                             const QPointF &global)
 {
-    if (!x.isAlive())
-        return std::nullopt;
+    if (!x.isAlive()) return std::nullopt;
     xcb_connection_t *c = x.get();
     static const xcb_atom_t pidAtom = internAtom(c, "_NET_WM_PID");
     qreal dpr = 1;
@@ -101,14 +99,14 @@ std::optional<WindowAtPoint> findX11WindowAt(X11Connection &x, const QtDisplays 
             continue;
         const QRect frame(g->x, g->y, g->width + 2 * g->border_width, g->height + 2 * g->border_width);
         if (frame.contains(native))
-            under.insert(under.begin(),
-                         Candidate{topLevels[i], frame, native - QPoint(g->x, g->y) - QPoint(1, 1) * g->border_width});
+            under.insert(
+                under.begin(),
+                Candidate{topLevels[i], frame, native - QPoint(g->x, g->y) - QPoint(1, 1) * g->border_width});
     }
     // The pointer passes through the windows that take no input there.
     const std::vector<bool> taking = takingInput(c, under);
     for (size_t i = taking.size(); i-- > 0;) {
-        if (!taking[i])
-            under.erase(under.begin() + qsizetype(i));
+        if (!taking[i]) under.erase(under.begin() + qsizetype(i));
     }
 
     if (under.empty()) {
@@ -127,8 +125,7 @@ std::optional<WindowAtPoint> findX11WindowAt(X11Connection &x, const QtDisplays 
     x.readQueuedLater();
     // Tovani's own windows (its preferences) and windows that say no process
     // hide what lies below.
-    if (pid == 0 || pid == QCoreApplication::applicationPid())
-        return std::nullopt;
+    if (pid == 0 || pid == QCoreApplication::applicationPid()) return std::nullopt;
     WindowAtPoint w;
     w.pid = pid;
     w.coordinates = WindowAtPoint::Coordinates::Screen;

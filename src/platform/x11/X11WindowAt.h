@@ -19,6 +19,7 @@ class X11Connection;
 // window manager, on the client window inside its frame. Nothing when that
 // window says no process or is one of Tovani's own. A few requests at a time,
 // sent together.
-std::optional<WindowAtPoint> findX11WindowAt(X11Connection &x, const QtDisplays &displays, const QPointF &global);
+std::optional<WindowAtPoint> findX11WindowAt(X11Connection &x, const QtDisplays &displays,
+                                             const QPointF &global);
 
 } // namespace platform
