@@ -41,7 +41,8 @@ struct FakeText
     int lineOf(int offset) const
     {
         for (int i = 0; i < lines.size(); ++i)
-            if (offset < startOf(i + 1)) return i;
+            if (offset < startOf(i + 1))
+                return i;
         return int(lines.size()) - 1;
     }
     QRect lineRect(int line) const
@@ -90,7 +91,8 @@ public:
     void indexInParent(const AccessibleRef &o, Reply<int> reply) override
     {
         for (int i = 0; i < texts.size(); ++i)
-            if (texts[i].path == o.path) return answer(reply, std::optional(i));
+            if (texts[i].path == o.path)
+                return answer(reply, std::optional(i));
         answer(reply, std::optional<int>());
     }
     void childAtIndex(const AccessibleRef &, int index, Reply<AccessibleRef> reply) override
@@ -109,7 +111,8 @@ public:
     {
         AccessibleRef hit{kApp, "/org/a11y/atspi/null"};
         for (const FakeText &t : std::as_const(texts))
-            if (o.path == "/frame" && t.extents.contains(p)) hit.path = t.path;
+            if (o.path == "/frame" && t.extents.contains(p))
+                hit.path = t.path;
         answer(reply, std::optional(hit));
     }
     void characterCount(const AccessibleRef &o, Reply<int> reply) override
@@ -119,21 +122,25 @@ public:
     void offsetAtPoint(const AccessibleRef &o, QPoint p, CoordType, Reply<int> reply) override
     {
         const FakeText *t = text(o);
-        if (!t) return answer(reply, std::optional<int>());
+        if (!t)
+            return answer(reply, std::optional<int>());
         int line = (p.y() - t->extents.top()) / t->lineHeight;
         if (line < 0 || line >= t->lines.size()) {
-            if (!t->nearest) return answer(reply, std::optional(-1));
+            if (!t->nearest)
+                return answer(reply, std::optional(-1));
             line = std::clamp(line, 0, int(t->lines.size()) - 1);
         }
         const QRect r = t->lineRect(line);
-        if (p.x() > r.right() && t->minusOneRight) return answer(reply, std::optional(-1));
+        if (p.x() > r.right() && t->minusOneRight)
+            return answer(reply, std::optional(-1));
         const int column = std::clamp((p.x() - r.left()) / kCharWidth, 0, int(t->lines[line].size()) - 1);
         answer(reply, std::optional(t->startOf(line) + column));
     }
     void lineAtOffset(const AccessibleRef &o, int offset, Reply<TextSpan> reply) override
     {
         const FakeText *t = text(o);
-        if (!t) return answer(reply, std::optional<TextSpan>());
+        if (!t)
+            return answer(reply, std::optional<TextSpan>());
         const int line = t->lineOf(offset);
         const int feed = t->endAtFeed && t->lines[line].endsWith('\n') ? 1 : 0;
         answer(reply, std::optional(TextSpan{t->lines[line], t->startOf(line), t->startOf(line + 1) - feed}));
@@ -141,7 +148,8 @@ public:
     void rangeExtents(const AccessibleRef &o, int start, int end, CoordType, Reply<QRect> reply) override
     {
         const FakeText *t = text(o);
-        if (!t) return answer(reply, std::optional<QRect>());
+        if (!t)
+            return answer(reply, std::optional<QRect>());
         const int last = t->inclusiveEnd ? end : end - 1;
         QRect r = t->lineRect(t->lineOf(start));
         for (int line = t->lineOf(start) + 1; line <= t->lineOf(std::max(start, last)); ++line)
@@ -159,14 +167,16 @@ private:
     const FakeText *text(const AccessibleRef &o) const
     {
         for (const FakeText &t : texts)
-            if (t.path == o.path) return &t;
+            if (t.path == o.path)
+                return &t;
         return nullptr;
     }
     template <typename T> void answer(Reply<T> reply, std::optional<T> value)
     {
         ++calls;
         maxInFlight = std::max(maxInFlight, ++inFlight);
-        if (frozen) return;
+        if (frozen)
+            return;
         QTimer::singleShot(delayMs, this, [this, reply, value] {
             --inFlight;
             reply(value);
@@ -202,7 +212,8 @@ class TestTextLines : public QObject
     {
         QSignalSpy spy(lines.get(), &TextLineSource::lineAt);
         lines->requestLineAt(point);
-        if (!spy.wait(1000)) return QRectF(-1, -1, -1, -1); // never answered: fails any comparison
+        if (!spy.wait(1000))
+            return QRectF(-1, -1, -1, -1); // never answered: fails any comparison
         return spy.first().at(1).value<std::optional<QRectF>>();
     }
 

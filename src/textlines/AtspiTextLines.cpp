@@ -63,7 +63,8 @@ std::unique_ptr<AtspiTextLines> AtspiTextLines::create(platform::Platform &platf
 
 AtspiTextLines::~AtspiTextLines()
 {
-    if (isActive()) deactivate();
+    if (isActive())
+        deactivate();
 }
 
 // --- switching on and off ----------------------------------------------------
@@ -85,22 +86,27 @@ void AtspiTextLines::activate()
 {
     const quint64 activation = ++m_activation;
     m_bus->readEnabled([this, activation](std::optional<bool> enabled) {
-        if (activation != m_activation || !enabled) return;
+        if (activation != m_activation || !enabled)
+            return;
         m_enabledBefore = *enabled;
-        if (!*enabled) m_bus->writeEnabled(true);
+        if (!*enabled)
+            m_bus->writeEnabled(true);
     });
     openBus();
 }
 
 void AtspiTextLines::openBus()
 {
-    if (m_opening || m_bus->isOpen()) return;
+    if (m_opening || m_bus->isOpen())
+        return;
     m_opening = true;
     const quint64 activation = m_activation;
     m_bus->open([this, activation](std::optional<bool> open) {
-        if (activation != m_activation) return;
+        if (activation != m_activation)
+            return;
         m_opening = false;
-        if (!open.value_or(false)) return;
+        if (!open.value_or(false))
+            return;
         listenEvents();
         runLater();
     });
@@ -108,22 +114,27 @@ void AtspiTextLines::openBus()
 
 void AtspiTextLines::listenEvents()
 {
-    if (!m_bus->isOpen()) return;
+    if (!m_bus->isOpen())
+        return;
     QStringList events;
-    if (m_lines || m_caret) events = kChangeEvents;
-    if (m_caret) events.append(kCaretMoved);
+    if (m_lines || m_caret)
+        events = kChangeEvents;
+    if (m_caret)
+        events.append(kCaretMoved);
     m_bus->listen(events);
 }
 
 void AtspiTextLines::deactivate()
 {
     ++m_activation;
-    if (m_query) finish(std::nullopt);
+    if (m_query)
+        finish(std::nullopt);
     m_bus->listen({});
     m_bus->close();
     m_opening = false;
     m_pendingCall = 0;
-    if (m_enabledBefore && !*m_enabledBefore) m_bus->writeEnabled(false);
+    if (m_enabledBefore && !*m_enabledBefore)
+        m_bus->writeEnabled(false);
     m_enabledBefore.reset();
     m_cache.clear();
     m_pidOfService.clear();
@@ -183,7 +194,8 @@ void AtspiTextLines::submit(Query query)
 // cache) still comes as a later signal.
 void AtspiTextLines::runLater()
 {
-    if (!m_query) return;
+    if (!m_query)
+        return;
     const quint64 id = m_query->id;
     QMetaObject::invokeMethod(
         this,
@@ -201,10 +213,12 @@ AccessibilityBus::Reply<T> AtspiTextLines::then(std::function<void(std::optional
     const quint64 id = m_query->id;
     m_pendingCall = token;
     return [this, token, id, next = std::move(next)](std::optional<T> answer) {
-        if (m_pendingCall == token) m_pendingCall = 0;
+        if (m_pendingCall == token)
+            m_pendingCall = 0;
         if (!m_query || m_query->id != id) {
             // Replaced meanwhile: the newest question goes now.
-            if (m_query && !m_query->started && m_pendingCall == 0) run();
+            if (m_query && !m_query->started && m_pendingCall == 0)
+                run();
             return;
         }
         next(std::move(answer));
@@ -213,7 +227,8 @@ AccessibilityBus::Reply<T> AtspiTextLines::then(std::function<void(std::optional
 
 void AtspiTextLines::timedOut()
 {
-    if (!m_query) return;
+    if (!m_query)
+        return;
     // The call in flight is abandoned: its answer will be dropped, and the
     // next question need not wait for it.
     m_pendingCall = 0;
@@ -285,9 +300,8 @@ void AtspiTextLines::findApplication(int index, QList<AccessibleRef> apps)
         m_query->app = app;
         m_bus->children(
             app, then<QList<AccessibleRef>>([this, app](const std::optional<QList<AccessibleRef>> &frames) {
-                if (!frames)
-                    m_pidOfService.remove(
-                        app.service); // gone, or gone and back under another name: ask again
+                if (!frames) // gone, or gone and back under another name: look it up again next time
+                    m_pidOfService.remove(app.service);
                 findFrame(0, frames.value_or(QList<AccessibleRef>()), {}, 0);
             }));
     };
@@ -296,7 +310,8 @@ void AtspiTextLines::findApplication(int index, QList<AccessibleRef> apps)
         return;
     }
     m_bus->processId(app.service, then<qint64>([this, app, index, apps, frames](std::optional<qint64> pid) {
-                         if (pid) m_pidOfService.insert(app.service, *pid);
+                         if (pid)
+                             m_pidOfService.insert(app.service, *pid);
                          if (pid && *pid == m_query->window.pid)
                              frames();
                          else
@@ -438,8 +453,10 @@ void AtspiTextLines::located(std::optional<Line> line)
 {
     const Query &q = *m_query;
     // Some toolkits give the nearest line however far from it the point is.
-    if (line && (line->embeddedOnly || !containsY(line->rect, q.point.y()))) line.reset();
-    if (line) remember(*line);
+    if (line && (line->embeddedOnly || !containsY(line->rect, q.point.y())))
+        line.reset();
+    if (line)
+        remember(*line);
     if (!q.step || !line)
         finish(line);
     else
@@ -558,7 +575,8 @@ std::optional<AtspiTextLines::Line> AtspiTextLines::cached(const platform::Windo
                                  [now](const Line &l) { return now - l.born > kCacheLifetimeMs; }),
                   m_cache.end());
     for (const Line &line : m_cache) {
-        if (sameWindow(line.window, window) && line.rect.contains(point)) return line;
+        if (sameWindow(line.window, window) && line.rect.contains(point))
+            return line;
     }
     return std::nullopt;
 }
@@ -583,7 +601,8 @@ void AtspiTextLines::onEvent(const QString &name, const AccessibleRef &source, i
     m_cache.erase(std::remove_if(m_cache.begin(), m_cache.end(),
                                  [&source](const Line &l) { return l.object.service == source.service; }),
                   m_cache.end());
-    if (name == kCaretMoved && m_caret) followCaret(source, detail);
+    if (name == kCaretMoved && m_caret)
+        followCaret(source, detail);
 }
 
 void AtspiTextLines::followCaret(const AccessibleRef &object, int offset)
@@ -592,19 +611,23 @@ void AtspiTextLines::followCaret(const AccessibleRef &object, int offset)
     // window system gives, scaled as around the last window found. Where the
     // platform knows windows only by their origins, the caret is not followed.
     platform::WindowAtPoint window = m_lastWindow.value_or(platform::WindowAtPoint());
-    if (window.coordinates != platform::WindowAtPoint::Coordinates::Screen) return;
+    if (window.coordinates != platform::WindowAtPoint::Coordinates::Screen)
+        return;
     const quint64 id = ++m_caretId;
     auto current = [this, id] { return id == m_caretId && m_caret; };
     // Only the focused application's caret: terminals move theirs as output
     // arrives, in windows nobody looks at.
     m_bus->isFocused(object, [=, this](std::optional<bool> focused) {
-        if (!current() || !focused.value_or(false)) return;
+        if (!current() || !focused.value_or(false))
+            return;
         m_bus->lineAtOffset(object, offset, [=, this](std::optional<TextSpan> span) {
-            if (!current() || !span || span->end < span->start) return;
+            if (!current() || !span || span->end < span->start)
+                return;
             const int last = span->end - span->start > 1 ? span->end - 1 : span->end;
             m_bus->rangeExtents(object, span->start, last, CoordType::Screen,
                                 [=, this](std::optional<QRect> native) {
-                                    if (!current() || !native || native->height() <= 0) return;
+                                    if (!current() || !native || native->height() <= 0)
+                                        return;
                                     Q_EMIT caretLineChanged(window.fromNative(QRectF(*native))
                                                                 .adjusted(-kLinePadding, -kLinePadding,
                                                                           kLinePadding, kLinePadding));

@@ -42,7 +42,8 @@ QDBusArgument structured(QVariant v)
 
 std::optional<AccessibleRef> readRef(const QDBusArgument &arg)
 {
-    if (arg.currentType() != QDBusArgument::StructureType) return std::nullopt;
+    if (arg.currentType() != QDBusArgument::StructureType)
+        return std::nullopt;
     AccessibleRef ref;
     QDBusObjectPath path;
     arg.beginStructure();
@@ -54,12 +55,14 @@ std::optional<AccessibleRef> readRef(const QDBusArgument &arg)
 
 std::optional<QList<AccessibleRef>> readRefs(const QDBusArgument &arg)
 {
-    if (arg.currentType() != QDBusArgument::ArrayType) return std::nullopt;
+    if (arg.currentType() != QDBusArgument::ArrayType)
+        return std::nullopt;
     QList<AccessibleRef> refs;
     arg.beginArray();
     while (!arg.atEnd()) {
         std::optional<AccessibleRef> ref = readRef(arg);
-        if (!ref) return std::nullopt;
+        if (!ref)
+            return std::nullopt;
         refs.append(*ref);
     }
     arg.endArray();
@@ -68,9 +71,11 @@ std::optional<QList<AccessibleRef>> readRefs(const QDBusArgument &arg)
 
 std::optional<int> readInt(const QDBusMessage &m, int index = 0)
 {
-    if (m.arguments().size() <= index) return std::nullopt;
+    if (m.arguments().size() <= index)
+        return std::nullopt;
     QVariant v = m.arguments().at(index);
-    if (v.userType() == qMetaTypeId<QDBusVariant>()) v = v.value<QDBusVariant>().variant();
+    if (v.userType() == qMetaTypeId<QDBusVariant>())
+        v = v.value<QDBusVariant>().variant();
     bool ok = false;
     const int value = v.toInt(&ok);
     return ok ? std::optional<int>(value) : std::nullopt;
@@ -79,7 +84,8 @@ std::optional<int> readInt(const QDBusMessage &m, int index = 0)
 std::optional<QRect> readRect(const QDBusMessage &m)
 {
     std::optional<int> x = readInt(m, 0), y = readInt(m, 1), w = readInt(m, 2), h = readInt(m, 3);
-    if (!x || !y || !w || !h) return std::nullopt;
+    if (!x || !y || !w || !h)
+        return std::nullopt;
     return QRect(*x, *y, *w, *h);
 }
 
@@ -88,7 +94,8 @@ std::optional<QRect> readRect(const QDBusMessage &m)
 std::pair<QString, QString> signalOf(const QString &event)
 {
     const QStringList parts = event.split(QLatin1Char(':'));
-    if (parts.size() < 2) return {};
+    if (parts.size() < 2)
+        return {};
     QString iface = QStringLiteral("org.a11y.atspi.Event.") + parts[0];
     iface[21] = iface[21].toUpper();
     QString member;
@@ -119,12 +126,14 @@ DBusAccessibilityBus::~DBusAccessibilityBus()
 void DBusAccessibilityBus::send(const QDBusConnection &connection, const QDBusMessage &message, Parse parse,
                                 std::function<void()> failed)
 {
-    if (!m_calls) m_calls = new QObject(this);
+    if (!m_calls)
+        m_calls = new QObject(this);
     auto *watcher = new QDBusPendingCallWatcher(connection.asyncCall(message, kCallTimeoutMs), m_calls);
     connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
             [this, watcher, message, parse = std::move(parse), failed = std::move(failed)] {
                 watcher->deleteLater();
-                if (!m_calls || watcher->parent() != m_calls) return; // dropped by close()
+                if (!m_calls || watcher->parent() != m_calls)
+                    return; // dropped by close()
                 const QDBusMessage reply = watcher->reply();
                 if (reply.type() == QDBusMessage::ReplyMessage) {
                     qCDebug(lcBus) << message.member() << message.arguments() << "to" << message.service()
@@ -136,7 +145,8 @@ void DBusAccessibilityBus::send(const QDBusConnection &connection, const QDBusMe
                                << message.path() << "failed:" << reply.errorName() << reply.errorMessage();
                 const bool busLost = m_open && !m_bus.isConnected();
                 failed();
-                if (busLost) lost();
+                if (busLost)
+                    lost();
             });
 }
 
@@ -190,7 +200,8 @@ void DBusAccessibilityBus::open(Reply<bool> reply)
             if (!m_open && !address.isEmpty()) {
                 m_bus = QDBusConnection::connectToBus(address, m_connectionName);
                 m_open = m_bus.isConnected();
-                if (!m_open) QDBusConnection::disconnectFromBus(m_connectionName);
+                if (!m_open)
+                    QDBusConnection::disconnectFromBus(m_connectionName);
             }
             reply(m_open);
         },
@@ -200,9 +211,11 @@ void DBusAccessibilityBus::open(Reply<bool> reply)
 void DBusAccessibilityBus::close()
 {
     // Later: close() may run inside the answer of one of these calls.
-    if (m_calls) m_calls->deleteLater();
+    if (m_calls)
+        m_calls->deleteLater();
     m_calls = nullptr;
-    if (!m_open) return;
+    if (!m_open)
+        return;
     for (const QString &event : std::as_const(m_events))
         subscribe(event, false);
     m_events.clear();
@@ -265,7 +278,8 @@ void DBusAccessibilityBus::isFocused(const AccessibleRef &object, Reply<bool> re
     call<bool>(object, kAccessible, QStringLiteral("GetState"), {}, std::move(reply),
                [](const QDBusMessage &m) -> std::optional<bool> {
                    const QDBusArgument arg = structured(m.arguments().value(0));
-                   if (arg.currentType() != QDBusArgument::ArrayType) return std::nullopt;
+                   if (arg.currentType() != QDBusArgument::ArrayType)
+                       return std::nullopt;
                    QList<uint> words;
                    arg >> words;
                    return !words.isEmpty() && (words.first() & (1u << kStateFocused)) != 0;
@@ -277,7 +291,8 @@ void DBusAccessibilityBus::extents(const AccessibleRef &object, CoordType coords
     call<QRect>(object, kComponent, QStringLiteral("GetExtents"), {uint(coords)}, std::move(reply),
                 [](const QDBusMessage &m) -> std::optional<QRect> {
                     const QDBusArgument arg = structured(m.arguments().value(0));
-                    if (arg.currentType() != QDBusArgument::StructureType) return std::nullopt;
+                    if (arg.currentType() != QDBusArgument::StructureType)
+                        return std::nullopt;
                     int x = 0, y = 0, w = 0, h = 0;
                     arg.beginStructure();
                     arg >> x >> y >> w >> h;
@@ -312,7 +327,8 @@ void DBusAccessibilityBus::lineAtOffset(const AccessibleRef &object, int offset,
     call<TextSpan>(object, kText, QStringLiteral("GetTextAtOffset"), {offset, kBoundaryLineStart},
                    std::move(reply), [](const QDBusMessage &m) -> std::optional<TextSpan> {
                        std::optional<int> start = readInt(m, 1), end = readInt(m, 2);
-                       if (!start || !end) return std::nullopt;
+                       if (!start || !end)
+                           return std::nullopt;
                        return TextSpan{m.arguments().value(0).toString(), *start, *end};
                    });
 }
@@ -326,7 +342,8 @@ void DBusAccessibilityBus::rangeExtents(const AccessibleRef &object, int start, 
 
 void DBusAccessibilityBus::listen(const QStringList &events)
 {
-    if (!m_open) return;
+    if (!m_open)
+        return;
     const QSet<QString> wanted(events.begin(), events.end());
     for (const QString &event : m_events - wanted)
         subscribe(event, false);
@@ -338,7 +355,8 @@ void DBusAccessibilityBus::listen(const QStringList &events)
 void DBusAccessibilityBus::subscribe(const QString &event, bool on)
 {
     const auto [iface, member] = signalOf(event);
-    if (iface.isEmpty()) return;
+    if (iface.isEmpty())
+        return;
     // The match rule first, so that no event sent once the applications heard
     // of the listener is missed.
     if (on)

@@ -16,7 +16,8 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() < 5) return 2;
+    if (args.size() < 5)
+        return 2;
     QTextEdit edit;
     edit.setWindowFlags(Qt::FramelessWindowHint);
     edit.setWindowTitle(QStringLiteral("textlines qt"));

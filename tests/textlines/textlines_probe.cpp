@@ -45,8 +45,10 @@ QList<Band> inkBands()
     for (int y = kWindow.top() + 1; y < kWindow.bottom(); ++y) {
         int left = -1;
         for (int x = kWindow.left() + 1; x < kWindow.right() && left < 0; ++x)
-            if (qGray(shot.pixel(x, y)) < 128) left = x;
-        if (left >= 0 && !inBand) bands.append({y, y, left});
+            if (qGray(shot.pixel(x, y)) < 128)
+                left = x;
+        if (left >= 0 && !inBand)
+            bands.append({y, y, left});
         if (left >= 0) {
             bands.last().bottom = y;
             bands.last().left = std::min(bands.last().left, left);
@@ -63,7 +65,8 @@ QString str(const QRectF &r)
 
 void expectOnBand(const std::optional<QRectF> &line, const Band &band, const char *what)
 {
-    if (!line) fail(QStringLiteral("%1: no line, ink at y %2..%3").arg(what).arg(band.top).arg(band.bottom));
+    if (!line)
+        fail(QStringLiteral("%1: no line, ink at y %2..%3").arg(what).arg(band.top).arg(band.bottom));
     const qreal top = line->top(), bottom = line->bottom();
     if (std::abs(top - band.top) > kTolerance || std::abs(bottom - (band.bottom + 1)) > kTolerance)
         fail(QStringLiteral("%1: line %2, ink at y %3..%4")
@@ -84,8 +87,10 @@ std::optional<QRectF> askLine(textlines::AtspiTextLines &lines, QPointF point, q
     QElapsedTimer clock;
     clock.start();
     lines.requestLineAt(point);
-    if (!spy.wait(2000)) fail(QStringLiteral("the question was never answered"));
-    if (ms) *ms = clock.nsecsElapsed() / 1000;
+    if (!spy.wait(2000))
+        fail(QStringLiteral("the question was never answered"));
+    if (ms)
+        *ms = clock.nsecsElapsed() / 1000;
     return spy.first().at(1).value<std::optional<QRectF>>();
 }
 
@@ -93,7 +98,8 @@ std::optional<QRectF> askStep(textlines::AtspiTextLines &lines, QRectF from, int
 {
     QSignalSpy spy(&lines, &textlines::TextLineSource::stepped);
     lines.requestStep(from, direction);
-    if (!spy.wait(2000)) fail(QStringLiteral("the step was never answered"));
+    if (!spy.wait(2000))
+        fail(QStringLiteral("the step was never answered"));
     return spy.first().at(2).value<std::optional<QRectF>>();
 }
 
@@ -108,7 +114,8 @@ int main(int argc, char **argv)
         bench = args.value(1).toInt();
         args = args.mid(2);
     }
-    if (args.isEmpty()) fail(QStringLiteral("usage: textlines_probe [--bench N] HELPER [ARGS...]"));
+    if (args.isEmpty())
+        fail(QStringLiteral("usage: textlines_probe [--bench N] HELPER [ARGS...]"));
 
     std::unique_ptr<platform::Platform> platform = platform::Platform::create();
     if (!platform->canFindWindows())
@@ -121,12 +128,14 @@ int main(int argc, char **argv)
     helper.start(args.first(), args.mid(1)
                                    << QString::number(kWindow.x()) << QString::number(kWindow.y())
                                    << QString::number(kWindow.width()) << QString::number(kWindow.height()));
-    if (!helper.waitForStarted(5000)) fail(QStringLiteral("the helper did not start"));
+    if (!helper.waitForStarted(5000))
+        fail(QStringLiteral("the helper did not start"));
     QElapsedTimer clock;
     clock.start();
     while (!helper.canReadLine() && clock.elapsed() < 15000)
         QTest::qWait(20);
-    if (helper.readLine().trimmed() != "ready") fail(QStringLiteral("the helper did not say it is ready"));
+    if (helper.readLine().trimmed() != "ready")
+        fail(QStringLiteral("the helper did not say it is ready"));
 
     QList<Band> bands = inkBands();
     if (bands.size() < 6)
@@ -181,7 +190,8 @@ int main(int argc, char **argv)
     };
     for (clock.restart(); !onLine4() && clock.elapsed() < 5000;)
         QTest::qWait(20);
-    if (caret.isEmpty()) fail(QStringLiteral("the caret's move was not reported"));
+    if (caret.isEmpty())
+        fail(QStringLiteral("the caret's move was not reported"));
     expectOnBand(caret.last().at(0).toRectF(), bands[4], "caret line");
 
     helper.write("quit\n");

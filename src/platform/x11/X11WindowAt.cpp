@@ -27,14 +27,16 @@ std::vector<bool> takingInput(xcb_connection_t *c, const std::vector<Candidate> 
 {
     std::vector<bool> taking(candidates.size(), true);
     const xcb_query_extension_reply_t *ext = xcb_get_extension_data(c, &xcb_shape_id);
-    if (!ext || !ext->present) return taking;
+    if (!ext || !ext->present)
+        return taking;
     std::vector<xcb_shape_get_rectangles_cookie_t> cookies;
     cookies.reserve(candidates.size());
     for (const Candidate &candidate : candidates)
         cookies.push_back(xcb_shape_get_rectangles(c, candidate.window, XCB_SHAPE_SK_INPUT));
     for (size_t i = 0; i < candidates.size(); ++i) {
         auto r = xcbReply(xcb_shape_get_rectangles_reply(c, cookies[i], nullptr));
-        if (!r) continue;
+        if (!r)
+            continue;
         const xcb_rectangle_t *rects = xcb_shape_get_rectangles_rectangles(r.get());
         const int count = xcb_shape_get_rectangles_rectangles_length(r.get());
         bool inside = false;
@@ -66,7 +68,8 @@ std::vector<qint64> pidsOf(xcb_connection_t *c, xcb_atom_t pidAtom, const std::v
 std::vector<xcb_window_t> childrenOf(xcb_connection_t *c, xcb_window_t window)
 {
     auto tree = xcbReply(xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr));
-    if (!tree) return {};
+    if (!tree)
+        return {};
     const xcb_window_t *children = xcb_query_tree_children(tree.get());
     return {children, children + xcb_query_tree_children_length(tree.get())};
 }
@@ -76,7 +79,8 @@ std::vector<xcb_window_t> childrenOf(xcb_connection_t *c, xcb_window_t window)
 std::optional<WindowAtPoint> findX11WindowAt(X11Connection &x, const QtDisplays &displays,
                                              const QPointF &global)
 {
-    if (!x.isAlive()) return std::nullopt;
+    if (!x.isAlive())
+        return std::nullopt;
     xcb_connection_t *c = x.get();
     static const xcb_atom_t pidAtom = internAtom(c, "_NET_WM_PID");
     qreal dpr = 1;
@@ -106,7 +110,8 @@ std::optional<WindowAtPoint> findX11WindowAt(X11Connection &x, const QtDisplays 
     // The pointer passes through the windows that take no input there.
     const std::vector<bool> taking = takingInput(c, under);
     for (size_t i = taking.size(); i-- > 0;) {
-        if (!taking[i]) under.erase(under.begin() + qsizetype(i));
+        if (!taking[i])
+            under.erase(under.begin() + qsizetype(i));
     }
 
     if (under.empty()) {
@@ -125,7 +130,8 @@ std::optional<WindowAtPoint> findX11WindowAt(X11Connection &x, const QtDisplays 
     x.readQueuedLater();
     // Tovani's own windows (its preferences) and windows that say no process
     // hide what lies below.
-    if (pid == 0 || pid == QCoreApplication::applicationPid()) return std::nullopt;
+    if (pid == 0 || pid == QCoreApplication::applicationPid())
+        return std::nullopt;
     WindowAtPoint w;
     w.pid = pid;
     w.coordinates = WindowAtPoint::Coordinates::Screen;
