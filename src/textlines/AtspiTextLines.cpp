@@ -2,8 +2,6 @@
 
 #include "textlines/DBusAccessibilityBus.h"
 
-#include <QPointer>
-
 #include <algorithm>
 #include <cmath>
 
@@ -63,6 +61,8 @@ std::unique_ptr<AtspiTextLines> AtspiTextLines::create(platform::Platform &platf
 
 AtspiTextLines::~AtspiTextLines()
 {
+    // No answers from an object going away; the switch is put back.
+    m_query.reset();
     if (isActive())
         deactivate();
 }
