@@ -262,8 +262,9 @@ public:
     virtual bool isTrusted() const = 0;
 
     // The top-level window of another process under `point` (global
-    // coordinates), Tovani's own windows looked through; nothing when it
-    // cannot be told here. canFindWindows() says whether it ever can.
+    // coordinates): the one a click there would reach, through the guide's
+    // click-through windows. Nothing when that is one of Tovani's own windows
+    // or it cannot be told here; canFindWindows() says whether it ever can.
     virtual bool canFindWindows() const { return false; }
     virtual std::optional<WindowAtPoint> windowAt(const QPointF &point)
     {

@@ -35,7 +35,11 @@ struct TextSpan
 };
 
 // AT-SPI coordinate types.
-enum class CoordType { Screen = 0, Window = 1 };
+enum class CoordType
+{
+    Screen = 0,
+    Window = 1
+};
 
 class AccessibilityBus : public QObject
 {
@@ -74,7 +78,8 @@ public:
                                    Reply<AccessibleRef> reply) = 0;
     // Text
     virtual void characterCount(const AccessibleRef &object, Reply<int> reply) = 0;
-    virtual void offsetAtPoint(const AccessibleRef &object, QPoint point, CoordType coords, Reply<int> reply) = 0;
+    virtual void offsetAtPoint(const AccessibleRef &object, QPoint point, CoordType coords,
+                               Reply<int> reply) = 0;
     virtual void lineAtOffset(const AccessibleRef &object, int offset, Reply<TextSpan> reply) = 0;
     virtual void rangeExtents(const AccessibleRef &object, int start, int end, CoordType coords,
                               Reply<QRect> reply) = 0;

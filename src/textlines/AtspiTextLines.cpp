@@ -2,8 +2,6 @@
 
 #include "textlines/DBusAccessibilityBus.h"
 
-#include <QPointer>
-
 #include <algorithm>
 #include <cmath>
 
@@ -21,7 +19,8 @@ constexpr int kMaxDepth = 32;
 constexpr int kMaxHops = 16;
 const QString kRoot = QStringLiteral("/org/a11y/atspi/accessible/root");
 const QString kCaretMoved = QStringLiteral("object:text-caret-moved");
-const QStringList kChangeEvents = {QStringLiteral("object:text-changed"), QStringLiteral("object:bounds-changed"),
+const QStringList kChangeEvents = {QStringLiteral("object:text-changed"),
+                                   QStringLiteral("object:bounds-changed"),
                                    QStringLiteral("object:visible-data-changed")};
 constexpr QChar kObjectReplacement(0xFFFC);
 
@@ -30,11 +29,15 @@ bool sameWindow(const platform::WindowAtPoint &a, const platform::WindowAtPoint 
     return a.pid == b.pid && a.frame == b.frame && a.coordinates == b.coordinates;
 }
 
-bool containsY(const QRectF &rect, qreal y) { return rect.top() <= y && y <= rect.bottom(); }
+bool containsY(const QRectF &rect, qreal y)
+{
+    return rect.top() <= y && y <= rect.bottom();
+}
 
 } // namespace
 
-AtspiTextLines::AtspiTextLines(std::unique_ptr<AccessibilityBus> bus, WindowFinder findWindow, QObject *parent)
+AtspiTextLines::AtspiTextLines(std::unique_ptr<AccessibilityBus> bus, WindowFinder findWindow,
+                               QObject *parent)
     : TextLineSource(parent), m_bus(std::move(bus)), m_findWindow(std::move(findWindow))
 {
     m_clock.start();
@@ -58,6 +61,8 @@ std::unique_ptr<AtspiTextLines> AtspiTextLines::create(platform::Platform &platf
 
 AtspiTextLines::~AtspiTextLines()
 {
+    // No answers from an object going away; the switch is put back.
+    m_query.reset();
     if (isActive())
         deactivate();
 }
@@ -201,7 +206,8 @@ void AtspiTextLines::runLater()
         Qt::QueuedConnection);
 }
 
-template <typename T> AccessibilityBus::Reply<T> AtspiTextLines::then(std::function<void(std::optional<T>)> next)
+template <typename T>
+AccessibilityBus::Reply<T> AtspiTextLines::then(std::function<void(std::optional<T>)> next)
 {
     const quint64 token = ++m_nextCall;
     const quint64 id = m_query->id;
@@ -243,7 +249,8 @@ void AtspiTextLines::finish(std::optional<Line> line)
 
 CoordType AtspiTextLines::coordType(const platform::WindowAtPoint &w) const
 {
-    return w.coordinates == platform::WindowAtPoint::Coordinates::Screen ? CoordType::Screen : CoordType::Window;
+    return w.coordinates == platform::WindowAtPoint::Coordinates::Screen ? CoordType::Screen
+                                                                         : CoordType::Window;
 }
 
 // --- the line under a point -------------------------------------------------
@@ -270,7 +277,7 @@ void AtspiTextLines::run()
             return;
         }
     }
-    m_bus->applications(then<QList<AccessibleRef>>([this](std::optional<QList<AccessibleRef>> apps) {
+    m_bus->applications(then<QList<AccessibleRef>>([this](const std::optional<QList<AccessibleRef>> &apps) {
         findApplication(0, apps.value_or(QList<AccessibleRef>()));
     }));
 }
@@ -291,27 +298,31 @@ void AtspiTextLines::findApplication(int index, QList<AccessibleRef> apps)
     }
     auto frames = [this, app] {
         m_query->app = app;
-        m_bus->children(app, then<QList<AccessibleRef>>([this](std::optional<QList<AccessibleRef>> frames) {
-            findFrame(0, frames.value_or(QList<AccessibleRef>()), {}, 0);
-        }));
+        m_bus->children(
+            app, then<QList<AccessibleRef>>([this, app](const std::optional<QList<AccessibleRef>> &frames) {
+                if (!frames) // gone, or gone and back under another name: look it up again next time
+                    m_pidOfService.remove(app.service);
+                findFrame(0, frames.value_or(QList<AccessibleRef>()), {}, 0);
+            }));
     };
     if (known != m_pidOfService.cend()) {
         frames();
         return;
     }
     m_bus->processId(app.service, then<qint64>([this, app, index, apps, frames](std::optional<qint64> pid) {
-        if (pid)
-            m_pidOfService.insert(app.service, *pid);
-        if (pid && *pid == m_query->window.pid)
-            frames();
-        else
-            findApplication(index + 1, apps);
-    }));
+                         if (pid)
+                             m_pidOfService.insert(app.service, *pid);
+                         if (pid && *pid == m_query->window.pid)
+                             frames();
+                         else
+                             findApplication(index + 1, apps);
+                     }));
 }
 
 // Of the application's windows under the point, the one whose size is
 // closest to the window the platform found.
-void AtspiTextLines::findFrame(int index, QList<AccessibleRef> frames, AccessibleRef best, qreal bestScore)
+void AtspiTextLines::findFrame(int index, const QList<AccessibleRef> &frames, const AccessibleRef &best,
+                               qreal bestScore)
 {
     if (index >= frames.size()) {
         if (best.isNull()) {
@@ -322,7 +333,7 @@ void AtspiTextLines::findFrame(int index, QList<AccessibleRef> frames, Accessibl
         descend(best, 0);
         return;
     }
-    const AccessibleRef frame = frames[index];
+    const AccessibleRef &frame = frames[index];
     m_bus->extents(frame, coordType(m_query->window),
                    then<QRect>([this, index, frames, frame, best, bestScore](std::optional<QRect> extents) {
                        const Query &q = *m_query;
@@ -371,7 +382,8 @@ void AtspiTextLines::offsetIn(int pathIndex)
                              else if (*offset < 0)
                                  offsetAtLeftEdge(object); // right of a short line, in some toolkits
                              else
-                                 lineIn(object, *offset, [this](std::optional<Line> line) { located(line); });
+                                 lineIn(object, *offset,
+                                        [this](std::optional<Line> line) { located(std::move(line)); });
                          }));
 }
 
@@ -384,18 +396,20 @@ void AtspiTextLines::offsetAtLeftEdge(const AccessibleRef &object)
                            return;
                        }
                        const QPoint edge(extents->left() + 1, m_query->native.y());
-                       m_bus->offsetAtPoint(object, edge, coords, then<int>([this, object](std::optional<int> offset) {
-                                                if (!offset || *offset < 0)
-                                                    located(std::nullopt);
-                                                else
-                                                    lineIn(object, *offset,
-                                                           [this](std::optional<Line> line) { located(line); });
-                                            }));
+                       m_bus->offsetAtPoint(
+                           object, edge, coords, then<int>([this, object](std::optional<int> offset) {
+                               if (!offset || *offset < 0)
+                                   located(std::nullopt);
+                               else
+                                   lineIn(object, *offset,
+                                          [this](std::optional<Line> line) { located(std::move(line)); });
+                           }));
                    }));
 }
 
 // The line around `offset` and its box.
-void AtspiTextLines::lineIn(const AccessibleRef &object, int offset, std::function<void(std::optional<Line>)> done)
+void AtspiTextLines::lineIn(const AccessibleRef &object, int offset,
+                            const std::function<void(std::optional<Line>)> &done)
 {
     m_bus->lineAtOffset(object, offset, then<TextSpan>([this, object, done](std::optional<TextSpan> span) {
                             if (!span || span->end < span->start) {
@@ -453,47 +467,58 @@ void AtspiTextLines::located(std::optional<Line> line)
 
 void AtspiTextLines::stepFrom(const Line &line)
 {
-    auto found = [this, line](std::optional<Line> next) {
-        if (next && next->start == line.start && next->object == line.object)
-            crossFrom(line, line.object, 0, {}); // no further in this object
-        else
-            stepResult(line, next);
-    };
     if (m_query->direction < 0) {
         if (line.start > 0)
-            lineIn(line.object, line.start - 1, found);
+            stepTo(line, line.start - 1, true);
         else
             crossFrom(line, line.object, 0, {});
         return;
     }
-    m_bus->characterCount(line.object, then<int>([this, line, found](std::optional<int> count) {
+    m_bus->characterCount(line.object, then<int>([this, line](std::optional<int> count) {
                               if (count && line.end < *count)
-                                  lineIn(line.object, line.end, found);
+                                  stepTo(line, line.end, line.end + 1 < *count);
                               else
                                   crossFrom(line, line.object, 0, {});
                           }));
 }
 
+// The line at `offset` next to `line`. Qt ends a line before its line feed,
+// so the offset just past it may still be on it: one character further then,
+// where `further` allows.
+void AtspiTextLines::stepTo(const Line &line, int offset, bool further)
+{
+    lineIn(line.object, offset, [this, line, offset, further](std::optional<Line> next) {
+        if (!next || next->start != line.start)
+            stepResult(line, next);
+        else if (further && m_query->direction > 0)
+            stepTo(line, offset + 1, false);
+        else
+            crossFrom(line, line.object, 0, {}); // no further in this object
+    });
+}
+
 // Into the neighbouring object with text, where a toolkit puts each
 // paragraph in an object of its own: `object`'s sibling `index` places away
 // in the direction of the step. The first call finds the parent.
-void AtspiTextLines::crossFrom(const Line &line, const AccessibleRef &object, int index, const AccessibleRef &parent)
+void AtspiTextLines::crossFrom(const Line &line, const AccessibleRef &object, int index,
+                               const AccessibleRef &parent)
 {
     const int direction = m_query->direction;
     if (parent.isNull()) {
-        m_bus->indexInParent(object, then<int>([this, line, object](std::optional<int> own) {
-                                 if (!own || *own < 0) {
-                                     finish(std::nullopt);
-                                     return;
-                                 }
-                                 m_bus->parent(object, then<AccessibleRef>([this, line, object, own](
-                                                                               std::optional<AccessibleRef> parent) {
-                                                   if (!parent || parent->isNull())
-                                                       finish(std::nullopt);
-                                                   else
-                                                       crossFrom(line, object, *own + m_query->direction, *parent);
-                                               }));
-                             }));
+        m_bus->indexInParent(
+            object, then<int>([this, line, object](std::optional<int> own) {
+                if (!own || *own < 0) {
+                    finish(std::nullopt);
+                    return;
+                }
+                m_bus->parent(object, then<AccessibleRef>(
+                                          [this, line, object, own](std::optional<AccessibleRef> parent) {
+                                              if (!parent || parent->isNull())
+                                                  finish(std::nullopt);
+                                              else
+                                                  crossFrom(line, object, *own + m_query->direction, *parent);
+                                          }));
+            }));
         return;
     }
     if (index < 0 || ++m_query->hops > kMaxHops) {
@@ -501,21 +526,23 @@ void AtspiTextLines::crossFrom(const Line &line, const AccessibleRef &object, in
         return;
     }
     m_bus->childAtIndex(
-        parent, index, then<AccessibleRef>([this, line, object, index, parent, direction](std::optional<AccessibleRef> sibling) {
-            if (!sibling || sibling->isNull()) {
-                finish(std::nullopt);
-                return;
-            }
-            m_bus->characterCount(*sibling, then<int>([this, line, object, index, parent, direction,
-                                                       sibling](std::optional<int> count) {
-                                      if (!count || *count <= 0) {
-                                          crossFrom(line, object, index + direction, parent);
-                                          return;
-                                      }
-                                      lineIn(*sibling, direction > 0 ? 0 : *count - 1,
-                                             [this, line](std::optional<Line> next) { stepResult(line, next); });
-                                  }));
-        }));
+        parent, index,
+        then<AccessibleRef>(
+            [this, line, object, index, parent, direction](std::optional<AccessibleRef> sibling) {
+                if (!sibling || sibling->isNull()) {
+                    finish(std::nullopt);
+                    return;
+                }
+                m_bus->characterCount(*sibling, then<int>([this, line, object, index, parent, direction,
+                                                           sibling](std::optional<int> count) {
+                    if (!count || *count <= 0) {
+                        crossFrom(line, object, index + direction, parent);
+                        return;
+                    }
+                    lineIn(*sibling, direction > 0 ? 0 : *count - 1,
+                           [this, line](std::optional<Line> next) { stepResult(line, std::move(next)); });
+                }));
+            }));
 }
 
 void AtspiTextLines::stepResult(const Line &from, std::optional<Line> line)
@@ -597,12 +624,14 @@ void AtspiTextLines::followCaret(const AccessibleRef &object, int offset)
             if (!current() || !span || span->end < span->start)
                 return;
             const int last = span->end - span->start > 1 ? span->end - 1 : span->end;
-            m_bus->rangeExtents(object, span->start, last, CoordType::Screen, [=, this](std::optional<QRect> native) {
-                if (!current() || !native || native->height() <= 0)
-                    return;
-                Q_EMIT caretLineChanged(window.fromNative(QRectF(*native))
-                                            .adjusted(-kLinePadding, -kLinePadding, kLinePadding, kLinePadding));
-            });
+            m_bus->rangeExtents(object, span->start, last, CoordType::Screen,
+                                [=, this](std::optional<QRect> native) {
+                                    if (!current() || !native || native->height() <= 0)
+                                        return;
+                                    Q_EMIT caretLineChanged(window.fromNative(QRectF(*native))
+                                                                .adjusted(-kLinePadding, -kLinePadding,
+                                                                          kLinePadding, kLinePadding));
+                                });
         });
     });
 }

@@ -46,10 +46,13 @@ public:
     void requestStep(const QRectF &from, int direction) override;
     void cancel() override;
 
+    // Forgets the lines found so far: the next question asks the application
+    // again (after a scroll seen by Tovani itself, for instance).
+    void forgetLines() { m_cache.clear(); }
     // How long a question may take, all calls together (150 ms).
     void setTimeout(int ms) { m_timeout.setInterval(ms); }
     // Glyph boxes grow by this much on every side into the line's box.
-    static constexpr qreal kLinePadding = 2;
+    static constexpr qreal kLinePadding = 1;
 
 private:
     struct Line
@@ -98,12 +101,14 @@ private:
 
     // The chain, step by step.
     void findApplication(int index, QList<AccessibleRef> apps);
-    void findFrame(int index, QList<AccessibleRef> frames, AccessibleRef best, qreal bestScore);
+    void findFrame(int index, const QList<AccessibleRef> &frames, const AccessibleRef &best, qreal bestScore);
     void descend(const AccessibleRef &object, int depth);
     void offsetIn(int pathIndex);
     void offsetAtLeftEdge(const AccessibleRef &object);
-    void lineIn(const AccessibleRef &object, int offset, std::function<void(std::optional<Line>)> done);
+    void lineIn(const AccessibleRef &object, int offset,
+                const std::function<void(std::optional<Line>)> &done);
     void stepFrom(const Line &line);
+    void stepTo(const Line &line, int offset, bool further);
     void crossFrom(const Line &line, const AccessibleRef &object, int index, const AccessibleRef &parent);
     void stepResult(const Line &from, std::optional<Line> line);
 

@@ -4,11 +4,14 @@
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
 #include <QDBusVariant>
+#include <QLoggingCategory>
 #include <QUuid>
 
 namespace textlines {
 
 namespace {
+
+Q_LOGGING_CATEGORY(lcBus, "tovani.textlines.bus", QtWarningMsg)
 
 const QString kNullPath = QStringLiteral("/org/a11y/atspi/null");
 const QString kAccessible = QStringLiteral("org.a11y.atspi.Accessible");
@@ -22,8 +25,8 @@ constexpr int kStateFocused = 12;
 
 QDBusMessage sessionCall(const QString &interface, const QString &method, const QVariantList &args)
 {
-    QDBusMessage m = QDBusMessage::createMethodCall(QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
-                                                    interface, method);
+    QDBusMessage m = QDBusMessage::createMethodCall(QStringLiteral("org.a11y.Bus"),
+                                                    QStringLiteral("/org/a11y/bus"), interface, method);
     m.setArguments(args);
     return m;
 }
@@ -103,7 +106,10 @@ std::pair<QString, QString> signalOf(const QString &event)
 
 } // namespace
 
-bool AccessibleRef::isNull() const { return service.isEmpty() || path.isEmpty() || path == kNullPath; }
+bool AccessibleRef::isNull() const
+{
+    return service.isEmpty() || path.isEmpty() || path == kNullPath;
+}
 
 DBusAccessibilityBus::DBusAccessibilityBus(QObject *parent)
     : AccessibilityBus(parent),
@@ -112,7 +118,10 @@ DBusAccessibilityBus::DBusAccessibilityBus(QObject *parent)
 {
 }
 
-DBusAccessibilityBus::~DBusAccessibilityBus() { close(); }
+DBusAccessibilityBus::~DBusAccessibilityBus()
+{
+    close();
+}
 
 void DBusAccessibilityBus::send(const QDBusConnection &connection, const QDBusMessage &message, Parse parse,
                                 std::function<void()> failed)
@@ -121,15 +130,19 @@ void DBusAccessibilityBus::send(const QDBusConnection &connection, const QDBusMe
         m_calls = new QObject(this);
     auto *watcher = new QDBusPendingCallWatcher(connection.asyncCall(message, kCallTimeoutMs), m_calls);
     connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
-            [this, watcher, parse = std::move(parse), failed = std::move(failed)] {
+            [this, watcher, message, parse = std::move(parse), failed = std::move(failed)] {
                 watcher->deleteLater();
                 if (!m_calls || watcher->parent() != m_calls)
                     return; // dropped by close()
                 const QDBusMessage reply = watcher->reply();
                 if (reply.type() == QDBusMessage::ReplyMessage) {
+                    qCDebug(lcBus) << message.member() << message.arguments() << "to" << message.service()
+                                   << message.path() << "answered" << reply.arguments();
                     parse(reply);
                     return;
                 }
+                qCDebug(lcBus) << message.member() << message.arguments() << "to" << message.service()
+                               << message.path() << "failed:" << reply.errorName() << reply.errorMessage();
                 const bool busLost = m_open && !m_bus.isConnected();
                 failed();
                 if (busLost)
@@ -143,20 +156,23 @@ void DBusAccessibilityBus::call(const AccessibleRef &object, const QString &inte
                                 std::function<std::optional<T>(const QDBusMessage &)> parse)
 {
     if (!m_open || object.isNull()) {
-        QMetaObject::invokeMethod(this, [reply] { reply(std::nullopt); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [reply] { reply(std::nullopt); }, Qt::QueuedConnection);
         return;
     }
     QDBusMessage m = QDBusMessage::createMethodCall(object.service, object.path, interface, method);
     m.setArguments(args);
     send(
-        m_bus, m, [reply, parse](const QDBusMessage &r) { reply(parse(r)); }, [reply] { reply(std::nullopt); });
+        m_bus, m, [reply, parse](const QDBusMessage &r) { reply(parse(r)); },
+        [reply] { reply(std::nullopt); });
 }
 
 void DBusAccessibilityBus::readEnabled(Reply<bool> reply)
 {
     send(
         QDBusConnection::sessionBus(),
-        sessionCall(kProperties, QStringLiteral("Get"), {QStringLiteral("org.a11y.Status"), QStringLiteral("IsEnabled")}),
+        sessionCall(kProperties, QStringLiteral("Get"),
+                    {QStringLiteral("org.a11y.Status"), QStringLiteral("IsEnabled")}),
         [reply](const QDBusMessage &r) {
             const QVariant v = r.arguments().value(0).value<QDBusVariant>().variant();
             reply(v.userType() == QMetaType::Bool ? std::optional<bool>(v.toBool()) : std::nullopt);
@@ -168,15 +184,17 @@ void DBusAccessibilityBus::writeEnabled(bool enabled)
 {
     // Nobody waits for the answer; the message leaves even when Tovani is
     // about to quit.
-    QDBusConnection::sessionBus().send(sessionCall(
-        kProperties, QStringLiteral("Set"),
-        {QStringLiteral("org.a11y.Status"), QStringLiteral("IsEnabled"), QVariant::fromValue(QDBusVariant(enabled))}));
+    QDBusConnection::sessionBus().send(
+        sessionCall(kProperties, QStringLiteral("Set"),
+                    {QStringLiteral("org.a11y.Status"), QStringLiteral("IsEnabled"),
+                     QVariant::fromValue(QDBusVariant(enabled))}));
 }
 
 void DBusAccessibilityBus::open(Reply<bool> reply)
 {
     send(
-        QDBusConnection::sessionBus(), sessionCall(QStringLiteral("org.a11y.Bus"), QStringLiteral("GetAddress"), {}),
+        QDBusConnection::sessionBus(),
+        sessionCall(QStringLiteral("org.a11y.Bus"), QStringLiteral("GetAddress"), {}),
         [this, reply](const QDBusMessage &r) {
             const QString address = r.arguments().value(0).toString();
             if (!m_open && !address.isEmpty()) {
@@ -221,8 +239,8 @@ void DBusAccessibilityBus::applications(Reply<QList<AccessibleRef>> reply)
 void DBusAccessibilityBus::processId(const QString &service, Reply<qint64> reply)
 {
     call<qint64>({QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus")},
-                 QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetConnectionUnixProcessID"), {service},
-                 std::move(reply), [](const QDBusMessage &m) -> std::optional<qint64> {
+                 QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetConnectionUnixProcessID"),
+                 {service}, std::move(reply), [](const QDBusMessage &m) -> std::optional<qint64> {
                      bool ok = false;
                      const qint64 pid = m.arguments().value(0).toLongLong(&ok);
                      return ok ? std::optional<qint64>(pid) : std::nullopt;
@@ -231,8 +249,9 @@ void DBusAccessibilityBus::processId(const QString &service, Reply<qint64> reply
 
 void DBusAccessibilityBus::children(const AccessibleRef &object, Reply<QList<AccessibleRef>> reply)
 {
-    call<QList<AccessibleRef>>(object, kAccessible, QStringLiteral("GetChildren"), {}, std::move(reply),
-                               [](const QDBusMessage &m) { return readRefs(structured(m.arguments().value(0))); });
+    call<QList<AccessibleRef>>(
+        object, kAccessible, QStringLiteral("GetChildren"), {}, std::move(reply),
+        [](const QDBusMessage &m) { return readRefs(structured(m.arguments().value(0))); });
 }
 
 void DBusAccessibilityBus::parent(const AccessibleRef &object, Reply<AccessibleRef> reply)
@@ -305,8 +324,8 @@ void DBusAccessibilityBus::offsetAtPoint(const AccessibleRef &object, QPoint poi
 
 void DBusAccessibilityBus::lineAtOffset(const AccessibleRef &object, int offset, Reply<TextSpan> reply)
 {
-    call<TextSpan>(object, kText, QStringLiteral("GetTextAtOffset"), {offset, kBoundaryLineStart}, std::move(reply),
-                   [](const QDBusMessage &m) -> std::optional<TextSpan> {
+    call<TextSpan>(object, kText, QStringLiteral("GetTextAtOffset"), {offset, kBoundaryLineStart},
+                   std::move(reply), [](const QDBusMessage &m) -> std::optional<TextSpan> {
                        std::optional<int> start = readInt(m, 1), end = readInt(m, 2);
                        if (!start || !end)
                            return std::nullopt;
@@ -317,8 +336,8 @@ void DBusAccessibilityBus::lineAtOffset(const AccessibleRef &object, int offset,
 void DBusAccessibilityBus::rangeExtents(const AccessibleRef &object, int start, int end, CoordType coords,
                                         Reply<QRect> reply)
 {
-    call<QRect>(object, kText, QStringLiteral("GetRangeExtents"), {start, end, uint(coords)}, std::move(reply),
-                [](const QDBusMessage &m) { return readRect(m); });
+    call<QRect>(object, kText, QStringLiteral("GetRangeExtents"), {start, end, uint(coords)},
+                std::move(reply), [](const QDBusMessage &m) { return readRect(m); });
 }
 
 void DBusAccessibilityBus::listen(const QStringList &events)
@@ -344,9 +363,9 @@ void DBusAccessibilityBus::subscribe(const QString &event, bool on)
         m_bus.connect(QString(), QString(), iface, member, this, SLOT(onEvent(QDBusMessage)));
     else
         m_bus.disconnect(QString(), QString(), iface, member, this, SLOT(onEvent(QDBusMessage)));
-    QDBusMessage m = QDBusMessage::createMethodCall(kRegistry, QStringLiteral("/org/a11y/atspi/registry"), kRegistry,
-                                                    on ? QStringLiteral("RegisterEvent")
-                                                       : QStringLiteral("DeregisterEvent"));
+    QDBusMessage m = QDBusMessage::createMethodCall(
+        kRegistry, QStringLiteral("/org/a11y/atspi/registry"), kRegistry,
+        on ? QStringLiteral("RegisterEvent") : QStringLiteral("DeregisterEvent"));
     m.setArguments({event});
     m_bus.send(m);
 }

@@ -36,7 +36,8 @@ public:
     void accessibleAtPoint(const AccessibleRef &object, QPoint point, CoordType coords,
                            Reply<AccessibleRef> reply) override;
     void characterCount(const AccessibleRef &object, Reply<int> reply) override;
-    void offsetAtPoint(const AccessibleRef &object, QPoint point, CoordType coords, Reply<int> reply) override;
+    void offsetAtPoint(const AccessibleRef &object, QPoint point, CoordType coords,
+                       Reply<int> reply) override;
     void lineAtOffset(const AccessibleRef &object, int offset, Reply<TextSpan> reply) override;
     void rangeExtents(const AccessibleRef &object, int start, int end, CoordType coords,
                       Reply<QRect> reply) override;
@@ -52,8 +53,9 @@ private:
     void send(const QDBusConnection &connection, const QDBusMessage &message, Parse parse,
               std::function<void()> failed);
     template <typename T>
-    void call(const AccessibleRef &object, const QString &interface, const QString &method, const QVariantList &args,
-              Reply<T> reply, std::function<std::optional<T>(const QDBusMessage &)> parse);
+    void call(const AccessibleRef &object, const QString &interface, const QString &method,
+              const QVariantList &args, Reply<T> reply,
+              std::function<std::optional<T>(const QDBusMessage &)> parse);
     void subscribe(const QString &event, bool on);
     void lost();
 

@@ -219,10 +219,12 @@ public:
     bool hasXInput2() const override { return m_pointer->xiOpcode() >= 0; }
     bool hasCompositor() const override { return m_compositor; }
     bool isTrusted() const override { return m_trusted; }
-    bool canFindWindows() const override { return m_x != nullptr; }
+    // Inside a Wayland session the X server knows only the X11 windows, not
+    // the Wayland windows that may lie above them.
+    bool canFindWindows() const override { return m_x && m_trusted; }
     std::optional<WindowAtPoint> windowAt(const QPointF &point) override
     {
-        return m_x ? findX11WindowAt(*m_x, m_displays, point) : std::nullopt;
+        return canFindWindows() ? findX11WindowAt(*m_x, m_displays, point) : std::nullopt;
     }
 
 private:

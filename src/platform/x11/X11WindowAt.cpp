@@ -6,6 +6,8 @@
 
 #include <QCoreApplication>
 
+#include <xcb/shape.h>
+
 #include <vector>
 
 namespace platform {
@@ -15,8 +17,36 @@ namespace {
 struct Candidate
 {
     xcb_window_t window;
-    QRect frame; // root pixels
+    QRect frame;   // root pixels, with the border
+    QPoint inside; // the point, from the window's origin
 };
+
+// Whether the window would take a click at `c.inside`: its input shape
+// holds the point. Windows of guides, messages and compositors take none.
+std::vector<bool> takingInput(xcb_connection_t *c, const std::vector<Candidate> &candidates)
+{
+    std::vector<bool> taking(candidates.size(), true);
+    const xcb_query_extension_reply_t *ext = xcb_get_extension_data(c, &xcb_shape_id);
+    if (!ext || !ext->present)
+        return taking;
+    std::vector<xcb_shape_get_rectangles_cookie_t> cookies;
+    cookies.reserve(candidates.size());
+    for (const Candidate &candidate : candidates)
+        cookies.push_back(xcb_shape_get_rectangles(c, candidate.window, XCB_SHAPE_SK_INPUT));
+    for (size_t i = 0; i < candidates.size(); ++i) {
+        auto r = xcbReply(xcb_shape_get_rectangles_reply(c, cookies[i], nullptr));
+        if (!r)
+            continue;
+        const xcb_rectangle_t *rects = xcb_shape_get_rectangles_rectangles(r.get());
+        const int count = xcb_shape_get_rectangles_rectangles_length(r.get());
+        bool inside = false;
+        for (int k = 0; k < count && !inside; ++k)
+            inside =
+                QRect(rects[k].x, rects[k].y, rects[k].width, rects[k].height).contains(candidates[i].inside);
+        taking[i] = inside;
+    }
+    return taking;
+}
 
 // _NET_WM_PID of each window, 0 where it has none. Asked all at once.
 std::vector<qint64> pidsOf(xcb_connection_t *c, xcb_atom_t pidAtom, const std::vector<xcb_window_t> &windows)
@@ -46,7 +76,8 @@ std::vector<xcb_window_t> childrenOf(xcb_connection_t *c, xcb_window_t window)
 
 } // namespace
 
-std::optional<WindowAtPoint> findX11WindowAt(X11Connection &x, const QtDisplays &displays, const QPointF &global)
+std::optional<WindowAtPoint> findX11WindowAt(X11Connection &x, const QtDisplays &displays,
+                                             const QPointF &global)
 {
     if (!x.isAlive())
         return std::nullopt;
@@ -72,44 +103,46 @@ std::optional<WindowAtPoint> findX11WindowAt(X11Connection &x, const QtDisplays 
             continue;
         const QRect frame(g->x, g->y, g->width + 2 * g->border_width, g->height + 2 * g->border_width);
         if (frame.contains(native))
-            under.insert(under.begin(), Candidate{topLevels[i], frame});
+            under.insert(
+                under.begin(),
+                Candidate{topLevels[i], frame, native - QPoint(g->x, g->y) - QPoint(1, 1) * g->border_width});
+    }
+    // The pointer passes through the windows that take no input there.
+    const std::vector<bool> taking = takingInput(c, under);
+    for (size_t i = taking.size(); i-- > 0;) {
+        if (!taking[i])
+            under.erase(under.begin() + qsizetype(i));
     }
 
-    std::optional<WindowAtPoint> found;
-    const qint64 ownPid = QCoreApplication::applicationPid();
-    std::vector<xcb_window_t> windows;
-    for (const Candidate &candidate : under)
-        windows.push_back(candidate.window);
-    const std::vector<qint64> pids = pidsOf(c, pidAtom, windows);
-    for (size_t i = 0; i < under.size() && !found; ++i) {
-        qint64 pid = pids[i];
-        // A window manager's frame: the client window inside says.
-        if (pid == 0) {
-            for (qint64 childPid : pidsOf(c, pidAtom, childrenOf(c, under[i].window))) {
-                if (childPid != 0) {
-                    pid = childPid;
-                    break;
-                }
-            }
+    if (under.empty()) {
+        x.readQueuedLater();
+        return std::nullopt;
+    }
+    const Candidate &top = under.front();
+    qint64 pid = pidsOf(c, pidAtom, {top.window}).front();
+    // A window manager's frame: the client window inside says.
+    for (qint64 childPid : pid == 0 ? pidsOf(c, pidAtom, childrenOf(c, top.window)) : std::vector<qint64>()) {
+        if (childPid != 0) {
+            pid = childPid;
+            break;
         }
-        if (pid == ownPid)
-            continue; // the guide itself, the magnifier, a message
-        if (pid == 0)
-            break;    // a window that says no process hides what lies below
-        WindowAtPoint w;
-        w.pid = pid;
-        w.coordinates = WindowAtPoint::Coordinates::Screen;
-        w.devicePixelRatio = dpr;
-        // Around the point, global and device coordinates differ by the
-        // screen's scale about a corner they share.
-        w.origin = global;
-        w.nativeOrigin = nativePoint;
-        w.frame = QRectF(displays.nativeToQt(under[i].frame.topLeft()),
-                         displays.nativeToQt(under[i].frame.bottomRight() + QPoint(1, 1)));
-        found = w;
     }
     x.readQueuedLater();
-    return found;
+    // Tovani's own windows (its preferences) and windows that say no process
+    // hide what lies below.
+    if (pid == 0 || pid == QCoreApplication::applicationPid())
+        return std::nullopt;
+    WindowAtPoint w;
+    w.pid = pid;
+    w.coordinates = WindowAtPoint::Coordinates::Screen;
+    w.devicePixelRatio = dpr;
+    // Around the point, global and device coordinates differ by the
+    // screen's scale about a corner they share.
+    w.origin = global;
+    w.nativeOrigin = nativePoint;
+    w.frame = QRectF(displays.nativeToQt(top.frame.topLeft()),
+                     displays.nativeToQt(top.frame.bottomRight() + QPoint(1, 1)));
+    return w;
 }
 
 } // namespace platform

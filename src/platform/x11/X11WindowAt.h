@@ -13,10 +13,13 @@ namespace platform {
 class QtDisplays;
 class X11Connection;
 
-// The topmost viewable top-level window under `global` whose _NET_WM_PID (on
-// the window itself or, under a window manager, on the client window inside
-// its frame) is not this process. Nothing when the window there says no
-// process. A handful of requests, sent together: one wait for the server.
-std::optional<WindowAtPoint> findX11WindowAt(X11Connection &x, const QtDisplays &displays, const QPointF &global);
+// The topmost viewable top-level window under `global` that would take a
+// click there (the guide's click-through windows are looked through), and the
+// process that shows it: its _NET_WM_PID, on the window itself or, under a
+// window manager, on the client window inside its frame. Nothing when that
+// window says no process or is one of Tovani's own. A few requests at a time,
+// sent together.
+std::optional<WindowAtPoint> findX11WindowAt(X11Connection &x, const QtDisplays &displays,
+                                             const QPointF &global);
 
 } // namespace platform
