@@ -10,6 +10,10 @@
 #                          Mono 16 px) at that place and waits until it is
 #                          ready; its PID is $TEXTLINES_HELPER_PID
 #   textlines_caret N      the helper puts its text cursor on line N
+#   textlines_ink X Y W H  the lines of ink (dark text on white) in the
+#                          rectangle: "TOP BOTTOM" a line, bottom exclusive
+#   textlines_band X Y H   the rows of a column that are not white: "TOP
+#                          HEIGHT", or nothing
 # The environment gives GTK_TEXT (gtk_text.py) and QT_TEXT (the qt_text helper).
 
 # The system's Python has the GTK bindings (python3-gi); another one first on
@@ -63,3 +67,18 @@ textlines_helper() {
 }
 
 textlines_caret() { echo "caret $1" >&"$TEXTLINES_HELPER_FD"; }
+
+textlines_ink() {
+    local x=$1 y=$2 w=$3 h=$4 row start=-1
+    for ((row = y; row < y + h; row++)); do
+        if [ "$(x11_probe bbox-not 255 255 255 100 "$x" "$row" "$w" 1)" != none ]; then
+            [ $start -ge 0 ] || start=$row
+        elif [ $start -ge 0 ]; then
+            echo "$start $row"
+            start=-1
+        fi
+    done
+    [ $start -lt 0 ] || echo "$start $((y + h))"
+}
+
+textlines_band() { x11_probe bbox-not 255 255 255 0 "$1" "$2" 1 "$3" | awk 'NF == 4 { print $2, $4 }'; }
