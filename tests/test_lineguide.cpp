@@ -1,7 +1,7 @@
 // Where the line guide puts the guide: on the line asked for once the pointer
 // rests, back at the pointer when it moves (which cancels the question), a
-// line further on each step, frozen by the lock, on the text cursor's line,
-// and on a desktop without a pointer or without a source of lines.
+// line further on each step, frozen by the lock, on the text cursor's line.
+// (Steps without a source: test_appdelegate; without a pointer: test_overlay.)
 #include "overlay/OverlayManager.h"
 #include "platform/FakePlatform.h"
 #include "settings/Settings.h"
@@ -20,24 +20,21 @@ public:
     void setActive(bool lines, bool caret) override
     {
         log << QStringLiteral("active %1%2").arg(int(lines)).arg(int(caret));
-        active = lines || caret;
     }
-    bool isActive() const override { return active; }
+    bool isActive() const override { return true; }
     void requestLineAt(const QPointF &p) override
     {
-        log << QStringLiteral("at %1,%2").arg(p.x()).arg(p.y());
         asked = p;
+        log << QStringLiteral("at %1,%2").arg(p.x()).arg(p.y());
     }
     void requestStep(const QRectF &from, int direction) override
     {
         log << QStringLiteral("step %1 %2").arg(from.top()).arg(direction);
-        stepFrom = from;
-        stepDirection = direction;
+        stepFrom = from, stepDirection = direction;
     }
     void cancel() override { log << QStringLiteral("cancel"); }
 
     QStringList log;
-    bool active = false;
     QPointF asked;
     QRectF stepFrom;
     int stepDirection = 0;
@@ -69,26 +66,21 @@ class TestLineGuide : public QObject
     std::unique_ptr<OverlayManager> m_manager;
     FakeLines *m_lines = nullptr;
 
-    OverlayManager &build(bool withSource, bool pointer = true)
+    void build()
     {
-        cleanup();
         m_settings = std::make_unique<AppSettings>(m_dir.filePath(QLatin1String(QTest::currentTestFunction())));
         m_settings->setFollowTextCursor(true);
         m_platform = std::make_unique<platform::FakePlatform>();
         m_platform->fakeDisplays.setFrames({QRectF(0, 0, 1280, 1024)});
-        m_platform->fakePointer.setStartable(pointer);
         m_manager = std::make_unique<OverlayManager>(*m_platform, *m_settings);
         m_manager->setupOverlay();
-        if (withSource)
-            m_manager->lineGuide().setSourceFactory([this] {
-                auto source = std::make_unique<FakeLines>();
-                m_lines = source.get();
-                return source;
-            });
+        m_manager->lineGuide().setSourceFactory([this] {
+            auto source = std::make_unique<FakeLines>();
+            m_lines = source.get();
+            return source;
+        });
         m_manager->enableGuide();
-        if (m_lines)
-            m_lines->log.clear();
-        return *m_manager;
+        m_lines->log.clear();
     }
 
     QString run(const QList<Step> &steps)
@@ -106,8 +98,8 @@ class TestLineGuide : public QObject
             if (s.action == Lock) g.setLocked(!g.isLocked());
             if (s.action == Caret) Q_EMIT m_lines->caretLineChanged(s.line);
             if (s.action == SnapOff) m_settings->setSnapToTextLines(false);
-            const QString asked = m_lines ? m_lines->log.join(QStringLiteral("; ")) : QString();
-            if (m_lines) m_lines->log.clear();
+            const QString asked = m_lines->log.join(QStringLiteral("; "));
+            m_lines->log.clear();
             const DisplayGuide *guide = m_manager->guides[0];
             if (asked != s.asked || !qFuzzyCompare(guide->position().y(), s.top) || guide->lineHeight() != s.height)
                 return QStringLiteral("%1: asked '%2', guide at %3 height %4")
@@ -126,7 +118,7 @@ private Q_SLOTS:
 
     void guideGoesWhereTheLinesAre()
     {
-        build(true);
+        build();
         QCOMPARE(run({
             {"moving asks nothing", Move, {100, 205}, {}, "", 205, 0},
             {"rest: the line there is asked for", Rest, {}, {}, "at 100,205", 205, 0},
@@ -157,29 +149,8 @@ private Q_SLOTS:
             {"a small move keeps it there", Move, {603, 604}, {}, "", 190, 20},
             {"snapping off: steps by height", SnapOff, {}, {}, "active 01", 190, 20},
             {"step", StepDown, {}, {}, "", 210, 20},
-        }), QString());
-        // The text cursor is not followed while locked.
-        m_manager->lineGuide().setLocked(true);
-        QCOMPARE(run({{"locked: the cursor moves", Caret, {}, line2, "", 210, 20}}), QString());
-    }
-
-    // Without a source (both features off, or none here) steps go by the
-    // guide's thickness; without a pointer the guide starts a third down the
-    // main display and moves by steps only.
-    void withoutSourceOrPointer()
-    {
-        build(false);
-        QCOMPARE(run({
-            {"move", Move, {100, 500}, {}, "", 500, 0},
-            {"step: the thickness", StepDown, {}, {}, "", 502, 4},
-            {"step up", StepUp, {}, {}, "", 498, 4},
-        }), QString());
-        build(false, false);
-        const double third = 1024.0 / 3;
-        QCOMPARE(run({
-            {"step", StepDown, {}, {}, "", third + 2, 4},
-            {"locked", Lock, {}, {}, "", third + 2, 4},
-            {"unlocked: no pointer to go to", Lock, {}, {}, "", third + 2, 4},
+            {"locked", Lock, {}, {}, "", 210, 20},
+            {"locked: the text cursor is not followed", Caret, {}, line2, "", 210, 20},
         }), QString());
     }
 };
