@@ -86,6 +86,8 @@ public:
     ToggleSwitch *lineKeysSwitch() const { return m_lineKeysSwitch; }
     // What the text-line switches do as they are set now.
     QLabel *textLinesExplanation() const { return m_linesExplanation; }
+    // "Restart Qt applications ...", shown while snapping or following is on.
+    QWidget *qtRestartNotice() const { return m_qtRestartNotice; }
     QPushButton *resetButton() const { return m_resetButton; }
     FoldingBlock *lineHeightFold() const { return m_lineHeightFold; }
     FoldingBlock *bracketFold() const { return m_bracketFold; }
