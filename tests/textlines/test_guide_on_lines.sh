@@ -6,7 +6,8 @@
 # frame Qt draws around its view):
 #  - the pointer rests 3 pixels below the middle of a line: the band (a
 #    4-pixel highlight bar at the pointer) covers that line;
-#  - `tovani next-line` moves it to the next line;
+#  - `tovani next-line` moves it to the next line, Ctrl+Shift+Up (a global
+#    shortcut, typed with XTest) back;
 #  - with following on, the text cursor's line takes it: put there by the
 #    helper, then moved by a typed key.
 # test_guide_on_lines.sh gtk|qt
@@ -22,7 +23,8 @@ textlines_helper "$kind" 100 100 600 300
 mapfile -t lines < <(textlines_ink 108 100 300 300)
 [ ${#lines[@]} -ge 8 ] || x11_fail "the $kind helper shows ${#lines[@]} lines of ink: ${lines[*]}"
 
-tovani_config_home "currentStyle=Highlight Bar" customThickness=4 customOpacity=0.6 followTextCursor=true
+tovani_config_home "currentStyle=Highlight Bar" customThickness=4 customOpacity=0.6 followTextCursor=true \
+    globalHotkeysEnabled=true
 x11_move 650 600
 tovani_guide
 # Snapping on: tovani switches accessibility on as it starts.
@@ -46,6 +48,9 @@ x11_move 200 $(((top + bottom) / 2 + 3))
 expect_band 3 "resting on line 3"
 tovani_cmd next-line || x11_fail "tovani next-line failed"
 expect_band 4 "next line"
+printf '%s\n' 'keydown Control_L' 'keydown Shift_L' 'key Up' 'keyup Shift_L' 'keyup Control_L' | xte ||
+    x11_fail "xte could not type"
+expect_band 3 "previous line by its shortcut"
 # Only the focused application's cursor is followed, and without a window
 # manager the helper gets the focus a moment after it asks: a cursor moved
 # right away may be taken as another application's.
