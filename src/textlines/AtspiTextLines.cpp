@@ -457,10 +457,12 @@ void AtspiTextLines::located(std::optional<Line> line)
         line.reset();
     if (line)
         remember(*line);
-    if (!q.step || !line)
+    if (!q.step || !line) {
         finish(line);
-    else
-        stepFrom(*line);
+        return;
+    }
+    m_query->base = line->rect;
+    stepFrom(*line);
 }
 
 // --- stepping ------------------------------------------------------------------
@@ -551,13 +553,17 @@ void AtspiTextLines::stepResult(const Line &from, std::optional<Line> line)
         finish(std::nullopt);
         return;
     }
-    if (!line->hasText && ++m_query->hops <= kMaxHops) {
-        stepFrom(*line); // a blank line, or one of embedded objects only
+    // Over blank lines, lines of embedded objects only, and objects on the
+    // same row as the line stepped from (a link inside a paragraph).
+    const QRectF base = m_query->base;
+    const bool moved = m_query->direction * (line->rect.center().y() - base.center().y()) > base.height() / 2;
+    if ((!line->hasText || !moved) && ++m_query->hops <= kMaxHops) {
+        stepFrom(*line);
         return;
     }
     // A line scrolled out of its window is not on the screen.
     const QRectF frame = from.window.frame;
-    if (!line->hasText || !containsY(frame, line->rect.center().y())) {
+    if (!line->hasText || !moved || !containsY(frame, line->rect.center().y())) {
         finish(std::nullopt);
         return;
     }

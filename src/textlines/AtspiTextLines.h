@@ -80,6 +80,7 @@ private:
         QList<AccessibleRef> path; // from the window down to the deepest object under the point
         QPoint native;             // the point in the application's coordinates
         int hops = 0;              // lines stepped over (blank ones) or objects tried
+        QRectF base;               // a step's line to step from
     };
 
     void submit(Query query);
