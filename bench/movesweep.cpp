@@ -10,6 +10,13 @@
 //       DY) until it changes: the time from the move reaching the server to
 //       the new picture on the (composited) screen. Prints "latency N
 //       MEDIAN_MS P95_MS MAX_MS TIMEOUTS".
+//   movesweep snap N PAUSE_MS X AWAY_Y PX Y:PROBE [Y:PROBE...]
+//       N rests on lines of text: the pointer goes to (X, AWAY_Y), where no
+//       line is, rests PAUSE_MS, then moves to (X, Y) of the next target.
+//       Polls the pixel (PX, PROBE), a row of the line the guide covers only
+//       once it snapped to it, until it changes: from the move to the guide
+//       on the line, rest time included. Prints "snap N MEDIAN_MS P95_MS
+//       MAX_MS TIMEOUTS".
 #include <xcb/xcb.h>
 #include <xcb/xtest.h>
 
@@ -70,6 +77,45 @@ int stream(const Screen &s, int n, double hz)
     return 0;
 }
 
+void report(const char *what, int n, std::vector<double> &ms, int timeouts)
+{
+    std::sort(ms.begin(), ms.end());
+    const auto at = [&](double q) { return ms.empty() ? 0.0 : ms[std::min(ms.size() - 1, size_t(q * double(ms.size())))]; };
+    std::printf("%s %d %.2f %.2f %.2f %d\n", what, n, at(0.5), at(0.95), ms.empty() ? 0.0 : ms.back(), timeouts);
+}
+
+// Until the pixel differs from `before`, at most `limit`: the time since `sent`.
+bool waitForChange(const Screen &s, int x, int y, uint32_t before, Clock::time_point sent,
+                   std::chrono::milliseconds limit, std::vector<double> &ms)
+{
+    while (Clock::now() - sent < limit) {
+        if (pixel(s, x, y) != before) {
+            ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - sent).count());
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::microseconds(100));
+    }
+    return false;
+}
+
+int snap(const Screen &s, int n, int pauseMs, int x, int awayY, int px, const std::vector<std::pair<int, int>> &targets)
+{
+    std::vector<double> ms;
+    int timeouts = 0;
+    for (int i = 0; i < n; ++i) {
+        const auto [y, probe] = targets[size_t(i) % targets.size()];
+        move(s, x, awayY);
+        std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
+        const uint32_t before = pixel(s, px, probe);
+        move(s, x, y);
+        sync(s);
+        if (!waitForChange(s, px, probe, before, Clock::now(), std::chrono::milliseconds(1000), ms))
+            ++timeouts;
+    }
+    report("snap", n, ms, timeouts);
+    return 0;
+}
+
 int latency(const Screen &s, int n, int pauseMs, int x, int dy)
 {
     std::vector<double> ms;
@@ -81,21 +127,10 @@ int latency(const Screen &s, int n, int pauseMs, int x, int dy)
         const uint32_t before = pixel(s, x, y + dy);
         move(s, x, y);
         sync(s);
-        const Clock::time_point sent = Clock::now();
-        bool changed = false;
-        while (!changed && Clock::now() - sent < std::chrono::milliseconds(500)) {
-            changed = pixel(s, x, y + dy) != before;
-            if (!changed)
-                std::this_thread::sleep_for(std::chrono::microseconds(100));
-        }
-        if (changed)
-            ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - sent).count());
-        else
+        if (!waitForChange(s, x, y + dy, before, Clock::now(), std::chrono::milliseconds(500), ms))
             ++timeouts;
     }
-    std::sort(ms.begin(), ms.end());
-    const auto at = [&](double q) { return ms.empty() ? 0.0 : ms[std::min(ms.size() - 1, size_t(q * double(ms.size())))]; };
-    std::printf("latency %d %.2f %.2f %.2f %d\n", n, at(0.5), at(0.95), ms.empty() ? 0.0 : ms.back(), timeouts);
+    report("latency", n, ms, timeouts);
     return 0;
 }
 
@@ -105,8 +140,16 @@ int main(int argc, char **argv)
 {
     const bool isStream = argc == 4 && std::strcmp(argv[1], "stream") == 0;
     const bool isLatency = argc == 6 && std::strcmp(argv[1], "latency") == 0;
-    if (!isStream && !isLatency) {
-        std::fprintf(stderr, "usage: movesweep stream N HZ | movesweep latency N PAUSE_MS X DY\n");
+    const bool isSnap = argc >= 8 && std::strcmp(argv[1], "snap") == 0;
+    std::vector<std::pair<int, int>> targets;
+    for (int i = 7; isSnap && i < argc; ++i) {
+        int y = 0, probe = 0;
+        if (std::sscanf(argv[i], "%d:%d", &y, &probe) == 2)
+            targets.emplace_back(y, probe);
+    }
+    if (!isStream && !isLatency && (!isSnap || targets.empty())) {
+        std::fprintf(stderr, "usage: movesweep stream N HZ | movesweep latency N PAUSE_MS X DY |\n"
+                             "       movesweep snap N PAUSE_MS X AWAY_Y PX Y:PROBE [Y:PROBE...]\n");
         return 2;
     }
     xcb_connection_t *conn = xcb_connect(nullptr, nullptr);
@@ -116,9 +159,11 @@ int main(int argc, char **argv)
     }
     const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(conn)).data;
     const Screen s{conn, screen, screen->width_in_pixels, screen->height_in_pixels};
-    const int result = isStream ? stream(s, std::atoi(argv[2]), std::atof(argv[3]))
-                                : latency(s, std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]),
-                                          std::atoi(argv[5]));
+    const int result = isStream  ? stream(s, std::atoi(argv[2]), std::atof(argv[3]))
+                       : isSnap  ? snap(s, std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]),
+                                        std::atoi(argv[5]), std::atoi(argv[6]), targets)
+                                 : latency(s, std::atoi(argv[2]), std::atoi(argv[3]), std::atoi(argv[4]),
+                                           std::atoi(argv[5]));
     xcb_disconnect(conn);
     return result;
 }

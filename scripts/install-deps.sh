@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what Tovani needs on Debian 12: "build" for compiling and running,
-# "test" adds the X servers, compositor, tray host and input tools the tests drive.
+# "test" adds the X servers, compositor, tray host and input tools the tests drive,
+# and the session and accessibility buses with a GTK 3 for the text-line tests.
 set -euo pipefail
 what=${1:-build}
 SUDO=""
@@ -20,7 +21,7 @@ test_pkgs=(
   xvfb xauth picom trayer xautomation xdotool x11-utils x11-apps x11-xserver-utils imagemagick
   xserver-xorg-core xserver-xorg-video-dummy libxcb-xtest0-dev x11-xkb-utils appstream dpkg-dev desktop-file-utils file
   clang-tidy
-  dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0
+  dbus dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0 gir1.2-gtk-3.0
   sway grim wayland-utils weston
 )
 pkgs=("${build_pkgs[@]}")

@@ -21,7 +21,7 @@ namespace {
 // while their hot key is held.
 const struct { const char *name; QString before, line, key, menu, effect, hud; bool repeats = false; } commandRows[] = {
     {"toggle", "", "toggle", "AD04", "Enable Reading Guide",
-     "guide=on overlays=off,on menu=Reading Guide Enabled,Underline", ""},
+     "guide=on overlays=off,on menu=Reading Guide Enabled,Underline line=500/0", ""},
     {"brackets", "", "brackets", "", "Crosshair Brackets", "brackets=on menu=Crosshair Brackets,Underline", ""},
     {"magnifier", "", "magnifier", "", "Magnifier", "magnifier=on menu=Magnifier,Underline", ""},
     {"style", "", "style 4", "AE04", "Ruler", "style=Ruler thickness=45 menu=Ruler", "Ruler"},
@@ -29,6 +29,11 @@ const struct { const char *name; QString before, line, key, menu, effect, hud; b
     {"cycle, wrapping", "style 5", "cycle-style", "AD05", "", "style=Underline thickness=4 menu=Underline", "Underline"},
     {"thicker", "", "thicker", "AE12", "", "thickness=35", "35px", true},
     {"thinner", "", "thinner", "AE11", "", "thickness=25", "25px", true},
+    // A line as tall as the guide (30) below or above the pointer's row, 500.
+    {"next line", "toggle", "next-line", "DOWN", "Next Line", "line=515/30", "", true},
+    {"previous line", "toggle", "previous-line", "UP", "Previous Line", "line=455/30", "", true},
+    {"lock", "toggle", "lock", "AC09", "Lock Guide", "menu=Reading Guide Enabled,Guide Locked,Underline locked=on",
+     "Guide locked"},
     {"preferences", "", "preferences", "", "Preferences...", "preferences=shown", ""},
     {"plain launch", "", "launch", "", "", "preferences=shown", ""},
     {"about", "", "about", "", "About Tovani", "about=shown", ""},
@@ -55,8 +60,12 @@ class TestAppDelegate : public QObject
         const auto onOff = [](bool on) { return QString::fromLatin1(on ? "on" : "off"); };
         const auto shown = [](const QWidget *w) { return QString::fromLatin1(w && w->isVisible() ? "shown" : ""); };
         QStringList ticked, overlays;
-        for (const DisplayGuide *guide : m_delegate->overlayManager()->guides)
+        QString line;
+        for (const DisplayGuide *guide : m_delegate->overlayManager()->guides) {
             overlays.append(onOff(guide->isVisible()));
+            if (guide->isVisible())
+                line = QStringLiteral("%1/%2").arg(guide->position().y()).arg(guide->lineHeight());
+        }
         for (QAction *action : rows())
             if (action->isChecked()) ticked.append(action->text());
         return {"guide=" + onOff(m_delegate->isGuideEnabled()), "overlays=" + overlays.join(u','),
@@ -66,7 +75,7 @@ class TestAppDelegate : public QObject
                 "thickness=" + QString::number(m_settings->customThickness()),
                 "preferences=" + shown(m_delegate->preferencesWindow()), "about=" + shown(m_delegate->aboutWindow()),
                 "login=" + onOff(m_platform->fakeLoginItem.isEnabled()), "quit=" + QString::number(m_quits->size()),
-                "menu=" + ticked.join(u',')};
+                "menu=" + ticked.join(u','), "line=" + line, "locked=" + onOff(m_delegate->isGuideLocked())};
     }
     // Every row of the menu, each followed by the rows of its submenu.
     QList<QAction *> rows() const
@@ -112,6 +121,7 @@ private Q_SLOTS:
         LaunchAtLogin::setLoginItem(&m_platform->fakeLoginItem);
         m_settings = std::make_unique<AppSettings>(m_dir->filePath(QStringLiteral("tovani.conf")));
         m_settings->setCustomThickness(30); // mid-way, so a step either way shows
+        m_settings->setSnapToTextLines(false); // no accessibility bus: steps go by the thickness
         m_delegate = std::make_unique<AppDelegate>(*m_platform, *m_settings);
         m_quits = std::make_unique<QSignalSpy>(m_delegate.get(), &AppDelegate::quitRequested);
         m_delegate->applicationDidFinishLaunching(/*plainLaunch*/ false);
@@ -169,7 +179,8 @@ private Q_SLOTS:
         const QStringList start = state();
         QCOMPARE(m_delegate->runCommand(QStringLiteral("status")), QStringLiteral("backend: fake, pointer: fake"));
         QCOMPARE(state(), start);
-        for (const char *line : {"style 6", "style 0", "style", "format-disk", "", "toggle now"})
+        // The guide is off: nothing to step or lock.
+        for (const char *line : {"style 6", "style 0", "style", "format-disk", "", "toggle now", "next-line", "lock"})
             QVERIFY2(m_delegate->runCommand(QLatin1String(line)).startsWith(u"error: ") && state() == start, line);
     }
 
@@ -209,6 +220,13 @@ private Q_SLOTS:
         QVERIFY(row(QStringLiteral("Toggle guide (in use)")) && !listed());
         Q_EMIT m_platform->fakeHotkeys.registrationChanged(toggleId, true);
         QVERIFY(row(QStringLiteral("Toggle guide")) && listed());
+        // The line keys, which other programs use too, are taken only while
+        // their own switch is on.
+        m_settings->setLineStepKeysEnabled(false);
+        QVERIFY(hotkeyId(QStringLiteral("DOWN")) < 0 && hotkeyId(QStringLiteral("AC09")) < 0 &&
+                hotkeyId(QStringLiteral("AD04")) > 0 && !row(QStringLiteral("Next line"))->isVisible());
+        m_settings->setLineStepKeysEnabled(true);
+        QVERIFY(hotkeyId(QStringLiteral("DOWN")) > 0 && row(QStringLiteral("Next line"))->isVisible());
         m_settings->setGlobalHotkeysEnabled(false);
         QVERIFY(m_platform->fakeHotkeys.registered().isEmpty() && !listed());
 

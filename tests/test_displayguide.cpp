@@ -27,14 +27,14 @@ int maxDifference(const QImage &a, const QImage &b)
     return worst;
 }
 
-QImage fullRender(const platform::Display &d, const AppSettings &s, QPointF global)
+QImage fullRender(const platform::Display &d, const AppSettings &s, QPointF global, double lineHeight = 0)
 {
     QImage image((d.frame.size() * d.devicePixelRatio).toSize(), QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(d.devicePixelRatio);
     image.fill(Qt::transparent);
     QPainter p(&image);
     const QPointF local = global - d.frame.topLeft();
-    ReadingGuideView(local.x(), local.y(), s).paint(p, d.frame.size());
+    ReadingGuideView::onLine(local.x(), local.y(), lineHeight, s).paint(p, d.frame.size());
     return image;
 }
 
@@ -85,17 +85,19 @@ private Q_SLOTS:
             DisplayGuide guide(display, *s, surfaces, true);
             guide.setVisible(true);
             // Whole and half points, at the edges and back where it started.
-            for (QPointF local : {QPointF(200.25, 150), QPointF(200.75, 150), QPointF(203.5, 148.5), QPointF(40, 0.5),
-                                  QPointF(600, 360),
-                                  QPointF(639, 200), QPointF(200, 150)}) {
-                guide.moveTo(origin + local);
-                const int diff = maxDifference(surfaces.compose(display), fullRender(display, *s, origin + local));
+            // And on lines of text (top, height), one cut at the bottom edge.
+            const struct { QPointF local; double h; } places[] = {
+                {{200.25, 150}, 0}, {{200.75, 150}, 0}, {{203.5, 148.5}, 0}, {{40, 0.5}, 0}, {{600, 360}, 0},
+                {{639, 200}, 0},    {{200, 150}, 0},    {{200, 150}, 17.5},  {{210, 340}, 30}, {{200, 150}, 0}};
+            for (const auto &[local, h] : places) {
+                guide.moveTo(origin + local, h);
+                const int diff = maxDifference(surfaces.compose(display), fullRender(display, *s, origin + local, h));
                 QVERIFY2(diff <= 1, qPrintable(QStringLiteral("t %1 at %2,%3: off by %4")
                                                    .arg(thickness).arg(local.x()).arg(local.y()).arg(diff)));
             }
-            // Pictures of a band, not of the display.
+            // Pictures of a band, not of the display (the line is 30 at most).
             for (const platform::FakeSurface *f : surfaces.surfaces)
-                QVERIFY(f->image.isNull() || f->image.deviceIndependentSize().height() < thickness + 50);
+                QVERIFY(f->image.isNull() || f->image.deviceIndependentSize().height() < std::max(thickness, 30.0) + 50);
         }
     }
 
@@ -112,13 +114,20 @@ private Q_SLOTS:
         for (int i = 0; i < 100; ++i) // brackets 128 points either side: clear of the edges
             guide.moveTo(m_display.frame.topLeft() + QPointF(200 + i * 2, 60 + i * 2));
         QCOMPARE(guide.drawCount(), drawn);
+        // On lines of text: drawn again for a new height only.
+        guide.moveTo(m_display.frame.topLeft() + QPointF(300, 100), 18);
+        const int onLine = guide.drawCount();
+        QVERIFY(onLine > drawn);
+        for (int i = 0; i < 10; ++i)
+            guide.moveTo(m_display.frame.topLeft() + QPointF(300, 100 + i * 18), 18);
+        QCOMPARE(guide.drawCount(), onLine);
 
         const int commits = surfaces.commits;
         s->setCurrentStyle(LineStyle::focusWindow);
         QVERIFY(guide.drawCount() > drawn);
         QVERIFY(surfaces.commits > commits);
         const QPointF at = guide.position();
-        QCOMPARE(maxDifference(surfaces.compose(m_display), fullRender(m_display, *s, at)), 0);
+        QCOMPARE(maxDifference(surfaces.compose(m_display), fullRender(m_display, *s, at, guide.lineHeight())), 0);
     }
 
     // Pieces with nothing to show stay unmapped: a hidden guide, brackets

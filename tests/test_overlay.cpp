@@ -157,8 +157,9 @@ private Q_SLOTS:
         m_platform->fakePointer.setStartable(false);
         QCOMPARE(run({
             {"off", Off, {}, {}, "00"},
-            {"on where the pointer cannot be followed", On, {}, {}, "10"},
-            {"not followed", Pointer, {70, 60}, {}, "10", 0, {7, 8}},
+            {"on where the pointer cannot be followed: a third down the main display", On, {}, {}, "10", 0,
+             {640, 1024.0 / 3}},
+            {"not followed", Pointer, {70, 60}, {}, "10", 0, {640, 1024.0 / 3}},
         }), QString());
         QVERIFY(!m.mouseTracker()->isTracking());
     }

@@ -55,6 +55,10 @@ QStringList state(PreferencesView &v)
         "magnifier=" + toggle(saved.magnifierEnabled(), v.magnifierSwitch()) + fold(v.magnifierFold()) +
             notice(v.magnifierNotice()),
         "shortcuts=" + toggle(saved.globalHotkeysEnabled(), v.shortcutSwitch()),
+        "lines=" + toggle(saved.snapToTextLines(), v.snapSwitch()) + ',' +
+            toggle(saved.followTextCursor(), v.caretSwitch()) +
+            (v.qtRestartNotice()->isVisibleTo(&v) ? "/restart" : "") +
+            (v.textLinesExplanation()->text().contains(u"you type") ? "/cursor" : ""),
         "login=" + toggle(loginItem.isEnabled(), v.loginSwitch()) + notice(v.loginNotice())};
     for (const auto &[name, block, value] :
          {std::tuple{"opacity", v.opacityBlock(), saved.customOpacity()},
@@ -186,6 +190,9 @@ private Q_SLOTS:
             {[&] { click(v->magnifierSwitch()); }, "magnifier=on/on/open" + needsX11},
             {[&] { flip(&AppSettings::setMagnifierEnabled); }, "magnifier=off/off"},
             {[&] { click(v->shortcutSwitch()); }, "shortcuts=on/on"},
+            // What the text-line switches do is said as they change.
+            {[&] { click(v->snapSwitch()); }, "lines=off/off,off/off"},
+            {[&] { click(v->caretSwitch()); }, "lines=off/off,on/on/restart/cursor"},
             // The login switch shows the login item as it is, asked again on
             // showing; a refused change says why until then.
             {[&] { loginItem.setFailure(QStringLiteral("permission denied")); click(v->loginSwitch()); },

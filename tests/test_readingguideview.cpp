@@ -16,14 +16,15 @@ namespace {
 
 // Sides that are not a positive number give an 8 x 8 image; huge ones are
 // painted on at most 1000 points of it.
-QImage render(const AppSettings &settings, QSizeF size, double x, double y, double dpr = 1.0)
+QImage render(const AppSettings &settings, QSizeF size, double x, double y, double dpr = 1.0,
+             double lineHeight = 0)
 {
     const auto pixels = [dpr](double v) { return v > 0 ? int(std::ceil(std::min(v, 1e3) * dpr)) : 8; };
     QImage image(pixels(size.width()), pixels(size.height()), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     image.setDevicePixelRatio(dpr);
     QPainter painter(&image);
-    ReadingGuideView(x, y, settings).paint(painter, size);
+    ReadingGuideView::onLine(x, y, lineHeight, settings).paint(painter, size);
     return image;
 }
 
@@ -123,6 +124,31 @@ private Q_SLOTS:
         // The ruler's labels hang below a thin band: "1" under the tick at 30,
         // centred 0.6 t + 8 below the top edge (37).
         QVERIFY(!isClear(render(use(r, 6), QSizeF(100, 100), 0, 40).copy(25, 45, 10, 8)));
+    }
+
+    // On a line of text from 40 to 60 each style stands where it stands
+    // around the pointer's row, relative to the line: the underline and the
+    // ruler under it, the highlight bar and the focus window's clear band on
+    // it, the strip's clear line its height, the brackets 20 beyond it.
+    void guideStandsOnTheTextLine()
+    {
+        const struct { const char *name; LineStyle style; double t, x; bool brackets; QList<Span> spans; } cases[] = {
+            {"underline under the line", LineStyle::underline, 10, 500, false, {{60, 70, .3}}},
+            {"highlight bar covers the line", LineStyle::highlightBar, 28, 500, false, {{40, 60, .3}}},
+            {"focus window clears the line", LineStyle::focusWindow, 50, 500, false, {{0, 40, .6}, {60, 150, .6}}},
+            {"ruler's red edge under the line", LineStyle::ruler, 40, 1.5, false, {{60, 62, .72}, {62, 100, .3}}},
+            {"strip: the line clear, bands kept", LineStyle::readingStrip, 55, 500, false,
+             {{23.5, 39.5, .3}, {39.5, 40, .405}, {40, 40.5, .15}, {59.5, 60, .15}, {60, 60.5, .405}, {60.5, 76.5, .3}}},
+            {"brackets around the line", LineStyle::underline, 10, 500.25, true, {{20, 60, .25}, {60, 70, .475}, {70, 80, .25}}},
+        };
+        for (const auto &c : cases) {
+            const QImage image = render(use(c.style, c.t, c.brackets), QSizeF(1000, 150), 300, 40, 2, 20);
+            const QString diff = columnMismatch(image, c.x, c.spans);
+            QVERIFY2(diff.isEmpty(), qPrintable(QLatin1String(c.name) + diff));
+        }
+        // A height that is no number: at the pointer's row.
+        const AppSettings &s = use(LineStyle::underline, 10);
+        QCOMPARE(render(s, QSizeF(100, 100), 0, 40, 1, qQNaN()), render(s, QSizeF(100, 100), 0, 40));
     }
 
     // Empty, NaN and huge sizes and positions; a huge ruler on a small

@@ -32,8 +32,10 @@ void apply(S &s, int set)
     s.setCurrentStyle(set == 1 ? LineStyle::readingStrip : LineStyle::ruler);
     s.setCurrentColor({0.1 * set, 1.0 / 3, 0.3 * set, 0.4 * set});
     for (auto setBool : {&S::setLaunchAtLogin, &S::setVerticalGuidesEnabled, &S::setMagnifierEnabled,
-                         &S::setGlobalHotkeysEnabled})
+                         &S::setGlobalHotkeysEnabled, &S::setFollowTextCursor})
         (s.*setBool)(set == 1);
+    for (auto setBool : {&S::setSnapToTextLines, &S::setLineStepKeysEnabled}) // on by default
+        (s.*setBool)(set != 1);
     for (const auto &n : numbers) { // away from every default, and not round
         const auto [lower, upper] = S::range(n.number);
         (s.*n.set)(lower + (upper - lower) * set / 3.1);
@@ -65,7 +67,8 @@ QString writeFile(const QByteArray &bytes)
 QByteArray state(const S &s)
 {
     QByteArray t = LineStyles::rawValue(s.currentStyle()).toUtf8() + s.currentColor().encode().value_or("?");
-    for (bool on : {s.launchAtLogin(), s.verticalGuidesEnabled(), s.magnifierEnabled(), s.globalHotkeysEnabled()})
+    for (bool on : {s.launchAtLogin(), s.verticalGuidesEnabled(), s.magnifierEnabled(), s.globalHotkeysEnabled(),
+                    s.snapToTextLines(), s.followTextCursor(), s.lineStepKeysEnabled()})
         t += on ? " on" : " off";
     for (const auto &n : numbers)
         t += ' ' + QByteArray::number((s.*n.get)(), 'g', 17);
@@ -141,7 +144,7 @@ private Q_SLOTS:
         apply(*s, 1);
         apply(*s, 1);
         QCOMPARE(seen, s->customThickness());
-        QCOMPARE(changed.size(), 12);
+        QCOMPARE(changed.size(), 15);
         QTRY_VERIFY(QFile::exists(path) && !s->hasUnsavedChanges());
         QVERIFY(soonest.hasExpired());
         apply(*s, 2);
@@ -184,7 +187,8 @@ private Q_SLOTS:
         };
         row("another program's", "[Editor]\nwidth=3\n", "");
         row("line without =", "currentStyle=Ruler\nnote to self\n", "currentStyle=Ruler\n");
-        row("nan", "customOpacity=lots\ncustomThickness=nan\nlaunchAtLogin=maybe\nmagnifierEnabled=nan", "");
+        row("nan", "customOpacity=lots\ncustomThickness=nan\nlaunchAtLogin=maybe\nmagnifierEnabled=nan\n"
+                   "snapToTextLines=maybe", "");
         row("style in lower case", "currentStyle=ruler\nmagnifierEnabled=1", "magnifierEnabled=true");
         row("colour part", "currentColor=@ByteArray({\"red\":1})\nmagnifierZoom=3", "magnifierZoom=3");
         row("variant", "customThickness=@Variant(x)", "");

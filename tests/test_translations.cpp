@@ -37,6 +37,13 @@ public:
     AppSettings &settings() const override { return m_settings; }
     bool isGuideEnabled() const override { return true; }
     void setGuideEnabled(bool) override {}
+    QString stepLine(int) override { return {}; }
+    QString setGuideLocked(bool locked) override
+    {
+        m_locked = locked;
+        return {};
+    }
+    bool isGuideLocked() const override { return m_locked; }
     void showPreferences() override {}
     void showAbout() override {}
     void requestQuit() override {}
@@ -44,6 +51,7 @@ public:
 
 private:
     AppSettings &m_settings;
+    bool m_locked = false;
 };
 
 // The texts a widget and everything in it show or tell a screen reader.
@@ -64,15 +72,18 @@ QStringList shownTexts(QWidget *root)
     return texts;
 }
 
-// What the HUD says after each command, for every style.
-QList<Feedback> hudFeedback(AppSettings &settings)
+// What the HUD says after each command, for every style, locked and not.
+QList<Feedback> hudFeedback(Target &target)
 {
     QList<Feedback> all;
-    for (LineStyle style : LineStyles::allCases) {
-        settings.applyStyle(style);
-        for (const Command &command : Commands::all()) {
-            if (command.feedback)
-                all << command.feedback(settings);
+    for (bool locked : {false, true}) {
+        target.setGuideLocked(locked);
+        for (LineStyle style : LineStyles::allCases) {
+            target.settings().applyStyle(style);
+            for (const Command &command : Commands::all()) {
+                if (command.feedback)
+                    all << command.feedback(target);
+            }
         }
     }
     return all;
@@ -120,7 +131,7 @@ class TestTranslations : public QObject
         commands.setHotkeysEnabled(true);
         TrayMenu tray(commands);
         texts << shownTexts(tray.menu()) << tray.toolTip().split(u'\n');
-        for (const Feedback &feedback : hudFeedback(m_settings))
+        for (const Feedback &feedback : hudFeedback(target))
             texts << feedback.message;
 
         texts << CommandLine::usage().split(u'\n');
@@ -222,8 +233,9 @@ private Q_SLOTS:
                     clipped << tile->text();
             }
         }
+        Target target(m_settings);
         const qreal oneLine = HUDView(QStringLiteral("x"), QStringLiteral("ruler")).panelSize().height();
-        for (const Feedback &feedback : hudFeedback(m_settings)) {
+        for (const Feedback &feedback : hudFeedback(target)) {
             if (HUDView(feedback.message, feedback.symbol).panelSize().height() > oneLine)
                 clipped << feedback.message;
         }

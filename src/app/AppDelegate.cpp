@@ -5,6 +5,7 @@
 #include "feedback/HUDNotification.h"
 #include "magnifier/MagnifierWindow.h"
 #include "overlay/OverlayManager.h"
+#include "textlines/AtspiTextLines.h"
 #include "ui/AboutView.h"
 #include "ui/PreferencesView.h"
 
@@ -42,13 +43,19 @@ void AppDelegate::applicationDidFinishLaunching(bool plainLaunch)
 
     m_overlay = std::make_unique<OverlayManager>(m_platform, m_settings);
     m_overlay->setupOverlay();
+    // The accessibility bus is reached only once snapping to lines or
+    // following the text cursor is switched on.
+    m_overlay->lineGuide().setSourceFactory([this]() -> std::unique_ptr<textlines::TextLineSource> {
+        return textlines::AtspiTextLines::create(m_platform);
+    });
     m_magnifierWindow = std::make_unique<MagnifierWindow>(m_settings);
     m_magnifierWindow->setupAsMagnifier();
     setupMouseTracker();
 
     m_commands.setHotkeysEnabled(m_settings.globalHotkeysEnabled());
-    connect(&m_settings, &AppSettings::globalHotkeysEnabledChanged, this,
-            [this] { m_commands.setHotkeysEnabled(m_settings.globalHotkeysEnabled()); });
+    const auto takeHotkeys = [this] { m_commands.setHotkeysEnabled(m_settings.globalHotkeysEnabled()); };
+    connect(&m_settings, &AppSettings::globalHotkeysEnabledChanged, this, takeHotkeys);
+    connect(&m_settings, &AppSettings::lineStepKeysEnabledChanged, this, takeHotkeys);
     // Switched from anywhere (a command, the preferences), the magnifier
     // comes and goes at once while the guide shows.
     connect(&m_settings, &AppSettings::magnifierEnabledChanged, this, [this] {
@@ -199,6 +206,24 @@ void AppDelegate::setGuideEnabled(bool enabled)
     m_overlay->handleMouseMove(at.x(), at.y());
     m_overlay->enableGuide();
 }
+
+QString AppDelegate::stepLine(int direction)
+{
+    if (!m_isEnabled)
+        return tr("The guide is off");
+    m_overlay->lineGuide().step(direction);
+    return {};
+}
+
+QString AppDelegate::setGuideLocked(bool locked)
+{
+    if (!m_isEnabled)
+        return tr("The guide is off");
+    m_overlay->lineGuide().setLocked(locked);
+    return {};
+}
+
+bool AppDelegate::isGuideLocked() const { return m_overlay && m_overlay->lineGuide().isLocked(); }
 
 namespace {
 void bringToFront(QWidget *window)

@@ -42,6 +42,9 @@ public:
     AppSettings &settings() const override { return m_settings; }
     bool isGuideEnabled() const override { return m_isEnabled; }
     void setGuideEnabled(bool enabled) override;
+    QString stepLine(int direction) override;
+    QString setGuideLocked(bool locked) override;
+    bool isGuideLocked() const override;
     void showPreferences() override;
     void showAbout() override;
     void requestQuit() override;

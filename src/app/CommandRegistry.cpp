@@ -50,7 +50,7 @@ QString CommandRegistry::run(const Command &command, int argument, Source source
     // A failure always shows; a menu row shows its own change.
     const bool confirm = command.feedback && source != Source::menu;
     const Feedback feedback = !failure.isEmpty() ? Feedback{failure, QString()}
-                              : confirm          ? command.feedback(m_target.settings())
+                              : confirm          ? command.feedback(m_target)
                                                  : Feedback();
     if (!feedback.message.isEmpty())
         HUDNotification::shared().show(feedback.message, feedback.symbol);
@@ -103,7 +103,10 @@ void CommandRegistry::setHotkeysEnabled(bool enabled)
     m_grabbed.clear();
     m_refused.clear();
     m_hotkeysEnabled = enabled;
+    const bool lineKeys = m_target.settings().lineStepKeysEnabled();
     for (int id = 1; enabled && id <= bindings().size(); ++id) {
+        if (binding(id)->command->lineKeys && !lineKeys)
+            continue;
         const Hotkey &key = *binding(id)->key;
         if (m_hotkeys.registerHotkey(id, {QString::fromLatin1(key.xkbKeyName), key.modifiers, key.text()}))
             m_grabbed.insert(id);

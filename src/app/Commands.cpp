@@ -20,9 +20,9 @@ QString typedName(LineStyle style)
     return name;
 }
 
-Feedback styleFeedback(const AppSettings &settings)
+Feedback styleFeedback(const CommandTarget &target)
 {
-    const LineStyle style = settings.currentStyle();
+    const LineStyle style = target.settings().currentStyle();
     return {LineStyles::displayName(style), LineStyles::hudSymbolName(style)};
 }
 
@@ -71,6 +71,43 @@ std::vector<Command> makeTable()
              target.settings().setMagnifierEnabled(!target.settings().magnifierEnabled());
              return QString();
          }},
+        // Stepping shows no message: the guide moving is the answer, and a
+        // message at every line would cover the text being read.
+        {.verb = "next-line",
+         .help = QT_TRANSLATE_NOOP("Commands", "move the guide to the next line of text"),
+         .hotkeys = {{"DOWN", ctrlShift, Qt::CTRL | Qt::SHIFT | Qt::Key_Down}},
+         .hotkeyTitle = QT_TRANSLATE_NOOP("Commands", "Next line"),
+         .repeats = true,
+         .lineKeys = true,
+         .section = Section::lines,
+         .menuTitle = QT_TRANSLATE_NOOP("Commands", "Next Line"),
+         .run = [](CommandTarget &target, int) { return target.stepLine(1); }},
+        {.verb = "previous-line",
+         .help = QT_TRANSLATE_NOOP("Commands", "move the guide to the previous line of text"),
+         .hotkeys = {{"UP", ctrlShift, Qt::CTRL | Qt::SHIFT | Qt::Key_Up}},
+         .hotkeyTitle = QT_TRANSLATE_NOOP("Commands", "Previous line"),
+         .repeats = true,
+         .lineKeys = true,
+         .section = Section::lines,
+         .menuTitle = QT_TRANSLATE_NOOP("Commands", "Previous Line"),
+         .run = [](CommandTarget &target, int) { return target.stepLine(-1); }},
+        {.verb = "lock",
+         .help = QT_TRANSLATE_NOOP("Commands", "lock the guide in place, or unlock it"),
+         .hotkeys = {{"AC09", ctrlShift, Qt::CTRL | Qt::SHIFT | Qt::Key_L}},
+         .hotkeyTitle = QT_TRANSLATE_NOOP("Commands", "Lock guide"),
+         .lineKeys = true,
+         .section = Section::lines,
+         .menuTitle = QT_TRANSLATE_NOOP("Commands", "Lock Guide"),
+         .checkedMenuTitle = QT_TRANSLATE_NOOP("Commands", "Guide Locked"),
+         .checked = [](const CommandTarget &target, int) { return target.isGuideLocked(); },
+         .feedback = [](const CommandTarget &target) {
+             return target.isGuideLocked()
+                        ? Feedback{Commands::translate(QT_TRANSLATE_NOOP("Commands", "Guide locked")),
+                                   QStringLiteral("lock")}
+                        : Feedback{Commands::translate(QT_TRANSLATE_NOOP("Commands", "Guide unlocked")),
+                                   QStringLiteral("lock.open")};
+         },
+         .run = [](CommandTarget &target, int) { return target.setGuideLocked(!target.isGuideLocked()); }},
         {.verb = "style",
          .argument = Argument::style,
          .help = QT_TRANSLATE_NOOP("Commands", "switch to a style: %1"),
@@ -105,8 +142,8 @@ std::vector<Command> makeTable()
          .hotkeys = {{"AE12", ctrlShift, Qt::CTRL | Qt::SHIFT | Qt::Key_Plus}},
          .hotkeyTitle = QT_TRANSLATE_NOOP("Commands", "Thicker guide"),
          .repeats = true,
-         .feedback = [](const AppSettings &settings) {
-             return Feedback{thicknessText(settings), QStringLiteral("arrow.up.left.and.arrow.down.right")};
+         .feedback = [](const CommandTarget &target) {
+             return Feedback{thicknessText(target.settings()), QStringLiteral("arrow.up.left.and.arrow.down.right")};
          },
          .run = [](CommandTarget &target, int) {
              stepThickness(target.settings(), 5.0);
@@ -117,8 +154,8 @@ std::vector<Command> makeTable()
          .hotkeys = {{"AE11", ctrlShift, Qt::CTRL | Qt::SHIFT | Qt::Key_Minus}},
          .hotkeyTitle = QT_TRANSLATE_NOOP("Commands", "Thinner guide"),
          .repeats = true,
-         .feedback = [](const AppSettings &settings) {
-             return Feedback{thicknessText(settings), QStringLiteral("arrow.down.right.and.arrow.up.left")};
+         .feedback = [](const CommandTarget &target) {
+             return Feedback{thicknessText(target.settings()), QStringLiteral("arrow.down.right.and.arrow.up.left")};
          },
          .run = [](CommandTarget &target, int) {
              stepThickness(target.settings(), -5.0);

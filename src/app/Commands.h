@@ -21,6 +21,13 @@ public:
     virtual AppSettings &settings() const = 0;
     virtual bool isGuideEnabled() const = 0;
     virtual void setGuideEnabled(bool enabled) = 0;
+    // Moves the guide one text line down (direction > 0) or up from where it
+    // is, detached from the pointer. Returns why it could not, or an empty text.
+    virtual QString stepLine(int direction) = 0;
+    // Freezes the guide where it is, or lets it follow the pointer again.
+    // Returns why it could not, or an empty text.
+    virtual QString setGuideLocked(bool locked) = 0;
+    virtual bool isGuideLocked() const = 0;
     virtual void showPreferences() = 0;
     virtual void showAbout() = 0;
     // Ends the application once the command that asks it has been answered.
@@ -62,7 +69,7 @@ struct Command
         style, // a style: 1-5, or on the command line also its name ("highlight-bar")
     };
     // Groups of the tray menu, parted by separators, in menu order.
-    enum class Section { none, switches, styles, windows, login, application };
+    enum class Section { none, switches, lines, styles, windows, login, application };
 
     const char *verb;
     Argument argument = Argument::none;
@@ -75,6 +82,9 @@ struct Command
     const char *hotkeyTitle = nullptr;
     // A held hot key runs it again with every repeat; otherwise once per press.
     bool repeats = false;
+    // Its hot keys are the line keys, taken only while that setting is on
+    // (AppSettings::lineStepKeysEnabled).
+    bool lineKeys = false;
     Section section = Section::none;
     // The menu row; for a command with an argument, the title of the submenu
     // with one row per value.
@@ -85,7 +95,7 @@ struct Command
     bool (*checked)(const CommandTarget &target, int argument) = nullptr;
     // What the HUD says after the command was given blind (hot key or
     // command line); null for nothing.
-    Feedback (*feedback)(const AppSettings &settings) = nullptr;
+    Feedback (*feedback)(const CommandTarget &target) = nullptr;
     // Does it, with an argument from arguments(). Returns why it failed, or
     // an empty text.
     QString (*run)(CommandTarget &target, int argument) = nullptr;

@@ -89,7 +89,8 @@ void TrayMenu::update()
         const QString inUse = m_commands.isHotkeyRefused(*row.command) ? tr(" (in use)") : QString();
         row.action->setText(QStringLiteral("  %1  %2%3")
                                 .arg(row.command->hotkeyText(), Commands::translate(row.command->hotkeyTitle), inUse));
-        row.action->setVisible(listShortcuts);
+        row.action->setVisible(listShortcuts &&
+                               (!row.command->lineKeys || m_commands.target().settings().lineStepKeysEnabled()));
     }
     for (QAction *action : std::as_const(m_shortcutFrame))
         action->setVisible(listShortcuts);

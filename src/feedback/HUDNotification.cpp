@@ -129,6 +129,19 @@ void drawShrink(QPainter &p, const QPointF &c)
     drawCornerArrow(p, c + QPointF(10, 10), c + QPointF(2, 2));
 }
 
+// A padlock, its shackle closed or swung open to the right.
+void drawLock(QPainter &p, const QPointF &c, bool open)
+{
+    p.drawRoundedRect(QRectF(c.x() - 8, c.y() - 1, 16, 12), 2, 2);
+    const double lift = open ? 4 : 0;
+    QPainterPath shackle;
+    shackle.moveTo(c.x() - 5, c.y() - 1 - (open ? lift : 0));
+    shackle.lineTo(c.x() - 5, c.y() - 5 - lift);
+    shackle.arcTo(QRectF(c.x() - 5, c.y() - 10 - lift, 10, 10), 180, -180);
+    shackle.lineTo(c.x() + 5, c.y() - 1 - lift);
+    p.drawPath(shackle);
+}
+
 const QStringList &symbolNames()
 {
     static const QStringList names{
@@ -139,6 +152,8 @@ const QStringList &symbolNames()
         QStringLiteral("rectangle.split.3x1"),
         QStringLiteral("arrow.up.left.and.arrow.down.right"),
         QStringLiteral("arrow.down.right.and.arrow.up.left"),
+        QStringLiteral("lock"),
+        QStringLiteral("lock.open"),
     };
     return names;
 }
@@ -174,6 +189,8 @@ void HUDView::paintSymbol(QPainter &painter, const QString &name, const QRectF &
     case 4: drawSplit3x1(painter, c); break;
     case 5: drawExpand(painter, c); break;
     case 6: drawShrink(painter, c); break;
+    case 7: drawLock(painter, c, false); break;
+    case 8: drawLock(painter, c, true); break;
     }
     painter.restore();
 }

@@ -27,11 +27,16 @@ DisplayGuide::DisplayGuide(const platform::Display &display, AppSettings &settin
 
 DisplayGuide::~DisplayGuide() = default;
 
-void DisplayGuide::moveTo(const QPointF &global)
+void DisplayGuide::moveTo(const QPointF &global, double lineHeight)
 {
-    if (!std::isfinite(global.x()) || !std::isfinite(global.y()) || global == m_position)
+    if (!std::isfinite(global.x()) || !std::isfinite(global.y()))
+        return;
+    // A height that is no number or not positive: at the pointer.
+    lineHeight = lineHeight > 0 && std::isfinite(lineHeight) ? lineHeight : 0;
+    if (global == m_position && lineHeight == m_lineHeight)
         return;
     m_position = global;
+    m_lineHeight = lineHeight;
     place();
 }
 
@@ -69,16 +74,19 @@ void DisplayGuide::settingsChanged()
 QRectF DisplayGuide::opaqueBand(const ReadingGuideView &view) const
 {
     const QSizeF size = m_display.frame.size();
-    const double t = std::min(m_settings.customThickness(), size.height());
-    const double half = t / 2 + std::max(t, 20.0) + 2;
-    const QRectF band(0, std::floor(view.yPosition - half), size.width(), std::ceil(2 * half) + 1);
+    // On a line the styles lie around the line's middle, the ruler's scale
+    // at most half the line further down than at the pointer.
+    const double h = view.lineHeight;
+    const double t = std::min(std::max(m_settings.customThickness(), h), size.height());
+    const double half = t / 2 + std::max(t, 20.0) + 2 + h / 2;
+    const QRectF band(0, std::floor(view.yPosition + h / 2 - half), size.width(), std::ceil(2 * half) + 1);
     return band & QRectF(QPointF(0, 0), size);
 }
 
 void DisplayGuide::place()
 {
     const QPointF local = m_position - m_display.frame.topLeft();
-    const ReadingGuideView view(local.x(), local.y(), m_settings);
+    const ReadingGuideView view = ReadingGuideView::onLine(local.x(), local.y(), m_lineHeight, m_settings);
     const QSizeF size = m_display.frame.size();
     const ReadingGuideView::Parts parts = view.parts(size);
 
@@ -101,7 +109,7 @@ void DisplayGuide::placePiece(Piece &piece, int layer, const QRectF &local, cons
     if (piece.hasContent) {
         // The band looks the same at every x.
         const double dx = layer == ReadingGuideView::BandLayer ? 0 : view.xPosition - local.left();
-        const Key key{layer, local.size(), QPointF(dx, view.yPosition - local.top())};
+        const Key key{layer, local.size(), QPointF(dx, view.yPosition - local.top()), view.lineHeight};
         if (!(key == piece.shown)) {
             piece.surface->setImage(picture(key, local, view));
             piece.shown = key;

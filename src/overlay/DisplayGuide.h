@@ -36,8 +36,12 @@ public:
     const platform::Display &display() const { return m_display; }
 
     // Moves the guide to a position in global coordinates. Not finite: ignored.
-    void moveTo(const QPointF &global);
+    // With a line height (> 0) the guide stands on a line of text whose top
+    // is at the position's y (see ReadingGuideView::onLine); the pictures are
+    // drawn again only when the height changes.
+    void moveTo(const QPointF &global, double lineHeight = 0);
     QPointF position() const { return m_position; }
+    double lineHeight() const { return m_lineHeight; }
 
     void setVisible(bool visible);
     bool isVisible() const { return m_visible; }
@@ -55,6 +59,7 @@ private:
         int layer = 0;
         QSizeF size;
         QPointF offset; // the guide's position relative to the piece
+        double lineHeight = 0;
         bool operator==(const Key &o) const = default;
     };
 
@@ -69,6 +74,7 @@ private:
     AppSettings &m_settings;
     platform::GuideSurfaces &m_surfaces;
     QPointF m_position;
+    double m_lineHeight = 0;
     bool m_visible = false;
     bool m_compositing;
     int m_draws = 0;

@@ -3,6 +3,8 @@
 #include "platform/Platform.h"
 #include "settings/Settings.h"
 
+#include <algorithm>
+
 namespace {
 // Half-open: a display holds the points with left <= x < right and
 // top < y <= bottom. A point on its right edge belongs to the display beside
@@ -17,7 +19,8 @@ bool frameContains(const QRectF &frame, double x, double y)
 
 OverlayManager::OverlayManager(platform::Platform &platform, AppSettings &settings, QObject *parent)
     : QObject(parent), m_displays(platform.displays()), m_pointer(platform.pointer()),
-      m_surfaces(platform.guideSurfaces()), m_settings(settings), m_compositing(platform.hasCompositor())
+      m_surfaces(platform.guideSurfaces()), m_settings(settings), m_compositing(platform.hasCompositor()),
+      m_lines(settings, [this](const QPointF &at, double lineHeight) { return placeGuide(at, lineHeight); })
 {
     connect(&m_displays, &platform::Displays::compositorChanged, this, &OverlayManager::compositorChanged);
 }
@@ -46,6 +49,7 @@ void OverlayManager::screensDidChange()
 {
     releaseGuides();
     buildGuides(m_enabled);
+    m_lines.placeAgain();
 }
 
 void OverlayManager::setupMouseTracker()
@@ -77,9 +81,24 @@ void OverlayManager::releaseGuides()
 
 void OverlayManager::handleMouseMove(double x, double y)
 {
+    if (m_lines.pointerMoved(QPointF(x, y)))
+        placeGuide(QPointF(x, y), 0);
+    if (m_settings.magnifierEnabled() && magnifierUpdatePosition)
+        magnifierUpdatePosition(x, y);
+}
+
+bool OverlayManager::placeGuide(const QPointF &at, double lineHeight)
+{
+    const double y = lineHeight > 0 ? at.y() + lineHeight / 2 : at.y();
+    if (lineHeight > 0 && std::none_of(guides.cbegin(), guides.cend(), [&](const DisplayGuide *guide) {
+            return frameContains(guide->display().frame, at.x(), y);
+        }))
+        return false;
+    bool placed = false;
     for (DisplayGuide *guide : std::as_const(guides)) {
-        if (frameContains(guide->display().frame, x, y)) {
-            guide->moveTo(QPointF(x, y));
+        if (!placed && frameContains(guide->display().frame, at.x(), y)) {
+            placed = true;
+            guide->moveTo(at, lineHeight);
             if (m_enabled)
                 guide->setVisible(true);
             if (m_mouseTracker)
@@ -90,8 +109,7 @@ void OverlayManager::handleMouseMove(double x, double y)
     }
     // Every surface moved in this frame reaches the window system together.
     m_surfaces.commit();
-    if (m_settings.magnifierEnabled() && magnifierUpdatePosition)
-        magnifierUpdatePosition(x, y);
+    return placed;
 }
 
 void OverlayManager::enableGuide()
@@ -101,6 +119,7 @@ void OverlayManager::enableGuide()
         setupMouseTracker();
     m_mouseTracker->stopTracking();
     m_mouseTracker->startTracking();
+    m_lines.setGuideEnabled(true);
 
     const QPointF location = m_pointer.position();
     for (DisplayGuide *guide : std::as_const(guides)) {
@@ -110,6 +129,14 @@ void OverlayManager::enableGuide()
         }
     }
     m_surfaces.commit();
+    // No pointer to follow here (some Wayland desktops): the guide waits at
+    // the top of the main display's middle third for steps, the lock and the
+    // text cursor.
+    if (!m_mouseTracker->isTracking()) {
+        if (const std::optional<platform::Display> main = m_displays.mainDisplay())
+            m_lines.startWithoutPointer(
+                QPointF(main->frame.center().x(), main->frame.top() + main->frame.height() / 3));
+    }
     if (m_settings.magnifierEnabled() && magnifierShow)
         magnifierShow();
 }
@@ -117,6 +144,7 @@ void OverlayManager::enableGuide()
 void OverlayManager::disableGuide()
 {
     m_enabled = false;
+    m_lines.setGuideEnabled(false);
     for (DisplayGuide *guide : std::as_const(guides))
         guide->setVisible(false);
     m_surfaces.commit();

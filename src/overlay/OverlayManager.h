@@ -2,12 +2,14 @@
 
 // The guide of each display, the pointer tracker, and the handler that places
 // the guide: only the guide of the display under the pointer is shown, at the
-// pointer. The application owns one manager and calls setupOverlay() once at
+// pointer, or where the line guide (LineGuide) holds it: on a line of text,
+// stepped, locked. The application owns one manager and calls setupOverlay() once at
 // start, setupMouseTracker() after the magnifier exists, and
 // enableGuide()/disableGuide() from its toggle command.
 
-#include "overlay/MouseTracker.h"
 #include "overlay/DisplayGuide.h"
+#include "overlay/LineGuide.h"
+#include "overlay/MouseTracker.h"
 
 #include <QList>
 #include <QObject>
@@ -47,6 +49,14 @@ public:
 
     // A pointer position in global coordinates.
     void handleMouseMove(double x, double y);
+    // Shows the guide of the display holding `at` there, and hides the others;
+    // with a line height (> 0) on the line whose top is at.y(), on the display
+    // holding the line's middle. A line on no display moves nothing and
+    // returns false.
+    bool placeGuide(const QPointF &at, double lineHeight);
+
+    // Snapping to lines, steps, the lock, the text cursor.
+    LineGuide &lineGuide() { return m_lines; }
 
     // Switches the guide on: (re)starts tracking, shows the guide of the
     // display under the pointer, and the magnifier if its setting is on.
@@ -78,4 +88,5 @@ private:
     bool m_enabled = false;
     bool m_setUp = false;
     std::unique_ptr<MouseTracker> m_mouseTracker;
+    LineGuide m_lines;
 };

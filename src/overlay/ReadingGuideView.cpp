@@ -62,7 +62,51 @@ struct Geometry
     double margin = 0; // bracket offset m in points
     LineStyle style = LineStyle::underline;
     bool brackets = false;
+    // The brackets' centre row and the height they frame (t + 40 tall).
+    double bracketY = 0, bracketT = 0;
+    // On a line: the reading strip's clear line and bands, else < 0.
+    double stripH = -1, stripP = 0;
 };
+
+struct Strip
+{
+    double h;
+    double p;
+};
+Strip stripFor(const Geometry &g);
+
+// On a line of text from `top`, `height` tall: the band's centre yc and
+// height t such that each style's drawing at the pointer's row (yc, t) lands
+// where it belongs on the line.
+void placeOnLine(Geometry &g, double top, double height)
+{
+    g.bracketY = top + height / 2;
+    g.bracketT = height;
+    switch (g.style) {
+    case LineStyle::underline:
+    case LineStyle::ruler: // its top edge (the red one) under the line
+        g.yc = top + height + g.t / 2;
+        break;
+    case LineStyle::highlightBar: // drawn from yc - t to yc
+        g.t = height;
+        g.yc = top + height;
+        break;
+    case LineStyle::focusWindow:
+        g.t = height;
+        g.yc = top + height / 2;
+        break;
+    case LineStyle::readingStrip: {
+        // The bands keep the width the settings give them; the clear line
+        // between them is the text line.
+        const double p = stripFor(g).p;
+        g.stripH = height;
+        g.stripP = p;
+        g.t = height + 2 * p;
+        g.yc = top + height / 2;
+        break;
+    }
+    }
+}
 
 Geometry geometryFor(const ReadingGuideView &view, const QSizeF &size)
 {
@@ -79,19 +123,20 @@ Geometry geometryFor(const ReadingGuideView &view, const QSizeF &size)
     g.margin = g.W * s.verticalGuideMargin() / 100.0;
     g.style = s.currentStyle();
     g.brackets = s.verticalGuidesEnabled();
+    g.bracketY = g.yc;
+    g.bracketT = g.t;
+    const double height = std::isfinite(view.lineHeight) ? std::min(view.lineHeight, kMaxExtent) : 0;
+    if (height > 0)
+        placeOnLine(g, g.yc, height);
     g.valid = true;
     return g;
 }
 
 // The reading strip's clear line h and band height p.
-struct Strip
-{
-    double h;
-    double p;
-};
-
 Strip stripFor(const Geometry &g)
 {
+    if (g.stripH >= 0)
+        return {g.stripH, g.stripP};
     const double h = g.t - 2 < g.L ? g.t - 2 : g.L;
     const double p = std::max((g.t - h) / 2, 0.0);
     // A strip thinner than 2 points has a "line" of negative height; its
@@ -478,9 +523,10 @@ void ReadingGuideView::paint(QPainter &painter, const QSizeF &size, int layers) 
 
     if (g.brackets && (layers & BracketLayer)) {
         const QColor color = s.currentColor().toColor(s.verticalGuideOpacity());
-        const double half = (t + 40) / 2;
-        fill(c, g.x - g.margin - 1, yc - half, g.x - g.margin + 1, yc + half, color);
-        fill(c, g.x + g.margin - 1, yc - half, g.x + g.margin + 1, yc + half, color);
+        const double half = (g.bracketT + 40) / 2;
+        const double by = g.bracketY;
+        fill(c, g.x - g.margin - 1, by - half, g.x - g.margin + 1, by + half, color);
+        fill(c, g.x + g.margin - 1, by - half, g.x + g.margin + 1, by + half, color);
     }
 
     painter.restore();
@@ -543,9 +589,10 @@ Covered coveredParts(const Geometry &g)
     Covered parts;
     parts.band = wholePoints(0, top, g.W, bottom, g);
     if (g.brackets) {
-        const double half = (t + 40) / 2;
-        parts.left = wholePoints(g.x - g.margin - 1, yc - half, g.x - g.margin + 1, yc + half, g);
-        parts.right = wholePoints(g.x + g.margin - 1, yc - half, g.x + g.margin + 1, yc + half, g);
+        const double half = (g.bracketT + 40) / 2;
+        const double by = g.bracketY;
+        parts.left = wholePoints(g.x - g.margin - 1, by - half, g.x - g.margin + 1, by + half, g);
+        parts.right = wholePoints(g.x + g.margin - 1, by - half, g.x + g.margin + 1, by + half, g);
     }
     return parts;
 }

@@ -18,6 +18,19 @@ public:
         : xPosition(xPosition), yPosition(yPosition), settings(&settings)
     {
     }
+    // On a line of text whose box spans `top` to `top + height` (window-local
+    // points). Each style places itself relative to the line as it does
+    // relative to the pointer's row otherwise: the underline and the ruler
+    // under the line, the highlight bar and the focus window's clear band over
+    // it, the reading strip's clear line on it; the brackets around it. A
+    // height that is not a positive number gives the guide at the pointer's
+    // row `top`.
+    static ReadingGuideView onLine(double xPosition, double top, double height, const AppSettings &settings)
+    {
+        ReadingGuideView view(xPosition, top, settings);
+        view.lineHeight = height;
+        return view;
+    }
 
     // Paints onto a fully transparent surface of `size` points (W x H); the
     // painter's coordinates are points, y down, origin at the top-left.
@@ -48,6 +61,9 @@ public:
     Parts parts(const QSizeF &size) const;
 
     double xPosition;
+    // The pointer's row, or the top of the line.
     double yPosition;
     const AppSettings *settings;
+    // The line's height; 0 for a guide at the pointer.
+    double lineHeight = 0;
 };

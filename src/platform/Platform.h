@@ -173,6 +173,32 @@ public:
     virtual bool setEnabled(bool enabled, QString *error) = 0;
 };
 
+// Another application's top-level window under a point (Platform::windowAt),
+// and how the accessibility bus's coordinates of that window relate to global
+// coordinates. Accessibility coordinates are the window system's device
+// pixels: SCREEN coordinates on the whole desktop (X11), or WINDOW
+// coordinates from the window's top-left corner (Wayland, where only the
+// compositor knows where a window is).
+struct WindowAtPoint
+{
+    enum class Coordinates { Screen, Window };
+
+    qint64 pid = 0; // the process that shows the window
+    QRectF frame;   // global coordinates
+    Coordinates coordinates = Coordinates::Screen;
+    // Global point `origin` is accessibility point `nativeOrigin`; around it
+    // one global unit is devicePixelRatio accessibility units.
+    QPointF origin;
+    QPointF nativeOrigin;
+    qreal devicePixelRatio = 1;
+
+    QPointF toNative(const QPointF &global) const { return nativeOrigin + (global - origin) * devicePixelRatio; }
+    QRectF fromNative(const QRectF &native) const
+    {
+        return {origin + (native.topLeft() - nativeOrigin) / devicePixelRatio, native.size() / devicePixelRatio};
+    }
+};
+
 // What one of Tovani's own windows is for; Platform::prepareWindow() turns it
 // into the window flags and hints of the window system in use.
 enum class WindowRole {
@@ -247,6 +273,17 @@ public:
     // own windows and has no global hot keys, and for the Wayland backend
     // without a pointer source (the guide then moves by command).
     virtual bool isTrusted() const = 0;
+
+    // The top-level window of another process under `point` (global
+    // coordinates): the one a click there would reach, through the guide's
+    // click-through windows. Nothing when that is one of Tovani's own windows
+    // or it cannot be told here; canFindWindows() says whether it ever can.
+    virtual bool canFindWindows() const { return false; }
+    virtual std::optional<WindowAtPoint> windowAt(const QPointF &point)
+    {
+        Q_UNUSED(point);
+        return std::nullopt;
+    }
 };
 
 } // namespace platform

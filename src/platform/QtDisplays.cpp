@@ -117,4 +117,20 @@ QPointF QtDisplays::nativeToQt(const QPoint &native) const
     return QPointF(best->origin) + QPointF(native - best->origin) / best->dpr;
 }
 
+QPointF QtDisplays::qtToNative(const QPointF &global, qreal *devicePixelRatio) const
+{
+    const NativeScreen *best = nullptr;
+    for (const NativeScreen &s : m_native) {
+        const QRectF logical(QPointF(s.origin), QSizeF(s.nativeRect.size()) / s.dpr);
+        if (logical.contains(global) || !best)
+            best = &s;
+        if (logical.contains(global))
+            break;
+    }
+    const qreal dpr = best ? best->dpr : 1;
+    if (devicePixelRatio)
+        *devicePixelRatio = dpr;
+    return best ? QPointF(best->origin) + (global - QPointF(best->origin)) * dpr : global;
+}
+
 } // namespace platform

@@ -27,6 +27,9 @@ public:
     // top-left corner at its device position and scales the rest of the
     // screen by its device pixel ratio, so the screen under the point decides.
     QPointF nativeToQt(const QPoint &native) const;
+    // The other way: the device position of a global point, and the device
+    // pixel ratio of the screen that decides.
+    QPointF qtToNative(const QPointF &global, qreal *devicePixelRatio = nullptr) const;
 
 private:
     void watch(QScreen *screen);

@@ -198,10 +198,10 @@ double readDouble(const QSettings &store, const QString &key, bool *damaged)
     return number;
 }
 
-bool readBool(const QSettings &store, const QString &key, bool *damaged)
+bool readBool(const QSettings &store, const QString &key, bool *damaged, bool fallback = false)
 {
     if (!store.contains(key))
-        return false;
+        return fallback;
     const QVariant value = store.value(key);
     const QString text = value.toString().trimmed().toLower();
     if (text == u"true" || text == u"yes")
@@ -212,7 +212,7 @@ bool readBool(const QSettings &store, const QString &key, bool *damaged)
     const double number = text.toDouble(&ok);
     if (!ok || std::isnan(number)) {
         *damaged = true;
-        return false;
+        return fallback;
     }
     return number != 0;
 }
@@ -268,6 +268,12 @@ double storedNumber(AppSettings::Number number, double stored, double fallback)
 double unitComponent(double v) { return v > 0 ? std::min(v, 1.0) : 0.0; }
 
 constexpr int saveDelayMs = 300;
+
+// The switches whose default is not simply off: a file without them, or with
+// a value that is not a truth value, gives these (and so does a reset).
+constexpr bool defaultSnapToTextLines = true;
+constexpr bool defaultFollowTextCursor = false;
+constexpr bool defaultLineStepKeysEnabled = true;
 } // namespace
 
 AppSettings::Range AppSettings::range(Number number)
@@ -377,13 +383,17 @@ void AppSettings::loadFrom(const QSettings &store)
     m_magnifierZoom = storedNumber(Number::zoom, readDouble(store, magnifierZoomKey, &damaged), numberInfo(Number::zoom).fallback);
     m_readingStripLineHeight = storedNumber(Number::lineHeight, readDouble(store, readingStripLineHeightKey, &damaged), numberInfo(Number::lineHeight).fallback);
     m_globalHotkeysEnabled = readBool(store, globalHotkeysEnabledKey, &damaged);
+    m_snapToTextLines = readBool(store, snapToTextLinesKey, &damaged, defaultSnapToTextLines);
+    m_followTextCursor = readBool(store, followTextCursorKey, &damaged, defaultFollowTextCursor);
+    m_lineStepKeysEnabled = readBool(store, lineStepKeysEnabledKey, &damaged, defaultLineStepKeysEnabled);
 
     // QSettings parses the file at the first lookup, so its status is only
     // known now. A file that holds something but none of our keys (random
     // bytes, another program's file) is one we could not read either.
     const QString keys[] = {styleKey, colorKey, opacityKey, thicknessKey, launchKey, verticalEnabledKey,
                             verticalMarginKey, verticalOpacityKey, magnifierEnabledKey, magnifierZoomKey,
-                            readingStripLineHeightKey, globalHotkeysEnabledKey};
+                            readingStripLineHeightKey, globalHotkeysEnabledKey, snapToTextLinesKey,
+                            followTextCursorKey, lineStepKeysEnabledKey};
     const bool noKey = std::none_of(std::begin(keys), std::end(keys),
                                     [&store](const QString &key) { return store.contains(key); });
     if (store.status() == QSettings::FormatError || (noKey && QFileInfo(m_filePath).size() > 0))
@@ -443,6 +453,15 @@ void AppSettings::setLaunchAtLogin(bool v) { assign(m_launchAtLogin, v, &AppSett
 void AppSettings::setGlobalHotkeysEnabled(bool v)
 {
     assign(m_globalHotkeysEnabled, v, &AppSettings::globalHotkeysEnabledChanged);
+}
+void AppSettings::setSnapToTextLines(bool v) { assign(m_snapToTextLines, v, &AppSettings::snapToTextLinesChanged); }
+void AppSettings::setFollowTextCursor(bool v)
+{
+    assign(m_followTextCursor, v, &AppSettings::followTextCursorChanged);
+}
+void AppSettings::setLineStepKeysEnabled(bool v)
+{
+    assign(m_lineStepKeysEnabled, v, &AppSettings::lineStepKeysEnabledChanged);
 }
 
 namespace {
@@ -529,6 +548,9 @@ QString AppSettings::writeFile()
     add(magnifierZoomKey, iniNumber(m_magnifierZoom));
     add(readingStripLineHeightKey, iniNumber(m_readingStripLineHeight));
     add(globalHotkeysEnabledKey, iniBool(m_globalHotkeysEnabled));
+    add(snapToTextLinesKey, iniBool(m_snapToTextLines));
+    add(followTextCursorKey, iniBool(m_followTextCursor));
+    add(lineStepKeysEnabledKey, iniBool(m_lineStepKeysEnabled));
 
     // Within one process QSettings may serve a later load from its parse of
     // the previous file if the new one has the same size and modification
@@ -559,4 +581,7 @@ void AppSettings::resetToDefaults()
     setMagnifierZoom(2.0);
     setReadingStripLineHeight(22.0);
     setGlobalHotkeysEnabled(false);
+    setSnapToTextLines(defaultSnapToTextLines);
+    setFollowTextCursor(defaultFollowTextCursor);
+    setLineStepKeysEnabled(defaultLineStepKeysEnabled);
 }

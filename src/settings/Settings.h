@@ -128,6 +128,9 @@ public:
     static inline const QString magnifierZoomKey = QStringLiteral("magnifierZoom");
     static inline const QString readingStripLineHeightKey = QStringLiteral("readingStripLineHeight");
     static inline const QString globalHotkeysEnabledKey = QStringLiteral("globalHotkeysEnabled");
+    static inline const QString snapToTextLinesKey = QStringLiteral("snapToTextLines");
+    static inline const QString followTextCursorKey = QStringLiteral("followTextCursor");
+    static inline const QString lineStepKeysEnabledKey = QStringLiteral("lineStepKeysEnabled");
 
     // The process-wide instance, created on first use from the default file.
     static AppSettings &shared();
@@ -152,6 +155,15 @@ public:
     double readingStripLineHeight() const { return m_readingStripLineHeight; }
     bool launchAtLogin() const { return m_launchAtLogin; }
     bool globalHotkeysEnabled() const { return m_globalHotkeysEnabled; }
+    // The guide moves onto the line of text the pointer rests on, where the
+    // application reports its text.
+    bool snapToTextLines() const { return m_snapToTextLines; }
+    // The guide goes to the text cursor's line when the cursor moves.
+    bool followTextCursor() const { return m_followTextCursor; }
+    // Among the global shortcuts (while those are on): the line-step and lock
+    // keys, which other applications use too (Ctrl+Shift+Up selects a
+    // paragraph in many editors).
+    bool lineStepKeysEnabled() const { return m_lineStepKeysEnabled; }
 
     void setCurrentStyle(LineStyle value);
     void setCurrentColor(const CodableColor &value);
@@ -165,6 +177,9 @@ public:
     void setReadingStripLineHeight(double value);
     void setLaunchAtLogin(bool value);
     void setGlobalHotkeysEnabled(bool value);
+    void setSnapToTextLines(bool value);
+    void setFollowTextCursor(bool value);
+    void setLineStepKeysEnabled(bool value);
 
     // The range a number setting is kept in.
     enum class Number { opacity, thickness, bracketWidth, bracketOpacity, zoom, lineHeight };
@@ -209,6 +224,9 @@ Q_SIGNALS:
     void readingStripLineHeightChanged();
     void launchAtLoginChanged();
     void globalHotkeysEnabledChanged();
+    void snapToTextLinesChanged();
+    void followTextCursorChanged();
+    void lineStepKeysEnabledChanged();
     // A save failed after the previous one had succeeded: the change lives
     // only in memory until a later save gets through.
     void saveFailed(const QString &reason);
@@ -235,6 +253,9 @@ private:
     double m_readingStripLineHeight = 22.0;
     bool m_launchAtLogin = false;
     bool m_globalHotkeysEnabled = false;
+    bool m_snapToTextLines = true;
+    bool m_followTextCursor = false;
+    bool m_lineStepKeysEnabled = true;
     QString m_saveError;
     int m_failedSaves = 0;
     bool m_dirty = false;

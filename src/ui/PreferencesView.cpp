@@ -273,7 +273,8 @@ void PreferencesView::build()
     sections->setContentsMargins(outerMargin, outerMargin, outerMargin, outerMargin);
     sections->setSpacing(sectionSpacing);
     const QList<QWidget *> all{buildStyleSection(),   buildColorSection(),     buildAppearanceSection(),
-                               buildBracketSection(), buildMagnifierSection(), buildGeneralSection(),
+                               buildBracketSection(), buildMagnifierSection(), buildTextLinesSection(),
+                               buildGeneralSection(),
                                buildPreviewSection()};
     for (int i = 0; i < all.size(); ++i) {
         if (i > 0) sections->addWidget(new Divider);
@@ -448,6 +449,67 @@ QWidget *PreferencesView::buildMagnifierSection()
     return section;
 }
 
+QWidget *PreferencesView::buildTextLinesSection()
+{
+    auto *section = new QWidget;
+    auto *layout = column(section, blockSpacing);
+    layout->addWidget(sectionTitle(tr("Text Lines")));
+
+    m_snapSwitch = new ToggleSwitch;
+    connect(m_snapSwitch, &QAbstractButton::clicked, &m_settings, &AppSettings::setSnapToTextLines);
+    layout->addWidget(controlRow(tr("Snap to Text Lines"), tr("Settle on the line the pointer rests on"), false,
+                                 m_snapSwitch));
+    m_caretSwitch = new ToggleSwitch;
+    connect(m_caretSwitch, &QAbstractButton::clicked, &m_settings, &AppSettings::setFollowTextCursor);
+    layout->addWidget(controlRow(tr("Follow the Text Cursor"), tr("Go to the line you type on"), false,
+                                 m_caretSwitch));
+    m_lineKeysSwitch = new ToggleSwitch;
+    connect(m_lineKeysSwitch, &QAbstractButton::clicked, &m_settings, &AppSettings::setLineStepKeysEnabled);
+    const auto keys = [](QKeyCombination combination) {
+        return QKeySequence(combination).toString(QKeySequence::NativeText);
+    };
+    //: The line keys: "Ctrl+Shift+Down, Ctrl+Shift+Up, Ctrl+Shift+L"
+    layout->addWidget(controlRow(tr("Line Keys"),
+                                 tr("%1, %2, %3").arg(keys(Qt::CTRL | Qt::SHIFT | Qt::Key_Down),
+                                                      keys(Qt::CTRL | Qt::SHIFT | Qt::Key_Up),
+                                                      keys(Qt::CTRL | Qt::SHIFT | Qt::Key_L)),
+                                 false, m_lineKeysSwitch));
+
+    m_linesExplanation = label(QString(), theme::TextStyle::caption, true);
+    m_linesExplanation->setWordWrap(true);
+    layout->addWidget(m_linesExplanation);
+    auto *restart = new NoticeBox(tr("Restart Qt applications to let Tovani see their text"));
+    restart->text()->setWordWrap(true);
+    m_qtRestartNotice = restart;
+    layout->addWidget(restart);
+    return section;
+}
+
+namespace {
+// What the text-line switches do as they are set, in a few sentences.
+QString explainTextLines(const AppSettings &s)
+{
+    QStringList text;
+    if (s.snapToTextLines())
+        text << PreferencesView::tr("Rest the pointer on a line of text and the guide settles on it, as tall as the "
+                                    "line. Where an application does not report its text, it stays at the pointer.");
+    if (s.followTextCursor())
+        text << PreferencesView::tr("When you type or move the text cursor, the guide goes to its line; move the "
+                                    "pointer to take the guide back.");
+    if (!s.snapToTextLines() && !s.followTextCursor())
+        text << PreferencesView::tr("The guide stays at the pointer, and Tovani does not ask applications where "
+                                    "their text is.");
+    if (s.lineStepKeysEnabled() && s.globalHotkeysEnabled())
+        text << PreferencesView::tr("The line keys move the guide a line down or up without moving the text "
+                                    "cursor, and lock it in place until you press them again.");
+    else
+        text << PreferencesView::tr("With the line keys and Global Keyboard Shortcuts on, keys move the guide a "
+                                    "line down or up and lock it; \"tovani next-line\", \"tovani previous-line\" "
+                                    "and \"tovani lock\" do it from anywhere.");
+    return text.join(QLatin1Char(' '));
+}
+} // namespace
+
 QWidget *PreferencesView::buildGeneralSection()
 {
     auto *section = new QWidget;
@@ -529,6 +591,11 @@ void PreferencesView::refresh()
     m_bracketSwitch->setChecked(m_settings.verticalGuidesEnabled());
     m_magnifierSwitch->setChecked(m_settings.magnifierEnabled());
     m_shortcutSwitch->setChecked(m_settings.globalHotkeysEnabled());
+    m_snapSwitch->setChecked(m_settings.snapToTextLines());
+    m_caretSwitch->setChecked(m_settings.followTextCursor());
+    m_lineKeysSwitch->setChecked(m_settings.lineStepKeysEnabled());
+    m_linesExplanation->setText(explainTextLines(m_settings));
+    m_qtRestartNotice->setVisible(m_settings.snapToTextLines() || m_settings.followTextCursor());
     if (m_login.isEnabled) m_loginSwitch->setChecked(m_login.isEnabled());
 
     m_lineHeightFold->setExpanded(style == LineStyle::readingStrip, animate);

@@ -2,9 +2,9 @@
 
 // The preferences window: every user setting as a control, written straight
 // into the settings object (so the guide on screen changes while a slider is
-// dragged) and saved at once. A header, then a scrolling column of seven
-// sections: Style, Color, Appearance, Vertical Brackets, Magnifier, General,
-// Preview. Detail blocks of switched-off features fold away.
+// dragged) and saved at once. A header, then a scrolling column of eight
+// sections: Style, Color, Appearance, Vertical Brackets, Magnifier, Text
+// Lines, General, Preview. Detail blocks of switched-off features fold away.
 
 #include "settings/Settings.h"
 
@@ -81,6 +81,13 @@ public:
     // (hidden after a change that worked, and when the window shows again).
     QLabel *loginNotice() const { return m_loginNotice; }
     ToggleSwitch *shortcutSwitch() const { return m_shortcutSwitch; }
+    ToggleSwitch *snapSwitch() const { return m_snapSwitch; }
+    ToggleSwitch *caretSwitch() const { return m_caretSwitch; }
+    ToggleSwitch *lineKeysSwitch() const { return m_lineKeysSwitch; }
+    // What the text-line switches do as they are set now.
+    QLabel *textLinesExplanation() const { return m_linesExplanation; }
+    // "Restart Qt applications ...", shown while snapping or following is on.
+    QWidget *qtRestartNotice() const { return m_qtRestartNotice; }
     QPushButton *resetButton() const { return m_resetButton; }
     FoldingBlock *lineHeightFold() const { return m_lineHeightFold; }
     FoldingBlock *bracketFold() const { return m_bracketFold; }
@@ -115,6 +122,7 @@ private:
     QWidget *buildAppearanceSection();
     QWidget *buildBracketSection();
     QWidget *buildMagnifierSection();
+    QWidget *buildTextLinesSection();
     QWidget *buildGeneralSection();
     QWidget *buildPreviewSection();
 
@@ -141,6 +149,11 @@ private:
     QLabel *m_loginNotice = nullptr;
     QWidget *m_loginNoticeBox = nullptr;
     ToggleSwitch *m_shortcutSwitch = nullptr;
+    ToggleSwitch *m_snapSwitch = nullptr;
+    ToggleSwitch *m_caretSwitch = nullptr;
+    ToggleSwitch *m_lineKeysSwitch = nullptr;
+    QLabel *m_linesExplanation = nullptr;
+    QWidget *m_qtRestartNotice = nullptr;
     QPushButton *m_resetButton = nullptr;
     FoldingBlock *m_lineHeightFold = nullptr;
     FoldingBlock *m_bracketFold = nullptr;

@@ -5,6 +5,7 @@
 #include "platform/QtSurfaces.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11Surfaces.h"
+#include "platform/x11/X11WindowAt.h"
 #include "platform/x11/X11WindowHints.h"
 #include "platform/x11/Xcb.h"
 
@@ -225,6 +226,13 @@ public:
     bool hasCompositor() const override { return m_compositor; }
     bool canPlaceWindows() const override { return true; }
     bool isTrusted() const override { return m_trusted; }
+    // Inside a Wayland session the X server knows only the X11 windows, not
+    // the Wayland windows that may lie above them.
+    bool canFindWindows() const override { return m_x && m_trusted; }
+    std::optional<WindowAtPoint> windowAt(const QPointF &point) override
+    {
+        return canFindWindows() ? findX11WindowAt(*m_x, m_displays, point) : std::nullopt;
+    }
 
 private:
     bool hasExtension(const char *name) const

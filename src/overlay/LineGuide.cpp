@@ -1,0 +1,264 @@
+#include "overlay/LineGuide.h"
+
+#include "settings/Settings.h"
+#include "textlines/TextLineSource.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+bool finite(const QPointF &p) { return std::isfinite(p.x()) && std::isfinite(p.y()); }
+int sign(int v) { return v > 0 ? 1 : -1; }
+} // namespace
+
+LineGuide::LineGuide(AppSettings &settings, Placer place, QObject *parent)
+    : QObject(parent), m_settings(settings), m_place(std::move(place))
+{
+    m_rest.setSingleShot(true);
+    m_rest.setInterval(restMs);
+    connect(&m_rest, &QTimer::timeout, this, &LineGuide::rested);
+    connect(&m_settings, &AppSettings::snapToTextLinesChanged, this, &LineGuide::updateSource);
+    connect(&m_settings, &AppSettings::followTextCursorChanged, this, &LineGuide::updateSource);
+}
+
+LineGuide::~LineGuide() = default;
+
+void LineGuide::setSourceFactory(SourceFactory factory)
+{
+    m_factory = std::move(factory);
+    updateSource();
+}
+
+bool LineGuide::snapping() const { return m_source && m_settings.snapToTextLines(); }
+
+void LineGuide::updateSource()
+{
+    const bool lines = m_settings.snapToTextLines();
+    const bool caret = m_settings.followTextCursor();
+    if (!m_source && (lines || caret) && m_factory) {
+        m_source = m_factory();
+        if (m_source) {
+            connect(m_source.get(), &textlines::TextLineSource::lineAt, this, &LineGuide::lineAnswered);
+            connect(m_source.get(), &textlines::TextLineSource::stepped, this,
+                    [this](QRectF, int, std::optional<QRectF> line) { stepAnswered(line); });
+            connect(m_source.get(), &textlines::TextLineSource::caretLineChanged, this, &LineGuide::caretMoved);
+        }
+    }
+    if (!m_source)
+        return;
+    cancelQuestions();
+    m_source->setActive(lines, caret);
+    // Snapping switched off: the guide on a snapped line goes back to the pointer.
+    if (!lines && m_mode == Mode::onLine)
+        followPointer();
+}
+
+bool LineGuide::pointerMoved(const QPointF &at)
+{
+    m_pointer = at;
+    switch (m_mode) {
+    case Mode::locked:
+        return false;
+    case Mode::detached:
+        if (!m_hasPointer || std::hypot(at.x() - m_anchor.x(), at.y() - m_anchor.y()) <= reattachDistance)
+            return false;
+        cancelQuestions();
+        break;
+    case Mode::onLine:
+        // Along the line the guide stays on it (the brackets follow).
+        if (m_line && at.y() >= m_line->top() && at.y() <= m_line->bottom()) {
+            m_at = QPointF(at.x(), m_line->top());
+            m_place(m_at, m_line->height());
+            return false;
+        }
+        break;
+    case Mode::pointer:
+        break;
+    }
+    m_mode = Mode::pointer;
+    m_line.reset();
+    m_at = at;
+    if (m_asking) {
+        m_asking = false;
+        m_source->cancel();
+    }
+    if (snapping() && finite(at))
+        m_rest.start();
+    return true;
+}
+
+void LineGuide::followPointer()
+{
+    cancelQuestions();
+    m_mode = Mode::pointer;
+    m_line.reset();
+    if (!finite(m_pointer))
+        return;
+    m_at = m_pointer;
+    m_place(m_at, 0);
+    if (snapping())
+        m_rest.start();
+}
+
+// Counted from where the pointer is now.
+void LineGuide::detach()
+{
+    m_anchor = m_pointer;
+    m_mode = Mode::detached;
+}
+
+void LineGuide::cancelQuestions()
+{
+    m_rest.stop();
+    if ((m_asking || m_stepping) && m_source)
+        m_source->cancel();
+    m_asking = false;
+    m_stepping = false;
+    m_queuedSteps = 0;
+}
+
+void LineGuide::setGuideEnabled(bool enabled)
+{
+    m_enabled = enabled;
+    if (enabled)
+        return;
+    cancelQuestions();
+    m_mode = Mode::pointer;
+    m_hasPointer = true;
+    m_line.reset();
+}
+
+void LineGuide::startWithoutPointer(const QPointF &at)
+{
+    m_hasPointer = false;
+    cancelQuestions();
+    if (m_mode != Mode::locked)
+        m_mode = Mode::detached;
+    if (!m_line || !placeOnLine(*m_line)) {
+        m_line.reset();
+        m_at = at;
+        m_place(at, 0);
+    }
+}
+
+void LineGuide::placeAgain()
+{
+    if (m_mode == Mode::pointer)
+        return;
+    if (m_line)
+        m_place(m_at, m_line->height());
+    else
+        m_place(m_at, 0);
+}
+
+bool LineGuide::placeOnLine(const QRectF &line)
+{
+    const double x = finite(m_at) ? m_at.x() : line.center().x();
+    if (!line.isValid() || !m_place(QPointF(x, line.top()), line.height()))
+        return false;
+    m_at = QPointF(x, line.top());
+    m_line = line;
+    m_learnedHeight = line.height();
+    return true;
+}
+
+// The line the guide stands on, or one as tall as the last line seen (else
+// the guide's thickness) around the guide's row.
+QRectF LineGuide::currentLine() const
+{
+    if (m_line)
+        return *m_line;
+    const double h = m_learnedHeight > 0 ? m_learnedHeight : m_settings.customThickness();
+    return {m_at.x(), m_at.y() - h / 2, 1, h};
+}
+
+void LineGuide::step(int direction)
+{
+    if (direction == 0 || !finite(m_at))
+        return;
+    if (m_mode != Mode::detached)
+        cancelQuestions();
+    detach();
+    if (!snapping()) {
+        // By height alone.
+        const QRectF from = currentLine();
+        placeOnLine(from.translated(0, sign(direction) * from.height()));
+        return;
+    }
+    // One question at a time; a held key queues the steps after it.
+    m_queuedSteps = std::clamp(m_queuedSteps + sign(direction), -maxQueuedSteps, maxQueuedSteps);
+    if (!m_stepping)
+        askStep();
+}
+
+void LineGuide::askStep()
+{
+    if (m_queuedSteps == 0)
+        return;
+    m_stepping = true;
+    m_stepFrom = currentLine();
+    m_source->requestStep(m_stepFrom, sign(m_queuedSteps));
+}
+
+void LineGuide::stepAnswered(std::optional<QRectF> line)
+{
+    if (!m_stepping)
+        return;
+    m_stepping = false;
+    const int direction = sign(m_queuedSteps);
+    // Nothing there, or no progress: a line's height further.
+    const bool progress = line && (direction > 0 ? line->center().y() > m_stepFrom.center().y()
+                                                 : line->center().y() < m_stepFrom.center().y());
+    if (!placeOnLine(progress ? *line : m_stepFrom.translated(0, direction * m_stepFrom.height()))) {
+        m_queuedSteps = 0; // at the desktop's edge
+        return;
+    }
+    m_queuedSteps -= direction;
+    askStep();
+}
+
+void LineGuide::setLocked(bool locked)
+{
+    if (locked == isLocked())
+        return;
+    if (locked) {
+        cancelQuestions();
+        m_mode = Mode::locked;
+        return;
+    }
+    if (m_hasPointer) {
+        followPointer();
+    } else {
+        m_mode = Mode::detached;
+    }
+}
+
+void LineGuide::rested()
+{
+    if (m_mode != Mode::pointer || !snapping() || !finite(m_pointer))
+        return;
+    m_asking = true;
+    m_asked = m_pointer;
+    m_source->requestLineAt(m_asked);
+}
+
+void LineGuide::lineAnswered(QPointF point, std::optional<QRectF> line)
+{
+    if (!m_asking || point != m_asked)
+        return;
+    m_asking = false;
+    // No text there, or a box that misses the pointer: the guide stays at it.
+    if (m_mode != Mode::pointer || !line || point.y() < line->top() || point.y() > line->bottom())
+        return;
+    if (placeOnLine(*line))
+        m_mode = Mode::onLine;
+}
+
+void LineGuide::caretMoved(QRectF line)
+{
+    if (!m_enabled || !m_settings.followTextCursor() || m_mode == Mode::locked)
+        return;
+    cancelQuestions();
+    if (placeOnLine(line))
+        detach();
+}

@@ -1,0 +1,55 @@
+// A Qt 6 QTextEdit with known text in a known font, for the end-to-end tests
+// of the text lines: qt_text X Y WIDTH HEIGHT, like gtk_text.py (same text,
+// same commands on stdin, "ready" once shown). Run it with
+// QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1, or after the accessibility switch is on.
+#include <QApplication>
+#include <QFile>
+#include <QSocketNotifier>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QTimer>
+
+#include <cstdio>
+#include <unistd.h>
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() < 5)
+        return 2;
+    QTextEdit edit;
+    edit.setWindowFlags(Qt::FramelessWindowHint);
+    edit.setWindowTitle(QStringLiteral("textlines qt"));
+    QFont font(QStringLiteral("DejaVu Sans Mono"));
+    font.setPixelSize(16);
+    edit.setFont(font);
+    edit.setLineWrapMode(QTextEdit::NoWrap);
+    edit.setStyleSheet(QStringLiteral("QTextEdit { color: #000; background: #fff; }"));
+    QStringList lines;
+    for (int i = 0; i < 10; ++i)
+        lines << QStringLiteral("Line %1: quietly fly past the big jumping dog").arg(i);
+    edit.setPlainText(lines.join(QLatin1Char('\n')));
+    edit.setGeometry(args[1].toInt(), args[2].toInt(), args[3].toInt(), args[4].toInt());
+    edit.show();
+
+    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+    QFile in;
+    in.open(stdin, QIODevice::ReadOnly);
+    QObject::connect(&input, &QSocketNotifier::activated, &app, [&] {
+        const QList<QByteArray> parts = in.readLine().trimmed().split(' ');
+        if (parts.value(0) == "caret" && parts.size() == 2) {
+            edit.activateWindow();
+            edit.setFocus();
+            QTextCursor cursor(edit.document()->findBlockByNumber(parts[1].toInt()));
+            edit.setTextCursor(cursor);
+        } else if (parts.value(0) == "quit" || parts.value(0).isEmpty()) {
+            app.quit();
+        }
+    });
+    QTimer::singleShot(300, &app, [] {
+        std::puts("ready");
+        std::fflush(stdout);
+    });
+    return app.exec();
+}

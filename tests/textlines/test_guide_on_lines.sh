@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Tovani's guide on the lines of a real GTK 3 text view or Qt 6 QTextEdit, on
+# Xvfb with picom and a private accessibility bus; the band is read back from
+# the screen in a blank column of the helper, its edges compared with the
+# ink of the helper's lines (within 5 pixels; the column keeps clear of the
+# frame Qt draws around its view):
+#  - the pointer rests 3 pixels below the middle of a line: the band (a
+#    4-pixel highlight bar at the pointer) covers that line;
+#  - `tovani next-line` moves it to the next line, Ctrl+Shift+Up (a global
+#    shortcut, typed with XTest) back;
+#  - with following on, the text cursor's line takes it: put there by the
+#    helper, then moved by a typed key.
+# test_guide_on_lines.sh gtk|qt
+source "$(dirname "$0")/../x11/lib.sh"
+source "$(dirname "$0")/lib.sh"
+
+kind=$1
+command -v xte >/dev/null || x11_skip "xte is not installed (xautomation)"
+x11_start
+x11_background "240 240 240"
+a11y_start
+textlines_helper "$kind" 100 100 600 300
+mapfile -t lines < <(textlines_ink 108 100 300 300)
+[ ${#lines[@]} -ge 8 ] || x11_fail "the $kind helper shows ${#lines[@]} lines of ink: ${lines[*]}"
+
+tovani_config_home "currentStyle=Highlight Bar" customThickness=4 customOpacity=0.6 followTextCursor=true \
+    globalHotkeysEnabled=true
+x11_move 650 600
+tovani_guide
+# Snapping on: tovani switches accessibility on as it starts.
+x11_wait_for 10 eval '[ "$(a11y_enabled)" = true ]' || x11_fail "tovani did not switch accessibility on"
+
+band_on() { # TOP BOTTOM: the band's edges within 5 pixels of them
+    local top height
+    read -r top height <<<"$(textlines_band 650 103 294)"
+    [ -n "$top" ] && awk -v t="$top" -v b=$((top + height)) -v a="$1" -v z="$2" \
+        'BEGIN { exit !(t - a <= 5 && a - t <= 5 && b - z <= 5 && z - b <= 5) }'
+}
+expect_band() { # LINE WHAT
+    local top bottom
+    read -r top bottom <<<"${lines[$1]}"
+    x11_wait_for 5 band_on "$top" "$bottom" ||
+        x11_fail "$2: the band spans '$(textlines_band 650 103 294)' (top height), line $1's ink $top-$bottom"
+}
+
+read -r top bottom <<<"${lines[3]}"
+x11_move 200 $(((top + bottom) / 2 + 3))
+expect_band 3 "resting on line 3"
+tovani_cmd next-line || x11_fail "tovani next-line failed"
+expect_band 4 "next line"
+printf '%s\n' 'keydown Control_L' 'keydown Shift_L' 'key Up' 'keyup Shift_L' 'keyup Control_L' | xte ||
+    x11_fail "xte could not type"
+expect_band 3 "previous line by its shortcut"
+# Only the focused application's cursor is followed, and without a window
+# manager the helper gets the focus a moment after it asks: a cursor moved
+# right away may be taken as another application's.
+textlines_caret 0
+sleep 0.5
+textlines_caret 1
+expect_band 1 "the text cursor put on line 1"
+printf 'key Down\n' | xte || x11_fail "xte could not type"
+expect_band 2 "the text cursor moved down by a key"
