@@ -146,7 +146,9 @@ private:
     QLabel *m_text;
 };
 
-// Title and caption on the left, a control on the right.
+// Title and caption on the left, a control on the right. A caption of lines
+// of its own doesn't wrap: the scrolled column gives a wrapping label only the
+// height of its widest layout once the window's content overflows.
 QWidget *controlRow(const QString &title, const QString &caption, bool headline, QWidget *control)
 {
     auto *row = new QWidget;
@@ -156,7 +158,8 @@ QWidget *controlRow(const QString &title, const QString &caption, bool headline,
     text->setSpacing(4);
     QLabel *titleLabel = label(title, headline ? theme::TextStyle::headline : theme::TextStyle::body);
     QLabel *captionLabel = label(caption, theme::TextStyle::caption, true);
-    captionLabel->setWordWrap(true); // large text and long translations
+    titleLabel->setWordWrap(true); // large text and long translations
+    captionLabel->setWordWrap(!caption.contains(u'\n'));
     text->addWidget(titleLabel);
     text->addWidget(captionLabel);
     layout->addLayout(text, 1); // the caption wraps only where the row is too narrow
@@ -468,11 +471,12 @@ QWidget *PreferencesView::buildTextLinesSection()
     const auto keys = [](QKeyCombination combination) {
         return QKeySequence(combination).toString(QKeySequence::NativeText);
     };
-    //: The line keys: "Ctrl+Shift+Down, Ctrl+Shift+Up, Ctrl+Shift+L"
+    // One key per line: a list of long key names can't wrap at large text sizes.
     layout->addWidget(controlRow(tr("Line Keys"),
-                                 tr("%1, %2, %3").arg(keys(Qt::CTRL | Qt::SHIFT | Qt::Key_Down),
-                                                      keys(Qt::CTRL | Qt::SHIFT | Qt::Key_Up),
-                                                      keys(Qt::CTRL | Qt::SHIFT | Qt::Key_L)),
+                                 QStringList{keys(Qt::CTRL | Qt::SHIFT | Qt::Key_Down),
+                                             keys(Qt::CTRL | Qt::SHIFT | Qt::Key_Up),
+                                             keys(Qt::CTRL | Qt::SHIFT | Qt::Key_L)}
+                                     .join(u'\n'),
                                  false, m_lineKeysSwitch));
 
     m_linesExplanation = label(QString(), theme::TextStyle::caption, true);
