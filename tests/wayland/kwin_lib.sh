@@ -1,0 +1,136 @@
+# Shared helpers of the tests on headless KWin: sourced by tests/wayland/kwin_*.sh.
+# Sourcing it runs the rest of the test inside a private session bus
+# (dbus-run-session), so tests never meet each other's KWin or Tovani.
+#
+#   kwin_start [--size WxH] [--outputs N]
+#                        kwin_wayland --virtual on a socket of the test's own
+#                        (WAYLAND_DISPLAY is exported), N outputs of WxH side by
+#                        side (default one of 1280x800), OpenGL through llvmpipe;
+#                        then the fake-input helper, which gives KWin a pointer
+#   kwin_stop            end KWin (the fake-input helper goes with it)
+#   kwin_move X Y        the pointer to X,Y; returns once KWin has handled it
+#   kwin_click           left button press and release where the pointer is
+#   kwin_keys CODE...    press and release evdev key codes (29 Ctrl, 42 Shift)
+#   kwin_shot FILE [X Y W H]
+#                        PNG of that area (default: the first output) through
+#                        org.kde.KWin.ScreenShot2, as the compositor shows it
+#   kwin_pixel X Y       print "R G B" of one pixel of the screen
+#   kwin_fail MSG, kwin_skip MSG (exit 77), kwin_wait_for T CMD..., kwin_track_pid PID
+# KWIN_TMP is a scratch directory removed at exit; the logs in it are printed
+# when a test fails. FAKEINPUT names the fake-input helper (ctest sets it).
+
+if [ -z "${KWIN_LIB_BUS:-}" ]; then
+    command -v dbus-run-session >/dev/null || { echo "SKIP: dbus-run-session is not installed"; exit 77; }
+    exec dbus-run-session -- env KWIN_LIB_BUS=1 bash "$0" "$@"
+fi
+set -u
+
+KWIN_TMP=$(mktemp -d "${TMPDIR:-/tmp}/tovani-kwin.XXXXXX")
+# Nothing of the person running the tests: KWin's and Tovani's settings,
+# sockets and caches stay inside the test.
+export XDG_RUNTIME_DIR="$KWIN_TMP/run" XDG_CONFIG_HOME="$KWIN_TMP/config" XDG_DATA_HOME="$KWIN_TMP/data"
+export XDG_CACHE_HOME="$KWIN_TMP/cache" XDG_STATE_HOME="$KWIN_TMP/state"
+mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME"
+chmod 700 "$XDG_RUNTIME_DIR"
+unset DISPLAY WAYLAND_DISPLAY
+KWIN_PIDS=()
+KWIN_PID="" KWIN_FAKE_PID=""
+KWIN_PY=/usr/bin/python3 # python3-dbus belongs to the system's Python
+
+kwin__log() { echo "[$(date +%T.%N | cut -c1-12)] $*" >&2; }
+kwin_track_pid() { KWIN_PIDS+=("$1"); }
+kwin__stop_pid() {
+    local pid=$1 i
+    kill "$pid" 2>/dev/null || return 0
+    for i in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    kill -9 "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    return 0
+}
+kwin__cleanup() {
+    local status=$? i
+    for ((i = ${#KWIN_PIDS[@]} - 1; i >= 0; i--)); do kwin__stop_pid "${KWIN_PIDS[i]}"; done
+    if [ $status -ne 0 ] && [ $status -ne 77 ]; then
+        for f in "$KWIN_TMP"/*.log; do
+            [ -s "$f" ] || continue
+            echo "---- $(basename "$f") (last 40 lines)" >&2
+            tail -n 40 "$f" >&2
+        done
+    fi
+    rm -rf "$KWIN_TMP"
+}
+trap kwin__cleanup EXIT
+kwin_fail() { echo "FAIL: $*" >&2; exit 1; }
+kwin_skip() { echo "SKIP: $*"; exit 77; }
+kwin_wait_for() {
+    local timeout=$1 end
+    shift
+    end=$(($(date +%s%N) + timeout * 1000000000))
+    until "$@"; do
+        [ "$(date +%s%N)" -lt $end ] || return 1
+        sleep 0.05
+    done
+}
+
+command -v kwin_wayland >/dev/null || kwin_skip "kwin_wayland is not installed (kwin-wayland)"
+[ -x "${FAKEINPUT:-}" ] || kwin_fail "FAKEINPUT must name the fake-input helper"
+"$KWIN_PY" -c 'import dbus' 2>/dev/null || kwin_skip "python3-dbus is not installed"
+
+kwin_start() {
+    local size=1280x800 outputs=1
+    while [ $# -gt 0 ]; do
+        case $1 in
+        --size) size=$2; shift ;;
+        --outputs) outputs=$2; shift ;;
+        *) kwin_fail "kwin_start: unknown option $1" ;;
+        esac
+        shift
+    done
+    # Debian's kwin_wayland carries a file capability (cap_sys_resource) that
+    # a container may refuse to grant; a copy has none.
+    cp "$(command -v kwin_wayland)" "$KWIN_TMP/kwin_wayland"
+    KWIN_SOCKET="tovani-kwin-$$"
+    KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 \
+        LIBGL_ALWAYS_SOFTWARE=1 KWIN_COMPOSE=O2 QT_QPA_PLATFORM=offscreen \
+        "$KWIN_TMP/kwin_wayland" --virtual --socket "$KWIN_SOCKET" --width "${size%x*}" --height "${size#*x}" \
+        --output-count "$outputs" --no-lockscreen >"$KWIN_TMP/kwin.log" 2>&1 &
+    KWIN_PID=$!
+    kwin_track_pid $KWIN_PID
+    export WAYLAND_DISPLAY=$KWIN_SOCKET
+    kwin_wait_for 30 kwin__ready || kwin_fail "KWin did not start"
+    kwin__fake_start
+}
+kwin__ready() {
+    kill -0 "$KWIN_PID" 2>/dev/null || kwin_fail "KWin exited"
+    [ -S "$XDG_RUNTIME_DIR/$KWIN_SOCKET" ] &&
+        dbus-send --session --print-reply --dest=org.kde.KWin /Scripting org.freedesktop.DBus.Peer.Ping >/dev/null 2>&1
+}
+kwin_stop() {
+    [ -n "$KWIN_PID" ] && kwin__stop_pid "$KWIN_PID"
+    [ -n "$KWIN_FAKE_PID" ] && kwin__stop_pid "$KWIN_FAKE_PID"
+    exec 8>&- 2>/dev/null
+    KWIN_PID="" KWIN_FAKE_PID=""
+}
+
+# The helper reads a pipe held open on fd 8 and answers each line with "ok".
+kwin__fake_start() {
+    rm -f "$KWIN_TMP/fake.in" && mkfifo "$KWIN_TMP/fake.in"
+    "$FAKEINPUT" <"$KWIN_TMP/fake.in" >"$KWIN_TMP/fake.out" 2>"$KWIN_TMP/fakeinput.log" &
+    KWIN_FAKE_PID=$!
+    kwin_track_pid $KWIN_FAKE_PID
+    exec 8>"$KWIN_TMP/fake.in"
+    kwin_wait_for 10 grep -qx ready "$KWIN_TMP/fake.out" || kwin_fail "the fake-input helper did not start"
+}
+kwin__fake() {
+    local n
+    n=$(grep -c . "$KWIN_TMP/fake.out")
+    echo "$*" >&8
+    kwin_wait_for 5 eval '[ "$(grep -c . "$KWIN_TMP/fake.out")" -gt '"$n"' ]' || kwin_fail "the fake-input helper did not answer '$*'"
+    [ "$(tail -n 1 "$KWIN_TMP/fake.out")" = ok ] || kwin_fail "fake input: $(tail -n 1 "$KWIN_TMP/fake.out")"
+}
+kwin_move() { kwin__fake move "$1" "$2"; }
+kwin_click() { kwin__fake click; }
+kwin_keys() { kwin__fake key "$@"; }
+
+kwin_shot() { "$KWIN_PY" "$(dirname "${BASH_SOURCE[0]}")/kwin_shot.py" "$@"; }
+kwin_pixel() { kwin_shot - "$1" "$2" 1 1; }
