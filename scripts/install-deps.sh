@@ -18,6 +18,11 @@ test_pkgs=(
   xvfb xauth picom trayer xautomation xdotool x11-utils x11-apps x11-xserver-utils imagemagick
   xserver-xorg-core xserver-xorg-video-dummy libxcb-xtest0-dev x11-xkb-utils appstream dpkg-dev desktop-file-utils file
   clang-tidy
+  # headless KWin: the compositor, its fake-input protocol, OpenGL through
+  # llvmpipe for its screenshots, a private session bus, python3-dbus for the
+  # screenshot helper; the XDG desktop portal with KDE's backend
+  kwin-wayland plasma-wayland-protocols libwayland-dev libwayland-bin libgl1-mesa-dri libegl-mesa0
+  dbus-daemon python3-dbus xdg-desktop-portal xdg-desktop-portal-kde
 )
 pkgs=("${build_pkgs[@]}")
 if [ "$what" = "test" ]; then pkgs+=("${test_pkgs[@]}"); fi

@@ -8,6 +8,9 @@
 #                        side (default one of 1280x800), OpenGL through llvmpipe;
 #                        then the fake-input helper, which gives KWin a pointer
 #   kwin_stop            end KWin (the fake-input helper goes with it)
+#   kwin_portal_start    the XDG desktop portal with KDE's backend (run on
+#                        Qt's offscreen platform: it shows no dialog here);
+#                        skips the test when they are not installed
 #   kwin_move X Y        the pointer to X,Y; returns once KWin has handled it
 #   kwin_click           left button press and release where the pointer is
 #   kwin_keys CODE...    press and release evdev key codes (29 Ctrl, 42 Shift)
@@ -131,6 +134,35 @@ kwin__fake() {
 kwin_move() { kwin__fake move "$1" "$2"; }
 kwin_click() { kwin__fake click; }
 kwin_keys() { kwin__fake key "$@"; }
+
+kwin_portal_start() {
+    local kde=/usr/lib/x86_64-linux-gnu/libexec/xdg-desktop-portal-kde xdp=/usr/libexec/xdg-desktop-portal
+    [ -x $kde ] || kde=$(ls /usr/lib/*/libexec/xdg-desktop-portal-kde 2>/dev/null | head -n 1)
+    [ -x "$xdp" ] && [ -x "$kde" ] || kwin_skip "xdg-desktop-portal or xdg-desktop-portal-kde is not installed"
+    export XDG_CURRENT_DESKTOP=KDE
+    # What the bus starts on demand (the document portal, the permission
+    # store, and the backend if it had not started) sees the same session.
+    QT_QPA_PLATFORM=offscreen dbus-update-activation-environment WAYLAND_DISPLAY XDG_CURRENT_DESKTOP XDG_RUNTIME_DIR \
+        XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME QT_QPA_PLATFORM
+    QT_QPA_PLATFORM=offscreen "$kde" >"$KWIN_TMP/portal-kde.log" 2>&1 &
+    kwin_track_pid $!
+    kwin_wait_for 20 kwin__has_name org.freedesktop.impl.portal.desktop.kde || kwin_fail "xdg-desktop-portal-kde did not start"
+    "$xdp" >"$KWIN_TMP/portal.log" 2>&1 &
+    kwin_track_pid $!
+    kwin_wait_for 20 kwin__has_name org.freedesktop.portal.Desktop || kwin_fail "xdg-desktop-portal did not start"
+    # The portal started the document portal (a FUSE file system in
+    # XDG_RUNTIME_DIR/doc) and the permission store: they end with the test.
+    local name pid
+    for name in org.freedesktop.portal.Documents org.freedesktop.impl.portal.PermissionStore; do
+        pid=$(dbus-send --session --print-reply --dest=org.freedesktop.DBus / \
+            org.freedesktop.DBus.GetConnectionUnixProcessID string:$name 2>/dev/null | awk '/uint32/ { print $2 }')
+        [ -n "$pid" ] && kwin_track_pid "$pid"
+    done
+}
+kwin__has_name() {
+    dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.NameHasOwner string:"$1" |
+        grep -q 'boolean true'
+}
 
 kwin_shot() { "$KWIN_PY" "$(dirname "${BASH_SOURCE[0]}")/kwin_shot.py" "$@"; }
 kwin_pixel() { kwin_shot - "$1" "$2" 1 1; }
