@@ -16,7 +16,7 @@ echo "package: $deb"
 dpkg-deb --field "$deb" Package Version Depends
 
 depends=$(dpkg-deb --field "$deb" Depends)
-for lib in libqt6widgets6 libqt6gui6 libqt6core6 libxcb; do
+for lib in libqt6widgets6 libqt6gui6 libqt6core6 libxcb libwayland-client0 qt6-wayland; do
     case "$depends" in *"$lib"*) ;; *) echo "FAIL: Depends lacks $lib"; exit 1 ;; esac
 done
 

@@ -12,12 +12,14 @@ build_pkgs=(
   libxcb1-dev libxcb-xinput-dev libxcb-shm0-dev libxcb-xkb-dev libxcb-composite0-dev
   libxcb-xfixes0-dev libxcb-shape0-dev libxcb-randr0-dev libxcb-keysyms1-dev libxkbcommon-dev libxkbcommon-x11-dev
   libqt6svg6 qt6-qpa-plugins fonts-dejavu-core fonts-quicksand
+  libwayland-dev wayland-protocols qt6-wayland
 )
 test_pkgs=(
   libglib2.0-bin systemd
   xvfb xauth picom trayer xautomation xdotool x11-utils x11-apps x11-xserver-utils imagemagick
   xserver-xorg-core xserver-xorg-video-dummy libxcb-xtest0-dev x11-xkb-utils appstream dpkg-dev desktop-file-utils file
   clang-tidy
+  sway grim wayland-utils weston
   # headless KWin: the compositor, its fake-input protocol, OpenGL through
   # llvmpipe for its screenshots, a private session bus, python3-dbus for the
   # screenshot helper; the XDG desktop portal with KDE's backend

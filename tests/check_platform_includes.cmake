@@ -1,6 +1,6 @@
 # Runs cmake/CheckPlatformIncludes.cmake on small source trees and checks its
-# verdict: every way of including an X11 header outside the X11 backend stops
-# the build, the backend itself and mere mentions do not.
+# verdict: every way of including an X11 or Wayland header outside its backend
+# stops the build, the backend itself and mere mentions do not.
 #
 #   cmake -DCHECK_SCRIPT=<CheckPlatformIncludes.cmake> -DWORK_DIR=<scratch> -P check_platform_includes.cmake
 
@@ -17,7 +17,11 @@ set(cases
   "in the backend, deeper|platform/x11/detail/Deep.h|#include <X11/Xlib.h>|0"
   "a comment naming the header|overlay/Notes.cpp|// Qt includes <xcb/xcb.h> for us|0"
   "plain xkbcommon|app/Layout.cpp|#include <xkbcommon/xkbcommon.h>|0"
-  "a Qt header|app/Native.cpp|#include <QtGui/qguiapplication_platform.h>|0")
+  "a Qt header|app/Native.cpp|#include <QtGui/qguiapplication_platform.h>|0"
+  "libwayland outside its backend|overlay/Surface.cpp|#include <wayland-client.h>|1"
+  "generated protocol header|platform/x11/Layer.cpp|#include \"xdg-output-unstable-v1-client-protocol.h\"|1"
+  "xcb in the Wayland backend|platform/wayland/Mixed.cpp|#include <xcb/xcb.h>|1"
+  "in the Wayland backend|platform/wayland/Output.cpp|#include <wayland-client.h>|0")
 
 set(failures "")
 set(i 0)

@@ -92,6 +92,29 @@ private Q_SLOTS:
         QTRY_VERIFY(!last->isVisible());
         QVERIFY(last->windowOpacity() == 1.0 && hud.window() == last);
     }
+
+    // Where Tovani cannot place its windows (Wayland) the message is a
+    // picture on one guide surface at the same place, above what was there;
+    // the next message replaces it, and the fade ends with it hidden.
+    void onASurfaceWhereWindowsCannotBePlaced()
+    {
+        m_platform.placesWindows = false;
+        m_platform.fakeDisplays.setFrames({{0, 0, 1920, 1080}, {-1280, -244, 1280, 1024}});
+        auto &surfaces = m_platform.fakeSurfaces.surfaces;
+        const std::unique_ptr<platform::GuideSurface> below = m_platform.fakeSurfaces.create(
+            m_platform.fakeDisplays.displays().first());
+        HUDNotification hud;
+        QVERIFY(!showNow(hud, QStringLiteral("Ruler")));
+        QCOMPARE(surfaces.size(), 2);
+        const platform::FakeSurface *shown = surfaces.last();
+        QVERIFY(shown->visible && !shown->image.isNull());
+        QCOMPARE(shown->geometry, QRectF(860, 400, 200, 80));
+        QCOMPARE(QRectF(shown->image.rect()).size() / shown->image.devicePixelRatio(), QSizeF(200, 80));
+        showNow(hud, QStringLiteral("9px"), 0ms, 10ms);
+        QCOMPARE(surfaces.size(), 2);
+        QTRY_VERIFY(!surfaces.last()->visible);
+        m_platform.placesWindows = true;
+    }
 };
 
 QTEST_MAIN(TestHud)

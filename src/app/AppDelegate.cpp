@@ -1,12 +1,15 @@
 #include "app/AppDelegate.h"
 
 #include "app/TrayMenu.h"
+#include "platform/AtomicFile.h"
 #include "feedback/HUDNotification.h"
 #include "magnifier/MagnifierWindow.h"
 #include "overlay/OverlayManager.h"
 #include "ui/AboutView.h"
 #include "ui/PreferencesView.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QProcess>
@@ -95,7 +98,38 @@ void AppDelegate::checkAccessibilityPermission()
 {
     if (m_platform.isTrusted())
         return;
+    // On a Wayland desktop that gives no program the pointer nothing helps
+    // but the commands: that is said once, at the first start.
+    if (m_platform.name() == u"wayland") {
+        const QString marker = QFileInfo(m_settings.filePath()).dir().filePath(QStringLiteral("pointerless-notice-shown"));
+        if (QFileInfo::exists(marker))
+            return;
+        QTimer::singleShot(m_promptDelayMs, this, [this, marker] {
+            // Written first: a notice that is still open when Tovani ends
+            // was seen all the same.
+            QDir().mkpath(QFileInfo(marker).path());
+            platform::replaceFileContents(marker, QByteArray());
+            showPointerlessNotice();
+        });
+        return;
+    }
     QTimer::singleShot(m_promptDelayMs, this, &AppDelegate::showAccessibilityPrompt);
+}
+
+void AppDelegate::showPointerlessNotice()
+{
+    QMessageBox box;
+    box.setIcon(QMessageBox::Information);
+    box.setWindowTitle(tr("Tovani"));
+    box.setText(tr("The guide works without the pointer here"));
+    box.setInformativeText(
+        tr("This desktop does not tell programs where the pointer is, so the guide cannot follow it. "
+           "It starts in the middle third of the screen, and you move it a line at a time with the "
+           "commands \"tovani next-line\" and \"tovani previous-line\".\n\n"
+           "Bind them, and \"tovani toggle\", to keys in your desktop's settings: in sway, for "
+           "example, add \"bindsym $mod+j exec tovani next-line\" to its configuration file."));
+    box.addButton(QMessageBox::Ok);
+    box.exec();
 }
 
 void AppDelegate::showAccessibilityPrompt()
@@ -211,4 +245,10 @@ void AppDelegate::requestQuit()
 {
     // Answer first; whoever sent the command is waiting for the reply.
     QTimer::singleShot(0, this, &AppDelegate::quitRequested);
+}
+
+QString AppDelegate::status() const
+{
+    // Words for scripts and bug reports, the same in every language.
+    return QStringLiteral("backend: %1, pointer: %2").arg(m_platform.name(), m_platform.pointerSource());
 }

@@ -45,6 +45,7 @@ public:
     void showPreferences() override;
     void showAbout() override;
     void requestQuit() override;
+    QString status() const override;
 
     CommandRegistry &commands() { return m_commands; }
     TrayMenu *tray() const { return m_tray.get(); }
@@ -65,6 +66,7 @@ private:
     void setupMouseTracker();
     void showMagnifierWithGuide();
     void checkAccessibilityPermission();
+    void showPointerlessNotice();
     void showAccessibilityPrompt();
 
     platform::Platform &m_platform;

@@ -83,7 +83,7 @@ QString CommandRegistry::runLine(const QString &line)
     if (!failure.isEmpty())
         return error + failure;
     if (!changedSettings)
-        return QStringLiteral("ok");
+        return command->reply ? command->reply(m_target) : QStringLiteral("ok");
     // Written now rather than in a moment, so the answer can say whether the
     // change was kept: it shows on screen, but would be gone at the next start.
     const int failedSavesBefore = settings.failedSaves();

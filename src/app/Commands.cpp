@@ -147,6 +147,10 @@ std::vector<Command> makeTable()
              target.showAbout();
              return QString();
          }},
+        {.verb = "status",
+         .help = QT_TRANSLATE_NOOP("Commands", "print how Tovani reaches the desktop: its backend and pointer"),
+         .run = [](CommandTarget &, int) { return QString(); },
+         .reply = [](const CommandTarget &target) { return target.status(); }},
         {.verb = "quit",
          .help = QT_TRANSLATE_NOOP("Commands", "end the running copy"),
          .section = Section::application,

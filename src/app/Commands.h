@@ -25,6 +25,8 @@ public:
     virtual void showAbout() = 0;
     // Ends the application once the command that asks it has been answered.
     virtual void requestQuit() = 0;
+    // One line for people: the backend in use and where the pointer comes from.
+    virtual QString status() const = 0;
 
 protected:
     CommandTarget() = default;
@@ -87,6 +89,9 @@ struct Command
     // Does it, with an argument from arguments(). Returns why it failed, or
     // an empty text.
     QString (*run)(CommandTarget &target, int argument) = nullptr;
+    // What the command line prints after it instead of nothing; null for
+    // nothing.
+    QString (*reply)(const CommandTarget &target) = nullptr;
 
     bool isTyped() const { return help != nullptr; }
     // Every value the argument takes: {0} for none, 1..5 for a style.

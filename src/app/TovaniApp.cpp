@@ -138,6 +138,11 @@ int TovaniApp::main(int argc, char **argv)
         if (code >= 0)
             return code;
     }
+    // Asked without taking the lock, which a copy starting now needs.
+    if (parsed.command == u"status") {
+        complain(tr("not running"));
+        return 1;
+    }
     SingleInstance instance(socketPath);
     if (!instance.claim()) {
         if (!instance.error().isEmpty()) {
@@ -156,6 +161,7 @@ int TovaniApp::main(int argc, char **argv)
         complain(tr("no display to draw on (DISPLAY is not set)"));
         return 1;
     }
+    platform::Platform::chooseDisplayServer();
     // Qt aborts when it cannot reach the display; say so plainly instead.
     if (const QString problem = platform::Platform::checkDisplayServer(); !problem.isEmpty()) {
         complain(problem);

@@ -319,6 +319,72 @@ void HUDWindow::stopFade()
 bool HUDWindow::isFading() const { return m_fade && m_fade->state() == QAbstractAnimation::Running; }
 
 // ---------------------------------------------------------------------------
+// HUDSurface: the message as a picture on a guide surface, for window systems
+// that place Tovani's windows themselves. The fade draws the picture again at
+// each step (a surface has no opacity of its own); it is small.
+
+class HUDSurface : public QObject
+{
+public:
+    HUDSurface(platform::GuideSurfaces &surfaces, const platform::Display &display, const HUDView &view,
+               const QRectF &frame)
+        : m_surfaces(surfaces), m_surface(surfaces.create(display))
+    {
+        const qreal dpr = display.devicePixelRatio > 0 ? display.devicePixelRatio : 1.0;
+        m_picture = QImage((frame.size() * dpr).toSize(), QImage::Format_ARGB32_Premultiplied);
+        m_picture.setDevicePixelRatio(dpr);
+        m_picture.fill(Qt::transparent);
+        {
+            QPainter painter(&m_picture);
+            view.paint(painter, QRectF(QPointF(0, 0), frame.size()), /*shadow*/ true);
+        }
+        m_surface->setImage(m_picture);
+        m_surface->setGeometry(frame);
+        m_surface->setVisible(true);
+        m_surfaces.commit();
+    }
+    ~HUDSurface() override
+    {
+        m_surface.reset();
+        m_surfaces.commit();
+    }
+    HUDSurface(const HUDSurface &) = delete;
+    HUDSurface &operator=(const HUDSurface &) = delete;
+
+    void fadeOut(std::chrono::milliseconds duration)
+    {
+        auto *fade = new QVariantAnimation(this);
+        fade->setStartValue(1.0);
+        fade->setEndValue(0.0);
+        fade->setDuration(int(duration.count()));
+        connect(fade, &QVariantAnimation::valueChanged, this, [this](const QVariant &value) {
+            QImage faded(m_picture.size(), m_picture.format());
+            faded.setDevicePixelRatio(m_picture.devicePixelRatio());
+            faded.fill(Qt::transparent);
+            QPainter painter(&faded);
+            painter.setOpacity(value.toDouble());
+            painter.drawImage(QPointF(0, 0), m_picture);
+            painter.end();
+            m_surface->setImage(faded);
+            m_surfaces.commit();
+        });
+        connect(fade, &QVariantAnimation::finished, this, [this] {
+            m_surface->setVisible(false);
+            m_surfaces.commit();
+        });
+        m_fading = fade;
+        fade->start(QAbstractAnimation::DeleteWhenStopped);
+    }
+    bool isFading() const { return m_fading && m_fading->state() == QAbstractAnimation::Running; }
+
+private:
+    platform::GuideSurfaces &m_surfaces;
+    std::unique_ptr<platform::GuideSurface> m_surface;
+    QImage m_picture;
+    QPointer<QVariantAnimation> m_fading;
+};
+
+// ---------------------------------------------------------------------------
 // HUDNotification
 
 HUDNotification::HUDNotification(QObject *parent) : QObject(parent)
@@ -345,7 +411,10 @@ void HUDNotification::show(const QString &message, const QString &icon)
         this, [this, message, icon] { createAndShowHUD(message, icon); }, Qt::QueuedConnection);
 }
 
-bool HUDNotification::isFading() const { return m_window && m_window->isFading(); }
+bool HUDNotification::isFading() const
+{
+    return (m_window && m_window->isFading()) || (m_surface && m_surface->isFading());
+}
 
 QRectF HUDNotification::windowFrame(const QSizeF &size)
 {
@@ -374,7 +443,21 @@ void HUDNotification::createAndShowHUD(const QString &message, const QString &ic
         m_window = nullptr;
     }
 
+    m_surface.reset();
+
     platform::Platform &platform = platform::Platform::instance();
+    if (!platform.canPlaceWindows()) {
+        const std::optional<platform::Display> main = platform.displays().mainDisplay();
+        if (main) {
+            const HUDView view(message, icon);
+            const QSizeF panel = view.panelSize();
+            const QSizeF size(std::ceil(std::max(windowSize.width(), panel.width())),
+                              std::ceil(std::max(windowSize.height(), panel.height())));
+            m_surface = std::make_unique<HUDSurface>(platform.guideSurfaces(), *main, view, windowFrame(size));
+            m_hideTimer.start(m_displayDuration);
+        }
+        return;
+    }
     auto *window = new HUDWindow(HUDView(message, icon), platform.hasCompositor());
     // Tooltip-like, click-through, never focused, above the other windows.
     platform.prepareWindow(window, platform::WindowRole::Hud);
@@ -388,6 +471,8 @@ void HUDNotification::createAndShowHUD(const QString &message, const QString &ic
 
 void HUDNotification::hide()
 {
+    if (m_surface)
+        m_surface->fadeOut(m_fadeDuration);
     if (m_window)
         m_window->fadeOut(m_fadeDuration);
 }

@@ -16,8 +16,10 @@
 #include <QWidget>
 
 #include <chrono>
+#include <memory>
 
 class QPainter;
+class HUDSurface;
 
 
 // The panel's content: a symbol above one line of text on a rounded,
@@ -121,7 +123,9 @@ public:
     void show(const QString &message, const QString &icon = QString());
 
     // The window of the most recent message; it stays (hidden) until the next
-    // message replaces it. Null before the first message.
+    // message replaces it. Null before the first message, and where Tovani
+    // cannot place its windows (Wayland): the message then shows on a guide
+    // surface above the guide.
     HUDWindow *window() const { return m_window; }
     bool isFading() const;
 
@@ -145,6 +149,7 @@ private:
     void hide();
 
     QPointer<HUDWindow> m_window;
+    std::unique_ptr<HUDSurface> m_surface;
     QTimer m_hideTimer; // the pending hide of m_window
     std::chrono::milliseconds m_displayDuration = defaultDisplayDuration;
     std::chrono::milliseconds m_fadeDuration = defaultFadeDuration;

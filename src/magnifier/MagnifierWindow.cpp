@@ -12,6 +12,10 @@
 // MagnifierView
 
 QString MagnifierView::needsX11Text() { return QCoreApplication::translate("MagnifierView", "Needs an X11 session"); }
+QString MagnifierView::waylandText()
+{
+    return QCoreApplication::translate("MagnifierView", "Unavailable on Wayland for now");
+}
 QString MagnifierView::unavailableText()
 {
     return QCoreApplication::translate("MagnifierView", "Screen capture unavailable");
@@ -155,6 +159,10 @@ MagnifierWindow::~MagnifierWindow() = default;
 
 QString MagnifierWindow::captureProblem(platform::Platform &platform)
 {
+    // A picture of a Wayland desktop needs the desktop's permission, which
+    // Tovani cannot ask for yet.
+    if (platform.name() == u"wayland")
+        return MagnifierView::waylandText();
     if (!platform.isX11())
         return MagnifierView::needsX11Text();
     // The same conditions as ScreenCaptureEngine::setup(), without its report.
@@ -192,7 +200,9 @@ void MagnifierWindow::setupCaptureEngine()
     auto engine = std::make_unique<ScreenCaptureEngine>(m_platform.createScreenCapture());
     connect(engine.get(), &ScreenCaptureEngine::captured, this, &MagnifierWindow::captureFinished);
     if (!engine->setup() && m_view.capturedImage.isNull()) {
-        m_view.placeholder = m_platform.isX11() ? MagnifierView::unavailableText() : MagnifierView::needsX11Text();
+        m_view.placeholder = m_platform.isX11()                ? MagnifierView::unavailableText()
+                             : m_platform.name() == u"wayland" ? MagnifierView::waylandText()
+                                                               : MagnifierView::needsX11Text();
         update();
     }
     m_captureEngine = std::move(engine);

@@ -30,6 +30,7 @@ public:
     // The caption when no picture can ever be taken: outside an X11 session,
     // and when the X server cannot give one.
     static QString needsX11Text();    // "Needs an X11 session"
+    static QString waylandText();     // "Unavailable on Wayland for now"
     static QString unavailableText(); // "Screen capture unavailable"
     static constexpr double cornerRadius = 6;
     static constexpr double frameWidth = 2;

@@ -6,6 +6,10 @@
 
 #include "platform/Platform.h"
 
+#include <QStringList>
+
+#include <functional>
+
 namespace platform {
 // x11/: the X11 platform on Qt's own xcb connection; null when Qt does not run
 // on xcb.
@@ -24,6 +28,25 @@ std::unique_ptr<ScreenCapture> createX11Capture();
 // qt/: the fallback for any other Qt platform: displays and window flags from
 // Qt; pointer, hot keys and capture unavailable.
 std::unique_ptr<Platform> createQtPlatform();
+
+// Where a backend's pointer comes from, for `tovani status` and isTrusted().
+struct PointerSource
+{
+    std::unique_ptr<PointerMonitor> monitor;
+    QString name;                   // "kwin-script", "none"
+    bool followsEverywhere = false; // sees the pointer over every application
+};
+
+// wayland/: the platform on a compositor that offers wlr layer-shell, on a
+// Wayland connection of its own; null when WAYLAND_DISPLAY names none, or it
+// offers no layer-shell. The pointer, the hot keys and screen capture come
+// from elsewhere.
+std::unique_ptr<Platform> createWaylandPlatform(PointerSource pointer, std::unique_ptr<HotkeyService> hotkeys,
+                                                std::function<std::unique_ptr<ScreenCapture>()> capture);
+// wayland/: the interfaces of the globals the compositor named by
+// WAYLAND_DISPLAY offers ("zwlr_layer_shell_v1", ...); empty when none
+// answers. Asked before Qt connects.
+QStringList waylandGlobals();
 
 // The XDG autostart entry in autostartDir (normally ~/.config/autostart).
 std::unique_ptr<LoginItem> createXdgAutostart(const QString &autostartDir, const QString &executable);

@@ -205,9 +205,10 @@ public:
     virtual ~Platform() = default;
 
     // The platform for this session, picked from the Qt platform in use (so
-    // after the QGuiApplication exists): X11 when Qt runs on xcb, otherwise a
-    // Qt-only fallback whose pointer, hot-key and capture services report
-    // themselves unavailable.
+    // after the QGuiApplication exists): X11 when Qt runs on xcb, the Wayland
+    // backend when Qt runs on a Wayland compositor with layer-shell,
+    // otherwise a Qt-only fallback whose pointer, hot-key and capture
+    // services report themselves unavailable.
     static std::unique_ptr<Platform> create();
     // The instance the running application uses: the one set by
     // setInstance(), else one made by create() on first use.
@@ -216,9 +217,16 @@ public:
     // cannot): why the display server of this session can't be reached, or
     // empty when it can or when Qt will use another platform.
     static QString checkDisplayServer();
+    // Before Qt connects, in a Wayland session where the user chose no Qt
+    // platform: sets QT_QPA_PLATFORM to "wayland" when the compositor offers
+    // layer-shell (the Wayland backend), else to "xcb" when XWayland runs.
+    static void chooseDisplayServer();
     static void setInstance(Platform *platform);
 
+    // The backend ("x11", "wayland", "qt") and where the pointer comes from
+    // ("xinput2", "kwin-script", "none"), for people and bug reports.
     virtual QString name() const = 0;
+    virtual QString pointerSource() const = 0;
     virtual Displays &displays() = 0;
     virtual PointerMonitor &pointer() = 0;
     virtual HotkeyService &hotkeys() = 0;
@@ -242,6 +250,10 @@ public:
     // A compositing manager runs, so translucent windows blend with what lies
     // beneath. Without one, translucent pixels would show as black.
     virtual bool hasCompositor() const = 0;
+    // Tovani's own windows can be placed and kept above the others. False on
+    // a Wayland compositor, which places windows itself: on-screen messages
+    // are shown on guide surfaces instead.
+    virtual bool canPlaceWindows() const = 0;
     // The pointer and the keyboard can be seen in every application. False for
     // an X11 client inside a Wayland session, which sees them only over X11
     // windows, and for the Qt-only fallback, which sees them only over

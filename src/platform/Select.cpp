@@ -2,6 +2,9 @@
 // The only code that sees every backend.
 
 #include "platform/Backends.h"
+#include "platform/kwin/KWinPointer.h"
+#include "platform/portal/PortalHotkeys.h"
+#include "platform/qt/Unavailable.h"
 
 #include <QGuiApplication>
 
@@ -9,13 +12,43 @@ namespace platform {
 
 namespace {
 Platform *g_instance = nullptr;
+
+// No Wayland protocol tells a client where the pointer is. KWin does, through
+// a script of ours; elsewhere the guide moves by command.
+PointerSource waylandPointer()
+{
+    if (std::unique_ptr<PointerMonitor> kwin = kwin::createPointerMonitor())
+        return {std::move(kwin), QStringLiteral("kwin-script"), true};
+    return {std::make_unique<UnavailablePointer>(), QStringLiteral("none"), false};
 }
+
+// The desktop binds the keys through the portal where it offers that; else
+// the person binds "tovani <command>" in the desktop's settings
+// (portal::desktopShortcutHint() says where).
+std::unique_ptr<HotkeyService> waylandHotkeys()
+{
+    if (std::unique_ptr<HotkeyService> portal = portal::createHotkeyService())
+        return portal;
+    return std::make_unique<UnavailableHotkeys>();
+}
+
+std::unique_ptr<ScreenCapture> waylandCapture()
+{
+    return std::make_unique<UnavailableCapture>(
+        QCoreApplication::translate("Platform", "Screen capture on Wayland needs the desktop's permission, "
+                                                "which Tovani cannot ask for yet"));
+}
+} // namespace
 
 std::unique_ptr<Platform> Platform::create()
 {
-    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
+    const QString qpa = QGuiApplication::platformName();
+    if (qpa == QLatin1String("xcb")) {
         if (std::unique_ptr<Platform> x11 = createX11Platform())
             return x11;
+    } else if (qpa.startsWith(QLatin1String("wayland"))) {
+        if (std::unique_ptr<Platform> wayland = createWaylandPlatform(waylandPointer(), waylandHotkeys(), waylandCapture))
+            return wayland;
     }
     return createQtPlatform();
 }
@@ -31,11 +64,29 @@ Platform &Platform::instance()
 
 void Platform::setInstance(Platform *platform) { g_instance = platform; }
 
+void Platform::chooseDisplayServer()
+{
+    // QT_QPA_PLATFORM is the user's choice. In a Wayland session the
+    // compositor decides: with layer-shell Tovani draws on Wayland itself;
+    // without it (GNOME Shell, Weston, ...) through XWayland, where it at
+    // least covers X11 programs. A compositor that does not answer is left
+    // to Qt.
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return;
+    const QStringList globals = waylandGlobals();
+    if (globals.isEmpty())
+        return;
+    // Qt tries the platforms in turn: without its Wayland plugin, XWayland.
+    if (globals.contains(QLatin1String("zwlr_layer_shell_v1")))
+        qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("DISPLAY") ? "wayland" : "wayland;xcb");
+    else if (!qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+}
+
 QString Platform::checkDisplayServer()
 {
-    // QT_QPA_PLATFORM is the user's choice; without one Qt takes xcb when an
-    // X display is there and no Wayland display. Other platforms are left to
-    // Qt.
+    // Without a choice Qt takes xcb when an X display is there and no
+    // Wayland display. Other platforms are left to Qt.
     const QByteArray qpa = qgetenv("QT_QPA_PLATFORM");
     const bool usesX11 = qpa.startsWith("xcb") ||
                          (qpa.isEmpty() && !qEnvironmentVariableIsEmpty("DISPLAY") &&

@@ -159,6 +159,7 @@ class FakePlatform : public Platform
 {
 public:
     QString name() const override { return QStringLiteral("fake"); }
+    QString pointerSource() const override { return QStringLiteral("fake"); }
     Displays &displays() override { return fakeDisplays; }
     PointerMonitor &pointer() override { return fakePointer; }
     HotkeyService &hotkeys() override { return fakeHotkeys; }
@@ -172,13 +173,14 @@ public:
     bool hasXInput2() const override { return true; }
     bool hasCompositor() const override { return compositor; }
     bool isTrusted() const override { return trusted; }
+    bool canPlaceWindows() const override { return placesWindows; }
 
     FakeDisplays fakeDisplays;
     FakePointer fakePointer;
     FakeHotkeys fakeHotkeys;
     FakeLoginItem fakeLoginItem;
     FakeSurfaces fakeSurfaces;
-    bool compositor = true, trusted = true, x11 = false;
+    bool compositor = true, trusted = true, x11 = false, placesWindows = true;
     // What the next capture engines are like: a set-up error, or unable to
     // leave a window out of their pictures.
     QString captureError;

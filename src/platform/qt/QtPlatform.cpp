@@ -23,6 +23,7 @@ public:
     }
 
     QString name() const override { return QStringLiteral("qt"); }
+    QString pointerSource() const override { return QStringLiteral("none"); }
     Displays &displays() override { return m_displays; }
     PointerMonitor &pointer() override { return m_pointer; }
     HotkeyService &hotkeys() override { return m_hotkeys; }
@@ -46,6 +47,9 @@ public:
     bool hasXInput2() const override { return false; }
     // Wayland compositors always blend; elsewhere nothing says one runs.
     bool hasCompositor() const override { return QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
+    // Qt asks the window system; what a Wayland compositor does with it is
+    // its own affair, as for every other Qt program.
+    bool canPlaceWindows() const override { return true; }
     bool isTrusted() const override { return false; }
 
 private:

@@ -203,6 +203,12 @@ public:
     }
 
     QString name() const override { return QStringLiteral("x11"); }
+    QString pointerSource() const override
+    {
+        if (!hasXInput2())
+            return QStringLiteral("none");
+        return m_trusted ? QStringLiteral("xinput2") : QStringLiteral("xinput2 (over X11 windows only)");
+    }
     Displays &displays() override { return m_displays; }
     PointerMonitor &pointer() override { return *m_pointer; }
     HotkeyService &hotkeys() override { return *m_hotkeys; }
@@ -217,6 +223,7 @@ public:
     bool isX11() const override { return true; }
     bool hasXInput2() const override { return m_pointer->xiOpcode() >= 0; }
     bool hasCompositor() const override { return m_compositor; }
+    bool canPlaceWindows() const override { return true; }
     bool isTrusted() const override { return m_trusted; }
 
 private:

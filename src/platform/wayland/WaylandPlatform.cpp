@@ -1,0 +1,140 @@
+// The platform on a Wayland compositor that offers wlr layer-shell (KWin,
+// sway, Hyprland, river, labwc, Wayfire): the displays are its outputs, the
+// guide's surfaces are layer surfaces, both on a connection of the backend's
+// own. Where the pointer and the hot keys come from is handed in: no core
+// Wayland protocol tells a client where the pointer is, or lets it take a key
+// for the whole desktop.
+
+#include "platform/Backends.h"
+#include "platform/wayland/WaylandClient.h"
+#include "platform/wayland/WaylandSurfaces.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QTimer>
+#include <QWidget>
+
+namespace platform {
+
+namespace {
+
+class WaylandDisplays : public Displays
+{
+public:
+    explicit WaylandDisplays(wayland::Client &client) : m_client(client)
+    {
+        refresh();
+        connect(&client, &wayland::Client::outputsChanged, this, [this] {
+            if (refresh())
+                Q_EMIT displaysChanged();
+        });
+        connect(&client, &wayland::Client::lost, this, [this] {
+            m_displays.clear();
+            Q_EMIT displaysChanged();
+        });
+    }
+
+    QList<Display> displays() const override { return m_displays; }
+
+    // Wayland has no primary output: the one Qt calls primary (the
+    // compositor's first, or the one it names), else the first.
+    std::optional<Display> mainDisplay() const override
+    {
+        if (m_displays.isEmpty())
+            return std::nullopt;
+        if (const QScreen *primary = QGuiApplication::primaryScreen()) {
+            for (const Display &d : m_displays) {
+                if (d.name == primary->name())
+                    return d;
+            }
+        }
+        return m_displays.first();
+    }
+
+private:
+    // True when the list changed.
+    bool refresh()
+    {
+        QList<Display> list;
+        if (m_client.isAlive()) {
+            for (const wayland::Output *o : m_client.outputs())
+                list.append(Display{QRectF(o->logical), o->scale(), o->name, o->refreshRate});
+        }
+        const bool changed = list.size() != m_displays.size() ||
+                             !std::equal(list.begin(), list.end(), m_displays.begin(), [](const auto &a, const auto &b) {
+                                 return a.frame == b.frame && qFuzzyCompare(a.devicePixelRatio, b.devicePixelRatio) &&
+                                        a.name == b.name && qFuzzyCompare(a.refreshRate, b.refreshRate);
+                             });
+        m_displays = list;
+        return changed;
+    }
+
+    wayland::Client &m_client;
+    QList<Display> m_displays;
+};
+
+class WaylandPlatform : public Platform
+{
+public:
+    WaylandPlatform(std::unique_ptr<wayland::Client> client, PointerSource pointer,
+                    std::unique_ptr<HotkeyService> hotkeys, std::function<std::unique_ptr<ScreenCapture>()> capture)
+        : m_client(std::move(client)), m_displays(*m_client), m_pointer(std::move(pointer)),
+          m_hotkeys(std::move(hotkeys)), m_capture(std::move(capture))
+    {
+        m_loginItem = createXdgAutostart(QString(), QString());
+        m_surfaces = wayland::createGuideSurfaces(*m_client);
+    }
+    ~WaylandPlatform() override
+    {
+        // The surfaces speak through the connection: they go first.
+        m_surfaces.reset();
+    }
+
+    QString name() const override { return QStringLiteral("wayland"); }
+    QString pointerSource() const override { return m_pointer.name; }
+    Displays &displays() override { return m_displays; }
+    PointerMonitor &pointer() override { return *m_pointer.monitor; }
+    HotkeyService &hotkeys() override { return *m_hotkeys; }
+    LoginItem &loginItem() override { return *m_loginItem; }
+    GuideSurfaces &guideSurfaces() override { return *m_surfaces; }
+    std::unique_ptr<ScreenCapture> createScreenCapture() override { return m_capture(); }
+    // The guide does not use windows here; Tovani's other windows are plain
+    // Qt windows that the compositor places.
+    void prepareWindow(QWidget *window, WindowRole role) override
+    {
+        if (window)
+            window->setWindowFlags(portableWindowFlags(role));
+    }
+
+    bool isX11() const override { return false; }
+    bool hasXInput2() const override { return false; }
+    // Every Wayland compositor blends.
+    bool hasCompositor() const override { return true; }
+    bool canPlaceWindows() const override { return false; }
+    bool isTrusted() const override { return m_pointer.followsEverywhere; }
+
+private:
+    std::unique_ptr<wayland::Client> m_client;
+    WaylandDisplays m_displays;
+    PointerSource m_pointer;
+    std::unique_ptr<HotkeyService> m_hotkeys;
+    std::function<std::unique_ptr<ScreenCapture>()> m_capture;
+    std::unique_ptr<LoginItem> m_loginItem;
+    std::unique_ptr<GuideSurfaces> m_surfaces;
+};
+
+} // namespace
+
+std::unique_ptr<Platform> createWaylandPlatform(PointerSource pointer, std::unique_ptr<HotkeyService> hotkeys,
+                                                std::function<std::unique_ptr<ScreenCapture>()> capture)
+{
+    std::unique_ptr<wayland::Client> client = wayland::Client::connect();
+    if (!client)
+        return nullptr;
+    return std::make_unique<WaylandPlatform>(std::move(client), std::move(pointer), std::move(hotkeys),
+                                             std::move(capture));
+}
+
+QStringList waylandGlobals() { return wayland::probeGlobals(); }
+
+} // namespace platform

@@ -1,0 +1,196 @@
+# Shared helpers of the end-to-end tests on headless sway: sourced by bash
+# scripts in tests/wayland/.
+#
+#   sway_start [--dual]    headless sway (pixman renderer, no input devices) as
+#                          the user nobody, which it needs (it refuses root),
+#                          with one output HEADLESS-1 of 1280x800 at 0,0, and
+#                          with --dual a second, HEADLESS-2, at 1280,0; then a
+#                          virtual pointer so that the seat has one.
+#                          WAYLAND_DISPLAY and SWAYSOCK are exported
+#   swaymsg_ ARGS...       swaymsg, failing the test when it fails
+#   sway_click X Y         moves the pointer there and clicks button 1
+#   sway_pixel X Y         prints "R G B" of that pixel (global logical
+#                          coordinates; grim's shots include the cursor: sample
+#                          away from it)
+#   sway_background "R G B"
+#                          a full-screen client of that colour on HEADLESS-1;
+#                          the presses it gets go to $WL_TMP/clicks.out as
+#                          "click X Y BUTTON"
+#   guide_probe_start [KEY=VALUE...]
+#                          wlprobe guide on the Wayland backend, with those
+#                          settings; guide_probe LINE sends it a line ("move X
+#                          Y", "hide") and waits for its answer;
+#                          guide_probe_displays N waits until it has N displays
+#   tovani_start [ARGS...] $TOVANI_BIN with a fresh XDG_CONFIG_HOME, as in a
+#                          Wayland session (no DISPLAY, no QT_QPA_PLATFORM: the
+#                          backend is Tovani's choice); tovani_cmd ARGS... runs
+#                          a command beside it;
+#                          TOVANI_REUSE_CONFIG=1 tovani_start keeps the last
+#                          configuration folder
+#   wl_column X            "R G B" of every pixel of column X, one a line
+#   wl_wait_for T CMD...   retry CMD until it succeeds or T seconds pass
+#   wl_blend "R G B" ALPHA "R G B"   the colour the compositor blends
+#   wl_rows_are X Y0 Y1 "R G B"      every pixel of column X in rows Y0..Y1
+# Also wl_fail MSG, wl_skip MSG (exit 77), wl_track_pid PID, WL_TMP (removed
+# at exit). Everything started here is stopped by PID at exit: do not set an
+# EXIT trap of your own. Logs ($WL_TMP/*.log) are printed when a test fails.
+# The environment gives TOVANI_BIN, WLPROBE and VIRTUAL_POINTER (ctest sets
+# them).
+
+set -u
+
+WL_TMP=$(mktemp -d "${TMPDIR:-/tmp}/tovani-wl.XXXXXX")
+# sway runs as nobody: it must reach its folder below this one.
+chmod 711 "$WL_TMP"
+# Tovani's own runtime folder (its control socket), apart from any other copy.
+export XDG_RUNTIME_DIR="$WL_TMP/run"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+unset DISPLAY QT_QPA_PLATFORM
+WL_PIDS=()
+TOVANI_PID="" TOVANI_CONFIG_HOME="" WL_PROBE_FD="" WL_PROBE_ANSWERS=0
+: "${TOVANI_BIN:=}" "${WLPROBE:=}" "${VIRTUAL_POINTER:=}"
+
+wl_fail() { echo "FAIL: $*" >&2; exit 1; }
+wl_skip() { echo "SKIP: $*" >&2; exit 77; }
+wl__log() { echo "[wayland] $*" >&2; }
+wl_track_pid() { WL_PIDS+=("$1"); }
+
+wl__stop_pid() {
+    kill -TERM "$1" 2>/dev/null || return 0
+    timeout 2 tail --pid="$1" -s 0.05 -f /dev/null || kill -KILL "$1" 2>/dev/null
+    wait "$1" 2>/dev/null
+    return 0
+}
+
+wl__cleanup() {
+    local rc=$? i f
+    for ((i = ${#WL_PIDS[@]} - 1; i >= 0; i--)); do wl__stop_pid "${WL_PIDS[$i]}"; done
+    [ $rc = 0 ] || [ $rc = 77 ] || for f in "$WL_TMP"/*.log; do
+        [ -s "$f" ] && { echo "--- $(basename "$f") (last lines) ---"; tail -n 30 "$f"; } >&2
+    done
+    rm -rf "$WL_TMP"
+    exit $rc
+}
+trap wl__cleanup EXIT
+trap 'exit 130' INT TERM
+
+wl_wait_for() {
+    local deadline=$(($(date +%s%N) + $(awk -v t="$1" 'BEGIN { printf "%.0f", t * 1e9 }')))
+    shift
+    until "$@" >/dev/null 2>&1; do
+        [ "$(date +%s%N)" -lt "$deadline" ] || return 1
+        sleep 0.05
+    done
+}
+
+swaymsg_() { swaymsg "$@" >>"$WL_TMP/swaymsg.log" 2>&1 || wl_fail "swaymsg $* failed: $(tail -n 3 "$WL_TMP/swaymsg.log")"; }
+
+sway_start() {
+    local dual=0 run="$WL_TMP/sway"
+    [ "${1:-}" = --dual ] && dual=1
+    command -v sway >/dev/null || wl_skip "sway is not installed"
+    command -v grim >/dev/null || wl_skip "grim is not installed"
+    [ "$(id -u)" = 0 ] || wl_skip "sway must be started as another user (setpriv), which needs root"
+    [ -x "$VIRTUAL_POINTER" ] || wl_fail "VIRTUAL_POINTER is not set to the virtual_pointer helper"
+    mkdir -m 700 "$run" && chown nobody:nogroup "$run"
+    # Nothing on screen but what the test puts there: no bar, no borders, no
+    # wallpaper, the test's windows full-screen.
+    cat >"$WL_TMP/sway.conf" <<'CONF'
+output HEADLESS-1 resolution 1280x800 position 0 0
+default_border none
+focus_follows_mouse no
+xwayland disable
+for_window [app_id="wlprobe"] fullscreen enable
+for_window [app_id="tovani"] floating enable
+CONF
+    chmod 644 "$WL_TMP/sway.conf"
+    setpriv --reuid=nobody --regid=nogroup --clear-groups \
+        env -i PATH=/usr/bin:/bin HOME="$run" XDG_RUNTIME_DIR="$run" WLR_BACKENDS=headless \
+        WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 sway -c "$WL_TMP/sway.conf" >"$WL_TMP/sway.log" 2>&1 &
+    wl_track_pid $!
+    wl_wait_for 20 eval "ls '$run'/sway-ipc.*.sock && ls '$run'/wayland-*[0-9]" || wl_fail "sway did not start"
+    export SWAYSOCK WAYLAND_DISPLAY
+    SWAYSOCK=$(ls "$run"/sway-ipc.*.sock | head -n1)
+    WAYLAND_DISPLAY=$(ls "$run"/wayland-*[0-9] | head -n1)
+    wl_wait_for 10 swaymsg -t get_outputs || wl_fail "sway does not answer"
+    if [ $dual = 1 ]; then
+        swaymsg_ create_output
+        swaymsg_ output HEADLESS-2 resolution 1280x800 position 1280 0
+    fi
+    # The virtual pointer lives as long as its standard input stays open.
+    mkfifo "$WL_TMP/pointer.in"
+    "$VIRTUAL_POINTER" <"$WL_TMP/pointer.in" >"$WL_TMP/pointer.log" 2>&1 &
+    wl_track_pid $!
+    exec {WL_POINTER_FD}>"$WL_TMP/pointer.in"
+    wl_wait_for 10 grep -qx ready "$WL_TMP/pointer.log" || wl_fail "no virtual pointer"
+    # Out of the way of the pixels the tests read.
+    swaymsg_ seat seat0 cursor set 5 5
+    wl__log "sway on $WAYLAND_DISPLAY"
+}
+
+sway_click() {
+    swaymsg_ seat seat0 cursor set "$1" "$2"
+    swaymsg_ seat seat0 cursor press button1
+    swaymsg_ seat seat0 cursor release button1
+}
+
+sway_pixel() { grim -g "$1,$2 1x1" -t ppm - 2>/dev/null | tail -c 3 | od -An -tu1 | awk '{ print $1, $2, $3 }'; }
+wl__pixel_is() { [ "$(sway_pixel "$1" "$2")" = "$3" ]; }
+
+wl_rows_are() {
+    local y
+    for ((y = $2; y <= $3; y++)); do wl__pixel_is "$1" "$y" "$4" || return 1; done
+}
+
+# The surface holds 8-bit premultiplied colour: the alpha and the colour are
+# rounded before the blend.
+wl_column() {
+    grim -g "$1,0 1x${2:-800}" -t ppm - 2>/dev/null | tail -c $((${2:-800} * 3)) | od -An -v -tu1 -w3 | awk '{ print $1, $2, $3 }'
+}
+
+wl_blend() {
+    awk -v a="$2" -v f="$1" -v b="$3" 'BEGIN { split(f, F, " "); split(b, B, " "); a = int(a * 255 + 0.5)
+        for (i = 1; i <= 3; i++) printf "%d%s", int(F[i] * a / 255 + 0.5) + B[i] * (255 - a) / 255 + 0.5, i < 3 ? " " : "\n" }'
+}
+
+sway_background() {
+    [ -x "$WLPROBE" ] || wl_fail "WLPROBE is not set to the wlprobe helper"
+    QT_QPA_PLATFORM=wayland "$WLPROBE" background $1 >"$WL_TMP/clicks.out" 2>"$WL_TMP/background.log" &
+    wl_track_pid $!
+    wl_wait_for 10 wl__pixel_is 640 600 "$1" || wl_fail "the background window did not show: $(sway_pixel 640 600)"
+}
+
+guide_probe_start() {
+    local config="$WL_TMP/probe-config"
+    mkdir -p "$config/tovani"
+    printf '%s\n' '[General]' "$@" >"$config/tovani/tovani.conf"
+    rm -f "$WL_TMP/probe.in" && mkfifo "$WL_TMP/probe.in"
+    XDG_CONFIG_HOME="$config" QT_QPA_PLATFORM=wayland "$WLPROBE" guide <"$WL_TMP/probe.in" \
+        >"$WL_TMP/probe.out" 2>"$WL_TMP/probe.log" &
+    wl_track_pid $!
+    exec {WL_PROBE_FD}>"$WL_TMP/probe.in"
+    WL_PROBE_ANSWERS=0
+    wl_wait_for 10 grep -q '^displays' "$WL_TMP/probe.out" || wl_fail "wlprobe guide did not start"
+    grep -qx 'backend wayland' "$WL_TMP/probe.out" || wl_fail "not the Wayland backend: $(head -n1 "$WL_TMP/probe.out")"
+}
+
+guide_probe() {
+    echo "$*" >&"$WL_PROBE_FD"
+    WL_PROBE_ANSWERS=$((WL_PROBE_ANSWERS + 1))
+    wl_wait_for 10 eval "[ \$(grep -cx ok '$WL_TMP/probe.out') -ge $WL_PROBE_ANSWERS ]" || wl_fail "wlprobe: no answer to $*"
+}
+
+guide_probe_displays() {
+    wl_wait_for 10 eval "[ \"\$(grep '^displays' '$WL_TMP/probe.out' | tail -n1)\" = 'displays $1' ]" ||
+        wl_fail "the backend does not see $1 displays: $(grep '^displays' "$WL_TMP/probe.out" | tr '\n' ';')"
+}
+
+tovani_start() {
+    [ -x "$TOVANI_BIN" ] || wl_fail "TOVANI_BIN is not set to the tovani executable"
+    [ "${TOVANI_REUSE_CONFIG:-0}" = 1 ] || TOVANI_CONFIG_HOME=$(mktemp -d "$WL_TMP/config.XXXXXX")
+    XDG_CONFIG_HOME="$TOVANI_CONFIG_HOME" "$TOVANI_BIN" "$@" >"$WL_TMP/tovani.log" 2>&1 &
+    TOVANI_PID=$!
+    wl_track_pid $TOVANI_PID
+}
+
+tovani_cmd() { XDG_CONFIG_HOME="$TOVANI_CONFIG_HOME" timeout 20 "$TOVANI_BIN" "$@"; }

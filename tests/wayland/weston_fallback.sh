@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# A Wayland session whose compositor offers no layer-shell (headless Weston,
+# with an X server beside it as XWayland would be): Tovani takes the X11
+# backend through XWayland, and `tovani status` says so.
+source "$(dirname "$0")/lib.sh"
+
+command -v weston >/dev/null || wl_skip "weston is not installed"
+command -v Xvfb >/dev/null || wl_skip "Xvfb is not installed"
+: >"$WL_TMP/displayfd"
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$WL_TMP/displayfd" >"$WL_TMP/xvfb.log" 2>&1 &
+wl_track_pid $!
+wl_wait_for 20 grep -q '^[0-9]' "$WL_TMP/displayfd" || wl_fail "Xvfb did not start"
+export DISPLAY=":$(head -n1 "$WL_TMP/displayfd" | tr -dc '0-9')"
+weston --backend=headless-backend.so --socket=weston-test --idle-time=0 --no-config >"$WL_TMP/weston.log" 2>&1 &
+wl_track_pid $!
+# As in a real session, where Qt alone would choose Wayland.
+export WAYLAND_DISPLAY=weston-test XDG_SESSION_TYPE=wayland
+wl_wait_for 20 test -S "$XDG_RUNTIME_DIR/weston-test" || wl_fail "weston did not start"
+
+tovani_start
+wl_wait_for 20 eval 'tovani_cmd status | grep -q "^backend: x11,"' ||
+    wl_fail "not the X11 backend beside a compositor without layer-shell: $(tovani_cmd status 2>&1)"
