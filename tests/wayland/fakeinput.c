@@ -5,6 +5,8 @@
  *   click           left button press and release
  *   key CODE...     press CODE... (evdev key codes) in order, release them in
  *                   reverse order: "key 29 42 19" is Ctrl+Shift+R
+ *   stream N HZ W H N moves on a fixed schedule of HZ a second, each to
+ *                   another row of a W x H area (for the benchmarks)
  * It answers every line with "ok" once KWin has handled it (a round trip), or
  * "error ..." for a line it does not understand, and exits at the end of its
  * input or when the compositor goes away. */
@@ -13,6 +15,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <time.h>
 #include <wayland-client.h>
 
 static struct org_kde_kwin_fake_input *fake;
@@ -55,9 +58,23 @@ int main(void)
 
     char line[512];
     while (fgets(line, sizeof line, stdin)) {
-        double x, y;
+        double x, y, hz;
+        int n, w, h;
         char *rest;
-        if (sscanf(line, "move %lf %lf", &x, &y) == 2) {
+        if (sscanf(line, "stream %d %lf %d %d", &n, &hz, &w, &h) == 4 && hz > 0 && w > 0 && h > 80) {
+            struct timespec at;
+            clock_gettime(CLOCK_MONOTONIC, &at);
+            const long period = (long)(1e9 / hz);
+            for (int i = 0; i < n; ++i) {
+                clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &at, NULL);
+                org_kde_kwin_fake_input_pointer_motion_absolute(fake, wl_fixed_from_int((i * 37) % w),
+                                                                wl_fixed_from_int(40 + (i * 7) % (h - 80)));
+                wl_display_flush(display);
+                at.tv_nsec += period;
+                at.tv_sec += at.tv_nsec / 1000000000;
+                at.tv_nsec %= 1000000000;
+            }
+        } else if (sscanf(line, "move %lf %lf", &x, &y) == 2) {
             org_kde_kwin_fake_input_pointer_motion_absolute(fake, wl_fixed_from_double(x), wl_fixed_from_double(y));
         } else if (strncmp(line, "click", 5) == 0) {
             org_kde_kwin_fake_input_button(fake, 0x110 /* BTN_LEFT */, 1);

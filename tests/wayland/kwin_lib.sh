@@ -14,10 +14,16 @@
 #   kwin_move X Y        the pointer to X,Y; returns once KWin has handled it
 #   kwin_click           left button press and release where the pointer is
 #   kwin_keys CODE...    press and release evdev key codes (29 Ctrl, 42 Shift)
-#   kwin_shot FILE [X Y W H]
-#                        PNG of that area (default: the first output) through
-#                        org.kde.KWin.ScreenShot2, as the compositor shows it
+#   kwin_shot X Y W H    print "R G B" of every pixel of that area, row by row,
+#                        as the compositor shows it (org.kde.KWin.ScreenShot2)
 #   kwin_pixel X Y       print "R G B" of one pixel of the screen
+#   kwin_column X Y N    "R G B" of the N pixels from X,Y down, one a line
+#   kwin_blend "R G B" ALPHA "R G B"   the colour the compositor blends (8-bit
+#                        premultiplied: alpha and colour rounded first)
+#   kwin_background "R G B"
+#                        a full-screen window of that colour (wlprobe) on the
+#                        first output; the presses it gets go to
+#                        $KWIN_TMP/clicks.out as "click X Y BUTTON"
 #   kwin_fail MSG, kwin_skip MSG (exit 77), kwin_wait_for T CMD..., kwin_track_pid PID
 # KWIN_TMP is a scratch directory removed at exit; the logs in it are printed
 # when a test fails. FAKEINPUT names the fake-input helper (ctest sets it).
@@ -128,7 +134,7 @@ kwin__fake() {
     local n
     n=$(grep -c . "$KWIN_TMP/fake.out")
     echo "$*" >&8
-    kwin_wait_for 5 eval '[ "$(grep -c . "$KWIN_TMP/fake.out")" -gt '"$n"' ]' || kwin_fail "the fake-input helper did not answer '$*'"
+    kwin_wait_for 60 eval '[ "$(grep -c . "$KWIN_TMP/fake.out")" -gt '"$n"' ]' || kwin_fail "the fake-input helper did not answer '$*'"
     [ "$(tail -n 1 "$KWIN_TMP/fake.out")" = ok ] || kwin_fail "fake input: $(tail -n 1 "$KWIN_TMP/fake.out")"
 }
 kwin_move() { kwin__fake move "$1" "$2"; }
@@ -165,4 +171,16 @@ kwin__has_name() {
 }
 
 kwin_shot() { "$KWIN_PY" "$(dirname "${BASH_SOURCE[0]}")/kwin_shot.py" "$@"; }
-kwin_pixel() { kwin_shot - "$1" "$2" 1 1; }
+kwin_pixel() { kwin_shot "$1" "$2" 1 1; }
+kwin__pixel_is() { [ "$(kwin_pixel "$1" "$2")" = "$3" ]; }
+kwin_column() { kwin_shot "$1" "$2" 1 "$3"; }
+kwin_blend() {
+    awk -v a="$2" -v f="$1" -v b="$3" 'BEGIN { split(f, F, " "); split(b, B, " "); a = int(a * 255 + 0.5)
+        for (i = 1; i <= 3; i++) printf "%d%s", int(F[i] * a / 255 + 0.5) + B[i] * (255 - a) / 255 + 0.5, i < 3 ? " " : "\n" }'
+}
+kwin_background() {
+    [ -x "${WLPROBE:-}" ] || kwin_fail "WLPROBE must name the wlprobe helper"
+    QT_QPA_PLATFORM=wayland "$WLPROBE" background $1 >"$KWIN_TMP/clicks.out" 2>"$KWIN_TMP/background.log" &
+    kwin_track_pid $!
+    kwin_wait_for 10 kwin__pixel_is 640 600 "$1" || kwin_fail "the background window did not show: $(kwin_pixel 640 600)"
+}

@@ -30,7 +30,7 @@ move_expect() {
     kwin_move "$1" "$2"
     kwin_wait_for 5 has "$m" "pos $1 $2" || kwin_fail "the move to $1,$2 was not reported: $(tail -n +$((m + 1)) "$LOG" | tr '\n' ';')"
 }
-moves() { move_expect 10 20; move_expect 640 400; move_expect 1279 799; move_expect 0 0; move_expect 641 401; }
+moves() { move_expect 10 20; move_expect 640 400; move_expect 1270 790; move_expect 5 5; move_expect 641 401; }
 
 kwin_start
 kwin_move 300 300
@@ -75,7 +75,7 @@ kwin_start --outputs 2
 kwin_wait_for 10 loaded || kwin_fail "the script was not loaded into the new KWin"
 moves
 move_expect 1500 300
-move_expect 2559 799
+move_expect 2550 790
 
 grep -q "^error" "$LOG" && kwin_fail "$(grep '^error' "$LOG")"
 echo quit >&7
