@@ -23,7 +23,7 @@ test_pkgs=(
   # headless KWin: the compositor, its fake-input protocol, OpenGL through
   # llvmpipe for its screenshots, a private session bus, python3-dbus for the
   # screenshot helper; the XDG desktop portal with KDE's backend
-  kwin-wayland plasma-wayland-protocols libwayland-dev libwayland-bin libgl1-mesa-dri libegl-mesa0
+  kwin-wayland plasma-wayland-protocols libgl1-mesa-dri libegl-mesa0
   dbus-daemon python3-dbus xdg-desktop-portal xdg-desktop-portal-kde
 )
 pkgs=("${build_pkgs[@]}")
