@@ -108,6 +108,11 @@ public:
         Q_UNUSED(id);
         return {};
     }
+    // Where there are no global hot keys (isAvailable() is false): which
+    // setting of the desktop binds a key to a command line ("tovani
+    // toggle") instead, as a sentence for the preferences; empty when there
+    // is nothing to say.
+    virtual QString bindingHint() const { return {}; }
 
 Q_SIGNALS:
     // On the main thread, once per press; autoRepeat is true for the repeats of

@@ -23,13 +23,13 @@ PointerSource waylandPointer()
 }
 
 // The desktop binds the keys through the portal where it offers that; else
-// the person binds "tovani <command>" in the desktop's settings
-// (portal::desktopShortcutHint() says where).
+// the person binds "tovani <command>" in the desktop's settings, and
+// bindingHint() says where.
 std::unique_ptr<HotkeyService> waylandHotkeys()
 {
     if (std::unique_ptr<HotkeyService> portal = portal::createHotkeyService())
         return portal;
-    return std::make_unique<UnavailableHotkeys>();
+    return std::make_unique<UnavailableHotkeys>(portal::desktopShortcutHint());
 }
 
 std::unique_ptr<ScreenCapture> waylandCapture()

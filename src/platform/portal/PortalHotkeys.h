@@ -18,7 +18,8 @@ std::unique_ptr<HotkeyService> createHotkeyService();
 
 // Where there is no portal: which setting of the running desktop binds a key
 // to a command line ("tovani toggle"), as one sentence for the preferences.
-// Read from XDG_CURRENT_DESKTOP.
+// Read from XDG_CURRENT_DESKTOP. The Wayland platform hands it to the
+// preferences as HotkeyService::bindingHint() when there is no portal.
 QString desktopShortcutHint();
 
 // A combination in the portal's notation ("CTRL+SHIFT+r": modifiers, then the
