@@ -261,8 +261,9 @@ public:
     virtual bool canPlaceWindows() const = 0;
     // The pointer and the keyboard can be seen in every application. False for
     // an X11 client inside a Wayland session, which sees them only over X11
-    // windows, and for the Qt-only fallback, which sees them only over
-    // Tovani's own windows and has no global hot keys.
+    // windows, for the Qt-only fallback, which sees them only over Tovani's
+    // own windows and has no global hot keys, and for the Wayland backend
+    // without a pointer source (the guide then moves by command).
     virtual bool isTrusted() const = 0;
 };
 

@@ -70,20 +70,27 @@ int guide()
     build();
     QObject::connect(&p.displays(), &platform::Displays::displaysChanged, qApp, build);
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+    QByteArray pending;
     QObject::connect(&input, &QSocketNotifier::activated, qApp, [&] {
-        char line[128];
-        if (!std::fgets(line, sizeof line, stdin))
+        char chunk[4096];
+        const ssize_t n = ::read(STDIN_FILENO, chunk, sizeof chunk);
+        if (n <= 0)
             return QCoreApplication::quit();
-        double x = 0, y = 0;
-        const bool move = std::sscanf(line, "move %lf %lf", &x, &y) == 2;
-        for (const auto &g : guides) {
-            const bool here = move && g->display().frame.contains(QPointF(x, y));
-            if (here)
-                g->moveTo(QPointF(x, y));
-            g->setVisible(here);
+        pending.append(chunk, n);
+        // Every whole line; each reaches the compositor in a commit of its own.
+        for (qsizetype end; (end = pending.indexOf('\n')) >= 0; pending.remove(0, end + 1)) {
+            const QByteArray line = pending.left(end);
+            double x = 0, y = 0;
+            const bool move = std::sscanf(line.constData(), "move %lf %lf", &x, &y) == 2;
+            for (const auto &g : guides) {
+                const bool here = move && g->display().frame.contains(QPointF(x, y));
+                if (here)
+                    g->moveTo(QPointF(x, y));
+                g->setVisible(here);
+            }
+            p.guideSurfaces().commit();
+            std::puts("ok");
         }
-        p.guideSurfaces().commit();
-        std::puts("ok");
     });
     return QApplication::exec();
 }
