@@ -16,7 +16,7 @@ echo "package: $deb"
 dpkg-deb --field "$deb" Package Version Depends
 
 depends=$(dpkg-deb --field "$deb" Depends)
-for lib in libqt6widgets6 libqt6gui6 libqt6core6 libxcb libwayland-client0 qt6-wayland; do
+for lib in libqt6widgets6 libqt6gui6 libqt6core6 libqt6dbus6 libxcb libwayland-client0 qt6-wayland; do
     case "$depends" in *"$lib"*) ;; *) echo "FAIL: Depends lacks $lib"; exit 1 ;; esac
 done
 
@@ -26,7 +26,7 @@ dpkg-deb -x "$deb" "$root"
 for f in usr/bin/tovani usr/share/applications/tovani.desktop usr/share/icons/hicolor/scalable/apps/tovani.svg \
          usr/share/metainfo/org.tovani.Tovani.metainfo.xml usr/share/man/man1/tovani.1 \
          usr/share/tovani/translations/tovani_de.qm usr/share/tovani/translations/tovani_fr.qm \
-         usr/share/tovani/translations/tovani_es.qm; do
+         usr/share/tovani/translations/tovani_es.qm usr/share/tovani/kwin/tovani-pointer.js; do
     [ -e "$root/$f" ] || { echo "FAIL: $f is not in the package"; exit 1; }
 done
 version=$("$root/usr/bin/tovani" --version)

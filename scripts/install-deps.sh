@@ -23,6 +23,11 @@ test_pkgs=(
   clang-tidy
   dbus dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0 gir1.2-gtk-3.0
   sway grim wayland-utils weston
+  # headless KWin: the compositor, its fake-input protocol, OpenGL through
+  # llvmpipe for its screenshots, a private session bus, python3-dbus for the
+  # screenshot helper; the XDG desktop portal with KDE's backend
+  kwin-wayland plasma-wayland-protocols libgl1-mesa-dri libegl-mesa0
+  dbus-daemon python3-dbus xdg-desktop-portal xdg-desktop-portal-kde
 )
 pkgs=("${build_pkgs[@]}")
 if [ "$what" = "test" ]; then pkgs+=("${test_pkgs[@]}"); fi

@@ -45,7 +45,7 @@ private Q_SLOTS:
         Platform &p = Platform::instance();
         QVERIFY(&Platform::instance() == &p && p.name() == u"qt");
         QVERIFY(!p.isX11() && !p.hasXInput2() && !p.isTrusted() && !p.hotkeys().isAvailable());
-        QVERIFY(!p.hotkeys().registerHotkey(1, {QStringLiteral("AD04"), Qt::ControlModifier, QString()}));
+        QVERIFY(!p.hotkeys().registerHotkey(1, {QStringLiteral("AD04"), Qt::ControlModifier, {}, {}, {}}));
         QVERIFY(!p.pointer().start() && !p.pointer().isRunning());
         const std::unique_ptr<platform::ScreenCapture> capture = p.createScreenCapture();
         QString error;

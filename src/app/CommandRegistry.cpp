@@ -105,10 +105,17 @@ void CommandRegistry::setHotkeysEnabled(bool enabled)
     m_hotkeysEnabled = enabled;
     const bool lineKeys = m_target.settings().lineStepKeysEnabled();
     for (int id = 1; enabled && id <= bindings().size(); ++id) {
-        if (binding(id)->command->lineKeys && !lineKeys)
+        const Binding &bound = *binding(id);
+        if (bound.command->lineKeys && !lineKeys)
             continue;
-        const Hotkey &key = *binding(id)->key;
-        if (m_hotkeys.registerHotkey(id, {QString::fromLatin1(key.xkbKeyName), key.modifiers, key.text()}))
+        const Hotkey &key = *bound.key;
+        QString name = QString::fromLatin1(bound.command->verb);
+        QString description = Commands::translate(bound.command->hotkeyTitle);
+        if (bound.command->argument != Command::Argument::none) {
+            name += QLatin1Char('-') + QString::number(bound.argument);
+            description += QLatin1Char(' ') + QString::number(bound.argument);
+        }
+        if (m_hotkeys.registerHotkey(id, {QString::fromLatin1(key.xkbKeyName), key.modifiers, key.text(), name, description}))
             m_grabbed.insert(id);
         else
             m_refused.insert(id);

@@ -87,6 +87,11 @@ public:
         QString xkbKeyName;              // physical key position, e.g. "AD04" (US R)
         Qt::KeyboardModifiers modifiers; // Qt::ControlModifier | Qt::ShiftModifier ...
         QString displayText;             // for people: "Ctrl+Shift+R"
+        // For desktops that bind shortcuts themselves and remember the
+        // person's choice by name (the XDG desktop portal): a name that stays
+        // the same between versions ("toggle", "style-2"), and what it does.
+        QString name;
+        QString description;
     };
     virtual bool isAvailable() const = 0;
     // Takes the combination system-wide under id. False when it cannot: the
@@ -95,6 +100,19 @@ public:
     virtual bool registerHotkey(int id, const Key &key) = 0;
     virtual void unregisterHotkey(int id) = 0;
     virtual bool isRegistered(int id) const = 0;
+    // The combination that runs id as the desktop bound it, for people, where
+    // the desktop chooses (the person may bind another key than the one asked
+    // for, or none); empty where the key asked for is the key taken.
+    virtual QString boundKeyText(int id) const
+    {
+        Q_UNUSED(id);
+        return {};
+    }
+    // Where there are no global hot keys (isAvailable() is false): which
+    // setting of the desktop binds a key to a command line ("tovani
+    // toggle") instead, as a sentence for the preferences; empty when there
+    // is nothing to say.
+    virtual QString bindingHint() const { return {}; }
 
 Q_SIGNALS:
     // On the main thread, once per press; autoRepeat is true for the repeats of

@@ -2,6 +2,8 @@
 // The only code that sees every backend.
 
 #include "platform/Backends.h"
+#include "platform/kwin/KWinPointer.h"
+#include "platform/portal/PortalHotkeys.h"
 #include "platform/qt/Unavailable.h"
 
 #include <QGuiApplication>
@@ -11,14 +13,24 @@ namespace platform {
 namespace {
 Platform *g_instance = nullptr;
 
-// No Wayland protocol tells a client where the pointer is: the guide then
-// moves by command.
+// No Wayland protocol tells a client where the pointer is. KWin does, through
+// a script of ours; elsewhere the guide moves by command.
 PointerSource waylandPointer()
 {
+    if (std::unique_ptr<PointerMonitor> kwin = kwin::createPointerMonitor())
+        return {std::move(kwin), QStringLiteral("kwin-script"), true};
     return {std::make_unique<UnavailablePointer>(), QStringLiteral("none"), false};
 }
 
-std::unique_ptr<HotkeyService> waylandHotkeys() { return std::make_unique<UnavailableHotkeys>(); }
+// The desktop binds the keys through the portal where it offers that; else
+// the person binds "tovani <command>" in the desktop's settings, and
+// bindingHint() says where.
+std::unique_ptr<HotkeyService> waylandHotkeys()
+{
+    if (std::unique_ptr<HotkeyService> portal = portal::createHotkeyService())
+        return portal;
+    return std::make_unique<UnavailableHotkeys>(portal::desktopShortcutHint());
+}
 
 std::unique_ptr<ScreenCapture> waylandCapture()
 {

@@ -42,8 +42,8 @@ void registerId(int id)
     // Ctrl+Shift with R, T, = and -; then Ctrl+1 to Ctrl+5.
     static const char *const shifted[] = {"AD04", "AD05", "AE12", "AE11"};
     const HotkeyService::Key key = id <= 4
-        ? HotkeyService::Key{QLatin1String(shifted[id - 1]), Qt::ControlModifier | Qt::ShiftModifier, QString()}
-        : HotkeyService::Key{QStringLiteral("AE0%1").arg(id - 4), Qt::ControlModifier, QString()};
+        ? HotkeyService::Key{QLatin1String(shifted[id - 1]), Qt::ControlModifier | Qt::ShiftModifier, {}, {}, {}}
+        : HotkeyService::Key{QStringLiteral("AE0%1").arg(id - 4), Qt::ControlModifier, {}, {}, {}};
     if (service && !service->registerHotkey(id, key)) say(QStringLiteral("refused %1").arg(id));
 }
 

@@ -24,10 +24,16 @@ class UnavailableHotkeys : public HotkeyService
 {
     Q_OBJECT
 public:
+    // `hint`: where the desktop binds keys to commands (see bindingHint()).
+    explicit UnavailableHotkeys(QString hint = QString()) : m_hint(std::move(hint)) {}
     bool isAvailable() const override { return false; }
+    QString bindingHint() const override { return m_hint; }
     bool registerHotkey(int, const Key &) override { return false; }
     void unregisterHotkey(int) override {}
     bool isRegistered(int) const override { return false; }
+
+private:
+    QString m_hint;
 };
 
 class UnavailableCapture : public ScreenCapture

@@ -1,0 +1,186 @@
+# Shared helpers of the tests on headless KWin: sourced by tests/wayland/kwin_*.sh.
+# Sourcing it runs the rest of the test inside a private session bus
+# (dbus-run-session), so tests never meet each other's KWin or Tovani.
+#
+#   kwin_start [--size WxH] [--outputs N]
+#                        kwin_wayland --virtual on a socket of the test's own
+#                        (WAYLAND_DISPLAY is exported), N outputs of WxH side by
+#                        side (default one of 1280x800), OpenGL through llvmpipe;
+#                        then the fake-input helper, which gives KWin a pointer
+#   kwin_stop            end KWin (the fake-input helper goes with it)
+#   kwin_portal_start    the XDG desktop portal with KDE's backend (run on
+#                        Qt's offscreen platform: it shows no dialog here);
+#                        skips the test when they are not installed
+#   kwin_move X Y        the pointer to X,Y; returns once KWin has handled it
+#   kwin_click           left button press and release where the pointer is
+#   kwin_keys CODE...    press and release evdev key codes (29 Ctrl, 42 Shift)
+#   kwin_shot X Y W H    print "R G B" of every pixel of that area, row by row,
+#                        as the compositor shows it (org.kde.KWin.ScreenShot2)
+#   kwin_pixel X Y       print "R G B" of one pixel of the screen
+#   kwin_column X Y N    "R G B" of the N pixels from X,Y down, one a line
+#   kwin_blend "R G B" ALPHA "R G B"   the colour the compositor blends (8-bit
+#                        premultiplied: alpha and colour rounded first)
+#   kwin_background "R G B"
+#                        a full-screen window of that colour (wlprobe) on the
+#                        first output; the presses it gets go to
+#                        $KWIN_TMP/clicks.out as "click X Y BUTTON"
+#   kwin_fail MSG, kwin_skip MSG (exit 77), kwin_wait_for T CMD..., kwin_track_pid PID
+# KWIN_TMP is a scratch directory removed at exit; the logs in it are printed
+# when a test fails. FAKEINPUT names the fake-input helper (ctest sets it).
+
+if [ -z "${KWIN_LIB_BUS:-}" ]; then
+    command -v dbus-run-session >/dev/null || { echo "SKIP: dbus-run-session is not installed"; exit 77; }
+    exec dbus-run-session -- env KWIN_LIB_BUS=1 bash "$0" "$@"
+fi
+set -u
+
+KWIN_TMP=$(mktemp -d "${TMPDIR:-/tmp}/tovani-kwin.XXXXXX")
+# Nothing of the person running the tests: KWin's and Tovani's settings,
+# sockets and caches stay inside the test.
+export XDG_RUNTIME_DIR="$KWIN_TMP/run" XDG_CONFIG_HOME="$KWIN_TMP/config" XDG_DATA_HOME="$KWIN_TMP/data"
+export XDG_CACHE_HOME="$KWIN_TMP/cache" XDG_STATE_HOME="$KWIN_TMP/state"
+mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME"
+chmod 700 "$XDG_RUNTIME_DIR"
+unset DISPLAY WAYLAND_DISPLAY
+KWIN_PIDS=()
+KWIN_PID="" KWIN_FAKE_PID=""
+KWIN_PY=/usr/bin/python3 # python3-dbus belongs to the system's Python
+
+kwin__log() { echo "[$(date +%T.%N | cut -c1-12)] $*" >&2; }
+kwin_track_pid() { KWIN_PIDS+=("$1"); }
+kwin__stop_pid() {
+    local pid=$1 i
+    kill "$pid" 2>/dev/null || return 0
+    for i in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    kill -9 "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+    return 0
+}
+kwin__cleanup() {
+    local status=$? i
+    for ((i = ${#KWIN_PIDS[@]} - 1; i >= 0; i--)); do kwin__stop_pid "${KWIN_PIDS[i]}"; done
+    if [ $status -ne 0 ] && [ $status -ne 77 ]; then
+        for f in "$KWIN_TMP"/*.log; do
+            [ -s "$f" ] || continue
+            echo "---- $(basename "$f") (last 40 lines)" >&2
+            tail -n 40 "$f" >&2
+        done
+    fi
+    rm -rf "$KWIN_TMP"
+}
+trap kwin__cleanup EXIT
+kwin_fail() { echo "FAIL: $*" >&2; exit 1; }
+kwin_skip() { echo "SKIP: $*"; exit 77; }
+kwin_wait_for() {
+    local timeout=$1 end
+    shift
+    end=$(($(date +%s%N) + timeout * 1000000000))
+    until "$@"; do
+        [ "$(date +%s%N)" -lt $end ] || return 1
+        sleep 0.05
+    done
+}
+
+command -v kwin_wayland >/dev/null || kwin_skip "kwin_wayland is not installed (kwin-wayland)"
+[ -x "${FAKEINPUT:-}" ] || kwin_fail "FAKEINPUT must name the fake-input helper"
+"$KWIN_PY" -c 'import dbus' 2>/dev/null || kwin_skip "python3-dbus is not installed"
+
+kwin_start() {
+    local size=1280x800 outputs=1
+    while [ $# -gt 0 ]; do
+        case $1 in
+        --size) size=$2; shift ;;
+        --outputs) outputs=$2; shift ;;
+        *) kwin_fail "kwin_start: unknown option $1" ;;
+        esac
+        shift
+    done
+    # Debian's kwin_wayland carries a file capability (cap_sys_resource) that
+    # a container may refuse to grant; a copy has none.
+    cp "$(command -v kwin_wayland)" "$KWIN_TMP/kwin_wayland"
+    KWIN_SOCKET="tovani-kwin-$$"
+    KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 \
+        LIBGL_ALWAYS_SOFTWARE=1 KWIN_COMPOSE=O2 QT_QPA_PLATFORM=offscreen \
+        "$KWIN_TMP/kwin_wayland" --virtual --socket "$KWIN_SOCKET" --width "${size%x*}" --height "${size#*x}" \
+        --output-count "$outputs" --no-lockscreen >"$KWIN_TMP/kwin.log" 2>&1 &
+    KWIN_PID=$!
+    kwin_track_pid $KWIN_PID
+    export WAYLAND_DISPLAY=$KWIN_SOCKET
+    kwin_wait_for 30 kwin__ready || kwin_fail "KWin did not start"
+    kwin__fake_start
+}
+kwin__ready() {
+    kill -0 "$KWIN_PID" 2>/dev/null || kwin_fail "KWin exited"
+    [ -S "$XDG_RUNTIME_DIR/$KWIN_SOCKET" ] &&
+        dbus-send --session --print-reply --dest=org.kde.KWin /Scripting org.freedesktop.DBus.Peer.Ping >/dev/null 2>&1
+}
+kwin_stop() {
+    [ -n "$KWIN_PID" ] && kwin__stop_pid "$KWIN_PID"
+    [ -n "$KWIN_FAKE_PID" ] && kwin__stop_pid "$KWIN_FAKE_PID"
+    exec 8>&- 2>/dev/null
+    KWIN_PID="" KWIN_FAKE_PID=""
+}
+
+# The helper reads a pipe held open on fd 8 and answers each line with "ok".
+kwin__fake_start() {
+    rm -f "$KWIN_TMP/fake.in" && mkfifo "$KWIN_TMP/fake.in"
+    "$FAKEINPUT" <"$KWIN_TMP/fake.in" >"$KWIN_TMP/fake.out" 2>"$KWIN_TMP/fakeinput.log" &
+    KWIN_FAKE_PID=$!
+    kwin_track_pid $KWIN_FAKE_PID
+    exec 8>"$KWIN_TMP/fake.in"
+    kwin_wait_for 10 grep -qx ready "$KWIN_TMP/fake.out" || kwin_fail "the fake-input helper did not start"
+}
+kwin__fake() {
+    local n
+    n=$(grep -c . "$KWIN_TMP/fake.out")
+    echo "$*" >&8
+    kwin_wait_for 60 eval '[ "$(grep -c . "$KWIN_TMP/fake.out")" -gt '"$n"' ]' || kwin_fail "the fake-input helper did not answer '$*'"
+    [ "$(tail -n 1 "$KWIN_TMP/fake.out")" = ok ] || kwin_fail "fake input: $(tail -n 1 "$KWIN_TMP/fake.out")"
+}
+kwin_move() { kwin__fake move "$1" "$2"; }
+kwin_click() { kwin__fake click; }
+kwin_keys() { kwin__fake key "$@"; }
+
+kwin_portal_start() {
+    local kde=/usr/lib/x86_64-linux-gnu/libexec/xdg-desktop-portal-kde xdp=/usr/libexec/xdg-desktop-portal
+    [ -x $kde ] || kde=$(ls /usr/lib/*/libexec/xdg-desktop-portal-kde 2>/dev/null | head -n 1)
+    [ -x "$xdp" ] && [ -x "$kde" ] || kwin_skip "xdg-desktop-portal or xdg-desktop-portal-kde is not installed"
+    export XDG_CURRENT_DESKTOP=KDE
+    # What the bus starts on demand (the document portal, the permission
+    # store, and the backend if it had not started) sees the same session.
+    QT_QPA_PLATFORM=offscreen dbus-update-activation-environment WAYLAND_DISPLAY XDG_CURRENT_DESKTOP XDG_RUNTIME_DIR \
+        XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME QT_QPA_PLATFORM
+    QT_QPA_PLATFORM=offscreen "$kde" >"$KWIN_TMP/portal-kde.log" 2>&1 &
+    kwin_track_pid $!
+    kwin_wait_for 20 kwin__has_name org.freedesktop.impl.portal.desktop.kde || kwin_fail "xdg-desktop-portal-kde did not start"
+    "$xdp" >"$KWIN_TMP/portal.log" 2>&1 &
+    kwin_track_pid $!
+    kwin_wait_for 20 kwin__has_name org.freedesktop.portal.Desktop || kwin_fail "xdg-desktop-portal did not start"
+    # The portal started the document portal (a FUSE file system in
+    # XDG_RUNTIME_DIR/doc) and the permission store: they end with the test.
+    local name pid
+    for name in org.freedesktop.portal.Documents org.freedesktop.impl.portal.PermissionStore; do
+        pid=$(dbus-send --session --print-reply --dest=org.freedesktop.DBus / \
+            org.freedesktop.DBus.GetConnectionUnixProcessID string:$name 2>/dev/null | awk '/uint32/ { print $2 }')
+        [ -n "$pid" ] && kwin_track_pid "$pid"
+    done
+}
+kwin__has_name() {
+    dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.NameHasOwner string:"$1" |
+        grep -q 'boolean true'
+}
+
+kwin_shot() { "$KWIN_PY" "$(dirname "${BASH_SOURCE[0]}")/kwin_shot.py" "$@"; }
+kwin_pixel() { kwin_shot "$1" "$2" 1 1; }
+kwin__pixel_is() { [ "$(kwin_pixel "$1" "$2")" = "$3" ]; }
+kwin_column() { kwin_shot "$1" "$2" 1 "$3"; }
+kwin_blend() {
+    awk -v a="$2" -v f="$1" -v b="$3" 'BEGIN { split(f, F, " "); split(b, B, " "); a = int(a * 255 + 0.5)
+        for (i = 1; i <= 3; i++) printf "%d%s", int(F[i] * a / 255 + 0.5) + B[i] * (255 - a) / 255 + 0.5, i < 3 ? " " : "\n" }'
+}
+kwin_background() {
+    [ -x "${WLPROBE:-}" ] || kwin_fail "WLPROBE must name the wlprobe helper"
+    QT_QPA_PLATFORM=wayland "$WLPROBE" background $1 >"$KWIN_TMP/clicks.out" 2>"$KWIN_TMP/background.log" &
+    kwin_track_pid $!
+    kwin_wait_for 10 kwin__pixel_is 640 600 "$1" || kwin_fail "the background window did not show: $(kwin_pixel 640 600)"
+}
