@@ -2,7 +2,8 @@
 // item: every control writes and saves its setting and follows changes made
 // elsewhere, the reset confirmation, the magnifier notice, the dark theme;
 // the keyboard and screen readers reach every control and change settings
-// exactly as a click does; large text fits.
+// exactly as a click does; large text fits, and a folding block of wrapping
+// text follows the width.
 // (docs/tools/window_shots makes the pictures of it in docs/.)
 
 #include "feedback/LaunchAtLogin.h"
@@ -97,7 +98,12 @@ struct OpenWindow
     }
     bool settled() const
     {
-        return QTest::qWaitFor([this] { return unfolded(v->lineHeightFold()) && unfolded(v->bracketFold()) && unfolded(v->magnifierFold()); });
+        // Set before showing, the blocks open at once, while showing has only
+        // posted the requests that lay out the nested widgets again: sizes
+        // are final once those are handled.
+        const bool open = QTest::qWaitFor([this] { return unfolded(v->lineHeightFold()) && unfolded(v->bracketFold()) && unfolded(v->magnifierFold()); });
+        QCoreApplication::sendPostedEvents();
+        return open;
     }
     QList<QWidget *> controls() const // tiles 0-4, swatches 5-19, then 20-
     {
@@ -317,6 +323,24 @@ private Q_SLOTS:
             key(k)(keys.v->colorWell());
             QTRY_VERIFY(keys.v->colorWell()->dialog());
             keys.v->colorWell()->dialog()->reject();
+        }
+    }
+
+    // A block of wrapping text narrowed takes the height its new lines need
+    // rather than keep the old one and cut the text off at the top.
+    void foldingBlockFollowsWidth()
+    {
+        QWidget window;
+        auto *column = new QVBoxLayout(&window);
+        auto *text = new QLabel(QStringLiteral("Increase thickness for thicker colored bands. ").repeated(4));
+        text->setWordWrap(true);
+        auto *fold = new FoldingBlock(text, 16);
+        column->addWidget(fold);
+        column->addStretch(1);
+        window.show();
+        for (int width : {900, 200, 900}) {
+            window.resize(width, 600);
+            QTRY_COMPARE(text->geometry(), QRect(0, 16, fold->width(), text->heightForWidth(fold->width())));
         }
     }
 

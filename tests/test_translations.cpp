@@ -193,6 +193,7 @@ private Q_SLOTS:
         for (QWidget *window : {static_cast<QWidget *>(&preferences), static_cast<QWidget *>(&about)}) {
             window->show();
             QVERIFY(QTest::qWaitForWindowExposed(window));
+            QCoreApplication::sendPostedEvents(); // showing posts the layout of the nested widgets
             for (QLabel *label : window->findChildren<QLabel *>()) {
                 if (!label->isVisibleTo(window) || label->text().isEmpty())
                     continue;

@@ -224,12 +224,21 @@ FoldingBlock::FoldingBlock(QWidget *content, int spacing, QWidget *parent)
     connect(m_animation, &QAbstractAnimation::finished, this, &FoldingBlock::finish);
 }
 
+bool FoldingBlock::hasHeightForWidth() const
+{
+    return m_content->hasHeightForWidth();
+}
+
+int FoldingBlock::heightForWidth(int width) const
+{
+    const int h =
+        m_content->hasHeightForWidth() ? m_content->heightForWidth(width) : m_content->sizeHint().height();
+    return m_spacing + std::max(h, m_content->minimumSizeHint().height());
+}
+
 int FoldingBlock::fullHeight() const
 {
-    const int w = width() > 0 ? width() : m_content->sizeHint().width();
-    const int h =
-        m_content->hasHeightForWidth() ? m_content->heightForWidth(w) : m_content->sizeHint().height();
-    return m_spacing + std::max(h, m_content->minimumSizeHint().height());
+    return heightForWidth(width() > 0 ? width() : m_content->sizeHint().width());
 }
 
 QSize FoldingBlock::sizeHint() const
@@ -302,6 +311,10 @@ void FoldingBlock::placeContent()
 void FoldingBlock::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
+    // The size hint is the height at the current width, and the vertical
+    // policy keeps the block at most that tall: a new width with wrapping
+    // text asks the layout again, or the content is cut off at the top.
+    if (event->size().width() != event->oldSize().width() && hasHeightForWidth()) updateGeometry();
     placeContent();
 }
 

@@ -109,6 +109,10 @@ public:
     QWidget *content() const { return m_content; }
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
+    // A content that wraps text is taller when narrower: the block tells its
+    // layout the height for the width it is about to get.
+    bool hasHeightForWidth() const override;
+    int heightForWidth(int width) const override;
 
 protected:
     void resizeEvent(QResizeEvent *event) override;

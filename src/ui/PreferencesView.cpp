@@ -146,9 +146,7 @@ private:
     QLabel *m_text;
 };
 
-// Title and caption on the left, a control on the right. A caption of lines
-// of its own doesn't wrap: the scrolled column gives a wrapping label only the
-// height of its widest layout once the window's content overflows.
+// Title and caption on the left, a control on the right.
 QWidget *controlRow(const QString &title, const QString &caption, bool headline, QWidget *control)
 {
     auto *row = new QWidget;
@@ -159,7 +157,7 @@ QWidget *controlRow(const QString &title, const QString &caption, bool headline,
     QLabel *titleLabel = label(title, headline ? theme::TextStyle::headline : theme::TextStyle::body);
     QLabel *captionLabel = label(caption, theme::TextStyle::caption, true);
     titleLabel->setWordWrap(true); // large text and long translations
-    captionLabel->setWordWrap(!caption.contains(u'\n'));
+    captionLabel->setWordWrap(true);
     text->addWidget(titleLabel);
     text->addWidget(captionLabel);
     layout->addLayout(text, 1); // the caption wraps only where the row is too narrow
@@ -471,7 +469,7 @@ QWidget *PreferencesView::buildTextLinesSection()
     const auto keys = [](QKeyCombination combination) {
         return QKeySequence(combination).toString(QKeySequence::NativeText);
     };
-    // One key per line: a list of long key names can't wrap at large text sizes.
+    // One key per line: easier to read than a list that wraps at large text sizes.
     layout->addWidget(controlRow(tr("Line Keys"),
                                  QStringList{keys(Qt::CTRL | Qt::SHIFT | Qt::Key_Down),
                                              keys(Qt::CTRL | Qt::SHIFT | Qt::Key_Up),
