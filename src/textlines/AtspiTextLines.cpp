@@ -54,9 +54,11 @@ AtspiTextLines::AtspiTextLines(std::unique_ptr<AccessibilityBus> bus, WindowFind
 
 std::unique_ptr<AtspiTextLines> AtspiTextLines::create(platform::Platform &platform, QObject *parent)
 {
-    return std::make_unique<AtspiTextLines>(
+    auto lines = std::make_unique<AtspiTextLines>(
         std::make_unique<DBusAccessibilityBus>(),
         [&platform](const QPointF &point) { return platform.windowAt(point); }, parent);
+    lines->m_screenIsGlobal = platform.canFindWindows();
+    return lines;
 }
 
 AtspiTextLines::~AtspiTextLines()
@@ -615,9 +617,10 @@ void AtspiTextLines::followCaret(const AccessibleRef &object, int offset)
 {
     // The caret's window is not known: SCREEN coordinates are what the
     // window system gives, scaled as around the last window found. Where the
-    // platform knows windows only by their origins, the caret is not followed.
+    // platform knows windows only by their origins, or knows none, the caret
+    // is not followed: its place on the screen can't be told.
     platform::WindowAtPoint window = m_lastWindow.value_or(platform::WindowAtPoint());
-    if (window.coordinates != platform::WindowAtPoint::Coordinates::Screen)
+    if (window.coordinates != platform::WindowAtPoint::Coordinates::Screen || (!m_lastWindow && !m_screenIsGlobal))
         return;
     const quint64 id = ++m_caretId;
     auto current = [this, id] { return id == m_caretId && m_caret; };

@@ -135,6 +135,10 @@ private:
     QElapsedTimer m_clock;
     QHash<QString, qint64> m_pidOfService;
     std::optional<platform::WindowAtPoint> m_lastWindow;
+    // Whether accessibility SCREEN coordinates are global ones before any
+    // window was found: true on X11; not on Wayland, where toolkits count
+    // from their window's corner.
+    bool m_screenIsGlobal = true;
     quint64 m_caretId = 0;
 };
 
