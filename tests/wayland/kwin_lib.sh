@@ -24,6 +24,11 @@
 #                        a full-screen window of that colour (wlprobe) on the
 #                        first output; the presses it gets go to
 #                        $KWIN_TMP/clicks.out as "click X Y BUTTON"
+#   kwin_probe pointer|hotkeys
+#                        session_probe in that mode (SESSION_PROBE), reading
+#                        commands on fd 7, its output in $LOG, its PID $PROBE_PID;
+#                        mark: lines so far; has MARK LINE: printed since;
+#                        probe_cmd COMMAND ANSWER: sent, answered within 5 s
 #   kwin_fail MSG, kwin_skip MSG (exit 77), kwin_wait_for T CMD..., kwin_track_pid PID
 # KWIN_TMP is a scratch directory removed at exit; the logs in it are printed
 # when a test fails. FAKEINPUT names the fake-input helper (ctest sets it).
@@ -146,4 +151,22 @@ kwin_background() {
     QT_QPA_PLATFORM=wayland "$WLPROBE" background $1 >"$KWIN_TMP/clicks.out" 2>"$KWIN_TMP/background.log" &
     kwin_track_pid $!
     kwin_wait_for 10 kwin__pixel_is 640 600 "$1" || kwin_fail "the background window did not show: $(kwin_pixel 640 600)"
+}
+
+LOG=$KWIN_TMP/probe.out PROBE_PID=""
+kwin_probe() {
+    [ -x "${SESSION_PROBE:-}" ] || kwin_fail "SESSION_PROBE must name the session_probe helper"
+    rm -f "$KWIN_TMP/probe.in" && mkfifo "$KWIN_TMP/probe.in"
+    "$SESSION_PROBE" "$1" <"$KWIN_TMP/probe.in" >"$LOG" 2>"$KWIN_TMP/probe.log" &
+    PROBE_PID=$!
+    kwin_track_pid $PROBE_PID
+    exec 7>"$KWIN_TMP/probe.in"
+    kwin_wait_for 10 grep -qx ready "$LOG" || kwin_fail "the probe did not start: $(cat "$LOG")"
+}
+mark() { wc -l <"$LOG"; }
+has() { tail -n +$(($1 + 1)) "$LOG" | grep -qx -- "$2"; }
+probe_cmd() {
+    local m=$(mark)
+    echo "$1" >&7
+    kwin_wait_for 5 has "$m" "$2" || kwin_fail "'$1' did not answer '$2': $(tail -n +$((m + 1)) "$LOG" | tr '\n' ';')"
 }
