@@ -41,6 +41,11 @@
 #                          next tovani_start uses it once instead of a new one;
 #                          call it again after tovani_stop to restart on the
 #                          same settings: TOVANI_REUSE_CONFIG=1 tovani_start
+#   a11y_start             a private session bus and an accessibility bus on
+#                          it (at-spi-bus-launcher), skipping the test when
+#                          they are missing; exports DBUS_SESSION_BUS_ADDRESS,
+#                          and QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 for Qt
+#   a11y_enabled           prints the accessibility switch: true or false
 # Also: x11_fail MSG (prints and exits 1), x11_skip MSG (exit 77: ctest shows
 # the test as skipped), x11_probe ARGS... (the x11probe helper), X11_TMP (a
 # scratch directory removed at exit), x11_track_pid PID (stop a process of
@@ -203,4 +208,31 @@ tovani_own_pids() {
     local p
     for p in $(pgrep -x tovani); do grep -qzxF "XDG_RUNTIME_DIR=$XDG_RUNTIME_DIR" "/proc/$p/environ" 2>/dev/null && echo "$p"; done
     return 0
+}
+
+a11y_start() {
+    command -v dbus-daemon >/dev/null || x11_skip "dbus-daemon is not installed"
+    [ -x /usr/libexec/at-spi-bus-launcher ] || x11_skip "at-spi2-core is not installed"
+    local out="$X11_TMP/session-bus.address"
+    : >"$out"
+    dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$out" >"$X11_TMP/dbus.log" 2>&1 &
+    x11_track_pid $!
+    x11_wait_for 10 grep -q . "$out" || x11_fail "the session bus did not start"
+    export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$out")
+    # The accessibility switch is kept in GSettings: in memory, not in the
+    # settings of the person running the tests.
+    export GSETTINGS_BACKEND=memory
+    /usr/libexec/at-spi-bus-launcher --launch-immediately >"$X11_TMP/at-spi.log" 2>&1 &
+    x11_track_pid $!
+    # Asked without starting it: the bus would start a launcher of its own.
+    x11_wait_for 10 eval "gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+        --method org.freedesktop.DBus.NameHasOwner org.a11y.Bus | grep -q true" ||
+        x11_fail "the accessibility bus did not start"
+    export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+    unset NO_AT_BRIDGE # it would keep GTK applications off the bus
+}
+
+a11y_enabled() {
+    gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus \
+        --method org.freedesktop.DBus.Properties.Get org.a11y.Status IsEnabled | grep -o 'true\|false'
 }
