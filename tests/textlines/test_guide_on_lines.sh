@@ -9,16 +9,20 @@
 #  - `tovani next-line` moves it to the next line, Ctrl+Shift+Up (a global
 #    shortcut, typed with XTest) back;
 #  - with following on, the text cursor's line takes it: put there by the
-#    helper, then moved by a typed key.
-# test_guide_on_lines.sh gtk|qt
+#    helper, then moved by a typed key;
+#  - below the text the band stays at the pointer (GTK answers the nearest
+#    line even there);
+#  - the accessibility switch is off before, on while tovani runs, off after.
+# test_guide_on_lines.sh gtk|qt[_nocomp]   (_nocomp: no compositor)
 source "$(dirname "$0")/../x11/lib.sh"
 source "$(dirname "$0")/lib.sh"
 
-kind=$1
+kind=${1%_nocomp}
 command -v xte >/dev/null || x11_skip "xte is not installed (xautomation)"
-x11_start
+if [ "$kind" = "$1" ]; then x11_start; else x11_start --no-compositor; fi
 x11_background "240 240 240"
 a11y_start
+[ "$(a11y_enabled)" = false ] || x11_fail "the accessibility switch was on before tovani"
 textlines_helper "$kind" 100 100 600 300
 mapfile -t lines < <(textlines_ink 108 100 300 300)
 [ ${#lines[@]} -ge 8 ] || x11_fail "the $kind helper shows ${#lines[@]} lines of ink: ${lines[*]}"
@@ -60,3 +64,8 @@ textlines_caret 1
 expect_band 1 "the text cursor put on line 1"
 printf 'key Down\n' | xte || x11_fail "xte could not type"
 expect_band 2 "the text cursor moved down by a key"
+x11_move 200 385
+x11_wait_for 5 eval '[ "$(textlines_band 650 103 294)" = "381 4" ]' ||
+    x11_fail "below the text: the band spans '$(textlines_band 650 103 294)', not the pointer's 381 4"
+tovani_stop
+[ "$(a11y_enabled)" = false ] || x11_fail "tovani left the accessibility switch on"

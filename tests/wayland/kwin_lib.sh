@@ -24,6 +24,11 @@
 #                        a full-screen window of that colour (wlprobe) on the
 #                        first output; the presses it gets go to
 #                        $KWIN_TMP/clicks.out as "click X Y BUTTON"
+#   kwin_probe pointer|hotkeys
+#                        session_probe in that mode (SESSION_PROBE), reading
+#                        commands on fd 7, its output in $LOG, its PID $PROBE_PID;
+#                        mark: lines so far; has MARK LINE: printed since;
+#                        probe_cmd COMMAND ANSWER: sent, answered within 5 s
 #   kwin_fail MSG, kwin_skip MSG (exit 77), kwin_wait_for T CMD..., kwin_track_pid PID
 # KWIN_TMP is a scratch directory removed at exit; the logs in it are printed
 # when a test fails. FAKEINPUT names the fake-input helper (ctest sets it).
@@ -32,9 +37,9 @@ if [ -z "${KWIN_LIB_BUS:-}" ]; then
     command -v dbus-run-session >/dev/null || { echo "SKIP: dbus-run-session is not installed"; exit 77; }
     exec dbus-run-session -- env KWIN_LIB_BUS=1 bash "$0" "$@"
 fi
-set -u
-
-KWIN_TMP=$(mktemp -d "${TMPDIR:-/tmp}/tovani-kwin.XXXXXX")
+source "$(dirname "${BASH_SOURCE[0]}")/../harness.sh"
+harness_init kwin
+KWIN_TMP=$H_TMP H_STOP_SECONDS=5
 # Nothing of the person running the tests: KWin's and Tovani's settings,
 # sockets and caches stay inside the test.
 export XDG_RUNTIME_DIR="$KWIN_TMP/run" XDG_CONFIG_HOME="$KWIN_TMP/config" XDG_DATA_HOME="$KWIN_TMP/data"
@@ -42,44 +47,10 @@ export XDG_CACHE_HOME="$KWIN_TMP/cache" XDG_STATE_HOME="$KWIN_TMP/state"
 mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME"
 chmod 700 "$XDG_RUNTIME_DIR"
 unset DISPLAY WAYLAND_DISPLAY
-KWIN_PIDS=()
 KWIN_PID="" KWIN_FAKE_PID=""
 KWIN_PY=/usr/bin/python3 # python3-dbus belongs to the system's Python
 
 kwin__log() { echo "[$(date +%T.%N | cut -c1-12)] $*" >&2; }
-kwin_track_pid() { KWIN_PIDS+=("$1"); }
-kwin__stop_pid() {
-    local pid=$1 i
-    kill "$pid" 2>/dev/null || return 0
-    for i in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-    kill -9 "$pid" 2>/dev/null
-    wait "$pid" 2>/dev/null
-    return 0
-}
-kwin__cleanup() {
-    local status=$? i
-    for ((i = ${#KWIN_PIDS[@]} - 1; i >= 0; i--)); do kwin__stop_pid "${KWIN_PIDS[i]}"; done
-    if [ $status -ne 0 ] && [ $status -ne 77 ]; then
-        for f in "$KWIN_TMP"/*.log; do
-            [ -s "$f" ] || continue
-            echo "---- $(basename "$f") (last 40 lines)" >&2
-            tail -n 40 "$f" >&2
-        done
-    fi
-    rm -rf "$KWIN_TMP"
-}
-trap kwin__cleanup EXIT
-kwin_fail() { echo "FAIL: $*" >&2; exit 1; }
-kwin_skip() { echo "SKIP: $*"; exit 77; }
-kwin_wait_for() {
-    local timeout=$1 end
-    shift
-    end=$(($(date +%s%N) + timeout * 1000000000))
-    until "$@"; do
-        [ "$(date +%s%N)" -lt $end ] || return 1
-        sleep 0.05
-    done
-}
 
 command -v kwin_wayland >/dev/null || kwin_skip "kwin_wayland is not installed (kwin-wayland)"
 [ -x "${FAKEINPUT:-}" ] || kwin_fail "FAKEINPUT must name the fake-input helper"
@@ -174,13 +145,28 @@ kwin_shot() { "$KWIN_PY" "$(dirname "${BASH_SOURCE[0]}")/kwin_shot.py" "$@"; }
 kwin_pixel() { kwin_shot "$1" "$2" 1 1; }
 kwin__pixel_is() { [ "$(kwin_pixel "$1" "$2")" = "$3" ]; }
 kwin_column() { kwin_shot "$1" "$2" 1 "$3"; }
-kwin_blend() {
-    awk -v a="$2" -v f="$1" -v b="$3" 'BEGIN { split(f, F, " "); split(b, B, " "); a = int(a * 255 + 0.5)
-        for (i = 1; i <= 3; i++) printf "%d%s", int(F[i] * a / 255 + 0.5) + B[i] * (255 - a) / 255 + 0.5, i < 3 ? " " : "\n" }'
-}
+kwin_blend() { h_blend_premultiplied "$@"; }
 kwin_background() {
     [ -x "${WLPROBE:-}" ] || kwin_fail "WLPROBE must name the wlprobe helper"
     QT_QPA_PLATFORM=wayland "$WLPROBE" background $1 >"$KWIN_TMP/clicks.out" 2>"$KWIN_TMP/background.log" &
     kwin_track_pid $!
     kwin_wait_for 10 kwin__pixel_is 640 600 "$1" || kwin_fail "the background window did not show: $(kwin_pixel 640 600)"
+}
+
+LOG=$KWIN_TMP/probe.out PROBE_PID=""
+kwin_probe() {
+    [ -x "${SESSION_PROBE:-}" ] || kwin_fail "SESSION_PROBE must name the session_probe helper"
+    rm -f "$KWIN_TMP/probe.in" && mkfifo "$KWIN_TMP/probe.in"
+    "$SESSION_PROBE" "$1" <"$KWIN_TMP/probe.in" >"$LOG" 2>"$KWIN_TMP/probe.log" &
+    PROBE_PID=$!
+    kwin_track_pid $PROBE_PID
+    exec 7>"$KWIN_TMP/probe.in"
+    kwin_wait_for 10 grep -qx ready "$LOG" || kwin_fail "the probe did not start: $(cat "$LOG")"
+}
+mark() { wc -l <"$LOG"; }
+has() { tail -n +$(($1 + 1)) "$LOG" | grep -qx -- "$2"; }
+probe_cmd() {
+    local m=$(mark)
+    echo "$1" >&7
+    kwin_wait_for 5 has "$m" "$2" || kwin_fail "'$1' did not answer '$2': $(tail -n +$((m + 1)) "$LOG" | tr '\n' ';')"
 }

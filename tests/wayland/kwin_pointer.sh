@@ -1,28 +1,10 @@
 #!/usr/bin/env bash
-# The KWin pointer monitor on headless KWin, driven by kwin_pointer_probe:
+# The KWin pointer monitor on headless KWin, driven by session_probe:
 # every position of the fake pointer arrives, in global coordinates, also on a
 # second output; after stop and start again; after KWin restarts under it. A
 # caller other than KWin is refused, and no script is left in KWin after stop
 # or quit.
 source "$(dirname "$0")/kwin_lib.sh"
-[ -x "${KWIN_POINTER_PROBE:-}" ] || kwin_fail "KWIN_POINTER_PROBE must name the probe"
-LOG=$KWIN_TMP/probe.out
-
-probe_start() {
-    rm -f "$KWIN_TMP/probe.in" && mkfifo "$KWIN_TMP/probe.in"
-    "$KWIN_POINTER_PROBE" <"$KWIN_TMP/probe.in" >"$LOG" 2>"$KWIN_TMP/probe.log" &
-    PROBE_PID=$!
-    kwin_track_pid $PROBE_PID
-    exec 7>"$KWIN_TMP/probe.in"
-    kwin_wait_for 10 grep -qx ready "$LOG" || kwin_fail "the probe did not start: $(cat "$LOG")"
-}
-mark() { wc -l <"$LOG"; }
-has() { tail -n +$(($1 + 1)) "$LOG" | grep -qx -- "$2"; }
-probe_cmd() { # COMMAND ANSWER
-    local m=$(mark)
-    echo "$1" >&7
-    kwin_wait_for 5 has "$m" "$2" || kwin_fail "'$1' did not answer '$2': $(tail -n +$((m + 1)) "$LOG")"
-}
 loaded() { dbus-send --session --print-reply --dest=org.kde.KWin /Scripting org.kde.kwin.Scripting.isScriptLoaded string:tovani-pointer | grep -q 'boolean true'; }
 # move_expect X Y: the probe reports the position the pointer was moved to.
 move_expect() {
@@ -34,7 +16,7 @@ moves() { move_expect 10 20; move_expect 640 400; move_expect 1270 790; move_exp
 
 kwin_start
 kwin_move 300 300
-probe_start
+kwin_probe pointer
 probe_cmd start "started 1"
 loaded || kwin_fail "the script is not loaded after start"
 moves

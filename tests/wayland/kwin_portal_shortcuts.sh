@@ -4,15 +4,6 @@
 # KWin's fake keyboard reaches the service once, and a shortcut given up
 # activates nothing any more.
 source "$(dirname "$0")/kwin_lib.sh"
-[ -x "${PORTAL_HOTKEY_PROBE:-}" ] || kwin_fail "PORTAL_HOTKEY_PROBE must name the probe"
-LOG=$KWIN_TMP/probe.out
-mark() { wc -l <"$LOG"; }
-has() { tail -n +$(($1 + 1)) "$LOG" | grep -qx -- "$2"; }
-probe_cmd() { # COMMAND ANSWER
-    local m=$(mark)
-    echo "$1" >&7
-    kwin_wait_for 5 has "$m" "$2" || kwin_fail "'$1' did not answer '$2': $(tail -n +$((m + 1)) "$LOG" | tr '\n' ';')"
-}
 press_expect() { # WANT KEYCODES...: the presses give exactly the line WANT (or none)
     local want=$1 m=$(mark)
     shift
@@ -27,12 +18,7 @@ press_expect() { # WANT KEYCODES...: the presses give exactly the line WANT (or 
 
 kwin_start
 kwin_portal_start
-rm -f "$KWIN_TMP/probe.in" && mkfifo "$KWIN_TMP/probe.in"
-"$PORTAL_HOTKEY_PROBE" <"$KWIN_TMP/probe.in" >"$LOG" 2>"$KWIN_TMP/probe.log" &
-PROBE_PID=$!
-kwin_track_pid $PROBE_PID
-exec 7>"$KWIN_TMP/probe.in"
-kwin_wait_for 10 grep -qx ready "$LOG" || kwin_fail "the probe did not start: $(cat "$LOG")"
+kwin_probe hotkeys
 # The desktop's answer: both bound, to the combinations proposed.
 bound() { echo status >&7; sleep 0.2; grep -q "^id 1 1 ." "$LOG" && grep -q "^id 2 1 ." "$LOG"; }
 kwin_wait_for 15 bound || kwin_fail "the shortcuts were not bound: $(tr '\n' ';' <"$LOG")"

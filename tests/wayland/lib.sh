@@ -37,51 +37,19 @@
 # The environment gives TOVANI_BIN, WLPROBE and VIRTUAL_POINTER (ctest sets
 # them).
 
-set -u
-
-WL_TMP=$(mktemp -d "${TMPDIR:-/tmp}/tovani-wl.XXXXXX")
+source "$(dirname "${BASH_SOURCE[0]}")/../harness.sh"
+harness_init wl
+WL_TMP=$H_TMP
 # sway runs as nobody: it must reach its folder below this one.
 chmod 711 "$WL_TMP"
 # Tovani's own runtime folder (its control socket), apart from any other copy.
 export XDG_RUNTIME_DIR="$WL_TMP/run"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 unset DISPLAY QT_QPA_PLATFORM
-WL_PIDS=()
 TOVANI_PID="" TOVANI_CONFIG_HOME="" WL_PROBE_FD="" WL_PROBE_ANSWERS=0
 : "${TOVANI_BIN:=}" "${WLPROBE:=}" "${VIRTUAL_POINTER:=}"
 
-wl_fail() { echo "FAIL: $*" >&2; exit 1; }
-wl_skip() { echo "SKIP: $*" >&2; exit 77; }
 wl__log() { echo "[wayland] $*" >&2; }
-wl_track_pid() { WL_PIDS+=("$1"); }
-
-wl__stop_pid() {
-    kill -TERM "$1" 2>/dev/null || return 0
-    timeout 2 tail --pid="$1" -s 0.05 -f /dev/null || kill -KILL "$1" 2>/dev/null
-    wait "$1" 2>/dev/null
-    return 0
-}
-
-wl__cleanup() {
-    local rc=$? i f
-    for ((i = ${#WL_PIDS[@]} - 1; i >= 0; i--)); do wl__stop_pid "${WL_PIDS[$i]}"; done
-    [ $rc = 0 ] || [ $rc = 77 ] || for f in "$WL_TMP"/*.log; do
-        [ -s "$f" ] && { echo "--- $(basename "$f") (last lines) ---"; tail -n 30 "$f"; } >&2
-    done
-    rm -rf "$WL_TMP"
-    exit $rc
-}
-trap wl__cleanup EXIT
-trap 'exit 130' INT TERM
-
-wl_wait_for() {
-    local deadline=$(($(date +%s%N) + $(awk -v t="$1" 'BEGIN { printf "%.0f", t * 1e9 }')))
-    shift
-    until "$@" >/dev/null 2>&1; do
-        [ "$(date +%s%N)" -lt "$deadline" ] || return 1
-        sleep 0.05
-    done
-}
 
 swaymsg_() { swaymsg "$@" >>"$WL_TMP/swaymsg.log" 2>&1 || wl_fail "swaymsg $* failed: $(tail -n 3 "$WL_TMP/swaymsg.log")"; }
 
@@ -148,10 +116,7 @@ wl_column() {
     grim -g "$1,0 1x${2:-800}" -t ppm - 2>/dev/null | tail -c $((${2:-800} * 3)) | od -An -v -tu1 -w3 | awk '{ print $1, $2, $3 }'
 }
 
-wl_blend() {
-    awk -v a="$2" -v f="$1" -v b="$3" 'BEGIN { split(f, F, " "); split(b, B, " "); a = int(a * 255 + 0.5)
-        for (i = 1; i <= 3; i++) printf "%d%s", int(F[i] * a / 255 + 0.5) + B[i] * (255 - a) / 255 + 0.5, i < 3 ? " " : "\n" }'
-}
+wl_blend() { h_blend_premultiplied "$@"; }
 
 sway_background() {
     [ -x "$WLPROBE" ] || wl_fail "WLPROBE is not set to the wlprobe helper"

@@ -33,7 +33,7 @@ wl_wait_for 5 grep -qx "click 640 200 1" "$WL_TMP/clicks.out" ||
     wl_fail "a click on the band did not reach the window beneath: $(cat "$WL_TMP/clicks.out")"
 guide_probe hide
 wl_wait_for 5 wl__pixel_is 20 200 "$BG" || wl_fail "the hidden guide still shows: $(sway_pixel 20 200)"
-wl__stop_pid "${WL_PIDS[-1]}"
+wl__stop_pid "${H_PIDS[-1]}"
 
 # The focus window: black at 0.6 outside a clear band of 50 points; the
 # brackets (amber at 0.5) 20 % of the width from the line's point.

@@ -41,6 +41,11 @@
 #                          next tovani_start uses it once instead of a new one;
 #                          call it again after tovani_stop to restart on the
 #                          same settings: TOVANI_REUSE_CONFIG=1 tovani_start
+#   a11y_start             a private session bus and an accessibility bus on
+#                          it (at-spi-bus-launcher), skipping the test when
+#                          they are missing; exports DBUS_SESSION_BUS_ADDRESS,
+#                          and QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 for Qt
+#   a11y_enabled           prints the accessibility switch: true or false
 # Also: x11_fail MSG (prints and exits 1), x11_skip MSG (exit 77: ctest shows
 # the test as skipped), x11_probe ARGS... (the x11probe helper), X11_TMP (a
 # scratch directory removed at exit), x11_track_pid PID (stop a process of
@@ -51,53 +56,19 @@
 # The environment gives TOVANI_BIN (the tovani executable) and X11PROBE (the
 # probe helper); ctest sets both.
 
-set -u
-
-X11_TMP=$(mktemp -d "${TMPDIR:-/tmp}/tovani-x11.XXXXXX")
+source "$(dirname "${BASH_SOURCE[0]}")/../harness.sh"
+harness_init x11
+X11_TMP=$H_TMP
 # tovani keeps one running copy per user, reached through a socket in
 # XDG_RUNTIME_DIR; a folder of the test's own keeps it apart from any copy the
 # person running the tests has open, and from other tests.
 export XDG_RUNTIME_DIR="$X11_TMP/run"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
-X11_PIDS=() # stopped in reverse order at exit
 X11_SCREEN_SIZE="" TOVANI_PID="" X11_PICOM_PID="" TOVANI_CONFIG_HOME=""
 : "${X11PROBE:=}" "${TOVANI_BIN:=}"
-
-x11_fail() { echo "FAIL: $*" >&2; exit 1; }
-x11_skip() { echo "SKIP: $*" >&2; exit 77; }
 x11__log() { echo "[x11] $*" >&2; }
-x11_track_pid() { X11_PIDS+=("$1"); }
-
-# SIGTERM, and SIGKILL if it still runs 2 s later.
-x11__stop_pid() {
-    kill -TERM "$1" 2>/dev/null || return 0
-    timeout 2 tail --pid="$1" -s 0.05 -f /dev/null || kill -KILL "$1" 2>/dev/null
-    wait "$1" 2>/dev/null
-    return 0
-}
-
-x11__cleanup() {
-    local rc=$? i f
-    for ((i = ${#X11_PIDS[@]} - 1; i >= 0; i--)); do x11__stop_pid "${X11_PIDS[$i]}"; done
-    [ $rc = 0 ] || [ $rc = 77 ] || for f in "$X11_TMP"/*.log; do
-        [ -s "$f" ] && { echo "--- $(basename "$f") (last lines) ---"; tail -n 30 "$f"; } >&2
-    done
-    rm -rf "$X11_TMP"
-    exit $rc
-}
-trap x11__cleanup EXIT
-trap 'exit 130' INT TERM
 
 x11_probe() { [ -x "$X11PROBE" ] || x11_fail "X11PROBE is not set to the x11probe helper"; "$X11PROBE" "$@"; }
-
-x11_wait_for() {
-    local deadline=$(($(date +%s%N) + $(awk -v t="$1" 'BEGIN { printf "%.0f", t * 1e9 }')))
-    shift
-    until "$@" >/dev/null 2>&1; do
-        [ "$(date +%s%N)" -lt "$deadline" ] || return 1
-        sleep 0.05
-    done
-}
 
 x11_start() {
     local compositor=1 tray=0 size=1280x1024 dual=0 xpid fd="$X11_TMP/displayfd"
@@ -207,7 +178,7 @@ tovani_start() {
     [ "${TOVANI_REUSE_CONFIG:-0}" = 1 ] || tovani_config_home
     TOVANI_REUSE_CONFIG=0
     env XDG_CONFIG_HOME="$TOVANI_CONFIG_HOME" QT_QPA_PLATFORM=xcb \
-        "$TOVANI_BIN" "$@" >"$X11_TMP/tovani-${#X11_PIDS[@]}.log" 2>&1 &
+        "$TOVANI_BIN" "$@" >"$X11_TMP/tovani-${#H_PIDS[@]}.log" 2>&1 &
     TOVANI_PID=$!
     x11_track_pid $TOVANI_PID
     x11__log "tovani $* (pid $TOVANI_PID) config $TOVANI_CONFIG_HOME"
@@ -237,4 +208,31 @@ tovani_own_pids() {
     local p
     for p in $(pgrep -x tovani); do grep -qzxF "XDG_RUNTIME_DIR=$XDG_RUNTIME_DIR" "/proc/$p/environ" 2>/dev/null && echo "$p"; done
     return 0
+}
+
+a11y_start() {
+    command -v dbus-daemon >/dev/null || x11_skip "dbus-daemon is not installed"
+    [ -x /usr/libexec/at-spi-bus-launcher ] || x11_skip "at-spi2-core is not installed"
+    local out="$X11_TMP/session-bus.address"
+    : >"$out"
+    dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$out" >"$X11_TMP/dbus.log" 2>&1 &
+    x11_track_pid $!
+    x11_wait_for 10 grep -q . "$out" || x11_fail "the session bus did not start"
+    export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$out")
+    # The accessibility switch is kept in GSettings: in memory, not in the
+    # settings of the person running the tests.
+    export GSETTINGS_BACKEND=memory
+    /usr/libexec/at-spi-bus-launcher --launch-immediately >"$X11_TMP/at-spi.log" 2>&1 &
+    x11_track_pid $!
+    # Asked without starting it: the bus would start a launcher of its own.
+    x11_wait_for 10 eval "gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+        --method org.freedesktop.DBus.NameHasOwner org.a11y.Bus | grep -q true" ||
+        x11_fail "the accessibility bus did not start"
+    export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+    unset NO_AT_BRIDGE # it would keep GTK applications off the bus
+}
+
+a11y_enabled() {
+    gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus \
+        --method org.freedesktop.DBus.Properties.Get org.a11y.Status IsEnabled | grep -o 'true\|false'
 }

@@ -11,21 +11,12 @@ source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/ui_lib.sh"
 
 ATSPI=(/usr/bin/python3 "$(dirname "$0")/atspi_tree.py")
-LAUNCHER=/usr/libexec/at-spi-bus-launcher
-command -v dbus-daemon >/dev/null && [ -x "$LAUNCHER" ] && command -v xte >/dev/null &&
-    /usr/bin/python3 -c 'import gi; gi.require_version("Atspi", "2.0")' 2>/dev/null ||
-    x11_skip "needs dbus-daemon, at-spi2-core, xautomation, python3-gi and gir1.2-atspi-2.0"
+command -v xte >/dev/null && /usr/bin/python3 -c 'import gi; gi.require_version("Atspi", "2.0")' 2>/dev/null ||
+    x11_skip "needs xautomation, python3-gi and gir1.2-atspi-2.0"
 
 x11_start --no-compositor
-dbus-daemon --session --fork --nopidfile --print-address=3 --print-pid=4 \
-    3>"$X11_TMP/bus.address" 4>"$X11_TMP/bus.pid" >"$X11_TMP/dbus.log" 2>&1 || x11_fail "no session bus"
-x11_track_pid "$(cat "$X11_TMP/bus.pid")"
-export DBUS_SESSION_BUS_ADDRESS
-DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$X11_TMP/bus.address")
-"$LAUNCHER" --launch-immediately >"$X11_TMP/at-spi.log" 2>&1 &
-x11_track_pid $!
-# English names; Qt on the accessibility bus without a desktop asking for it.
-export LANGUAGE=en QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+a11y_start
+export LANGUAGE=en # English names
 
 tovani_start preferences
 read -r WIN _ < <(x11_probe wait-window "Tovani Preferences" 10) || x11_fail "no preferences window"

@@ -1,0 +1,59 @@
+# The core of the end-to-end test libraries (tests/x11/lib.sh and
+# tests/wayland/lib.sh, kwin_lib.sh source it): `harness_init P` makes a
+# scratch directory $H_TMP, removed at exit (its *.log printed when the test
+# fails), and defines for the prefix P:
+#   P_fail MSG, P_skip MSG (exit 77: ctest shows the test as skipped)
+#   P_track_pid PID       stopped at exit, newest first (SIGTERM, then SIGKILL
+#                         after $H_STOP_SECONDS, default 2); P__stop_pid PID now
+#   P_wait_for T CMD...   retry CMD until it succeeds or T seconds pass (then
+#                         return 1). CMD's arguments are expanded once: to wait
+#                         for a value, compare inside a function
+# Everything is stopped by PID at exit: do not set an EXIT trap of your own.
+set -u
+H_PIDS=() H_STOP_SECONDS=2
+
+h_fail() { echo "FAIL: $*" >&2; exit 1; }
+h_skip() { echo "SKIP: $*" >&2; exit 77; }
+h_track_pid() { H_PIDS+=("$1"); }
+
+h_stop_pid() {
+    kill -TERM "$1" 2>/dev/null || return 0
+    timeout "$H_STOP_SECONDS" tail --pid="$1" -s 0.05 -f /dev/null || kill -KILL "$1" 2>/dev/null
+    wait "$1" 2>/dev/null
+    return 0
+}
+
+h_wait_for() {
+    local deadline=$(($(date +%s%N) + $(awk -v t="$1" 'BEGIN { printf "%.0f", t * 1e9 }')))
+    shift
+    until "$@" >/dev/null 2>&1; do
+        [ "$(date +%s%N)" -lt "$deadline" ] || return 1
+        sleep 0.05
+    done
+}
+
+h__cleanup() {
+    local rc=$? i f
+    for ((i = ${#H_PIDS[@]} - 1; i >= 0; i--)); do h_stop_pid "${H_PIDS[$i]}"; done
+    [ $rc = 0 ] || [ $rc = 77 ] || for f in "$H_TMP"/*.log; do
+        [ -s "$f" ] && { echo "--- $(basename "$f") (last lines) ---"; tail -n 40 "$f"; } >&2
+    done
+    rm -rf "$H_TMP"
+    exit $rc
+}
+
+harness_init() {
+    local f
+    H_TMP=$(mktemp -d "${TMPDIR:-/tmp}/tovani-$1.XXXXXX")
+    for f in fail skip track_pid wait_for; do eval "$1_$f() { h_$f \"\$@\"; }"; done
+    eval "$1__stop_pid() { h_stop_pid \"\$@\"; }"
+    trap h__cleanup EXIT
+    trap 'exit 130' INT TERM
+}
+
+# The colour of the first drawn at ALPHA over the second, as a Wayland
+# compositor blends 8-bit premultiplied colour (alpha and colour rounded first).
+h_blend_premultiplied() {
+    awk -v a="$2" -v f="$1" -v b="$3" 'BEGIN { split(f, F, " "); split(b, B, " "); a = int(a * 255 + 0.5)
+        for (i = 1; i <= 3; i++) printf "%d%s", int(F[i] * a / 255 + 0.5) + B[i] * (255 - a) / 255 + 0.5, i < 3 ? " " : "\n" }'
+}
