@@ -9,6 +9,8 @@
 #include "overlay/OverlayManager.h"
 #include "overlay/DisplayGuide.h"
 #include "platform/FakePlatform.h"
+#include "ui/Controls.h"
+#include "ui/PreferencesView.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -220,6 +222,13 @@ private Q_SLOTS:
         QVERIFY(row(QStringLiteral("Toggle guide (in use)")) && !listed());
         Q_EMIT m_platform->fakeHotkeys.registrationChanged(toggleId, true);
         QVERIFY(row(QStringLiteral("Toggle guide")) && listed());
+        // A key the desktop bound itself shows in the preferences once it is known.
+        m_delegate->showPreferences();
+        auto *preferences = qobject_cast<PreferencesWindow *>(m_delegate->preferencesWindow());
+        m_platform->fakeHotkeys.bound[toggleId] = QStringLiteral("Meta+G");
+        Q_EMIT m_platform->fakeHotkeys.registrationChanged(toggleId, true);
+        QVERIFY(preferences->view()->shortcutSwitch()->accessibleDescription().contains(u", Meta+G, "));
+        preferences->close();
         // The line keys, which other programs use too, are taken only while
         // their own switch is on.
         m_settings->setLineStepKeysEnabled(false);

@@ -248,6 +248,22 @@ private Q_SLOTS:
             QVERIFY2(l->palette().color(l->foregroundRole()).lightness() > 128, qPrintable(l->text()));
     }
 
+    // The desktop's hint for binding keys shows under the shortcut switch
+    // only when there is one; keys the desktop bound replace those asked for.
+    void shortcutsAsTheDesktopBindsThem()
+    {
+        m_platform.fakeHotkeys.hint = QStringLiteral("Bind a key in Settings");
+        PreferencesView view(m_settings, {});
+        view.setBoundKeys([](const QString &verb) { return verb == QLatin1String("toggle") ? QStringLiteral("Meta+G") : QString(); });
+        QCOMPARE(view.shortcutHint()->text(), QStringLiteral("Bind a key in Settings"));
+        QVERIFY(!view.shortcutHint()->isHidden());
+        QVERIFY(view.shortcutSwitch()->accessibleDescription().contains(QStringLiteral(", Meta+G, ")));
+        m_platform.fakeHotkeys.hint.clear();
+        view.setBoundKeys({});
+        QVERIFY(view.shortcutHint()->isHidden());
+        QCOMPARE(view.shortcutSwitch()->accessibleDescription(), PreferencesView::shortcutListText());
+    }
+
     // Tab and Shift+Tab visit every control in reading order, each radio
     // group once: at its checked tile, at the first swatch when the colour is
     // none of them.

@@ -105,6 +105,22 @@ Melden Sie sich mit einer X11-Sitzung an (auf dem Anmeldebildschirm oft „Xorg�
         <source>No system tray is available: use this window, the shortcuts or the tovani command.</source>
         <translation>Kein Infobereich (System-Tray) verfügbar: Nutzen Sie dieses Fenster, die Tastenkürzel oder den Befehl tovani.</translation>
     </message>
+    <message>
+        <source>The guide works without the pointer here</source>
+        <translation>Die Lesehilfe funktioniert hier ohne Zeiger</translation>
+    </message>
+    <message>
+        <source>This desktop does not tell programs where the pointer is, so the guide cannot follow it. It starts in the middle third of the screen, and you move it a line at a time with the commands &quot;tovani next-line&quot; and &quot;tovani previous-line&quot;.
+
+Bind them, and &quot;tovani toggle&quot;, to keys in your desktop&apos;s settings: in sway, for example, add &quot;bindsym $mod+j exec tovani next-line&quot; to its configuration file.</source>
+        <translation>Diese Arbeitsumgebung teilt Programmen nicht mit, wo der Zeiger ist, daher kann die Lesehilfe ihm nicht folgen. Sie beginnt im mittleren Drittel des Bildschirms, und Sie bewegen sie zeilenweise mit den Befehlen „tovani next-line“ und „tovani previous-line“.
+
+Legen Sie diese und „tovani toggle“ in den Einstellungen Ihrer Arbeitsumgebung auf Tasten: In sway fügen Sie zum Beispiel „bindsym $mod+j exec tovani next-line“ in die Konfigurationsdatei ein.</translation>
+    </message>
+    <message>
+        <source>The guide is off</source>
+        <translation>Die Lesehilfe ist aus</translation>
+    </message>
 </context>
 <context>
     <name>AppSettings</name>
@@ -315,6 +331,58 @@ Rückgabewert: 0 bei Erfolg, 1 wenn die laufende Instanz nicht erreichbar war,
         <source>%1, %2 or 1-%3</source>
         <translation>%1, %2 oder 1-%3</translation>
     </message>
+    <message>
+        <source>move the guide to the next line of text</source>
+        <translation>die Lesehilfe auf die nächste Textzeile setzen</translation>
+    </message>
+    <message>
+        <source>Next line</source>
+        <translation>Nächste Zeile</translation>
+    </message>
+    <message>
+        <source>Next Line</source>
+        <translation>Nächste Zeile</translation>
+    </message>
+    <message>
+        <source>move the guide to the previous line of text</source>
+        <translation>die Lesehilfe auf die vorige Textzeile setzen</translation>
+    </message>
+    <message>
+        <source>Previous line</source>
+        <translation>Vorige Zeile</translation>
+    </message>
+    <message>
+        <source>Previous Line</source>
+        <translation>Vorige Zeile</translation>
+    </message>
+    <message>
+        <source>lock the guide in place, or unlock it</source>
+        <translation>die Lesehilfe an ihrer Stelle feststellen oder wieder lösen</translation>
+    </message>
+    <message>
+        <source>Lock guide</source>
+        <translation>Lesehilfe feststellen</translation>
+    </message>
+    <message>
+        <source>Lock Guide</source>
+        <translation>Lesehilfe feststellen</translation>
+    </message>
+    <message>
+        <source>Guide Locked</source>
+        <translation>Lesehilfe festgestellt</translation>
+    </message>
+    <message>
+        <source>print how Tovani reaches the desktop: its backend and pointer</source>
+        <translation>ausgeben, wie Tovani die Arbeitsumgebung erreicht: Backend und Zeiger</translation>
+    </message>
+    <message>
+        <source>Guide locked</source>
+        <translation>Lesehilfe festgestellt</translation>
+    </message>
+    <message>
+        <source>Guide unlocked</source>
+        <translation>Lesehilfe gelöst</translation>
+    </message>
 </context>
 <context>
     <name>LaunchAtLogin</name>
@@ -363,6 +431,10 @@ Rückgabewert: 0 bei Erfolg, 1 wenn die laufende Instanz nicht erreichbar war,
     <message>
         <source>Screen capture unavailable</source>
         <translation>Bildschirmaufnahme nicht verfügbar</translation>
+    </message>
+    <message>
+        <source>Unavailable on Wayland for now</source>
+        <translation>Unter Wayland vorerst nicht verfügbar</translation>
     </message>
 </context>
 <context>
@@ -418,15 +490,33 @@ Rückgabewert: 0 bei Erfolg, 1 wenn die laufende Instanz nicht erreichbar war,
         <source>could not remove %1: %2</source>
         <translation>%1 konnte nicht entfernt werden: %2</translation>
     </message>
+    <message>
+        <source>Screen capture on Wayland needs the desktop&apos;s permission, which Tovani cannot ask for yet</source>
+        <translation>Bildschirmaufnahmen unter Wayland brauchen die Erlaubnis der Arbeitsumgebung, die Tovani noch nicht erfragen kann</translation>
+    </message>
+    <message>
+        <source>To use a shortcut, bind a key to the command &quot;tovani toggle&quot; (or another command) in System Settings &gt; Shortcuts &gt; Custom Shortcuts.</source>
+        <translation>Um ein Tastenkürzel zu nutzen, legen Sie in Systemeinstellungen &gt; Kurzbefehle &gt; Eigene Kurzbefehle eine Taste auf den Befehl „tovani toggle“ (oder einen anderen Befehl).</translation>
+    </message>
+    <message>
+        <source>To use a shortcut, bind a key to the command &quot;tovani toggle&quot; (or another command) in Settings &gt; Keyboard &gt; Keyboard Shortcuts &gt; Custom Shortcuts.</source>
+        <translation>Um ein Tastenkürzel zu nutzen, legen Sie in Einstellungen &gt; Tastatur &gt; Tastenkombinationen &gt; Benutzerdefinierte Tastenkombinationen eine Taste auf den Befehl „tovani toggle“ (oder einen anderen Befehl).</translation>
+    </message>
+    <message>
+        <source>To use a shortcut, add a line such as &quot;bindsym Ctrl+Shift+r exec tovani toggle&quot; to sway&apos;s configuration file (~/.config/sway/config).</source>
+        <translation>Um ein Tastenkürzel zu nutzen, fügen Sie eine Zeile wie „bindsym Ctrl+Shift+r exec tovani toggle“ in die Konfigurationsdatei von sway (~/.config/sway/config) ein.</translation>
+    </message>
+    <message>
+        <source>To use a shortcut, add a line such as &quot;bind = CTRL SHIFT, R, exec, tovani toggle&quot; to Hyprland&apos;s configuration file (~/.config/hypr/hyprland.conf).</source>
+        <translation>Um ein Tastenkürzel zu nutzen, fügen Sie eine Zeile wie „bind = CTRL SHIFT, R, exec, tovani toggle“ in die Konfigurationsdatei von Hyprland (~/.config/hypr/hyprland.conf) ein.</translation>
+    </message>
+    <message>
+        <source>To use a shortcut, bind a key to the command &quot;tovani toggle&quot; (or another command) in your desktop&apos;s keyboard settings or configuration file.</source>
+        <translation>Um ein Tastenkürzel zu nutzen, legen Sie in den Tastatureinstellungen oder der Konfigurationsdatei Ihrer Arbeitsumgebung eine Taste auf den Befehl „tovani toggle“ (oder einen anderen Befehl).</translation>
+    </message>
 </context>
 <context>
     <name>PreferencesView</name>
-    <message>
-        <source>%1-5, %2, %3, %4+/-</source>
-        <extracomment>The global shortcuts, as in &quot;Ctrl+1-5, Ctrl+Shift+R, Ctrl+Shift+T, Ctrl+Shift++/-&quot;</extracomment>
-        <translation>%1-5, %2,
-%3, %4+/-</translation>
-    </message>
     <message>
         <source>Tovani</source>
         <translation>Tovani</translation>
@@ -539,6 +629,59 @@ Rückgabewert: 0 bei Erfolg, 1 wenn die laufende Instanz nicht erreichbar war,
     <message>
         <source>Cancel</source>
         <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>%1, %2, %3, %4</source>
+        <extracomment>The global shortcuts, as in &quot;Ctrl+1-5, Ctrl+Shift+R, Ctrl+Shift+T, Ctrl+Shift++/-&quot;</extracomment>
+        <translation>%1, %2, %3, %4</translation>
+    </message>
+    <message>
+        <source>Text Lines</source>
+        <translation>Textzeilen</translation>
+    </message>
+    <message>
+        <source>Snap to Text Lines</source>
+        <translation>An Textzeilen ausrichten</translation>
+    </message>
+    <message>
+        <source>Settle on the line the pointer rests on</source>
+        <translation>Legt sich auf die Zeile unter dem ruhenden Zeiger</translation>
+    </message>
+    <message>
+        <source>Follow the Text Cursor</source>
+        <translation>Dem Textcursor folgen</translation>
+    </message>
+    <message>
+        <source>Go to the line you type on</source>
+        <translation>Geht zur Zeile, in der Sie schreiben</translation>
+    </message>
+    <message>
+        <source>Line Keys</source>
+        <translation>Zeilentasten</translation>
+    </message>
+    <message>
+        <source>Restart Qt applications to let Tovani see their text</source>
+        <translation>Starten Sie Qt-Anwendungen neu, damit Tovani ihren Text sieht</translation>
+    </message>
+    <message>
+        <source>Rest the pointer on a line of text and the guide settles on it, as tall as the line. Where an application does not report its text, it stays at the pointer.</source>
+        <translation>Lassen Sie den Zeiger auf einer Textzeile ruhen, und die Lesehilfe legt sich darauf, so hoch wie die Zeile. Wo eine Anwendung ihren Text nicht meldet, bleibt sie am Zeiger.</translation>
+    </message>
+    <message>
+        <source>When you type or move the text cursor, the guide goes to its line; move the pointer to take the guide back.</source>
+        <translation>Wenn Sie schreiben oder den Textcursor bewegen, springt die Lesehilfe in dessen Zeile; bewegen Sie den Zeiger, um sie zurückzuholen.</translation>
+    </message>
+    <message>
+        <source>The guide stays at the pointer, and Tovani does not ask applications where their text is.</source>
+        <translation>Die Lesehilfe bleibt am Zeiger, und Tovani fragt Anwendungen nicht, wo ihr Text steht.</translation>
+    </message>
+    <message>
+        <source>The line keys move the guide a line down or up without moving the text cursor, and lock it in place until you press them again.</source>
+        <translation>Die Zeilentasten bewegen die Lesehilfe eine Zeile nach unten oder oben, ohne den Textcursor zu bewegen, und halten sie dort fest, bis Sie sie erneut drücken.</translation>
+    </message>
+    <message>
+        <source>With the line keys and Global Keyboard Shortcuts on, keys move the guide a line down or up and lock it; &quot;tovani next-line&quot;, &quot;tovani previous-line&quot; and &quot;tovani lock&quot; do it from anywhere.</source>
+        <translation>Mit eingeschalteten Zeilentasten und globalen Tastenkürzeln bewegen Tasten die Lesehilfe eine Zeile nach unten oder oben und halten sie fest; „tovani next-line“, „tovani previous-line“ und „tovani lock“ tun das von überall.</translation>
     </message>
 </context>
 <context>

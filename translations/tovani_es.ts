@@ -105,6 +105,22 @@ Inicie una sesión X11 (a menudo llamada «Xorg» en la pantalla de inicio de se
         <source>No system tray is available: use this window, the shortcuts or the tovani command.</source>
         <translation>No hay bandeja del sistema: use esta ventana, los atajos o el comando tovani.</translation>
     </message>
+    <message>
+        <source>The guide works without the pointer here</source>
+        <translation>Aquí la guía funciona sin el puntero</translation>
+    </message>
+    <message>
+        <source>This desktop does not tell programs where the pointer is, so the guide cannot follow it. It starts in the middle third of the screen, and you move it a line at a time with the commands &quot;tovani next-line&quot; and &quot;tovani previous-line&quot;.
+
+Bind them, and &quot;tovani toggle&quot;, to keys in your desktop&apos;s settings: in sway, for example, add &quot;bindsym $mod+j exec tovani next-line&quot; to its configuration file.</source>
+        <translation>Este escritorio no indica a los programas dónde está el puntero, así que la guía no puede seguirlo. Empieza en el tercio central de la pantalla y se mueve línea a línea con los comandos «tovani next-line» y «tovani previous-line».
+
+Asígnelos, junto con «tovani toggle», a teclas en la configuración de su escritorio: en sway, por ejemplo, añada «bindsym $mod+j exec tovani next-line» a su archivo de configuración.</translation>
+    </message>
+    <message>
+        <source>The guide is off</source>
+        <translation>La guía está desactivada</translation>
+    </message>
 </context>
 <context>
     <name>AppSettings</name>
@@ -316,6 +332,58 @@ un cambio no se guardó.
         <source>%1, %2 or 1-%3</source>
         <translation>%1, %2 o 1-%3</translation>
     </message>
+    <message>
+        <source>move the guide to the next line of text</source>
+        <translation>mover la guía a la siguiente línea de texto</translation>
+    </message>
+    <message>
+        <source>Next line</source>
+        <translation>Línea siguiente</translation>
+    </message>
+    <message>
+        <source>Next Line</source>
+        <translation>Línea siguiente</translation>
+    </message>
+    <message>
+        <source>move the guide to the previous line of text</source>
+        <translation>mover la guía a la línea de texto anterior</translation>
+    </message>
+    <message>
+        <source>Previous line</source>
+        <translation>Línea anterior</translation>
+    </message>
+    <message>
+        <source>Previous Line</source>
+        <translation>Línea anterior</translation>
+    </message>
+    <message>
+        <source>lock the guide in place, or unlock it</source>
+        <translation>bloquear la guía en su sitio, o desbloquearla</translation>
+    </message>
+    <message>
+        <source>Lock guide</source>
+        <translation>Bloquear la guía</translation>
+    </message>
+    <message>
+        <source>Lock Guide</source>
+        <translation>Bloquear la guía</translation>
+    </message>
+    <message>
+        <source>Guide Locked</source>
+        <translation>Guía bloqueada</translation>
+    </message>
+    <message>
+        <source>print how Tovani reaches the desktop: its backend and pointer</source>
+        <translation>mostrar cómo Tovani accede al escritorio: su backend y su puntero</translation>
+    </message>
+    <message>
+        <source>Guide locked</source>
+        <translation>Guía bloqueada</translation>
+    </message>
+    <message>
+        <source>Guide unlocked</source>
+        <translation>Guía desbloqueada</translation>
+    </message>
 </context>
 <context>
     <name>LaunchAtLogin</name>
@@ -364,6 +432,10 @@ un cambio no se guardó.
     <message>
         <source>Screen capture unavailable</source>
         <translation>Captura de pantalla no disponible</translation>
+    </message>
+    <message>
+        <source>Unavailable on Wayland for now</source>
+        <translation>No disponible en Wayland por ahora</translation>
     </message>
 </context>
 <context>
@@ -419,15 +491,33 @@ un cambio no se guardó.
         <source>could not remove %1: %2</source>
         <translation>no se pudo eliminar %1: %2</translation>
     </message>
+    <message>
+        <source>Screen capture on Wayland needs the desktop&apos;s permission, which Tovani cannot ask for yet</source>
+        <translation>La captura de pantalla en Wayland necesita el permiso del escritorio, que Tovani aún no puede pedir</translation>
+    </message>
+    <message>
+        <source>To use a shortcut, bind a key to the command &quot;tovani toggle&quot; (or another command) in System Settings &gt; Shortcuts &gt; Custom Shortcuts.</source>
+        <translation>Para usar un atajo, asigne una tecla al comando «tovani toggle» (u otro comando) en Preferencias del sistema &gt; Accesos rápidos &gt; Accesos rápidos personalizados.</translation>
+    </message>
+    <message>
+        <source>To use a shortcut, bind a key to the command &quot;tovani toggle&quot; (or another command) in Settings &gt; Keyboard &gt; Keyboard Shortcuts &gt; Custom Shortcuts.</source>
+        <translation>Para usar un atajo, asigne una tecla al comando «tovani toggle» (u otro comando) en Configuración &gt; Teclado &gt; Atajos de teclado &gt; Atajos personalizados.</translation>
+    </message>
+    <message>
+        <source>To use a shortcut, add a line such as &quot;bindsym Ctrl+Shift+r exec tovani toggle&quot; to sway&apos;s configuration file (~/.config/sway/config).</source>
+        <translation>Para usar un atajo, añada una línea como «bindsym Ctrl+Shift+r exec tovani toggle» al archivo de configuración de sway (~/.config/sway/config).</translation>
+    </message>
+    <message>
+        <source>To use a shortcut, add a line such as &quot;bind = CTRL SHIFT, R, exec, tovani toggle&quot; to Hyprland&apos;s configuration file (~/.config/hypr/hyprland.conf).</source>
+        <translation>Para usar un atajo, añada una línea como «bind = CTRL SHIFT, R, exec, tovani toggle» al archivo de configuración de Hyprland (~/.config/hypr/hyprland.conf).</translation>
+    </message>
+    <message>
+        <source>To use a shortcut, bind a key to the command &quot;tovani toggle&quot; (or another command) in your desktop&apos;s keyboard settings or configuration file.</source>
+        <translation>Para usar un atajo, asigne una tecla al comando «tovani toggle» (u otro comando) en la configuración del teclado o el archivo de configuración de su escritorio.</translation>
+    </message>
 </context>
 <context>
     <name>PreferencesView</name>
-    <message>
-        <source>%1-5, %2, %3, %4+/-</source>
-        <extracomment>The global shortcuts, as in &quot;Ctrl+1-5, Ctrl+Shift+R, Ctrl+Shift+T, Ctrl+Shift++/-&quot;</extracomment>
-        <translation>%1-5, %2,
-%3, %4+/-</translation>
-    </message>
     <message>
         <source>Tovani</source>
         <translation>Tovani</translation>
@@ -540,6 +630,59 @@ un cambio no se guardó.
     <message>
         <source>Cancel</source>
         <translation>Cancelar</translation>
+    </message>
+    <message>
+        <source>%1, %2, %3, %4</source>
+        <extracomment>The global shortcuts, as in &quot;Ctrl+1-5, Ctrl+Shift+R, Ctrl+Shift+T, Ctrl+Shift++/-&quot;</extracomment>
+        <translation>%1, %2, %3, %4</translation>
+    </message>
+    <message>
+        <source>Text Lines</source>
+        <translation>Líneas de texto</translation>
+    </message>
+    <message>
+        <source>Snap to Text Lines</source>
+        <translation>Ajustar a las líneas de texto</translation>
+    </message>
+    <message>
+        <source>Settle on the line the pointer rests on</source>
+        <translation>Se coloca en la línea donde se detiene el puntero</translation>
+    </message>
+    <message>
+        <source>Follow the Text Cursor</source>
+        <translation>Seguir el cursor de texto</translation>
+    </message>
+    <message>
+        <source>Go to the line you type on</source>
+        <translation>Va a la línea en la que escribe</translation>
+    </message>
+    <message>
+        <source>Line Keys</source>
+        <translation>Teclas de línea</translation>
+    </message>
+    <message>
+        <source>Restart Qt applications to let Tovani see their text</source>
+        <translation>Reinicie las aplicaciones Qt para que Tovani vea su texto</translation>
+    </message>
+    <message>
+        <source>Rest the pointer on a line of text and the guide settles on it, as tall as the line. Where an application does not report its text, it stays at the pointer.</source>
+        <translation>Deje el puntero sobre una línea de texto y la guía se coloca en ella, con la altura de la línea. Si una aplicación no informa de su texto, se queda en el puntero.</translation>
+    </message>
+    <message>
+        <source>When you type or move the text cursor, the guide goes to its line; move the pointer to take the guide back.</source>
+        <translation>Cuando escribe o mueve el cursor de texto, la guía va a su línea; mueva el puntero para recuperarla.</translation>
+    </message>
+    <message>
+        <source>The guide stays at the pointer, and Tovani does not ask applications where their text is.</source>
+        <translation>La guía se queda en el puntero y Tovani no pregunta a las aplicaciones dónde está su texto.</translation>
+    </message>
+    <message>
+        <source>The line keys move the guide a line down or up without moving the text cursor, and lock it in place until you press them again.</source>
+        <translation>Las teclas de línea mueven la guía una línea abajo o arriba sin mover el cursor de texto, y la bloquean en su sitio hasta que las vuelva a pulsar.</translation>
+    </message>
+    <message>
+        <source>With the line keys and Global Keyboard Shortcuts on, keys move the guide a line down or up and lock it; &quot;tovani next-line&quot;, &quot;tovani previous-line&quot; and &quot;tovani lock&quot; do it from anywhere.</source>
+        <translation>Con las teclas de línea y los atajos de teclado globales activados, unas teclas mueven la guía una línea abajo o arriba y la bloquean; «tovani next-line», «tovani previous-line» y «tovani lock» lo hacen desde cualquier lugar.</translation>
     </message>
 </context>
 <context>

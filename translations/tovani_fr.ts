@@ -105,6 +105,22 @@ Ouvrez une session X11 (souvent appelée «&#xa0;Xorg&#xa0;» sur l’écran de 
         <source>No system tray is available: use this window, the shortcuts or the tovani command.</source>
         <translation>Aucune zone de notification n’est disponible&#xa0;: utilisez cette fenêtre, les raccourcis ou la commande tovani.</translation>
     </message>
+    <message>
+        <source>The guide works without the pointer here</source>
+        <translation>Le guide fonctionne ici sans le pointeur</translation>
+    </message>
+    <message>
+        <source>This desktop does not tell programs where the pointer is, so the guide cannot follow it. It starts in the middle third of the screen, and you move it a line at a time with the commands &quot;tovani next-line&quot; and &quot;tovani previous-line&quot;.
+
+Bind them, and &quot;tovani toggle&quot;, to keys in your desktop&apos;s settings: in sway, for example, add &quot;bindsym $mod+j exec tovani next-line&quot; to its configuration file.</source>
+        <translation>Ce bureau n’indique pas aux programmes où se trouve le pointeur, le guide ne peut donc pas le suivre. Il démarre dans le tiers central de l’écran, et vous le déplacez d’une ligne à la fois avec les commandes «&#xa0;tovani next-line&#xa0;» et «&#xa0;tovani previous-line&#xa0;».
+
+Associez-les, ainsi que «&#xa0;tovani toggle&#xa0;», à des touches dans les réglages de votre bureau&#xa0;: dans sway, par exemple, ajoutez «&#xa0;bindsym $mod+j exec tovani next-line&#xa0;» à son fichier de configuration.</translation>
+    </message>
+    <message>
+        <source>The guide is off</source>
+        <translation>Le guide est désactivé</translation>
+    </message>
 </context>
 <context>
     <name>AppSettings</name>
@@ -315,6 +331,58 @@ n’a pas été enregistrée.
         <source>%1, %2 or 1-%3</source>
         <translation>%1, %2 ou 1-%3</translation>
     </message>
+    <message>
+        <source>move the guide to the next line of text</source>
+        <translation>déplacer le guide à la ligne de texte suivante</translation>
+    </message>
+    <message>
+        <source>Next line</source>
+        <translation>Ligne suivante</translation>
+    </message>
+    <message>
+        <source>Next Line</source>
+        <translation>Ligne suivante</translation>
+    </message>
+    <message>
+        <source>move the guide to the previous line of text</source>
+        <translation>déplacer le guide à la ligne de texte précédente</translation>
+    </message>
+    <message>
+        <source>Previous line</source>
+        <translation>Ligne précédente</translation>
+    </message>
+    <message>
+        <source>Previous Line</source>
+        <translation>Ligne précédente</translation>
+    </message>
+    <message>
+        <source>lock the guide in place, or unlock it</source>
+        <translation>verrouiller le guide sur place, ou le déverrouiller</translation>
+    </message>
+    <message>
+        <source>Lock guide</source>
+        <translation>Verrouiller le guide</translation>
+    </message>
+    <message>
+        <source>Lock Guide</source>
+        <translation>Verrouiller le guide</translation>
+    </message>
+    <message>
+        <source>Guide Locked</source>
+        <translation>Guide verrouillé</translation>
+    </message>
+    <message>
+        <source>print how Tovani reaches the desktop: its backend and pointer</source>
+        <translation>afficher comment Tovani accède au bureau&#xa0;: son backend et son pointeur</translation>
+    </message>
+    <message>
+        <source>Guide locked</source>
+        <translation>Guide verrouillé</translation>
+    </message>
+    <message>
+        <source>Guide unlocked</source>
+        <translation>Guide déverrouillé</translation>
+    </message>
 </context>
 <context>
     <name>LaunchAtLogin</name>
@@ -363,6 +431,10 @@ n’a pas été enregistrée.
     <message>
         <source>Screen capture unavailable</source>
         <translation>Capture d’écran indisponible</translation>
+    </message>
+    <message>
+        <source>Unavailable on Wayland for now</source>
+        <translation>Indisponible sous Wayland pour l’instant</translation>
     </message>
 </context>
 <context>
@@ -418,14 +490,33 @@ n’a pas été enregistrée.
         <source>could not remove %1: %2</source>
         <translation>impossible de supprimer %1&#xa0;: %2</translation>
     </message>
+    <message>
+        <source>Screen capture on Wayland needs the desktop&apos;s permission, which Tovani cannot ask for yet</source>
+        <translation>La capture d’écran sous Wayland nécessite l’autorisation du bureau, que Tovani ne peut pas encore demander</translation>
+    </message>
+    <message>
+        <source>To use a shortcut, bind a key to the command &quot;tovani toggle&quot; (or another command) in System Settings &gt; Shortcuts &gt; Custom Shortcuts.</source>
+        <translation>Pour utiliser un raccourci, associez une touche à la commande «&#xa0;tovani toggle&#xa0;» (ou à une autre commande) dans Configuration du système &gt; Raccourcis &gt; Raccourcis personnalisés.</translation>
+    </message>
+    <message>
+        <source>To use a shortcut, bind a key to the command &quot;tovani toggle&quot; (or another command) in Settings &gt; Keyboard &gt; Keyboard Shortcuts &gt; Custom Shortcuts.</source>
+        <translation>Pour utiliser un raccourci, associez une touche à la commande «&#xa0;tovani toggle&#xa0;» (ou à une autre commande) dans Paramètres &gt; Clavier &gt; Raccourcis clavier &gt; Raccourcis personnalisés.</translation>
+    </message>
+    <message>
+        <source>To use a shortcut, add a line such as &quot;bindsym Ctrl+Shift+r exec tovani toggle&quot; to sway&apos;s configuration file (~/.config/sway/config).</source>
+        <translation>Pour utiliser un raccourci, ajoutez une ligne comme «&#xa0;bindsym Ctrl+Shift+r exec tovani toggle&#xa0;» au fichier de configuration de sway (~/.config/sway/config).</translation>
+    </message>
+    <message>
+        <source>To use a shortcut, add a line such as &quot;bind = CTRL SHIFT, R, exec, tovani toggle&quot; to Hyprland&apos;s configuration file (~/.config/hypr/hyprland.conf).</source>
+        <translation>Pour utiliser un raccourci, ajoutez une ligne comme «&#xa0;bind = CTRL SHIFT, R, exec, tovani toggle&#xa0;» au fichier de configuration de Hyprland (~/.config/hypr/hyprland.conf).</translation>
+    </message>
+    <message>
+        <source>To use a shortcut, bind a key to the command &quot;tovani toggle&quot; (or another command) in your desktop&apos;s keyboard settings or configuration file.</source>
+        <translation>Pour utiliser un raccourci, associez une touche à la commande «&#xa0;tovani toggle&#xa0;» (ou à une autre commande) dans les réglages du clavier ou le fichier de configuration de votre bureau.</translation>
+    </message>
 </context>
 <context>
     <name>PreferencesView</name>
-    <message>
-        <source>%1-5, %2, %3, %4+/-</source>
-        <extracomment>The global shortcuts, as in &quot;Ctrl+1-5, Ctrl+Shift+R, Ctrl+Shift+T, Ctrl+Shift++/-&quot;</extracomment>
-        <translation>%1-5, %2, %3, %4+/-</translation>
-    </message>
     <message>
         <source>Tovani</source>
         <translation>Tovani</translation>
@@ -538,6 +629,59 @@ n’a pas été enregistrée.
     <message>
         <source>Cancel</source>
         <translation>Annuler</translation>
+    </message>
+    <message>
+        <source>%1, %2, %3, %4</source>
+        <extracomment>The global shortcuts, as in &quot;Ctrl+1-5, Ctrl+Shift+R, Ctrl+Shift+T, Ctrl+Shift++/-&quot;</extracomment>
+        <translation>%1, %2, %3, %4</translation>
+    </message>
+    <message>
+        <source>Text Lines</source>
+        <translation>Lignes de texte</translation>
+    </message>
+    <message>
+        <source>Snap to Text Lines</source>
+        <translation>Suivre les lignes de texte</translation>
+    </message>
+    <message>
+        <source>Settle on the line the pointer rests on</source>
+        <translation>Se place sur la ligne où le pointeur s’arrête</translation>
+    </message>
+    <message>
+        <source>Follow the Text Cursor</source>
+        <translation>Suivre le curseur de texte</translation>
+    </message>
+    <message>
+        <source>Go to the line you type on</source>
+        <translation>Va à la ligne où vous écrivez</translation>
+    </message>
+    <message>
+        <source>Line Keys</source>
+        <translation>Touches de ligne</translation>
+    </message>
+    <message>
+        <source>Restart Qt applications to let Tovani see their text</source>
+        <translation>Redémarrez les applications Qt pour que Tovani voie leur texte</translation>
+    </message>
+    <message>
+        <source>Rest the pointer on a line of text and the guide settles on it, as tall as the line. Where an application does not report its text, it stays at the pointer.</source>
+        <translation>Laissez le pointeur sur une ligne de texte et le guide s’y place, à la hauteur de la ligne. Si une application n’indique pas son texte, il reste au pointeur.</translation>
+    </message>
+    <message>
+        <source>When you type or move the text cursor, the guide goes to its line; move the pointer to take the guide back.</source>
+        <translation>Quand vous écrivez ou déplacez le curseur de texte, le guide va à sa ligne&#xa0;; déplacez le pointeur pour le reprendre.</translation>
+    </message>
+    <message>
+        <source>The guide stays at the pointer, and Tovani does not ask applications where their text is.</source>
+        <translation>Le guide reste au pointeur, et Tovani ne demande pas aux applications où se trouve leur texte.</translation>
+    </message>
+    <message>
+        <source>The line keys move the guide a line down or up without moving the text cursor, and lock it in place until you press them again.</source>
+        <translation>Les touches de ligne déplacent le guide d’une ligne vers le bas ou le haut sans déplacer le curseur de texte, et le verrouillent sur place jusqu’à ce que vous appuyiez de nouveau dessus.</translation>
+    </message>
+    <message>
+        <source>With the line keys and Global Keyboard Shortcuts on, keys move the guide a line down or up and lock it; &quot;tovani next-line&quot;, &quot;tovani previous-line&quot; and &quot;tovani lock&quot; do it from anywhere.</source>
+        <translation>Avec les touches de ligne et les raccourcis clavier globaux activés, des touches déplacent le guide d’une ligne vers le bas ou le haut et le verrouillent&#xa0;; «&#xa0;tovani next-line&#xa0;», «&#xa0;tovani previous-line&#xa0;» et «&#xa0;tovani lock&#xa0;» le font depuis n’importe où.</translation>
     </message>
 </context>
 <context>

@@ -247,6 +247,15 @@ void AppDelegate::showPreferences()
 {
     if (!m_preferencesWindow) {
         auto *window = createPreferencesWindow(m_settings);
+        const auto showBoundKeys = [this, window] {
+            setPreferencesBoundKeys(window, [this](const QString &verb) {
+                const Command *command = Commands::find(verb);
+                return command ? m_commands.boundKeyText(*command) : QString();
+            });
+        };
+        showBoundKeys();
+        // The desktop answers later, and the person may bind other keys in its settings.
+        connect(&m_commands, &CommandRegistry::hotkeysChanged, window, showBoundKeys);
         if (!m_hasTray)
             setPreferencesNotice(window, tr("No system tray is available: use this window, "
                                             "the shortcuts or the tovani command."));

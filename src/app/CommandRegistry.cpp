@@ -129,6 +129,17 @@ bool CommandRegistry::isHotkeyRefused(const Command &command) const
                        [&command](int id) { return binding(id)->command == &command; });
 }
 
+QString CommandRegistry::boundKeyText(const Command &command) const
+{
+    QStringList keys;
+    for (int id = 1; id <= bindings().size(); ++id) {
+        const QString key = binding(id)->command == &command ? m_hotkeys.boundKeyText(id) : QString();
+        if (!key.isEmpty() && !keys.contains(key))
+            keys << key;
+    }
+    return keys.join(QStringLiteral(", "));
+}
+
 void CommandRegistry::hotkeyPressed(int id, bool autoRepeat)
 {
     const Binding *pressed = binding(id);

@@ -39,6 +39,10 @@ public:
     // Whether a hot key of the command is held by another program, so
     // pressing it does nothing here.
     bool isHotkeyRefused(const Command &command) const;
+    // The keys the desktop bound to the command where it chooses them
+    // ("Ctrl+Alt+G", several joined by ", "); empty where the keys asked for
+    // are the keys taken, or nothing is bound.
+    QString boundKeyText(const Command &command) const;
 
 Q_SIGNALS:
     // A command ran: whatever shows the state may need a refresh.

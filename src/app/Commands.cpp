@@ -32,6 +32,14 @@ QString thicknessText(const AppSettings &settings)
     return QCoreApplication::translate("Commands", "%1px").arg(int(settings.customThickness()));
 }
 
+// Declared here rather than in the table, where lupdate does not find them.
+Feedback lockFeedback(const CommandTarget &target)
+{
+    if (target.isGuideLocked())
+        return {QCoreApplication::translate("Commands", "Guide locked"), QStringLiteral("lock")};
+    return {QCoreApplication::translate("Commands", "Guide unlocked"), QStringLiteral("lock.open")};
+}
+
 void stepThickness(AppSettings &settings, double step)
 {
     settings.setCustomThickness(settings.customThickness() + step);
@@ -100,13 +108,7 @@ std::vector<Command> makeTable()
          .menuTitle = QT_TRANSLATE_NOOP("Commands", "Lock Guide"),
          .checkedMenuTitle = QT_TRANSLATE_NOOP("Commands", "Guide Locked"),
          .checked = [](const CommandTarget &target, int) { return target.isGuideLocked(); },
-         .feedback = [](const CommandTarget &target) {
-             return target.isGuideLocked()
-                        ? Feedback{Commands::translate(QT_TRANSLATE_NOOP("Commands", "Guide locked")),
-                                   QStringLiteral("lock")}
-                        : Feedback{Commands::translate(QT_TRANSLATE_NOOP("Commands", "Guide unlocked")),
-                                   QStringLiteral("lock.open")};
-         },
+         .feedback = &lockFeedback,
          .run = [](CommandTarget &target, int) { return target.setGuideLocked(!target.isGuideLocked()); }},
         {.verb = "style",
          .argument = Argument::style,

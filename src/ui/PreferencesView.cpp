@@ -71,6 +71,14 @@ public:
         setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
         setAccessibleName(text);
     }
+    void setText(const QString &text)
+    {
+        if (text == m_text) return;
+        m_text = text;
+        setAccessibleName(text);
+        updateGeometry();
+        update();
+    }
     QSize sizeHint() const override
     {
         const QFontMetrics fm(font());
@@ -156,6 +164,7 @@ QWidget *controlRow(const QString &title, const QString &caption, bool headline,
     text->setSpacing(4);
     QLabel *titleLabel = label(title, headline ? theme::TextStyle::headline : theme::TextStyle::body);
     QLabel *captionLabel = label(caption, theme::TextStyle::caption, true);
+    captionLabel->setObjectName(QStringLiteral("caption"));
     titleLabel->setWordWrap(true); // large text and long translations
     captionLabel->setWordWrap(true);
     text->addWidget(titleLabel);
@@ -227,26 +236,69 @@ PreferencesView::PreferencesView(AppSettings &settings, LoginSwitch login, QWidg
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Window);
     build();
+    showShortcutTexts();
     refresh();
     connect(&m_settings, &AppSettings::changed, this, &PreferencesView::refresh);
 }
 
-QString PreferencesView::toggleShortcutText()
+namespace {
+QString keyText(QKeyCombination combination)
 {
-    return QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R).toString(QKeySequence::NativeText);
+    return QKeySequence(combination).toString(QKeySequence::NativeText);
 }
 
-QString PreferencesView::shortcutListText()
+// What the desktop bound to the command, else `asked`.
+QString boundOr(const PreferencesView::BoundKeys &bound, const char *verb, const QString &asked)
 {
-    auto keys = [](QKeyCombination combination) {
-        return QKeySequence(combination).toString(QKeySequence::NativeText);
-    };
-    // "Ctrl+1" .. "Ctrl+5" shown as one range, "Ctrl+Shift+=" and "-" as "+/-".
-    const QString ctrlShift = keys(Qt::CTRL | Qt::SHIFT | Qt::Key_T).chopped(1);
+    const QString text = bound ? bound(QLatin1String(verb)) : QString();
+    return text.isEmpty() ? asked : text;
+}
+} // namespace
+
+QString PreferencesView::toggleShortcutText(const BoundKeys &bound)
+{
+    return boundOr(bound, "toggle", keyText(Qt::CTRL | Qt::SHIFT | Qt::Key_R));
+}
+
+QString PreferencesView::shortcutListText(const BoundKeys &bound)
+{
+    // "Ctrl+1" .. "Ctrl+5" shown as one range, "Ctrl+Shift+=" and "-" as "+/-",
+    // unless the desktop bound other keys.
+    QString size = keyText(Qt::CTRL | Qt::SHIFT | Qt::Key_T).chopped(1) + QStringLiteral("+/-");
+    if (!boundOr(bound, "thicker", {}).isEmpty() || !boundOr(bound, "thinner", {}).isEmpty())
+        size = boundOr(bound, "thicker", keyText(Qt::CTRL | Qt::SHIFT | Qt::Key_Plus)) + u'/' +
+               boundOr(bound, "thinner", keyText(Qt::CTRL | Qt::SHIFT | Qt::Key_Minus));
     //: The global shortcuts, as in "Ctrl+1-5, Ctrl+Shift+R, Ctrl+Shift+T, Ctrl+Shift++/-"
-    return tr("%1-5, %2, %3, %4+/-")
-        .arg(keys(Qt::CTRL | Qt::Key_1), keys(Qt::CTRL | Qt::SHIFT | Qt::Key_R),
-             keys(Qt::CTRL | Qt::SHIFT | Qt::Key_T), ctrlShift);
+    return tr("%1, %2, %3, %4")
+        .arg(boundOr(bound, "style", keyText(Qt::CTRL | Qt::Key_1) + QStringLiteral("-5")),
+             toggleShortcutText(bound),
+             boundOr(bound, "cycle-style", keyText(Qt::CTRL | Qt::SHIFT | Qt::Key_T)), size);
+}
+
+void PreferencesView::setBoundKeys(BoundKeys boundKeys)
+{
+    m_boundKeys = std::move(boundKeys);
+    showShortcutTexts();
+}
+
+void PreferencesView::showShortcutTexts()
+{
+    static_cast<KeyBadge *>(m_toggleBadge)->setText(toggleShortcutText(m_boundKeys));
+    const QString list = shortcutListText(m_boundKeys);
+    m_shortcutCaption->setText(list);
+    m_shortcutSwitch->setAccessibleDescription(list);
+    // One key per line: a list of long key names can't wrap at large text sizes.
+    const QString lineKeys =
+        QStringList{boundOr(m_boundKeys, "next-line", keyText(Qt::CTRL | Qt::SHIFT | Qt::Key_Down)),
+                    boundOr(m_boundKeys, "previous-line", keyText(Qt::CTRL | Qt::SHIFT | Qt::Key_Up)),
+                    boundOr(m_boundKeys, "lock", keyText(Qt::CTRL | Qt::SHIFT | Qt::Key_L))}
+            .join(u'\n');
+    m_lineKeysCaption->setText(lineKeys);
+    m_lineKeysSwitch->setAccessibleDescription(lineKeys);
+    // Asked each time: a desktop's settings can change while Tovani runs.
+    const QString hint = platform::Platform::instance().hotkeys().bindingHint();
+    m_shortcutHint->setText(hint);
+    m_shortcutHint->setVisible(!hint.isEmpty());
 }
 
 void PreferencesView::build()
@@ -304,7 +356,8 @@ QWidget *PreferencesView::buildHeader()
 
     auto *right = new QVBoxLayout;
     right->setSpacing(4);
-    right->addWidget(new KeyBadge(toggleShortcutText()), 0, Qt::AlignRight);
+    m_toggleBadge = new KeyBadge(toggleShortcutText());
+    right->addWidget(m_toggleBadge, 0, Qt::AlignRight);
     right->addWidget(label(tr("to toggle"), theme::TextStyle::caption2, true), 0, Qt::AlignRight);
     row->addLayout(right);
     return header;
@@ -466,16 +519,10 @@ QWidget *PreferencesView::buildTextLinesSection()
                                  m_caretSwitch));
     m_lineKeysSwitch = new ToggleSwitch;
     connect(m_lineKeysSwitch, &QAbstractButton::clicked, &m_settings, &AppSettings::setLineStepKeysEnabled);
-    const auto keys = [](QKeyCombination combination) {
-        return QKeySequence(combination).toString(QKeySequence::NativeText);
-    };
-    // One key per line: easier to read than a list that wraps at large text sizes.
-    layout->addWidget(controlRow(tr("Line Keys"),
-                                 QStringList{keys(Qt::CTRL | Qt::SHIFT | Qt::Key_Down),
-                                             keys(Qt::CTRL | Qt::SHIFT | Qt::Key_Up),
-                                             keys(Qt::CTRL | Qt::SHIFT | Qt::Key_L)}
-                                     .join(u'\n'),
-                                 false, m_lineKeysSwitch));
+    // The keys are filled in by showShortcutTexts(), one per line.
+    QWidget *lineKeysRow = controlRow(tr("Line Keys"), QStringLiteral("\n"), false, m_lineKeysSwitch);
+    m_lineKeysCaption = lineKeysRow->findChild<QLabel *>(QStringLiteral("caption"));
+    layout->addWidget(lineKeysRow);
 
     m_linesExplanation = label(QString(), theme::TextStyle::caption, true);
     m_linesExplanation->setWordWrap(true);
@@ -538,8 +585,17 @@ QWidget *PreferencesView::buildGeneralSection()
     connect(m_shortcutSwitch, &QAbstractButton::clicked, this, [this](bool on) {
         m_settings.setGlobalHotkeysEnabled(on);
     });
-    layout->addWidget(
-        controlRow(tr("Global Keyboard Shortcuts"), shortcutListText(), false, m_shortcutSwitch));
+    QWidget *shortcutRow =
+        controlRow(tr("Global Keyboard Shortcuts"), shortcutListText(), false, m_shortcutSwitch);
+    m_shortcutCaption = shortcutRow->findChild<QLabel *>(QStringLiteral("caption"));
+    layout->addWidget(shortcutRow);
+    // Where there are no global hot keys here: which setting of the desktop
+    // runs "tovani <command>" instead. Filled in by showShortcutTexts().
+    m_shortcutHint = label(QString(), theme::TextStyle::caption, true);
+    m_shortcutHint->setWordWrap(true);
+    m_shortcutHint->setObjectName(QStringLiteral("shortcutHint"));
+    m_shortcutHint->hide();
+    layout->addWidget(m_shortcutHint);
 
     m_resetButton = new QPushButton(tr("Reset"));
     m_resetButton->setAutoDefault(false);
@@ -664,7 +720,17 @@ void PreferencesView::showEvent(QShowEvent *event)
         m_magnifierNotice->setText(problem);
         m_magnifierNoticeBox->setVisible(!problem.isEmpty());
     }
-    refresh(); // the login item may have changed while the window was closed
+    showShortcutTexts(); // the desktop may have bound other keys meanwhile
+    refresh();           // the login item may have changed while the window was closed
+    // The texts and notices above change the sections' heights after the
+    // window was laid out for showing: size the scrolled column to them now,
+    // not on the next turn of the event loop, so the window never shows the
+    // wrapped texts squeezed.
+    if (auto *scroll = findChild<OverlayScrollArea *>()) {
+        scroll->widget()->layout()->activate();
+        QEvent relayout(QEvent::LayoutRequest);
+        QCoreApplication::sendEvent(scroll, &relayout);
+    }
 }
 
 void PreferencesView::changeEvent(QEvent *event)
@@ -722,4 +788,10 @@ QWidget *createPreferencesWindow(AppSettings &settings)
 void setPreferencesNotice(QWidget *preferencesWindow, const QString &text)
 {
     if (auto *window = qobject_cast<PreferencesWindow *>(preferencesWindow)) window->view()->setNotice(text);
+}
+
+void setPreferencesBoundKeys(QWidget *preferencesWindow, PreferencesView::BoundKeys boundKeys)
+{
+    if (auto *window = qobject_cast<PreferencesWindow *>(preferencesWindow))
+        window->view()->setBoundKeys(std::move(boundKeys));
 }

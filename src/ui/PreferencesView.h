@@ -98,10 +98,21 @@ public:
     // A line of information above the sections (hidden when empty).
     void setNotice(const QString &text);
 
+    // What the desktop bound to the hot keys of a command, by its verb
+    // ("toggle", "style"), for people ("Ctrl+Alt+G"); empty where the keys
+    // asked for are the keys taken.
+    using BoundKeys = std::function<QString(const QString &verb)>;
+    // Shows the shortcuts as the desktop bound them from now on.
+    void setBoundKeys(BoundKeys boundKeys);
+    // Where the desktop binds keys to "tovani <command>" when Tovani can't
+    // take global hot keys here, under the shortcut switch (hidden when
+    // there is nothing to say).
+    QLabel *shortcutHint() const { return m_shortcutHint; }
+
     // The toggle shortcut in the desktop's notation ("Ctrl+Shift+R").
-    static QString toggleShortcutText();
+    static QString toggleShortcutText(const BoundKeys &bound = {});
     // The caption of the global-shortcut switch ("Ctrl+1-5, Ctrl+Shift+R, ...").
-    static QString shortcutListText();
+    static QString shortcutListText(const BoundKeys &bound = {});
 
 public Q_SLOTS:
     // Re-reads every setting (and the login item) into the controls.
@@ -126,8 +137,11 @@ private:
     QWidget *buildGeneralSection();
     QWidget *buildPreviewSection();
 
+    void showShortcutTexts();
+
     AppSettings &m_settings;
     LoginSwitch m_login;
+    BoundKeys m_boundKeys;
     bool m_refreshedOnce = false;
     bool m_captureChecked = false;
     CodableColor m_colorBeforeChooser;
@@ -149,6 +163,10 @@ private:
     QLabel *m_loginNotice = nullptr;
     QWidget *m_loginNoticeBox = nullptr;
     ToggleSwitch *m_shortcutSwitch = nullptr;
+    QLabel *m_shortcutCaption = nullptr;
+    QLabel *m_shortcutHint = nullptr;
+    QLabel *m_lineKeysCaption = nullptr;
+    QWidget *m_toggleBadge = nullptr;
     ToggleSwitch *m_snapSwitch = nullptr;
     ToggleSwitch *m_caretSwitch = nullptr;
     ToggleSwitch *m_lineKeysSwitch = nullptr;
@@ -187,3 +205,6 @@ QWidget *createPreferencesWindow(AppSettings &settings);
 // Shows `text` as a notice at the top of a window made by
 // createPreferencesWindow (for example when no system tray is available).
 void setPreferencesNotice(QWidget *preferencesWindow, const QString &text);
+// Lets a window made by createPreferencesWindow show the shortcuts as the
+// desktop bound them (see PreferencesView::setBoundKeys).
+void setPreferencesBoundKeys(QWidget *preferencesWindow, PreferencesView::BoundKeys boundKeys);

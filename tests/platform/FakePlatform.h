@@ -59,6 +59,11 @@ public:
     bool registerHotkey(int id, const Key &key) override;
     void unregisterHotkey(int id) override;
     bool isRegistered(int id) const override { return m_registered.contains(id); }
+    QString boundKeyText(int id) const override { return bound.value(id); }
+    QString bindingHint() const override { return hint; }
+    // What a desktop that binds the keys itself bound, by id, and its hint.
+    QHash<int, QString> bound;
+    QString hint;
 
     // Combinations "held by another client" by key name, e.g. "AD05".
     void setTaken(const QString &xkbKeyName, bool taken);

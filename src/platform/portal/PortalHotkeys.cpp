@@ -403,26 +403,30 @@ QString desktopShortcutHint()
     const auto is = [&desktops](const char *name) {
         return desktops.split(QLatin1Char(':')).contains(QLatin1String(name));
     };
-    const char *context = "DesktopShortcuts";
     if (is("kde"))
-        return QCoreApplication::translate(context, "To use a shortcut, bind a key to the command \"tovani toggle\" "
-                                                    "(or another command) in System Settings > Shortcuts > Custom "
-                                                    "Shortcuts.");
+        return QCoreApplication::translate("Platform",
+                                           "To use a shortcut, bind a key to the command \"tovani toggle\" "
+                                           "(or another command) in System Settings > Shortcuts > Custom "
+                                           "Shortcuts.");
     if (is("gnome") || is("ubuntu") || is("unity"))
-        return QCoreApplication::translate(context, "To use a shortcut, bind a key to the command \"tovani toggle\" "
-                                                    "(or another command) in Settings > Keyboard > Keyboard Shortcuts "
-                                                    "> Custom Shortcuts.");
+        return QCoreApplication::translate("Platform",
+                                           "To use a shortcut, bind a key to the command \"tovani toggle\" "
+                                           "(or another command) in Settings > Keyboard > Keyboard Shortcuts "
+                                           "> Custom Shortcuts.");
     if (is("sway"))
-        return QCoreApplication::translate(context, "To use a shortcut, add a line such as "
-                                                    "\"bindsym Ctrl+Shift+r exec tovani toggle\" to sway's "
-                                                    "configuration file (~/.config/sway/config).");
+        return QCoreApplication::translate("Platform",
+                                           "To use a shortcut, add a line such as "
+                                           "\"bindsym Ctrl+Shift+r exec tovani toggle\" to sway's "
+                                           "configuration file (~/.config/sway/config).");
     if (is("hyprland"))
-        return QCoreApplication::translate(context, "To use a shortcut, add a line such as "
-                                                    "\"bind = CTRL SHIFT, R, exec, tovani toggle\" to Hyprland's "
-                                                    "configuration file (~/.config/hypr/hyprland.conf).");
-    return QCoreApplication::translate(context, "To use a shortcut, bind a key to the command \"tovani toggle\" "
-                                                "(or another command) in your desktop's keyboard settings or "
-                                                "configuration file.");
+        return QCoreApplication::translate("Platform",
+                                           "To use a shortcut, add a line such as "
+                                           "\"bind = CTRL SHIFT, R, exec, tovani toggle\" to Hyprland's "
+                                           "configuration file (~/.config/hypr/hyprland.conf).");
+    return QCoreApplication::translate("Platform",
+                                       "To use a shortcut, bind a key to the command \"tovani toggle\" "
+                                       "(or another command) in your desktop's keyboard settings or "
+                                       "configuration file.");
 }
 
 std::unique_ptr<HotkeyService> createHotkeyService()
