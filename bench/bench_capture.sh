@@ -12,7 +12,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:-$here/../build}" && pwd)
 export X11PROBE=${X11PROBE:-$build/tests/x11/x11probe}
 bench=$build/bench/bench_capture
-probe=$build/tests/x11/magnifier_probe
+probe=$build/bench/magnifier_probe
 [ -x "$bench" ] || { echo "no $bench: build first" >&2; exit 1; }
 
 run() { # TAG [x11_start options]

@@ -300,9 +300,8 @@ private Q_SLOTS:
         const struct { const char *what; int control; std::function<void(QWidget *)> act; int clicked;
                        std::function<void(QSlider *)> slide; } rows[] = {
             {"Left on the tiles", 4, key(Qt::Key_Left), 3, {}},
-            {"Space on a swatch", 7, key(Qt::Key_Space), 7, {}},
+            {"Enter on a swatch", 7, key(Qt::Key_Return), 7, {}},
             {"Down in the swatches", 7, key(Qt::Key_Down), 15, {}},
-            {"Enter on a swatch", 9, key(Qt::Key_Return), 9, {}},
             {"Space on a switch", 27, key(Qt::Key_Space), 27, {}},
             {"Enter on a switch", 33, key(Qt::Key_Enter), 33, {}},
             {"Right on a slider", 21, key(Qt::Key_Right), 21, by(1)},
@@ -335,11 +334,8 @@ private Q_SLOTS:
             else
                 QCOMPARE(bool(i->state().checked), static_cast<QAbstractButton *>(c)->isChecked());
         }
-        for (Qt::Key k : {Qt::Key_Space, Qt::Key_Return}) { // the colour well opens the chooser
-            key(k)(keys.v->colorWell());
-            QTRY_VERIFY(keys.v->colorWell()->dialog());
-            keys.v->colorWell()->dialog()->reject();
-        }
+        key(Qt::Key_Return)(keys.v->colorWell()); // the colour well opens the chooser
+        QTRY_VERIFY(keys.v->colorWell()->dialog());
     }
 
     // A block of wrapping text narrowed takes the height its new lines need

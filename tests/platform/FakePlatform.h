@@ -8,6 +8,7 @@
 
 #include <QHash>
 #include <QSet>
+#include <QWidget>
 
 #include <utility>
 
@@ -18,11 +19,14 @@ class FakeDisplays : public Displays
     Q_OBJECT
 public:
     QList<Display> displays() const override { return m_displays; }
-    std::optional<Display> mainDisplay() const override;
+    std::optional<Display> mainDisplay() const override
+    {
+        return m_displays.isEmpty() ? std::nullopt : std::optional(m_displays.first());
+    }
 
     // Replaces the arrangement and emits displaysChanged(). The first display
     // is the primary one.
-    void setDisplays(const QList<Display> &displays);
+    void setDisplays(const QList<Display> &displays) { m_displays = displays; Q_EMIT displaysChanged(); }
     void setFrames(const QList<QRectF> &frames);
 
 private:
@@ -34,13 +38,13 @@ class FakePointer : public PointerMonitor
     Q_OBJECT
 public:
     QPointF position() const override { return m_position; }
-    bool start() override;
+    bool start() override { ++m_startCount; return m_running = m_startable; }
     void stop() override { m_running = false; }
     bool isRunning() const override { return m_running; }
 
     void setPosition(const QPointF &p) { m_position = p; }
     // Moves the pointer; emits moved() only while running, like the real one.
-    void moveTo(const QPointF &p);
+    void moveTo(const QPointF &p) { m_position = p; if (m_running) Q_EMIT moved(); }
     void setStartable(bool startable) { m_startable = startable; }
     int startCount() const { return m_startCount; }
 
@@ -57,7 +61,7 @@ class FakeHotkeys : public HotkeyService
 public:
     bool isAvailable() const override { return true; }
     bool registerHotkey(int id, const Key &key) override;
-    void unregisterHotkey(int id) override;
+    void unregisterHotkey(int id) override { m_registered.remove(id); }
     bool isRegistered(int id) const override { return m_registered.contains(id); }
     QString boundKeyText(int id) const override { return bound.value(id); }
     QString bindingHint() const override { return hint; }
@@ -66,9 +70,13 @@ public:
     QString hint;
 
     // Combinations "held by another client" by key name, e.g. "AD05".
-    void setTaken(const QString &xkbKeyName, bool taken);
+    void setTaken(const QString &xkbKeyName, bool taken)
+    {
+        if (taken) m_taken.insert(xkbKeyName);
+        else m_taken.remove(xkbKeyName);
+    }
     // Simulates a press; delivered only for registered ids.
-    void press(int id, bool autoRepeat = false);
+    void press(int id, bool autoRepeat = false) { if (m_registered.contains(id)) Q_EMIT activated(id, autoRepeat); }
     QHash<int, Key> registered() const { return m_registered; }
 
 private:
@@ -87,18 +95,24 @@ public:
         QSize outputPixels;
         WId exclude;
     };
-    bool setup(QString *error) override;
-    void capture(quint64 requestId, const QRectF &source, const QSize &outputPixels, WId exclude) override;
+    bool setup(QString *error) override
+    {
+        if (error && !setupError.isEmpty()) *error = setupError;
+        return setupError.isEmpty();
+    }
+    void capture(quint64 requestId, const QRectF &source, const QSize &outputPixels, WId exclude) override
+    {
+        m_requests.append({requestId, source, outputPixels, exclude});
+    }
     bool canExcludeWindows() const override { return excludes; }
 
     bool excludes = true; // false: the magnifier would show up in its own pictures
-    void setSetupError(const QString &error) { m_setupError = error; }
+    QString setupError;
     QList<Request> requests() const { return m_requests; }
     // Delivers the result of a pending request (any order).
-    void finish(quint64 requestId, const QImage &image);
+    void finish(quint64 requestId, const QImage &image) { Q_EMIT captured(requestId, image); }
 
 private:
-    QString m_setupError;
     QList<Request> m_requests;
 };
 
@@ -109,16 +123,8 @@ class FakeSurface : public GuideSurface
 public:
     FakeSurface(FakeSurfaces &owner, const Display &display) : owner(owner), display(display) {}
     ~FakeSurface() override;
-    void setImage(const QImage &i) override
-    {
-        image = i;
-        color = QColor();
-    }
-    void setColor(const QColor &c) override
-    {
-        image = QImage();
-        color = c;
-    }
+    void setImage(const QImage &i) override { image = i, color = QColor(); }
+    void setColor(const QColor &c) override { image = QImage(), color = c; }
     void setClearRect(const QRectF &rect) override { clear = rect; }
     void setGeometry(const QRectF &rect) override { geometry = rect; }
     void setVisible(bool v) override { visible = v; }
@@ -150,7 +156,12 @@ class FakeLoginItem : public LoginItem
 {
 public:
     bool isEnabled() const override { return m_enabled; }
-    bool setEnabled(bool enabled, QString *error) override;
+    bool setEnabled(bool enabled, QString *error) override
+    {
+        if (error && !m_failure.isEmpty()) *error = m_failure;
+        m_enabled = m_failure.isEmpty() ? enabled : m_enabled;
+        return m_failure.isEmpty();
+    }
 
     void setFailure(const QString &error) { m_failure = error; }
     void setEnabledDirectly(bool enabled) { m_enabled = enabled; }
@@ -172,7 +183,10 @@ public:
     GuideSurfaces &guideSurfaces() override { return fakeSurfaces; }
     std::unique_ptr<ScreenCapture> createScreenCapture() override;
     // Sets the portable flags, as the Qt-only platform does.
-    void prepareWindow(QWidget *window, WindowRole role) override;
+    void prepareWindow(QWidget *window, WindowRole role) override
+    {
+        if (window) window->setWindowFlags(portableWindowFlags(role));
+    }
 
     bool isX11() const override { return x11; }
     bool hasXInput2() const override { return true; }

@@ -1,5 +1,5 @@
-// magnifier_probe: drives the magnifier on a real X server for the end-to-end
-// test, without the application shell.
+// magnifier_probe: drives the magnifier on a real X server for
+// bench_capture.sh, without the application shell.
 //
 //   magnifier_probe [PATTERN_X]
 //
