@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # A Wayland session whose compositor offers no layer-shell (headless Weston,
 # with an X server beside it as XWayland would be): Tovani takes the X11
-# backend through XWayland, and `tovani status` says so.
+# backend through XWayland, and `tovani status` says so. The X server keeps
+# running between clients (-noreset): Tovani checks the display with a
+# connection of its own before Qt connects, and a server that resets when that
+# first client leaves refuses Qt for a moment.
 source "$(dirname "$0")/lib.sh"
 
 command -v weston >/dev/null || wl_skip "weston is not installed"
 command -v Xvfb >/dev/null || wl_skip "Xvfb is not installed"
 : >"$WL_TMP/displayfd"
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$WL_TMP/displayfd" >"$WL_TMP/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$WL_TMP/displayfd" >"$WL_TMP/xvfb.log" 2>&1 &
 wl_track_pid $!
 wl_wait_for 20 grep -q '^[0-9]' "$WL_TMP/displayfd" || wl_fail "Xvfb did not start"
 export DISPLAY=":$(head -n1 "$WL_TMP/displayfd" | tr -dc '0-9')"
