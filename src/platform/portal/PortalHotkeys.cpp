@@ -262,24 +262,41 @@ private:
         return 0;
     }
 
-    void closeSession()
+    // Closes the session; `then` runs once the portal has closed it, so that a
+    // new session under the same token is not undone by the old one's close.
+    void closeSession(const std::function<void()> &then = {})
     {
-        if (m_session.isEmpty())
+        if (m_session.isEmpty()) {
+            if (then)
+                then();
             return;
-        m_bus.asyncCall(QDBusMessage::createMethodCall(portalService, std::exchange(m_session, QString()),
-                                                       QStringLiteral("org.freedesktop.portal.Session"),
-                                                       QStringLiteral("Close")));
+        }
+        const QDBusPendingCall call = m_bus.asyncCall(QDBusMessage::createMethodCall(
+            portalService, std::exchange(m_session, QString()), QStringLiteral("org.freedesktop.portal.Session"),
+            QStringLiteral("Close")));
+        if (!then)
+            return;
+        auto *watcher = new QDBusPendingCallWatcher(call, this);
+        connect(watcher, &QDBusPendingCallWatcher::finished, this, [watcher, then] {
+            watcher->deleteLater();
+            then();
+        });
     }
 
     // A new session with the wanted set bound in it.
     void bind()
     {
-        closeSession();
         const int generation = ++m_generation;
         m_answered.clear();
         m_held.clear();
-        if (m_wanted.isEmpty())
-            return;
+        closeSession([this, generation] {
+            if (generation == m_generation && !m_wanted.isEmpty())
+                createSession(generation);
+        });
+    }
+
+    void createSession(int generation)
+    {
         // The desktop may file the person's choices under the session's
         // token (KDE does): it stays the same from one run to the next. KDE
         // Plasma 5 takes the shortcuts here, and binds them at once.
