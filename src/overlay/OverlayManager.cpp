@@ -89,27 +89,29 @@ void OverlayManager::handleMouseMove(double x, double y)
 
 bool OverlayManager::placeGuide(const QPointF &at, double lineHeight)
 {
+    // A line belongs to the display that holds its middle.
     const double y = lineHeight > 0 ? at.y() + lineHeight / 2 : at.y();
-    if (lineHeight > 0 && std::none_of(guides.cbegin(), guides.cend(), [&](const DisplayGuide *guide) {
-            return frameContains(guide->display().frame, at.x(), y);
-        }))
+    const auto target = std::find_if(guides.cbegin(), guides.cend(), [&](const DisplayGuide *guide) {
+        return frameContains(guide->display().frame, at.x(), y);
+    });
+    // A line off every display leaves the guide where it is.
+    if (lineHeight > 0 && target == guides.cend())
         return false;
-    bool placed = false;
-    for (DisplayGuide *guide : std::as_const(guides)) {
-        if (!placed && frameContains(guide->display().frame, at.x(), y)) {
-            placed = true;
-            guide->moveTo(at, lineHeight);
-            if (m_enabled)
-                guide->setVisible(true);
-            if (m_mouseTracker)
-                m_mouseTracker->setFrameRate(guide->display().refreshRate);
-        } else {
+    for (auto it = guides.cbegin(); it != guides.cend(); ++it) {
+        DisplayGuide *guide = *it;
+        if (it != target) {
             guide->setVisible(false);
+            continue;
         }
+        guide->moveTo(at, lineHeight);
+        if (m_enabled)
+            guide->setVisible(true);
+        if (m_mouseTracker)
+            m_mouseTracker->setFrameRate(guide->display().refreshRate);
     }
     // Every surface moved in this frame reaches the window system together.
     m_surfaces.commit();
-    return placed;
+    return target != guides.cend();
 }
 
 void OverlayManager::enableGuide()
