@@ -103,6 +103,13 @@ void AppDelegate::setupMouseTracker()
 
 void AppDelegate::checkAccessibilityPermission()
 {
+    // On GNOME the Shell shows the guide through Tovani's extension: it is
+    // offered once the Shell has said whether it has it.
+    if (platform::ShellGuide *shell = m_platform.shellGuide()) {
+        connect(shell, &platform::ShellGuide::stateChanged, this, &AppDelegate::shellGuideChanged);
+        QTimer::singleShot(m_promptDelayMs, this, &AppDelegate::shellGuideChanged);
+        return;
+    }
     if (m_platform.isTrusted())
         return;
     // On a Wayland desktop that gives no program the pointer nothing helps
@@ -121,6 +128,62 @@ void AppDelegate::checkAccessibilityPermission()
         return;
     }
     QTimer::singleShot(m_promptDelayMs, this, &AppDelegate::showAccessibilityPrompt);
+}
+
+void AppDelegate::shellGuideChanged()
+{
+    platform::ShellGuide *shell = m_platform.shellGuide();
+    if (m_preferencesWindow)
+        setPreferencesNotice(m_preferencesWindow, preferencesNotice());
+    using State = platform::ShellGuide::State;
+    if (m_offeredExtension || (shell->state() != State::NotInstalled && shell->state() != State::Disabled))
+        return;
+    // Once per run: "Not Now" is an answer.
+    m_offeredExtension = true;
+    offerShellExtension();
+}
+
+void AppDelegate::offerShellExtension()
+{
+    platform::ShellGuide *shell = m_platform.shellGuide();
+    QMessageBox box;
+    box.setIcon(QMessageBox::Question);
+    box.setWindowTitle(tr("Tovani"));
+    box.setText(tr("Switch on Tovani's GNOME Shell extension?"));
+    box.setInformativeText(shell->stateText() + QLatin1Char(' ') +
+                           tr("GNOME Shell shows the guide through it, above every window, and follows the "
+                              "pointer. It is installed for you alone."));
+    QPushButton *install = box.addButton(tr("Install"), QMessageBox::AcceptRole);
+    box.addButton(tr("Not Now"), QMessageBox::RejectRole);
+    box.setDefaultButton(install);
+    box.exec();
+    if (box.clickedButton() != install)
+        return;
+    QString error;
+    if (!shell->install(&error)) {
+        QMessageBox::warning(nullptr, tr("Tovani"), tr("The extension could not be installed: %1").arg(error));
+        return;
+    }
+    if (shell->state() == platform::ShellGuide::State::Active)
+        return;
+    QMessageBox done;
+    done.setIcon(QMessageBox::Information);
+    done.setWindowTitle(tr("Tovani"));
+    done.setText(tr("Log out and log in again once"));
+    done.setInformativeText(tr("GNOME Shell starts new extensions only at log-in; from then on Tovani's guide "
+                               "shows and follows the pointer."));
+    done.exec();
+}
+
+QString AppDelegate::preferencesNotice() const
+{
+    QStringList notices;
+    if (!m_hasTray)
+        notices << tr("No system tray is available: use this window, the shortcuts or the tovani command.");
+    const platform::ShellGuide *shell = m_platform.shellGuide();
+    if (shell && shell->state() != platform::ShellGuide::State::Active)
+        notices << shell->stateText();
+    return notices.join(QLatin1Char(' '));
 }
 
 void AppDelegate::showPointerlessNotice()
@@ -256,9 +319,7 @@ void AppDelegate::showPreferences()
         showBoundKeys();
         // The desktop answers later, and the person may bind other keys in its settings.
         connect(&m_commands, &CommandRegistry::hotkeysChanged, window, showBoundKeys);
-        if (!m_hasTray)
-            setPreferencesNotice(window, tr("No system tray is available: use this window, "
-                                            "the shortcuts or the tovani command."));
+        setPreferencesNotice(window, preferencesNotice());
         m_preferencesWindow = window;
         centreOnPrimary(window);
     }
@@ -284,5 +345,11 @@ void AppDelegate::requestQuit()
 QString AppDelegate::status() const
 {
     // Words for scripts and bug reports, the same in every language.
-    return QStringLiteral("backend: %1, pointer: %2").arg(m_platform.name(), m_platform.pointerSource());
+    QString text = QStringLiteral("backend: %1, pointer: %2").arg(m_platform.name(), m_platform.pointerSource());
+    if (const platform::ShellGuide *shell = m_platform.shellGuide()) {
+        static const char *const states[] = {"active",   "starting",    "not-installed",
+                                             "disabled", "needs-login", "failed"};
+        text += QStringLiteral(", extension: ") + QLatin1String(states[int(shell->state())]);
+    }
+    return text;
 }

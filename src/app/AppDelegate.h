@@ -71,6 +71,9 @@ private:
     void checkAccessibilityPermission();
     void showPointerlessNotice();
     void showAccessibilityPrompt();
+    void shellGuideChanged();
+    void offerShellExtension();
+    QString preferencesNotice() const;
 
     platform::Platform &m_platform;
     AppSettings &m_settings;
@@ -83,4 +86,5 @@ private:
     bool m_isEnabled = false;
     bool m_hasTray = false;
     int m_promptDelayMs = 1000;
+    bool m_offeredExtension = false;
 };

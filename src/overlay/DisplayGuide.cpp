@@ -142,17 +142,22 @@ QImage DisplayGuide::picture(const Key &key, const QRectF &local, const ReadingG
         return m_pictures.front().second;
     }
     const qreal dpr = m_display.devicePixelRatio > 0 ? m_display.devicePixelRatio : 1.0;
-    QImage image((local.size() * dpr).toSize().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(dpr);
-    image.fill(Qt::transparent);
-    {
-        QPainter painter(&image);
-        painter.translate(-local.topLeft());
-        view.paint(painter, m_display.frame.size(), key.layer);
-    }
+    const QImage image = paintPiece(view, m_display.frame.size(), dpr, local, key.layer);
     ++m_draws;
     if (m_pictures.size() >= kKeptPictures)
         m_pictures.pop_back();
     m_pictures.insert(m_pictures.begin(), {key, image});
+    return image;
+}
+
+QImage DisplayGuide::paintPiece(const ReadingGuideView &view, const QSizeF &size, qreal dpr, const QRectF &local,
+                                int layer)
+{
+    QImage image((local.size() * dpr).toSize().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(dpr);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.translate(-local.topLeft());
+    view.paint(painter, size, layer);
     return image;
 }

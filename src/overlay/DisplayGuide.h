@@ -52,6 +52,11 @@ public:
     // How many pictures were drawn so far.
     int drawCount() const { return m_draws; }
 
+    // The picture of `local` (points of a display of `size`) in `layer`,
+    // at `dpr` device pixels per point.
+    static QImage paintPiece(const ReadingGuideView &view, const QSizeF &size, qreal dpr, const QRectF &local,
+                             int layer);
+
 private:
     struct Piece;
     struct Key

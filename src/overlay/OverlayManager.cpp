@@ -18,7 +18,7 @@ bool frameContains(const QRectF &frame, double x, double y)
 } // namespace
 
 OverlayManager::OverlayManager(platform::Platform &platform, AppSettings &settings, QObject *parent)
-    : QObject(parent), m_displays(platform.displays()), m_pointer(platform.pointer()),
+    : QObject(parent), m_displays(platform.displays()), m_shellGuide(platform.shellGuide()), m_pointer(platform.pointer()),
       m_surfaces(platform.guideSurfaces()), m_settings(settings), m_compositing(platform.hasCompositor()),
       m_lines(settings, [this](const QPointF &at, double lineHeight) { return placeGuide(at, lineHeight); })
 {
@@ -41,6 +41,10 @@ void OverlayManager::setupOverlay()
     if (m_setUp)
         return;
     m_setUp = true;
+    if (m_shellGuide) {
+        m_shellOverlay = std::make_unique<ShellOverlay>(*m_shellGuide, m_displays, m_settings);
+        return;
+    }
     buildGuides(false);
     connect(&m_displays, &platform::Displays::displaysChanged, this, &OverlayManager::screensDidChange);
 }
@@ -117,6 +121,10 @@ bool OverlayManager::placeGuide(const QPointF &at, double lineHeight)
 void OverlayManager::enableGuide()
 {
     m_enabled = true;
+    if (m_shellOverlay) {
+        m_shellOverlay->setVisible(true);
+        return;
+    }
     if (!m_mouseTracker)
         setupMouseTracker();
     m_mouseTracker->stopTracking();
@@ -146,6 +154,8 @@ void OverlayManager::enableGuide()
 void OverlayManager::disableGuide()
 {
     m_enabled = false;
+    if (m_shellOverlay)
+        m_shellOverlay->setVisible(false);
     m_lines.setGuideEnabled(false);
     for (DisplayGuide *guide : std::as_const(guides))
         guide->setVisible(false);

@@ -10,6 +10,7 @@
 #include "overlay/DisplayGuide.h"
 #include "overlay/LineGuide.h"
 #include "overlay/MouseTracker.h"
+#include "overlay/ShellOverlay.h"
 
 #include <QList>
 #include <QObject>
@@ -38,7 +39,9 @@ public:
     ~OverlayManager() override;
 
     // Builds one hidden guide per display and follows display changes
-    // (screensDidChange). Once.
+    // (screensDidChange). Once. Where the desktop shell moves the guide
+    // itself (Platform::shellGuide()), hands it the guide's pictures
+    // instead, and the guides here stay empty.
     void setupOverlay();
     // Hides and releases every guide, then builds one per display again; the
     // one under the pointer is shown at once when the guide is on.
@@ -74,6 +77,7 @@ public:
     // Index i belongs to display i of the list at the last build.
     QList<DisplayGuide *> guides;
     MouseTracker *mouseTracker() const { return m_mouseTracker.get(); }
+    ShellOverlay *shellOverlay() const { return m_shellOverlay.get(); }
 
 private:
     void buildGuides(bool show);
@@ -81,6 +85,7 @@ private:
     void compositorChanged(bool running);
 
     platform::Displays &m_displays;
+    platform::ShellGuide *m_shellGuide;
     platform::PointerMonitor &m_pointer;
     platform::GuideSurfaces &m_surfaces;
     AppSettings &m_settings;
@@ -88,5 +93,6 @@ private:
     bool m_enabled = false;
     bool m_setUp = false;
     std::unique_ptr<MouseTracker> m_mouseTracker;
+    std::unique_ptr<ShellOverlay> m_shellOverlay;
     LineGuide m_lines;
 };

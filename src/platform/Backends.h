@@ -48,6 +48,11 @@ std::unique_ptr<Platform> createWaylandPlatform(PointerSource pointer, std::uniq
 // answers. Asked before Qt connects.
 QStringList waylandGlobals();
 
+// gnome/: the platform on GNOME Shell's Wayland session, where Tovani's
+// Shell extension shows the guide; null when org.gnome.Shell is not on the
+// session bus.
+std::unique_ptr<Platform> createGnomePlatform();
+
 // The XDG autostart entry in autostartDir (normally ~/.config/autostart).
 std::unique_ptr<LoginItem> createXdgAutostart(const QString &autostartDir, const QString &executable);
 } // namespace platform

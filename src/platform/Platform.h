@@ -180,6 +180,58 @@ public:
     virtual void commit() = 0;
 };
 
+// The guide where the desktop shell shows it and moves it with the pointer
+// itself (GNOME Shell, which tells no program where the pointer is, through
+// an extension of Tovani's): Tovani hands over each display's pictures when
+// they change, and hears of no move. The shell shows only the pieces of the
+// display under the pointer.
+class ShellGuide : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+    enum class State {
+        Active,       // the shell's side runs and shows what it is given
+        Starting,     // asked; the answer has not come yet
+        NotInstalled, // install() puts it in place
+        Disabled,     // installed and known to the shell, but switched off: install() switches it on
+        NeedsLogin,   // installed and switched on; the shell loads it at the next log-in
+        Failed,       // the shell could not run it; stateText() says why
+    };
+    enum class Anchor {
+        Row,     // x from the display's left edge, y from the pointer's row
+        Pointer, // x and y from the pointer
+    };
+    struct Piece
+    {
+        int display = 0; // index into Displays::displays()
+        Anchor anchor = Anchor::Row;
+        QPointF offset; // of the top-left corner, in points
+        QImage image;   // premultiplied ARGB at the display's device pixel ratio
+        bool operator==(const Piece &o) const = default;
+    };
+
+    virtual State state() const = 0;
+    // For people: what state() means here and what helps, one sentence.
+    virtual QString stateText() const = 0;
+    // Installs the shell's side for this user where it is missing and
+    // switches it on. False, with the reason in *error, when that failed;
+    // state() says what happens next.
+    virtual bool install(QString *error) = 0;
+
+    // Replaces every piece. The colour `shade` (transparent for none) covers
+    // the rest of the display under the pointer, but the rows of its Row
+    // pieces. Kept, and handed over again whenever the shell's side starts.
+    virtual void setPieces(const QList<Piece> &pieces, const QColor &shade) = 0;
+    virtual void setVisible(bool visible) = 0;
+    // An on-screen message in the shell's own style.
+    virtual void showMessage(const QString &text) = 0;
+
+Q_SIGNALS:
+    void stateChanged();
+};
+
 class LoginItem
 {
 public:
@@ -302,6 +354,11 @@ public:
         Q_UNUSED(point);
         return std::nullopt;
     }
+
+    // Where the desktop shell itself shows the guide and moves it (see
+    // ShellGuide): the guide's surfaces and the pointer are not used then.
+    // Null elsewhere.
+    virtual ShellGuide *shellGuide() { return nullptr; }
 };
 
 } // namespace platform

@@ -49,6 +49,9 @@ std::unique_ptr<Platform> Platform::create()
     } else if (qpa.startsWith(QLatin1String("wayland"))) {
         if (std::unique_ptr<Platform> wayland = createWaylandPlatform(waylandPointer(), waylandHotkeys(), waylandCapture))
             return wayland;
+        // No layer-shell: on GNOME the Shell shows the guide.
+        if (std::unique_ptr<Platform> gnome = createGnomePlatform())
+            return gnome;
     }
     return createQtPlatform();
 }
@@ -67,17 +70,18 @@ void Platform::setInstance(Platform *platform) { g_instance = platform; }
 void Platform::chooseDisplayServer()
 {
     // QT_QPA_PLATFORM is the user's choice. In a Wayland session the
-    // compositor decides: with layer-shell Tovani draws on Wayland itself;
-    // without it (GNOME Shell, Weston, ...) through XWayland, where it at
-    // least covers X11 programs. A compositor that does not answer is left
-    // to Qt.
+    // compositor decides: with layer-shell Tovani draws on Wayland itself,
+    // and on GNOME the Shell does, through Tovani's extension; elsewhere
+    // (Weston, ...) through XWayland, where it at least covers X11
+    // programs. A compositor that does not answer is left to Qt.
     if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         return;
     const QStringList globals = waylandGlobals();
     if (globals.isEmpty())
         return;
     // Qt tries the platforms in turn: without its Wayland plugin, XWayland.
-    if (globals.contains(QLatin1String("zwlr_layer_shell_v1")))
+    const bool gnome = qEnvironmentVariable("XDG_CURRENT_DESKTOP").split(QLatin1Char(':')).contains(QLatin1String("GNOME"));
+    if (globals.contains(QLatin1String("zwlr_layer_shell_v1")) || gnome)
         qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("DISPLAY") ? "wayland" : "wayland;xcb");
     else if (!qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "xcb");

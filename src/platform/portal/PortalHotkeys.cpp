@@ -13,6 +13,8 @@
 // session become activated().
 #include "platform/portal/PortalHotkeys.h"
 
+#include "platform/Keysyms.h"
+
 #include <QCoreApplication>
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -68,27 +70,6 @@ const QString portalService = QStringLiteral("org.freedesktop.portal.Desktop");
 const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString shortcutsInterface = QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
 const QString requestInterface = QStringLiteral("org.freedesktop.portal.Request");
-
-// The keysym of each XKB key position on a US layout, as the portal names keys.
-const QHash<QString, QString> &usKeysyms()
-{
-    static const QHash<QString, QString> map = [] {
-        QHash<QString, QString> m;
-        const auto row = [&m](const char *prefix, const QStringList &syms) {
-            for (qsizetype i = 0; i < syms.size(); ++i)
-                m.insert(QString::asprintf("%s%02d", prefix, int(i + 1)), syms.at(i));
-        };
-        row("AE", {"1", "2", "3", "4", "5", "6", "7", "8", "9", "0", "minus", "equal"});
-        row("AD", {"q", "w", "e", "r", "t", "y", "u", "i", "o", "p", "bracketleft", "bracketright"});
-        row("AC", {"a", "s", "d", "f", "g", "h", "j", "k", "l", "semicolon", "apostrophe"});
-        row("AB", {"z", "x", "c", "v", "b", "n", "m", "comma", "period", "slash"});
-        m.insert(QStringLiteral("TLDE"), QStringLiteral("grave"));
-        m.insert(QStringLiteral("BKSL"), QStringLiteral("backslash"));
-        m.insert(QStringLiteral("SPCE"), QStringLiteral("space"));
-        return m;
-    }();
-    return map;
-}
 
 // "/org/freedesktop/portal/desktop/request/SENDER/TOKEN", where SENDER is our
 // unique name without its ':' and with '_' for '.'.
@@ -399,7 +380,7 @@ private:
 
 QString portalTrigger(const HotkeyService::Key &key)
 {
-    const QString sym = usKeysyms().value(key.xkbKeyName);
+    const QString sym = usKeysym(key.xkbKeyName);
     if (sym.isEmpty())
         return {};
     QString trigger;

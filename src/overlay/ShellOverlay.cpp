@@ -1,0 +1,61 @@
+#include "overlay/ShellOverlay.h"
+
+#include "overlay/DisplayGuide.h"
+#include "overlay/ReadingGuideView.h"
+#include "settings/Settings.h"
+
+#include <cmath>
+
+ShellOverlay::ShellOverlay(platform::ShellGuide &shell, platform::Displays &displays, AppSettings &settings,
+                           QObject *parent)
+    : QObject(parent), m_shell(shell), m_displays(displays), m_settings(settings)
+{
+    connect(&m_settings, &AppSettings::changed, this, &ShellOverlay::update);
+    connect(&m_displays, &platform::Displays::displaysChanged, this, &ShellOverlay::update);
+    update();
+}
+
+void ShellOverlay::setVisible(bool visible)
+{
+    m_visible = visible;
+    m_shell.setVisible(visible);
+}
+
+void ShellOverlay::update()
+{
+    QColor shade;
+    const QList<platform::ShellGuide::Piece> list = pieces(m_displays.displays(), m_settings, &shade);
+    // The shell keeps what it has when nothing changed.
+    m_shell.setPieces(list, shade);
+}
+
+QList<platform::ShellGuide::Piece> ShellOverlay::pieces(const QList<platform::Display> &displays,
+                                                        const AppSettings &settings, QColor *shade)
+{
+    using Piece = platform::ShellGuide::Piece;
+    using Anchor = platform::ShellGuide::Anchor;
+    QList<Piece> list;
+    *shade = QColor(Qt::transparent);
+    for (int index = 0; index < displays.size(); ++index) {
+        const platform::Display &display = displays.at(index);
+        const QSizeF size = display.frame.size();
+        // At whole points in the middle, where no piece is cut by an edge;
+        // the shell cuts them at the edges itself.
+        const QPointF pointer(std::round(size.width() / 2), std::round(size.height() / 2));
+        const ReadingGuideView view(pointer.x(), pointer.y(), settings);
+        const ReadingGuideView::Parts parts = view.parts(size);
+        *shade = parts.outside;
+        const qreal dpr = display.devicePixelRatio > 0 ? display.devicePixelRatio : 1.0;
+        const auto add = [&](const QRectF &local, int layer, Anchor anchor) {
+            if (local.isEmpty())
+                return;
+            const QPointF from = anchor == Anchor::Row ? QPointF(0, pointer.y()) : pointer;
+            list.append({index, anchor, local.topLeft() - from,
+                         DisplayGuide::paintPiece(view, size, dpr, local, layer)});
+        };
+        add(parts.band, ReadingGuideView::BandLayer, Anchor::Row);
+        add(parts.left, ReadingGuideView::BracketLayer, Anchor::Pointer);
+        add(parts.right, ReadingGuideView::BracketLayer, Anchor::Pointer);
+    }
+    return list;
+}

@@ -1,0 +1,105 @@
+#pragma once
+
+// GNOME Shell on Wayland: Mutter tells no client where the pointer is and
+// has no layer-shell, so the guide is shown by the Shell, through Tovani's
+// Shell extension (data/gnome-shell/). The extension owns a name on the
+// session bus while it runs; Tovani hands it the guide's pictures, the
+// shortcuts and the messages, and it reports its monitors and each shortcut
+// pressed. It never waits for Tovani, and Tovani never waits for it: every
+// call here is asynchronous, and whatever is wanted is kept and handed over
+// again when the extension (re)starts.
+
+#include "platform/Platform.h"
+
+#include <QDBusConnection>
+#include <QHash>
+
+namespace platform::gnome {
+
+inline constexpr const char *extensionUuid = "tovani@tovani.org";
+inline constexpr const char *serviceName = "org.tovani.ShellExtension";
+inline constexpr const char *objectPath = "/org/tovani/ShellExtension";
+inline constexpr const char *interfaceName = "org.tovani.ShellExtension";
+// The version of the interface this Tovani speaks.
+inline constexpr uint apiVersion = 1;
+
+// A monitor as the Shell lays them out: stage coordinates (Tovani's global
+// coordinates here) and device pixels per unit.
+struct ShellMonitor
+{
+    QRectF frame;
+    qreal scale = 1;
+    bool operator==(const ShellMonitor &o) const = default;
+};
+
+class ShellExtension : public ShellGuide
+{
+    Q_OBJECT
+public:
+    explicit ShellExtension(const QDBusConnection &bus, QObject *parent = nullptr);
+    ~ShellExtension() override;
+
+    State state() const override { return m_state; }
+    QString stateText() const override;
+    bool install(QString *error) override;
+    void setPieces(const QList<Piece> &pieces, const QColor &shade) override;
+    void setVisible(bool visible) override;
+    void showMessage(const QString &text) override;
+
+    // The Shell's monitors while the extension runs, else empty.
+    QList<ShellMonitor> monitors() const { return m_monitors; }
+
+    // Binds `accelerator` (GTK notation, "<Control><Shift>r"; empty unbinds)
+    // to the extension's shortcut `name`, now and whenever the extension
+    // starts again. The answer comes as shortcutBound().
+    void bindShortcut(const QString &name, const QString &accelerator);
+
+Q_SIGNALS:
+    void monitorsChanged();
+    void shortcutBound(const QString &name, bool bound);
+    void shortcutActivated(const QString &name);
+
+private Q_SLOTS:
+    void propertiesChanged(const QString &interface, const QVariantMap &changed, const QStringList &invalidated);
+    void onShortcutActivated(const QString &name);
+
+private:
+    void appeared();
+    void vanished();
+    void askShell();
+    void setState(State state, const QString &detail = QString());
+    void readMonitors(const QVariant &value);
+    void sendPieces();
+    void sendVisible();
+    void sendShortcut(const QString &name);
+    // The extension's folder for the running Shell, shipped with Tovani.
+    QString shippedExtension(QString *error) const;
+
+    QDBusConnection m_bus;
+    State m_state = State::Starting;
+    QString m_detail;
+    QList<ShellMonitor> m_monitors;
+    QList<Piece> m_pieces;
+    QColor m_shade;
+    bool m_visible = false;
+    QHash<QString, QString> m_shortcuts; // name -> accelerator
+    int m_generation = 0;                // of the extension's appearances
+};
+
+// The accelerator the Shell binds for `key` ("<Control><Shift>r"), or empty
+// for a key it cannot name.
+QString shellAccelerator(const HotkeyService::Key &key);
+
+// The Shell's major version from its version string ("43.9" -> 43), 0 when
+// it does not say.
+int shellMajorVersion(const QString &version);
+
+// The extension's folder for a Shell of that major version among Tovani's
+// installed files (share/tovani/gnome-shell/), else in the build tree.
+QString shippedExtensionDir(int shellMajor);
+
+// Adds `uuid` to a GVariant text list of strings ("['a', 'b']", "@as []")
+// and returns the new text; empty when `list` is no such list.
+QString addToStringList(const QString &list, const QString &uuid);
+
+} // namespace platform::gnome
