@@ -28,8 +28,7 @@ QImage shellShows(const QList<Piece> &pieces, const QColor &shade, int index, co
     QPainter p(&image);
     QList<QRectF> placed;
     for (const Piece &piece : pieces) {
-        if (piece.display != index)
-            continue;
+        if (piece.display != index) continue;
         const QPointF from = piece.anchor == Anchor::Row ? QPointF(0, pointer.y()) : QPointF(pointer);
         placed.append(QRectF(from + piece.offset, piece.image.deviceIndependentSize()));
     }
@@ -46,8 +45,7 @@ QImage shellShows(const QList<Piece> &pieces, const QColor &shade, int index, co
     }
     qsizetype i = 0;
     for (const Piece &piece : pieces) {
-        if (piece.display == index)
-            p.drawImage(placed.at(i++).topLeft(), piece.image);
+        if (piece.display == index) p.drawImage(placed.at(i++).topLeft(), piece.image);
     }
     return image;
 }
@@ -64,8 +62,7 @@ QImage painted(const platform::Display &d, const AppSettings &s, QPoint pointer)
 
 int maxDifference(const QImage &a, const QImage &b)
 {
-    if (a.size() != b.size())
-        return 256;
+    if (a.size() != b.size()) return 256;
     int worst = 0;
     for (int y = 0; y < a.height(); ++y) {
         for (int x = 0; x < a.width(); ++x) {
@@ -98,8 +95,9 @@ private Q_SLOTS:
     void piecesPlacedByTheShellShowTheGuide()
     {
         QFETCH(int, style);
-        const QList<platform::Display> displays = {{QRectF(0, 0, 480, 300), 1.0, QStringLiteral("A"), 60},
-                                                   {QRectF(480, -40, 360, 240), 2.0, QStringLiteral("B"), 60}};
+        const QList<platform::Display> displays = {
+            {QRectF(0, 0, 480, 300), 1.0, QStringLiteral("A"), 60},
+            {QRectF(480, -40, 360, 240), 2.0, QStringLiteral("B"), 60}};
         AppSettings s(m_dir.filePath(QStringLiteral("tovani.conf")));
         s.setCurrentStyle(LineStyle(style));
         s.setVerticalGuidesEnabled(true);
@@ -109,10 +107,16 @@ private Q_SLOTS:
             const QList<Piece> pieces = ShellOverlay::pieces(displays, s, &shade);
             for (int index = 0; index < displays.size(); ++index) {
                 const platform::Display &d = displays.at(index);
-                for (const QPoint pointer : {QPoint(200, 120), QPoint(3, 1), QPoint(int(d.frame.width()) - 1, 239)}) {
-                    const int diff = maxDifference(shellShows(pieces, shade, index, d, pointer), painted(d, s, pointer));
+                for (const QPoint pointer :
+                     {QPoint(200, 120), QPoint(3, 1), QPoint(int(d.frame.width()) - 1, 239)}) {
+                    const int diff =
+                        maxDifference(shellShows(pieces, shade, index, d, pointer), painted(d, s, pointer));
                     QVERIFY2(diff <= 1, qPrintable(QStringLiteral("display %1, t %2 at %3,%4: off by %5")
-                                                       .arg(index).arg(thickness).arg(pointer.x()).arg(pointer.y()).arg(diff)));
+                                                       .arg(index)
+                                                       .arg(thickness)
+                                                       .arg(pointer.x())
+                                                       .arg(pointer.y())
+                                                       .arg(diff)));
                 }
             }
         }
@@ -123,17 +127,39 @@ private Q_SLOTS:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("list empty") << "list" << "@as []" << "['tovani@tovani.org']";
-        QTest::newRow("list others") << "list" << "['a@b', 'c@d']" << "['a@b', 'c@d', 'tovani@tovani.org']";
-        QTest::newRow("list has it") << "list" << "['tovani@tovani.org']" << "['tovani@tovani.org']";
-        QTest::newRow("list not a list") << "list" << "'x'" << "";
-        QTest::newRow("list unquoted") << "list" << "[a, b]" << "";
-        QTest::newRow("version") << "version" << "43.9" << "43";
-        QTest::newRow("version newest") << "version" << "51.alpha" << "51";
-        QTest::newRow("version none") << "version" << "" << "0";
-        QTest::newRow("key ctrl shift r") << "key" << "AD04 ctrl shift" << "<Control><Shift>r";
-        QTest::newRow("key down") << "key" << "DOWN ctrl shift" << "<Control><Shift>Down";
-        QTest::newRow("key unknown") << "key" << "FK13 ctrl" << "";
+        QTest::newRow("list empty") << "list"
+                                    << "@as []"
+                                    << "['tovani@tovani.org']";
+        QTest::newRow("list others") << "list"
+                                     << "['a@b', 'c@d']"
+                                     << "['a@b', 'c@d', 'tovani@tovani.org']";
+        QTest::newRow("list has it") << "list"
+                                     << "['tovani@tovani.org']"
+                                     << "['tovani@tovani.org']";
+        QTest::newRow("list not a list") << "list"
+                                         << "'x'"
+                                         << "";
+        QTest::newRow("list unquoted") << "list"
+                                       << "[a, b]"
+                                       << "";
+        QTest::newRow("version") << "version"
+                                 << "43.9"
+                                 << "43";
+        QTest::newRow("version newest") << "version"
+                                        << "51.alpha"
+                                        << "51";
+        QTest::newRow("version none") << "version"
+                                      << ""
+                                      << "0";
+        QTest::newRow("key ctrl shift r") << "key"
+                                          << "AD04 ctrl shift"
+                                          << "<Control><Shift>r";
+        QTest::newRow("key down") << "key"
+                                  << "DOWN ctrl shift"
+                                  << "<Control><Shift>Down";
+        QTest::newRow("key unknown") << "key"
+                                     << "FK13 ctrl"
+                                     << "";
     }
     void texts()
     {
@@ -148,10 +174,8 @@ private Q_SLOTS:
             const QStringList words = input.split(QLatin1Char(' '));
             platform::HotkeyService::Key key;
             key.xkbKeyName = words.first();
-            if (words.contains(QStringLiteral("ctrl")))
-                key.modifiers |= Qt::ControlModifier;
-            if (words.contains(QStringLiteral("shift")))
-                key.modifiers |= Qt::ShiftModifier;
+            if (words.contains(QStringLiteral("ctrl"))) key.modifiers |= Qt::ControlModifier;
+            if (words.contains(QStringLiteral("shift"))) key.modifiers |= Qt::ShiftModifier;
             QCOMPARE(platform::gnome::shellAccelerator(key), expected);
         }
     }

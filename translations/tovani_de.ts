@@ -121,6 +121,34 @@ Legen Sie diese und „tovani toggle“ in den Einstellungen Ihrer Arbeitsumgebu
         <source>The guide is off</source>
         <translation>Die Lesehilfe ist aus</translation>
     </message>
+    <message>
+        <source>Switch on Tovani&apos;s GNOME Shell extension?</source>
+        <translation>Die GNOME-Shell-Erweiterung von Tovani einschalten?</translation>
+    </message>
+    <message>
+        <source>GNOME Shell shows the guide through it, above every window, and follows the pointer. It is installed for you alone.</source>
+        <translation>Über sie zeigt GNOME Shell die Lesehilfe über allen Fenstern an und lässt sie dem Zeiger folgen. Sie wird nur für Sie installiert.</translation>
+    </message>
+    <message>
+        <source>Install</source>
+        <translation>Installieren</translation>
+    </message>
+    <message>
+        <source>Not Now</source>
+        <translation>Nicht jetzt</translation>
+    </message>
+    <message>
+        <source>The extension could not be installed: %1</source>
+        <translation>Die Erweiterung konnte nicht installiert werden: %1</translation>
+    </message>
+    <message>
+        <source>Log out and log in again once</source>
+        <translation>Einmal ab- und wieder anmelden</translation>
+    </message>
+    <message>
+        <source>GNOME Shell starts new extensions only at log-in; from then on Tovani&apos;s guide shows and follows the pointer.</source>
+        <translation>GNOME Shell startet neue Erweiterungen nur bei der Anmeldung; danach erscheint die Lesehilfe von Tovani und folgt dem Zeiger.</translation>
+    </message>
 </context>
 <context>
     <name>AppSettings</name>
@@ -513,6 +541,66 @@ Rückgabewert: 0 bei Erfolg, 1 wenn die laufende Instanz nicht erreichbar war,
     <message>
         <source>To use a shortcut, bind a key to the command &quot;tovani toggle&quot; (or another command) in your desktop&apos;s keyboard settings or configuration file.</source>
         <translation>Um ein Tastenkürzel zu nutzen, legen Sie in den Tastatureinstellungen oder der Konfigurationsdatei Ihrer Arbeitsumgebung eine Taste auf den Befehl „tovani toggle“ (oder einen anderen Befehl).</translation>
+    </message>
+    <message>
+        <source>GNOME Shell gives no program a picture of the screen without asking each time</source>
+        <translation>GNOME Shell gibt keinem Programm ein Bild des Bildschirms, ohne jedes Mal zu fragen</translation>
+    </message>
+    <message>
+        <source>could not write %1</source>
+        <translation>%1 konnte nicht geschrieben werden</translation>
+    </message>
+    <message>
+        <source>the gsettings program is missing</source>
+        <translation>das Programm gsettings fehlt</translation>
+    </message>
+    <message>
+        <source>gsettings failed: %1</source>
+        <translation>gsettings ist fehlgeschlagen: %1</translation>
+    </message>
+    <message>
+        <source>it speaks version %1 of Tovani&apos;s interface, this Tovani version %2; log out and log in again to load the one installed with Tovani</source>
+        <translation>sie spricht Version %1 der Schnittstelle von Tovani, dieses Tovani Version %2; melden Sie sich ab und wieder an, um die mit Tovani installierte zu laden</translation>
+    </message>
+    <message>
+        <source>GNOME Shell does not answer (%1)</source>
+        <translation>GNOME Shell antwortet nicht (%1)</translation>
+    </message>
+    <message>
+        <source>it does not support this version of GNOME Shell</source>
+        <translation>sie unterstützt diese Version von GNOME Shell nicht</translation>
+    </message>
+    <message>
+        <source>GNOME Shell shows the guide through Tovani&apos;s extension.</source>
+        <translation>GNOME Shell zeigt die Lesehilfe über die Erweiterung von Tovani an.</translation>
+    </message>
+    <message>
+        <source>GNOME Shell is starting Tovani&apos;s extension.</source>
+        <translation>GNOME Shell startet die Erweiterung von Tovani.</translation>
+    </message>
+    <message>
+        <source>Tovani shows its guide on GNOME through a small extension of GNOME Shell, which is not installed yet.</source>
+        <translation>Unter GNOME zeigt Tovani seine Lesehilfe über eine kleine Erweiterung von GNOME Shell an, die noch nicht installiert ist.</translation>
+    </message>
+    <message>
+        <source>Tovani&apos;s GNOME Shell extension is switched off.</source>
+        <translation>Die GNOME-Shell-Erweiterung von Tovani ist ausgeschaltet.</translation>
+    </message>
+    <message>
+        <source>Log out and log in again once: GNOME Shell starts Tovani&apos;s extension at log-in.</source>
+        <translation>Melden Sie sich einmal ab und wieder an: GNOME Shell startet die Erweiterung von Tovani bei der Anmeldung.</translation>
+    </message>
+    <message>
+        <source>GNOME Shell could not run Tovani&apos;s extension: %1</source>
+        <translation>GNOME Shell konnte die Erweiterung von Tovani nicht ausführen: %1</translation>
+    </message>
+    <message>
+        <source>Tovani&apos;s files do not include the extension</source>
+        <translation>die Dateien von Tovani enthalten die Erweiterung nicht</translation>
+    </message>
+    <message>
+        <source>GNOME Shell&apos;s list of extensions is unreadable: %1</source>
+        <translation>die Liste der Erweiterungen von GNOME Shell ist unlesbar: %1</translation>
     </message>
 </context>
 <context>

@@ -121,6 +121,34 @@ Asígnelos, junto con «tovani toggle», a teclas en la configuración de su esc
         <source>The guide is off</source>
         <translation>La guía está desactivada</translation>
     </message>
+    <message>
+        <source>Switch on Tovani&apos;s GNOME Shell extension?</source>
+        <translation>¿Activar la extensión de GNOME Shell de Tovani?</translation>
+    </message>
+    <message>
+        <source>GNOME Shell shows the guide through it, above every window, and follows the pointer. It is installed for you alone.</source>
+        <translation>GNOME Shell muestra la guía a través de ella, encima de todas las ventanas, y la hace seguir al puntero. Se instala solo para usted.</translation>
+    </message>
+    <message>
+        <source>Install</source>
+        <translation>Instalar</translation>
+    </message>
+    <message>
+        <source>Not Now</source>
+        <translation>Ahora no</translation>
+    </message>
+    <message>
+        <source>The extension could not be installed: %1</source>
+        <translation>No se pudo instalar la extensión: %1</translation>
+    </message>
+    <message>
+        <source>Log out and log in again once</source>
+        <translation>Cierre la sesión y vuelva a entrar una vez</translation>
+    </message>
+    <message>
+        <source>GNOME Shell starts new extensions only at log-in; from then on Tovani&apos;s guide shows and follows the pointer.</source>
+        <translation>GNOME Shell solo inicia las extensiones nuevas al iniciar sesión; a partir de entonces la guía de Tovani aparece y sigue al puntero.</translation>
+    </message>
 </context>
 <context>
     <name>AppSettings</name>
@@ -514,6 +542,66 @@ un cambio no se guardó.
     <message>
         <source>To use a shortcut, bind a key to the command &quot;tovani toggle&quot; (or another command) in your desktop&apos;s keyboard settings or configuration file.</source>
         <translation>Para usar un atajo, asigne una tecla al comando «tovani toggle» (u otro comando) en la configuración del teclado o el archivo de configuración de su escritorio.</translation>
+    </message>
+    <message>
+        <source>GNOME Shell gives no program a picture of the screen without asking each time</source>
+        <translation>GNOME Shell no da a ningún programa una imagen de la pantalla sin preguntar cada vez</translation>
+    </message>
+    <message>
+        <source>could not write %1</source>
+        <translation>no se pudo escribir %1</translation>
+    </message>
+    <message>
+        <source>the gsettings program is missing</source>
+        <translation>falta el programa gsettings</translation>
+    </message>
+    <message>
+        <source>gsettings failed: %1</source>
+        <translation>gsettings falló: %1</translation>
+    </message>
+    <message>
+        <source>it speaks version %1 of Tovani&apos;s interface, this Tovani version %2; log out and log in again to load the one installed with Tovani</source>
+        <translation>habla la versión %1 de la interfaz de Tovani y este Tovani la versión %2; cierre la sesión y vuelva a entrar para cargar la instalada con Tovani</translation>
+    </message>
+    <message>
+        <source>GNOME Shell does not answer (%1)</source>
+        <translation>GNOME Shell no responde (%1)</translation>
+    </message>
+    <message>
+        <source>it does not support this version of GNOME Shell</source>
+        <translation>no admite esta versión de GNOME Shell</translation>
+    </message>
+    <message>
+        <source>GNOME Shell shows the guide through Tovani&apos;s extension.</source>
+        <translation>GNOME Shell muestra la guía a través de la extensión de Tovani.</translation>
+    </message>
+    <message>
+        <source>GNOME Shell is starting Tovani&apos;s extension.</source>
+        <translation>GNOME Shell está iniciando la extensión de Tovani.</translation>
+    </message>
+    <message>
+        <source>Tovani shows its guide on GNOME through a small extension of GNOME Shell, which is not installed yet.</source>
+        <translation>En GNOME, Tovani muestra su guía a través de una pequeña extensión de GNOME Shell que aún no está instalada.</translation>
+    </message>
+    <message>
+        <source>Tovani&apos;s GNOME Shell extension is switched off.</source>
+        <translation>La extensión de GNOME Shell de Tovani está desactivada.</translation>
+    </message>
+    <message>
+        <source>Log out and log in again once: GNOME Shell starts Tovani&apos;s extension at log-in.</source>
+        <translation>Cierre la sesión y vuelva a entrar una vez: GNOME Shell inicia la extensión de Tovani al iniciar sesión.</translation>
+    </message>
+    <message>
+        <source>GNOME Shell could not run Tovani&apos;s extension: %1</source>
+        <translation>GNOME Shell no pudo ejecutar la extensión de Tovani: %1</translation>
+    </message>
+    <message>
+        <source>Tovani&apos;s files do not include the extension</source>
+        <translation>los archivos de Tovani no incluyen la extensión</translation>
+    </message>
+    <message>
+        <source>GNOME Shell&apos;s list of extensions is unreadable: %1</source>
+        <translation>la lista de extensiones de GNOME Shell es ilegible: %1</translation>
     </message>
 </context>
 <context>

@@ -121,6 +121,34 @@ Associez-les, ainsi que «&#xa0;tovani toggle&#xa0;», à des touches dans les r
         <source>The guide is off</source>
         <translation>Le guide est désactivé</translation>
     </message>
+    <message>
+        <source>Switch on Tovani&apos;s GNOME Shell extension?</source>
+        <translation>Activer l’extension GNOME Shell de Tovani ?</translation>
+    </message>
+    <message>
+        <source>GNOME Shell shows the guide through it, above every window, and follows the pointer. It is installed for you alone.</source>
+        <translation>GNOME Shell affiche le guide grâce à elle, au-dessus de toutes les fenêtres, et le fait suivre le pointeur. Elle est installée pour vous seul.</translation>
+    </message>
+    <message>
+        <source>Install</source>
+        <translation>Installer</translation>
+    </message>
+    <message>
+        <source>Not Now</source>
+        <translation>Pas maintenant</translation>
+    </message>
+    <message>
+        <source>The extension could not be installed: %1</source>
+        <translation>L’extension n’a pas pu être installée : %1</translation>
+    </message>
+    <message>
+        <source>Log out and log in again once</source>
+        <translation>Déconnectez-vous et reconnectez-vous une fois</translation>
+    </message>
+    <message>
+        <source>GNOME Shell starts new extensions only at log-in; from then on Tovani&apos;s guide shows and follows the pointer.</source>
+        <translation>GNOME Shell ne démarre les nouvelles extensions qu’à la connexion ; ensuite, le guide de Tovani s’affiche et suit le pointeur.</translation>
+    </message>
 </context>
 <context>
     <name>AppSettings</name>
@@ -513,6 +541,66 @@ n’a pas été enregistrée.
     <message>
         <source>To use a shortcut, bind a key to the command &quot;tovani toggle&quot; (or another command) in your desktop&apos;s keyboard settings or configuration file.</source>
         <translation>Pour utiliser un raccourci, associez une touche à la commande «&#xa0;tovani toggle&#xa0;» (ou à une autre commande) dans les réglages du clavier ou le fichier de configuration de votre bureau.</translation>
+    </message>
+    <message>
+        <source>GNOME Shell gives no program a picture of the screen without asking each time</source>
+        <translation>GNOME Shell ne donne à aucun programme une image de l’écran sans demander à chaque fois</translation>
+    </message>
+    <message>
+        <source>could not write %1</source>
+        <translation>impossible d’écrire %1</translation>
+    </message>
+    <message>
+        <source>the gsettings program is missing</source>
+        <translation>le programme gsettings est absent</translation>
+    </message>
+    <message>
+        <source>gsettings failed: %1</source>
+        <translation>gsettings a échoué : %1</translation>
+    </message>
+    <message>
+        <source>it speaks version %1 of Tovani&apos;s interface, this Tovani version %2; log out and log in again to load the one installed with Tovani</source>
+        <translation>elle parle la version %1 de l’interface de Tovani, ce Tovani la version %2 ; déconnectez-vous et reconnectez-vous pour charger celle installée avec Tovani</translation>
+    </message>
+    <message>
+        <source>GNOME Shell does not answer (%1)</source>
+        <translation>GNOME Shell ne répond pas (%1)</translation>
+    </message>
+    <message>
+        <source>it does not support this version of GNOME Shell</source>
+        <translation>elle ne prend pas en charge cette version de GNOME Shell</translation>
+    </message>
+    <message>
+        <source>GNOME Shell shows the guide through Tovani&apos;s extension.</source>
+        <translation>GNOME Shell affiche le guide grâce à l’extension de Tovani.</translation>
+    </message>
+    <message>
+        <source>GNOME Shell is starting Tovani&apos;s extension.</source>
+        <translation>GNOME Shell démarre l’extension de Tovani.</translation>
+    </message>
+    <message>
+        <source>Tovani shows its guide on GNOME through a small extension of GNOME Shell, which is not installed yet.</source>
+        <translation>Sous GNOME, Tovani affiche son guide grâce à une petite extension de GNOME Shell, qui n’est pas encore installée.</translation>
+    </message>
+    <message>
+        <source>Tovani&apos;s GNOME Shell extension is switched off.</source>
+        <translation>L’extension GNOME Shell de Tovani est désactivée.</translation>
+    </message>
+    <message>
+        <source>Log out and log in again once: GNOME Shell starts Tovani&apos;s extension at log-in.</source>
+        <translation>Déconnectez-vous et reconnectez-vous une fois : GNOME Shell démarre l’extension de Tovani à la connexion.</translation>
+    </message>
+    <message>
+        <source>GNOME Shell could not run Tovani&apos;s extension: %1</source>
+        <translation>GNOME Shell n’a pas pu exécuter l’extension de Tovani : %1</translation>
+    </message>
+    <message>
+        <source>Tovani&apos;s files do not include the extension</source>
+        <translation>les fichiers de Tovani ne contiennent pas l’extension</translation>
+    </message>
+    <message>
+        <source>GNOME Shell&apos;s list of extensions is unreadable: %1</source>
+        <translation>la liste des extensions de GNOME Shell est illisible : %1</translation>
     </message>
 </context>
 <context>

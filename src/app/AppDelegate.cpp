@@ -1,10 +1,10 @@
 #include "app/AppDelegate.h"
 
 #include "app/TrayMenu.h"
-#include "platform/AtomicFile.h"
 #include "feedback/HUDNotification.h"
 #include "magnifier/MagnifierWindow.h"
 #include "overlay/OverlayManager.h"
+#include "platform/AtomicFile.h"
 #include "textlines/AtspiTextLines.h"
 #include "ui/AboutView.h"
 #include "ui/PreferencesView.h"
@@ -74,29 +74,28 @@ void AppDelegate::applicationDidFinishLaunching(bool plainLaunch)
 
     checkAccessibilityPermission();
     // Without a tray (stock GNOME has none) the preferences window is the way in.
-    if (!m_hasTray && plainLaunch)
-        showPreferences();
+    if (!m_hasTray && plainLaunch) showPreferences();
 }
 
-void AppDelegate::applicationWillTerminate() { m_commands.setHotkeysEnabled(false); }
+void AppDelegate::applicationWillTerminate()
+{
+    m_commands.setHotkeysEnabled(false);
+}
 
 void AppDelegate::setupMouseTracker()
 {
     m_overlay->magnifierUpdatePosition = [this](double x, double y) {
-        if (m_magnifierWindow)
-            m_magnifierWindow->updatePosition(x, y);
+        if (m_magnifierWindow) m_magnifierWindow->updatePosition(x, y);
     };
     m_overlay->magnifierShow = [this] {
-        if (!m_magnifierWindow)
-            return;
+        if (!m_magnifierWindow) return;
         // Centre it on the pointer now rather than where it was last.
         const QPointF pointer = m_platform.pointer().position();
         m_magnifierWindow->updatePosition(pointer.x(), pointer.y());
         m_magnifierWindow->show();
     };
     m_overlay->magnifierHide = [this] {
-        if (m_magnifierWindow)
-            m_magnifierWindow->hide();
+        if (m_magnifierWindow) m_magnifierWindow->hide();
     };
     m_overlay->setupMouseTracker();
 }
@@ -110,14 +109,13 @@ void AppDelegate::checkAccessibilityPermission()
         QTimer::singleShot(m_promptDelayMs, this, &AppDelegate::shellGuideChanged);
         return;
     }
-    if (m_platform.isTrusted())
-        return;
+    if (m_platform.isTrusted()) return;
     // On a Wayland desktop that gives no program the pointer nothing helps
     // but the commands: that is said once, at the first start.
     if (m_platform.name() == u"wayland") {
-        const QString marker = QFileInfo(m_settings.filePath()).dir().filePath(QStringLiteral("pointerless-notice-shown"));
-        if (QFileInfo::exists(marker))
-            return;
+        const QString marker =
+            QFileInfo(m_settings.filePath()).dir().filePath(QStringLiteral("pointerless-notice-shown"));
+        if (QFileInfo::exists(marker)) return;
         QTimer::singleShot(m_promptDelayMs, this, [this, marker] {
             // Written first: a notice that is still open when Tovani ends
             // was seen all the same.
@@ -133,8 +131,7 @@ void AppDelegate::checkAccessibilityPermission()
 void AppDelegate::shellGuideChanged()
 {
     platform::ShellGuide *shell = m_platform.shellGuide();
-    if (m_preferencesWindow)
-        setPreferencesNotice(m_preferencesWindow, preferencesNotice());
+    if (m_preferencesWindow) setPreferencesNotice(m_preferencesWindow, preferencesNotice());
     using State = platform::ShellGuide::State;
     if (m_offeredExtension || (shell->state() != State::NotInstalled && shell->state() != State::Disabled))
         return;
@@ -157,21 +154,21 @@ void AppDelegate::offerShellExtension()
     box.addButton(tr("Not Now"), QMessageBox::RejectRole);
     box.setDefaultButton(install);
     box.exec();
-    if (box.clickedButton() != install)
-        return;
+    if (box.clickedButton() != install) return;
     QString error;
     if (!shell->install(&error)) {
-        QMessageBox::warning(nullptr, tr("Tovani"), tr("The extension could not be installed: %1").arg(error));
+        QMessageBox::warning(nullptr, tr("Tovani"),
+                             tr("The extension could not be installed: %1").arg(error));
         return;
     }
-    if (shell->state() == platform::ShellGuide::State::Active)
-        return;
+    if (shell->state() == platform::ShellGuide::State::Active) return;
     QMessageBox done;
     done.setIcon(QMessageBox::Information);
     done.setWindowTitle(tr("Tovani"));
     done.setText(tr("Log out and log in again once"));
-    done.setInformativeText(tr("GNOME Shell starts new extensions only at log-in; from then on Tovani's guide "
-                               "shows and follows the pointer."));
+    done.setInformativeText(
+        tr("GNOME Shell starts new extensions only at log-in; from then on Tovani's guide "
+           "shows and follows the pointer."));
     done.exec();
 }
 
@@ -181,8 +178,7 @@ QString AppDelegate::preferencesNotice() const
     if (!m_hasTray)
         notices << tr("No system tray is available: use this window, the shortcuts or the tovani command.");
     const platform::ShellGuide *shell = m_platform.shellGuide();
-    if (shell && shell->state() != platform::ShellGuide::State::Active)
-        notices << shell->stateText();
+    if (shell && shell->state() != platform::ShellGuide::State::Active) notices << shell->stateText();
     return notices.join(QLatin1Char(' '));
 }
 
@@ -234,8 +230,7 @@ void AppDelegate::showAccessibilityPrompt()
     box.addButton(tr("Later"), QMessageBox::RejectRole);
     box.setDefaultButton(open);
     box.exec();
-    if (box.clickedButton() != open)
-        return;
+    if (box.clickedButton() != open) return;
     const QList<QStringList> candidates = {
         {QStringLiteral("gnome-control-center"), QStringLiteral("keyboard")},
         {QStringLiteral("systemsettings"), QStringLiteral("kcm_keys")},
@@ -254,8 +249,7 @@ void AppDelegate::showAccessibilityPrompt()
 
 void AppDelegate::setGuideEnabled(bool enabled)
 {
-    if (enabled == m_isEnabled)
-        return;
+    if (enabled == m_isEnabled) return;
     m_isEnabled = enabled;
     if (!enabled) {
         m_overlay->disableGuide(); // overlays, magnifier, tracking
@@ -272,21 +266,22 @@ void AppDelegate::setGuideEnabled(bool enabled)
 
 QString AppDelegate::stepLine(int direction)
 {
-    if (!m_isEnabled)
-        return tr("The guide is off");
+    if (!m_isEnabled) return tr("The guide is off");
     m_overlay->lineGuide().step(direction);
     return {};
 }
 
 QString AppDelegate::setGuideLocked(bool locked)
 {
-    if (!m_isEnabled)
-        return tr("The guide is off");
+    if (!m_isEnabled) return tr("The guide is off");
     m_overlay->lineGuide().setLocked(locked);
     return {};
 }
 
-bool AppDelegate::isGuideLocked() const { return m_overlay && m_overlay->lineGuide().isLocked(); }
+bool AppDelegate::isGuideLocked() const
+{
+    return m_overlay && m_overlay->lineGuide().isLocked();
+}
 
 namespace {
 void bringToFront(QWidget *window)
@@ -345,7 +340,8 @@ void AppDelegate::requestQuit()
 QString AppDelegate::status() const
 {
     // Words for scripts and bug reports, the same in every language.
-    QString text = QStringLiteral("backend: %1, pointer: %2").arg(m_platform.name(), m_platform.pointerSource());
+    QString text =
+        QStringLiteral("backend: %1, pointer: %2").arg(m_platform.name(), m_platform.pointerSource());
     if (const platform::ShellGuide *shell = m_platform.shellGuide()) {
         static const char *const states[] = {"active",   "starting",    "not-installed",
                                              "disabled", "needs-login", "failed"};

@@ -47,8 +47,7 @@ QList<platform::ShellGuide::Piece> ShellOverlay::pieces(const QList<platform::Di
         *shade = parts.outside;
         const qreal dpr = display.devicePixelRatio > 0 ? display.devicePixelRatio : 1.0;
         const auto add = [&](const QRectF &local, int layer, Anchor anchor) {
-            if (local.isEmpty())
-                return;
+            if (local.isEmpty()) return;
             const QPointF from = anchor == Anchor::Row ? QPointF(0, pointer.y()) : pointer;
             list.append({index, anchor, local.topLeft() - from,
                          DisplayGuide::paintPiece(view, size, dpr, local, layer)});

@@ -25,8 +25,7 @@ public:
     explicit GnomeDisplays(gnome::ShellExtension &shell) : m_shell(shell)
     {
         connect(&m_qt, &Displays::displaysChanged, this, [this] {
-            if (m_shell.monitors().isEmpty())
-                Q_EMIT displaysChanged();
+            if (m_shell.monitors().isEmpty()) Q_EMIT displaysChanged();
         });
         connect(&shell, &gnome::ShellExtension::monitorsChanged, this, &Displays::displaysChanged);
     }
@@ -34,8 +33,7 @@ public:
     QList<Display> displays() const override
     {
         const QList<gnome::ShellMonitor> monitors = m_shell.monitors();
-        if (monitors.isEmpty())
-            return m_qt.displays();
+        if (monitors.isEmpty()) return m_qt.displays();
         QList<Display> list;
         for (qsizetype i = 0; i < monitors.size(); ++i) {
             const QScreen *screen = screenAt(monitors.at(i).frame);
@@ -49,12 +47,10 @@ public:
     std::optional<Display> mainDisplay() const override
     {
         const QList<Display> list = displays();
-        if (list.isEmpty())
-            return std::nullopt;
+        if (list.isEmpty()) return std::nullopt;
         if (const QScreen *primary = QGuiApplication::primaryScreen()) {
             for (const Display &d : list) {
-                if (d.frame == QRectF(primary->geometry()))
-                    return d;
+                if (d.frame == QRectF(primary->geometry())) return d;
             }
         }
         return list.first();
@@ -83,8 +79,7 @@ public:
     {
         connect(&shell, &gnome::ShellExtension::shortcutBound, this, [this](const QString &name, bool bound) {
             const int id = m_names.key(name, 0);
-            if (id == 0 || m_bound.contains(id) == bound)
-                return;
+            if (id == 0 || m_bound.contains(id) == bound) return;
             if (bound)
                 m_bound.insert(id);
             else
@@ -92,8 +87,7 @@ public:
             Q_EMIT registrationChanged(id, bound);
         });
         connect(&shell, &gnome::ShellExtension::shortcutActivated, this, [this](const QString &name) {
-            if (const int id = m_names.key(name, 0))
-                Q_EMIT activated(id, false);
+            if (const int id = m_names.key(name, 0)) Q_EMIT activated(id, false);
         });
     }
 
@@ -102,13 +96,11 @@ public:
     {
         unregisterHotkey(id);
         const QString accelerator = gnome::shellAccelerator(key);
-        if (accelerator.isEmpty() || key.name.isEmpty())
-            return false;
+        if (accelerator.isEmpty() || key.name.isEmpty()) return false;
         m_names.insert(id, key.name);
         m_shell.bindShortcut(key.name, accelerator);
         // Taken for now; the Shell's answer may still take it back.
-        if (m_shell.state() != ShellGuide::State::Active)
-            return false;
+        if (m_shell.state() != ShellGuide::State::Active) return false;
         m_bound.insert(id);
         return true;
     }
@@ -116,8 +108,7 @@ public:
     {
         const QString name = m_names.take(id);
         m_bound.remove(id);
-        if (!name.isEmpty())
-            m_shell.bindShortcut(name, QString());
+        if (!name.isEmpty()) m_shell.bindShortcut(name, QString());
     }
     bool isRegistered(int id) const override { return m_bound.contains(id); }
 
@@ -137,7 +128,8 @@ public:
     {
         m_loginItem = createXdgAutostart(QString(), QString());
         // Unused while the Shell shows the guide; Qt windows otherwise.
-        m_surfaces = createQtGuideSurfaces([this](QWidget *w) { prepareWindow(w, WindowRole::GuideOverlay); });
+        m_surfaces =
+            createQtGuideSurfaces([this](QWidget *w) { prepareWindow(w, WindowRole::GuideOverlay); });
     }
 
     QString name() const override { return QStringLiteral("gnome-shell"); }
@@ -157,8 +149,7 @@ public:
     }
     void prepareWindow(QWidget *window, WindowRole role) override
     {
-        if (window)
-            window->setWindowFlags(portableWindowFlags(role));
+        if (window) window->setWindowFlags(portableWindowFlags(role));
     }
 
     bool isX11() const override { return false; }

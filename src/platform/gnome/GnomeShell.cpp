@@ -50,7 +50,8 @@ struct WireMonitor
 QDBusArgument &operator<<(QDBusArgument &arg, const WirePiece &p)
 {
     arg.beginStructure();
-    arg << p.monitor << p.anchor << p.x << p.y << p.width << p.height << p.pixelWidth << p.pixelHeight << p.pixels;
+    arg << p.monitor << p.anchor << p.x << p.y << p.width << p.height << p.pixelWidth << p.pixelHeight
+        << p.pixels;
     arg.endStructure();
     return arg;
 }
@@ -58,7 +59,8 @@ QDBusArgument &operator<<(QDBusArgument &arg, const WirePiece &p)
 const QDBusArgument &operator>>(const QDBusArgument &arg, WirePiece &p)
 {
     arg.beginStructure();
-    arg >> p.monitor >> p.anchor >> p.x >> p.y >> p.width >> p.height >> p.pixelWidth >> p.pixelHeight >> p.pixels;
+    arg >> p.monitor >> p.anchor >> p.x >> p.y >> p.width >> p.height >> p.pixelWidth >> p.pixelHeight >>
+        p.pixels;
     arg.endStructure();
     return arg;
 }
@@ -111,9 +113,14 @@ const QString extensionsInterface = QStringLiteral("org.gnome.Shell.Extensions")
 const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
 
 // What org.gnome.Shell.Extensions reports of an extension.
-enum ShellExtensionState { Enabled = 1, Disabled = 2, Error = 3, OutOfDate = 4, Initialized = 6 };
-
-QString tr(const char *text) { return QCoreApplication::translate("Platform", text); }
+enum ShellExtensionState
+{
+    Enabled = 1,
+    Disabled = 2,
+    Error = 3,
+    OutOfDate = 4,
+    Initialized = 6
+};
 
 // Where the Shell finds extensions of this user, and of the whole system.
 QStringList extensionDirs()
@@ -129,8 +136,9 @@ QStringList extensionDirs()
 bool isInstalled()
 {
     const QStringList dirs = extensionDirs();
-    return std::any_of(dirs.cbegin(), dirs.cend(),
-                       [](const QString &dir) { return QFileInfo(dir + QStringLiteral("/metadata.json")).isFile(); });
+    return std::any_of(dirs.cbegin(), dirs.cend(), [](const QString &dir) {
+        return QFileInfo(dir + QStringLiteral("/metadata.json")).isFile();
+    });
 }
 
 bool copyTree(const QString &from, const QString &to, QString *error)
@@ -143,10 +151,11 @@ bool copyTree(const QString &from, const QString &to, QString *error)
         QDir().mkpath(QFileInfo(target).path());
         QFile::remove(target);
         if (!QFile::copy(file, target)) {
-            *error = tr("could not write %1").arg(target);
+            *error = QCoreApplication::translate("Platform", "could not write %1").arg(target);
             return false;
         }
-        QFile(target).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+        QFile(target).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                                     QFile::ReadOther);
     }
     return true;
 }
@@ -158,22 +167,22 @@ bool runGsettings(const QStringList &arguments, QString *output, QString *error)
 {
     QProcess process;
     process.start(QStringLiteral("gsettings"), arguments);
-    if (!process.waitForFinished(5000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+    if (!process.waitForFinished(5000) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0) {
         *error = process.error() == QProcess::FailedToStart
-                     ? tr("the gsettings program is missing")
-                     : tr("gsettings failed: %1").arg(QString::fromLocal8Bit(process.readAllStandardError()).trimmed());
+                     ? QCoreApplication::translate("Platform", "the gsettings program is missing")
+                     : QCoreApplication::translate("Platform", "gsettings failed: %1")
+                           .arg(QString::fromLocal8Bit(process.readAllStandardError()).trimmed());
         process.kill();
         return false;
     }
-    if (output)
-        *output = QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+    if (output) *output = QString::fromUtf8(process.readAllStandardOutput()).trimmed();
     return true;
 }
 
 WireColor wireColor(const QColor &color)
 {
-    if (!color.isValid())
-        return {};
+    if (!color.isValid()) return {};
     return {color.redF(), color.greenF(), color.blueF(), color.alphaF()};
 }
 
@@ -182,16 +191,14 @@ WireColor wireColor(const QColor &color)
 QString shellAccelerator(const HotkeyService::Key &key)
 {
     const QString sym = usKeysym(key.xkbKeyName);
-    if (sym.isEmpty())
-        return {};
+    if (sym.isEmpty()) return {};
     QString accelerator;
     const std::pair<Qt::KeyboardModifier, const char *> names[] = {{Qt::ControlModifier, "<Control>"},
-                                                                    {Qt::AltModifier, "<Alt>"},
-                                                                    {Qt::ShiftModifier, "<Shift>"},
-                                                                    {Qt::MetaModifier, "<Super>"}};
+                                                                   {Qt::AltModifier, "<Alt>"},
+                                                                   {Qt::ShiftModifier, "<Shift>"},
+                                                                   {Qt::MetaModifier, "<Super>"}};
     for (const auto &[modifier, name] : names) {
-        if (key.modifiers.testFlag(modifier))
-            accelerator += QLatin1String(name);
+        if (key.modifiers.testFlag(modifier)) accelerator += QLatin1String(name);
     }
     return accelerator + sym;
 }
@@ -206,11 +213,13 @@ int shellMajorVersion(const QString &version)
 QString shippedExtensionDir(int shellMajor)
 {
     // Shells before 45 load extensions as scripts, later ones as modules.
-    const QString variant = shellMajor > 0 && shellMajor < 45 ? QStringLiteral("legacy") : QStringLiteral("modules");
+    const QString variant =
+        shellMajor > 0 && shellMajor < 45 ? QStringLiteral("legacy") : QStringLiteral("modules");
     const QString tail = variant + QLatin1Char('/') + QLatin1String(extensionUuid);
     QStringList candidates;
     if (QCoreApplication::instance())
-        candidates << QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../share/tovani/gnome-shell/") + tail);
+        candidates << QDir(QCoreApplication::applicationDirPath())
+                          .filePath(QStringLiteral("../share/tovani/gnome-shell/") + tail);
     candidates << QStringLiteral(TOVANI_GNOME_SHELL_BUILD_DIR "/") + tail;
     for (const QString &candidate : std::as_const(candidates)) {
         if (QFileInfo(candidate + QStringLiteral("/metadata.json")).isFile())
@@ -224,21 +233,18 @@ QString addToStringList(const QString &list, const QString &uuid)
     static const QRegularExpression shape(QStringLiteral("^(?:@as\\s*)?\\[(.*)\\]$"));
     static const QRegularExpression item(QStringLiteral("\\s*'([^'\\\\]*)'\\s*(,|$)"));
     const QRegularExpressionMatch whole = shape.match(list.trimmed());
-    if (!whole.hasMatch())
-        return {};
+    if (!whole.hasMatch()) return {};
     const QString body = whole.captured(1);
     QStringList items;
     qsizetype at = 0;
     while (at < body.size()) {
         const QRegularExpressionMatch m = item.match(body, at, QRegularExpression::NormalMatch,
                                                      QRegularExpression::AnchorAtOffsetMatchOption);
-        if (!m.hasMatch())
-            return body.trimmed().isEmpty() ? QStringLiteral("['%1']").arg(uuid) : QString();
+        if (!m.hasMatch()) return body.trimmed().isEmpty() ? QStringLiteral("['%1']").arg(uuid) : QString();
         items << m.captured(1);
         at = m.capturedEnd();
     }
-    if (!items.contains(uuid))
-        items << uuid;
+    if (!items.contains(uuid)) items << uuid;
     for (QString &i : items)
         i = QLatin1Char('\'') + i + QLatin1Char('\'');
     return QLatin1Char('[') + items.join(QStringLiteral(", ")) + QLatin1Char(']');
@@ -277,8 +283,9 @@ ShellExtension::~ShellExtension()
     // The extension hides the guide when Tovani's connection closes; saying
     // so first clears it at once, also when the connection outlives us.
     if (m_state == State::Active) {
-        QDBusMessage hide = QDBusMessage::createMethodCall(QLatin1String(serviceName), QLatin1String(objectPath),
-                                                           QLatin1String(interfaceName), QStringLiteral("SetVisible"));
+        QDBusMessage hide =
+            QDBusMessage::createMethodCall(QLatin1String(serviceName), QLatin1String(objectPath),
+                                           QLatin1String(interfaceName), QStringLiteral("SetVisible"));
         hide << false;
         m_bus.call(hide, QDBus::NoBlock);
     }
@@ -293,8 +300,7 @@ void ShellExtension::appeared()
     auto *call = new QDBusPendingCallWatcher(m_bus.asyncCall(get, 5000), this);
     connect(call, &QDBusPendingCallWatcher::finished, this, [this, generation](QDBusPendingCallWatcher *w) {
         w->deleteLater();
-        if (generation != m_generation)
-            return;
+        if (generation != m_generation) return;
         const QDBusPendingReply<QVariantMap> reply = *w;
         if (reply.isError()) {
             qCWarning(lcGnome) << "the Shell extension did not answer:" << reply.error().message();
@@ -303,10 +309,12 @@ void ShellExtension::appeared()
         }
         const uint version = reply.value().value(QStringLiteral("ApiVersion")).toUInt();
         if (version != apiVersion) {
-            setState(State::Failed, tr("it speaks version %1 of Tovani's interface, this Tovani version %2; "
-                                       "log out and log in again to load the one installed with Tovani")
-                                        .arg(version)
-                                        .arg(apiVersion));
+            setState(State::Failed,
+                     QCoreApplication::translate(
+                         "Platform", "it speaks version %1 of Tovani's interface, this Tovani version %2; "
+                                     "log out and log in again to load the one installed with Tovani")
+                         .arg(version)
+                         .arg(apiVersion));
             return;
         }
         readMonitors(reply.value().value(QStringLiteral("Monitors")));
@@ -341,11 +349,12 @@ void ShellExtension::askShell()
     auto *call = new QDBusPendingCallWatcher(m_bus.asyncCall(info, 5000), this);
     connect(call, &QDBusPendingCallWatcher::finished, this, [this, generation](QDBusPendingCallWatcher *w) {
         w->deleteLater();
-        if (generation != m_generation || m_state == State::Active)
-            return;
+        if (generation != m_generation || m_state == State::Active) return;
         const QDBusPendingReply<QVariantMap> reply = *w;
         if (reply.isError()) {
-            setState(State::Failed, tr("GNOME Shell does not answer (%1)").arg(reply.error().message()));
+            setState(State::Failed,
+                     QCoreApplication::translate("Platform", "GNOME Shell does not answer (%1)")
+                         .arg(reply.error().message()));
             return;
         }
         const QVariantMap values = reply.value();
@@ -365,7 +374,8 @@ void ShellExtension::askShell()
             setState(State::Disabled);
             break;
         case OutOfDate:
-            setState(State::Failed, tr("it does not support this version of GNOME Shell"));
+            setState(State::Failed, QCoreApplication::translate(
+                                        "Platform", "it does not support this version of GNOME Shell"));
             break;
         default:
             setState(State::Failed, values.value(QStringLiteral("error")).toString());
@@ -376,8 +386,7 @@ void ShellExtension::askShell()
 
 void ShellExtension::setState(State state, const QString &detail)
 {
-    if (state == m_state && detail == m_detail)
-        return;
+    if (state == m_state && detail == m_detail) return;
     m_state = state;
     m_detail = detail;
     Q_EMIT stateChanged();
@@ -387,47 +396,49 @@ QString ShellExtension::stateText() const
 {
     switch (m_state) {
     case State::Active:
-        return tr("GNOME Shell shows the guide through Tovani's extension.");
+        return QCoreApplication::translate("Platform",
+                                           "GNOME Shell shows the guide through Tovani's extension.");
     case State::Starting:
-        return tr("GNOME Shell is starting Tovani's extension.");
+        return QCoreApplication::translate("Platform", "GNOME Shell is starting Tovani's extension.");
     case State::NotInstalled:
-        return tr("Tovani shows its guide on GNOME through a small extension of GNOME Shell, which is not "
-                  "installed yet.");
+        return QCoreApplication::translate(
+            "Platform",
+            "Tovani shows its guide on GNOME through a small extension of GNOME Shell, which is not "
+            "installed yet.");
     case State::Disabled:
-        return tr("Tovani's GNOME Shell extension is switched off.");
+        return QCoreApplication::translate("Platform", "Tovani's GNOME Shell extension is switched off.");
     case State::NeedsLogin:
-        return tr("Log out and log in again once: GNOME Shell starts Tovani's extension at log-in.");
+        return QCoreApplication::translate(
+            "Platform", "Log out and log in again once: GNOME Shell starts Tovani's extension at log-in.");
     case State::Failed:
         break;
     }
-    return tr("GNOME Shell could not run Tovani's extension: %1").arg(m_detail);
+    return QCoreApplication::translate("Platform", "GNOME Shell could not run Tovani's extension: %1")
+        .arg(m_detail);
 }
 
 QString ShellExtension::shippedExtension(QString *error) const
 {
-    QDBusMessage get = QDBusMessage::createMethodCall(shellService, shellPath, propertiesInterface, QStringLiteral("Get"));
+    QDBusMessage get =
+        QDBusMessage::createMethodCall(shellService, shellPath, propertiesInterface, QStringLiteral("Get"));
     get << shellService << QStringLiteral("ShellVersion");
     const QDBusReply<QDBusVariant> version = m_bus.call(get, QDBus::Block, 5000);
     const int major = version.isValid() ? shellMajorVersion(version.value().variant().toString()) : 0;
     const QString dir = shippedExtensionDir(major);
     if (dir.isEmpty())
-        *error = tr("Tovani's files do not include the extension");
+        *error = QCoreApplication::translate("Platform", "Tovani's files do not include the extension");
     return dir;
 }
 
 bool ShellExtension::install(QString *error)
 {
     QString ignored;
-    if (!error)
-        error = &ignored;
-    if (m_state == State::Active)
-        return true;
+    if (!error) error = &ignored;
+    if (m_state == State::Active) return true;
     if (!isInstalled()) {
         const QString from = shippedExtension(error);
-        if (from.isEmpty())
-            return false;
-        if (!copyTree(from, extensionDirs().constFirst(), error))
-            return false;
+        if (from.isEmpty()) return false;
+        if (!copyTree(from, extensionDirs().constFirst(), error)) return false;
     }
     // In the Shell's list, so that it starts at the next log-in; a Shell
     // that knows the extension already switches it on at once.
@@ -437,40 +448,39 @@ bool ShellExtension::install(QString *error)
         return false;
     const QString updated = addToStringList(list, QLatin1String(extensionUuid));
     if (updated.isEmpty()) {
-        *error = tr("GNOME Shell's list of extensions is unreadable: %1").arg(list);
+        *error = QCoreApplication::translate("Platform", "GNOME Shell's list of extensions is unreadable: %1")
+                     .arg(list);
         return false;
     }
-    if (updated != list && !runGsettings({QStringLiteral("set"), QStringLiteral("org.gnome.shell"), key, updated},
-                                         nullptr, error))
+    if (updated != list &&
+        !runGsettings({QStringLiteral("set"), QStringLiteral("org.gnome.shell"), key, updated}, nullptr,
+                      error))
         return false;
     QDBusMessage enable = QDBusMessage::createMethodCall(shellService, shellPath, extensionsInterface,
                                                          QStringLiteral("EnableExtension"));
     enable << QLatin1String(extensionUuid);
     m_bus.call(enable, QDBus::Block, 5000);
-    if (m_state != State::Active)
-        askShell();
+    if (m_state != State::Active) askShell();
     return true;
 }
 
 void ShellExtension::readMonitors(const QVariant &value)
 {
     QList<WireMonitor> wire;
-    if (value.canConvert<QDBusArgument>())
-        value.value<QDBusArgument>() >> wire;
+    if (value.canConvert<QDBusArgument>()) value.value<QDBusArgument>() >> wire;
     QList<ShellMonitor> monitors;
     for (const WireMonitor &m : std::as_const(wire)) {
-        if (m.width <= 0 || m.height <= 0)
-            continue;
+        if (m.width <= 0 || m.height <= 0) continue;
         const qreal scale = std::isfinite(m.scale) && m.scale >= 0.25 && m.scale <= 8 ? m.scale : 1.0;
         monitors.append({QRectF(m.x, m.y, m.width, m.height), scale});
     }
-    if (monitors == m_monitors)
-        return;
+    if (monitors == m_monitors) return;
     m_monitors = monitors;
     Q_EMIT monitorsChanged();
 }
 
-void ShellExtension::propertiesChanged(const QString &interface, const QVariantMap &changed, const QStringList &)
+void ShellExtension::propertiesChanged(const QString &interface, const QVariantMap &changed,
+                                       const QStringList &)
 {
     if (interface == QLatin1String(interfaceName) && changed.contains(QStringLiteral("Monitors")) &&
         m_state == State::Active)
@@ -479,14 +489,12 @@ void ShellExtension::propertiesChanged(const QString &interface, const QVariantM
 
 void ShellExtension::onShortcutActivated(const QString &name)
 {
-    if (m_state == State::Active)
-        Q_EMIT shortcutActivated(name);
+    if (m_state == State::Active) Q_EMIT shortcutActivated(name);
 }
 
 void ShellExtension::setPieces(const QList<Piece> &pieces, const QColor &shade)
 {
-    if (pieces == m_pieces && shade == m_shade)
-        return;
+    if (pieces == m_pieces && shade == m_shade) return;
     m_pieces = pieces;
     m_shade = shade;
     sendPieces();
@@ -494,12 +502,10 @@ void ShellExtension::setPieces(const QList<Piece> &pieces, const QColor &shade)
 
 void ShellExtension::sendPieces()
 {
-    if (m_state != State::Active)
-        return;
+    if (m_state != State::Active) return;
     QList<WirePiece> wire;
     for (const Piece &piece : std::as_const(m_pieces)) {
-        if (piece.image.isNull() || piece.display < 0 || piece.display >= m_monitors.size())
-            continue;
+        if (piece.image.isNull() || piece.display < 0 || piece.display >= m_monitors.size()) continue;
         const QImage image = piece.image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
         const QSizeF size = image.deviceIndependentSize();
         WirePiece w;
@@ -515,8 +521,9 @@ void ShellExtension::sendPieces()
         w.pixels = QByteArray(reinterpret_cast<const char *>(image.constBits()), image.sizeInBytes());
         wire.append(w);
     }
-    QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(serviceName), QLatin1String(objectPath),
-                                                       QLatin1String(interfaceName), QStringLiteral("SetGuide"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(QLatin1String(serviceName), QLatin1String(objectPath),
+                                       QLatin1String(interfaceName), QStringLiteral("SetGuide"));
     call << QVariant::fromValue(wire) << QVariant::fromValue(wireColor(m_shade));
     auto *pending = new QDBusPendingCallWatcher(m_bus.asyncCall(call, 10000), this);
     connect(pending, &QDBusPendingCallWatcher::finished, this, [](QDBusPendingCallWatcher *w) {
@@ -528,28 +535,27 @@ void ShellExtension::sendPieces()
 
 void ShellExtension::setVisible(bool visible)
 {
-    if (visible == m_visible)
-        return;
+    if (visible == m_visible) return;
     m_visible = visible;
     sendVisible();
 }
 
 void ShellExtension::sendVisible()
 {
-    if (m_state != State::Active)
-        return;
-    QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(serviceName), QLatin1String(objectPath),
-                                                       QLatin1String(interfaceName), QStringLiteral("SetVisible"));
+    if (m_state != State::Active) return;
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(QLatin1String(serviceName), QLatin1String(objectPath),
+                                       QLatin1String(interfaceName), QStringLiteral("SetVisible"));
     call << m_visible;
     m_bus.call(call, QDBus::NoBlock);
 }
 
 void ShellExtension::showMessage(const QString &text)
 {
-    if (m_state != State::Active)
-        return;
-    QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(serviceName), QLatin1String(objectPath),
-                                                       QLatin1String(interfaceName), QStringLiteral("ShowMessage"));
+    if (m_state != State::Active) return;
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(QLatin1String(serviceName), QLatin1String(objectPath),
+                                       QLatin1String(interfaceName), QStringLiteral("ShowMessage"));
     call << text;
     m_bus.call(call, QDBus::NoBlock);
 }
@@ -565,25 +571,26 @@ void ShellExtension::bindShortcut(const QString &name, const QString &accelerato
 
 void ShellExtension::sendShortcut(const QString &name)
 {
-    if (m_state != State::Active)
-        return;
+    if (m_state != State::Active) return;
     const QString accelerator = m_shortcuts.value(name);
-    QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(serviceName), QLatin1String(objectPath),
-                                                       QLatin1String(interfaceName), QStringLiteral("BindShortcut"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(QLatin1String(serviceName), QLatin1String(objectPath),
+                                       QLatin1String(interfaceName), QStringLiteral("BindShortcut"));
     call << name << accelerator;
     const int generation = m_generation;
     auto *pending = new QDBusPendingCallWatcher(m_bus.asyncCall(call, 5000), this);
-    connect(pending, &QDBusPendingCallWatcher::finished, this,
-            [this, name, accelerator, generation](QDBusPendingCallWatcher *w) {
-                w->deleteLater();
-                const QDBusPendingReply<bool> reply = *w;
-                // Only the answer to what is wanted now counts.
-                if (generation != m_generation || m_shortcuts.value(name) != accelerator || accelerator.isEmpty())
-                    return;
-                if (reply.isError())
-                    qCWarning(lcGnome) << "the Shell extension did not bind" << name << reply.error().message();
-                Q_EMIT shortcutBound(name, !reply.isError() && reply.value());
-            });
+    connect(
+        pending, &QDBusPendingCallWatcher::finished, this,
+        [this, name, accelerator, generation](QDBusPendingCallWatcher *w) {
+            w->deleteLater();
+            const QDBusPendingReply<bool> reply = *w;
+            // Only the answer to what is wanted now counts.
+            if (generation != m_generation || m_shortcuts.value(name) != accelerator || accelerator.isEmpty())
+                return;
+            if (reply.isError())
+                qCWarning(lcGnome) << "the Shell extension did not bind" << name << reply.error().message();
+            Q_EMIT shortcutBound(name, !reply.isError() && reply.value());
+        });
 }
 
 } // namespace platform::gnome

@@ -60,7 +60,8 @@ Q_SIGNALS:
     void shortcutActivated(const QString &name);
 
 private Q_SLOTS:
-    void propertiesChanged(const QString &interface, const QVariantMap &changed, const QStringList &invalidated);
+    void propertiesChanged(const QString &interface, const QVariantMap &changed,
+                           const QStringList &invalidated);
     void onShortcutActivated(const QString &name);
 
 private:
