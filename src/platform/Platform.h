@@ -5,7 +5,9 @@
 // item, how Tovani's own windows are set up, and a few capability queries.
 // Everything above this folder sees these classes only. The backends live in
 // subfolders, each a library of its own: x11/ (the only code that talks to the
-// X server) and qt/ (what Qt alone can do, for any other Qt platform).
+// X server), wayland/ (layer-shell compositors), kwin/ and portal/ (the
+// pointer and shortcuts there), gnome/ (GNOME Shell, through Tovani's Shell
+// extension) and qt/ (what Qt alone can do, for any other Qt platform).
 //
 // Coordinates: every point and rectangle that crosses these interfaces is in
 // Qt's global logical coordinates ("global coordinates"): device-independent
@@ -289,8 +291,8 @@ public:
 
     // The platform for this session, picked from the Qt platform in use (so
     // after the QGuiApplication exists): X11 when Qt runs on xcb, the Wayland
-    // backend when Qt runs on a Wayland compositor with layer-shell,
-    // otherwise a Qt-only fallback whose pointer, hot-key and capture
+    // backend when Qt runs on a Wayland compositor with layer-shell, the
+    // GNOME backend on GNOME Shell's Wayland session, otherwise a Qt-only fallback whose pointer, hot-key and capture
     // services report themselves unavailable.
     static std::unique_ptr<Platform> create();
     // The instance the running application uses: the one set by
@@ -302,12 +304,14 @@ public:
     static QString checkDisplayServer();
     // Before Qt connects, in a Wayland session where the user chose no Qt
     // platform: sets QT_QPA_PLATFORM to "wayland" when the compositor offers
-    // layer-shell (the Wayland backend), else to "xcb" when XWayland runs.
+    // layer-shell (the Wayland backend) or is GNOME Shell (the GNOME
+    // backend), else to "xcb" when XWayland runs.
     static void chooseDisplayServer();
     static void setInstance(Platform *platform);
 
-    // The backend ("x11", "wayland", "qt") and where the pointer comes from
-    // ("xinput2", "kwin-script", "none"), for people and bug reports.
+    // The backend ("x11", "wayland", "gnome-shell", "qt") and where the
+    // pointer comes from ("xinput2", "kwin-script", "gnome-shell-extension",
+    // "none"), for people and bug reports.
     virtual QString name() const = 0;
     virtual QString pointerSource() const = 0;
     virtual Displays &displays() = 0;
