@@ -424,7 +424,7 @@ QString ShellExtension::shippedExtension(QString *error) const
     get << shellService << QStringLiteral("ShellVersion");
     const QDBusReply<QDBusVariant> version = m_bus.call(get, QDBus::Block, 5000);
     const int major = version.isValid() ? shellMajorVersion(version.value().variant().toString()) : 0;
-    const QString dir = shippedExtensionDir(major);
+    QString dir = shippedExtensionDir(major);
     if (dir.isEmpty())
         *error = QCoreApplication::translate("Platform", "Tovani's files do not include the extension");
     return dir;
