@@ -1,0 +1,156 @@
+# Shared helpers of the tests on headless GNOME Shell: sourced by
+# tests/gnome/gnome_*.sh. Sourcing it runs the rest of the test inside a
+# private session bus (dbus-run-session) with a private, empty system bus and
+# private XDG folders and settings, so nothing of the person running the tests
+# is read or changed.
+#
+#   gs_start [--monitors N] [--extension DIR]
+#                  installs the extension folder DIR (default
+#                  $TOVANI_GNOME_EXTENSION, which ctest sets to the build
+#                  tree's legacy variant) for the test's user and enables it,
+#                  then starts gnome-shell --headless with N virtual monitors
+#                  of 1280x800 side by side (default 1) on a plain background
+#                  of $GS_BACKGROUND ("32 64 128"), and hides the overview.
+#                  WAYLAND_DISPLAY is exported for Wayland clients.
+#   gs_eval JS     runs JS in the Shell (org.gnome.Shell.Eval); prints its
+#                  result (JSON), fails the test when it throws
+#   gs_move X Y    the pointer to X,Y (stage coordinates), through a Clutter
+#                  virtual pointer; returns once the Shell has it there
+#   gs_click       left button press and release where the pointer is
+#   gs_keys KEY... press the keys (Clutter key names: Control_L, F9) in order,
+#                  then release them in reverse
+#   gs_shot X Y W H  "R G B" of every pixel of the area, row by row, as the
+#                  Shell's own screenshot shows it
+#   gs_pixel X Y   "R G B" of one pixel;  gs_pixel_is X Y "R G B"
+#   gs_blend "R G B" ALPHA "R G B"  the colour of the first drawn over the second
+#   gs_wait_ext    waits until the extension owns org.tovani.ShellExtension
+#   gs_fail MSG, gs_skip MSG (exit 77), gs_wait_for T CMD..., gs_track_pid PID
+# GS_TMP is a scratch folder removed at exit; its logs are printed when a test
+# fails. The Shell exits with a crash on every shutdown here: its exit status
+# means nothing. It disables extensions when started twice within a minute
+# in one XDG_RUNTIME_DIR (its crash guard), so start it once per test.
+
+if [ -z "${GS_LIB_BUS:-}" ]; then
+    command -v dbus-run-session >/dev/null || { echo "SKIP: dbus-run-session is not installed"; exit 77; }
+    exec dbus-run-session -- env GS_LIB_BUS=1 bash "$0" "$@"
+fi
+source "$(dirname "${BASH_SOURCE[0]}")/../harness.sh"
+harness_init gs
+GS_TMP=$H_TMP H_STOP_SECONDS=5
+GS_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+GS_PY=/usr/bin/python3 # python3-dbus and python3-gi belong to the system's Python
+GS_BACKGROUND="32 64 128"
+GS_UUID=tovani@tovani.org
+export HOME="$GS_TMP/home" XDG_RUNTIME_DIR="$GS_TMP/run" XDG_CONFIG_HOME="$GS_TMP/config"
+export XDG_DATA_HOME="$GS_TMP/data" XDG_CACHE_HOME="$GS_TMP/cache" XDG_STATE_HOME="$GS_TMP/state"
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME"
+chmod 700 "$XDG_RUNTIME_DIR"
+# Settings in a file of the test's own, read by the Shell and gsettings alike.
+export GSETTINGS_BACKEND=keyfile
+unset DISPLAY WAYLAND_DISPLAY
+GS_PID=""
+
+command -v gnome-shell >/dev/null || gs_skip "gnome-shell is not installed"
+command -v gdbus >/dev/null || gs_skip "gdbus is not installed (libglib2.0-bin)"
+"$GS_PY" -c 'import dbus, gi' 2>/dev/null || gs_skip "python3-dbus or python3-gi is not installed"
+
+# The Shell exits at start without a system bus; an empty one of its own will do.
+dbus-daemon --session --nofork --nopidfile --address="unix:path=$GS_TMP/system_bus" >"$GS_TMP/system-bus.log" 2>&1 &
+gs_track_pid $!
+export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$GS_TMP/system_bus"
+gs_wait_for 10 test -S "$GS_TMP/system_bus" || gs_fail "the private system bus did not start"
+
+gs_start() {
+    local monitors=1 extension=${TOVANI_GNOME_EXTENSION:-} i args=()
+    while [ $# -gt 0 ]; do
+        case $1 in
+        --monitors) monitors=$2; shift ;;
+        --extension) extension=$2; shift ;;
+        *) gs_fail "gs_start: unknown option $1" ;;
+        esac
+        shift
+    done
+    [ -f "$extension/metadata.json" ] || gs_fail "no extension in '$extension' (TOVANI_GNOME_EXTENSION)"
+    mkdir -p "$XDG_DATA_HOME/gnome-shell/extensions"
+    cp -r "$extension" "$XDG_DATA_HOME/gnome-shell/extensions/$GS_UUID"
+    # GNOME 43 looks for extensions only when it starts.
+    gsettings set org.gnome.shell enabled-extensions "['$GS_UUID']"
+    gsettings set org.gnome.shell disable-user-extensions false
+    gsettings set org.gnome.desktop.interface enable-animations false
+    local rgb=($GS_BACKGROUND)
+    gsettings set org.gnome.desktop.background picture-uri ''
+    gsettings set org.gnome.desktop.background picture-uri-dark ''
+    gsettings set org.gnome.desktop.background picture-options none
+    gsettings set org.gnome.desktop.background color-shading-type solid
+    gsettings set org.gnome.desktop.background primary-color "$(printf '#%02x%02x%02x' "${rgb[@]}")"
+    for ((i = 0; i < monitors; i++)); do args+=(--virtual-monitor 1280x800); done
+    GS_STARTED=$(date +%s%N)
+    gnome-shell --wayland --headless "${args[@]}" --unsafe-mode --no-x11 >"$GS_TMP/shell.log" 2>&1 &
+    GS_PID=$!
+    gs_track_pid $GS_PID
+    gs_wait_for 60 gs__ready || gs_fail "gnome-shell did not start"
+    GS_READY=$(date +%s%N)
+    local socket
+    socket=$(cd "$XDG_RUNTIME_DIR" && ls wayland-[0-9]* 2>/dev/null | grep -v lock | head -n 1)
+    export WAYLAND_DISPLAY=$socket
+    # The session starts in the overview, once the startup animation ends.
+    gs_wait_for 20 gs__overview_hidden || gs_fail "the overview stayed open"
+}
+gs__overview_hidden() {
+    gs__is 'Main.layoutManager._startingUp || Main.overview.animationInProgress ||
+        (Main.overview.visible && (Main.overview.hide(), true))' false
+}
+gs__ready() {
+    kill -0 "$GS_PID" 2>/dev/null || gs_fail "gnome-shell exited"
+    gs__is 'Main.layoutManager.monitors.length > 0' true
+}
+
+gs_eval() {
+    local out
+    out=$(gdbus call --session --dest org.gnome.Shell --object-path /org/gnome/Shell \
+        --method org.gnome.Shell.Eval "$1" 2>&1) || { echo "$out" >&2; return 1; }
+    case $out in
+    "(true, '"*"')") out=${out#"(true, '"}; echo "${out%"')"}" ;;
+    *) echo "Eval failed: $1: $out" >&2; return 1 ;;
+    esac
+}
+gs__is() { [ "$(gs_eval "$1")" = "$2" ]; }
+
+# Clutter virtual devices of the test, made on first use.
+GS__DEVICES='const C = imports.gi.Clutter, G = imports.gi.GLib;
+const seat = C.get_default_backend().get_default_seat();
+globalThis.tovaniTestPointer ??= seat.create_virtual_device(C.InputDeviceType.POINTER_DEVICE);
+globalThis.tovaniTestKeyboard ??= seat.create_virtual_device(C.InputDeviceType.KEYBOARD_DEVICE);
+const now = () => G.get_monotonic_time();'
+gs_move() {
+    gs_eval "$GS__DEVICES tovaniTestPointer.notify_absolute_motion(now(), $1, $2)" >/dev/null ||
+        gs_fail "could not move the pointer"
+    gs_wait_for 10 gs__is 'global.get_pointer().slice(0, 2).join(" ")' "\"$1 $2\"" ||
+        gs_fail "the pointer did not reach $1 $2"
+}
+gs_click() {
+    gs_eval "$GS__DEVICES for (const s of [C.ButtonState.PRESSED, C.ButtonState.RELEASED])
+        tovaniTestPointer.notify_button(now(), C.BUTTON_PRIMARY, s)" >/dev/null || gs_fail "could not click"
+}
+gs_keys() {
+    local keys=$(printf '"%s",' "$@")
+    gs_eval "$GS__DEVICES const keys = [${keys%,}].map(k => C['KEY_' + k]);
+        for (const k of keys) tovaniTestKeyboard.notify_keyval(now(), k, C.KeyState.PRESSED);
+        for (const k of keys.reverse()) tovaniTestKeyboard.notify_keyval(now(), k, C.KeyState.RELEASED)" >/dev/null ||
+        gs_fail "could not press $*"
+}
+
+gs_shot() { "$GS_PY" "$GS_DIR/shot.py" "$GS_TMP/shot.png" "$@"; }
+gs_pixel() { gs_shot "$1" "$2" 1 1; }
+gs_pixel_is() { [ "$(gs_pixel "$1" "$2")" = "$3" ]; }
+gs_blend() { h_blend_premultiplied "$@"; }
+
+gs__has_name() {
+    dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.NameHasOwner string:"$1" |
+        grep -q 'boolean true'
+}
+gs_wait_ext() {
+    gs_wait_for 20 gs__has_name org.tovani.ShellExtension && return 0
+    gs_fail "the extension did not start: $(gdbus call --session --dest org.gnome.Shell \
+        --object-path /org/gnome/Shell --method org.gnome.Shell.Extensions.GetExtensionErrors $GS_UUID 2>&1)"
+}
