@@ -143,7 +143,8 @@ void AppDelegate::shellGuideChanged()
 void AppDelegate::offerShellExtension()
 {
     platform::ShellGuide *shell = m_platform.shellGuide();
-    QMessageBox box;
+    // Over the preferences when they are open: in front, where the person looks.
+    QMessageBox box(m_preferencesWindow);
     box.setIcon(QMessageBox::Question);
     box.setWindowTitle(tr("Tovani"));
     box.setText(tr("Switch on Tovani's GNOME Shell extension?"));
@@ -162,7 +163,7 @@ void AppDelegate::offerShellExtension()
         return;
     }
     if (shell->state() == platform::ShellGuide::State::Active) return;
-    QMessageBox done;
+    QMessageBox done(m_preferencesWindow);
     done.setIcon(QMessageBox::Information);
     done.setWindowTitle(tr("Tovani"));
     done.setText(tr("Log out and log in again once"));

@@ -1,0 +1,119 @@
+#!/usr/bin/env bash
+# Tovani itself on headless GNOME Shell with its extension, two monitors side
+# by side, as a GNOME session starts it (XDG_CURRENT_DESKTOP=GNOME, no
+# QT_QPA_PLATFORM, no X11):
+#  - it takes the GNOME backend and says so;
+#  - the default underline follows the pointer on both monitors, in the exact
+#    blend, on the monitor under the pointer only;
+#  - the styles switched from Tovani's command line show at the pointer: the
+#    highlight bar, the focus window's shade with its clear band and the
+#    brackets, the reading strip;
+#  - "tovani toggle" and Ctrl+Shift+R (bound by the Shell) turn it off and on;
+#  - a click on the guide reaches the window beneath;
+#  - while the pointer rests neither Tovani nor the Shell does anything;
+#  - quitting takes the guide away.
+source "$(dirname "$0")/lib.sh"
+[ -x "${TOVANI_BIN:-}" ] || gs_fail "TOVANI_BIN must name tovani"
+[ -x "${WLPROBE:-}" ] || gs_fail "WLPROBE must name the wlprobe helper"
+
+gs_start --monitors 2
+gs_wait_ext
+BG=$GS_BACKGROUND AMBER="255 191 0"
+gs_move 640 300
+QT_QPA_PLATFORM=wayland "$WLPROBE" background $BG >"$GS_TMP/clicks.out" 2>"$GS_TMP/wlprobe.log" &
+gs_track_pid $!
+gs_wait_for 15 grep -qx ready "$GS_TMP/clicks.out" || gs_fail "the window beneath did not show"
+
+export XDG_CURRENT_DESKTOP=GNOME XDG_CONFIG_HOME="$GS_TMP/tovani-config"
+mkdir -p "$XDG_CONFIG_HOME/tovani"
+printf '[General]\nglobalHotkeysEnabled=true\n' >"$XDG_CONFIG_HOME/tovani/tovani.conf"
+tovani() { timeout 20 "$TOVANI_BIN" "$@"; }
+"$TOVANI_BIN" toggle >"$GS_TMP/tovani.log" 2>&1 &
+TOVANI_PID=$!
+gs_track_pid $TOVANI_PID
+STATUS="backend: gnome-shell, pointer: gnome-shell-extension, extension: active"
+gs_wait_for 20 eval '[ "$(tovani status 2>/dev/null)" = "$STATUS" ]' || gs_fail "tovani status: $(tovani status 2>&1)"
+
+# The rows of column X from Y (N of them) that differ from the background,
+# as "FIRST LAST", or "none".
+rows_off() {
+    gs_shot "$1" "$2" 1 "$3" | awk -v bg="$BG" -v y0="$2" '
+        $0 != bg { if (first == "") first = NR - 1 + y0; last = NR - 1 + y0 }
+        END { print first == "" ? "none" : first " " last }'
+}
+# The underline: 4 points centred on the pointer's row, amber at 0.6.
+band_at() {
+    local band=$(gs_blend "$AMBER" 0.6 "$BG")
+    [ "$(rows_off "$1" $(($2 - 20)) 40)" = "$(($2 - 2)) $(($2 + 1))" ] && gs_pixel_is "$1" "$2" "$band"
+}
+while read -r x y column other; do
+    gs_move "$x" "$y"
+    gs_wait_for 10 band_at "$column" "$y" || gs_fail "no underline at column $column after a move to $x,$y: rows $(rows_off "$column" $((y - 20)) 40)"
+    [ "$(rows_off "$other" $((y - 20)) 40)" = none ] || gs_fail "the guide shows on the other monitor at $other,$y too"
+done <<'MOVES'
+600 400 20 1300
+600 200 1200 2500
+1900 300 2500 20
+2000 650 1300 600
+300 700 20 1900
+MOVES
+
+# Each style at the pointer (row 700): the rows that differ from the
+# background near it, and the colour of one row.
+amber() { gs_blend "$AMBER" "$1" "$BG"; }
+SHADE=$(gs_blend "0 0 0" 0.6 "$BG")
+while IFS='|' read -r n rows row colour; do
+    tovani style "$n" >/dev/null || gs_fail "'tovani style $n' failed"
+    check() { [ "$(rows_off 1 640 120)" = "$rows" ] && gs_pixel_is 1 "$row" "$colour"; }
+    gs_wait_for 10 check || gs_fail "style $n: rows $(rows_off 1 640 120) differ, row $row is $(gs_pixel 1 "$row")"
+done <<STYLES
+2|672 699|690|$(amber 0.5)
+5|672 727|700|$BG
+1|698 701|699|$(amber 0.6)
+STYLES
+# The focus window with the brackets: the shade above and below a clear
+# band on the pointer's row, and a bracket 20% of the monitor's width from
+# the pointer, across that row.
+tovani style 3 >/dev/null && tovani brackets >/dev/null || gs_fail "'tovani style 3' or 'tovani brackets' failed"
+focus() {
+    gs_pixel_is 1 700 "$BG" && gs_pixel_is 1 640 "$SHADE" && gs_pixel_is 1 760 "$SHADE" &&
+        gs_pixel_is 1 100 "$SHADE" && [ "$(gs_pixel $((300 + 256)) 700)" != "$BG" ]
+}
+gs_wait_for 10 focus || gs_fail "the focus window: rows 640/700/760 read $(gs_pixel 1 640) / $(gs_pixel 1 700) / $(gs_pixel 1 760), the bracket $(gs_pixel 556 700)"
+gs_pixel_is 1500 100 "$BG" || gs_fail "the shade covers the other monitor too"
+tovani brackets >/dev/null && tovani style 1 >/dev/null
+gs_wait_for 10 band_at 20 700 || gs_fail "no underline after the focus window"
+
+# A click on the guide reaches the window beneath.
+gs_click
+gs_wait_for 10 grep -qx "click 300 700 1" "$GS_TMP/clicks.out" ||
+    gs_fail "the click did not pass through: $(cat "$GS_TMP/clicks.out")"
+
+# Off and on: the command, then the shortcut the Shell bound.
+off() { [ "$(rows_off 20 680 40)" = none ]; }
+tovani toggle >/dev/null
+gs_wait_for 10 off || gs_fail "'tovani toggle' did not turn the guide off"
+tovani toggle >/dev/null
+gs_wait_for 10 band_at 20 700 || gs_fail "'tovani toggle' did not turn the guide on again"
+gs_keys Control_L Shift_L r
+gs_wait_for 10 off || gs_fail "Ctrl+Shift+R did not turn the guide off"
+gs_keys Control_L Shift_L r
+gs_wait_for 10 band_at 20 700 || gs_fail "Ctrl+Shift+R did not turn the guide on again"
+
+# At rest: no wake-up of Tovani's, no frame of the Shell's, for 3 s.
+gs_eval 'globalThis.tovaniTestPaints = 0; global.stage.connect("after-paint", () => tovaniTestPaints++); 0' >/dev/null
+switches() { awk '/ctxt_switches/ { n += $2 } END { print n }' /proc/$TOVANI_PID/task/*/status; }
+# After the Shell's message ("Guide on") has gone.
+gs_wait_for 10 gs__is 'Main.osdWindowManager._osdWindows.every(w => !w.visible)' true || gs_fail "the message stayed"
+sleep 0.5
+paints=$(gs_eval tovaniTestPaints) before=$(switches)
+sleep 3
+paints=$(($(gs_eval tovaniTestPaints) - paints)) woken=$(($(switches) - before))
+echo "at rest for 3 s: Tovani woke $woken times, the Shell painted $paints frames"
+[ "$woken" -le 3 ] || gs_fail "Tovani woke $woken times in 3 s at rest"
+[ "$paints" = 0 ] || gs_fail "the Shell painted $paints frames in 3 s at rest"
+
+tovani quit >/dev/null
+gs_wait_for 10 eval '! kill -0 $TOVANI_PID 2>/dev/null' || gs_fail "tovani did not quit"
+gs_wait_for 10 off || gs_fail "the guide stayed after Tovani quit"
+echo PASS

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# The first start of a source build on GNOME Shell without Tovani's extension:
+# Tovani says so, offers to install it, and on Return copies it for this user,
+# adds it to the Shell's list of extensions to start, and says that one
+# log-out is needed (GNOME 43 looks for extensions only at log-in); its status
+# says the same. It doesn't go to XWayland meanwhile.
+source "$(dirname "$0")/lib.sh"
+[ -x "${TOVANI_BIN:-}" ] || gs_fail "TOVANI_BIN must name tovani"
+
+gs_start --extension none
+# Made now: keys of a keyboard that appears later may not reach the windows.
+gs_move 10 10
+export XDG_CURRENT_DESKTOP=GNOME XDG_CONFIG_HOME="$GS_TMP/tovani-config"
+tovani() { timeout 20 "$TOVANI_BIN" "$@"; }
+"$TOVANI_BIN" >"$GS_TMP/tovani.log" 2>&1 &
+gs_track_pid $!
+status_is() { [ "$(tovani status 2>/dev/null)" = "backend: gnome-shell, pointer: none, extension: $1" ]; }
+gs_wait_for 20 status_is not-installed || gs_fail "tovani status: $(tovani status 2>&1)"
+
+# The question shows over the preferences (opened too: no tray here); the
+# person clicks it, and Return takes its default, Install.
+question() {
+    gs__is 'const w = global.get_window_actors().map(a => a.meta_window).find(w => w.get_title() === "Tovani");
+        w?.activate(global.get_current_time()); w?.has_focus() ?? false' true
+}
+gs_wait_for 20 question || gs_fail "no question: the windows are $(gs_eval 'global.get_window_actors().map(a => a.meta_window.get_title()).join(", ")')"
+gs_keys Return
+INSTALLED=$XDG_DATA_HOME/gnome-shell/extensions/tovani@tovani.org
+gs_wait_for 10 status_is needs-login || gs_fail "after Install, tovani status: $(tovani status 2>&1)"
+[ -f "$INSTALLED/metadata.json" ] && [ -f "$INSTALLED/extension.js" ] || gs_fail "the extension was not copied: $(ls -R "$XDG_DATA_HOME")"
+grep -q '"shell-version"' "$INSTALLED/metadata.json" && grep -q '"43"' "$INSTALLED/metadata.json" ||
+    gs_fail "not the variant for GNOME 43: $(cat "$INSTALLED/metadata.json")"
+[ "$(gsettings get org.gnome.shell enabled-extensions)" = "['tovani@tovani.org']" ] ||
+    gs_fail "enabled-extensions: $(gsettings get org.gnome.shell enabled-extensions)"
+# Then it says that a log-out is needed, once.
+gs_wait_for 10 question || gs_fail "nothing said about logging out"
+gs_keys Return
+echo PASS
