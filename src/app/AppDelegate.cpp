@@ -84,6 +84,13 @@ void AppDelegate::applicationWillTerminate()
 
 void AppDelegate::setupMouseTracker()
 {
+    // Where the shell moves the guide, it shows the magnifier too.
+    if (ShellOverlay *shell = m_overlay->shellOverlay()) {
+        m_overlay->magnifierShow = [shell] { shell->setMagnifierVisible(true); };
+        m_overlay->magnifierHide = [shell] { shell->setMagnifierVisible(false); };
+        m_overlay->setupMouseTracker();
+        return;
+    }
     m_overlay->magnifierUpdatePosition = [this](double x, double y) {
         if (m_magnifierWindow) m_magnifierWindow->updatePosition(x, y);
     };

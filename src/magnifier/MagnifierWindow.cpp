@@ -159,6 +159,9 @@ MagnifierWindow::~MagnifierWindow() = default;
 
 QString MagnifierWindow::captureProblem(platform::Platform &platform)
 {
+    // The shell that shows the guide draws the magnifier from the windows.
+    if (platform.shellGuide())
+        return {};
     // A picture of a Wayland desktop needs the desktop's permission, which
     // Tovani cannot ask for yet.
     if (platform.name() == u"wayland")

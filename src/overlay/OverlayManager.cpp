@@ -123,6 +123,8 @@ void OverlayManager::enableGuide()
     m_enabled = true;
     if (m_shellOverlay) {
         m_shellOverlay->setVisible(true);
+        if (m_settings.magnifierEnabled() && magnifierShow)
+            magnifierShow();
         return;
     }
     if (!m_mouseTracker)

@@ -21,12 +21,26 @@ void ShellOverlay::setVisible(bool visible)
     m_shell.setVisible(visible);
 }
 
+void ShellOverlay::setMagnifierVisible(bool visible)
+{
+    m_magnifier = visible;
+    update();
+}
+
 void ShellOverlay::update()
 {
     QColor shade;
     const QList<platform::ShellGuide::Piece> list = pieces(m_displays.displays(), m_settings, &shade);
     // The shell keeps what it has when nothing changed.
     m_shell.setPieces(list, shade);
+
+    // As wide as the span between the brackets on the main display, the
+    // guide's thickness and a margin tall.
+    QSizeF size;
+    if (const std::optional<platform::Display> main = m_displays.mainDisplay())
+        size = QSizeF(std::round(2 * main->frame.width() * (m_settings.verticalGuideMargin() / 100)),
+                      std::round(m_settings.customThickness() + 60));
+    m_shell.setMagnifier(m_magnifier, m_settings.magnifierZoom(), size, m_settings.currentColor().toColor());
 }
 
 QList<platform::ShellGuide::Piece> ShellOverlay::pieces(const QList<platform::Display> &displays,

@@ -22,6 +22,8 @@ public:
 
     void setVisible(bool visible);
     bool isVisible() const { return m_visible; }
+    // The shell's magnifier, sized as MagnifierWindow sizes its window.
+    void setMagnifierVisible(bool visible);
 
     // The pieces of every display for the current settings.
     static QList<platform::ShellGuide::Piece> pieces(const QList<platform::Display> &displays,
@@ -34,4 +36,5 @@ private:
     platform::Displays &m_displays;
     AppSettings &m_settings;
     bool m_visible = false;
+    bool m_magnifier = false;
 };

@@ -229,6 +229,11 @@ public:
     virtual void setVisible(bool visible) = 0;
     // An on-screen message in the shell's own style.
     virtual void showMessage(const QString &text) = 0;
+    // The magnifier, drawn by the shell from the windows themselves (no
+    // picture of the screen is taken): `size` points centred on the
+    // pointer, showing what lies around it `zoom` times larger, framed in
+    // `frame`. Kept and handed over again like the pieces.
+    virtual void setMagnifier(bool visible, double zoom, const QSizeF &size, const QColor &frame) = 0;
 
 Q_SIGNALS:
     void stateChanged();

@@ -321,6 +321,7 @@ void ShellExtension::appeared()
         setState(State::Active);
         sendPieces();
         sendVisible();
+        sendMagnifier();
         for (auto it = m_shortcuts.cbegin(); it != m_shortcuts.cend(); ++it)
             sendShortcut(it.key());
     });
@@ -558,6 +559,31 @@ void ShellExtension::showMessage(const QString &text)
                                        QLatin1String(interfaceName), QStringLiteral("ShowMessage"));
     call << text;
     m_bus.call(call, QDBus::NoBlock);
+}
+
+void ShellExtension::setMagnifier(bool visible, double zoom, const QSizeF &size, const QColor &frame)
+{
+    const Magnifier magnifier{visible, zoom, size, frame};
+    if (magnifier == m_magnifier) return;
+    m_magnifier = magnifier;
+    sendMagnifier();
+}
+
+void ShellExtension::sendMagnifier()
+{
+    // Nothing to say until there is something to show.
+    if (m_state != State::Active || m_magnifier.size.isEmpty()) return;
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(QLatin1String(serviceName), QLatin1String(objectPath),
+                                       QLatin1String(interfaceName), QStringLiteral("SetMagnifier"));
+    call << m_magnifier.visible << m_magnifier.zoom << m_magnifier.size.width() << m_magnifier.size.height()
+         << QVariant::fromValue(wireColor(m_magnifier.frame));
+    auto *pending = new QDBusPendingCallWatcher(m_bus.asyncCall(call, 5000), this);
+    connect(pending, &QDBusPendingCallWatcher::finished, this, [](QDBusPendingCallWatcher *w) {
+        w->deleteLater();
+        if (w->isError())
+            qCWarning(lcGnome) << "the Shell extension refused the magnifier:" << w->error().message();
+    });
 }
 
 void ShellExtension::bindShortcut(const QString &name, const QString &accelerator)

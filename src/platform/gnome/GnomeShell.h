@@ -45,6 +45,7 @@ public:
     void setPieces(const QList<Piece> &pieces, const QColor &shade) override;
     void setVisible(bool visible) override;
     void showMessage(const QString &text) override;
+    void setMagnifier(bool visible, double zoom, const QSizeF &size, const QColor &frame) override;
 
     // The Shell's monitors while the extension runs, else empty.
     QList<ShellMonitor> monitors() const { return m_monitors; }
@@ -73,6 +74,7 @@ private:
     void sendPieces();
     void sendVisible();
     void sendShortcut(const QString &name);
+    void sendMagnifier();
     // The extension's folder for the running Shell, shipped with Tovani.
     QString shippedExtension(QString *error) const;
 
@@ -83,6 +85,14 @@ private:
     QList<Piece> m_pieces;
     QColor m_shade;
     bool m_visible = false;
+    struct Magnifier
+    {
+        bool visible = false;
+        double zoom = 2;
+        QSizeF size;
+        QColor frame;
+        bool operator==(const Magnifier &o) const = default;
+    } m_magnifier;
     QHash<QString, QString> m_shortcuts; // name -> accelerator
     int m_generation = 0;                // of the extension's appearances
 };
