@@ -2,9 +2,10 @@
 input, answers each on standard output, and prints "shortcut NAME" for every
 ShortcutActivated.
 
-    band R G B ALPHA H   one band a monitor: that colour at ALPHA
+    band R G B ALPHA H [SHADE]
+                         one band a monitor: that colour at ALPHA
                          (premultiplied), the monitor's width, H rows from the
-                         pointer's row down
+                         pointer's row down; the rest shaded black at SHADE
     visible 0|1          SetVisible
     bind NAME ACCEL      BindShortcut; answers "bound True|False"
     bad                  makes every call of BAD_CALLS; answers "bad ok" or
@@ -40,14 +41,14 @@ def set_guide(pieces, shade=(0.0, 0.0, 0.0, 0.0)):
     api.SetGuide(dbus.Array(pieces, signature="(iuddddiiay)"), dbus.Struct(shade, signature="dddd"))
 
 
-def band(r, g, b, alpha, rows):
+def band(r, g, b, alpha, rows, shade=0.0):
     a = round(alpha * 255)
     bgra = bytes((round(b * a / 255), round(g * a / 255), round(r * a / 255), a))
     pieces = []
     for i, (_x, _y, w, _h, scale) in enumerate(props.Get("org.tovani.ShellExtension", "Monitors")):
         pw, ph = round(w * scale), round(rows * scale)
         pieces.append(piece(i, 0, 0.0, 0.0, float(w), float(rows), pw, ph, bgra * (pw * ph)))
-    set_guide(pieces)
+    set_guide(pieces, (0.0, 0.0, 0.0, shade))
 
 
 # Calls the extension must refuse with InvalidArgs, changing nothing.
@@ -88,7 +89,9 @@ def command(line):
     if not words:
         return
     if words[0] == "band":
-        band(*(int(v) for v in words[1:4]), float(words[4]), int(words[5]))
+        band(*(int(v) for v in words[1:4]), float(words[4]), int(words[5]), *(float(v) for v in words[6:]))
+    elif words[0] == "message":
+        api.ShowMessage(" ".join(words[1:]))
     elif words[0] == "visible":
         api.SetVisible(words[1] == "1")
     elif words[0] == "bind":
