@@ -118,16 +118,16 @@ function tovaniCreateGuide(deps) {
 
     let cogl = null;
     const coglContext = () => {
-        if (!cogl)
-            cogl = global.stage.context.get_backend().get_cogl_context();
+        cogl ??= global.stage.context?.get_backend().get_cogl_context() ??
+            Clutter.get_default_backend().get_cogl_context();
         return cogl;
     };
     const newContent = spec => {
         const content = St.ImageContent.new_with_preferred_size(spec.pixelWidth, spec.pixelHeight);
-        const bytes = new GLib.Bytes(spec.pixels);
-        const args = [bytes, Cogl.PixelFormat.BGRA_8888_PRE, spec.pixelWidth, spec.pixelHeight, 4 * spec.pixelWidth];
-        // Mutter 47 and later want the Cogl context first.
-        if (global.stage.context?.get_backend)
+        const args = [new GLib.Bytes(spec.pixels), Cogl.PixelFormat.BGRA_8888_PRE,
+            spec.pixelWidth, spec.pixelHeight, 4 * spec.pixelWidth];
+        // Since GNOME 48 the Cogl context comes first.
+        if (content.set_bytes.length > args.length)
             content.set_bytes(coglContext(), ...args);
         else
             content.set_bytes(...args);
