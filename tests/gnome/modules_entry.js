@@ -53,11 +53,8 @@ async function run() {
         await wait(20);
     check(await owned(), 'enable() did not own org.tovani.ShellExtension');
     check(await property('ApiVersion') === 1, 'ApiVersion is not 1');
-    check(JSON.stringify(await property('Monitors')) === '[[0,0,1280,800,1],[1280,0,1280,800,1]]', 'Monitors');
 
-    await invalid('SetGuide', guide(2, 4 * 1280 * 4), 'a piece on monitor 2 of 2');
     await invalid('SetGuide', guide(0, 4 * 1280 * 4 - 1), 'a byte short');
-    await invalid('BindShortcut', new GLib.Variant('(ss)', ['nothing', '<Control>r']), 'an unknown shortcut');
     check(layers().every(l => l.children.every(c => c.content === undefined)), 'a refused guide was shown');
 
     await tovani('SetGuide', guide(0, 4 * 1280 * 4));

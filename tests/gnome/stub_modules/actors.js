@@ -1,31 +1,31 @@
-// Stand-ins for the Shell's actors: a tree that records what is done to it.
+// Stand-ins for the Shell's actors and signal emitters: they record what is
+// done to them.
 import GObject from 'gi://GObject';
 
 export class Signals {
     connect(name, fn) {
         this.handlers ??= new Map();
-        this.lastId = (this.lastId ?? 0) + 1;
-        this.handlers.set(this.lastId, [name, fn]);
-        return this.lastId;
+        this.handlers.set(++Signals.lastId, name);
+        return Signals.lastId;
     }
 
     disconnect(id) {
-        if (!this.handlers?.delete(id))
+        if (!this.handlers.delete(id))
             throw new Error(`no handler ${id}`);
     }
 
     connected(name) {
-        return [...this.handlers?.values() ?? []].filter(([n]) => n === name).length;
+        return [...this.handlers?.values() ?? []].filter(n => n === name).length;
     }
 }
+Signals.lastId = 0;
 
 export class Actor extends Signals {
     static $gtype = GObject.TYPE_OBJECT;
 
     constructor(props = {}) {
         super();
-        Object.assign(this, {visible: true, x: 0, y: 0}, props);
-        this.children = [];
+        Object.assign(this, {visible: true, x: 0, y: 0, children: []}, props);
     }
 
     add_child(child) {
@@ -33,9 +33,7 @@ export class Actor extends Signals {
         child.parent = this;
     }
 
-    set_child_above_sibling(child) {
-        this.children = [...this.children.filter(c => c !== child), child];
-    }
+    set_child_above_sibling() {}
 
     set_position(x, y) {
         Object.assign(this, {x, y});
@@ -50,8 +48,6 @@ export class Actor extends Signals {
     }
 
     destroy() {
-        if (this.parent)
-            this.parent.children = this.parent.children.filter(c => c !== this);
-        this.destroyed = true;
+        this.parent.children = this.parent.children.filter(c => c !== this);
     }
 }
