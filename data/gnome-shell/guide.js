@@ -163,7 +163,7 @@ function tovaniCreateGuide(deps) {
             actor.add_child(shadeAbove);
             actor.add_child(shadeBelow);
             root.add_child(actor);
-            return {monitor: i, actor, shadeAbove, shadeBelow, pieces: []};
+            return {monitor: i, actor, shadeAbove, shadeBelow, pieces: [], scale: deviceScale(m)};
         });
         for (const piece of pieces) {
             const layer = layers[piece.spec.monitor];
@@ -203,13 +203,15 @@ function tovaniCreateGuide(deps) {
         }
         const m = ms[index];
         const row = py - m.y, column = px - m.x;
+        // On whole device pixels, so that pictures are shown as drawn.
+        const snap = v => Math.round(v * layer.scale) / layer.scale;
         let top = Infinity, bottom = -Infinity;
         for (const {spec, actor} of layer.pieces) {
             const x = spec.anchor === 1 ? column + spec.x : spec.x;
-            actor.set_position(x, row + spec.y);
+            actor.set_position(snap(x), snap(row + spec.y));
             if (spec.anchor === 0) {
-                top = Math.min(top, row + spec.y);
-                bottom = Math.max(bottom, row + spec.y + spec.height);
+                top = Math.min(top, snap(row + spec.y));
+                bottom = Math.max(bottom, snap(row + spec.y) + spec.height);
             }
         }
         const shading = shade[3] > 0;
