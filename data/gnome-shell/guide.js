@@ -106,11 +106,11 @@ function tovaniCreateGuide(deps) {
         ? global.backend.get_cursor_tracker() : Meta.CursorTracker.get_for_display(global.display);
     let trackerId = 0;
 
-    let pieces = [];              // {spec, actor}
+    let pieces = [];              // {spec, content, actor}, bottom first
     let shade = [0, 0, 0, 0];
     let wanted = false;           // SetVisible
     let shown = false;            // the Visible property
-    let layers = [];              // one clipped layer a monitor: {monitor, actor, shadeAbove, shadeBelow}
+    let layers = [];              // a clipped layer a monitor, with its shade and pieces
     let current = null;           // layers[] entry under the pointer
     let lastKey = '';
     let client = null, clientWatch = 0;
