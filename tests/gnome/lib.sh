@@ -91,8 +91,9 @@ gs_start() {
     gs_wait_for 60 gs__ready || gs_fail "gnome-shell did not start"
     GS_READY=$(date +%s%N)
     local socket
-    socket=$(cd "$XDG_RUNTIME_DIR" && ls wayland-[0-9]* 2>/dev/null | grep -v lock | head -n 1)
-    export WAYLAND_DISPLAY=$socket
+    for socket in "$XDG_RUNTIME_DIR"/wayland-[0-9]*; do
+        [ -S "$socket" ] && { export WAYLAND_DISPLAY=${socket##*/}; break; }
+    done
     # The session starts in the overview, once the startup animation ends.
     gs_wait_for 20 gs__overview_hidden || gs_fail "the overview stayed open"
 }
@@ -133,7 +134,8 @@ gs_click() {
         tovaniTestPointer.notify_button(now(), C.BUTTON_PRIMARY, s)" >/dev/null || gs_fail "could not click"
 }
 gs_keys() {
-    local keys=$(printf '"%s",' "$@")
+    local keys
+    keys=$(printf '"%s",' "$@")
     gs_eval "$GS__DEVICES const keys = [${keys%,}].map(k => C['KEY_' + k]);
         for (const k of keys) tovaniTestKeyboard.notify_keyval(now(), k, C.KeyState.PRESSED);
         for (const k of keys.reverse()) tovaniTestKeyboard.notify_keyval(now(), k, C.KeyState.RELEASED)" >/dev/null ||
