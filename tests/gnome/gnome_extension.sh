@@ -53,6 +53,16 @@ done <<'POINTS'
 2559 20 1279
 POINTS
 
+# A piece anchored at the pointer follows it along the row too.
+send bracket ok
+for x in 300 340; do
+    gs_move $x 400
+    gs_wait_for 10 gs_pixel_is $((x + 12)) 392 "255 255 255" || gs_fail "no bracket at $((x + 12)),392"
+done
+gs_pixel_is 312 392 "$background" || gs_fail "the bracket stayed behind"
+send "band 255 191 0 0.6 12" ok
+gs_move 2559 20
+
 send bad "bad ok"
 gs_wait_for 5 column_is 2559 20 || gs_fail "a refused call changed the guide"
 
