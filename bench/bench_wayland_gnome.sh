@@ -2,7 +2,7 @@
 # The GNOME Shell extension on headless gnome-shell (tests/gnome/lib.sh),
 # driven over D-Bus by the test client (a band at 0.6 over the full width):
 #   - start: the Shell's start until its Eval answers, and until the
-#     extension owns its bus name;
+#     extension owns its bus name; its enable() and disable() alone;
 #   - moves: the pointer moved MOVES times by a Clutter virtual pointer from
 #     a 1 ms timer inside the Shell, each to another row, with the guide shown
 #     and hidden: moves and position-invalidated signals a second, stage
@@ -29,6 +29,15 @@ source "$HERE/../tests/gnome/lib.sh"
 gs_start
 gs_wait_ext
 start_ms=$(((GS_READY - GS_STARTED) / 1000000)) enable_ms=$((($(date +%s%N) - GS_STARTED) / 1000000))
+# disable() and enable() themselves, microseconds (median of 20).
+toggle_us=$(gs_eval 'const G = imports.gi.GLib, s = Main.extensionManager.lookup("tovani@tovani.org").stateObj;
+const d = [], e = [], med = v => v.sort((a, b) => a - b)[10];
+for (let i = 0; i < 20; i++) {
+    let t = G.get_monotonic_time(); s.disable(); d.push(G.get_monotonic_time() - t);
+    t = G.get_monotonic_time(); s.enable(); e.push(G.get_monotonic_time() - t);
+}
+med(e) + " " + med(d)' | tr -d '"')
+gs_wait_ext
 
 mkfifo "$GS_TMP/client.in"
 "$GS_PY" "$GS_DIR/client.py" <"$GS_TMP/client.in" >"$GS_TMP/client.out" 2>"$GS_TMP/client.log" &
@@ -72,11 +81,12 @@ read -r n0 p0 < <(counts)
 sleep "$IDLE_S"
 read -r n1 p1 < <(counts)
 
-printf '%-28s %s\n' "Shell start (ms)" "$start_ms" "Extension on the bus (ms)" "$enable_ms"
+printf '%-28s %s\n' "Shell start (ms)" "$start_ms" "Extension on the bus (ms)" "$enable_ms" \
+    "enable(), disable() (us)" "$toggle_us"
 printf '%-28s %10s %10s %10s %12s\n' "" "moves/s" "signals/s" "paints/s" "CPU/move us"
 printf '%-28s %10s %10s %10s %12s\n' "Guide shown" $shown "Guide hidden" $hidden
 echo "Pointer resting ${IDLE_S} s, guide shown: $((n1 - n0)) signals, $((p1 - p0)) paints"
-echo "RESULT gnome.start $start_ms $enable_ms"
+echo "RESULT gnome.start $start_ms $enable_ms $toggle_us"
 echo "RESULT gnome.shown $shown"
 echo "RESULT gnome.hidden $hidden"
 echo "RESULT gnome.idle $((n1 - n0)) $((p1 - p0)) $IDLE_S"
