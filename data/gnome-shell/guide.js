@@ -131,6 +131,7 @@ function tovaniCreateGuide(deps) {
             content.set_bytes(coglContext(), ...args);
         else
             content.set_bytes(...args);
+        spec.pixels = null; // the texture holds them now
         return content;
     };
 
