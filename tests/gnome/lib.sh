@@ -7,8 +7,8 @@
 #   gs_start [--monitors N] [--extension DIR]
 #                  installs the extension folder DIR (default
 #                  $TOVANI_GNOME_EXTENSION, which ctest sets to the build
-#                  tree's legacy variant) for the test's user and enables it,
-#                  then starts gnome-shell --headless with N virtual monitors
+#                  tree's legacy variant) for the test's user and enables it
+#                  (--extension none: neither), then starts gnome-shell --headless with N virtual monitors
 #                  of 1280x800 side by side (default 1) on a plain background
 #                  of $GS_BACKGROUND ("32 64 128"), and hides the overview.
 #                  WAYLAND_DISPLAY is exported for Wayland clients.
@@ -70,11 +70,13 @@ gs_start() {
         esac
         shift
     done
-    [ -f "$extension/metadata.json" ] || gs_fail "no extension in '$extension' (TOVANI_GNOME_EXTENSION)"
-    mkdir -p "$XDG_DATA_HOME/gnome-shell/extensions"
-    cp -r "$extension" "$XDG_DATA_HOME/gnome-shell/extensions/$GS_UUID"
-    # GNOME 43 looks for extensions only when it starts.
-    gsettings set org.gnome.shell enabled-extensions "['$GS_UUID']"
+    if [ "$extension" != none ]; then
+        [ -f "$extension/metadata.json" ] || gs_fail "no extension in '$extension' (TOVANI_GNOME_EXTENSION)"
+        mkdir -p "$XDG_DATA_HOME/gnome-shell/extensions"
+        cp -r "$extension" "$XDG_DATA_HOME/gnome-shell/extensions/$GS_UUID"
+        # GNOME 43 looks for extensions only when it starts.
+        gsettings set org.gnome.shell enabled-extensions "['$GS_UUID']"
+    fi
     gsettings set org.gnome.shell disable-user-extensions false
     gsettings set org.gnome.desktop.interface enable-animations false
     local rgb=($GS_BACKGROUND)
