@@ -8,9 +8,10 @@
 #                  installs the extension folder DIR (default
 #                  $TOVANI_GNOME_EXTENSION, which ctest sets to the build
 #                  tree's legacy variant) for the test's user and enables it
-#                  (--extension none: neither), then starts gnome-shell --headless with N virtual monitors
-#                  of 1280x800 side by side (default 1) on a plain background
-#                  of $GS_BACKGROUND ("32 64 128"), and hides the overview.
+#                  (--extension none: neither), then starts gnome-shell
+#                  --headless with N virtual monitors of 1280x800 side by side
+#                  (default 1) on a plain background of $GS_BACKGROUND
+#                  ("32 64 128"), and hides the overview.
 #                  WAYLAND_DISPLAY is exported for Wayland clients.
 #   gs_eval JS     runs JS in the Shell (org.gnome.Shell.Eval); prints its
 #                  result (JSON), fails the test when it throws
