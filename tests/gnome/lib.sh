@@ -13,6 +13,7 @@
 #                  (default 1) on a plain background of $GS_BACKGROUND
 #                  ("32 64 128"), and hides the overview.
 #                  WAYLAND_DISPLAY is exported for Wayland clients.
+#   gs_stop        ends the Shell (gs_start again is a new login)
 #   gs_eval JS     runs JS in the Shell (org.gnome.Shell.Eval); prints its
 #                  result (JSON), fails the test when it throws
 #   gs_move X Y    the pointer to X,Y (stage coordinates), through a Clutter
@@ -28,8 +29,7 @@
 #   gs_fail MSG, gs_skip MSG (exit 77), gs_wait_for T CMD..., gs_track_pid PID
 # GS_TMP is a scratch folder removed at exit; its logs are printed when a test
 # fails. The Shell exits with a crash on every shutdown here: its exit status
-# means nothing. It disables extensions when started twice within a minute
-# in one XDG_RUNTIME_DIR (its crash guard), so start it once per test.
+# means nothing.
 
 if [ -z "${GS_LIB_BUS:-}" ]; then
     command -v dbus-run-session >/dev/null || { echo "SKIP: dbus-run-session is not installed"; exit 77; }
@@ -74,6 +74,7 @@ gs_start() {
     if [ "$extension" != none ]; then
         [ -f "$extension/metadata.json" ] || gs_fail "no extension in '$extension' (TOVANI_GNOME_EXTENSION)"
         mkdir -p "$XDG_DATA_HOME/gnome-shell/extensions"
+        rm -rf "$XDG_DATA_HOME/gnome-shell/extensions/$GS_UUID"
         cp -r "$extension" "$XDG_DATA_HOME/gnome-shell/extensions/$GS_UUID"
         # GNOME 43 looks for extensions only when it starts.
         gsettings set org.gnome.shell enabled-extensions "['$GS_UUID']"
@@ -103,6 +104,10 @@ gs_start() {
 gs__overview_hidden() {
     gs__is 'Main.layoutManager._startingUp || Main.overview.animationInProgress ||
         (Main.overview.visible && (Main.overview.hide(), true))' false
+}
+gs_stop() {
+    [ -n "$GS_PID" ] && h_stop_pid "$GS_PID"
+    GS_PID=""
 }
 gs__ready() {
     kill -0 "$GS_PID" 2>/dev/null || gs_fail "gnome-shell exited"
