@@ -53,6 +53,10 @@ done <<'POINTS'
 2559 20 1279
 POINTS
 
+# Above what the Shell adds later, too.
+[ "$(gs_eval 'const u = Main.layoutManager.uiGroup; u.add_child(new imports.gi.St.Widget()); u.get_last_child().name')" = '"tovaniGuide"' ] ||
+    gs_fail "the guide is not above what was added after it"
+
 # A piece anchored at the pointer follows it along the row too.
 send bracket ok
 for x in 300 340; do
