@@ -50,7 +50,7 @@ done <<'POINTS'
 300 400 1500
 1000 120 2000
 1500 120 1000
-2559 20 1279
+2559 600 1279
 POINTS
 
 # Above what the Shell adds later, too.
@@ -65,10 +65,10 @@ for x in 300 340; do
 done
 gs_pixel_is 312 392 "$background" || gs_fail "the bracket stayed behind"
 send "band 255 191 0 0.6 12" ok
-gs_move 2559 20
+gs_move 2559 600
 
 send bad "bad ok"
-gs_wait_for 5 column_is 2559 20 || gs_fail "a refused call changed the guide"
+gs_wait_for 5 column_is 2559 600 || gs_fail "a refused call changed the guide"
 
 # A click on the band reaches the window beneath it.
 gs_move 640 600
