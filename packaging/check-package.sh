@@ -26,7 +26,12 @@ dpkg-deb -x "$deb" "$root"
 for f in usr/bin/tovani usr/share/applications/tovani.desktop usr/share/icons/hicolor/scalable/apps/tovani.svg \
          usr/share/metainfo/org.tovani.Tovani.metainfo.xml usr/share/man/man1/tovani.1 \
          usr/share/tovani/translations/tovani_de.qm usr/share/tovani/translations/tovani_fr.qm \
-         usr/share/tovani/translations/tovani_es.qm usr/share/tovani/kwin/tovani-pointer.js; do
+         usr/share/tovani/translations/tovani_es.qm usr/share/tovani/kwin/tovani-pointer.js \
+         usr/share/tovani/gnome-shell/legacy/tovani@tovani.org/extension.js \
+         usr/share/tovani/gnome-shell/modules/tovani@tovani.org/extension.js \
+         usr/share/gnome-shell/extensions/tovani@tovani.org/metadata.json \
+         usr/share/gnome-shell/extensions/tovani@tovani.org/org.tovani.ShellExtension.xml \
+         usr/share/gnome-shell/extensions/tovani@tovani.org/schemas/gschemas.compiled; do
     [ -e "$root/$f" ] || { echo "FAIL: $f is not in the package"; exit 1; }
 done
 version=$("$root/usr/bin/tovani" --version)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what Tovani needs on Debian 12: "build" for compiling and running,
 # "test" adds the X servers, compositor, tray host and input tools the tests drive,
-# and the session and accessibility buses with a GTK 3 for the text-line tests.
+# and the session and accessibility buses with a GTK 3 for the text-line tests,
+# and headless GNOME Shell for the extension's tests.
 set -euo pipefail
 what=${1:-build}
 SUDO=""
@@ -15,6 +16,8 @@ build_pkgs=(
   libqt6svg6 qt6-qpa-plugins fonts-dejavu-core fonts-quicksand
   qt6-l10n-tools qt6-tools-dev qt6-tools-dev-tools qt6-translations-l10n
   libwayland-dev wayland-protocols qt6-wayland
+  # glib-compile-schemas for the GNOME Shell extension's settings
+  libglib2.0-bin
 )
 test_pkgs=(
   libglib2.0-bin systemd
@@ -28,6 +31,10 @@ test_pkgs=(
   # screenshot helper; the XDG desktop portal with KDE's backend
   kwin-wayland plasma-wayland-protocols libgl1-mesa-dri libegl-mesa0
   dbus-daemon python3-dbus xdg-desktop-portal xdg-desktop-portal-kde
+  # headless GNOME Shell for the extension's tests; gjs runs its GNOME 45+
+  # variant with stub Shell modules (gnome-shell alone brings only libgjs);
+  # GdkPixbuf reads the Shell's screenshots
+  gnome-shell gjs gir1.2-gdkpixbuf-2.0
 )
 pkgs=("${build_pkgs[@]}")
 if [ "$what" = "test" ]; then pkgs+=("${test_pkgs[@]}"); fi

@@ -106,11 +106,11 @@ function tovaniCreateGuide(deps) {
         ? global.backend.get_cursor_tracker() : Meta.CursorTracker.get_for_display(global.display);
     let trackerId = 0;
 
-    let pieces = [];              // {spec, actor}
+    let pieces = [];              // {rule: where and how big, content, actor}, bottom first
     let shade = [0, 0, 0, 0];
     let wanted = false;           // SetVisible
     let shown = false;            // the Visible property
-    let layers = [];              // one clipped layer a monitor: {monitor, actor, shadeAbove, shadeBelow}
+    let layers = [];              // a clipped layer a monitor, with its shade and pieces
     let current = null;           // layers[] entry under the pointer
     let lastKey = '';
     let client = null, clientWatch = 0;
@@ -118,19 +118,20 @@ function tovaniCreateGuide(deps) {
 
     let cogl = null;
     const coglContext = () => {
-        if (!cogl)
-            cogl = global.stage.context.get_backend().get_cogl_context();
+        cogl ??= global.stage.context?.get_backend().get_cogl_context() ??
+            Clutter.get_default_backend().get_cogl_context();
         return cogl;
     };
-    const newContent = spec => {
-        const content = St.ImageContent.new_with_preferred_size(spec.pixelWidth, spec.pixelHeight);
-        const bytes = new GLib.Bytes(spec.pixels);
-        const args = [bytes, Cogl.PixelFormat.BGRA_8888_PRE, spec.pixelWidth, spec.pixelHeight, 4 * spec.pixelWidth];
-        // Mutter 47 and later want the Cogl context first.
-        if (global.stage.context?.get_backend)
+    const newContent = rule => {
+        const content = St.ImageContent.new_with_preferred_size(rule.pixelWidth, rule.pixelHeight);
+        const args = [new GLib.Bytes(rule.pixels), Cogl.PixelFormat.BGRA_8888_PRE,
+            rule.pixelWidth, rule.pixelHeight, 4 * rule.pixelWidth];
+        // Since GNOME 48 the Cogl context comes first.
+        if (content.set_bytes.length > args.length)
             content.set_bytes(coglContext(), ...args);
         else
             content.set_bytes(...args);
+        rule.pixels = null; // the texture holds them now
         return content;
     };
 
@@ -163,16 +164,16 @@ function tovaniCreateGuide(deps) {
             actor.add_child(shadeAbove);
             actor.add_child(shadeBelow);
             root.add_child(actor);
-            return {monitor: i, actor, shadeAbove, shadeBelow, pieces: []};
+            return {monitor: i, actor, shadeAbove, shadeBelow, pieces: [], scale: deviceScale(m)};
         });
         for (const piece of pieces) {
-            const layer = layers[piece.spec.monitor];
+            const layer = layers[piece.rule.monitor];
             if (!layer) {
                 piece.actor = null;
                 continue;
             }
             piece.actor = new Clutter.Actor({reactive: false, content: piece.content,
-                width: piece.spec.width, height: piece.spec.height});
+                width: piece.rule.width, height: piece.rule.height});
             layer.actor.add_child(piece.actor);
             layer.pieces.push(piece);
         }
@@ -190,7 +191,7 @@ function tovaniCreateGuide(deps) {
         const layer = layers[index];
         if (!layer)
             return;
-        const followsColumn = layer.pieces.some(p => p.spec.anchor === 1);
+        const followsColumn = layer.pieces.some(p => p.rule.anchor === 1);
         const key = `${index} ${py} ${followsColumn ? px : ''}`;
         if (!force && key === lastKey)
             return;
@@ -203,13 +204,15 @@ function tovaniCreateGuide(deps) {
         }
         const m = ms[index];
         const row = py - m.y, column = px - m.x;
+        // On whole device pixels, so that pictures are shown as drawn.
+        const snap = v => Math.round(v * layer.scale) / layer.scale;
         let top = Infinity, bottom = -Infinity;
-        for (const {spec, actor} of layer.pieces) {
-            const x = spec.anchor === 1 ? column + spec.x : spec.x;
-            actor.set_position(x, row + spec.y);
-            if (spec.anchor === 0) {
-                top = Math.min(top, row + spec.y);
-                bottom = Math.max(bottom, row + spec.y + spec.height);
+        for (const {rule, actor} of layer.pieces) {
+            const x = rule.anchor === 1 ? column + rule.x : rule.x;
+            actor.set_position(snap(x), snap(row + rule.y));
+            if (rule.anchor === 0) {
+                top = Math.min(top, snap(row + rule.y));
+                bottom = Math.max(bottom, snap(row + rule.y) + rule.height);
             }
         }
         const shading = shade[3] > 0;
@@ -311,7 +314,7 @@ function tovaniCreateGuide(deps) {
                 invocation.return_dbus_error(TOVANI_INVALID_ARGS, e.message);
                 return;
             }
-            const made = checked[0].map(spec => ({spec, content: newContent(spec), actor: null}));
+            const made = checked[0].map(rule => ({rule, content: newContent(rule), actor: null}));
             adopt(invocation);
             pieces = made;
             shade = checked[1];
@@ -378,7 +381,7 @@ function tovaniCreateGuide(deps) {
     }
 
     const monitorsId = Main.layoutManager.connect('monitors-changed', guarded('monitors', () => {
-        pieces = pieces.filter(p => p.spec.monitor < monitors().length);
+        pieces = pieces.filter(p => p.rule.monitor < monitors().length);
         rebuild();
         update();
         emitChanged('Monitors', new GLib.Variant('a(iiiid)', monitorList()));

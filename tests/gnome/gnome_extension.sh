@@ -37,9 +37,10 @@ band=$(gs_blend "255 191 0" 0.6 "$background")
 send "band 255 191 0 0.6 12" ok
 send "visible 1" ok
 
-# The 14 rows from just above the pointer's row: background, 12 of band, background.
-expected_column() { echo "$background"; for _ in $(seq 12); do echo "$band"; done; echo "$background"; }
-column_is() { [ "$(gs_shot "$1" $(($2 - 1)) 1 14)" = "$(expected_column)" ]; }
+# The 14 rows from just above the pointer's row: background (or the colour
+# given), 12 of band, background.
+expected_column() { echo "$1"; for _ in $(seq 12); do echo "$band"; done; echo "$1"; }
+column_is() { [ "$(gs_shot "$1" $(($2 - 1)) 1 14)" = "$(expected_column "${3:-$background}")" ]; }
 # Pointer position, and a point on the other monitor at the same height.
 while read -r x y ox; do
     gs_move "$x" "$y"
@@ -49,17 +50,38 @@ done <<'POINTS'
 300 400 1500
 1000 120 2000
 1500 120 1000
-2559 20 1279
+2559 600 1279
 POINTS
 
+# Above what the Shell adds later, too.
+[ "$(gs_eval 'const u = Main.layoutManager.uiGroup; u.add_child(new imports.gi.St.Widget()); u.get_last_child().name')" = '"tovaniGuide"' ] ||
+    gs_fail "the guide is not above what was added after it"
+
+# A piece anchored at the pointer follows it along the row too.
+send bracket ok
+for x in 300 340; do
+    gs_move $x 400
+    gs_wait_for 10 gs_pixel_is $((x + 12)) 392 "255 255 255" || gs_fail "no bracket at $((x + 12)),392"
+done
+gs_pixel_is 312 392 "$background" || gs_fail "the bracket stayed behind"
+send "band 255 191 0 0.6 12" ok
+gs_move 2559 600
+
 send bad "bad ok"
-gs_wait_for 5 column_is 2559 20 || gs_fail "a refused call changed the guide"
+gs_wait_for 5 column_is 2559 600 || gs_fail "a refused call changed the guide"
 
 # A click on the band reaches the window beneath it.
 gs_move 640 600
 gs_wait_for 10 column_is 640 600 || gs_fail "no band at 640,600"
 gs_click
 gs_wait_for 10 grep -qx "click 640 600 1" "$GS_TMP/clicks.out" || gs_fail "the click did not pass through: $(cat "$GS_TMP/clicks.out")"
+
+# The focus window's shade covers the monitor under the pointer but the band.
+send "band 255 191 0 0.6 12 0.5" ok
+shade=$(gs_blend "0 0 0" 0.5 "$background")
+gs_wait_for 10 column_is 640 600 "$shade" || gs_fail "no shade around the band: $(gs_shot 640 599 1 14 | uniq -c | tr '\n' ';')"
+gs_pixel_is 640 100 "$shade" && gs_pixel_is 640 790 "$shade" || gs_fail "the shade does not cover the monitor"
+gs_pixel_is 1500 605 "$background" || gs_fail "the shade covers the other monitor"
 
 # Shortcuts: one the Shell can bind is forwarded; a key it doesn't know is refused.
 send "bind toggle <Control><Shift>F9" "bound True"

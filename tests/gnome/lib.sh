@@ -7,12 +7,13 @@
 #   gs_start [--monitors N] [--extension DIR]
 #                  installs the extension folder DIR (default
 #                  $TOVANI_GNOME_EXTENSION, which ctest sets to the build
-#                  tree's legacy variant) for the test's user and enables it,
-#                  (none: no extension, and none switched on),
-#                  then starts gnome-shell --headless with N virtual monitors
-#                  of 1280x800 side by side (default 1) on a plain background
-#                  of $GS_BACKGROUND ("32 64 128"), and hides the overview.
+#                  tree's legacy variant) for the test's user and enables it
+#                  (--extension none: neither), then starts gnome-shell
+#                  --headless with N virtual monitors of 1280x800 side by side
+#                  (default 1) on a plain background of $GS_BACKGROUND
+#                  ("32 64 128"), and hides the overview.
 #                  WAYLAND_DISPLAY is exported for Wayland clients.
+#   gs_stop        ends the Shell (gs_start again is a new login)
 #   gs_eval JS     runs JS in the Shell (org.gnome.Shell.Eval); prints its
 #                  result (JSON), fails the test when it throws
 #   gs_move X Y    the pointer to X,Y (stage coordinates), through a Clutter
@@ -28,8 +29,7 @@
 #   gs_fail MSG, gs_skip MSG (exit 77), gs_wait_for T CMD..., gs_track_pid PID
 # GS_TMP is a scratch folder removed at exit; its logs are printed when a test
 # fails. The Shell exits with a crash on every shutdown here: its exit status
-# means nothing. It disables extensions when started twice within a minute
-# in one XDG_RUNTIME_DIR (its crash guard), so start it once per test.
+# means nothing.
 
 if [ -z "${GS_LIB_BUS:-}" ]; then
     command -v dbus-run-session >/dev/null || { echo "SKIP: dbus-run-session is not installed"; exit 77; }
@@ -71,15 +71,12 @@ gs_start() {
         esac
         shift
     done
-    mkdir -p "$XDG_DATA_HOME/gnome-shell/extensions"
     if [ "$extension" != none ]; then
         [ -f "$extension/metadata.json" ] || gs_fail "no extension in '$extension' (TOVANI_GNOME_EXTENSION)"
+        mkdir -p "$XDG_DATA_HOME/gnome-shell/extensions"
+        rm -rf "$XDG_DATA_HOME/gnome-shell/extensions/$GS_UUID"
         cp -r "$extension" "$XDG_DATA_HOME/gnome-shell/extensions/$GS_UUID"
-    fi
-    # GNOME 43 looks for extensions only when it starts.
-    if [ "$extension" = none ]; then
-        gsettings set org.gnome.shell enabled-extensions "@as []"
-    else
+        # GNOME 43 looks for extensions only when it starts.
         gsettings set org.gnome.shell enabled-extensions "['$GS_UUID']"
     fi
     gsettings set org.gnome.shell disable-user-extensions false
@@ -98,14 +95,19 @@ gs_start() {
     gs_wait_for 60 gs__ready || gs_fail "gnome-shell did not start"
     GS_READY=$(date +%s%N)
     local socket
-    socket=$(cd "$XDG_RUNTIME_DIR" && ls wayland-[0-9]* 2>/dev/null | grep -v lock | head -n 1)
-    export WAYLAND_DISPLAY=$socket
+    for socket in "$XDG_RUNTIME_DIR"/wayland-[0-9]*; do
+        [ -S "$socket" ] && { export WAYLAND_DISPLAY=${socket##*/}; break; }
+    done
     # The session starts in the overview, once the startup animation ends.
     gs_wait_for 20 gs__overview_hidden || gs_fail "the overview stayed open"
 }
 gs__overview_hidden() {
     gs__is 'Main.layoutManager._startingUp || Main.overview.animationInProgress ||
         (Main.overview.visible && (Main.overview.hide(), true))' false
+}
+gs_stop() {
+    [ -n "$GS_PID" ] && h_stop_pid "$GS_PID"
+    GS_PID=""
 }
 gs__ready() {
     kill -0 "$GS_PID" 2>/dev/null || gs_fail "gnome-shell exited"
@@ -140,7 +142,8 @@ gs_click() {
         tovaniTestPointer.notify_button(now(), C.BUTTON_PRIMARY, s)" >/dev/null || gs_fail "could not click"
 }
 gs_keys() {
-    local keys=$(printf '"%s",' "$@")
+    local keys
+    keys=$(printf '"%s",' "$@")
     gs_eval "$GS__DEVICES const keys = [${keys%,}].map(k => C['KEY_' + k]);
         for (const k of keys) tovaniTestKeyboard.notify_keyval(now(), k, C.KeyState.PRESSED);
         for (const k of keys.reverse()) tovaniTestKeyboard.notify_keyval(now(), k, C.KeyState.RELEASED)" >/dev/null ||

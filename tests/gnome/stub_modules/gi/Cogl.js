@@ -1,0 +1,1 @@
+export default {PixelFormat: {BGRA_8888_PRE: 0x2b}};

@@ -1,0 +1,1 @@
+export default {ActionMode: {NORMAL: 1, OVERVIEW: 2, POPUP: 64}};

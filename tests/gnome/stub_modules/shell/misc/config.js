@@ -1,0 +1,1 @@
+export const PACKAGE_VERSION = '45.0';
