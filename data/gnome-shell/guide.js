@@ -112,6 +112,7 @@ function tovaniCreateGuide(deps) {
     let shown = false;            // the Visible property
     let layers = [];              // a clipped layer a monitor, with its shade and pieces
     let current = null;           // layers[] entry under the pointer
+    let magnifier = null;         // {zoom, width, height, actor, clone} while shown
     let lastKey = '';
     let client = null, clientWatch = 0;
     const bindings = new Map();   // shortcut name -> accelerator bound with the Shell
@@ -147,6 +148,11 @@ function tovaniCreateGuide(deps) {
         return 1;
     };
 
+    // Tovani measures in points. The stage is laid out in points when the
+    // monitors' framebuffers are scaled (fractional scaling on), else in
+    // device pixels, where a point of a monitor of scale 2 is 2 stage units.
+    const unitOf = m => Math.max(1, (m.geometry_scale ?? 1) / deviceScale(m));
+
     const shadeStyle = () => {
         const [r, g, b, a] = shade;
         return `background-color: rgba(${Math.round(r * 255)}, ${Math.round(g * 255)}, ${Math.round(b * 255)}, ${a});`;
@@ -164,7 +170,7 @@ function tovaniCreateGuide(deps) {
             actor.add_child(shadeAbove);
             actor.add_child(shadeBelow);
             root.add_child(actor);
-            return {monitor: i, actor, shadeAbove, shadeBelow, pieces: [], scale: deviceScale(m)};
+            return {monitor: i, actor, shadeAbove, shadeBelow, pieces: [], scale: deviceScale(m), unit: unitOf(m)};
         });
         for (const piece of pieces) {
             const layer = layers[piece.rule.monitor];
@@ -173,7 +179,7 @@ function tovaniCreateGuide(deps) {
                 continue;
             }
             piece.actor = new Clutter.Actor({reactive: false, content: piece.content,
-                width: piece.rule.width, height: piece.rule.height});
+                width: piece.rule.width * layer.unit, height: piece.rule.height * layer.unit});
             layer.actor.add_child(piece.actor);
             layer.pieces.push(piece);
         }
@@ -191,7 +197,7 @@ function tovaniCreateGuide(deps) {
         const layer = layers[index];
         if (!layer)
             return;
-        const followsColumn = layer.pieces.some(p => p.rule.anchor === 1);
+        const followsColumn = magnifier !== null || layer.pieces.some(p => p.rule.anchor === 1);
         const key = `${index} ${py} ${followsColumn ? px : ''}`;
         if (!force && key === lastKey)
             return;
@@ -203,17 +209,25 @@ function tovaniCreateGuide(deps) {
             current = layer;
         }
         const m = ms[index];
-        const row = py - m.y, column = px - m.x;
+        const row = py - m.y, column = px - m.x, u = layer.unit;
         // On whole device pixels, so that pictures are shown as drawn.
         const snap = v => Math.round(v * layer.scale) / layer.scale;
         let top = Infinity, bottom = -Infinity;
         for (const {rule, actor} of layer.pieces) {
-            const x = rule.anchor === 1 ? column + rule.x : rule.x;
-            actor.set_position(snap(x), snap(row + rule.y));
+            const x = rule.anchor === 1 ? column + rule.x * u : rule.x * u;
+            actor.set_position(snap(x), snap(row + rule.y * u));
             if (rule.anchor === 0) {
-                top = Math.min(top, snap(row + rule.y));
-                bottom = Math.max(bottom, snap(row + rule.y) + rule.height);
+                top = Math.min(top, snap(row + rule.y * u));
+                bottom = Math.max(bottom, snap(row + rule.y * u) + rule.height * u);
             }
+        }
+        if (magnifier) {
+            // Centred on the pointer; the windows beneath, enlarged about it.
+            const w = magnifier.width * u, h = magnifier.height * u;
+            magnifier.actor.set_size(w, h);
+            magnifier.border.set_size(w, h);
+            magnifier.actor.set_position(snap(px - w / 2), snap(py - h / 2));
+            magnifier.clone.set_position(w / 2 - px * magnifier.zoom, h / 2 - py * magnifier.zoom);
         }
         const shading = shade[3] > 0;
         layer.shadeAbove.visible = layer.shadeBelow.visible = shading;
@@ -236,7 +250,9 @@ function tovaniCreateGuide(deps) {
 
     // Shows or hides everything, following the pointer only while shown.
     const update = () => {
-        const show = wanted && (pieces.length > 0 || shade[3] > 0);
+        const show = wanted && (pieces.length > 0 || shade[3] > 0 || magnifier !== null);
+        if (magnifier)
+            magnifier.actor.visible = show;
         if (show) {
             place(true);
             root.show();
@@ -276,6 +292,7 @@ function tovaniCreateGuide(deps) {
         wanted = false;
         pieces = [];
         shade = [0, 0, 0, 0];
+        hideMagnifier();
         for (const name of [...bindings.keys()])
             unbind(name);
         rebuild();
@@ -291,7 +308,17 @@ function tovaniCreateGuide(deps) {
             Gio.BusNameWatcherFlags.NONE, null, clientVanished);
     };
 
-    const monitorList = () => monitors().map(m => [m.x, m.y, m.width, m.height, deviceScale(m)]);
+    // In points, and device pixels per point.
+    const monitorList = () => monitors().map(m => {
+        const u = unitOf(m);
+        return [Math.round(m.x / u), Math.round(m.y / u), Math.round(m.width / u), Math.round(m.height / u),
+            deviceScale(m) * u];
+    });
+
+    const hideMagnifier = () => {
+        magnifier?.actor.destroy();
+        magnifier = null;
+    };
 
     const service = {
         get ApiVersion() {
@@ -319,6 +346,36 @@ function tovaniCreateGuide(deps) {
             pieces = made;
             shade = checked[1];
             rebuild();
+            update();
+            invocation.return_value(null);
+        },
+        SetMagnifierAsync([visible, zoom, width, height, frame], invocation) {
+            const limit = TOVANI_LIMITS.pixels;
+            if (!Number.isFinite(zoom) || zoom < 1 || zoom > 16 ||
+                ![width, height].every(v => Number.isFinite(v) && v >= 1 && v <= limit) ||
+                !Array.isArray(frame) || frame.length !== 4 || !frame.every(v => Number.isFinite(v) && v >= 0 && v <= 1)) {
+                invocation.return_dbus_error(TOVANI_INVALID_ARGS, 'zoom 1..16, sizes 1..16384, frame colour 0..1');
+                return;
+            }
+            adopt(invocation);
+            hideMagnifier();
+            if (visible) {
+                const [r, g, b, a] = frame;
+                const actor = new St.Widget({reactive: false, clip_to_allocation: true,
+                    style: 'background-color: black;'});
+                // Everything the Shell shows, the guide too: the magnifier
+                // itself is outside of it, on the stage, above it all.
+                const clone = new Clutter.Clone({source: uiGroup, reactive: false});
+                clone.set_scale(zoom, zoom);
+                const border = new St.Widget({reactive: false,
+                    style: `border: 2px solid rgba(${Math.round(r * 255)}, ${Math.round(g * 255)}, ` +
+                        `${Math.round(b * 255)}, ${a}); border-radius: 6px;`});
+                actor.add_child(clone);
+                actor.add_child(border);
+                global.stage.add_child(actor);
+                magnifier = {zoom, width, height, actor, clone, border};
+            }
+            lastKey = '';
             update();
             invocation.return_value(null);
         },
@@ -406,6 +463,7 @@ function tovaniCreateGuide(deps) {
             Main.layoutManager.disconnect(monitorsId);
             uiGroup.disconnect(addedId);
             root.destroy();
+            hideMagnifier();
             pieces = [];
             layers = [];
             current = null;

@@ -10,6 +10,7 @@
 #    brackets, the reading strip;
 #  - "tovani toggle" and Ctrl+Shift+R (bound by the Shell) turn it off and on;
 #  - a click on the guide reaches the window beneath;
+#  - the magnifier shows what lies around the pointer enlarged, framed;
 #  - while the pointer rests neither Tovani nor the Shell does anything;
 #  - quitting takes the guide away.
 source "$(dirname "$0")/lib.sh"
@@ -88,6 +89,20 @@ gs_wait_for 10 band_at 20 700 || gs_fail "no underline after the focus window"
 gs_click
 gs_wait_for 10 grep -qx "click 300 700 1" "$GS_TMP/clicks.out" ||
     gs_fail "the click did not pass through: $(cat "$GS_TMP/clicks.out")"
+
+# The magnifier, drawn by the Shell: 512 x 64 points around the pointer
+# (the span between the brackets, the guide's thickness and 60), framed in
+# the guide's colour, with what lies beneath enlarged twice, smoothly: the
+# underline 8 rows thick on the pointer's row, its edges blended.
+tovani magnifier >/dev/null || gs_fail "'tovani magnifier' failed"
+magnified() {
+    [ "$(rows_off 300 670 60)" = "695 704" ] && gs_pixel_is 300 700 "$(amber 0.6)" && band_at 20 700 &&
+        gs_pixel_is 300 668 "$AMBER" &&
+        gs_pixel_is 300 731 "$AMBER" && ! gs_pixel_is 300 667 "$AMBER"
+}
+gs_wait_for 10 magnified || gs_fail "no magnifier at 300,700: rows $(rows_off 300 670 60) differ, frame $(gs_pixel 300 668) / $(gs_pixel 300 731)"
+tovani magnifier >/dev/null
+gs_wait_for 10 band_at 300 700 || gs_fail "the magnifier stayed"
 
 # Off and on: the command, then the shortcut the Shell bound.
 off() { [ "$(rows_off 20 680 40)" = none ]; }
