@@ -2,12 +2,9 @@
 input, answers each on standard output, and prints "shortcut NAME" for every
 ShortcutActivated.
 
-    band R G B ALPHA H [SHADE]
-                         one band a monitor: that colour at ALPHA
+    band R G B ALPHA H   one band a monitor: that colour at ALPHA
                          (premultiplied), the monitor's width, H rows from the
-                         pointer's row down; the rest shaded black at SHADE
-    bracket              the last band again, with a white 4x4 square 10 to
-                         the right of and 10 above the pointer on each monitor
+                         pointer's row down
     visible 0|1          SetVisible
     bind NAME ACCEL      BindShortcut; answers "bound True|False"
     bad                  makes every call of BAD_CALLS; answers "bad ok" or
@@ -43,20 +40,14 @@ def set_guide(pieces, shade=(0.0, 0.0, 0.0, 0.0)):
     api.SetGuide(dbus.Array(pieces, signature="(iuddddiiay)"), dbus.Struct(shade, signature="dddd"))
 
 
-last_band = []
-
-
-def band(r, g, b, alpha, rows, shade=0.0, bracket=False):
-    last_band[:] = [r, g, b, alpha, rows, shade]
+def band(r, g, b, alpha, rows):
     a = round(alpha * 255)
     bgra = bytes((round(b * a / 255), round(g * a / 255), round(r * a / 255), a))
     pieces = []
     for i, (_x, _y, w, _h, scale) in enumerate(props.Get("org.tovani.ShellExtension", "Monitors")):
         pw, ph = round(w * scale), round(rows * scale)
         pieces.append(piece(i, 0, 0.0, 0.0, float(w), float(rows), pw, ph, bgra * (pw * ph)))
-        if bracket:
-            pieces.append(piece(i, 1, 10.0, -10.0, 4.0, 4.0, 4, 4, b"\xff" * 64))
-    set_guide(pieces, (0.0, 0.0, 0.0, shade))
+    set_guide(pieces)
 
 
 # Calls the extension must refuse with InvalidArgs, changing nothing.
@@ -73,6 +64,7 @@ BAD_CALLS = [
     ("shade above 1", lambda: set_guide([piece()], (0.0, 0.0, 0.0, 1.5))),
     ("second piece bad", lambda: set_guide([piece(), piece(anchor=9)])),
     ("unknown shortcut", lambda: api.BindShortcut("launch-rockets", "<Control>r")),
+    ("zoom 0", lambda: api.SetMagnifier(True, 0.0, 100.0, 50.0, (0.0, 0.0, 0.0, 1.0))),
 ]
 
 
@@ -93,11 +85,7 @@ def command(line):
     if not words:
         return
     if words[0] == "band":
-        band(*(int(v) for v in words[1:4]), float(words[4]), int(words[5]), *(float(v) for v in words[6:]))
-    elif words[0] == "bracket":
-        band(*last_band, bracket=True)
-    elif words[0] == "message":
-        api.ShowMessage(" ".join(words[1:]))
+        band(*(int(v) for v in words[1:4]), float(words[4]), int(words[5]))
     elif words[0] == "visible":
         api.SetVisible(words[1] == "1")
     elif words[0] == "bind":

@@ -25,10 +25,11 @@ question() {
 }
 gs_wait_for 20 question || gs_fail "no question: the windows are $(gs_eval 'global.get_window_actors().map(a => a.meta_window.get_title()).join(", ")')"
 # The Shell may hand the key over before the window hears it has the
-# keyboard: pressed again when nothing happened.
-for _ in 1 2 3; do
-    gs_keys Return
-    gs_wait_for 3 status_is needs-login && break
+# keyboard, and the preferences may come to the front after the question:
+# clicked and pressed again when nothing happened.
+for _ in 1 2 3 4; do
+    gs_wait_for 5 question && gs_keys Return
+    gs_wait_for 2 status_is needs-login && break
 done
 INSTALLED=$XDG_DATA_HOME/gnome-shell/extensions/tovani@tovani.org
 status_is needs-login || gs_fail "after Install, tovani status: $(tovani status 2>&1)"
