@@ -142,7 +142,7 @@ QImage DisplayGuide::picture(const Key &key, const QRectF &local, const ReadingG
         return m_pictures.front().second;
     }
     const qreal dpr = m_display.devicePixelRatio > 0 ? m_display.devicePixelRatio : 1.0;
-    const QImage image = paintPiece(view, m_display.frame.size(), dpr, local, key.layer);
+    QImage image = paintPiece(view, m_display.frame.size(), dpr, local, key.layer);
     ++m_draws;
     if (m_pictures.size() >= kKeptPictures)
         m_pictures.pop_back();
