@@ -180,6 +180,16 @@ bool runGsettings(const QStringList &arguments, QString *output, QString *error)
     return true;
 }
 
+// The extension is in the Shell's list of extensions to start.
+bool isSwitchedOn()
+{
+    QString list, error;
+    return runGsettings({QStringLiteral("get"), QStringLiteral("org.gnome.shell"),
+                         QStringLiteral("enabled-extensions")},
+                        &list, &error) &&
+           list.contains(QLatin1Char('\'') + QLatin1String(extensionUuid) + QLatin1Char('\''));
+}
+
 WireColor wireColor(const QColor &color)
 {
     if (!color.isValid()) return {};
@@ -362,7 +372,11 @@ void ShellExtension::askShell()
         // The Shell reads extensions at log-in only: one installed since is
         // unknown to it.
         if (values.isEmpty()) {
-            setState(isInstalled() ? State::NeedsLogin : State::NotInstalled);
+            // Installed since (a package, say), it also has to be in the
+            // Shell's list to start at the next log-in.
+            setState(!isInstalled()   ? State::NotInstalled
+                     : isSwitchedOn() ? State::NeedsLogin
+                                      : State::Disabled);
             return;
         }
         switch (int(values.value(QStringLiteral("state")).toDouble())) {
