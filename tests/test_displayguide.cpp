@@ -1,44 +1,13 @@
 // The guide of one display as the window system shows it: its surfaces,
 // composed in stacking order, give exactly what ReadingGuideView paints, and a
 // move only moves them.
+#include "GuideImages.h"
 #include "overlay/DisplayGuide.h"
 #include "platform/FakePlatform.h"
 #include "settings/Settings.h"
 
 #include <QTemporaryDir>
 #include <QTest>
-
-namespace {
-
-// Largest difference of any channel between two images of the same size.
-int maxDifference(const QImage &a, const QImage &b)
-{
-    if (a.size() != b.size())
-        return 256;
-    int worst = 0;
-    for (int y = 0; y < a.height(); ++y) {
-        const auto *la = reinterpret_cast<const QRgb *>(a.constScanLine(y));
-        const auto *lb = reinterpret_cast<const QRgb *>(b.constScanLine(y));
-        for (int x = 0; x < a.width(); ++x) {
-            worst = std::max({worst, std::abs(qRed(la[x]) - qRed(lb[x])), std::abs(qGreen(la[x]) - qGreen(lb[x])),
-                              std::abs(qBlue(la[x]) - qBlue(lb[x])), std::abs(qAlpha(la[x]) - qAlpha(lb[x]))});
-        }
-    }
-    return worst;
-}
-
-QImage fullRender(const platform::Display &d, const AppSettings &s, QPointF global, double lineHeight = 0)
-{
-    QImage image((d.frame.size() * d.devicePixelRatio).toSize(), QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(d.devicePixelRatio);
-    image.fill(Qt::transparent);
-    QPainter p(&image);
-    const QPointF local = global - d.frame.topLeft();
-    ReadingGuideView::onLine(local.x(), local.y(), lineHeight, s).paint(p, d.frame.size());
-    return image;
-}
-
-} // namespace
 
 class TestDisplayGuide : public QObject
 {
@@ -91,7 +60,7 @@ private Q_SLOTS:
                 {{639, 200}, 0},    {{200, 150}, 0},    {{200, 150}, 17.5},  {{210, 340}, 30}, {{200, 150}, 0}};
             for (const auto &[local, h] : places) {
                 guide.moveTo(origin + local, h);
-                const int diff = maxDifference(surfaces.compose(display), fullRender(display, *s, origin + local, h));
+                const int diff = maxDifference(surfaces.compose(display), paintedGuide(display, *s, origin + local, h));
                 QVERIFY2(diff <= 1, qPrintable(QStringLiteral("t %1 at %2,%3: off by %4")
                                                    .arg(thickness).arg(local.x()).arg(local.y()).arg(diff)));
             }
@@ -127,7 +96,7 @@ private Q_SLOTS:
         QVERIFY(guide.drawCount() > drawn);
         QVERIFY(surfaces.commits > commits);
         const QPointF at = guide.position();
-        QCOMPARE(maxDifference(surfaces.compose(m_display), fullRender(m_display, *s, at, guide.lineHeight())), 0);
+        QCOMPARE(maxDifference(surfaces.compose(m_display), paintedGuide(m_display, *s, at, guide.lineHeight())), 0);
     }
 
     // Pieces with nothing to show stay unmapped: a hidden guide, brackets

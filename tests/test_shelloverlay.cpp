@@ -2,12 +2,11 @@
 // by the Shell at each pointer position as the extension places them, give
 // exactly what ReadingGuideView paints there. And the small texts Tovani
 // exchanges with the Shell: accelerators, versions, its list of extensions.
-#include "overlay/ReadingGuideView.h"
+#include "GuideImages.h"
 #include "overlay/ShellOverlay.h"
 #include "platform/gnome/GnomeShell.h"
 #include "settings/Settings.h"
 
-#include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -50,30 +49,6 @@ QImage shellShows(const QList<Piece> &pieces, const QColor &shade, int index, co
     return image;
 }
 
-QImage painted(const platform::Display &d, const AppSettings &s, QPoint pointer)
-{
-    QImage image((d.frame.size() * d.devicePixelRatio).toSize(), QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(d.devicePixelRatio);
-    image.fill(Qt::transparent);
-    QPainter p(&image);
-    ReadingGuideView(pointer.x(), pointer.y(), s).paint(p, d.frame.size());
-    return image;
-}
-
-int maxDifference(const QImage &a, const QImage &b)
-{
-    if (a.size() != b.size()) return 256;
-    int worst = 0;
-    for (int y = 0; y < a.height(); ++y) {
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb pa = a.pixel(x, y), pb = b.pixel(x, y);
-            worst = std::max({worst, std::abs(qRed(pa) - qRed(pb)), std::abs(qGreen(pa) - qGreen(pb)),
-                              std::abs(qBlue(pa) - qBlue(pb)), std::abs(qAlpha(pa) - qAlpha(pb))});
-        }
-    }
-    return worst;
-}
-
 } // namespace
 
 class TestShellOverlay : public QObject
@@ -110,7 +85,7 @@ private Q_SLOTS:
                 for (const QPoint pointer :
                      {QPoint(200, 120), QPoint(3, 1), QPoint(int(d.frame.width()) - 1, 239)}) {
                     const int diff =
-                        maxDifference(shellShows(pieces, shade, index, d, pointer), painted(d, s, pointer));
+                        maxDifference(shellShows(pieces, shade, index, d, pointer), paintedGuide(d, s, d.frame.topLeft() + QPointF(pointer)));
                     QVERIFY2(diff <= 1, qPrintable(QStringLiteral("display %1, t %2 at %3,%4: off by %5")
                                                        .arg(index)
                                                        .arg(thickness)
