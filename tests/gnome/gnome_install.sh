@@ -3,7 +3,8 @@
 # Tovani says so, offers to install it, and on Return copies it for this user,
 # adds it to the Shell's list of extensions to start, and says that one
 # log-out is needed (GNOME 43 looks for extensions only at log-in); its status
-# says the same. It doesn't go to XWayland meanwhile.
+# says the same. It doesn't go to XWayland meanwhile. After the next log-in
+# the guide shows through the copy it installed.
 source "$(dirname "$0")/lib.sh"
 [ -x "${TOVANI_BIN:-}" ] || gs_fail "TOVANI_BIN must name tovani"
 
@@ -13,8 +14,13 @@ gs_move 10 10
 export XDG_CURRENT_DESKTOP=GNOME XDG_CONFIG_HOME="$GS_TMP/tovani-config"
 tovani() { timeout 20 "$TOVANI_BIN" "$@"; }
 "$TOVANI_BIN" >"$GS_TMP/tovani.log" 2>&1 &
-gs_track_pid $!
-status_is() { [ "$(tovani status 2>/dev/null)" = "backend: gnome-shell, pointer: none, extension: $1" ]; }
+TOVANI_PID=$!
+gs_track_pid $TOVANI_PID
+status_is() {
+    local pointer=none
+    [ "$1" = active ] && pointer=gnome-shell-extension
+    [ "$(tovani status 2>/dev/null)" = "backend: gnome-shell, pointer: $pointer, extension: $1" ]
+}
 gs_wait_for 20 status_is not-installed || gs_fail "tovani status: $(tovani status 2>&1)"
 
 # The question shows over the preferences (opened too: no tray here); the
@@ -41,4 +47,15 @@ grep -q '"shell-version"' "$INSTALLED/metadata.json" && grep -q '"43"' "$INSTALL
 # Then it says that a log-out is needed, once.
 gs_wait_for 10 question || gs_fail "nothing said about logging out"
 gs_keys Return
+
+# The next log-in: the Shell starts the copy Tovani installed, and the next
+# Tovani shows its guide through it.
+kill $TOVANI_PID
+gs_stop
+gs_start --extension none
+"$TOVANI_BIN" toggle >"$GS_TMP/tovani2.log" 2>&1 &
+gs_track_pid $!
+gs_wait_for 20 status_is active || gs_fail "after logging in again, tovani status: $(tovani status 2>&1)"
+gs_wait_for 10 eval '[ "$(gs_eval "Main.layoutManager.uiGroup.get_last_child().visible")" = true ]' ||
+    gs_fail "the guide does not show after logging in again"
 echo PASS
