@@ -602,6 +602,10 @@ Rückgabewert: 0 bei Erfolg, 1 wenn die laufende Instanz nicht erreichbar war,
         <source>GNOME Shell&apos;s list of extensions is unreadable: %1</source>
         <translation>die Liste der Erweiterungen von GNOME Shell ist unlesbar: %1</translation>
     </message>
+    <message>
+        <source>Extensions are switched off in GNOME&apos;s Extensions app (&quot;Use Extensions&quot;); switch them on to see Tovani&apos;s guide.</source>
+        <translation>Erweiterungen sind in der GNOME-App „Erweiterungen“ ausgeschaltet („Erweiterungen verwenden“); schalten Sie sie ein, um die Lesehilfe von Tovani zu sehen.</translation>
+    </message>
 </context>
 <context>
     <name>PreferencesView</name>

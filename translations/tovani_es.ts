@@ -603,6 +603,10 @@ un cambio no se guardó.
         <source>GNOME Shell&apos;s list of extensions is unreadable: %1</source>
         <translation>la lista de extensiones de GNOME Shell es ilegible: %1</translation>
     </message>
+    <message>
+        <source>Extensions are switched off in GNOME&apos;s Extensions app (&quot;Use Extensions&quot;); switch them on to see Tovani&apos;s guide.</source>
+        <translation>Las extensiones están desactivadas en la aplicación Extensiones de GNOME («Usar extensiones»); actívelas para ver la guía de Tovani.</translation>
+    </message>
 </context>
 <context>
     <name>PreferencesView</name>

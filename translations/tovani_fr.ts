@@ -602,6 +602,10 @@ n’a pas été enregistrée.
         <source>GNOME Shell&apos;s list of extensions is unreadable: %1</source>
         <translation>la liste des extensions de GNOME Shell est illisible : %1</translation>
     </message>
+    <message>
+        <source>Extensions are switched off in GNOME&apos;s Extensions app (&quot;Use Extensions&quot;); switch them on to see Tovani&apos;s guide.</source>
+        <translation>Les extensions sont désactivées dans l’application Extensions de GNOME (« Utiliser les extensions ») ; activez-les pour voir le guide de Tovani.</translation>
+    </message>
 </context>
 <context>
     <name>PreferencesView</name>

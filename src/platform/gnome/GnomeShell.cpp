@@ -190,6 +190,15 @@ bool isSwitchedOn()
            list.contains(QLatin1Char('\'') + QLatin1String(extensionUuid) + QLatin1Char('\''));
 }
 
+bool userExtensionsOff()
+{
+    QString value, error;
+    return runGsettings({QStringLiteral("get"), QStringLiteral("org.gnome.shell"),
+                         QStringLiteral("disable-user-extensions")},
+                        &value, &error) &&
+           value == u"true";
+}
+
 WireColor wireColor(const QColor &color)
 {
     if (!color.isValid()) return {};
@@ -386,7 +395,14 @@ void ShellExtension::askShell()
             break;
         case Disabled:
         case Initialized:
-            setState(State::Disabled);
+            // GNOME's switch for all of the person's own extensions is
+            // theirs to turn: said, not turned.
+            setState(State::Disabled,
+                     userExtensionsOff()
+                         ? QCoreApplication::translate(
+                               "Platform", "Extensions are switched off in GNOME's Extensions app "
+                                           "(\"Use Extensions\"); switch them on to see Tovani's guide.")
+                         : QString());
             break;
         case OutOfDate:
             setState(State::Failed, QCoreApplication::translate(
@@ -421,6 +437,7 @@ QString ShellExtension::stateText() const
             "Tovani shows its guide on GNOME through a small extension of GNOME Shell, which is not "
             "installed yet.");
     case State::Disabled:
+        if (!m_detail.isEmpty()) return m_detail;
         return QCoreApplication::translate("Platform", "Tovani's GNOME Shell extension is switched off.");
     case State::NeedsLogin:
         return QCoreApplication::translate(
