@@ -149,6 +149,10 @@ Legen Sie diese und „tovani toggle“ in den Einstellungen Ihrer Arbeitsumgebu
         <source>GNOME Shell starts new extensions only at log-in; from then on Tovani&apos;s guide shows and follows the pointer.</source>
         <translation>GNOME Shell startet neue Erweiterungen nur bei der Anmeldung; danach erscheint die Lesehilfe von Tovani und folgt dem Zeiger.</translation>
     </message>
+    <message>
+        <source>Line steps and the lock are not available on GNOME yet: the Shell moves the guide with the pointer</source>
+        <translation>Zeilenschritte und die Sperre gibt es unter GNOME noch nicht: Die Shell bewegt die Lesehilfe mit dem Zeiger</translation>
+    </message>
 </context>
 <context>
     <name>AppSettings</name>

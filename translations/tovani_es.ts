@@ -149,6 +149,10 @@ Asígnelos, junto con «tovani toggle», a teclas en la configuración de su esc
         <source>GNOME Shell starts new extensions only at log-in; from then on Tovani&apos;s guide shows and follows the pointer.</source>
         <translation>GNOME Shell solo inicia las extensiones nuevas al iniciar sesión; a partir de entonces la guía de Tovani aparece y sigue al puntero.</translation>
     </message>
+    <message>
+        <source>Line steps and the lock are not available on GNOME yet: the Shell moves the guide with the pointer</source>
+        <translation>Los pasos de línea y el bloqueo aún no están disponibles en GNOME: el Shell mueve la guía con el puntero</translation>
+    </message>
 </context>
 <context>
     <name>AppSettings</name>

@@ -149,6 +149,10 @@ Associez-les, ainsi que «&#xa0;tovani toggle&#xa0;», à des touches dans les r
         <source>GNOME Shell starts new extensions only at log-in; from then on Tovani&apos;s guide shows and follows the pointer.</source>
         <translation>GNOME Shell ne démarre les nouvelles extensions qu’à la connexion ; ensuite, le guide de Tovani s’affiche et suit le pointeur.</translation>
     </message>
+    <message>
+        <source>Line steps and the lock are not available on GNOME yet: the Shell moves the guide with the pointer</source>
+        <translation>Le passage de ligne en ligne et le verrouillage ne sont pas encore disponibles sous GNOME : le Shell déplace le guide avec le pointeur</translation>
+    </message>
 </context>
 <context>
     <name>AppSettings</name>

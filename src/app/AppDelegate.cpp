@@ -272,9 +272,18 @@ void AppDelegate::setGuideEnabled(bool enabled)
     m_overlay->enableGuide();
 }
 
+namespace {
+QString heldByShellText()
+{
+    return AppDelegate::tr("Line steps and the lock are not available on GNOME yet: the Shell moves the guide "
+                           "with the pointer");
+}
+} // namespace
+
 QString AppDelegate::stepLine(int direction)
 {
     if (!m_isEnabled) return tr("The guide is off");
+    if (!canHoldGuide()) return heldByShellText();
     m_overlay->lineGuide().step(direction);
     return {};
 }
@@ -282,6 +291,7 @@ QString AppDelegate::stepLine(int direction)
 QString AppDelegate::setGuideLocked(bool locked)
 {
     if (!m_isEnabled) return tr("The guide is off");
+    if (!canHoldGuide()) return heldByShellText();
     m_overlay->lineGuide().setLocked(locked);
     return {};
 }

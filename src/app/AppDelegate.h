@@ -45,6 +45,7 @@ public:
     QString stepLine(int direction) override;
     QString setGuideLocked(bool locked) override;
     bool isGuideLocked() const override;
+    bool canHoldGuide() const override { return !m_platform.shellGuide(); }
     void showPreferences() override;
     void showAbout() override;
     void requestQuit() override;

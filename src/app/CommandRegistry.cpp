@@ -106,7 +106,7 @@ void CommandRegistry::setHotkeysEnabled(bool enabled)
     const bool lineKeys = m_target.settings().lineStepKeysEnabled();
     for (int id = 1; enabled && id <= bindings().size(); ++id) {
         const Binding &bound = *binding(id);
-        if (bound.command->lineKeys && !lineKeys)
+        if (bound.command->lineKeys && (!lineKeys || !m_target.canHoldGuide()))
             continue;
         const Hotkey &key = *bound.key;
         QString name = QString::fromLatin1(bound.command->verb);

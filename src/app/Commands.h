@@ -28,6 +28,10 @@ public:
     // Returns why it could not, or an empty text.
     virtual QString setGuideLocked(bool locked) = 0;
     virtual bool isGuideLocked() const = 0;
+    // The guide can leave the pointer (steps, the lock): false where the
+    // desktop shell moves it with the pointer itself. Their keys are not
+    // taken then.
+    virtual bool canHoldGuide() const { return true; }
     virtual void showPreferences() = 0;
     virtual void showAbout() = 0;
     // Ends the application once the command that asks it has been answered.
