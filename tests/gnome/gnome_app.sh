@@ -6,8 +6,8 @@
 #  - the default underline follows the pointer on both monitors, in the exact
 #    blend, on the monitor under the pointer only;
 #  - the styles switched from Tovani's command line show at the pointer: the
-#    highlight bar, the focus window's shade with its clear band and the
-#    brackets, the reading strip;
+#    highlight bar, the reading strip, the ruler, the focus window's shade
+#    with its clear band and the brackets;
 #  - "tovani toggle" and Ctrl+Shift+R (bound by the Shell) turn it off and on;
 #  - line steps say they are not available, and their keys are not taken;
 #  - a click on the guide reaches the window beneath;
@@ -64,6 +64,9 @@ MOVES
 # background near it, and the colour of one row.
 amber() { gs_blend "$AMBER" "$1" "$BG"; }
 SHADE=$(gs_blend "0 0 0" 0.6 "$BG")
+# The ruler: 45 points at 0.85, its top edge red, two rows above a row on
+# which half of the first falls.
+EDGE=$(gs_blend "255 59 48" 0.85 "$(amber 0.85)")
 while IFS='|' read -r n rows row colour; do
     tovani style "$n" >/dev/null || gs_fail "'tovani style $n' failed"
     check() { [ "$(rows_off 1 640 120)" = "$rows" ] && gs_pixel_is 1 "$row" "$colour"; }
@@ -71,6 +74,7 @@ while IFS='|' read -r n rows row colour; do
 done <<STYLES
 2|672 699|690|$(amber 0.5)
 5|672 727|700|$BG
+4|677 722|678|$EDGE
 1|698 701|699|$(amber 0.6)
 STYLES
 # The focus window with the brackets: the shade above and below a clear
