@@ -610,6 +610,10 @@ Rückgabewert: 0 bei Erfolg, 1 wenn die laufende Instanz nicht erreichbar war,
         <source>Extensions are switched off in GNOME&apos;s Extensions app (&quot;Use Extensions&quot;); switch them on to see Tovani&apos;s guide.</source>
         <translation>Erweiterungen sind in der GNOME-App „Erweiterungen“ ausgeschaltet („Erweiterungen verwenden“); schalten Sie sie ein, um die Lesehilfe von Tovani zu sehen.</translation>
     </message>
+    <message>
+        <source>another program holds its name on the session bus</source>
+        <translation>ein anderes Programm hält ihren Namen auf dem Sitzungsbus</translation>
+    </message>
 </context>
 <context>
     <name>PreferencesView</name>

@@ -611,6 +611,10 @@ un cambio no se guardó.
         <source>Extensions are switched off in GNOME&apos;s Extensions app (&quot;Use Extensions&quot;); switch them on to see Tovani&apos;s guide.</source>
         <translation>Las extensiones están desactivadas en la aplicación Extensiones de GNOME («Usar extensiones»); actívelas para ver la guía de Tovani.</translation>
     </message>
+    <message>
+        <source>another program holds its name on the session bus</source>
+        <translation>otro programa tiene su nombre en el bus de sesión</translation>
+    </message>
 </context>
 <context>
     <name>PreferencesView</name>

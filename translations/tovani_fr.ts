@@ -610,6 +610,10 @@ n’a pas été enregistrée.
         <source>Extensions are switched off in GNOME&apos;s Extensions app (&quot;Use Extensions&quot;); switch them on to see Tovani&apos;s guide.</source>
         <translation>Les extensions sont désactivées dans l’application Extensions de GNOME (« Utiliser les extensions ») ; activez-les pour voir le guide de Tovani.</translation>
     </message>
+    <message>
+        <source>another program holds its name on the session bus</source>
+        <translation>un autre programme détient son nom sur le bus de session</translation>
+    </message>
 </context>
 <context>
     <name>PreferencesView</name>

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The first start of a source build on GNOME Shell without Tovani's extension:
+# The first start of a source build on GNOME Shell without Tovani's extension
+# (and another program holding its name, which Tovani doesn't take for it):
 # Tovani says so, offers to install it, and on Return copies it for this user,
 # adds it to the Shell's list of extensions to start, and says that one
 # log-out is needed (GNOME 43 looks for extensions only at log-in); its status
@@ -13,6 +14,22 @@ gs_start --extension none
 gs_move 10 10
 export XDG_CURRENT_DESKTOP=GNOME XDG_CONFIG_HOME="$GS_TMP/tovani-config"
 tovani() { timeout 20 "$TOVANI_BIN" "$@"; }
+# Another program holding the extension's name, and answering as it would,
+# is not taken for it.
+"$GS_PY" -c '
+import dbus, dbus.service, dbus.mainloop.glib
+from gi.repository import GLib
+dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
+class Impostor(dbus.service.Object):
+    @dbus.service.method("org.freedesktop.DBus.Properties", in_signature="s", out_signature="a{sv}")
+    def GetAll(self, interface):
+        return {"ApiVersion": dbus.UInt32(1), "Monitors": dbus.Array([(0, 0, 1280, 800, 1.0)], signature="(iiiid)")}
+name = dbus.service.BusName("org.tovani.ShellExtension", dbus.SessionBus())
+Impostor(dbus.SessionBus(), "/org/tovani/ShellExtension")
+GLib.MainLoop().run()' &
+IMPOSTOR=$!
+gs_track_pid $IMPOSTOR
+gs_wait_for 10 gs__has_name org.tovani.ShellExtension || gs_fail "the other program did not take the name"
 "$TOVANI_BIN" >"$GS_TMP/tovani.log" 2>&1 &
 TOVANI_PID=$!
 gs_track_pid $TOVANI_PID
@@ -21,6 +38,8 @@ status_is() {
     [ "$1" = active ] && pointer=gnome-shell-extension
     [ "$(tovani status 2>/dev/null)" = "backend: gnome-shell, pointer: $pointer, extension: $1" ]
 }
+gs_wait_for 20 status_is failed || gs_fail "with another program holding the name, tovani status: $(tovani status 2>&1)"
+kill $IMPOSTOR
 gs_wait_for 20 status_is not-installed || gs_fail "tovani status: $(tovani status 2>&1)"
 
 # The question shows over the preferences (opened too: no tray here); the

@@ -313,6 +313,19 @@ ShellExtension::~ShellExtension()
 void ShellExtension::appeared()
 {
     const int generation = ++m_generation;
+    // The extension answers on the Shell's own connection: a name held by
+    // any other program is not it, and neither its shortcuts nor its
+    // monitors are taken.
+    if (QDBusConnectionInterface *bus = m_bus.interface()) {
+        const QString owner = bus->serviceOwner(QLatin1String(serviceName));
+        if (owner.isEmpty() || owner != bus->serviceOwner(shellService).value()) {
+            qCWarning(lcGnome) << "org.tovani.ShellExtension is held by" << owner << ", not by GNOME Shell";
+            setState(State::Failed,
+                     QCoreApplication::translate("Platform", "another program holds its name on "
+                                                             "the session bus"));
+            return;
+        }
+    }
     QDBusMessage get = QDBusMessage::createMethodCall(QLatin1String(serviceName), QLatin1String(objectPath),
                                                       propertiesInterface, QStringLiteral("GetAll"));
     get << QLatin1String(interfaceName);
