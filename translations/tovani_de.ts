@@ -153,6 +153,10 @@ Legen Sie diese und „tovani toggle“ in den Einstellungen Ihrer Arbeitsumgebu
         <source>Line steps and the lock are not available on GNOME yet: the Shell moves the guide with the pointer</source>
         <translation>Zeilenschritte und die Sperre gibt es unter GNOME noch nicht: Die Shell bewegt die Lesehilfe mit dem Zeiger</translation>
     </message>
+    <message>
+        <source>On GNOME the guide follows the pointer only: snapping to text lines, line steps and the lock are not available there yet.</source>
+        <translation>Unter GNOME folgt die Lesehilfe nur dem Zeiger: Das Einrasten auf Textzeilen, Zeilenschritte und die Sperre gibt es dort noch nicht.</translation>
+    </message>
 </context>
 <context>
     <name>AppSettings</name>

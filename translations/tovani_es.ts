@@ -153,6 +153,10 @@ Asígnelos, junto con «tovani toggle», a teclas en la configuración de su esc
         <source>Line steps and the lock are not available on GNOME yet: the Shell moves the guide with the pointer</source>
         <translation>Los pasos de línea y el bloqueo aún no están disponibles en GNOME: el Shell mueve la guía con el puntero</translation>
     </message>
+    <message>
+        <source>On GNOME the guide follows the pointer only: snapping to text lines, line steps and the lock are not available there yet.</source>
+        <translation>En GNOME la guía solo sigue al puntero: el ajuste a las líneas de texto, los pasos de línea y el bloqueo aún no están disponibles allí.</translation>
+    </message>
 </context>
 <context>
     <name>AppSettings</name>

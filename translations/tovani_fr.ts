@@ -153,6 +153,10 @@ Associez-les, ainsi que «&#xa0;tovani toggle&#xa0;», à des touches dans les r
         <source>Line steps and the lock are not available on GNOME yet: the Shell moves the guide with the pointer</source>
         <translation>Le passage de ligne en ligne et le verrouillage ne sont pas encore disponibles sous GNOME : le Shell déplace le guide avec le pointeur</translation>
     </message>
+    <message>
+        <source>On GNOME the guide follows the pointer only: snapping to text lines, line steps and the lock are not available there yet.</source>
+        <translation>Sous GNOME, le guide suit seulement le pointeur : l’alignement sur les lignes de texte, le passage de ligne en ligne et le verrouillage n’y sont pas encore disponibles.</translation>
+    </message>
 </context>
 <context>
     <name>AppSettings</name>

@@ -187,6 +187,9 @@ QString AppDelegate::preferencesNotice() const
         notices << tr("No system tray is available: use this window, the shortcuts or the tovani command.");
     const platform::ShellGuide *shell = m_platform.shellGuide();
     if (shell && shell->state() != platform::ShellGuide::State::Active) notices << shell->stateText();
+    if (shell)
+        notices << tr("On GNOME the guide follows the pointer only: snapping to text lines, line steps and the "
+                      "lock are not available there yet.");
     return notices.join(QLatin1Char(' '));
 }
 
