@@ -199,6 +199,15 @@ bool userExtensionsOff()
            value == u"true";
 }
 
+// A call of the extension's interface.
+QDBusMessage extensionCall(const char *method, const QVariantList &arguments)
+{
+    QDBusMessage call = QDBusMessage::createMethodCall(QLatin1String(serviceName), QLatin1String(objectPath),
+                                                       QLatin1String(interfaceName), QLatin1String(method));
+    call.setArguments(arguments);
+    return call;
+}
+
 WireColor wireColor(const QColor &color)
 {
     if (!color.isValid()) return {};
@@ -302,11 +311,7 @@ ShellExtension::~ShellExtension()
     // The extension hides the guide when Tovani's connection closes; saying
     // so first clears it at once, also when the connection outlives us.
     if (m_state == State::Active) {
-        QDBusMessage hide =
-            QDBusMessage::createMethodCall(QLatin1String(serviceName), QLatin1String(objectPath),
-                                           QLatin1String(interfaceName), QStringLiteral("SetVisible"));
-        hide << false;
-        m_bus.call(hide, QDBus::NoBlock);
+        m_bus.call(extensionCall("SetVisible", {false}), QDBus::NoBlock);
     }
 }
 
@@ -566,15 +571,17 @@ void ShellExtension::sendPieces()
         w.pixels = QByteArray(reinterpret_cast<const char *>(image.constBits()), image.sizeInBytes());
         wire.append(w);
     }
-    QDBusMessage call =
-        QDBusMessage::createMethodCall(QLatin1String(serviceName), QLatin1String(objectPath),
-                                       QLatin1String(interfaceName), QStringLiteral("SetGuide"));
-    call << QVariant::fromValue(wire) << QVariant::fromValue(wireColor(m_shade));
-    auto *pending = new QDBusPendingCallWatcher(m_bus.asyncCall(call, 10000), this);
-    connect(pending, &QDBusPendingCallWatcher::finished, this, [](QDBusPendingCallWatcher *w) {
+    callReportingErrors(
+        extensionCall("SetGuide", {QVariant::fromValue(wire), QVariant::fromValue(wireColor(m_shade))}),
+        10000, "the guide");
+}
+
+void ShellExtension::callReportingErrors(const QDBusMessage &call, int timeoutMs, const char *what)
+{
+    auto *pending = new QDBusPendingCallWatcher(m_bus.asyncCall(call, timeoutMs), this);
+    connect(pending, &QDBusPendingCallWatcher::finished, this, [what](QDBusPendingCallWatcher *w) {
         w->deleteLater();
-        if (w->isError())
-            qCWarning(lcGnome) << "the Shell extension refused the guide:" << w->error().message();
+        if (w->isError()) qCWarning(lcGnome) << "the Shell extension refused" << what << w->error().message();
     });
 }
 
@@ -588,21 +595,13 @@ void ShellExtension::setVisible(bool visible)
 void ShellExtension::sendVisible()
 {
     if (m_state != State::Active) return;
-    QDBusMessage call =
-        QDBusMessage::createMethodCall(QLatin1String(serviceName), QLatin1String(objectPath),
-                                       QLatin1String(interfaceName), QStringLiteral("SetVisible"));
-    call << m_visible;
-    m_bus.call(call, QDBus::NoBlock);
+    m_bus.call(extensionCall("SetVisible", {m_visible}), QDBus::NoBlock);
 }
 
 void ShellExtension::showMessage(const QString &text)
 {
     if (m_state != State::Active) return;
-    QDBusMessage call =
-        QDBusMessage::createMethodCall(QLatin1String(serviceName), QLatin1String(objectPath),
-                                       QLatin1String(interfaceName), QStringLiteral("ShowMessage"));
-    call << text;
-    m_bus.call(call, QDBus::NoBlock);
+    m_bus.call(extensionCall("ShowMessage", {text}), QDBus::NoBlock);
 }
 
 void ShellExtension::setMagnifier(bool visible, double zoom, const QSizeF &size, const QColor &frame)
@@ -617,17 +616,10 @@ void ShellExtension::sendMagnifier()
 {
     // Nothing to say until there is something to show.
     if (m_state != State::Active || m_magnifier.size.isEmpty()) return;
-    QDBusMessage call =
-        QDBusMessage::createMethodCall(QLatin1String(serviceName), QLatin1String(objectPath),
-                                       QLatin1String(interfaceName), QStringLiteral("SetMagnifier"));
-    call << m_magnifier.visible << m_magnifier.zoom << m_magnifier.size.width() << m_magnifier.size.height()
-         << QVariant::fromValue(wireColor(m_magnifier.frame));
-    auto *pending = new QDBusPendingCallWatcher(m_bus.asyncCall(call, 5000), this);
-    connect(pending, &QDBusPendingCallWatcher::finished, this, [](QDBusPendingCallWatcher *w) {
-        w->deleteLater();
-        if (w->isError())
-            qCWarning(lcGnome) << "the Shell extension refused the magnifier:" << w->error().message();
-    });
+    callReportingErrors(extensionCall("SetMagnifier", {m_magnifier.visible, m_magnifier.zoom,
+                                                       m_magnifier.size.width(), m_magnifier.size.height(),
+                                                       QVariant::fromValue(wireColor(m_magnifier.frame))}),
+                        5000, "the magnifier");
 }
 
 void ShellExtension::bindShortcut(const QString &name, const QString &accelerator)
@@ -643,12 +635,9 @@ void ShellExtension::sendShortcut(const QString &name)
 {
     if (m_state != State::Active) return;
     const QString accelerator = m_shortcuts.value(name);
-    QDBusMessage call =
-        QDBusMessage::createMethodCall(QLatin1String(serviceName), QLatin1String(objectPath),
-                                       QLatin1String(interfaceName), QStringLiteral("BindShortcut"));
-    call << name << accelerator;
     const int generation = m_generation;
-    auto *pending = new QDBusPendingCallWatcher(m_bus.asyncCall(call, 5000), this);
+    auto *pending = new QDBusPendingCallWatcher(
+        m_bus.asyncCall(extensionCall("BindShortcut", {name, accelerator}), 5000), this);
     connect(
         pending, &QDBusPendingCallWatcher::finished, this,
         [this, name, accelerator, generation](QDBusPendingCallWatcher *w) {

@@ -12,6 +12,7 @@
 #include "platform/Platform.h"
 
 #include <QDBusConnection>
+#include <QDBusMessage>
 #include <QHash>
 
 namespace platform::gnome {
@@ -75,6 +76,8 @@ private:
     void sendVisible();
     void sendShortcut(const QString &name);
     void sendMagnifier();
+    // Sends `call` without waiting; a refusal is logged, naming `what`.
+    void callReportingErrors(const QDBusMessage &call, int timeoutMs, const char *what);
     // The extension's folder for the running Shell, shipped with Tovani.
     QString shippedExtension(QString *error) const;
 
