@@ -1,6 +1,14 @@
 #include "platform/Platform.h"
 
+#include <QWidget>
+
 namespace platform {
+
+void Platform::prepareWindow(QWidget *window, WindowRole role)
+{
+    if (window)
+        window->setWindowFlags(portableWindowFlags(role));
+}
 
 Qt::WindowFlags Platform::portableWindowFlags(WindowRole role)
 {

@@ -330,8 +330,10 @@ public:
     // first shown and before it exists natively (Qt turns most flags into
     // window attributes when it creates the window): sets its window flags,
     // replacing what it had, and adds what the window system needs besides,
-    // which may create the native window.
-    virtual void prepareWindow(QWidget *window, WindowRole role) = 0;
+    // which may create the native window. By default the portable flags
+    // alone: what the window system makes of "stay on top" and "no focus" is
+    // up to it (a Wayland compositor places windows itself).
+    virtual void prepareWindow(QWidget *window, WindowRole role);
     // The flags every window system understands for a window of `role`;
     // backends add their own.
     static Qt::WindowFlags portableWindowFlags(WindowRole role);

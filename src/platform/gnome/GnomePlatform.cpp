@@ -147,10 +147,6 @@ public:
     {
         return std::make_unique<UnavailableCapture>(m_capture);
     }
-    void prepareWindow(QWidget *window, WindowRole role) override
-    {
-        if (window) window->setWindowFlags(portableWindowFlags(role));
-    }
 
     bool isX11() const override { return false; }
     bool hasXInput2() const override { return false; }

@@ -35,13 +35,6 @@ public:
             QStringLiteral("screen capture needs an X11 session (Qt platform \"%1\")")
                 .arg(QGuiApplication::platformName()));
     }
-    // The portable flags alone: what the window system makes of "stay on top"
-    // and "no focus" is up to it (a Wayland compositor places windows itself).
-    void prepareWindow(QWidget *window, WindowRole role) override
-    {
-        if (window)
-            window->setWindowFlags(portableWindowFlags(role));
-    }
 
     bool isX11() const override { return false; }
     bool hasXInput2() const override { return false; }

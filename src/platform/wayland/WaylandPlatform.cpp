@@ -12,7 +12,6 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
-#include <QWidget>
 
 namespace platform {
 
@@ -98,13 +97,6 @@ public:
     LoginItem &loginItem() override { return *m_loginItem; }
     GuideSurfaces &guideSurfaces() override { return *m_surfaces; }
     std::unique_ptr<ScreenCapture> createScreenCapture() override { return m_capture(); }
-    // The guide does not use windows here; Tovani's other windows are plain
-    // Qt windows that the compositor places.
-    void prepareWindow(QWidget *window, WindowRole role) override
-    {
-        if (window)
-            window->setWindowFlags(portableWindowFlags(role));
-    }
 
     bool isX11() const override { return false; }
     bool hasXInput2() const override { return false; }
