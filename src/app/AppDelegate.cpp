@@ -88,7 +88,7 @@ void AppDelegate::setupMouseTracker()
     if (ShellOverlay *shell = m_overlay->shellOverlay()) {
         m_overlay->magnifierShow = [shell] { shell->setMagnifierVisible(true); };
         m_overlay->magnifierHide = [shell] { shell->setMagnifierVisible(false); };
-        m_overlay->setupMouseTracker();
+        // No pointer to track: the Shell follows it.
         return;
     }
     m_overlay->magnifierUpdatePosition = [this](double x, double y) {
