@@ -40,7 +40,7 @@ moves
 # Only KWin may report: another client's call is refused and moves nothing.
 "$KWIN_PY" - <<'PY' || kwin_fail "a call from another client was not refused"
 import dbus, sys
-o = dbus.SessionBus().get_object("org.tovani.Pointer", "/org/tovani/Pointer")
+o = dbus.SessionBus().get_object("org.tovani.Tovani", "/org/tovani/Pointer")
 try:
     o.Moved(dbus.Int32(5), dbus.Int32(6), dbus_interface="org.tovani.Pointer")
 except dbus.DBusException as e:

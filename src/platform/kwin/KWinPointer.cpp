@@ -8,6 +8,8 @@
 // the script is loaded into it again.
 #include "platform/kwin/KWinPointer.h"
 
+#include "platform/bus/TovaniBusName.h"
+
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -120,8 +122,8 @@ public:
             qCWarning(lcKWinPointer) << "cannot export" << objectPath << "on the session bus";
             return false;
         }
-        if (!m_bus.registerService(QString::fromLatin1(serviceName))) {
-            qCWarning(lcKWinPointer) << "the bus name" << serviceName << "is taken by another program";
+        if (!TovaniBusName::instance().isOwned()) {
+            qCWarning(lcKWinPointer) << "the bus name" << tovaniBusName << "is taken by another program";
             m_bus.unregisterObject(QString::fromLatin1(objectPath));
             return false;
         }
@@ -144,7 +146,6 @@ public:
             call(QStringLiteral("/Scripting"), QStringLiteral("org.kde.kwin.Scripting"), QStringLiteral("unloadScript"),
                  {QString::fromLatin1(scriptName)});
         m_loaded = false;
-        m_bus.unregisterService(QString::fromLatin1(serviceName));
         m_bus.unregisterObject(QString::fromLatin1(objectPath));
     }
 

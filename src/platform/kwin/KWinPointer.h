@@ -4,8 +4,8 @@
 // protocol tells a client where the pointer is, but a KWin script sees every
 // move. While the monitor runs, the script tovani-pointer.js is loaded into
 // KWin and pushes each new position to an object Tovani exports on the session
-// bus; when it stops, the script is unloaded, so an idle Tovani costs KWin
-// nothing.
+// bus under its own name (platform/bus/TovaniBusName.h); when it stops, the
+// script is unloaded, so an idle Tovani costs KWin nothing.
 
 #include "platform/Platform.h"
 
@@ -13,9 +13,8 @@
 
 namespace platform::kwin {
 
-// The name, object and interface the script calls (tovani-pointer.js says the
-// same), and the name the script is loaded under.
-inline constexpr const char *serviceName = "org.tovani.Pointer";
+// The object and interface the script calls on org.tovani.Tovani
+// (tovani-pointer.js says the same), and the name the script is loaded under.
 inline constexpr const char *objectPath = "/org/tovani/Pointer";
 inline constexpr const char *interfaceName = "org.tovani.Pointer";
 inline constexpr const char *scriptName = "tovani-pointer";

@@ -4,7 +4,7 @@
 // when the guide goes off.
 function report() {
     const p = workspace.cursorPos;
-    callDBus("org.tovani.Pointer", "/org/tovani/Pointer", "org.tovani.Pointer", "Moved",
+    callDBus("org.tovani.Tovani", "/org/tovani/Pointer", "org.tovani.Pointer", "Moved",
              Math.round(p.x), Math.round(p.y));
 }
 workspace.cursorPosChanged.connect(report);
