@@ -618,6 +618,10 @@ Rückgabewert: 0 bei Erfolg, 1 wenn die laufende Instanz nicht erreichbar war,
         <source>another program holds its name on the session bus</source>
         <translation>ein anderes Programm hält ihren Namen auf dem Sitzungsbus</translation>
     </message>
+    <message>
+        <source>Another program holds Tovani&apos;s name on the session bus (%1), so Tovani does not use its GNOME Shell extension; quit that program to see the guide.</source>
+        <translation>Ein anderes Programm belegt Tovanis Namen auf dem Sitzungsbus (%1), daher nutzt Tovani seine GNOME-Shell-Erweiterung nicht; beenden Sie dieses Programm, um die Lesehilfe zu sehen.</translation>
+    </message>
 </context>
 <context>
     <name>PreferencesView</name>

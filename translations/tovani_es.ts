@@ -619,6 +619,10 @@ un cambio no se guardó.
         <source>another program holds its name on the session bus</source>
         <translation>otro programa tiene su nombre en el bus de sesión</translation>
     </message>
+    <message>
+        <source>Another program holds Tovani&apos;s name on the session bus (%1), so Tovani does not use its GNOME Shell extension; quit that program to see the guide.</source>
+        <translation>Otro programa tiene el nombre de Tovani en el bus de sesión (%1), así que Tovani no usa su extensión de GNOME Shell; cierre ese programa para ver la guía.</translation>
+    </message>
 </context>
 <context>
     <name>PreferencesView</name>

@@ -618,6 +618,10 @@ n’a pas été enregistrée.
         <source>another program holds its name on the session bus</source>
         <translation>un autre programme détient son nom sur le bus de session</translation>
     </message>
+    <message>
+        <source>Another program holds Tovani&apos;s name on the session bus (%1), so Tovani does not use its GNOME Shell extension; quit that program to see the guide.</source>
+        <translation>Un autre programme détient le nom de Tovani sur le bus de session (%1) : Tovani n&apos;utilise donc pas son extension GNOME Shell ; quittez ce programme pour voir le guide.</translation>
+    </message>
 </context>
 <context>
     <name>PreferencesView</name>

@@ -10,75 +10,139 @@
 
 const TOVANI_BUS_NAME = 'org.tovani.ShellExtension';
 const TOVANI_OBJECT_PATH = '/org/tovani/ShellExtension';
-const TOVANI_API_VERSION = 1;
+const TOVANI_INTERFACE = 'org.tovani.ShellExtension';
+// Tovani holds this name for as long as it runs; the extension serves
+// whoever holds it, and no one else.
+const TOVANI_CLIENT_NAME = 'org.tovani.Tovani';
+const TOVANI_API_VERSION = 2;
 const TOVANI_INVALID_ARGS = 'org.freedesktop.DBus.Error.InvalidArgs';
+const TOVANI_ACCESS_DENIED = 'org.freedesktop.DBus.Error.AccessDenied';
+const TOVANI_KEY_TAKEN = 'org.tovani.ShellExtension.Error.KeyTaken';
 const TOVANI_SHORTCUTS = ['toggle', 'next-line', 'previous-line', 'lock', 'style-1', 'style-2', 'style-3',
     'style-4', 'style-5', 'cycle-style', 'thicker', 'thinner'];
+// Pictures are bounded by what the monitors can show: all pieces together
+// at most twice the monitors' device pixels. Strings are read only up to
+// their limit, in bytes, and never echoed back.
 const TOVANI_LIMITS = {
-    offset: 100000, size: 100000, pixels: 16384, pieces: 64, bytes: 256 * 1024 * 1024, message: 200,
+    offset: 100000, size: 100000, pixels: 16384, pieces: 64, screens: 2, message: 200, accelerator: 64,
+    // Bytes of calls after which the garbage collector runs (see collect).
+    garbage: 8 * 1024 * 1024,
 };
-const TOVANI_MODIFIERS = new Set(['control', 'ctrl', 'primary', 'shift', 'shft', 'alt', 'mod1', 'mod2', 'mod3',
-    'mod4', 'mod5', 'super', 'meta', 'hyper', 'release']);
+const TOVANI_MODIFIERS = new Map([['control', 'control'], ['ctrl', 'control'], ['primary', 'control'],
+    ['shift', 'shift'], ['shft', 'shift'], ['alt', 'alt'], ['mod1', 'alt'], ['super', 'super'], ['mod4', 'super'],
+    ['mod2', 'mod2'], ['mod3', 'mod3'], ['mod5', 'mod5'], ['meta', 'meta'], ['hyper', 'hyper'],
+    ['release', 'release']]);
+// Where GNOME Shell, mutter and the settings daemon keep the keys they bind.
+const TOVANI_SYSTEM_KEYS = ['org.gnome.desktop.wm.keybindings', 'org.gnome.shell.keybindings',
+    'org.gnome.mutter.keybindings', 'org.gnome.mutter.wayland.keybindings',
+    'org.gnome.settings-daemon.plugins.media-keys'];
 
-// Checks the pieces and shade of SetGuide; returns [pieces, shade] as plain
-// objects, or throws an Error whose message tells what is wrong.
-function tovaniCheckGuide(pieces, shade, monitorCount) {
+// The text of a string variant, cut to `chars` characters before any of it
+// is read beyond 4 bytes a character; null when `maxBytes` is given and the
+// string is longer than that.
+function tovaniString(variant, chars, maxBytes = Infinity) {
+    const size = variant.get_size() - 1; // serialized: the bytes and a NUL
+    if (size > maxBytes)
+        return null;
+    let end = Math.min(size, 4 * chars);
+    const head = variant.get_data_as_bytes().new_from_bytes(0, Math.min(end + 1, size)).toArray();
+    // Not within a character.
+    if (end < size) {
+        while (end > 0 && (head[end] & 0xc0) === 0x80)
+            end--;
+    }
+    return [...new TextDecoder().decode(head.subarray(0, end))].slice(0, chars).join('');
+}
+
+// The bytes a call carries, found without reading them: the calls of this
+// interface hold numbers, strings, byte arrays and at most a few dozen
+// pieces; more pieces than that count as the largest message D-Bus carries.
+function tovaniCallSize(params) {
+    let size = 0;
+    for (let i = 0; i < params.n_children(); i++) {
+        const child = params.get_child_value(i);
+        size += child.get_type_string().startsWith('a(') && child.n_children() > TOVANI_LIMITS.pieces
+            ? 128 * 1024 * 1024 : child.get_size();
+    }
+    return size;
+}
+
+// Reads the pieces and shade of SetGuide from their variants, no more than
+// the limits allow: returns [pieces, shade], each piece's pixels still in
+// the message, or throws an Error whose message tells what is wrong.
+// `budget` is the most pixels all pieces may have together.
+function tovaniReadGuide(params, monitorCount, budget) {
     const bad = what => {
         throw new Error(what);
     };
-    if (!Array.isArray(pieces) || pieces.length > TOVANI_LIMITS.pieces)
+    const list = params.get_child_value(0);
+    if (list.n_children() > TOVANI_LIMITS.pieces)
         bad(`at most ${TOVANI_LIMITS.pieces} pieces`);
-    let bytes = 0;
-    const checked = pieces.map((p, i) => {
-        const [monitor, anchor, x, y, width, height, pixelWidth, pixelHeight, pixels] = p;
+    let total = 0;
+    const pieces = [];
+    for (let i = 0; i < list.n_children(); i++) {
+        const piece = list.get_child_value(i);
+        const field = k => piece.get_child_value(k);
+        const [monitor, anchor] = [field(0).get_int32(), field(1).get_uint32()];
+        const [x, y, width, height] = [2, 3, 4, 5].map(k => field(k).get_double());
+        const [pixelWidth, pixelHeight] = [field(6).get_int32(), field(7).get_int32()];
+        const pixels = field(8);
         const where = `piece ${i}`;
-        if (!Number.isInteger(monitor) || monitor < 0 || monitor >= monitorCount)
+        if (monitor < 0 || monitor >= monitorCount)
             bad(`${where}: no monitor ${monitor}`);
         if (anchor !== 0 && anchor !== 1)
             bad(`${where}: anchor must be 0 or 1`);
-        for (const v of [x, y]) {
-            if (!Number.isFinite(v) || Math.abs(v) > TOVANI_LIMITS.offset)
-                bad(`${where}: offset out of range`);
-        }
-        for (const v of [width, height]) {
-            if (!Number.isFinite(v) || v <= 0 || v > TOVANI_LIMITS.size)
-                bad(`${where}: size out of range`);
-        }
-        for (const v of [pixelWidth, pixelHeight]) {
-            if (!Number.isInteger(v) || v < 1 || v > TOVANI_LIMITS.pixels)
-                bad(`${where}: pixel size out of range`);
-        }
-        if (!pixels || pixels.length !== 4 * pixelWidth * pixelHeight)
-            bad(`${where}: ${pixels ? pixels.length : 0} bytes for ${pixelWidth}x${pixelHeight} pixels`);
-        bytes += pixels.length;
-        if (bytes > TOVANI_LIMITS.bytes)
-            bad('too many bytes');
-        return {monitor, anchor, x, y, width, height, pixelWidth, pixelHeight, pixels};
-    });
-    if (!Array.isArray(shade) || shade.length !== 4 || !shade.every(v => Number.isFinite(v) && v >= 0 && v <= 1))
+        if (![x, y].every(v => Number.isFinite(v) && Math.abs(v) <= TOVANI_LIMITS.offset))
+            bad(`${where}: offset out of range`);
+        if (![width, height].every(v => Number.isFinite(v) && v > 0 && v <= TOVANI_LIMITS.size))
+            bad(`${where}: size out of range`);
+        if (![pixelWidth, pixelHeight].every(v => v >= 1 && v <= TOVANI_LIMITS.pixels))
+            bad(`${where}: pixel size out of range`);
+        total += pixelWidth * pixelHeight;
+        if (total > budget)
+            bad('more pixels than the monitors can show');
+        if (pixels.n_children() !== 4 * pixelWidth * pixelHeight)
+            bad(`${where}: ${pixels.n_children()} bytes for ${pixelWidth}x${pixelHeight} pixels`);
+        pieces.push({monitor, anchor, x, y, width, height, pixelWidth, pixelHeight, pixels});
+    }
+    const shade = params.get_child_value(1).deepUnpack();
+    if (!shade.every(v => Number.isFinite(v) && v >= 0 && v <= 1))
         bad('shade values must be within 0..1');
-    return [checked, shade];
+    return [pieces, shade];
 }
 
-// Whether an accelerator in GTK's syntax ("<Control><Shift>r") names modifiers
-// and one key that the Shell knows.
-function tovaniAcceleratorParses(Clutter, accelerator) {
+// An accelerator in GTK's syntax ("<Control><Shift>r") in one spelling:
+// "alt+control+r", modifiers sorted; null when it names modifiers this does
+// not know or no key.
+function tovaniAcceleratorKey(accelerator) {
     const m = /^((?:<[A-Za-z0-9]+>)*)([^<>]+)$/.exec(accelerator);
     if (!m)
-        return false;
-    const modifiers = m[1].match(/<[A-Za-z0-9]+>/g) || [];
-    if (!modifiers.every(s => TOVANI_MODIFIERS.has(s.slice(1, -1).toLowerCase())))
-        return false;
-    const key = m[2];
-    return [key, key.toLowerCase(), key.charAt(0).toUpperCase() + key.slice(1).toLowerCase()]
-        .some(k => typeof Clutter[`KEY_${k}`] === 'number');
+        return null;
+    const modifiers = (m[1].match(/<[A-Za-z0-9]+>/g) || []).map(s => TOVANI_MODIFIERS.get(s.slice(1, -1).toLowerCase()));
+    if (modifiers.includes(undefined))
+        return null;
+    return [...new Set(modifiers)].sort().concat(m[2].toLowerCase()).join('+');
+}
+
+// Why the accelerator cannot be bound for Tovani, or '' when it can: it
+// needs Ctrl, Alt or Super and a key the Shell knows.
+function tovaniAcceleratorProblem(Clutter, accelerator) {
+    const key = tovaniAcceleratorKey(accelerator);
+    const name = /([^<>]+)$/.exec(accelerator)?.[1] ?? '';
+    if (!key || ![name, name.toLowerCase(), name.charAt(0).toUpperCase() + name.slice(1).toLowerCase()]
+        .some(k => typeof Clutter[`KEY_${k}`] === 'number'))
+        return 'not an accelerator with a key GNOME Shell knows';
+    if (!key.split('+').slice(0, -1).some(m => m === 'control' || m === 'alt' || m === 'super'))
+        return 'a shortcut needs Ctrl, Alt or Super with its key';
+    return '';
 }
 
 // deps: the Shell's St, Clutter, Cogl, Gio, GLib, GObject, Meta, Shell, Main;
-// global; shellVersion; settings (the extension's Gio.Settings);
-// interfaceXml (org.tovani.ShellExtension.xml). Returns {destroy}.
+// global; gc (gjs's System.gc); shellVersion; settings (the extension's
+// Gio.Settings); interfaceXml (org.tovani.ShellExtension.xml). Returns
+// {destroy}.
 function tovaniCreateGuide(deps) {
-    const {St, Clutter, Cogl, Gio, GLib, GObject, Meta, Shell, Main, global, shellVersion, settings} = deps;
+    const {St, Clutter, Cogl, Gio, GLib, GObject, Meta, Shell, Main, global, gc, shellVersion, settings} = deps;
     const uiGroup = Main.layoutManager.uiGroup;
     const warned = new Set();
     // Runs a handler the Shell calls; what it throws is logged once per place.
@@ -114,7 +178,7 @@ function tovaniCreateGuide(deps) {
     let current = null;           // layers[] entry under the pointer
     let magnifier = null;         // {zoom, width, height, actor, clone} while shown
     let lastKey = '';
-    let client = null, clientWatch = 0;
+    let owner = null;             // Tovani's connection: the holder of TOVANI_CLIENT_NAME
     const bindings = new Map();   // shortcut name -> accelerator bound with the Shell
 
     let cogl = null;
@@ -123,17 +187,36 @@ function tovaniCreateGuide(deps) {
             Clutter.get_default_backend().get_cogl_context();
         return cogl;
     };
+    // The pixels stay in the message until the texture has them.
     const newContent = rule => {
         const content = St.ImageContent.new_with_preferred_size(rule.pixelWidth, rule.pixelHeight);
-        const args = [new GLib.Bytes(rule.pixels), Cogl.PixelFormat.BGRA_8888_PRE,
+        const args = [rule.pixels.get_data_as_bytes(), Cogl.PixelFormat.BGRA_8888_PRE,
             rule.pixelWidth, rule.pixelHeight, 4 * rule.pixelWidth];
         // Since GNOME 48 the Cogl context comes first.
         if (content.set_bytes.length > args.length)
             content.set_bytes(coglContext(), ...args);
         else
             content.set_bytes(...args);
-        rule.pixels = null; // the texture holds them now
+        rule.pixels = null;
         return content;
+    };
+    // New pixels of the same size go into the texture there is: a new one
+    // for each picture would leave the Shell's memory in pieces.
+    const refill = (content, rule) => {
+        const texture = content.get_texture?.();
+        if (!texture || texture.get_width() !== rule.pixelWidth || texture.get_height() !== rule.pixelHeight)
+            return false;
+        const {pixelWidth: w, pixelHeight: h} = rule;
+        try {
+            if (!texture.set_region(0, 0, 0, 0, w, h, w, h, Cogl.PixelFormat.BGRA_8888_PRE, 4 * w,
+                rule.pixels.get_data_as_bytes().toArray()))
+                return false;
+        } catch {
+            return false;
+        }
+        rule.pixels = null;
+        content.invalidate();
+        return true;
     };
 
     const monitors = () => Main.layoutManager.monitors;
@@ -279,34 +362,27 @@ function tovaniCreateGuide(deps) {
             Main.wm.removeKeybinding(name);
             bindings.delete(name);
         }
+        settings.set_strv(name, []);
     };
-    const forget = () => {
-        if (clientWatch)
-            Gio.bus_unwatch_name(clientWatch);
-        clientWatch = 0;
-        client = null;
-    };
-    // The client went away: nothing of it stays on screen or on the keyboard.
-    const clientVanished = guarded('client', () => {
-        forget();
+
+    // Tovani went away, or another one came: nothing of the one before stays
+    // on screen, on the keyboard or in the settings.
+    const reset = () => {
         wanted = false;
         pieces = [];
         shade = [0, 0, 0, 0];
         hideMagnifier();
-        for (const name of [...bindings.keys()])
+        for (const name of TOVANI_SHORTCUTS)
             unbind(name);
         rebuild();
         update();
-    });
-    const adopt = invocation => {
-        const sender = invocation.get_sender();
-        if (!sender || sender === client)
-            return;
-        forget();
-        client = sender;
-        clientWatch = Gio.bus_watch_name_on_connection(invocation.get_connection(), sender,
-            Gio.BusNameWatcherFlags.NONE, null, clientVanished);
     };
+    const ownerChanged = guarded('owner', newOwner => {
+        if (newOwner === owner)
+            return;
+        reset();
+        owner = newOwner;
+    });
 
     // In points, and device pixels per point.
     const monitorList = () => monitors().map(m => {
@@ -314,50 +390,110 @@ function tovaniCreateGuide(deps) {
         return [Math.round(m.x / u), Math.round(m.y / u), Math.round(m.width / u), Math.round(m.height / u),
             deviceScale(m) * u];
     });
+    const pixelBudget = () => TOVANI_LIMITS.screens * monitors().reduce((sum, m) => {
+        const s = deviceScale(m);
+        return sum + Math.ceil(m.width * s) * Math.ceil(m.height * s);
+    }, 0);
 
     const hideMagnifier = () => {
         magnifier?.actor.destroy();
         magnifier = null;
     };
 
-    const service = {
-        get ApiVersion() {
-            return TOVANI_API_VERSION;
-        },
-        get ShellVersion() {
-            return shellVersion;
-        },
-        get Monitors() {
-            return monitorList();
-        },
-        get Visible() {
-            return shown;
-        },
-        SetGuideAsync([newPieces, newShade], invocation) {
-            let checked;
+    // The keys GNOME binds itself, by the settings that hold them.
+    const systemKeys = new Map();
+    const takenBy = key => {
+        for (const id of TOVANI_SYSTEM_KEYS) {
+            if (!systemKeys.has(id)) {
+                const schema = Gio.SettingsSchemaSource.get_default()?.lookup(id, true);
+                systemKeys.set(id, schema ? {schema, settings: new Gio.Settings({settings_schema: schema})} : null);
+            }
+            const keys = systemKeys.get(id);
+            for (const name of keys?.schema.list_keys() ?? []) {
+                const type = keys.schema.get_key(name).get_value_type().dup_string();
+                const values = type === 'as' ? keys.settings.get_strv(name)
+                    : type === 's' ? [keys.settings.get_string(name)] : [];
+                if (values.some(v => tovaniAcceleratorKey(v) === key))
+                    return name;
+            }
+        }
+        for (const [name, accelerator] of bindings) {
+            if (tovaniAcceleratorKey(accelerator) === key)
+                return name;
+        }
+        return null;
+    };
+
+    // Every call, its pixels or strings, stays in memory as long as the
+    // script's objects that stand for it (its parameters, its invocation):
+    // until the next garbage collection, which the script's own small
+    // objects seldom bring about. A few of them with the pictures of a
+    // second monitor are worth more than a collection, so when calls of that
+    // many bytes have come, one runs once the Shell is idle.
+    let garbage = 0, collectId = 0;
+    const collect = bytes => {
+        garbage += bytes;
+        if (garbage < TOVANI_LIMITS.garbage || collectId)
+            return;
+        collectId = GLib.idle_add(GLib.PRIORITY_LOW, () => {
+            collectId = 0;
+            garbage = 0;
+            gc();
+            return GLib.SOURCE_REMOVE;
+        });
+    };
+
+    const refuse = (invocation, message, error = TOVANI_INVALID_ARGS) => {
+        invocation.return_dbus_error(error, message);
+    };
+
+    // Each method gets the call's parameters as they came, unread.
+    const methods = {
+        SetGuide(params, invocation) {
+            let read;
             try {
-                checked = tovaniCheckGuide(newPieces, newShade, monitors().length);
+                read = tovaniReadGuide(params, monitors().length, pixelBudget());
             } catch (e) {
-                invocation.return_dbus_error(TOVANI_INVALID_ARGS, e.message);
+                refuse(invocation, e.message);
                 return;
             }
-            const made = checked[0].map(rule => ({rule, content: newContent(rule), actor: null}));
-            adopt(invocation);
-            pieces = made;
-            shade = checked[1];
-            rebuild();
+            const [rules, newShade] = read;
+            const shadeChanged = newShade.some((v, i) => v !== shade[i]);
+            shade = newShade;
+            // The same pictures of new pixels (the guide grown, another
+            // colour): into the textures there are.
+            if (rules.length === pieces.length && rules.every((rule, i) => rule.monitor === pieces[i].rule.monitor)) {
+                pieces.forEach((piece, i) => {
+                    const rule = rules[i];
+                    if (!refill(piece.content, rule)) {
+                        piece.content = newContent(rule);
+                        piece.actor?.set_content(piece.content);
+                    }
+                    piece.rule = rule;
+                    const unit = layers[rule.monitor]?.unit ?? 1;
+                    piece.actor?.set_size(rule.width * unit, rule.height * unit);
+                });
+                if (shadeChanged) {
+                    for (const layer of layers)
+                        layer.shadeAbove.style = layer.shadeBelow.style = shadeStyle();
+                }
+            } else {
+                pieces = rules.map(rule => ({rule, content: newContent(rule), actor: null}));
+                rebuild();
+            }
+            lastKey = '';
             update();
             invocation.return_value(null);
         },
-        SetMagnifierAsync([visible, zoom, width, height, frame], invocation) {
+        SetMagnifier(params, invocation) {
+            const [visible, zoom, width, height, frame] = params.deepUnpack();
             const limit = TOVANI_LIMITS.pixels;
             if (!Number.isFinite(zoom) || zoom < 1 || zoom > 16 ||
                 ![width, height].every(v => Number.isFinite(v) && v >= 1 && v <= limit) ||
-                !Array.isArray(frame) || frame.length !== 4 || !frame.every(v => Number.isFinite(v) && v >= 0 && v <= 1)) {
-                invocation.return_dbus_error(TOVANI_INVALID_ARGS, 'zoom 1..16, sizes 1..16384, frame colour 0..1');
+                !frame.every(v => Number.isFinite(v) && v >= 0 && v <= 1)) {
+                refuse(invocation, 'zoom 1..16, sizes 1..16384, frame colour 0..1');
                 return;
             }
-            adopt(invocation);
             hideMagnifier();
             if (visible) {
                 const [r, g, b, a] = frame;
@@ -379,17 +515,16 @@ function tovaniCreateGuide(deps) {
             update();
             invocation.return_value(null);
         },
-        SetVisibleAsync([visible], invocation) {
-            adopt(invocation);
-            wanted = visible;
+        SetVisible(params, invocation) {
+            wanted = params.get_child_value(0).get_boolean();
             update();
             invocation.return_value(null);
         },
-        ShowMessageAsync([text], invocation) {
+        ShowMessage(params, invocation) {
+            const label = tovaniString(params.get_child_value(0), TOVANI_LIMITS.message);
             const [px, py] = global.get_pointer();
             const index = monitors().findIndex(m => px >= m.x && px < m.x + m.width && py >= m.y && py < m.y + m.height);
             const icon = new Gio.ThemedIcon({names: ['tovani', 'dialog-information-symbolic']});
-            const label = [...text].slice(0, TOVANI_LIMITS.message).join('');
             const osd = Main.osdWindowManager;
             // GNOME 48 and later: showOne for one monitor, show for all.
             if (typeof osd.showOne === 'function')
@@ -398,44 +533,79 @@ function tovaniCreateGuide(deps) {
                 osd.show(Math.max(index, 0), icon, label, null, null);
             invocation.return_value(null);
         },
-        BindShortcutAsync([name, accelerator], invocation) {
+        BindShortcut(params, invocation) {
+            const limit = TOVANI_LIMITS.accelerator;
+            const name = tovaniString(params.get_child_value(0), limit, limit);
+            const accelerator = tovaniString(params.get_child_value(1), limit, limit);
             if (!TOVANI_SHORTCUTS.includes(name)) {
-                invocation.return_dbus_error(TOVANI_INVALID_ARGS, `no shortcut ${name}`);
+                refuse(invocation, 'no such shortcut');
                 return;
             }
-            adopt(invocation);
             unbind(name);
-            let bound = accelerator === '';
-            if (!bound && tovaniAcceleratorParses(Clutter, accelerator)) {
-                settings.set_strv(name, [accelerator]);
-                const action = Main.wm.addKeybinding(name, settings, Meta.KeyBindingFlags.NONE,
-                    Shell.ActionMode.NORMAL | Shell.ActionMode.OVERVIEW | Shell.ActionMode.POPUP,
-                    guarded('shortcut', () => exported?.emit_signal('ShortcutActivated', new GLib.Variant('(s)', [name]))));
-                bound = action !== Meta.KeyBindingAction.NONE;
-                if (bound)
-                    bindings.set(name, accelerator);
+            if (accelerator === '') {
+                invocation.return_value(new GLib.Variant('(b)', [true]));
+                return;
             }
-            if (!bound || accelerator === '')
+            const problem = accelerator === null ? 'the accelerator is too long'
+                : tovaniAcceleratorProblem(Clutter, accelerator);
+            if (problem) {
+                refuse(invocation, problem);
+                return;
+            }
+            const taken = takenBy(tovaniAcceleratorKey(accelerator));
+            if (taken) {
+                refuse(invocation, `GNOME already uses this key for ${taken}`, TOVANI_KEY_TAKEN);
+                return;
+            }
+            settings.set_strv(name, [accelerator]);
+            const action = Main.wm.addKeybinding(name, settings, Meta.KeyBindingFlags.NONE,
+                Shell.ActionMode.NORMAL | Shell.ActionMode.OVERVIEW | Shell.ActionMode.POPUP,
+                guarded('shortcut', () => {
+                    // To Tovani alone.
+                    if (owner) {
+                        Gio.DBus.session.emit_signal(owner, TOVANI_OBJECT_PATH, TOVANI_INTERFACE,
+                            'ShortcutActivated', new GLib.Variant('(s)', [name]));
+                    }
+                }));
+            if (action === Meta.KeyBindingAction.NONE) {
                 settings.set_strv(name, []);
-            invocation.return_value(new GLib.Variant('(b)', [bound]));
+                refuse(invocation, 'GNOME Shell did not take the key', TOVANI_KEY_TAKEN);
+                return;
+            }
+            bindings.set(name, accelerator);
+            invocation.return_value(new GLib.Variant('(b)', [true]));
         },
     };
+    // Read by anyone: they tell nothing that is not on screen.
+    const properties = {
+        ApiVersion: () => new GLib.Variant('u', TOVANI_API_VERSION),
+        ShellVersion: () => new GLib.Variant('s', shellVersion),
+        Monitors: () => new GLib.Variant('a(iiiid)', monitorList()),
+        Visible: () => new GLib.Variant('b', shown),
+    };
 
-    // Methods answer themselves; a failure the checks did not foresee becomes
-    // a D-Bus error for the caller, not an exception in the Shell.
-    for (const name of Object.keys(service).filter(k => k.endsWith('Async'))) {
-        const method = service[name];
-        service[name] = (args, invocation) => {
-            try {
-                method(args, invocation);
-            } catch (e) {
-                guarded(name, () => {
-                    throw e;
-                })();
-                invocation.return_dbus_error('org.freedesktop.DBus.Error.Failed', String(e));
-            }
-        };
-    }
+    const info = Gio.DBusInterfaceInfo.new_for_xml(deps.interfaceXml);
+    info.cache_build();
+    exported = new Gio.DBusExportedObject({g_interface_info: info});
+    // Only Tovani's connection is served, and that is checked before
+    // anything of the call is read. A failure the checks did not foresee
+    // becomes a D-Bus error for the caller, not an exception in the Shell.
+    exported.connect('handle-method-call', (_object, name, params, invocation) => {
+        collect(tovaniCallSize(params));
+        if (!owner || invocation.get_sender() !== owner) {
+            refuse(invocation, `only the owner of ${TOVANI_CLIENT_NAME} is served`, TOVANI_ACCESS_DENIED);
+            return;
+        }
+        try {
+            methods[name](params, invocation);
+        } catch (e) {
+            guarded(name, () => {
+                throw e;
+            })();
+            refuse(invocation, String(e), 'org.freedesktop.DBus.Error.Failed');
+        }
+    });
+    exported.connect('handle-property-get', (_object, name) => properties[name]?.() ?? null);
 
     const monitorsId = Main.layoutManager.connect('monitors-changed', guarded('monitors', () => {
         pieces = pieces.filter(p => p.rule.monitor < monitors().length);
@@ -444,8 +614,13 @@ function tovaniCreateGuide(deps) {
         emitChanged('Monitors', new GLib.Variant('a(iiiid)', monitorList()));
     }));
 
+    // Nothing left of a Shell that ended without disable().
+    for (const name of TOVANI_SHORTCUTS)
+        settings.set_strv(name, []);
     rebuild();
-    exported = Gio.DBusExportedObject.wrapJSObject(deps.interfaceXml, service);
+    // Who Tovani is, known before anyone can call.
+    const ownerWatch = Gio.bus_watch_name_on_connection(Gio.DBus.session, TOVANI_CLIENT_NAME,
+        Gio.BusNameWatcherFlags.NONE, (_c, _name, unique) => ownerChanged(unique), () => ownerChanged(null));
     exported.export(Gio.DBus.session, TOVANI_OBJECT_PATH);
     const ownerId = Gio.bus_own_name_on_connection(Gio.DBus.session, TOVANI_BUS_NAME,
         Gio.BusNameOwnerFlags.NONE, null, null);
@@ -453,10 +628,13 @@ function tovaniCreateGuide(deps) {
     return {
         destroy() {
             Gio.bus_unown_name(ownerId);
+            Gio.bus_unwatch_name(ownerWatch);
+            if (collectId)
+                GLib.source_remove(collectId);
             exported.unexport();
             exported = null;
-            forget();
-            for (const name of [...bindings.keys()])
+            owner = null;
+            for (const name of TOVANI_SHORTCUTS)
                 unbind(name);
             wanted = false;
             update();
@@ -467,6 +645,7 @@ function tovaniCreateGuide(deps) {
             pieces = [];
             layers = [];
             current = null;
+            systemKeys.clear();
         },
     };
 }

@@ -5,6 +5,7 @@ const {St, Clutter, Cogl, Gio, GLib, GObject, Meta, Shell} = imports.gi;
 const Main = imports.ui.main;
 const Config = imports.misc.config;
 const ExtensionUtils = imports.misc.extensionUtils;
+const System = imports.system;
 
 // @TOVANI_GUIDE@
 
@@ -13,7 +14,7 @@ class TovaniExtension {
         const dir = ExtensionUtils.getCurrentExtension().dir;
         const [, xml] = dir.get_child('org.tovani.ShellExtension.xml').load_contents(null);
         this._guide = tovaniCreateGuide({
-            St, Clutter, Cogl, Gio, GLib, GObject, Meta, Shell, Main, global,
+            St, Clutter, Cogl, Gio, GLib, GObject, Meta, Shell, Main, global, gc: () => System.gc(),
             shellVersion: Config.PACKAGE_VERSION,
             settings: ExtensionUtils.getSettings(),
             interfaceXml: new TextDecoder().decode(xml),

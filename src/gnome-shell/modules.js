@@ -8,6 +8,7 @@ import GLib from 'gi://GLib';
 import GObject from 'gi://GObject';
 import Meta from 'gi://Meta';
 import Shell from 'gi://Shell';
+import System from 'system';
 import * as Main from 'resource:///org/gnome/shell/ui/main.js';
 import * as Config from 'resource:///org/gnome/shell/misc/config.js';
 import {Extension} from 'resource:///org/gnome/shell/extensions/extension.js';
@@ -18,7 +19,7 @@ export default class TovaniExtension extends Extension {
     enable() {
         const [, xml] = this.dir.get_child('org.tovani.ShellExtension.xml').load_contents(null);
         this._guide = tovaniCreateGuide({
-            St, Clutter, Cogl, Gio, GLib, GObject, Meta, Shell, Main, global,
+            St, Clutter, Cogl, Gio, GLib, GObject, Meta, Shell, Main, global, gc: () => System.gc(),
             shellVersion: Config.PACKAGE_VERSION,
             settings: this.getSettings(),
             interfaceXml: new TextDecoder().decode(xml),

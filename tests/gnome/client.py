@@ -1,16 +1,25 @@
 """A client of the Tovani extension for the tests: reads commands on standard
 input, answers each on standard output, and prints "shortcut NAME" for every
-ShortcutActivated.
+ShortcutActivated it receives. With the argument "tovani" it first takes
+Tovani's name, org.tovani.Tovani, whose owner alone the extension serves;
+without, it is any other program.
 
     band R G B ALPHA H   one band a monitor: that colour at ALPHA
                          (premultiplied), the monitor's width, H rows from the
                          pointer's row down
     visible 0|1          SetVisible
-    bind NAME ACCEL      BindShortcut; answers "bound True|False"
+    bind NAME ACCEL      BindShortcut; answers "bound True" or the error
     bad                  makes every call of BAD_CALLS; answers "bad ok" or
                          what was accepted or failed otherwise
+    foreign              makes every call of FOREIGN_CALLS, each of which the
+                         extension must deny (AccessDenied); "foreign ok"
+    flood N W H          N SetGuide calls of one W x H piece, of two colours
+                         by turns; "flood ok"
     quit                 leaves (the extension sees its client vanish)
+After bad, foreign and flood it prints "cpu WORD MS": the most CPU time the
+Shell's main thread (process $SHELL_PID) spent during any one of the calls.
 """
+import os
 import math
 import sys
 
@@ -20,6 +29,8 @@ from gi.repository import GLib
 
 dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
 bus = dbus.SessionBus()
+if sys.argv[1:] == ["tovani"]:
+    assert bus.request_name("org.tovani.Tovani", dbus.bus.NAME_FLAG_DO_NOT_QUEUE) == dbus.bus.REQUEST_NAME_REPLY_PRIMARY_OWNER
 ext = bus.get_object("org.tovani.ShellExtension", "/org/tovani/ShellExtension")
 api = dbus.Interface(ext, "org.tovani.ShellExtension")
 props = dbus.Interface(ext, "org.freedesktop.DBus.Properties")
@@ -65,19 +76,66 @@ BAD_CALLS = [
     ("second piece bad", lambda: set_guide([piece(), piece(anchor=9)])),
     ("unknown shortcut", lambda: api.BindShortcut("launch-rockets", "<Control>r")),
     ("zoom 0", lambda: api.SetMagnifier(True, 0.0, 100.0, 50.0, (0.0, 0.0, 0.0, 1.0))),
+    ("more pixels than 2 screens", lambda: set_guide([piece(pw=1280, ph=800, data=bytes(4 * 1280 * 800))] * 5)),
+    # Refused shortcuts: a bare key, none of Ctrl, Alt, Super, and keys
+    # GNOME binds (InvalidArgs or KeyTaken, never true).
+    ("bare key", lambda: api.BindShortcut("toggle", "a")),
+    ("space", lambda: api.BindShortcut("toggle", "space")),
+    ("Shift+F5", lambda: api.BindShortcut("toggle", "<Shift>F5")),
+    ("Alt+Tab", lambda: api.BindShortcut("lock", "<Alt>Tab")),
+    ("Super+L", lambda: api.BindShortcut("lock", "<Super>l")),
+    ("Print", lambda: api.BindShortcut("lock", "Print")),
+    ("huge name", lambda: api.BindShortcut("x" * 50000000, "<Control>r")),
+]
+KEY_TAKEN = "org.tovani.ShellExtension.Error.KeyTaken"
+HUGE = 100 * 1024 * 1024
+# What any other program tries: the largest of everything.
+FOREIGN_CALLS = [
+    ("screen of green", lambda: set_guide([piece(0, 0, 0.0, -400.0, 1280.0, 800.0, 1280, 800, b"\0\xff\0\xff" * (1280 * 800))])),
+    ("visible 0", lambda: api.SetVisible(False)),
+    ("magnifier", lambda: api.SetMagnifier(True, 4.0, 400.0, 400.0, (0.0, 1.0, 0.0, 1.0))),
+    ("bind", lambda: api.BindShortcut("thicker", "<Control><Alt>F10")),
+    ("huge message", lambda: api.ShowMessage("m" * HUGE)),
+    # The largest array D-Bus carries is 64 MiB.
+    ("huge piece", lambda: set_guide([piece(pw=4096, ph=4000, data=bytes(4 * 4096 * 4000))])),
 ]
 
 
-def bad():
-    wrong = []
-    for what, call in BAD_CALLS:
+def shell_cpu():
+    pid = os.environ["SHELL_PID"]
+    with open("/proc/%s/task/%s/schedstat" % (pid, pid)) as f:
+        return int(f.read().split()[0])
+
+
+def timed(word, calls):
+    """Makes the calls; returns what failed, and says the most CPU time of
+    the Shell's main thread during one."""
+    most, failed = 0, []
+    for what, call in calls:
+        before = shell_cpu()
         try:
             call()
-            wrong.append(what + ": accepted")
         except dbus.DBusException as e:
-            if e.get_dbus_name() != "org.freedesktop.DBus.Error.InvalidArgs":
-                wrong.append("%s: %s" % (what, e.get_dbus_name()))
-    say("bad", "ok" if not wrong else "; ".join(wrong))
+            failed.append((what, e))
+        most = max(most, shell_cpu() - before)
+    say("cpu", word, most // 1000000)
+    return failed
+
+
+def refused(word, calls, errors):
+    failed = dict(timed(word, calls))
+    wrong = [what + ": accepted" for what, _ in calls if what not in failed]
+    wrong += ["%s: %s %s" % (what, e.get_dbus_name(), e.get_dbus_message()[:200]) for what, e in failed.items()
+              if e.get_dbus_name() not in errors or len(e.get_dbus_message()) > 200]
+    say(word, "ok" if not wrong else "; ".join(wrong))
+
+
+def flood(n, w, h):
+    colours = [bytes((0, 0, 255, 255)) * (w * h), bytes((255, 0, 0, 255)) * (w * h)]
+    failed = timed("flood", [(i, lambda i=i: set_guide([piece(0, 0, 0.0, 0.0, float(w), float(h), w, h, colours[i % 2])]))
+                             for i in range(n)])
+    if failed:
+        raise failed[0][1]
 
 
 def command(line):
@@ -92,8 +150,13 @@ def command(line):
         say("bound", bool(api.BindShortcut(words[1], " ".join(words[2:]))))
         return
     elif words[0] == "bad":
-        bad()
+        refused("bad", BAD_CALLS, ["org.freedesktop.DBus.Error.InvalidArgs", KEY_TAKEN])
         return
+    elif words[0] == "foreign":
+        refused("foreign", FOREIGN_CALLS, ["org.freedesktop.DBus.Error.AccessDenied"])
+        return
+    elif words[0] == "flood":
+        flood(*(int(v) for v in words[1:4]))
     elif words[0] == "quit":
         loop.quit()
         return

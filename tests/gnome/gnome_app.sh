@@ -2,7 +2,9 @@
 # Tovani itself on headless GNOME Shell with its extension, two monitors side
 # by side, as a GNOME session starts it (XDG_CURRENT_DESKTOP=GNOME, no
 # QT_QPA_PLATFORM, no X11):
-#  - it takes the GNOME backend and says so;
+#  - it takes the GNOME backend and says so; while another program holds
+#    Tovani's name it says that instead, and takes the extension once that
+#    program goes;
 #  - the default underline follows the pointer on both monitors, in the exact
 #    blend, on the monitor under the pointer only;
 #  - the styles switched from Tovani's command line show at the pointer: the
@@ -11,6 +13,8 @@
 #  - "tovani toggle" and Ctrl+Shift+R (bound by the Shell) turn it off and on;
 #  - line steps say they are not available, and their keys are not taken;
 #  - a click on the guide reaches the window beneath;
+#  - another program is denied the extension, and its coming and going
+#    changes nothing;
 #  - the magnifier shows what lies around the pointer enlarged, framed;
 #  - while the pointer rests neither Tovani nor the Shell does anything;
 #  - quitting takes the guide away.
@@ -30,9 +34,18 @@ export XDG_CURRENT_DESKTOP=GNOME XDG_CONFIG_HOME="$GS_TMP/tovani-config"
 mkdir -p "$XDG_CONFIG_HOME/tovani"
 printf '[General]\nglobalHotkeysEnabled=true\n' >"$XDG_CONFIG_HOME/tovani/tovani.conf"
 tovani() { timeout 20 "$TOVANI_BIN" "$@"; }
+# Another program holds Tovani's name on the bus: Tovani says so and leaves
+# the extension alone until that program goes.
+"$GS_PY" -c 'import dbus, time; dbus.SessionBus().request_name("org.tovani.Tovani"); print("held", flush=True); time.sleep(600)' >"$GS_TMP/squatter.out" &
+SQUATTER=$!
+gs_track_pid $SQUATTER
+gs_wait_for 10 grep -qx held "$GS_TMP/squatter.out" || gs_fail "the name was not taken first"
 "$TOVANI_BIN" toggle >"$GS_TMP/tovani.log" 2>&1 &
 TOVANI_PID=$!
 gs_track_pid $TOVANI_PID
+FAILED="backend: gnome-shell, pointer: none, extension: failed"
+gs_wait_for 20 eval '[ "$(tovani status 2>/dev/null)" = "$FAILED" ]' || gs_fail "with the name taken, tovani status: $(tovani status 2>&1)"
+kill $SQUATTER
 STATUS="backend: gnome-shell, pointer: gnome-shell-extension, extension: active"
 gs_wait_for 20 eval '[ "$(tovani status 2>/dev/null)" = "$STATUS" ]' || gs_fail "tovani status: $(tovani status 2>&1)"
 
@@ -108,6 +121,14 @@ magnified() {
 gs_wait_for 10 magnified || gs_fail "no magnifier at 300,700: rows $(rows_off 300 670 60) differ, frame $(gs_pixel 300 668) / $(gs_pixel 300 731)"
 tovani magnifier >/dev/null
 gs_wait_for 10 band_at 300 700 || gs_fail "the magnifier stayed"
+
+# Another program calls the extension, is denied, and goes: the guide
+# stays and follows the pointer, and the toggles and keys below still work.
+printf 'foreign\nquit\n' | SHELL_PID=$GS_PID "$GS_PY" "$GS_DIR/client.py" >"$GS_TMP/other.out" 2>&1
+grep -qx "foreign ok" "$GS_TMP/other.out" || gs_fail "another program was served: $(cat "$GS_TMP/other.out")"
+gs_move 400 650
+gs_wait_for 10 band_at 20 650 || gs_fail "the guide stopped following the pointer after another program called"
+gs_move 300 700
 
 # Off and on: the command, then the shortcut the Shell bound.
 off() { [ "$(rows_off 20 680 40)" = none ]; }

@@ -1,34 +1,44 @@
 #!/usr/bin/env bash
-# The extension on headless GNOME Shell, driven over D-Bus by a small client
-# (client.py): the band it is given shows at the pointer's row in the exact
-# blend, above what the Shell adds later; bad calls are refused and change
-# nothing; a key the Shell cannot bind is refused, one it can is forwarded;
-# and everything goes when the client does.
+# The extension on headless GNOME Shell, driven over D-Bus by small clients
+# (client.py): "tovani" holds Tovani's name, "other" is any other program.
+# The band Tovani gives shows at the pointer's row in the exact blend, above
+# what the Shell adds later; bad calls are refused and change nothing; keys
+# without Ctrl, Alt or Super, or that GNOME binds, are refused; a key it can
+# bind reaches Tovani alone; the other program is denied everything, even
+# the largest calls, without a stall of the Shell, and its leaving changes
+# nothing; a thousand new pictures leave the Shell's memory as it was; and
+# everything goes when Tovani does.
 source "$(dirname "$0")/lib.sh"
 
 gs_start --monitors 2
 gs_wait_ext
 echo "shell ready after $(((GS_READY - GS_STARTED) / 1000000)) ms, extension on the bus after $((($(date +%s%N) - GS_STARTED) / 1000000)) ms"
 
-LOG=$GS_TMP/client.out
-rm -f "$GS_TMP/client.in" && mkfifo "$GS_TMP/client.in"
-"$GS_PY" "$GS_DIR/client.py" <"$GS_TMP/client.in" >"$LOG" 2>"$GS_TMP/client.log" &
-CLIENT_PID=$!
-gs_track_pid $CLIENT_PID
-exec 7>"$GS_TMP/client.in"
-gs_wait_for 10 grep -qx ready "$LOG" || gs_fail "the client did not start"
-has_since() { tail -n +$(($1 + 1)) "$LOG" | grep -qx -- "$2"; }
-send() {
-    local m
-    m=$(wc -l <"$LOG")
-    echo "$1" >&7
-    gs_wait_for 10 has_since "$m" "$2" || gs_fail "'$1' did not answer '$2': $(tail -n +$((m + 1)) "$LOG" | tr '\n' ';')"
+declare -A FD PID
+client() { # NAME [tovani]
+    rm -f "$GS_TMP/$1.in" && mkfifo "$GS_TMP/$1.in"
+    SHELL_PID=$GS_PID "$GS_PY" "$GS_DIR/client.py" ${2:-} <"$GS_TMP/$1.in" >"$GS_TMP/$1.out" 2>"$GS_TMP/$1.log" &
+    PID[$1]=$!
+    gs_track_pid $!
+    exec {fd}>"$GS_TMP/$1.in"
+    FD[$1]=$fd
+    gs_wait_for 10 grep -qx ready "$GS_TMP/$1.out" || gs_fail "the client $1 did not start: $(cat "$GS_TMP/$1.log")"
 }
+has_since() { tail -n +$(($2 + 1)) "$GS_TMP/$1.out" | grep -qx -- "$3"; }
+send() { # CLIENT LINE ANSWER
+    local m
+    m=$(wc -l <"$GS_TMP/$1.out")
+    echo "$2" >&"${FD[$1]}"
+    gs_wait_for 30 has_since "$1" "$m" "$3" ||
+        gs_fail "$1: '$2' did not answer '$3': $(tail -n +$((m + 1)) "$GS_TMP/$1.out" | tr '\n' ';')"
+}
+client tovani tovani
+client other
 
 background=$GS_BACKGROUND
 band=$(gs_blend "255 191 0" 0.6 "$background")
-send "band 255 191 0 0.6 12" ok
-send "visible 1" ok
+send tovani "band 255 191 0 0.6 12" ok
+send tovani "visible 1" ok
 
 # The 14 rows from just above the pointer's row: background, 12 of band,
 # background.
@@ -43,23 +53,61 @@ gs_wait_for 10 column_is 2559 600 || gs_fail "no band at 2559,600: $(gs_shot 255
 [ "$(gs_eval 'const u = Main.layoutManager.uiGroup; u.add_child(new imports.gi.St.Widget()); u.get_last_child().name')" = '"tovaniGuide"' ] ||
     gs_fail "the guide is not above what was added after it"
 
-send bad "bad ok"
+send tovani bad "bad ok"
 gs_wait_for 5 column_is 2559 600 || gs_fail "a refused call changed the guide"
 
-# Shortcuts: one the Shell can bind is forwarded; a key it doesn't know is refused.
-send "bind toggle <Control><Shift>F9" "bound True"
-send "bind thicker <Control>NoSuchKey" "bound False"
-m=$(wc -l <"$LOG")
-gs_keys Control_L Shift_L F9
-gs_wait_for 10 has_since "$m" "shortcut toggle" || gs_fail "the shortcut was not forwarded"
+# The other program is denied all, the largest calls too.
+send other foreign "foreign ok"
+gs_pixel_is 1500 100 "$background" && column_is 2559 600 || gs_fail "the other program changed the guide"
+[ "$(gs_eval 'Main.osdWindowManager._osdWindows.some(w => w.visible)')" = false ] || gs_fail "the other program showed a message"
 
-# The client leaves: the guide goes.
+# Shortcuts: one the Shell can bind reaches Tovani, and no one else; a key
+# it doesn't know is refused.
+send tovani "bind toggle <Control><Shift>F9" "bound True"
+send tovani "bind thicker <Control>NoSuchKey" "error org.freedesktop.DBus.Error.InvalidArgs .*"
+m=$(wc -l <"$GS_TMP/tovani.out") o=$(wc -l <"$GS_TMP/other.out")
+gs_keys Control_L Shift_L F9
+gs_wait_for 10 has_since tovani "$m" "shortcut toggle" || gs_fail "the shortcut was not forwarded"
+sleep 0.5
+! has_since other "$o" "shortcut toggle" || gs_fail "another program heard Tovani's shortcut"
+
+# The other program leaves: Tovani's guide stays and follows the pointer.
+echo quit >&"${FD[other]}"
+gs_wait_for 10 eval '! kill -0 ${PID[other]} 2>/dev/null' || gs_fail "the other program did not quit"
+gs_move 1500 300
+gs_wait_for 10 column_is 1500 300 || gs_fail "the guide stopped following the pointer after the other program left"
+
+# A thousand new pictures of the same size: the Shell's memory stays as it was.
+rss() { awk '/^VmRSS/ { print $2 }' /proc/$GS_PID/status; }
+gs_move 600 300
+send tovani "flood 50 1920 40" ok
+before=$(rss)
+send tovani "flood 1000 1920 40" ok
+grown=$((($(rss) - before) / 1024))
+echo "the Shell's memory grew by $grown MB over 1000 pictures"
+[ "$grown" -le 16 ] || gs_fail "the Shell's memory grew by $grown MB over 1000 pictures"
+
+# The largest picture the limits allow: two monitors' pixels in one piece.
+send tovani "flood 1 2560 1600" ok
+
+# No call, of Tovani's or another program's, kept the Shell's main thread
+# busy for 50 ms: its CPU time during each call, which unlike the time
+# between its frames does not depend on what else the machine runs.
+while read -r _ word ms; do
+    echo "the Shell's main thread spent at most $ms ms on a call of '$word'"
+    [ "$ms" -lt 50 ] || gs_fail "the Shell's main thread spent $ms ms on a call of '$word'"
+done < <(cat "$GS_TMP/tovani.out" "$GS_TMP/other.out" | grep '^cpu ')
+
+# Tovani leaves: the guide goes, and its keys from the Shell and the settings.
+gs_wait_for 10 eval '! gs_pixel_is 10 310 "$background"' || gs_fail "no flood picture at 10,310"
 visible() { gdbus call --session --dest org.tovani.ShellExtension --object-path /org/tovani/ShellExtension \
     --method org.freedesktop.DBus.Properties.Get org.tovani.ShellExtension Visible; }
 [ "$(visible)" = "(<true>,)" ] || gs_fail "Visible is $(visible) while shown"
-echo quit >&7
-gs_wait_for 10 gs_pixel_is 2559 605 "$background" || gs_fail "the guide stayed after its client left"
-[ "$(visible)" = "(<false>,)" ] || gs_fail "Visible is $(visible) after the client left"
+echo quit >&"${FD[tovani]}"
+gs_wait_for 10 gs_pixel_is 10 310 "$background" || gs_fail "the guide stayed after Tovani left"
+[ "$(visible)" = "(<false>,)" ] || gs_fail "Visible is $(visible) after Tovani left"
 gs_eval 'global.display.remove_keybinding("toggle")' | grep -qx false ||
-    gs_fail "the shortcut stayed bound after its client left"
+    gs_fail "the shortcut stayed bound after Tovani left"
+[ "$(gsettings --schemadir "$XDG_DATA_HOME/gnome-shell/extensions/$GS_UUID/schemas" get org.gnome.shell.extensions.tovani toggle)" = "@as []" ] ||
+    gs_fail "the shortcut stayed in the extension's settings after Tovani left"
 echo "gnome_extension passed"

@@ -1,6 +1,7 @@
 #include "platform/gnome/GnomeShell.h"
 
 #include "platform/Keysyms.h"
+#include "platform/bus/TovaniBusName.h"
 
 #include <QCoreApplication>
 #include <QDBusArgument>
@@ -300,7 +301,18 @@ ShellExtension::ShellExtension(const QDBusConnection &bus, QObject *parent) : Sh
                   SLOT(propertiesChanged(QString, QVariantMap, QStringList)));
     m_bus.connect(QLatin1String(serviceName), QLatin1String(objectPath), QLatin1String(interfaceName),
                   QStringLiteral("ShortcutActivated"), this, SLOT(onShortcutActivated(QString)));
-    if (m_bus.interface() && m_bus.interface()->isServiceRegistered(QLatin1String(serviceName)).value())
+    const auto extensionRuns = [this] {
+        return m_bus.interface() && m_bus.interface()->isServiceRegistered(QLatin1String(serviceName)).value();
+    };
+    // The extension serves the holder of Tovani's name: without it, there is
+    // nothing to ask of it until the program that has it goes.
+    connect(&TovaniBusName::instance(), &TovaniBusName::ownedChanged, this, [this, extensionRuns](bool owned) {
+        if (!owned)
+            vanished();
+        else if (extensionRuns())
+            appeared();
+    });
+    if (extensionRuns())
         appeared();
     else
         askShell();
@@ -318,6 +330,11 @@ ShellExtension::~ShellExtension()
 void ShellExtension::appeared()
 {
     const int generation = ++m_generation;
+    if (!TovaniBusName::instance().isOwned()) {
+        qCWarning(lcGnome) << "another program holds" << tovaniBusName << "on the session bus";
+        setState(State::Failed);
+        return;
+    }
     // The extension answers on the Shell's own connection: a name held by
     // any other program is not it, and neither its shortcuts nor its
     // monitors are taken.
@@ -344,8 +361,9 @@ void ShellExtension::appeared()
             setState(State::Failed, reply.error().message());
             return;
         }
-        const uint version = reply.value().value(QStringLiteral("ApiVersion")).toUInt();
-        if (version != apiVersion) {
+        const QVariant versionValue = reply.value().value(QStringLiteral("ApiVersion"));
+        const uint version = versionValue.typeId() == QMetaType::UInt ? versionValue.toUInt() : 0;
+        if (version < oldestApiVersion || version > apiVersion) {
             setState(State::Failed,
                      QCoreApplication::translate(
                          "Platform", "it speaks version %1 of Tovani's interface, this Tovani version %2; "
@@ -356,12 +374,17 @@ void ShellExtension::appeared()
         }
         readMonitors(reply.value().value(QStringLiteral("Monitors")));
         setState(State::Active);
-        sendPieces();
-        sendVisible();
-        sendMagnifier();
-        for (auto it = m_shortcuts.cbegin(); it != m_shortcuts.cend(); ++it)
-            sendShortcut(it.key());
+        sendAll();
     });
+}
+
+void ShellExtension::sendAll()
+{
+    sendPieces();
+    sendVisible();
+    sendMagnifier();
+    for (auto it = m_shortcuts.cbegin(); it != m_shortcuts.cend(); ++it)
+        sendShortcut(it.key());
 }
 
 void ShellExtension::vanished()
@@ -373,6 +396,10 @@ void ShellExtension::vanished()
     }
     for (auto it = m_shortcuts.cbegin(); it != m_shortcuts.cend(); ++it)
         Q_EMIT shortcutBound(it.key(), false);
+    if (!TovaniBusName::instance().isOwned()) {
+        setState(State::Failed);
+        return;
+    }
     setState(State::Starting);
     askShell();
 }
@@ -461,6 +488,11 @@ QString ShellExtension::stateText() const
         return QCoreApplication::translate(
             "Platform", "Log out and log in again once: GNOME Shell starts Tovani's extension at log-in.");
     case State::Failed:
+        if (!TovaniBusName::instance().isOwned())
+            return QCoreApplication::translate(
+                       "Platform", "Another program holds Tovani's name on the session bus (%1), so Tovani "
+                                   "does not use its GNOME Shell extension; quit that program to see the guide.")
+                .arg(QLatin1String(tovaniBusName));
         break;
     }
     return QCoreApplication::translate("Platform", "GNOME Shell could not run Tovani's extension: %1")
@@ -532,9 +564,8 @@ void ShellExtension::readMonitors(const QVariant &value)
 void ShellExtension::propertiesChanged(const QString &interface, const QVariantMap &changed,
                                        const QStringList &)
 {
-    if (interface == QLatin1String(interfaceName) && changed.contains(QStringLiteral("Monitors")) &&
-        m_state == State::Active)
-        readMonitors(changed.value(QStringLiteral("Monitors")));
+    if (interface != QLatin1String(interfaceName) || m_state != State::Active) return;
+    if (changed.contains(QStringLiteral("Monitors"))) readMonitors(changed.value(QStringLiteral("Monitors")));
 }
 
 void ShellExtension::onShortcutActivated(const QString &name)

@@ -5,9 +5,11 @@
 // Shell extension (src/gnome-shell/). The extension owns a name on the
 // session bus while it runs; Tovani hands it the guide's pictures, the
 // shortcuts and the messages, and it reports its monitors and each shortcut
-// pressed. It never waits for Tovani, and Tovani never waits for it: every
-// call here is asynchronous, and whatever is wanted is kept and handed over
-// again when the extension (re)starts.
+// pressed. It serves the owner of Tovani's own name (org.tovani.Tovani,
+// platform/bus/) alone: while another program holds that name, the extension
+// is not used. It never waits for Tovani, and Tovani never waits for it:
+// every call here is asynchronous, and whatever is wanted is kept and handed
+// over again when the extension (re)starts.
 
 #include "platform/Platform.h"
 
@@ -21,8 +23,11 @@ inline constexpr const char *extensionUuid = "tovani@tovani.org";
 inline constexpr const char *serviceName = "org.tovani.ShellExtension";
 inline constexpr const char *objectPath = "/org/tovani/ShellExtension";
 inline constexpr const char *interfaceName = "org.tovani.ShellExtension";
-// The version of the interface this Tovani speaks.
-inline constexpr uint apiVersion = 1;
+// The versions of the interface this Tovani speaks: 2 serves Tovani alone;
+// an extension of version 1 (loaded by the Shell before an update, until the
+// next log-in) takes the same calls from anyone.
+inline constexpr uint apiVersion = 2;
+inline constexpr uint oldestApiVersion = 1;
 
 // A monitor as the Shell lays them out: stage coordinates (Tovani's global
 // coordinates here) and device pixels per unit.
@@ -76,6 +81,7 @@ private:
     void sendVisible();
     void sendShortcut(const QString &name);
     void sendMagnifier();
+    void sendAll();
     // Sends `call` without waiting; a refusal is logged, naming `what`.
     void callReportingErrors(const QDBusMessage &call, int timeoutMs, const char *what);
     // The extension's folder for the running Shell, shipped with Tovani.
