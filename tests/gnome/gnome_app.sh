@@ -14,7 +14,8 @@
 #  - line steps say they are not available, and their keys are not taken;
 #  - a click on the guide reaches the window beneath;
 #  - another program is denied the extension, and its coming and going
-#    changes nothing;
+#    changes nothing; when the extension reports no guide where Tovani wants
+#    one, Tovani sends it all again;
 #  - the magnifier shows what lies around the pointer enlarged, framed;
 #  - while the pointer rests neither Tovani nor the Shell does anything;
 #  - quitting takes the guide away.
@@ -128,6 +129,15 @@ printf 'foreign\nquit\n' | SHELL_PID=$GS_PID "$GS_PY" "$GS_DIR/client.py" >"$GS_
 grep -qx "foreign ok" "$GS_TMP/other.out" || gs_fail "another program was served: $(cat "$GS_TMP/other.out")"
 gs_move 400 650
 gs_wait_for 10 band_at 20 650 || gs_fail "the guide stopped following the pointer after another program called"
+# The extension says it shows no guide while Tovani wants one: Tovani
+# sends everything again.
+dbus-monitor --session "interface='org.tovani.ShellExtension',member='SetGuide'" >"$GS_TMP/monitor.out" 2>&1 &
+gs_track_pid $!
+gs_wait_for 5 grep -q NameAcquired "$GS_TMP/monitor.out" || gs_fail "dbus-monitor did not start"
+gs_eval 'const {Gio, GLib} = imports.gi; Gio.DBus.session.emit_signal(null, "/org/tovani/ShellExtension",
+    "org.freedesktop.DBus.Properties", "PropertiesChanged", new GLib.Variant("(sa{sv}as)",
+    ["org.tovani.ShellExtension", {Visible: GLib.Variant.new_boolean(false)}, []]))' >/dev/null
+gs_wait_for 10 grep -q "member=SetGuide" "$GS_TMP/monitor.out" || gs_fail "Tovani did not send its guide again"
 gs_move 300 700
 
 # Off and on: the command, then the shortcut the Shell bound.

@@ -387,6 +387,15 @@ void ShellExtension::sendAll()
         sendShortcut(it.key());
 }
 
+bool ShellExtension::wantsShown() const
+{
+    const bool pictures = std::any_of(m_pieces.cbegin(), m_pieces.cend(), [this](const Piece &p) {
+        return !p.image.isNull() && p.display >= 0 && p.display < m_monitors.size();
+    });
+    return m_visible && (pictures || (m_shade.isValid() && m_shade.alpha() > 0) ||
+                         (m_magnifier.visible && !m_magnifier.size.isEmpty()));
+}
+
 void ShellExtension::vanished()
 {
     ++m_generation;
@@ -566,6 +575,15 @@ void ShellExtension::propertiesChanged(const QString &interface, const QVariantM
 {
     if (interface != QLatin1String(interfaceName) || m_state != State::Active) return;
     if (changed.contains(QStringLiteral("Monitors"))) readMonitors(changed.value(QStringLiteral("Monitors")));
+    // What the extension shows is not what Tovani wants: it lost what it was
+    // given (it cleared all for a client it took for gone, say). Everything
+    // again, whatever Tovani thinks it sent.
+    const QVariant visible = changed.value(QStringLiteral("Visible"));
+    if (visible.typeId() == QMetaType::Bool && visible.toBool() != wantsShown()) {
+        qCInfo(lcGnome) << "the Shell extension shows" << (visible.toBool() ? "a guide" : "no guide")
+                        << "against what was sent: sending everything again";
+        sendAll();
+    }
 }
 
 void ShellExtension::onShortcutActivated(const QString &name)

@@ -9,7 +9,8 @@
 // platform/bus/) alone: while another program holds that name, the extension
 // is not used. It never waits for Tovani, and Tovani never waits for it:
 // every call here is asynchronous, and whatever is wanted is kept and handed
-// over again when the extension (re)starts.
+// over again, all of it, when the extension (re)starts or reports a
+// visibility other than the one wanted.
 
 #include "platform/Platform.h"
 
@@ -82,6 +83,8 @@ private:
     void sendShortcut(const QString &name);
     void sendMagnifier();
     void sendAll();
+    // The extension shows the guide when it is on and has something to show.
+    bool wantsShown() const;
     // Sends `call` without waiting; a refusal is logged, naming `what`.
     void callReportingErrors(const QDBusMessage &call, int timeoutMs, const char *what);
     // The extension's folder for the running Shell, shipped with Tovani.
