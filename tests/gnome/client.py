@@ -15,8 +15,9 @@ without, it is any other program.
                          extension must deny (AccessDenied); "foreign ok"
     flood N W H          N SetGuide calls of one W x H piece, of two colours
                          by turns; "flood ok"
+    say N                ShowMessage of N characters; "ok"
     quit                 leaves (the extension sees its client vanish)
-After bad, foreign and flood it prints "cpu WORD MS": the most CPU time the
+After bad, foreign, flood and say it prints "cpu WORD MS": the most CPU time the
 Shell's main thread (process $SHELL_PID) spent during any one of the calls.
 """
 import os
@@ -75,6 +76,7 @@ BAD_CALLS = [
     ("shade above 1", lambda: set_guide([piece()], (0.0, 0.0, 0.0, 1.5))),
     ("second piece bad", lambda: set_guide([piece(), piece(anchor=9)])),
     ("unknown shortcut", lambda: api.BindShortcut("launch-rockets", "<Control>r")),
+    ("unknown key", lambda: api.BindShortcut("thicker", "<Control>NoSuchKey")),
     ("zoom 0", lambda: api.SetMagnifier(True, 0.0, 100.0, 50.0, (0.0, 0.0, 0.0, 1.0))),
     ("more pixels than 2 screens", lambda: set_guide([piece(pw=1280, ph=800, data=bytes(4 * 1280 * 800))] * 5)),
     # Refused shortcuts: a bare key, none of Ctrl, Alt, Super, and keys
@@ -157,6 +159,8 @@ def command(line):
         return
     elif words[0] == "flood":
         flood(*(int(v) for v in words[1:4]))
+    elif words[0] == "say":
+        timed("say", [("say", lambda: api.ShowMessage("m" * int(words[1])))])
     elif words[0] == "quit":
         loop.quit()
         return

@@ -25,13 +25,14 @@ TovaniBusName::TovaniBusName()
     connect(bus, &QDBusConnectionInterface::serviceUnregistered, this, [this, name](const QString &service) {
         if (service == name) setOwned(false);
     });
-    const auto reply =
-        bus->registerService(name, QDBusConnectionInterface::QueueService, QDBusConnectionInterface::DontAllowReplacement);
+    const auto reply = bus->registerService(name, QDBusConnectionInterface::QueueService,
+                                            QDBusConnectionInterface::DontAllowReplacement);
     if (reply.isValid() && reply.value() == QDBusConnectionInterface::ServiceRegistered)
         setOwned(true);
     else
-        qCWarning(lcBusName) << "another program holds" << name << "on the session bus:"
-                             << bus->serviceOwner(name).value() << "- waiting for it to go";
+        qCWarning(lcBusName) << "another program holds" << name
+                             << "on the session bus:" << bus->serviceOwner(name).value()
+                             << "- waiting for it to go";
 }
 
 void TovaniBusName::setOwned(bool owned)

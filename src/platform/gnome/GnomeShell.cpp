@@ -302,16 +302,18 @@ ShellExtension::ShellExtension(const QDBusConnection &bus, QObject *parent) : Sh
     m_bus.connect(QLatin1String(serviceName), QLatin1String(objectPath), QLatin1String(interfaceName),
                   QStringLiteral("ShortcutActivated"), this, SLOT(onShortcutActivated(QString)));
     const auto extensionRuns = [this] {
-        return m_bus.interface() && m_bus.interface()->isServiceRegistered(QLatin1String(serviceName)).value();
+        return m_bus.interface() &&
+               m_bus.interface()->isServiceRegistered(QLatin1String(serviceName)).value();
     };
     // The extension serves the holder of Tovani's name: without it, there is
     // nothing to ask of it until the program that has it goes.
-    connect(&TovaniBusName::instance(), &TovaniBusName::ownedChanged, this, [this, extensionRuns](bool owned) {
-        if (!owned)
-            vanished();
-        else if (extensionRuns())
-            appeared();
-    });
+    connect(&TovaniBusName::instance(), &TovaniBusName::ownedChanged, this,
+            [this, extensionRuns](bool owned) {
+                if (!owned)
+                    vanished();
+                else if (extensionRuns())
+                    appeared();
+            });
     if (extensionRuns())
         appeared();
     else
@@ -499,8 +501,9 @@ QString ShellExtension::stateText() const
     case State::Failed:
         if (!TovaniBusName::instance().isOwned())
             return QCoreApplication::translate(
-                       "Platform", "Another program holds Tovani's name on the session bus (%1), so Tovani "
-                                   "does not use its GNOME Shell extension; quit that program to see the guide.")
+                       "Platform",
+                       "Another program holds Tovani's name on the session bus (%1), so Tovani "
+                       "does not use its GNOME Shell extension; quit that program to see the guide.")
                 .arg(QLatin1String(tovaniBusName));
         break;
     }
