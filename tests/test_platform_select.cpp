@@ -1,7 +1,8 @@
 // Which backend a session gets and what the Qt-only fallback promises: the
 // display check before Qt starts, the backend picked from Qt's platform, the
-// application's instance, and the windows of each role. Runs on the offscreen
-// platform, where the fallback is the backend.
+// application's instance, capture where it cannot work, and the windows of
+// each role. Runs on the offscreen platform, where the fallback is the
+// backend.
 #include "platform/Backends.h"
 
 #include <QtTest>
@@ -38,27 +39,55 @@ private Q_SLOTS:
     void offXcbTheFallbackSaysWhatItCannotDo()
     {
         // With none set, the application's instance is made once: here the
-        // fallback, not trusted and without pointer, hot keys or capture,
-        // each saying so, for the application to tell the user what is
-        // missing. A capture is answered, never synchronously, with a null
-        // image. One that is set is the instance.
+        // fallback, not trusted and without pointer or hot keys, for the
+        // application to tell the user what is missing. One that is set is
+        // the instance.
         Platform &p = Platform::instance();
         QVERIFY(&Platform::instance() == &p && p.name() == u"qt");
         QVERIFY(!p.isX11() && !p.hasXInput2() && !p.isTrusted() && !p.hotkeys().isAvailable());
         QVERIFY(!p.hotkeys().registerHotkey(1, {QStringLiteral("AD04"), Qt::ControlModifier, {}, {}, {}}));
         QVERIFY(!p.pointer().start() && !p.pointer().isRunning());
-        const std::unique_ptr<platform::ScreenCapture> capture = p.createScreenCapture();
-        QString error;
-        QVERIFY2(!capture->setup(&error) && error.contains(QStringLiteral("offscreen")), qPrintable(error));
-        QSignalSpy captured(capture.get(), &platform::ScreenCapture::captured);
-        capture->capture(7, QRectF(0, 0, 10, 10), QSize(20, 20), 0);
-        QVERIFY(captured.isEmpty());
-        QTRY_COMPARE(captured.size(), 1);
-        QVERIFY(captured[0][0].toULongLong() == 7 && captured[0][1].value<QImage>().isNull());
         const std::unique_ptr<Platform> mine = platform::createQtPlatform();
         Platform::setInstance(mine.get());
         QCOMPARE(&Platform::instance(), mine.get());
         Platform::setInstance(nullptr);
+    }
+
+    // Capture where it cannot work, the fallback's and X11's in a Wayland
+    // session by either sign or off X11 (offscreen; last, so the environment
+    // is left clean): the reason, the same on a second try, no claim to leave
+    // windows out, and a request still answered, never from inside
+    // capture(), with no picture.
+    void captureRefusesAndStillAnswers_data()
+    {
+        QTest::addColumn<bool>("x11");
+        QTest::addColumn<QByteArray>("wayland");
+        QTest::addColumn<QByteArray>("session");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("fallback") << false << QByteArray() << QByteArray() << "offscreen";
+        QTest::newRow("x11, WAYLAND_DISPLAY") << true << QByteArray("wayland-0") << QByteArray() << "Wayland session";
+        QTest::newRow("x11, XDG_SESSION_TYPE") << true << QByteArray() << QByteArray("wayland") << "Wayland session";
+        QTest::newRow("x11 off X11") << true << QByteArray() << QByteArray() << "not running on X11";
+    }
+
+    void captureRefusesAndStillAnswers()
+    {
+        QFETCH(bool, x11);
+        QFETCH(QByteArray, wayland);
+        QFETCH(QByteArray, session);
+        QFETCH(QString, reason);
+        for (const auto &[name, value] : {std::pair{"WAYLAND_DISPLAY", wayland}, {"XDG_SESSION_TYPE", session}})
+            QVERIFY(value.isEmpty() ? (qunsetenv(name), true) : qputenv(name, value));
+        const auto capture = x11 ? platform::createX11Capture() : Platform::instance().createScreenCapture();
+        QString error, again;
+        QVERIFY(!capture->setup(nullptr) && !capture->setup(&error) && !capture->setup(&again));
+        QVERIFY2(error.contains(reason) && again == error, qPrintable(error));
+        QVERIFY(!capture->canExcludeWindows());
+        QSignalSpy captured(capture.get(), &platform::ScreenCapture::captured);
+        capture->capture(7, QRectF(10, 10, 100, 20), QSize(400, 80), 0);
+        QVERIFY(captured.isEmpty());
+        QTRY_COMPARE(captured.size(), 1);
+        QVERIFY(captured[0][0].toULongLong() == 7 && captured[0][1].value<QImage>().isNull());
     }
 
     void windowsOfEachRole()
