@@ -186,7 +186,7 @@ private Q_SLOTS:
             QVERIFY2(m_delegate->runCommand(QLatin1String(line)).startsWith(u"error: ") && state() == start, line);
     }
 
-    void trayMenuHotkeysAndRefusals()
+    void trayKeepsItsMenuAndIcons()
     {
         // A new menu and a new icon on every change kept memory growing with
         // each toggle: every icon left its own scaled copies in the pixmap cache.
@@ -202,10 +202,13 @@ private Q_SLOTS:
         QVERIFY(menu && m_delegate->tray()->menu() == menu && menu->actions() == actions);
         QCOMPARE(QApplication::allWidgets().size(), widgets);
         QCOMPARE(icons.size(), 2);
+    }
 
-        // Taken while the switch is on, and only then listed in the menu and
-        // the tooltip; one that another program holds is marked "(in use)";
-        // turning them off releases them all.
+    // Taken while the switch is on, and only then listed in the menu and the
+    // tooltip; one that another program holds is marked "(in use)"; turning
+    // them off releases them all.
+    void hotkeysWhileTheSwitchIsOn()
+    {
         m_platform->fakeHotkeys.setTaken(QStringLiteral("AD05"), true);
         const auto listed = [this] { return row(QStringLiteral("Shortcuts:"))->isVisible() &&
                                             m_delegate->tray()->toolTip().contains(u"Ctrl+Shift+R"); };
@@ -238,10 +241,14 @@ private Q_SLOTS:
         QVERIFY(hotkeyId(QStringLiteral("DOWN")) > 0 && row(QStringLiteral("Next line"))->isVisible());
         m_settings->setGlobalHotkeysEnabled(false);
         QVERIFY(m_platform->fakeHotkeys.registered().isEmpty() && !listed());
+    }
 
-        // The rows show the real state: a change made elsewhere at once; a
-        // refused login change leaves the row as it was and the HUD says why;
-        // the login item is asked again as the menu opens.
+    // The rows show the real state: a change made elsewhere at once; a refused
+    // login change leaves the row as it was and the HUD says why; the login
+    // item is asked again as the menu opens. A change that cannot be saved
+    // shows, but the person is told, and the command line gets an error.
+    void rowsShowTheRealStateAndRefusals()
+    {
         m_settings->applyStyle(LineStyle::ruler);
         QVERIFY(row(QStringLiteral("Ruler"))->isChecked());
         QAction *login = row(QStringLiteral("Launch at Login"));
@@ -252,8 +259,6 @@ private Q_SLOTS:
         m_platform->fakeLoginItem.setEnabledDirectly(true);
         Q_EMIT m_delegate->tray()->menu()->aboutToShow();
         QVERIFY(login->isChecked());
-        // Something in the way of the settings file: the change shows, but the
-        // person is told it was not kept, and the command line gets an error.
         QVERIFY(QDir().mkpath(m_settings->filePath()));
         const QString reply = m_delegate->runCommand(QStringLiteral("thicker"));
         QVERIFY2(reply.startsWith(u"error: the change was not saved"), qPrintable(reply));
