@@ -2,10 +2,10 @@
 // item: every control writes and saves its setting and follows changes made
 // elsewhere, the reset confirmation, the magnifier notice, the dark theme;
 // the keyboard and screen readers reach every control and change settings
-// exactly as a click does; large text fits, and a folding block of wrapping
-// text follows the width. The About window: its version line (blanks read as
-// 1.0 and 1) and Escape closing it.
-// (docs/tools/window_shots makes the pictures of both in docs/.)
+// exactly as a click does; a folding block of wrapping text follows the
+// width. The About window: its version line (blanks read as 1.0 and 1) and
+// Escape closing it. (That both fit at larger fonts is test_translations';
+// docs/tools/window_shots makes the pictures of both in docs/.)
 
 #include "feedback/LaunchAtLogin.h"
 #include "magnifier/MagnifierWindow.h"
@@ -386,51 +386,6 @@ private Q_SLOTS:
         window->show(); // visible at once; Escape hides it
         QTest::keyClick(window.get(), Qt::Key_Escape);
         QVERIFY(!window->isVisible());
-    }
-
-    void largeTextFits_data()
-    {
-        QTest::addColumn<double>("scale");
-        QTest::newRow("150%") << 1.5;
-        QTest::newRow("200%") << 2.0;
-    }
-
-    // At a larger desktop font, in both windows no widget overlaps a sibling
-    // or sticks out of its parent (the sections only scroll up and down), and
-    // every label's text fits it.
-    void largeTextFits()
-    {
-        QFETCH(double, scale);
-        const QFont normal = QApplication::font();
-        QFont large = normal;
-        large.setPointSizeF(normal.pointSizeF() * scale);
-        QApplication::setFont(large);
-        const auto restore = qScopeGuard([&normal] { QApplication::setFont(normal); });
-        OpenWindow prefs;
-        const std::unique_ptr<QWidget> about(createAboutWindow());
-        about->show();
-        QVERIFY(prefs.settled() && QTest::qWaitForWindowExposed(about.get()));
-        for (QWidget *window : {static_cast<QWidget *>(&prefs.window), about.get()}) {
-            for (QWidget *parent : window->findChildren<QWidget *>()) {
-                QList<QWidget *> kids;
-                for (QWidget *kid : parent->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
-                    if (kid->isVisible() && !qobject_cast<QFocusFrame *>(kid) && !qobject_cast<QScrollBar *>(kid)) kids << kid;
-                const bool scrolls = qobject_cast<QScrollArea *>(parent->parentWidget());
-                for (qsizetype i = 0; parent->isVisible() && i < kids.size(); ++i) {
-                    const QString what = QStringLiteral("%1 (%2)").arg(kids[i]->metaObject()->className(), names({kids[i]}));
-                    QVERIFY2(parent->rect().contains(kids[i]->geometry()) || scrolls, qPrintable(what + " sticks out"));
-                    for (qsizetype j = i + 1; j < kids.size(); ++j)
-                        QVERIFY2(!kids[i]->geometry().intersects(kids[j]->geometry()), qPrintable(what + " overlaps " + names({kids[j]})));
-                }
-            }
-            for (const QLabel *l : window->findChildren<QLabel *>()) {
-                const int flags = int(l->alignment()) | (l->wordWrap() ? Qt::TextWordWrap : 0);
-                const QRect needed = l->fontMetrics().boundingRect(l->contentsRect(), flags, l->text());
-                QVERIFY2(!l->isVisible() || l->contentsRect().contains(needed), qPrintable(l->text()));
-            }
-            for (const QScrollArea *area : window->findChildren<QScrollArea *>())
-                QVERIFY(area->widget()->width() <= area->viewport()->width());
-        }
     }
 };
 
