@@ -284,7 +284,7 @@ private Q_SLOTS:
         apply(s, 1);
         const bool full = type == S_IFREG; // else the thing in the file's place is the obstacle
         QVERIFY(!flushOnFullDisk(s, full) && !flushOnFullDisk(s, full) && s.failedSaves() == 2);
-        QVERIFY(failed.size() == 1 && !s.saveError().isEmpty());
+        QVERIFY2(failed.size() == 1 && s.saveError().contains(path), qPrintable(s.saveError()));
         QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Files | QDir::System | QDir::Hidden).size(),
                  type == S_IFDIR ? 0 : 1);
         QCOMPARE(QFileInfo(path).isFile(), type == S_IFREG); // nothing made a file of a folder or a FIFO
