@@ -47,11 +47,13 @@ private Q_SLOTS:
         m_dir = m_home.filePath(QStringLiteral("%1/config/autostart").arg(m_homes++));
     }
 
-    void readsTheEntry()
+    // As the session reads an entry: keys, values and the group name are
+    // case-sensitive and count only in [Desktop Entry]; a later duplicate
+    // wins; stray lines are skipped, a byte-order mark too.
+    void readsTheEntry_data()
     {
-        // As the session reads an entry: keys, values and the group name are
-        // case-sensitive and count only in [Desktop Entry]; a later duplicate
-        // wins; stray lines are skipped, a byte-order mark too.
+        QTest::addColumn<QByteArray>("contents");
+        QTest::addColumn<bool>("enabled");
         const QByteArray on = "[Desktop Entry]\nExec=/usr/bin/tovani\n";
         const std::pair<QByteArray, bool> cases[] = {
             {on, true}, {on + "\x01\xff\nName\n=nokey\nX-GNOME-Autostart-enabled=maybe\n[", true},
@@ -59,10 +61,17 @@ private Q_SLOTS:
             {on + "[Desktop Action Quit]\nHidden=true\n", true}, {on + "[broken group\nHidden=true\n", false},
             {on + "Hidden=1\nHidden=0", true}, {on + "Hidden = 1 \r\n", false}, {"\xef\xbb\xbf" + on, true},
             {on + "Hidden=true\n", false}, {on + "hidden=true\n", true}, {on + "Hidden=True\n", true}};
-        for (const auto &[contents, enabled] : cases) {
-            writeFile(entry(), contents);
-            QVERIFY2(item()->isEnabled() == enabled, contents.constData());
-        }
+        for (const auto &[contents, enabled] : cases) // named "entry; Hidden=true; ..."
+            QTest::newRow(QByteArray(contents).replace(on, "entry\n").replace('\n', "; ")
+                              .toPercentEncoding(" ;=[]-/").constData()) << contents << enabled;
+    }
+
+    void readsTheEntry()
+    {
+        QFETCH(QByteArray, contents);
+        QFETCH(bool, enabled);
+        writeFile(entry(), contents);
+        QCOMPARE(item()->isEnabled(), enabled);
     }
 
     void enableReadDisable()

@@ -15,25 +15,38 @@ class TestPlatformSelect : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // The X server is asked only when Qt is going to use xcb (chosen, or
+    // nothing chosen and only an X display); DISPLAY names a server that
+    // does not exist, so asking it always finds a problem. No display at all
+    // is left to Qt. Null: the variable is not set.
+    void displayCheckOnlyWhenQtUsesXcb_data()
+    {
+        QTest::addColumn<QByteArray>("qpa");
+        QTest::addColumn<QByteArray>("wayland");
+        QTest::addColumn<QByteArray>("display");
+        QTest::addColumn<bool>("asksX");
+        const QByteArray d = ":9873", w = "wayland-0", unset;
+        QTest::newRow("xcb") << QByteArray("xcb") << unset << d << true;
+        QTest::newRow("xcb with options") << QByteArray("xcb:nograb") << unset << d << true;
+        QTest::newRow("xcb in a Wayland session") << QByteArray("xcb") << w << d << true;
+        QTest::newRow("X display only") << unset << unset << d << true;
+        QTest::newRow("empty variables") << QByteArray("") << QByteArray("") << d << true;
+        QTest::newRow("Wayland display too") << unset << w << d << false;
+        QTest::newRow("wayland") << QByteArray("wayland") << unset << d << false;
+        QTest::newRow("offscreen") << QByteArray("offscreen") << unset << d << false;
+        QTest::newRow("no display") << unset << unset << unset << false;
+    }
+
     void displayCheckOnlyWhenQtUsesXcb()
     {
-        // The X server is asked only when Qt is going to use xcb (chosen, or
-        // nothing chosen and only an X display); DISPLAY names a server that
-        // does not exist, so asking it always finds a problem. No display at
-        // all is left to Qt.
-        const char *d = ":9873", *w = "wayland-0"; // d: a dead X server; {}: the variable is not set
-        const struct { const char *qpa, *wayland, *display; bool asksX; } cases[] = {
-            {"xcb", {}, d, true}, {"xcb:nograb", {}, d, true}, {"xcb", w, d, true}, {{}, {}, d, true},
-            {"", "", d, true}, {{}, w, d, false}, {"wayland", {}, d, false}, {"offscreen", {}, d, false},
-            {{}, {}, {}, false}};
-        for (const auto &c : cases) {
-            for (const auto &[name, value] : {std::pair{"QT_QPA_PLATFORM", c.qpa},
-                                              {"WAYLAND_DISPLAY", c.wayland}, {"DISPLAY", c.display}})
-                QVERIFY(value ? qputenv(name, value) : (qunsetenv(name), true));
-            const QString problem = Platform::checkDisplayServer();
-            QVERIFY2(problem.isEmpty() != c.asksX && (!c.asksX || problem.contains(d)),
-                     qPrintable(QStringLiteral("%1 %2 %3: %4").arg(c.qpa, c.wayland, c.display, problem)));
-        }
+        QFETCH(QByteArray, qpa);
+        QFETCH(QByteArray, wayland);
+        QFETCH(QByteArray, display);
+        QFETCH(bool, asksX);
+        for (const auto &[name, value] : {std::pair{"QT_QPA_PLATFORM", qpa}, {"WAYLAND_DISPLAY", wayland}, {"DISPLAY", display}})
+            QVERIFY(value.isNull() ? (qunsetenv(name), true) : qputenv(name, value));
+        const QString problem = Platform::checkDisplayServer();
+        QVERIFY2(problem.isEmpty() != asksX && (!asksX || problem.contains(u":9873")), qPrintable(problem));
     }
 
     void offXcbTheFallbackSaysWhatItCannotDo()
