@@ -127,15 +127,21 @@ private Q_SLOTS:
         }
     }
 
+    // Characters some launcher cannot start a program from, however quoted:
+    // refused, naming the character, and nothing written.
+    void unstartablePathIsRefused_data()
+    {
+        QTest::addColumn<QString>("c");
+        for (const char *c : {"%", "\\", "\"", "'", "$", "`", "\n", "\t"})
+            QTest::newRow(QByteArray(c).toPercentEncoding().constData()) << QString::fromLatin1(c);
+    }
+
     void unstartablePathIsRefused()
     {
-        // Characters some launcher cannot start a program from, however
-        // quoted: refused, naming the character, and nothing written.
-        for (const QString &c : QStringList{"%", "\\", "\"", "'", "$", "`", "\n", "\t"}) {
-            QString error;
-            QVERIFY(!item(m_home.filePath("a" + c + "b/tovani"))->setEnabled(true, &error));
-            QVERIFY2(error.contains(c[0].isPrint() ? '"' + c + '"' : u"control"_s), qPrintable(error));
-        }
+        QFETCH(QString, c);
+        QString error;
+        QVERIFY(!item(m_home.filePath("a" + c + "b/tovani"))->setEnabled(true, &error));
+        QVERIFY2(error.contains(c[0].isPrint() ? '"' + c + '"' : u"control"_s), qPrintable(error));
         QVERIFY(!QFileInfo::exists(m_dir));
     }
 

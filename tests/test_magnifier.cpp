@@ -165,32 +165,40 @@ private Q_SLOTS:
         QCOMPARE(window.geometry(), before);
     }
 
+    // What the preferences say before any magnifier runs, and the
+    // placeholder's caption (empty: capture works).
+    void setupFailureIsToldTruthfully_data()
+    {
+        QTest::addColumn<bool>("x11");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<bool>("excludes");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("capture works") << true << "" << true << QString();
+        QTest::newRow("not X11") << false << "no X11 here" << true << MagnifierView::needsX11Text();
+        QTest::newRow("set-up refused") << true << "denied by the test" << true << MagnifierView::unavailableText();
+        // Else it would show the magnifier inside itself, again and again.
+        QTest::newRow("cannot leave itself out") << true << "" << false << MagnifierView::unavailableText();
+    }
+
     void setupFailureIsToldTruthfully()
     {
-        // What the preferences say before any magnifier runs, and the
-        // placeholder's caption (empty: capture works).
-        const struct { bool x11; QString error; bool excludes; QString caption; } rows[] = {
-            {true, "", true, {}},
-            {false, "no X11 here", true, MagnifierView::needsX11Text()},
-            {true, "denied by the test", true, MagnifierView::unavailableText()},
-            // Else it would show the magnifier inside itself, again and again.
-            {true, "", false, MagnifierView::unavailableText()}};
-        for (const auto &r : rows) {
-            auto &p = *m_platform;
-            std::tie(p.x11, p.captureError, p.captureExcludes) = std::tie(r.x11, r.error, r.excludes);
-            QCOMPARE(MagnifierWindow::captureProblem(*m_platform), r.caption);
-            MagnifierWindow window(m_settings);
-            const qsizetype before = m_platform->captures.size();
-            window.setupAsMagnifier();
-            QVERIFY(window.view().placeholder.isEmpty()); // nothing said while the first picture comes
-            window.updatePosition(400, 400);              // before the engine exists: moves the window only
-            QCOMPARE(window.globalFrame().center(), QPointF(400, 400));
-            QTRY_COMPARE(m_platform->captures.size(), before + 1);
-            window.updatePosition(509, 400);
-            QCOMPARE(m_platform->captures.last()->requests().size(), r.caption.isEmpty() ? 1 : 0);
-            QCOMPARE(window.view().placeholder, r.caption);
-            QCOMPARE(window.globalFrame().center(), QPointF(509, 400)); // still on the pointer
-        }
+        QFETCH(QString, caption);
+        QFETCH(bool, x11);
+        QFETCH(QString, error);
+        QFETCH(bool, excludes);
+        std::tie(m_platform->x11, m_platform->captureError, m_platform->captureExcludes) = std::tie(x11, error, excludes);
+        QCOMPARE(MagnifierWindow::captureProblem(*m_platform), caption);
+        MagnifierWindow window(m_settings);
+        const qsizetype before = m_platform->captures.size();
+        window.setupAsMagnifier();
+        QVERIFY(window.view().placeholder.isEmpty()); // nothing said while the first picture comes
+        window.updatePosition(400, 400);              // before the engine exists: moves the window only
+        QCOMPARE(window.globalFrame().center(), QPointF(400, 400));
+        QTRY_COMPARE(m_platform->captures.size(), before + 1);
+        window.updatePosition(509, 400);
+        QCOMPARE(m_platform->captures.last()->requests().size(), caption.isEmpty() ? 1 : 0);
+        QCOMPARE(window.view().placeholder, caption);
+        QCOMPARE(window.globalFrame().center(), QPointF(509, 400)); // still on the pointer
     }
 
     void drawsPictureOrPlaceholder()
