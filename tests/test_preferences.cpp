@@ -81,6 +81,18 @@ QString names(const QList<QWidget *> &widgets)
     return list.join(QStringLiteral(", "));
 }
 
+// What a row of keysAndScreenReadersActLikeClicks does: a key on the
+// control, a screen reader's action on it, a slider moved by steps.
+std::function<void(QWidget *)> key(int k)
+{
+    return [k](QWidget *w) { w->setFocus(); QTest::keyClick(w, Qt::Key(k)); };
+}
+std::function<void(QWidget *)> action(const QString &name)
+{
+    return [name](QWidget *w) { QAccessible::queryAccessibleInterface(w)->actionInterface()->doAction(name); };
+}
+std::function<void(QSlider *)> by(int steps) { return [steps](QSlider *s) { s->setValue(s->value() + steps); }; }
+
 // A window on settings of its own with every block open and a colour that is
 // none of the swatches; its controls in reading order.
 struct OpenWindow
@@ -310,11 +322,6 @@ private Q_SLOTS:
     // both with the same settings and controls. Rows run in sequence.
     void keysAndScreenReadersActLikeClicks()
     {
-        const auto key = [](int k) { return [k](QWidget *w) { w->setFocus(); QTest::keyClick(w, Qt::Key(k)); }; };
-        const auto action = [](const QString &name) {
-            return [name](QWidget *w) { QAccessible::queryAccessibleInterface(w)->actionInterface()->doAction(name); };
-        };
-        const auto by = [](int steps) { return [steps](QSlider *s) { s->setValue(s->value() + steps); }; };
         const QString toggle = QAccessibleActionInterface::toggleAction();
         const struct { const char *what; int control; std::function<void(QWidget *)> act; int clicked;
                        std::function<void(QSlider *)> slide; } rows[] = {
