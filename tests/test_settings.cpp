@@ -162,54 +162,26 @@ private Q_SLOTS:
         QCOMPARE((S(writeFile("[General]\n" + line)).*n.get)(), fromFile);
     }
 
-    // A file with a style alone, or a style chosen again, brings that style's
-    // own opacity and thickness; a reset gives the Highlight Bar's, and
-    // leaves launch at login as the login item has it. None of these files
-    // counts as damaged.
-    void styleDefaultsAndReset_data()
+    // A file loads as a first launch with the changes that could be read; a
+    // style alone brings its own opacity and thickness. A damaged file stays
+    // beside as .bak and the next save repairs it; a clean one has no .bak.
+    void fileLoads_data()
     {
-        QTest::addColumn<QByteArray>("style");
+        QTest::addColumn<QByteArray>("content"); // null: no file
         QTest::addColumn<QString>("changes");
-        QTest::newRow("none") << QByteArray() << QString();
-        QTest::newRow("underline") << QByteArray("Underline") << "";
-        QTest::newRow("highlight") << QByteArray("Highlight Bar") << "style=Highlight Bar, customOpacity=0.5, customThickness=28";
-        QTest::newRow("focus") << QByteArray("Focus Window") << "style=Focus Window, customThickness=50";
-        QTest::newRow("ruler") << QByteArray("Ruler") << "style=Ruler, customOpacity=0.85, customThickness=45";
-        QTest::newRow("strip") << QByteArray("Reading Strip") << "style=Reading Strip, customOpacity=0.55, customThickness=55";
-        QTest::newRow("reset") << QByteArray("reset") << "style=Highlight Bar, customOpacity=0.5, customThickness=28, login=on";
-    }
-
-    void styleDefaultsAndReset()
-    {
-        QFETCH(QByteArray, style);
-        QFETCH(QString, changes);
-        const QString path = style.isNull() || style == "reset" ? freshPath() : writeFile("currentStyle=" + style);
-        S s(path);
-        if (style == "reset") {
-            apply(s, 1); // login on
-            s.resetToDefaults();
-        } else {
-            QCOMPARE(state(s), firstLaunch(changes));
-            s.setCustomOpacity(0.3);
-            s.setCustomThickness(7);
-            s.applyStyle(s.currentStyle());
-        }
-        QCOMPARE(state(s), firstLaunch(changes));
-        QVERIFY(!QFile::exists(path + ".bak"));
-    }
-
-    // A damaged file loads as a first launch with the changes that could be
-    // read, stays beside as .bak, and the next save repairs it.
-    void damagedFiles_data()
-    {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("changes");
+        QTest::addColumn<bool>("damaged");
+        const auto row = [](const char *name, const QByteArray &content, const char *changes, bool damaged = true) {
+            QTest::newRow(name) << content << QString::fromLatin1(changes) << damaged;
+        };
+        row("no file", {}, "", false);
+        row("underline", "currentStyle=Underline", "", false);
+        row("highlight bar", "currentStyle=Highlight Bar", "style=Highlight Bar, customOpacity=0.5, customThickness=28", false);
+        row("focus window", "currentStyle=Focus Window", "style=Focus Window, customThickness=50", false);
+        row("ruler", "currentStyle=Ruler", "style=Ruler, customOpacity=0.85, customThickness=45", false);
+        row("reading strip", "currentStyle=Reading Strip", "style=Reading Strip, customOpacity=0.55, customThickness=55", false);
         QByteArray random(4096, '\0');
         QRandomGenerator(20261206).fillRange(reinterpret_cast<quint32 *>(random.data()), random.size() / 4);
-        QTest::newRow("random bytes") << random << QString();
-        const auto row = [](const char *name, const QByteArray &content, const char *changes) {
-            QTest::newRow(name) << "[General]\n" + content << QString::fromLatin1(changes);
-        };
+        row("random bytes", random, "");
         row("another program's", "[Editor]\nwidth=3\n", "");
         row("line without =", "currentStyle=Ruler\nnote to self\n", "style=Ruler, customOpacity=0.85, customThickness=45");
         row("nan", "customOpacity=lots\ncustomThickness=nan\nlaunchAtLogin=maybe\nmagnifierEnabled=nan\n"
@@ -219,17 +191,35 @@ private Q_SLOTS:
         row("variant", "customThickness=@Variant(x)", "");
     }
 
-    void damagedFiles()
+    void fileLoads()
     {
         QFETCH(QByteArray, content);
         QFETCH(QString, changes);
-        const QString path = writeFile(content);
+        QFETCH(bool, damaged);
+        const QString path = content.isNull() ? freshPath() : writeFile(content);
         S s(path);
         QCOMPARE(state(s), firstLaunch(changes));
         apply(s, 2);
         QVERIFY(s.flush());
         QCOMPARE(state(S(path)), state(s));
-        QCOMPARE(readFile(path + ".bak"), content);
+        QCOMPARE(readFile(path + ".bak"), damaged ? content : "<missing>");
+    }
+
+    // A style chosen again brings back its own opacity and thickness, those
+    // of a file with that style alone (fileLoads); a reset gives the
+    // Highlight Bar's, and leaves launch at login as the login item has it.
+    void styleChosenAgainAndReset()
+    {
+        S s(freshPath());
+        for (LineStyle style : LineStyles::allCases) {
+            s.setCustomOpacity(0.3);
+            s.setCustomThickness(7);
+            s.applyStyle(style);
+            QCOMPARE(state(s), state(S(writeFile("currentStyle=" + LineStyles::rawValue(style).toUtf8()))));
+        }
+        apply(s, 1); // login on
+        s.resetToDefaults();
+        QCOMPARE(state(s), firstLaunch("style=Highlight Bar, customOpacity=0.5, customThickness=28, login=on"));
     }
 
     void changesSignalledAndSavedShortlyAfter()
