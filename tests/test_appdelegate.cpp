@@ -5,7 +5,6 @@
 #include "app/AppDelegate.h"
 #include "app/TrayMenu.h"
 #include "feedback/HUDNotification.h"
-#include "feedback/LaunchAtLogin.h"
 #include "overlay/OverlayManager.h"
 #include "overlay/DisplayGuide.h"
 #include "platform/FakePlatform.h"
@@ -120,7 +119,6 @@ private Q_SLOTS:
         m_platform->fakeDisplays.setFrames({QRectF(0, 0, 1440, 900), QRectF(1440, 0, 1280, 1024)});
         m_platform->fakePointer.setPosition(QPointF(2000, 500)); // on the second display
         platform::Platform::setInstance(m_platform.get());
-        LaunchAtLogin::setLoginItem(&m_platform->fakeLoginItem);
         m_settings = std::make_unique<AppSettings>(m_dir->filePath(QStringLiteral("tovani.conf")));
         m_settings->setCustomThickness(30); // mid-way, so a step either way shows
         m_settings->setSnapToTextLines(false); // no accessibility bus: steps go by the thickness
@@ -186,7 +184,7 @@ private Q_SLOTS:
             QVERIFY2(m_delegate->runCommand(QLatin1String(line)).startsWith(u"error: ") && state() == start, line);
     }
 
-    void trayMenuHotkeysAndRefusals()
+    void trayKeepsItsMenuAndIcons()
     {
         // A new menu and a new icon on every change kept memory growing with
         // each toggle: every icon left its own scaled copies in the pixmap cache.
@@ -202,10 +200,13 @@ private Q_SLOTS:
         QVERIFY(menu && m_delegate->tray()->menu() == menu && menu->actions() == actions);
         QCOMPARE(QApplication::allWidgets().size(), widgets);
         QCOMPARE(icons.size(), 2);
+    }
 
-        // Taken while the switch is on, and only then listed in the menu and
-        // the tooltip; one that another program holds is marked "(in use)";
-        // turning them off releases them all.
+    // Taken while the switch is on, and only then listed in the menu and the
+    // tooltip; one that another program holds is marked "(in use)"; turning
+    // them off releases them all.
+    void hotkeysWhileTheSwitchIsOn()
+    {
         m_platform->fakeHotkeys.setTaken(QStringLiteral("AD05"), true);
         const auto listed = [this] { return row(QStringLiteral("Shortcuts:"))->isVisible() &&
                                             m_delegate->tray()->toolTip().contains(u"Ctrl+Shift+R"); };
@@ -238,22 +239,28 @@ private Q_SLOTS:
         QVERIFY(hotkeyId(QStringLiteral("DOWN")) > 0 && row(QStringLiteral("Next line"))->isVisible());
         m_settings->setGlobalHotkeysEnabled(false);
         QVERIFY(m_platform->fakeHotkeys.registered().isEmpty() && !listed());
+    }
 
-        // The rows show the real state: a change made elsewhere at once; a
-        // refused login change leaves the row as it was and the HUD says why;
-        // the login item is asked again as the menu opens.
+    // The rows show the real state: a change made elsewhere at once; a refused
+    // login change either way leaves the row as it was and the HUD says why,
+    // on one line; the login item (the platform's) is asked again as the
+    // menu opens. A change that cannot be saved
+    // shows, but the person is told, and the command line gets an error.
+    void rowsShowTheRealStateAndRefusals()
+    {
         m_settings->applyStyle(LineStyle::ruler);
         QVERIFY(row(QStringLiteral("Ruler"))->isChecked());
         QAction *login = row(QStringLiteral("Launch at Login"));
-        m_platform->fakeLoginItem.setFailure(QStringLiteral("read-only folder"));
+        m_platform->fakeLoginItem.setFailure(QStringLiteral("read-only\nfolder")); // said on one line
         login->trigger();
         QVERIFY(!m_platform->fakeLoginItem.isEnabled() && !login->isChecked());
         QCOMPARE(hudText(), QStringLiteral("Failed to enable launch at login: read-only folder"));
         m_platform->fakeLoginItem.setEnabledDirectly(true);
         Q_EMIT m_delegate->tray()->menu()->aboutToShow();
         QVERIFY(login->isChecked());
-        // Something in the way of the settings file: the change shows, but the
-        // person is told it was not kept, and the command line gets an error.
+        login->trigger();
+        QVERIFY(m_platform->fakeLoginItem.isEnabled() && login->isChecked());
+        QCOMPARE(hudText(), QStringLiteral("Failed to disable launch at login: read-only folder"));
         QVERIFY(QDir().mkpath(m_settings->filePath()));
         const QString reply = m_delegate->runCommand(QStringLiteral("thicker"));
         QVERIFY2(reply.startsWith(u"error: the change was not saved"), qPrintable(reply));

@@ -99,29 +99,6 @@ private Q_SLOTS:
         QCOMPARE(maxDifference(surfaces.compose(m_display), paintedGuide(m_display, *s, at, guide.lineHeight())), 0);
     }
 
-    // Pieces with nothing to show stay unmapped: a hidden guide, brackets
-    // switched off, the shade of any style but the focus window.
-    void emptyPiecesStayHidden()
-    {
-        auto s = settings(LineStyle::focusWindow, false);
-        platform::FakeSurfaces surfaces;
-        DisplayGuide guide(m_display, *s, surfaces, true);
-        const auto shown = [&] {
-            int n = 0;
-            for (const platform::FakeSurface *f : surfaces.surfaces)
-                n += f->visible;
-            return n;
-        };
-        guide.moveTo(m_display.frame.topLeft() + QPointF(300, 100));
-        QCOMPARE(shown(), 0);
-        guide.setVisible(true);
-        QCOMPARE(shown(), 2); // the shade and the band
-        s->setVerticalGuidesEnabled(true);
-        QCOMPARE(shown(), 4); // and the brackets
-        s->setCurrentStyle(LineStyle::underline);
-        QCOMPARE(shown(), 3); // no shade
-    }
-
     // Without a compositor translucent pixels would show black: no plain
     // shades over the whole display, only the band near the line.
     void withoutCompositorOnlyTheBandNearTheLine()

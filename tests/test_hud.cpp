@@ -41,32 +41,40 @@ private Q_SLOTS:
     // Centred 100 points above the middle of the main display, the first one
     // wherever the others are; a long message (a failure's reason) widens the
     // window around the same centre; no display: the top-left at the origin
-    // (a short message's window is 200 x 80). Without a
-    // compositor the window is cut to the rounded panel and stays whole until
-    // its fade time is over; with one the fade lowers its opacity.
+    // (a short message's window is 200 x 80). Without a compositor the window
+    // is cut to the rounded panel and stays whole until its fade time is
+    // over; with one the fade lowers its opacity.
+    void placementAndFade_data()
+    {
+        QTest::addColumn<bool>("displays");
+        QTest::addColumn<bool>("compositor");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QPointF>("centre");
+        QTest::newRow("two displays") << true << true << "Ruler" << QPointF(960, 440);
+        QTest::newRow("no compositor") << true << false << "Ruler" << QPointF(960, 440);
+        QTest::newRow("long message") << true << true << "Settings not saved: a reason far longer than any command's"
+                                      << QPointF(960, 440);
+        QTest::newRow("no display") << false << true << "Ruler" << QPointF(100, 40);
+    }
+
     void placementAndFade()
     {
-        const QList<QRectF> two{{0, 0, 1920, 1080}, {-1280, -244, 1280, 1024}};
-        const struct { const char *name; QList<QRectF> displays; bool compositor; const char *message; QPointF centre; } cases[] = {
-            {"two displays", two, true, "Ruler", {960, 440}},
-            {"no compositor", two, false, "Ruler", {960, 440}},
-            {"long message", two, true, "Settings not saved: a reason far longer than any command's", {960, 440}},
-            {"no display", {}, true, "Ruler", {100, 40}},
-        };
-        for (const auto &c : cases) {
-            m_platform.compositor = c.compositor;
-            m_platform.fakeDisplays.setFrames(c.displays);
-            HUDNotification hud;
-            const HUDWindow *w = showNow(hud, QString::fromLatin1(c.message), 0ms); // fades at once, for an hour
-            const QRect frame = w->geometry();
-            const QRegion cut = w->mask();
-            QVERIFY2(w->isVisible() && (QRectF(frame).center() - c.centre).manhattanLength() <= 1, c.name);
-            QVERIFY2((frame.width() > 200) == (qstrlen(c.message) > 5), c.name);
-            QVERIFY2(c.compositor ? cut.isEmpty() : cut.contains(QPoint(100, 40)) && !cut.contains(QPoint(5, 40)), c.name);
-            QTRY_VERIFY2(hud.isFading() && (!c.compositor || w->windowOpacity() < 1), c.name);
-            QTest::qWait(50);
-            QVERIFY2(w->isVisible() && (w->windowOpacity() < 1) == c.compositor, c.name);
-        }
+        QFETCH(bool, displays);
+        QFETCH(bool, compositor);
+        QFETCH(QString, message);
+        QFETCH(QPointF, centre);
+        m_platform.compositor = compositor;
+        m_platform.fakeDisplays.setFrames(displays ? QList<QRectF>{{0, 0, 1920, 1080}, {-1280, -244, 1280, 1024}}
+                                                   : QList<QRectF>{});
+        HUDNotification hud;
+        const HUDWindow *w = showNow(hud, message, 0ms); // fades at once, for an hour
+        const QRect frame = w->geometry();
+        QVERIFY(w->isVisible() && (QRectF(frame).center() - centre).manhattanLength() <= 1);
+        QCOMPARE(frame.width() > 200, message.size() > 5);
+        QVERIFY(compositor ? w->mask().isEmpty() : w->mask().contains(QPoint(100, 40)) && !w->mask().contains(QPoint(5, 40)));
+        QTRY_VERIFY(hud.isFading() && (!compositor || w->windowOpacity() < 1));
+        QTest::qWait(50);
+        QVERIFY(w->isVisible() && (w->windowOpacity() < 1) == compositor);
     }
 
     // Each message replaces the one on screen at once, whatever state it is

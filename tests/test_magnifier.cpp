@@ -39,6 +39,12 @@ class TestMagnifier : public QObject
     std::unique_ptr<platform::FakePlatform> m_platform;
 
     static QColor shown(const MagnifierWindow &window) { return window.view().capturedImage.pixelColor(0, 0); }
+    // Sets the window up; its capture engine, once made.
+    FakeCapture *setUp(MagnifierWindow &window)
+    {
+        window.setupAsMagnifier();
+        return QTest::qWaitFor([this] { return !m_platform->captures.isEmpty(); }) ? m_platform->captures.last() : nullptr;
+    }
 
 private Q_SLOTS:
     void init()
@@ -94,9 +100,8 @@ private Q_SLOTS:
         m_settings.setCustomThickness(4);
         m_settings.setMagnifierZoom(2);
         MagnifierWindow window(m_settings);
-        window.setupAsMagnifier();
-        QTRY_COMPARE(m_platform->captures.size(), 1);
-        FakeCapture *capture = m_platform->captures.last();
+        FakeCapture *capture = setUp(window);
+        QVERIFY(capture);
         window.updatePosition(700, 450);
         QCOMPARE(window.globalFrame(), QRectF(412, 418, 576, 64));
         QCOMPARE(capture->requests().size(), 1);
@@ -125,9 +130,16 @@ private Q_SLOTS:
         QVERIFY(!window.isCaptureInFlight());
         window.updatePosition(330, 400);
         QCOMPARE(capture->requests().size(), 4);
+    }
 
-        // Captures never answered in time: after the time-out the waiting
-        // position is captured. A late answer shows only if nothing newer has.
+    // Captures never answered in time: after the time-out the waiting
+    // position is captured. A late answer shows only if nothing newer has.
+    void lateCaptures()
+    {
+        MagnifierWindow window(m_settings);
+        FakeCapture *capture = setUp(window);
+        QVERIFY(capture);
+        window.updatePosition(330, 400);
         const auto timedOut = [&](double x) {
             window.updatePosition(x, 400);
             window.updatePosition(x + 10, 400);
@@ -135,13 +147,13 @@ private Q_SLOTS:
             QTRY_COMPARE_WITH_TIMEOUT(capture->requests().size(), next, MagnifierWindow::captureTimeoutMs * 3);
         };
         timedOut(340);
-        capture->finish(capture->requests()[4].id, solid(Qt::green));
-        capture->finish(capture->requests()[3].id, solid(Qt::red)); // older: dropped
+        capture->finish(capture->requests()[1].id, solid(Qt::green));
+        capture->finish(capture->requests()[0].id, solid(Qt::red)); // older: dropped
         QCOMPARE(shown(window), QColor(Qt::green));
         timedOut(400);
-        capture->finish(capture->requests()[5].id, solid(Qt::red)); // older, but nothing newer yet
+        capture->finish(capture->requests()[2].id, solid(Qt::red)); // older, but nothing newer yet
         QCOMPARE(shown(window), QColor(Qt::red));
-        capture->finish(capture->requests()[6].id, solid(Qt::blue));
+        capture->finish(capture->requests()[3].id, solid(Qt::blue));
         QCOMPARE(shown(window), QColor(Qt::blue));
         capture->finish(9999, solid(Qt::yellow)); // never asked for
         QCOMPARE(shown(window), QColor(Qt::blue));
@@ -153,32 +165,40 @@ private Q_SLOTS:
         QCOMPARE(window.geometry(), before);
     }
 
+    // What the preferences say before any magnifier runs, and the
+    // placeholder's caption (empty: capture works).
+    void setupFailureIsToldTruthfully_data()
+    {
+        QTest::addColumn<bool>("x11");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<bool>("excludes");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("capture works") << true << "" << true << QString();
+        QTest::newRow("not X11") << false << "no X11 here" << true << MagnifierView::needsX11Text();
+        QTest::newRow("set-up refused") << true << "denied by the test" << true << MagnifierView::unavailableText();
+        // Else it would show the magnifier inside itself, again and again.
+        QTest::newRow("cannot leave itself out") << true << "" << false << MagnifierView::unavailableText();
+    }
+
     void setupFailureIsToldTruthfully()
     {
-        // What the preferences say before any magnifier runs, and the
-        // placeholder's caption (empty: capture works).
-        const struct { bool x11; QString error; bool excludes; QString caption; } rows[] = {
-            {true, "", true, {}},
-            {false, "no X11 here", true, MagnifierView::needsX11Text()},
-            {true, "denied by the test", true, MagnifierView::unavailableText()},
-            // Else it would show the magnifier inside itself, again and again.
-            {true, "", false, MagnifierView::unavailableText()}};
-        for (const auto &r : rows) {
-            auto &p = *m_platform;
-            std::tie(p.x11, p.captureError, p.captureExcludes) = std::tie(r.x11, r.error, r.excludes);
-            QCOMPARE(MagnifierWindow::captureProblem(*m_platform), r.caption);
-            MagnifierWindow window(m_settings);
-            const qsizetype before = m_platform->captures.size();
-            window.setupAsMagnifier();
-            QVERIFY(window.view().placeholder.isEmpty()); // nothing said while the first picture comes
-            window.updatePosition(400, 400);              // before the engine exists: moves the window only
-            QCOMPARE(window.globalFrame().center(), QPointF(400, 400));
-            QTRY_COMPARE(m_platform->captures.size(), before + 1);
-            window.updatePosition(509, 400);
-            QCOMPARE(m_platform->captures.last()->requests().size(), r.caption.isEmpty() ? 1 : 0);
-            QCOMPARE(window.view().placeholder, r.caption);
-            QCOMPARE(window.globalFrame().center(), QPointF(509, 400)); // still on the pointer
-        }
+        QFETCH(QString, caption);
+        QFETCH(bool, x11);
+        QFETCH(QString, error);
+        QFETCH(bool, excludes);
+        std::tie(m_platform->x11, m_platform->captureError, m_platform->captureExcludes) = std::tie(x11, error, excludes);
+        QCOMPARE(MagnifierWindow::captureProblem(*m_platform), caption);
+        MagnifierWindow window(m_settings);
+        const qsizetype before = m_platform->captures.size();
+        window.setupAsMagnifier();
+        QVERIFY(window.view().placeholder.isEmpty()); // nothing said while the first picture comes
+        window.updatePosition(400, 400);              // before the engine exists: moves the window only
+        QCOMPARE(window.globalFrame().center(), QPointF(400, 400));
+        QTRY_COMPARE(m_platform->captures.size(), before + 1);
+        window.updatePosition(509, 400);
+        QCOMPARE(m_platform->captures.last()->requests().size(), caption.isEmpty() ? 1 : 0);
+        QCOMPARE(window.view().placeholder, caption);
+        QCOMPARE(window.globalFrame().center(), QPointF(509, 400)); // still on the pointer
     }
 
     void drawsPictureOrPlaceholder()

@@ -12,6 +12,19 @@
 
 #include <cmath>
 
+namespace {
+
+using Text = QString (*)(double);
+using Want = QString (*)(long); // the text for value x 100
+const struct { const char *name; double lower, upper, step; int steps; Text text; Want want; } sliders[] = {
+    {"opacity", 0.1, 1.0, 0.05, 18, valuetext::percent, [](long u) { return QString::number(u) + '%'; }},
+    {"thickness", 1, 100, 1, 99, valuetext::pixels, [](long u) { return QString::number(u / 100) + "px"; }},
+    {"bracket width", 1, 40, 0.5, 78, valuetext::bracketWidth, [](long u) { return QString::number(u / 50) + '%'; }},
+    {"zoom", 1.1, 3.0, 0.1, 19, valuetext::zoom, [](long u) { return QString::number(u / 100.0, 'f', 1) + 'x'; }},
+};
+
+} // namespace
+
 class TestPickers : public QObject
 {
     Q_OBJECT
@@ -37,30 +50,29 @@ private Q_SLOTS:
     // never 0.5499999999999999 showing as 54%), shows that value's text and
     // maps back to itself. Outside the range, and absurd values, pin the
     // handle to the nearer end.
+    void slidersSnapWithoutDrift_data()
+    {
+        QTest::addColumn<int>("slider");
+        for (int i = 0; i < int(std::size(sliders)); ++i)
+            QTest::newRow(sliders[i].name) << i;
+    }
+
     void slidersSnapWithoutDrift()
     {
-        using Text = QString (*)(double);
-        using Want = QString (*)(long); // the text for value x 100
-        const struct { const char *name; double lower, upper, step; int steps; Text text; Want want; } sliders[] = {
-            {"opacity", 0.1, 1.0, 0.05, 18, valuetext::percent, [](long u) { return QString::number(u) + '%'; }},
-            {"thickness", 1, 100, 1, 99, valuetext::pixels, [](long u) { return QString::number(u / 100) + "px"; }},
-            {"bracket width", 1, 40, 0.5, 78, valuetext::bracketWidth, [](long u) { return QString::number(u / 50) + '%'; }},
-            {"zoom", 1.1, 3.0, 0.1, 19, valuetext::zoom, [](long u) { return QString::number(u / 100.0, 'f', 1) + 'x'; }},
-        };
-        for (const auto &c : sliders) {
-            SteppedSlider slider(c.lower, c.upper, c.step);
-            QVERIFY2(slider.stepCount() == c.steps, c.name);
-            for (int k = 0; k <= c.steps; ++k) {
-                const long u = std::lround(c.lower * 100) + k * std::lround(c.step * 100);
-                const double v = slider.valueAt(k);
-                QVERIFY2(v == u / 100.0 && c.text(v) == c.want(u) && slider.positionFor(v) == k,
-                         qPrintable(QStringLiteral("%1 at %2: %3 %4").arg(c.name).arg(k).arg(v, 0, 'g', 17).arg(c.text(v))));
-            }
-            for (double low : {c.lower - 1000, -qInf(), qQNaN()})
-                QVERIFY2(slider.positionFor(low) == 0, c.name);
-            for (double high : {c.upper + 1000, qInf(), 1e308})
-                QVERIFY2(slider.positionFor(high) == c.steps, c.name);
+        QFETCH(int, slider);
+        const auto &c = sliders[slider];
+        SteppedSlider s(c.lower, c.upper, c.step);
+        QCOMPARE(s.stepCount(), c.steps);
+        for (int k = 0; k <= c.steps; ++k) {
+            const long u = std::lround(c.lower * 100) + k * std::lround(c.step * 100);
+            const double v = s.valueAt(k);
+            QVERIFY2(v == u / 100.0 && c.text(v) == c.want(u) && s.positionFor(v) == k,
+                     qPrintable(QStringLiteral("at %1: %2 %3").arg(k).arg(v, 0, 'g', 17).arg(c.text(v))));
         }
+        for (double low : {c.lower - 1000, -qInf(), qQNaN()})
+            QCOMPARE(s.positionFor(low), 0);
+        for (double high : {c.upper + 1000, qInf(), 1e308})
+            QCOMPARE(s.positionFor(high), c.steps);
     }
 
     void previewDrawsTheOverlaysGuide_data()

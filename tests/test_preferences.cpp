@@ -2,9 +2,10 @@
 // item: every control writes and saves its setting and follows changes made
 // elsewhere, the reset confirmation, the magnifier notice, the dark theme;
 // the keyboard and screen readers reach every control and change settings
-// exactly as a click does; large text fits, and a folding block of wrapping
-// text follows the width.
-// (docs/tools/window_shots makes the pictures of it in docs/.)
+// exactly as a click does; a folding block of wrapping text follows the
+// width. The About window: its version line (blanks read as 1.0 and 1) and
+// Escape closing it. (That both fit at larger fonts is test_translations';
+// docs/tools/window_shots makes the pictures of both in docs/.)
 
 #include "feedback/LaunchAtLogin.h"
 #include "magnifier/MagnifierWindow.h"
@@ -80,6 +81,18 @@ QString names(const QList<QWidget *> &widgets)
     return list.join(QStringLiteral(", "));
 }
 
+// What a row of keysAndScreenReadersActLikeClicks does: a key on the
+// control, a screen reader's action on it, a slider moved by steps.
+std::function<void(QWidget *)> key(int k)
+{
+    return [k](QWidget *w) { w->setFocus(); QTest::keyClick(w, Qt::Key(k)); };
+}
+std::function<void(QWidget *)> action(const QString &name)
+{
+    return [name](QWidget *w) { QAccessible::queryAccessibleInterface(w)->actionInterface()->doAction(name); };
+}
+std::function<void(QSlider *)> by(int steps) { return [steps](QSlider *s) { s->setValue(s->value() + steps); }; }
+
 // A window on settings of its own with every block open and a colour that is
 // none of the swatches; its controls in reading order.
 struct OpenWindow
@@ -128,6 +141,36 @@ class TestPreferences : public QObject
     AppSettings m_settings{m_dir.filePath(QStringLiteral("tovani.conf"))};
     std::unique_ptr<PreferencesWindow> m_window;
 
+    // Each step, a person's action or a change made elsewhere (a hot key, the
+    // tray), must change exactly those words of state(), starting where the
+    // step before ended; the first wrong one is told.
+    using Steps = QList<std::pair<std::function<void()>, QString>>;
+    QString run(const Steps &steps)
+    {
+        for (const auto &[act, changes] : steps) {
+            const QStringList before = state(*m_window->view());
+            act();
+            QString got;
+            if (!QTest::qWaitFor([&, &changes = changes] {
+                    QStringList after = state(*m_window->view());
+                    after.removeIf([&before](const QString &word) { return before.contains(word); });
+                    return (got = after.join(u' ')) == changes;
+                }, 2000))
+                return QStringLiteral("\"%1\", not \"%2\"").arg(got, changes);
+        }
+        return {};
+    }
+    static void click(QAbstractButton *b) { QTest::mouseClick(b, Qt::LeftButton); }
+    // Reset, answered with the button of that role; Enter picks Cancel.
+    void reset(QMessageBox::ButtonRole role)
+    {
+        m_window->view()->resetButton()->click();
+        QMessageBox *box = m_window->view()->resetConfirmation();
+        QVERIFY(box && box->buttonRole(box->defaultButton()) == QMessageBox::RejectRole);
+        for (QAbstractButton *b : box->buttons())
+            if (box->buttonRole(b) == role) b->click();
+    }
+
 private Q_SLOTS:
     void initTestCase()
     {
@@ -137,38 +180,23 @@ private Q_SLOTS:
         m_window = std::make_unique<PreferencesWindow>(m_settings);
     }
 
-    void controlsWriteAndFollow()
+    // Sliders land on exact steps (0.55, never 0.5500000000000001); a stored
+    // value between steps shows its own text, unrounded. A tile loads its
+    // style's defaults, also when it is already selected. A colour whose R,
+    // G, B are each within 0.01 of a swatch's selects it; alpha does not
+    // count; the chooser shows each colour live.
+    void slidersTilesAndColours()
     {
         PreferencesView *v = m_window->view();
         AppSettings &s = m_settings;
-        m_platform.x11 = false; // the magnifier notice tells why it shows nothing
-        const QString needsX11 = '/' + MagnifierView::needsX11Text();
-        const auto choose = [v, &s](bool ok) { // the chooser shows each colour live
+        const auto choose = [v, &s](bool ok) {
             v->colorWell()->click();
             v->colorWell()->dialog()->setCurrentColor(QColor(10, 200, 30, 128));
             QCOMPARE(s.currentColor().toColor(), QColor(10, 200, 30, 128));
             ok ? v->colorWell()->dialog()->accept() : v->colorWell()->dialog()->reject();
         };
-        const auto flip = [&s](void (AppSettings::*set)(bool)) { // while its block still folds
-            for (bool value : {false, true, false}) {
-                (s.*set)(value);
-                QTest::qWait(30);
-            }
-        };
-        const auto reset = [v](QMessageBox::ButtonRole role) { // Enter picks Cancel
-            v->resetButton()->click();
-            QMessageBox *box = v->resetConfirmation();
-            QVERIFY(box && box->buttonRole(box->defaultButton()) == QMessageBox::RejectRole);
-            for (QAbstractButton *b : box->buttons())
-                if (box->buttonRole(b) == role) b->click();
-        };
-        const auto click = [](QAbstractButton *b) { QTest::mouseClick(b, Qt::LeftButton); };
-        // A person's action or a change made elsewhere (a hot key, the tray),
-        // and what it changes; each step starts where the last one ended.
-        // Sliders land on exact steps (0.55, never 0.5500000000000001); a
-        // stored value between steps shows its own text, unrounded. (The
-        // reset at the end has every control follow a change made elsewhere.)
-        const std::pair<std::function<void()>, QString> steps[] = {
+        QVERIFY(!state(*v).join(u' ').contains(u"moving")); // the blocks start folded, not folding
+        QCOMPARE(run({
             {[this] { m_window->show(); }, "window=on"},
             {[v] { v->opacityBlock()->slider()->setValue(9); }, "opacity=0.55/55% at 9"},
             {[&s] { s.setCustomOpacity(0.57); }, "opacity=0.57/56% at 9"},
@@ -180,27 +208,44 @@ private Q_SLOTS:
             {[v] { v->bracketOpacityBlock()->slider()->setValue(14); }, "bracket opacity=0.8/80% at 14"},
             {[v] { v->zoomBlock()->slider()->setValue(18); }, "zoom=2.9/2.9x at 18"},
             {[&s] { s.setMagnifierZoom(1.34); }, "zoom=1.34/1.3x at 2"},
-            // A tile loads its style's defaults, also when it is already selected.
             {[&] { v->styleButton(LineStyle::readingStrip)->click(); s.setCustomThickness(60); },
              "style=Reading Strip/Reading Strip/open opacity=0.55/55% at 9 thickness=60/60px at 59"},
             {[&] { v->styleButton(LineStyle::readingStrip)->click(); }, "thickness=55/55px at 54"},
             {[&s] { s.setCurrentStyle(LineStyle::ruler); }, "style=Ruler/Ruler"},
             {[&] { click(v->colorButtons()[1]); },
              "colour=" + PresetColor::palette()[1].color.name(QColor::HexArgb) + "/1"},
-            // A colour whose R, G, B are each within 0.01 of a swatch's selects it; alpha does not count.
             {[&s] { s.setCurrentColor({0.995, 0.755, 0.009, 0.3}); }, "colour=#4dfec102/0"},
             {[&] { choose(false); }, ""},
             {[&] { choose(true); }, "colour=#800ac81e/"},
+        }), QString());
+    }
+
+    // Switches unfold their blocks (and fold them, also while they still
+    // move); what the text-line switches do is said as they change; the login
+    // switch shows the login item as it is, asked again on showing, and a
+    // refused change says why until then. A reset has every control follow a
+    // change made elsewhere, to what a new window shows; launch at login is
+    // left as it is.
+    void switchesNoticesAndReset()
+    {
+        PreferencesView *v = m_window->view();
+        AppSettings &s = m_settings;
+        m_platform.x11 = false; // the magnifier notice tells why it shows nothing
+        const QString needsX11 = '/' + MagnifierView::needsX11Text();
+        const auto flip = [&s](void (AppSettings::*set)(bool)) {
+            for (bool value : {false, true, false}) {
+                (s.*set)(value);
+                QTest::qWait(30);
+            }
+        };
+        QCOMPARE(run({
             {[&] { click(v->bracketSwitch()); }, "brackets=on/on/open"},
             {[&] { flip(&AppSettings::setVerticalGuidesEnabled); }, "brackets=off/off"},
             {[&] { click(v->magnifierSwitch()); }, "magnifier=on/on/open" + needsX11},
             {[&] { flip(&AppSettings::setMagnifierEnabled); }, "magnifier=off/off"},
             {[&] { click(v->shortcutSwitch()); }, "shortcuts=on/on"},
-            // What the text-line switches do is said as they change.
             {[&] { click(v->snapSwitch()); }, "lines=off/off,off/off"},
             {[&] { click(v->caretSwitch()); }, "lines=off/off,on/on/restart/cursor"},
-            // The login switch shows the login item as it is, asked again on
-            // showing; a refused change says why until then.
             {[&] { loginItem.setFailure(QStringLiteral("permission denied")); click(v->loginSwitch()); },
              "login=off/off/Failed to enable launch at login: permission denied"},
             {[v] { QTest::keyClick(v->zoomBlock()->slider(), Qt::Key_Escape); }, "window=off"},
@@ -209,22 +254,8 @@ private Q_SLOTS:
             {[this] { setPreferencesNotice(m_window.get(), QString()); }, "window=on"},
             {[&s] { s.setVerticalGuidesEnabled(true); s.setMagnifierEnabled(true); s.setGlobalHotkeysEnabled(true); },
              "brackets=on/on/open magnifier=on/on/open" + needsX11},
-            {[&] { reset(QMessageBox::RejectRole); }, ""},
-        };
-        QVERIFY(!state(*v).join(u' ').contains(u"moving")); // the blocks start folded, not folding
-        for (const auto &[act, changes] : steps) {
-            const QStringList before = state(*v);
-            act();
-            QString got;
-            const bool settled = QTest::qWaitFor([&, &changes = changes] {
-                QStringList after = state(*v);
-                after.removeIf([&before](const QString &word) { return before.contains(word); });
-                return (got = after.join(u' ')) == changes;
-            }, 2000);
-            QVERIFY2(settled, qPrintable(QStringLiteral("\"%1\", not \"%2\"").arg(got, changes)));
-        }
-        // Reset: what resetToDefaults() gives, shown and saved; launch at
-        // login is left as it is.
+            {[this] { reset(QMessageBox::RejectRole); }, ""},
+        }), QString());
         reset(QMessageBox::DestructiveRole);
         AppSettings defaults(m_dir.filePath(QStringLiteral("defaults.conf")));
         defaults.resetToDefaults();
@@ -291,11 +322,6 @@ private Q_SLOTS:
     // both with the same settings and controls. Rows run in sequence.
     void keysAndScreenReadersActLikeClicks()
     {
-        const auto key = [](int k) { return [k](QWidget *w) { w->setFocus(); QTest::keyClick(w, Qt::Key(k)); }; };
-        const auto action = [](const QString &name) {
-            return [name](QWidget *w) { QAccessible::queryAccessibleInterface(w)->actionInterface()->doAction(name); };
-        };
-        const auto by = [](int steps) { return [steps](QSlider *s) { s->setValue(s->value() + steps); }; };
         const QString toggle = QAccessibleActionInterface::toggleAction();
         const struct { const char *what; int control; std::function<void(QWidget *)> act; int clicked;
                        std::function<void(QSlider *)> slide; } rows[] = {
@@ -356,49 +382,17 @@ private Q_SLOTS:
         }
     }
 
-    void largeTextFits_data()
+    void aboutVersionLineAndEscape()
     {
-        QTest::addColumn<double>("scale");
-        QTest::newRow("150%") << 1.5;
-        QTest::newRow("200%") << 2.0;
-    }
-
-    // At a larger desktop font, in both windows no widget overlaps a sibling
-    // or sticks out of its parent (the sections only scroll up and down), and
-    // every label's text fits it.
-    void largeTextFits()
-    {
-        QFETCH(double, scale);
-        const QFont normal = QApplication::font();
-        QFont large = normal;
-        large.setPointSizeF(normal.pointSizeF() * scale);
-        QApplication::setFont(large);
-        const auto restore = qScopeGuard([&normal] { QApplication::setFont(normal); });
-        OpenWindow prefs;
-        const std::unique_ptr<QWidget> about(createAboutWindow());
-        about->show();
-        QVERIFY(prefs.settled() && QTest::qWaitForWindowExposed(about.get()));
-        for (QWidget *window : {static_cast<QWidget *>(&prefs.window), about.get()}) {
-            for (QWidget *parent : window->findChildren<QWidget *>()) {
-                QList<QWidget *> kids;
-                for (QWidget *kid : parent->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
-                    if (kid->isVisible() && !qobject_cast<QFocusFrame *>(kid) && !qobject_cast<QScrollBar *>(kid)) kids << kid;
-                const bool scrolls = qobject_cast<QScrollArea *>(parent->parentWidget());
-                for (qsizetype i = 0; parent->isVisible() && i < kids.size(); ++i) {
-                    const QString what = QStringLiteral("%1 (%2)").arg(kids[i]->metaObject()->className(), names({kids[i]}));
-                    QVERIFY2(parent->rect().contains(kids[i]->geometry()) || scrolls, qPrintable(what + " sticks out"));
-                    for (qsizetype j = i + 1; j < kids.size(); ++j)
-                        QVERIFY2(!kids[i]->geometry().intersects(kids[j]->geometry()), qPrintable(what + " overlaps " + names({kids[j]})));
-                }
-            }
-            for (const QLabel *l : window->findChildren<QLabel *>()) {
-                const int flags = int(l->alignment()) | (l->wordWrap() ? Qt::TextWordWrap : 0);
-                const QRect needed = l->fontMetrics().boundingRect(l->contentsRect(), flags, l->text());
-                QVERIFY2(!l->isVisible() || l->contentsRect().contains(needed), qPrintable(l->text()));
-            }
-            for (const QScrollArea *area : window->findChildren<QScrollArea *>())
-                QVERIFY(area->widget()->width() <= area->viewport()->width());
-        }
+        for (const auto &[version, build, line] : {std::array{"1.0.0", "7", "Version 1.0.0 (7)"},
+                                                   {"", "", "Version 1.0 (1)"}, {"  ", "12", "Version 1.0 (12)"}})
+            QVERIFY2(std::ranges::any_of(AboutView(version, build).findChildren<QLabel *>(),
+                                         [line = line](auto *l) { return l->text() == QLatin1String(line); }),
+                     line);
+        const std::unique_ptr<QWidget> window(createAboutWindow());
+        window->show(); // visible at once; Escape hides it
+        QTest::keyClick(window.get(), Qt::Key_Escape);
+        QVERIFY(!window->isVisible());
     }
 };
 

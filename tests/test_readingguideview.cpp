@@ -55,6 +55,49 @@ QString columnMismatch(const QImage &image, double x, const QList<Span> &spans)
     return {};
 }
 
+// The view is 1000 x 150 points, the pointer at x 300 and row y; x: the
+// column probed; h: the height of the line of text the pointer is on (0:
+// none). The guide's own colour is 0.3 alpha, the focus shade and the
+// ruler's red edge and ticks 0.6 (not scaled by the colour), the strip's
+// outline 0.15, the brackets 0.5 x 0.5. Overlaps: 0.72 = 0.6 over 0.3, 0.888
+// = 0.6 over 0.72, 0.405 = 0.15 over 0.3, 0.475 = 0.25 over 0.3. The edges lie
+// on the device pixel grid, so an edge row blended where none should be
+// shows up as a wrong alpha.
+const LineStyle u = LineStyle::underline, f = LineStyle::focusWindow, r = LineStyle::ruler,
+                rs = LineStyle::readingStrip;
+const struct { const char *name; LineStyle style; double t, y, dpr, x; bool brackets; double h; QList<Span> spans; } cases[] = {
+    {"underline: centred on the line", u, 10, 50, 1, 500, false, 0, {{45, 55, .3}}},
+    {"underline at the bottom edge: half below", u, 10, 150, 1, 500, false, 0, {{145, 150, .3}}},
+    {"underline, odd thickness at 2x", u, 5, 47, 2, 500, false, 0, {{44.5, 49.5, .3}}},
+    {"highlight bar: just above the line", LineStyle::highlightBar, 28, 50, 1, 500, false, 0, {{22, 50, .3}}},
+    {"focus: shades above and below the band", f, 51, 50, 2, 500, false, 0, {{0, 24.5, .6}, {75.5, 150, .6}}},
+    {"focus at the bottom edge: no lower shade", f, 50, 150, 1, 500, false, 0, {{0, 125, .6}}},
+    {"focus near the top: no upper shade", f, 50, 12.5, 2, 500, false, 0, {{37.5, 150, .6}}},
+    {"ruler between ticks: red edge over the band", r, 40, 40, 4, 1.5, false, 0, {{20, 22, .72}, {22, 60, .3}}},
+    {"ruler short tick at 3", r, 40, 40, 4, 3, false, 0, {{20, 22, .888}, {22, 30, .72}, {30, 60, .3}}},
+    {"ruler middle tick at 15", r, 40, 40, 4, 15, false, 0, {{20, 22, .888}, {22, 36, .72}, {36, 60, .3}}},
+    {"ruler long tick at 0", r, 40, 40, 4, 0.25, false, 0, {{20, 22, .888}, {22, 44, .72}, {44, 60, .3}}},
+    // t 23: clear line t - 2 = 21, bands 1; t 55: line 22, bands 16.5.
+    {"strip, thin bands", rs, 23, 50, 2, 500, false, 0,
+     {{38.5, 39, .3}, {39, 39.5, .405}, {39.5, 40, .15}, {60, 60.5, .15}, {60.5, 61, .405}, {61, 61.5, .3}}},
+    {"strip, wide bands", rs, 55, 50, 2, 500, false, 0,
+     {{22.5, 38.5, .3}, {38.5, 39, .405}, {39, 39.5, .15}, {60.5, 61, .15}, {61, 61.5, .405}, {61.5, 77.5, .3}}},
+    {"strip outline's left side", rs, 23, 50, 2, 0.25, false, 0,
+     {{38.5, 39, .3}, {39, 39.5, .405}, {39.5, 60.5, .15}, {60.5, 61, .405}, {61, 61.5, .3}}},
+    // Brackets 200 points either side, 2 points wide, 20 points beyond the band.
+    {"bracket over the band", u, 10, 50, 2, 500.25, true, 0, {{25, 45, .25}, {45, 55, .475}, {55, 75, .25}}},
+    {"just left of the bracket", u, 10, 50, 2, 498.75, true, 0, {{45, 55, .3}}},
+    // On a line of text from 40 to 60 each style stands where it stands
+    // around the pointer's row, relative to the line.
+    {"text line: underline under it", u, 10, 40, 2, 500, false, 20, {{60, 70, .3}}},
+    {"text line: highlight bar covers it", LineStyle::highlightBar, 28, 40, 2, 500, false, 20, {{40, 60, .3}}},
+    {"text line: focus window clears it", f, 50, 40, 2, 500, false, 20, {{0, 40, .6}, {60, 150, .6}}},
+    {"text line: ruler's red edge under it", r, 40, 40, 2, 1.5, false, 20, {{60, 62, .72}, {62, 100, .3}}},
+    {"text line: strip clears it, bands kept", rs, 55, 40, 2, 500, false, 20,
+     {{23.5, 39.5, .3}, {39.5, 40, .405}, {40, 40.5, .15}, {59.5, 60, .15}, {60, 60.5, .405}, {60.5, 76.5, .3}}},
+    {"text line: brackets around it", u, 10, 40, 2, 500.25, true, 20, {{20, 60, .25}, {60, 70, .475}, {70, 80, .25}}},
+};
+
 } // namespace
 
 class TestReadingGuideView : public QObject
@@ -77,77 +120,32 @@ class TestReadingGuideView : public QObject
     }
 
 private Q_SLOTS:
-    void guideStandsOnThePointersLine()
+    void guideStandsOnItsLine_data()
     {
-        // The guide's own colour is 0.3 alpha, the focus shade and the
-        // ruler's red edge and ticks 0.6 (not scaled by the colour), the
-        // strip's outline 0.15, the brackets 0.5 x 0.5. Overlaps: 0.72 = 0.6
-        // over 0.3, 0.888 = 0.6 over 0.72, 0.405 = 0.15 over 0.3, 0.475 =
-        // 0.25 over 0.3. The view is 1000 x 150 points, the pointer at x 300;
-        // the edges below lie on the device pixel grid, so an edge row
-        // blended where none should be shows up as a wrong alpha.
-        const LineStyle u = LineStyle::underline, f = LineStyle::focusWindow, r = LineStyle::ruler,
-                        rs = LineStyle::readingStrip;
-        // x: the column probed.
-        const struct { const char *name; LineStyle style; double t, y, dpr, x; bool brackets; QList<Span> spans; } cases[] = {
-            {"underline: centred on the line", u, 10, 50, 1, 500, false, {{45, 55, .3}}},
-            {"underline at the bottom edge: half below", u, 10, 150, 1, 500, false, {{145, 150, .3}}},
-            {"underline, odd thickness at 2x", u, 5, 47, 2, 500, false, {{44.5, 49.5, .3}}},
-            {"highlight bar: just above the line", LineStyle::highlightBar, 28, 50, 1, 500, false, {{22, 50, .3}}},
-            {"focus: shades above and below the band", f, 51, 50, 2, 500, false, {{0, 24.5, .6}, {75.5, 150, .6}}},
-            {"focus at the bottom edge: no lower shade", f, 50, 150, 1, 500, false, {{0, 125, .6}}},
-            {"focus near the top: no upper shade", f, 50, 12.5, 2, 500, false, {{37.5, 150, .6}}},
-            {"ruler between ticks: red edge over the band", r, 40, 40, 4, 1.5, false, {{20, 22, .72}, {22, 60, .3}}},
-            {"ruler short tick at 3", r, 40, 40, 4, 3, false, {{20, 22, .888}, {22, 30, .72}, {30, 60, .3}}},
-            {"ruler middle tick at 15", r, 40, 40, 4, 15, false, {{20, 22, .888}, {22, 36, .72}, {36, 60, .3}}},
-            {"ruler long tick at 0", r, 40, 40, 4, 0.25, false, {{20, 22, .888}, {22, 44, .72}, {44, 60, .3}}},
-            // t 23: clear line t - 2 = 21, bands 1; t 55: line 22, bands 16.5.
-            {"strip, thin bands", rs, 23, 50, 2, 500, false,
-             {{38.5, 39, .3}, {39, 39.5, .405}, {39.5, 40, .15}, {60, 60.5, .15}, {60.5, 61, .405}, {61, 61.5, .3}}},
-            {"strip, wide bands", rs, 55, 50, 2, 500, false,
-             {{22.5, 38.5, .3}, {38.5, 39, .405}, {39, 39.5, .15}, {60.5, 61, .15}, {61, 61.5, .405}, {61.5, 77.5, .3}}},
-            {"strip outline's left side", rs, 23, 50, 2, 0.25, false,
-             {{38.5, 39, .3}, {39, 39.5, .405}, {39.5, 60.5, .15}, {60.5, 61, .405}, {61, 61.5, .3}}},
-            // Brackets 200 points either side, 2 points wide, 20 points
-            // beyond the band.
-            {"bracket over the band", u, 10, 50, 2, 500.25, true, {{25, 45, .25}, {45, 55, .475}, {55, 75, .25}}},
-            {"just left of the bracket", u, 10, 50, 2, 498.75, true, {{45, 55, .3}}},
-        };
-        for (const auto &c : cases) {
-            const QImage image = render(use(c.style, c.t, c.brackets), QSizeF(1000, 150), 300, c.y, c.dpr);
-            const QString diff = columnMismatch(image, c.x, c.spans);
-            QVERIFY2(diff.isEmpty(), qPrintable(QLatin1String(c.name) + diff));
-        }
-        // The band is the guide's colour: premultiplied blue, nothing else.
-        const QRgb band = render(use(u, 10), QSizeF(50, 50), 0, 25).pixel(10, 25);
-        QCOMPARE(band, qRgba(0, 0, qAlpha(band), qAlpha(band)));
-        // The ruler's labels hang below a thin band: "1" under the tick at 30,
-        // centred 0.6 t + 8 below the top edge (37).
-        QVERIFY(!isClear(render(use(r, 6), QSizeF(100, 100), 0, 40).copy(25, 45, 10, 8)));
+        QTest::addColumn<int>("index");
+        for (int i = 0; i < int(std::size(cases)); ++i)
+            QTest::newRow(cases[i].name) << i;
     }
 
-    // On a line of text from 40 to 60 each style stands where it stands
-    // around the pointer's row, relative to the line: the underline and the
-    // ruler under it, the highlight bar and the focus window's clear band on
-    // it, the strip's clear line its height, the brackets 20 beyond it.
-    void guideStandsOnTheTextLine()
+    void guideStandsOnItsLine()
     {
-        const struct { const char *name; LineStyle style; double t, x; bool brackets; QList<Span> spans; } cases[] = {
-            {"underline under the line", LineStyle::underline, 10, 500, false, {{60, 70, .3}}},
-            {"highlight bar covers the line", LineStyle::highlightBar, 28, 500, false, {{40, 60, .3}}},
-            {"focus window clears the line", LineStyle::focusWindow, 50, 500, false, {{0, 40, .6}, {60, 150, .6}}},
-            {"ruler's red edge under the line", LineStyle::ruler, 40, 1.5, false, {{60, 62, .72}, {62, 100, .3}}},
-            {"strip: the line clear, bands kept", LineStyle::readingStrip, 55, 500, false,
-             {{23.5, 39.5, .3}, {39.5, 40, .405}, {40, 40.5, .15}, {59.5, 60, .15}, {60, 60.5, .405}, {60.5, 76.5, .3}}},
-            {"brackets around the line", LineStyle::underline, 10, 500.25, true, {{20, 60, .25}, {60, 70, .475}, {70, 80, .25}}},
-        };
-        for (const auto &c : cases) {
-            const QImage image = render(use(c.style, c.t, c.brackets), QSizeF(1000, 150), 300, 40, 2, 20);
-            const QString diff = columnMismatch(image, c.x, c.spans);
-            QVERIFY2(diff.isEmpty(), qPrintable(QLatin1String(c.name) + diff));
-        }
-        // A height that is no number: at the pointer's row.
-        const AppSettings &s = use(LineStyle::underline, 10);
+        QFETCH(int, index);
+        const auto &c = cases[index];
+        const QImage image = render(use(c.style, c.t, c.brackets), QSizeF(1000, 150), 300, c.y, c.dpr, c.h);
+        const QString diff = columnMismatch(image, c.x, c.spans);
+        QVERIFY2(diff.isEmpty(), qPrintable(diff));
+    }
+
+    // The band is the guide's colour, premultiplied blue and nothing else;
+    // the ruler's labels hang below a thin band: "1" under the tick at 30,
+    // centred 0.6 t + 8 below the top edge (37); a line height that is no
+    // number puts the guide at the pointer's row.
+    void colourLabelsAndOddLineHeights()
+    {
+        const QRgb band = render(use(u, 10), QSizeF(50, 50), 0, 25).pixel(10, 25);
+        QCOMPARE(band, qRgba(0, 0, qAlpha(band), qAlpha(band)));
+        QVERIFY(!isClear(render(use(r, 6), QSizeF(100, 100), 0, 40).copy(25, 45, 10, 8)));
+        const AppSettings &s = use(u, 10);
         QCOMPARE(render(s, QSizeF(100, 100), 0, 40, 1, qQNaN()), render(s, QSizeF(100, 100), 0, 40));
     }
 

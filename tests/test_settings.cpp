@@ -14,15 +14,16 @@
 namespace {
 
 using S = AppSettings;
-using N = S::Number;
 
-const struct { const char *key; N number; double (S::*get)() const; void (S::*set)(double); } numbers[] = {
-    {"customOpacity", N::opacity, &S::customOpacity, &S::setCustomOpacity},
-    {"customThickness", N::thickness, &S::customThickness, &S::setCustomThickness},
-    {"verticalGuideMargin", N::bracketWidth, &S::verticalGuideMargin, &S::setVerticalGuideMargin},
-    {"verticalGuideOpacity", N::bracketOpacity, &S::verticalGuideOpacity, &S::setVerticalGuideOpacity},
-    {"magnifierZoom", N::zoom, &S::magnifierZoom, &S::setMagnifierZoom},
-    {"readingStripLineHeight", N::lineHeight, &S::readingStripLineHeight, &S::setReadingStripLineHeight},
+// Each number, its range and its value on a first launch (the README's;
+// opacity and thickness are the Underline's).
+const struct { const char *key; double (S::*get)() const; void (S::*set)(double); double lower, upper, first; } numbers[] = {
+    {"customOpacity", &S::customOpacity, &S::setCustomOpacity, 0.1, 1, 0.6},
+    {"customThickness", &S::customThickness, &S::setCustomThickness, 1, 100, 4},
+    {"verticalGuideMargin", &S::verticalGuideMargin, &S::setVerticalGuideMargin, 1, 40, 20},
+    {"verticalGuideOpacity", &S::verticalGuideOpacity, &S::setVerticalGuideOpacity, 0.1, 0.8, 0.5},
+    {"magnifierZoom", &S::magnifierZoom, &S::setMagnifierZoom, 1.1, 3, 2},
+    {"readingStripLineHeight", &S::readingStripLineHeight, &S::setReadingStripLineHeight, 8, 80, 22},
 };
 
 // Sets 1 and 2 differ from each other in every key, and set 1 from the
@@ -36,10 +37,8 @@ void apply(S &s, int set)
         (s.*setBool)(set == 1);
     for (auto setBool : {&S::setSnapToTextLines, &S::setLineStepKeysEnabled}) // on by default
         (s.*setBool)(set != 1);
-    for (const auto &n : numbers) { // away from every default, and not round
-        const auto [lower, upper] = S::range(n.number);
-        (s.*n.set)(lower + (upper - lower) * set / 3.1);
-    }
+    for (const auto &n : numbers) // away from every default, and not round
+        (s.*n.set)(n.lower + (n.upper - n.lower) * set / 3.1);
 }
 
 QString freshPath()
@@ -63,16 +62,34 @@ QString writeFile(const QByteArray &bytes)
     return ok && file.write(bytes) == bytes.size() ? path : QString();
 }
 
-// Every value held, in a form QCOMPARE can show.
-QByteArray state(const S &s)
+// Every value held, as "key=value" words.
+QStringList state(const S &s)
 {
-    QByteArray t = LineStyles::rawValue(s.currentStyle()).toUtf8() + s.currentColor().encode().value_or("?");
-    for (bool on : {s.launchAtLogin(), s.verticalGuidesEnabled(), s.magnifierEnabled(), s.globalHotkeysEnabled(),
-                    s.snapToTextLines(), s.followTextCursor(), s.lineStepKeysEnabled()})
-        t += on ? " on" : " off";
+    const auto on = [](bool b) { return QString::fromLatin1(b ? "on" : "off"); };
+    const CodableColor c = s.currentColor();
+    QStringList words{"style=" + LineStyles::rawValue(s.currentStyle()),
+                      QStringLiteral("colour=%1 %2 %3 %4").arg(c.red, 0, 'g', 16).arg(c.green, 0, 'g', 16)
+                          .arg(c.blue, 0, 'g', 16).arg(c.alpha, 0, 'g', 16),
+                      "login=" + on(s.launchAtLogin()), "brackets=" + on(s.verticalGuidesEnabled()),
+                      "magnifier=" + on(s.magnifierEnabled()), "hotkeys=" + on(s.globalHotkeysEnabled()),
+                      "snap=" + on(s.snapToTextLines()), "caret=" + on(s.followTextCursor()),
+                      "linekeys=" + on(s.lineStepKeysEnabled())};
     for (const auto &n : numbers)
-        t += ' ' + QByteArray::number((s.*n.get)(), 'g', 17);
-    return t;
+        words << QLatin1String(n.key) + '=' + QString::number((s.*n.get)(), 'g', 16);
+    return words;
+}
+
+// What a first launch holds, with `changes` ("key=value, ...") in place.
+QStringList firstLaunch(const QString &changes = {})
+{
+    QStringList words{"style=Underline", "colour=1 0.75 0 1", "login=off", "brackets=off", "magnifier=off",
+                      "hotkeys=off", "snap=on", "caret=off", "linekeys=on", "customOpacity=0.6",
+                      "customThickness=4", "verticalGuideMargin=20", "verticalGuideOpacity=0.5", "magnifierZoom=2",
+                      "readingStripLineHeight=22"};
+    for (const QString &change : changes.split(QStringLiteral(", "), Qt::SkipEmptyParts))
+        for (QString &word : words)
+            word = word.section(u'=', 0, 0) == change.section(u'=', 0, 0) ? change : word;
+    return words;
 }
 
 // flush(), with writes past 16 bytes failing (EFBIG) as on a full disk.
@@ -95,7 +112,7 @@ class TestSettings : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void valuesStayInRange()
+    void coloursStayInRange()
     {
         // Typed into the file (any order, unknown members ignored), a colour
         // is read and clamped; the setter refuses NaN and clamps.
@@ -105,28 +122,104 @@ private Q_SLOTS:
         colour.setCurrentColor({2, -1, 0.5, 1e308});
         colour.setCurrentColor({qQNaN(), 0.5, 0.5, 1});
         QCOMPARE(colour.currentColor(), (CodableColor{1, 0, 0.5, 1}));
+    }
 
-        // Through a setter or a hand-edited file, each number stays in its
-        // range: clamped; not a number at all, the setter keeps the value
-        // before and the file, where zero and negatives count as absent too,
-        // gives the default.
-        for (const auto &n : numbers) {
-            const auto [lower, upper] = S::range(n.number);
-            const double absent = (S(freshPath()).*n.get)(), before = lower + 0.25, mid = (lower + upper) / 2;
-            const struct { double value, bySetter, fromFile; } cases[] = {
-                {mid, mid, mid},       {lower / 2, lower, lower},   {upper + 1, upper, upper},
-                {1e308, upper, upper}, {-3, lower, absent},         {qQNaN(), before, absent},
-                {qInf(), before, absent}, {-qInf(), before, absent}};
-            for (const auto &c : cases) {
-                const QByteArray row = n.key + QByteArray("=") + QByteArray::number(c.value, 'g', 17);
-                S s(freshPath());
-                (s.*n.set)(before);
-                QSignalSpy changed(&s, &S::changed);
-                (s.*n.set)(c.value);
-                QVERIFY2((s.*n.get)() == c.bySetter && changed.size() == (c.bySetter == before ? 0 : 1), row);
-                QVERIFY2((S(writeFile("[General]\n" + row)).*n.get)() == c.fromFile, row);
-            }
+    // Through a setter or a hand-edited file, each number stays in its range:
+    // clamped; not a number at all, the setter keeps the value before and the
+    // file, where zero and negatives count as absent too, gives the default.
+    void numbersStayInRange_data()
+    {
+        QTest::addColumn<int>("number");
+        QTest::addColumn<double>("value");
+        QTest::addColumn<double>("bySetter");
+        QTest::addColumn<double>("fromFile");
+        for (int i = 0; i < int(std::size(numbers)); ++i) {
+            const auto &[key, get, set, lower, upper, first] = numbers[i];
+            const double before = lower + 0.25, mid = (lower + upper) / 2, inf = qInf();
+            const struct { const char *what; double value, bySetter, fromFile; } cases[] = {
+                {"mid", mid, mid, mid},           {"below", lower / 2, lower, lower}, {"above", upper + 1, upper, upper},
+                {"huge", 1e308, upper, upper},    {"negative", -3, lower, first},     {"NaN", qQNaN(), before, first},
+                {"inf", inf, before, first},      {"-inf", -inf, before, first}};
+            for (const auto &c : cases)
+                QTest::addRow("%s %s", key, c.what) << i << c.value << c.bySetter << c.fromFile;
         }
+    }
+
+    void numbersStayInRange()
+    {
+        QFETCH(int, number);
+        QFETCH(double, value);
+        QFETCH(double, bySetter);
+        QFETCH(double, fromFile);
+        const auto &n = numbers[number];
+        S s(freshPath());
+        (s.*n.set)(n.lower + 0.25);
+        QSignalSpy changed(&s, &S::changed);
+        (s.*n.set)(value);
+        QCOMPARE((s.*n.get)(), bySetter);
+        QCOMPARE(changed.size(), bySetter == n.lower + 0.25 ? 0 : 1);
+        const QByteArray line = n.key + QByteArray("=") + QByteArray::number(value, 'g', 17);
+        QCOMPARE((S(writeFile("[General]\n" + line)).*n.get)(), fromFile);
+    }
+
+    // A file loads as a first launch with the changes that could be read; a
+    // style alone brings its own opacity and thickness. A damaged file stays
+    // beside as .bak and the next save repairs it; a clean one has no .bak.
+    void fileLoads_data()
+    {
+        QTest::addColumn<QByteArray>("content"); // null: no file
+        QTest::addColumn<QString>("changes");
+        QTest::addColumn<bool>("damaged");
+        const auto row = [](const char *name, const QByteArray &content, const char *changes, bool damaged = true) {
+            QTest::newRow(name) << content << QString::fromLatin1(changes) << damaged;
+        };
+        row("no file", {}, "", false);
+        row("underline", "currentStyle=Underline", "", false);
+        row("highlight bar", "currentStyle=Highlight Bar", "style=Highlight Bar, customOpacity=0.5, customThickness=28", false);
+        row("focus window", "currentStyle=Focus Window", "style=Focus Window, customThickness=50", false);
+        row("ruler", "currentStyle=Ruler", "style=Ruler, customOpacity=0.85, customThickness=45", false);
+        row("reading strip", "currentStyle=Reading Strip", "style=Reading Strip, customOpacity=0.55, customThickness=55", false);
+        QByteArray random(4096, '\0');
+        QRandomGenerator(20261206).fillRange(reinterpret_cast<quint32 *>(random.data()), random.size() / 4);
+        row("random bytes", random, "");
+        row("another program's", "[Editor]\nwidth=3\n", "");
+        row("line without =", "currentStyle=Ruler\nnote to self\n", "style=Ruler, customOpacity=0.85, customThickness=45");
+        row("nan", "customOpacity=lots\ncustomThickness=nan\nlaunchAtLogin=maybe\nmagnifierEnabled=nan\n"
+                   "snapToTextLines=maybe", "");
+        row("style in lower case", "currentStyle=ruler\nmagnifierEnabled=1", "magnifier=on");
+        row("colour part", "currentColor=@ByteArray({\"red\":1})\nmagnifierZoom=3", "magnifierZoom=3");
+        row("variant", "customThickness=@Variant(x)", "");
+    }
+
+    void fileLoads()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, changes);
+        QFETCH(bool, damaged);
+        const QString path = content.isNull() ? freshPath() : writeFile(content);
+        S s(path);
+        QCOMPARE(state(s), firstLaunch(changes));
+        apply(s, 2);
+        QVERIFY(s.flush());
+        QCOMPARE(state(S(path)), state(s));
+        QCOMPARE(readFile(path + ".bak"), damaged ? content : "<missing>");
+    }
+
+    // A style chosen again brings back its own opacity and thickness, those
+    // of a file with that style alone (fileLoads); a reset gives the
+    // Highlight Bar's, and leaves launch at login as the login item has it.
+    void styleChosenAgainAndReset()
+    {
+        S s(freshPath());
+        for (LineStyle style : LineStyles::allCases) {
+            s.setCustomOpacity(0.3);
+            s.setCustomThickness(7);
+            s.applyStyle(style);
+            QCOMPARE(state(s), state(S(writeFile("currentStyle=" + LineStyles::rawValue(style).toUtf8()))));
+        }
+        apply(s, 1); // login on
+        s.resetToDefaults();
+        QCOMPARE(state(s), firstLaunch("style=Highlight Bar, customOpacity=0.5, customThickness=28, login=on"));
     }
 
     void changesSignalledAndSavedShortlyAfter()
@@ -155,60 +248,6 @@ private Q_SLOTS:
         QCOMPARE(S(path).currentStyle(), LineStyle::focusWindow);
     }
 
-    void styleDefaultsAndReset()
-    {
-        // A style chosen again, or stored without opacity and thickness,
-        // brings that style's own opacity and thickness (each differs from
-        // the style before's).
-        S s(freshPath());
-        for (LineStyle style : LineStyles::allCases) {
-            s.setCurrentStyle(style);
-            s.applyStyle(style);
-            QCOMPARE(state(s), state(S(writeFile("currentStyle=" + LineStyles::rawValue(style).toUtf8()))));
-        }
-        // Reset: first-launch values with the Highlight Bar, but launch at
-        // login stays as the login item has it.
-        apply(s, 1);
-        s.resetToDefaults();
-        QCOMPARE(state(s), state(S(writeFile("currentStyle=Highlight Bar\nlaunchAtLogin=true\n"))));
-    }
-
-    // A damaged file loads as the clean one in "sameAs" (what could not be
-    // read is absent), stays beside as .bak, and the next save repairs it.
-    void damagedFiles_data()
-    {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QByteArray>("sameAs");
-        QByteArray random(4096, '\0');
-        QRandomGenerator(20261206).fillRange(reinterpret_cast<quint32 *>(random.data()), random.size() / 4);
-        QTest::newRow("random bytes") << random << QByteArray();
-        const auto row = [](const char *name, const QByteArray &content, const char *sameAs) {
-            QTest::newRow(name) << "[General]\n" + content << QByteArray(sameAs);
-        };
-        row("another program's", "[Editor]\nwidth=3\n", "");
-        row("line without =", "currentStyle=Ruler\nnote to self\n", "currentStyle=Ruler\n");
-        row("nan", "customOpacity=lots\ncustomThickness=nan\nlaunchAtLogin=maybe\nmagnifierEnabled=nan\n"
-                   "snapToTextLines=maybe", "");
-        row("style in lower case", "currentStyle=ruler\nmagnifierEnabled=1", "magnifierEnabled=true");
-        row("colour part", "currentColor=@ByteArray({\"red\":1})\nmagnifierZoom=3", "magnifierZoom=3");
-        row("variant", "customThickness=@Variant(x)", "");
-    }
-
-    void damagedFiles()
-    {
-        QFETCH(QByteArray, content);
-        QFETCH(QByteArray, sameAs);
-        const QString path = writeFile(content);
-        const QString clean = writeFile(sameAs);
-        S s(path);
-        QCOMPARE(state(s), state(S(clean)));
-        QVERIFY(!QFile::exists(clean + ".bak")); // the clean file is clean
-        apply(s, 2);
-        QVERIFY(s.flush());
-        QCOMPARE(state(S(path)), state(s));
-        QCOMPARE(readFile(path + ".bak"), content);
-    }
-
     void failedSaveKeepsTheOldFile_data()
     {
         QTest::addColumn<int>("type"); // what is at the file's place
@@ -235,7 +274,7 @@ private Q_SLOTS:
         apply(s, 1);
         const bool full = type == S_IFREG; // else the thing in the file's place is the obstacle
         QVERIFY(!flushOnFullDisk(s, full) && !flushOnFullDisk(s, full) && s.failedSaves() == 2);
-        QVERIFY(failed.size() == 1 && !s.saveError().isEmpty());
+        QVERIFY2(failed.size() == 1 && s.saveError().contains(path), qPrintable(s.saveError()));
         QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Files | QDir::System | QDir::Hidden).size(),
                  type == S_IFDIR ? 0 : 1);
         QCOMPARE(QFileInfo(path).isFile(), type == S_IFREG); // nothing made a file of a folder or a FIFO

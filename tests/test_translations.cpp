@@ -1,8 +1,8 @@
 // The program in the user's language: a walk over everything a person reads
 // (Preferences and the dialogs it opens, About, the tray menu and its tooltip,
 // the HUD after every command, `tovani --help` and its errors) finds no text
-// left in English in German, and in every language the texts fit the windows
-// at the default font. That every tr() text has a translation is checked by
+// left in English in German, and in every language, and at larger fonts, the
+// texts fit the windows. That every tr() text has a translation is checked by
 // check_translations.cmake; this finds texts that never went through tr().
 
 #include "app/CommandLine.h"
@@ -14,6 +14,7 @@
 #include "platform/FakePlatform.h"
 #include "ui/AboutView.h"
 #include "ui/ColorButton.h"
+#include "ui/Controls.h"
 #include "ui/PreferencesView.h"
 #include "ui/StyleButton.h"
 
@@ -98,6 +99,58 @@ bool sameInEveryLanguage(QString text)
     return !text.remove(names).contains(letters);
 }
 
+// What does not fit in a window: widgets that overlap a sibling or stick
+// out of their parent (sections scroll up and down, never sideways), labels
+// whose text is cut.
+QStringList layoutFaults(QWidget *window)
+{
+    QStringList faults;
+    const auto name = [](QWidget *w) { return QStringLiteral("%1 \"%2\"").arg(w->metaObject()->className(),
+        QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name)); };
+    for (QWidget *parent : window->findChildren<QWidget *>()) {
+        QList<QWidget *> kids;
+        for (QWidget *kid : parent->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+            if (kid->isVisible() && !qobject_cast<QFocusFrame *>(kid) && !qobject_cast<QScrollBar *>(kid)) kids << kid;
+        const bool scrolls = qobject_cast<QScrollArea *>(parent->parentWidget());
+        for (qsizetype i = 0; parent->isVisible() && i < kids.size(); ++i) {
+            if (!parent->rect().contains(kids[i]->geometry()) && !scrolls) faults << name(kids[i]) + " sticks out";
+            for (qsizetype j = i + 1; j < kids.size(); ++j)
+                if (kids[i]->geometry().intersects(kids[j]->geometry())) faults << name(kids[i]) + " overlaps " + name(kids[j]);
+        }
+    }
+    for (const QLabel *l : window->findChildren<QLabel *>()) {
+        const int flags = int(l->alignment()) | (l->wordWrap() ? Qt::TextWordWrap : 0);
+        if (l->isVisible() && !l->contentsRect().contains(l->fontMetrics().boundingRect(l->contentsRect(), flags, l->text())))
+            faults << "cut: " + l->text();
+    }
+    for (const QScrollArea *area : window->findChildren<QScrollArea *>())
+        if (area->widget()->width() > area->viewport()->width()) faults << QStringLiteral("scrolls sideways");
+    return faults;
+}
+
+// A tile's name wraps between words. The tiles shrink their font together,
+// in quarter points and by at most 15 %, until the longest name fits; then
+// every word must.
+QStringList tileFaults(const QList<StyleButton *> &tiles)
+{
+    const qreal box = tiles.first()->width() - 8;
+    QFont font = tiles.first()->font();
+    const auto longest = [&tiles](const QFont &f) {
+        qreal widest = 0;
+        for (StyleButton *tile : tiles)
+            widest = std::max(widest, QFontMetricsF(f).horizontalAdvance(tile->text()));
+        return widest;
+    };
+    const qreal smallest = font.pointSizeF() * 0.85;
+    while (longest(font) > box && font.pointSizeF() - 0.25 >= smallest)
+        font.setPointSizeF(font.pointSizeF() - 0.25);
+    QStringList faults;
+    for (StyleButton *tile : tiles)
+        for (const QString &word : tile->text().split(u' '))
+            if (QFontMetricsF(font).horizontalAdvance(word) > box) faults << "tile: " + tile->text();
+    return faults;
+}
+
 } // namespace
 
 class TestTranslations : public QObject
@@ -167,80 +220,55 @@ private Q_SLOTS:
         QVERIFY2(untranslated.isEmpty(), qPrintable("shown in English: " + untranslated.join(QStringLiteral(" | "))));
     }
 
-    void textsFit_data()
+    void windowsFit_data()
     {
         QTest::addColumn<QLocale>("locale");
-        QTest::newRow("en") << QLocale(QLocale::English, QLocale::UnitedStates);
-        QTest::newRow("de") << QLocale(QLocale::German, QLocale::Germany);
-        QTest::newRow("fr") << QLocale(QLocale::French, QLocale::France);
-        QTest::newRow("es") << QLocale(QLocale::Spanish, QLocale::Spain);
+        QTest::addColumn<double>("scale");
+        for (const auto &[name, language, country] : {std::tuple{"en", QLocale::English, QLocale::UnitedStates},
+                 {"de", QLocale::German, QLocale::Germany}, {"fr", QLocale::French, QLocale::France},
+                 {"es", QLocale::Spanish, QLocale::Spain}})
+            QTest::newRow(name) << QLocale(language, country) << 1.0;
+        QTest::newRow("en 150%") << QLocale(QLocale::English, QLocale::UnitedStates) << 1.5;
+        QTest::newRow("en 200%") << QLocale(QLocale::English, QLocale::UnitedStates) << 2.0;
     }
 
-    // No label runs past its window (or the scrolled column it is in), none is
-    // cut short, no style name is wider than its tile, no HUD message wraps.
-    void textsFit()
+    // In every language, and at larger desktop fonts: in the preferences
+    // (every folding block open, every notice shown) and About no widget
+    // overlaps a sibling or sticks out of its parent (the sections only
+    // scroll up and down) and no label's text is cut; no style name is wider
+    // than its tile and no HUD message wraps.
+    void windowsFit()
     {
         QFETCH(QLocale, locale);
+        QFETCH(double, scale);
         translations::install(locale);
-        // Every folding block open, every notice shown.
+        const QFont normal = QApplication::font();
+        QFont large = normal;
+        large.setPointSizeF(normal.pointSizeF() * scale);
+        QApplication::setFont(large);
+        const auto restore = qScopeGuard([&normal] { QApplication::setFont(normal); });
         m_settings.resetToDefaults();
         m_settings.applyStyle(LineStyle::readingStrip);
         m_settings.setVerticalGuidesEnabled(true);
         m_settings.setMagnifierEnabled(true);
         PreferencesWindow preferences(m_settings);
         AboutWindow about;
-        QStringList clipped;
+        QStringList faults;
         for (QWidget *window : {static_cast<QWidget *>(&preferences), static_cast<QWidget *>(&about)}) {
             window->show();
             QVERIFY(QTest::qWaitForWindowExposed(window));
+            QVERIFY(QTest::qWaitFor([window] { return std::ranges::none_of(
+                window->findChildren<FoldingBlock *>(), [](FoldingBlock *f) { return f->isAnimating(); }); }));
             QCoreApplication::sendPostedEvents(); // showing posts the layout of the nested widgets
-            for (QLabel *label : window->findChildren<QLabel *>()) {
-                if (!label->isVisibleTo(window) || label->text().isEmpty())
-                    continue;
-                const QRect box = label->contentsRect();
-                const bool cut = label->wordWrap()
-                                     ? label->heightForWidth(box.width()) > box.height()
-                                     : label->fontMetrics().boundingRect(box, 0, label->text()).width() > box.width();
-                const QRect mine(label->mapTo(window, QPoint()), label->size());
-                bool outside = false;
-                for (QWidget *p = label->parentWidget(); p; p = p->parentWidget()) {
-                    const QRect theirs(p == window ? QPoint() : p->mapTo(window, QPoint()), p->size());
-                    outside = outside || mine.left() < theirs.left() || mine.right() > theirs.right();
-                    if (p == window)
-                        break;
-                }
-                if (cut || outside)
-                    clipped << label->text();
-            }
+            faults << layoutFaults(window);
         }
-        // A tile's name wraps between words. The tiles shrink their font
-        // together, in quarter points and by at most 15 %, until the longest
-        // name fits; then every word must.
-        const QList<StyleButton *> tiles = preferences.findChildren<StyleButton *>();
-        const qreal box = tiles.first()->width() - 8;
-        QFont font = tiles.first()->font();
-        const auto longest = [&tiles](const QFont &f) {
-            qreal widest = 0;
-            for (StyleButton *tile : tiles)
-                widest = std::max(widest, QFontMetricsF(f).horizontalAdvance(tile->text()));
-            return widest;
-        };
-        const qreal smallest = font.pointSizeF() * 0.85;
-        while (longest(font) > box && font.pointSizeF() - 0.25 >= smallest)
-            font.setPointSizeF(font.pointSizeF() - 0.25);
-        for (StyleButton *tile : tiles) {
-            for (const QString &word : tile->text().split(u' ')) {
-                if (QFontMetricsF(font).horizontalAdvance(word) > box)
-                    clipped << tile->text();
-            }
-        }
+        faults << tileFaults(preferences.findChildren<StyleButton *>());
         Target target(m_settings);
         const qreal oneLine = HUDView(QStringLiteral("x"), QStringLiteral("ruler")).panelSize().height();
-        for (const Feedback &feedback : hudFeedback(target)) {
+        for (const Feedback &feedback : hudFeedback(target))
             if (HUDView(feedback.message, feedback.symbol).panelSize().height() > oneLine)
-                clipped << feedback.message;
-        }
-        QVERIFY2(clipped.isEmpty(), qPrintable("does not fit: " + clipped.join(QStringLiteral(" | "))));
+                faults << "wraps: " + feedback.message;
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral(" | "))));
     }
 };
 

@@ -1,9 +1,16 @@
 #include "overlay/FramePacer.h"
 
+#include <chrono>
 #include <cmath>
 
-FramePacer::FramePacer(std::function<void()> frame, QObject *parent) : QObject(parent), m_frame(std::move(frame))
+FramePacer::FramePacer(std::function<void()> frame, Clock clock, QObject *parent)
+    : QObject(parent), m_frame(std::move(frame)), m_clock(std::move(clock))
 {
+    if (!m_clock)
+        m_clock = [] {
+            return qint64(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                              std::chrono::steady_clock::now().time_since_epoch()).count());
+        };
     m_timer.setSingleShot(true);
     m_timer.setTimerType(Qt::PreciseTimer);
     connect(&m_timer, &QTimer::timeout, this, &FramePacer::run);
@@ -21,7 +28,7 @@ void FramePacer::request()
 {
     if (m_timer.isActive())
         return; // merged into the frame that is waiting
-    const qint64 since = m_sinceFrame.isValid() ? m_sinceFrame.nsecsElapsed() : m_intervalNs;
+    const qint64 since = m_lastFrameNs ? m_clock() - *m_lastFrameNs : m_intervalNs;
     if (since >= m_intervalNs) {
         run();
         return;
@@ -33,7 +40,7 @@ void FramePacer::request()
 void FramePacer::run()
 {
     m_timer.stop();
-    m_sinceFrame.start();
+    m_lastFrameNs = m_clock();
     if (m_frame)
         m_frame();
 }

@@ -6,17 +6,20 @@
 // the end of that interval. While nothing is requested nothing runs, not even
 // a timer.
 
-#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 
 #include <functional>
+#include <optional>
 
 class FramePacer : public QObject
 {
     Q_OBJECT
 public:
-    explicit FramePacer(std::function<void()> frame, QObject *parent = nullptr);
+    // Monotonic time in nanoseconds. Empty: the system's monotonic clock.
+    using Clock = std::function<qint64()>;
+
+    explicit FramePacer(std::function<void()> frame, Clock clock = {}, QObject *parent = nullptr);
 
     // Frames per second: 1 to 1000; anything else reads as 60.
     void setFrameRate(double hz);
@@ -32,8 +35,9 @@ private:
     void run();
 
     std::function<void()> m_frame;
+    Clock m_clock;
     QTimer m_timer;
-    QElapsedTimer m_sinceFrame; // invalid until the first frame
+    std::optional<qint64> m_lastFrameNs; // none until the first frame
     double m_hz = 60;
     qint64 m_intervalNs = 16'666'667;
 };

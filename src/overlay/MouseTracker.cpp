@@ -28,8 +28,10 @@ bool pointerInOwnWindow(QPointF global)
 }
 } // namespace
 
-MouseTracker::MouseTracker(Callback onMouseMove, platform::PointerMonitor &pointer, QObject *parent)
-    : QObject(parent), m_pointer(pointer), m_onMouseMove(std::move(onMouseMove)), m_pacer([this] { frame(); })
+MouseTracker::MouseTracker(Callback onMouseMove, platform::PointerMonitor &pointer, QObject *parent,
+                           FramePacer::Clock clock)
+    : QObject(parent), m_pointer(pointer), m_onMouseMove(std::move(onMouseMove)),
+      m_pacer([this] { frame(); }, std::move(clock))
 {
 }
 

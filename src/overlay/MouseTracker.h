@@ -24,8 +24,10 @@ class MouseTracker : public QObject
 public:
     using Callback = std::function<void(double x, double y)>;
 
-    // Created idle; nothing is reported until startTracking().
-    MouseTracker(Callback onMouseMove, platform::PointerMonitor &pointer, QObject *parent = nullptr);
+    // Created idle; nothing is reported until startTracking(). The frames
+    // are timed by `clock` (see FramePacer).
+    MouseTracker(Callback onMouseMove, platform::PointerMonitor &pointer, QObject *parent = nullptr,
+                 FramePacer::Clock clock = {});
     // On the running platform's pointer.
     explicit MouseTracker(Callback onMouseMove, QObject *parent = nullptr);
     ~MouseTracker() override;
