@@ -198,8 +198,10 @@ bool SingleInstance::listen(Handler handler)
     }
     std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    // A queue as long as the system allows: a client that keeps coming back
+    // must not fill it and leave a command unable to connect at all.
     if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof(address)) != 0 ||
-        ::chmod(path.constData(), 0600) != 0 || ::listen(fd, 64) != 0) {
+        ::chmod(path.constData(), 0600) != 0 || ::listen(fd, SOMAXCONN) != 0) {
         m_error = tr("cannot listen on %1: %2").arg(m_socketPath, errnoText(errno));
         if (fd >= 0)
             ::close(fd);
@@ -215,10 +217,16 @@ void SingleInstance::acceptPending()
 {
     if (m_listenFd < 0)
         return;
-    while (m_openConnections < m_maxConnections) {
+    // Everyone who knocks is let in, so that a crowd of clients that never
+    // finish their line cannot keep a real command waiting outside; a full
+    // house closes its oldest instead. A few at a time, so that those let in
+    // are read before the next ones can push them out; the notifier fires
+    // again for the rest.
+    for (int batch = std::max(1, m_maxConnections / 4); batch > 0;) {
         const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd >= 0) {
             adopt(fd);
+            --batch;
             continue;
         }
         if (errno == EINTR || errno == ECONNABORTED)
@@ -231,8 +239,6 @@ void SingleInstance::acceptPending()
         }
         return;
     }
-    // Full: the rest wait in the queue until a connection closes.
-    m_notifier->setEnabled(false);
 }
 
 void SingleInstance::adopt(int fd)
@@ -243,10 +249,16 @@ void SingleInstance::adopt(int fd)
         delete socket;
         return;
     }
-    ++m_openConnections;
-    connect(socket, &QObject::destroyed, this, &SingleInstance::connectionClosed);
+    if (m_connections.size() >= m_maxConnections) {
+        QLocalSocket *oldest = m_connections.takeFirst();
+        disconnect(oldest, &QObject::destroyed, this, nullptr);
+        oldest->abort();
+        oldest->deleteLater();
+    }
+    m_connections.append(socket);
+    connect(socket, &QObject::destroyed, this, [this, socket] { m_connections.removeOne(socket); });
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-    // A client that connects and never finishes its line gives its place up.
+    // A client that connects and never finishes its line is closed.
     auto *idle = new QTimer(socket);
     idle->setSingleShot(true);
     connect(idle, &QTimer::timeout, socket, [socket] {
@@ -270,16 +282,6 @@ void SingleInstance::adopt(int fd)
         // A client that does not read its reply still goes after the idle time.
         idle->start(m_idleTimeoutMs);
     });
-}
-
-void SingleInstance::connectionClosed()
-{
-    --m_openConnections;
-    if (m_notifier && !m_acceptRetry.isActive() && !m_notifier->isEnabled()) {
-        m_notifier->setEnabled(true);
-        // Those queued while full are waiting already; the notifier fires for
-        // them when the event loop next turns.
-    }
 }
 
 std::optional<QString> SingleInstance::send(const QString &socketPath, const QString &command, int timeoutMs)
