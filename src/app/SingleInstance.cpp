@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <pwd.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -49,6 +50,18 @@ QString userName()
     if (const passwd *entry = ::getpwuid(::geteuid()); entry && entry->pw_name && *entry->pw_name)
         return QString::fromLocal8Bit(entry->pw_name);
     return QString::number(::geteuid());
+}
+
+// The client has closed its end without a full line in what it sent: there
+// is nothing to answer.
+bool hungUpUnfinished(int fd)
+{
+    pollfd hangUp = {fd, POLLRDHUP, 0};
+    if (::poll(&hangUp, 1, 0) != 1 || !(hangUp.revents & (POLLRDHUP | POLLHUP | POLLERR)))
+        return false;
+    char sent[4097];
+    const ssize_t size = ::recv(fd, sent, sizeof sent, MSG_PEEK | MSG_DONTWAIT);
+    return size <= 0 || !std::memchr(sent, '\n', size_t(size));
 }
 
 } // namespace
@@ -221,12 +234,19 @@ void SingleInstance::acceptPending()
     // finish their line cannot keep a real command waiting outside; a full
     // house closes its oldest instead. A few at a time, so that those let in
     // are read before the next ones can push them out; the notifier fires
-    // again for the rest.
-    for (int batch = std::max(1, m_maxConnections / 4); batch > 0;) {
+    // again for the rest. Those that have already hung up without a full
+    // line are closed at once and take no place, so that a client
+    // reconnecting in a loop does not leave a long queue to work through.
+    for (int kept = std::max(1, m_maxConnections / 4), dropped = 0; kept > 0 && dropped < 1024;) {
         const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd >= 0 && hungUpUnfinished(fd)) {
+            ::close(fd);
+            ++dropped;
+            continue;
+        }
         if (fd >= 0) {
             adopt(fd);
-            --batch;
+            --kept;
             continue;
         }
         if (errno == EINTR || errno == ECONNABORTED)
