@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <pwd.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -49,6 +50,18 @@ QString userName()
     if (const passwd *entry = ::getpwuid(::geteuid()); entry && entry->pw_name && *entry->pw_name)
         return QString::fromLocal8Bit(entry->pw_name);
     return QString::number(::geteuid());
+}
+
+// The client has closed its end without a full line in what it sent: there
+// is nothing to answer.
+bool hungUpUnfinished(int fd)
+{
+    pollfd hangUp = {fd, POLLRDHUP, 0};
+    if (::poll(&hangUp, 1, 0) != 1 || !(hangUp.revents & (POLLRDHUP | POLLHUP | POLLERR)))
+        return false;
+    char sent[4097];
+    const ssize_t size = ::recv(fd, sent, sizeof sent, MSG_PEEK | MSG_DONTWAIT);
+    return size <= 0 || !std::memchr(sent, '\n', size_t(size));
 }
 
 } // namespace
@@ -198,8 +211,10 @@ bool SingleInstance::listen(Handler handler)
     }
     std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    // A queue as long as the system allows: a client that keeps coming back
+    // must not fill it and leave a command unable to connect at all.
     if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof(address)) != 0 ||
-        ::chmod(path.constData(), 0600) != 0 || ::listen(fd, 64) != 0) {
+        ::chmod(path.constData(), 0600) != 0 || ::listen(fd, SOMAXCONN) != 0) {
         m_error = tr("cannot listen on %1: %2").arg(m_socketPath, errnoText(errno));
         if (fd >= 0)
             ::close(fd);
@@ -215,10 +230,23 @@ void SingleInstance::acceptPending()
 {
     if (m_listenFd < 0)
         return;
-    while (m_openConnections < m_maxConnections) {
+    // Everyone who knocks is let in, so that a crowd of clients that never
+    // finish their line cannot keep a real command waiting outside; a full
+    // house closes its oldest instead. A few at a time, so that those let in
+    // are read before the next ones can push them out; the notifier fires
+    // again for the rest. Those that have already hung up without a full
+    // line are closed at once and take no place, so that a client
+    // reconnecting in a loop does not leave a long queue to work through.
+    for (int kept = std::max(1, m_maxConnections / 4), dropped = 0; kept > 0 && dropped < 1024;) {
         const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd >= 0 && hungUpUnfinished(fd)) {
+            ::close(fd);
+            ++dropped;
+            continue;
+        }
         if (fd >= 0) {
             adopt(fd);
+            --kept;
             continue;
         }
         if (errno == EINTR || errno == ECONNABORTED)
@@ -231,8 +259,6 @@ void SingleInstance::acceptPending()
         }
         return;
     }
-    // Full: the rest wait in the queue until a connection closes.
-    m_notifier->setEnabled(false);
 }
 
 void SingleInstance::adopt(int fd)
@@ -243,10 +269,16 @@ void SingleInstance::adopt(int fd)
         delete socket;
         return;
     }
-    ++m_openConnections;
-    connect(socket, &QObject::destroyed, this, &SingleInstance::connectionClosed);
+    if (m_connections.size() >= m_maxConnections) {
+        QLocalSocket *oldest = m_connections.takeFirst();
+        disconnect(oldest, &QObject::destroyed, this, nullptr);
+        oldest->abort();
+        oldest->deleteLater();
+    }
+    m_connections.append(socket);
+    connect(socket, &QObject::destroyed, this, [this, socket] { m_connections.removeOne(socket); });
     connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-    // A client that connects and never finishes its line gives its place up.
+    // A client that connects and never finishes its line is closed.
     auto *idle = new QTimer(socket);
     idle->setSingleShot(true);
     connect(idle, &QTimer::timeout, socket, [socket] {
@@ -270,16 +302,6 @@ void SingleInstance::adopt(int fd)
         // A client that does not read its reply still goes after the idle time.
         idle->start(m_idleTimeoutMs);
     });
-}
-
-void SingleInstance::connectionClosed()
-{
-    --m_openConnections;
-    if (m_notifier && !m_acceptRetry.isActive() && !m_notifier->isEnabled()) {
-        m_notifier->setEnabled(true);
-        // Those queued while full are waiting already; the notifier fires for
-        // them when the event loop next turns.
-    }
 }
 
 std::optional<QString> SingleInstance::send(const QString &socketPath, const QString &command, int timeoutMs)

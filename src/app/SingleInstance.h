@@ -4,6 +4,7 @@
 // local socket in a folder only the user can enter; later launches hand their
 // command to it and exit.
 
+#include <QList>
 #include <QLockFile>
 #include <QObject>
 #include <QString>
@@ -14,6 +15,7 @@
 #include <memory>
 #include <optional>
 
+class QLocalSocket;
 class QSocketNotifier;
 
 class SingleInstance : public QObject
@@ -56,10 +58,10 @@ public:
     qint64 holderPid() const { return m_holderPid; }
 
     // Connections that send no full line within the idle time are closed, and
-    // no more than maxConnections are open at once (later ones wait in the
-    // queue). Tests shorten both.
+    // no more than maxConnections are open at once: one more closes the oldest.
+    // Tests shorten both.
     void setLimits(int maxConnections, int idleTimeoutMs);
-    int openConnections() const { return m_openConnections; }
+    int openConnections() const { return int(m_connections.size()); }
 
     // Hands a command to the running copy and waits for its reply; nothing when
     // no copy listens. A copy that took the command but did not reply within
@@ -78,7 +80,6 @@ public:
 private:
     void acceptPending();
     void adopt(int fd);
-    void connectionClosed();
     void closeListener();
 
     QString m_socketPath;
@@ -91,5 +92,5 @@ private:
     qint64 m_holderPid = 0;
     int m_maxConnections = 16;
     int m_idleTimeoutMs = 3000;
-    int m_openConnections = 0;
+    QList<QLocalSocket *> m_connections; // oldest first
 };
