@@ -1,0 +1,154 @@
+#!/usr/bin/env python3
+# An accessible application that answers as its test tells it, for
+# test_guide_on_lines.sh broken: broken_app.py X Y WIDTH HEIGHT. A blank white
+# window at that place (GTK, its own accessibility off), and on the
+# accessibility bus a window of one-line paragraphs 20 px high from 10 px
+# below the top: "Line K" at (X+8, Y+10+20K, 48, 20). Prints "ready" once
+# shown; reads commands on stdin:
+#   mode right            answers as a toolkit does
+#   mode wrong M[,M...]   these methods (a property by its name) answer with
+#                         values of the wrong types, the rest right
+#   mode all              every method answers with the wrong types
+#   mode silent           nothing is ever answered
+#   caret K               the text cursor moved into line K
+# A new mode also says the text changed, so that no line is remembered.
+import os
+import sys
+
+os.environ["NO_AT_BRIDGE"] = "1"
+import gi  # noqa: E402
+
+gi.require_version("Gtk", "3.0")
+from gi.repository import Gio, GLib, Gtk  # noqa: E402
+
+V = GLib.Variant
+ROOT, FRAME, NULL = "/org/a11y/atspi/accessible/root", "/frame", "/org/a11y/atspi/null"
+# Wrong types: a number where a string belongs, too few values, a structure
+# where a number belongs; "(s)" for the rest.
+WRONG = {
+    "GetChildren": V("(a(io))", ([(7, "/x")],)),
+    "GetExtents": V("((ss))", (("x", "y"),)),
+    "GetChildAtIndex": V("((s))", (("x",),)),
+    "GetState": V("(a(ss))", ([("x", "y")],)),
+    "Parent": V("(v)", (V("(s)", ("x",)),)),
+}
+
+
+class App:
+    def __init__(self, x, y, w, h):
+        self.x, self.y, self.w, self.h = x, y, w, h
+        self.lines = (h - 20) // 20
+        self.mode, self.wrong = "right", set()
+        session = Gio.bus_get_sync(Gio.BusType.SESSION)
+        address = session.call_sync("org.a11y.Bus", "/org/a11y/bus", "org.a11y.Bus", "GetAddress", None,
+                                    GLib.VariantType("(s)"), Gio.DBusCallFlags.NONE, -1).unpack()[0]
+        flags = Gio.DBusConnectionFlags.AUTHENTICATION_CLIENT | Gio.DBusConnectionFlags.MESSAGE_BUS_CONNECTION
+        self.bus = Gio.DBusConnection.new_for_address_sync(address, flags)
+        self.me = self.bus.get_unique_name()
+        self.bus.add_filter(self.filter)
+        self.bus.call_sync("org.a11y.atspi.Registry", ROOT, "org.a11y.atspi.Socket", "Embed",
+                           V("((so))", ((self.me, ROOT),)), None, Gio.DBusCallFlags.NONE, -1)
+
+    def ref(self, path):
+        return (self.me, path)
+
+    def line(self, path):
+        return int(path[2:]) if path.startswith("/p") else -1
+
+    def right(self, path, member, args):
+        k = self.line(path)
+        frame = (self.x, self.y, self.w, self.h)
+        if member == "GetChildren":
+            kids = [FRAME] if path == ROOT else [f"/p{i}" for i in range(self.lines)] if path == FRAME else []
+            return V("(a(so))", ([self.ref(p) for p in kids],))
+        if member == "GetExtents":
+            return V("((iiii))", (frame if k < 0 else (self.x, self.y + 10 + 20 * k, self.w, 20),))
+        if member == "GetAccessibleAtPoint":
+            row = (args[1] - self.y - 10) // 20
+            hit = f"/p{row}" if path == FRAME and 0 <= row < self.lines else NULL
+            return V("((so))", (self.ref(hit),))
+        if member == "GetChildAtIndex":
+            i = args[0]
+            return V("((so))", (self.ref(f"/p{i}" if path == FRAME and 0 <= i < self.lines else NULL),))
+        if member == "GetIndexInParent":
+            return V("(i)", (max(k, 0),))
+        if member == "GetState":
+            return V("(au)", ([1 << 12, 0],))  # focused
+        if member == "Get" and args[1] == "Parent":
+            return V("(v)", (V("(so)", self.ref(FRAME if k >= 0 else ROOT)),))
+        if k < 0:
+            return None  # only the paragraphs have text
+        if member == "Get" and args[1] == "CharacterCount":
+            return V("(v)", (V("i", 6),))
+        if member == "GetOffsetAtPoint":
+            return V("(i)", (0,))
+        if member == "GetTextAtOffset":
+            return V("(sii)", (f"Line {k}", 0, 6))
+        if member == "GetRangeExtents":
+            return V("(iiii)", (self.x + 8, self.y + 10 + 20 * k, 48, 20))
+        return None
+
+    def answer(self, message):
+        member, args = message.get_member(), message.get_body()
+        args = args.unpack() if args else ()
+        name = args[1] if member == "Get" and len(args) > 1 else member
+        if self.mode == "all" or name in self.wrong:
+            return WRONG.get(name, V("(s)", ("x",)))
+        return self.right(message.get_path(), member, args)
+
+    # Runs in GDBus's own thread, for every message that comes in.
+    def filter(self, bus, message, incoming):
+        if not incoming or message.get_message_type() != Gio.DBusMessageType.METHOD_CALL:
+            return message
+        if self.mode == "silent":
+            return None
+        body = self.answer(message)
+        if body is None:
+            reply = message.new_method_error_literal("org.freedesktop.DBus.Error.UnknownMethod", "no")
+        else:
+            reply = message.new_method_reply()
+            reply.set_body(body)
+        bus.send_message(reply, Gio.DBusSendMessageFlags.NONE)
+        return None
+
+    def event(self, path, member, detail):
+        self.bus.emit_signal(None, path, "org.a11y.atspi.Event.Object", member,
+                             V("(siiva{sv})", ("", detail, 0, V("i", 0), {})))
+
+    def command(self, words):
+        if words[0] == "mode":
+            self.mode = words[1]
+            self.wrong = set(words[2].split(",")) if len(words) > 2 else set()
+            self.event("/p0", "TextChanged", 0)
+        elif words[0] == "caret":
+            self.event(f"/p{words[1]}", "TextCaretMoved", 0)
+
+
+def main():
+    x, y, w, h = (int(a) for a in sys.argv[1:5])
+    win = Gtk.Window(title="textlines broken")
+    win.set_decorated(False)
+    win.move(x, y)
+    win.set_default_size(w, h)
+    css = Gtk.CssProvider()
+    css.load_from_data(b"window { background: #fff; }")
+    Gtk.StyleContext.add_provider_for_screen(win.get_screen(), css, Gtk.STYLE_PROVIDER_PRIORITY_APPLICATION)
+    win.connect("destroy", Gtk.main_quit)
+    win.show_all()
+    app = App(x, y, w, h)
+
+    def command(source, _condition):
+        line = source.readline()
+        if not line or line.strip() == "quit":
+            Gtk.main_quit()
+            return False
+        if line.split():
+            app.command(line.split())
+        return True
+
+    GLib.io_add_watch(sys.stdin, GLib.IO_IN | GLib.IO_HUP, command)
+    GLib.timeout_add(300, lambda: print("ready", flush=True) and False)
+    Gtk.main()
+
+
+main()
