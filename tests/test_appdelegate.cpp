@@ -32,8 +32,8 @@ const struct { const char *name; QString before, line, key, menu, effect, hud; b
     {"thicker", "", "thicker", "AE12", "", "thickness=35", "35px", true},
     {"thinner", "", "thinner", "AE11", "", "thickness=25", "25px", true},
     // A line as tall as the guide (30) below or above the pointer's row, 500.
-    {"next line", "toggle", "next-line", "DOWN", "Next Line", "line=515/30", "", true},
-    {"previous line", "toggle", "previous-line", "UP", "Previous Line", "line=455/30", "", true},
+    {"next line", "toggle", "next-line", "DOWN", "Next Line", "line=485/30", "", true},
+    {"previous line", "toggle", "previous-line", "UP", "Previous Line", "line=425/30", "", true},
     {"lock", "toggle", "lock", "AC09", "Lock Guide", "menu=Reading Guide Enabled,Guide Locked,Underline locked=on",
      "Guide locked"},
     {"preferences", "", "preferences", "", "Preferences...", "preferences=shown", ""},
