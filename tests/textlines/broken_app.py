@@ -10,6 +10,7 @@
 #                         values of the wrong types, the rest right
 #   mode all              every method answers with the wrong types
 #   mode silent           nothing is ever answered
+#   mode long             answers right, each line 10 MB long
 #   caret K               the text cursor moved into line K
 # A new mode also says the text changed, so that no line is remembered.
 import os
@@ -83,7 +84,8 @@ class App:
         if member == "GetOffsetAtPoint":
             return V("(i)", (0,))
         if member == "GetTextAtOffset":
-            return V("(sii)", (f"Line {k}", 0, 6))
+            text = "x" * 10_000_000 if self.mode == "long" else f"Line {k}"
+            return V("(sii)", (text, 0, len(text)))
         if member == "GetRangeExtents":
             return V("(iiii)", (self.x + 8, self.y + 10 + 20 * k, 48, 20))
         return None

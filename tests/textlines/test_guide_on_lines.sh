@@ -15,7 +15,8 @@
 #  - the accessibility switch is off before, on while tovani runs, off after.
 # broken: beside an application that answers some or all calls with values of
 # the wrong types, or never answers, tovani keeps running, its guide keeps
-# following the pointer and `tovani status` answers within a second.
+# following the pointer and `tovani status` answers within a second; lines
+# 10 MB long leave no memory behind.
 # test_guide_on_lines.sh gtk|qt[_nocomp]|broken   (_nocomp: no compositor)
 source "$(dirname "$0")/../x11/lib.sh"
 source "$(dirname "$0")/lib.sh"
@@ -80,6 +81,15 @@ if [ "$kind" = broken ]; then
         sleep 0.4
         TOVANI_CMD_TIMEOUT=1 tovani_cmd status >/dev/null || x11_fail "$mode: tovani status did not answer within 1 s"
     done
+    textlines_say mode long
+    rss() { awk '/VmRSS/ { print $2 }' "/proc/$TOVANI_PID/status"; }
+    before=$(rss)
+    for k in 6 7 8 9; do
+        read -r top bottom <<<"${lines[$k]}"
+        x11_move 200 $(((top + bottom) / 2 + 3))
+        sleep 1
+    done
+    [ $(($(rss) - before)) -lt 10000 ] || x11_fail "four lines of 10 MB: tovani grew from $before to $(rss) KiB"
     tovani_stop
     exit 0
 fi
