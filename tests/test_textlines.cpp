@@ -82,11 +82,7 @@ public:
     {
         answer(r, std::optional(AccessibleRef{kApp, i < texts.size() ? texts[i].path : kNull}));
     }
-    void isFocused(const AccessibleRef &, Reply<bool> r) override
-    {
-        ++focusAsked;
-        answer(r, std::optional(true));
-    }
+    void isFocused(const AccessibleRef &, Reply<bool> r) override { ++focusAsked, answer(r, std::optional(true)); }
     void extents(const AccessibleRef &o, CoordType, Reply<QRect> r) override
     {
         answer(r, std::optional(index(o) < 0 ? QRect(0, 0, 800, 600) : texts[index(o)].extents));

@@ -24,6 +24,7 @@ from gi.repository import Gio, GLib, Gtk  # noqa: E402
 
 V = GLib.Variant
 ROOT, FRAME, NULL = "/org/a11y/atspi/accessible/root", "/frame", "/org/a11y/atspi/null"
+LONG = "x" * 10_000_000
 # Wrong types: a number where a string belongs, too few values, a structure
 # where a number belongs; "(s)" for the rest.
 WRONG = {
@@ -50,45 +51,29 @@ class App:
         self.bus.call_sync("org.a11y.atspi.Registry", ROOT, "org.a11y.atspi.Socket", "Embed",
                            V("((so))", ((self.me, ROOT),)), None, Gio.DBusCallFlags.NONE, -1)
 
-    def ref(self, path):
-        return (self.me, path)
-
-    def line(self, path):
-        return int(path[2:]) if path.startswith("/p") else -1
-
     def right(self, path, member, args):
-        k = self.line(path)
-        frame = (self.x, self.y, self.w, self.h)
-        if member == "GetChildren":
-            kids = [FRAME] if path == ROOT else [f"/p{i}" for i in range(self.lines)] if path == FRAME else []
-            return V("(a(so))", ([self.ref(p) for p in kids],))
-        if member == "GetExtents":
-            return V("((iiii))", (frame if k < 0 else (self.x, self.y + 10 + 20 * k, self.w, 20),))
-        if member == "GetAccessibleAtPoint":
-            row = (args[1] - self.y - 10) // 20
-            hit = f"/p{row}" if path == FRAME and 0 <= row < self.lines else NULL
-            return V("((so))", (self.ref(hit),))
-        if member == "GetChildAtIndex":
-            i = args[0]
-            return V("((so))", (self.ref(f"/p{i}" if path == FRAME and 0 <= i < self.lines else NULL),))
-        if member == "GetIndexInParent":
-            return V("(i)", (max(k, 0),))
-        if member == "GetState":
-            return V("(au)", ([1 << 12, 0],))  # focused
-        if member == "Get" and args[1] == "Parent":
-            return V("(v)", (V("(so)", self.ref(FRAME if k >= 0 else ROOT)),))
-        if k < 0:
-            return None  # only the paragraphs have text
-        if member == "Get" and args[1] == "CharacterCount":
-            return V("(v)", (V("i", 6),))
-        if member == "GetOffsetAtPoint":
-            return V("(i)", (0,))
-        if member == "GetTextAtOffset":
-            text = "x" * 10_000_000 if self.mode == "long" else f"Line {k}"
-            return V("(sii)", (text, 0, len(text)))
-        if member == "GetRangeExtents":
-            return V("(iiii)", (self.x + 8, self.y + 10 + 20 * k, 48, 20))
-        return None
+        k, n = int(path[2:]) if path.startswith("/p") else -1, self.lines
+        ref = lambda p: (self.me, p)  # noqa: E731
+        child = lambda i: ref(f"/p{i}" if path == FRAME and 0 <= i < n else NULL)  # noqa: E731
+        box = (self.x, self.y, self.w, self.h) if k < 0 else (self.x, self.y + 10 + 20 * k, self.w, 20)
+        text = LONG if self.mode == "long" else f"Line {k}"
+        answers = {
+            "GetChildren": lambda: V("(a(so))", ([ref(FRAME)] if path == ROOT else [child(i) for i in range(n)],)),
+            "GetExtents": lambda: V("((iiii))", (box,)),
+            "GetAccessibleAtPoint": lambda: V("((so))", (child((args[1] - self.y - 10) // 20),)),
+            "GetChildAtIndex": lambda: V("((so))", (child(args[0]),)),
+            "GetIndexInParent": lambda: V("(i)", (max(k, 0),)),
+            "GetState": lambda: V("(au)", ([1 << 12, 0],)),  # focused
+            "Parent": lambda: V("(v)", (V("(so)", ref(FRAME if k >= 0 else ROOT)),)),
+        }
+        if k >= 0:  # only the paragraphs have text
+            answers.update({
+                "CharacterCount": lambda: V("(v)", (V("i", 6),)),
+                "GetOffsetAtPoint": lambda: V("(i)", (0,)),
+                "GetTextAtOffset": lambda: V("(sii)", (text, 0, len(text))),
+                "GetRangeExtents": lambda: V("(iiii)", (self.x + 8, self.y + 10 + 20 * k, 48, 20)),
+            })
+        return answers[member]() if member in answers else None
 
     def answer(self, message):
         member, args = message.get_member(), message.get_body()
@@ -96,7 +81,7 @@ class App:
         name = args[1] if member == "Get" and len(args) > 1 else member
         if self.mode == "all" or name in self.wrong:
             return WRONG.get(name, V("(s)", ("x",)))
-        return self.right(message.get_path(), member, args)
+        return self.right(message.get_path(), name, args)
 
     # Runs in GDBus's own thread, for every message that comes in.
     def filter(self, bus, message, incoming):
