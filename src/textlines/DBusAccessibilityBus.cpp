@@ -38,7 +38,7 @@ using platform::dbus::read;
 } // namespace
 
 // Read only once the signature said "(so)".
-const QDBusArgument &operator>>(const QDBusArgument &arg, AccessibleRef &ref)
+static const QDBusArgument &operator>>(const QDBusArgument &arg, AccessibleRef &ref)
 {
     QDBusObjectPath path;
     arg.beginStructure();
