@@ -17,10 +17,9 @@ import os
 import sys
 
 os.environ["NO_AT_BRIDGE"] = "1"
-import gi  # noqa: E402
+from gtk_text import serve  # noqa: E402
 
-gi.require_version("Gtk", "3.0")
-from gi.repository import Gio, GLib, Gtk  # noqa: E402
+from gi.repository import Gio, GLib  # noqa: E402
 
 V = GLib.Variant
 ROOT, FRAME, NULL = "/org/a11y/atspi/accessible/root", "/frame", "/org/a11y/atspi/null"
@@ -113,29 +112,8 @@ class App:
 
 def main():
     x, y, w, h = (int(a) for a in sys.argv[1:5])
-    win = Gtk.Window(title="textlines broken")
-    win.set_decorated(False)
-    win.move(x, y)
-    win.set_default_size(w, h)
-    css = Gtk.CssProvider()
-    css.load_from_data(b"window { background: #fff; }")
-    Gtk.StyleContext.add_provider_for_screen(win.get_screen(), css, Gtk.STYLE_PROVIDER_PRIORITY_APPLICATION)
-    win.connect("destroy", Gtk.main_quit)
-    win.show_all()
     app = App(x, y, w, h)
-
-    def command(source, _condition):
-        line = source.readline()
-        if not line or line.strip() == "quit":
-            Gtk.main_quit()
-            return False
-        if line.split():
-            app.command(line.split())
-        return True
-
-    GLib.io_add_watch(sys.stdin, GLib.IO_IN | GLib.IO_HUP, command)
-    GLib.timeout_add(300, lambda: print("ready", flush=True) and False)
-    Gtk.main()
+    serve("textlines broken", b"window { background: #fff; }", None, lambda _win, words: app.command(words))
 
 
 main()
