@@ -30,9 +30,10 @@ const struct { const char *name; QString before, line, key, menu, effect, hud; b
     {"cycle, wrapping", "style 5", "cycle-style", "AD05", "", "style=Underline thickness=4 menu=Underline", "Underline"},
     {"thicker", "", "thicker", "AE12", "", "thickness=35", "35px", true},
     {"thinner", "", "thinner", "AE11", "", "thickness=25", "25px", true},
-    // A line as tall as the guide (30) below or above the pointer's row, 500.
-    {"next line", "toggle", "next-line", "DOWN", "Next Line", "line=515/30", "", true},
-    {"previous line", "toggle", "previous-line", "UP", "Previous Line", "line=455/30", "", true},
+    // A line as tall as the guide (30) on from 455-485, the one the underline
+    // at the pointer's row (500) is under.
+    {"next line", "toggle", "next-line", "DOWN", "Next Line", "line=485/30", "", true},
+    {"previous line", "toggle", "previous-line", "UP", "Previous Line", "line=425/30", "", true},
     {"lock", "toggle", "lock", "AC09", "Lock Guide", "menu=Reading Guide Enabled,Guide Locked,Underline locked=on",
      "Guide locked"},
     {"preferences", "", "preferences", "", "Preferences...", "preferences=shown", ""},

@@ -3,6 +3,7 @@
 // line further on each step, frozen by the lock, on the text cursor's line.
 // (Steps without a source: test_appdelegate; without a pointer: test_overlay.)
 #include "overlay/OverlayManager.h"
+#include "overlay/ReadingGuideView.h"
 #include "platform/FakePlatform.h"
 #include "settings/Settings.h"
 #include "textlines/TextLineSource.h"
@@ -133,7 +134,7 @@ private Q_SLOTS:
             {"move", Move, {300, 250}, {}, "", 250, 0},
             {"rest", Rest, {}, {}, "at 300,250", 250, 0},
             {"a line that misses the pointer's row", Line, {}, line1, "", 250, 0},
-            {"step from the pointer: a line as tall as the last", StepDown, {}, {}, "step 240 1", 250, 0},
+            {"step from the pointer: the line the underline is under", StepDown, {}, {}, "step 228 1", 250, 0},
             {"the next line", Stepped, {}, line2, "", 262, 20},
             {"step", StepDown, {}, {}, "step 262 1", 262, 20},
             {"no next line: a line's height on", NotStepped, {}, {}, "", 282, 20},
@@ -141,9 +142,9 @@ private Q_SLOTS:
             {"further: at the pointer again", Move, {306, 258}, {}, "", 258, 0},
             {"locked", Lock, {}, {}, "", 258, 0},
             {"moves leave it", Move, {600, 600}, {}, "", 258, 0},
-            {"a step unlocks and steps", StepUp, {}, {}, "step 248 -1", 258, 0},
-            {"the line before", NotStepped, {}, {}, "", 228, 20},
-            {"locked again", Lock, {}, {}, "", 228, 20},
+            {"a step unlocks and steps", StepUp, {}, {}, "step 236 -1", 258, 0},
+            {"the line before", NotStepped, {}, {}, "", 216, 20},
+            {"locked again", Lock, {}, {}, "", 216, 20},
             {"unlocked: at the pointer", Lock, {}, {}, "", 600, 0},
             {"the text cursor's line", Caret, {}, line1, "", 190, 20},
             {"a small move keeps it there", Move, {603, 604}, {}, "", 190, 20},
@@ -152,6 +153,37 @@ private Q_SLOTS:
             {"locked", Lock, {}, {}, "", 210, 20},
             {"locked: the text cursor is not followed", Caret, {}, line2, "", 210, 20},
         }), QString());
+    }
+
+    // Without lines, a step from the pointer and the step back move what is
+    // drawn by the thickness, whatever way each style is drawn at its row.
+    void stepsWithoutLinesAreSymmetric_data()
+    {
+        QTest::addColumn<int>("style");
+        for (LineStyle style : LineStyles::allCases)
+            QTest::newRow(qPrintable(LineStyles::rawValue(style))) << LineStyles::index(style);
+    }
+    void stepsWithoutLinesAreSymmetric()
+    {
+        QFETCH(int, style);
+        build();
+        m_settings->setSnapToTextLines(false);
+        m_settings->setCurrentStyle(*LineStyles::fromIndex(style));
+        m_settings->setCustomThickness(28);
+        m_manager->handleMouseMove(300, 500);
+        auto centre = [this] {
+            const DisplayGuide *g = m_manager->guides[0];
+            return ReadingGuideView::onLine(g->position().x(), g->position().y(), g->lineHeight(), *m_settings)
+                .parts(QSizeF(1280, 1024))
+                .band.center()
+                .y();
+        };
+        const double atPointer = centre();
+        m_manager->lineGuide().step(1);
+        const double down = centre();
+        m_manager->lineGuide().step(-1);
+        QVERIFY2(qAbs(down - atPointer - 28) <= 1 && qAbs(down - centre() - 28) <= 1,
+                 qPrintable(QStringLiteral("%1 down, %2 back up").arg(down - atPointer).arg(down - centre())));
     }
 };
 

@@ -1,5 +1,6 @@
 #include "overlay/LineGuide.h"
 
+#include "overlay/ReadingGuideView.h"
 #include "settings/Settings.h"
 #include "textlines/TextLineSource.h"
 
@@ -163,13 +164,13 @@ bool LineGuide::placeOnLine(const QRectF &line)
 }
 
 // The line the guide stands on, or one as tall as the last line seen (else
-// the guide's thickness) around the guide's row.
+// the guide's thickness) where the guide at the pointer's row marks one.
 QRectF LineGuide::currentLine() const
 {
     if (m_line)
         return *m_line;
     const double h = m_learnedHeight > 0 ? m_learnedHeight : m_settings.customThickness();
-    return {m_at.x(), m_at.y() - h / 2, 1, h};
+    return {m_at.x(), ReadingGuideView::lineTopAt(m_at.y(), h, m_settings), 1, h};
 }
 
 void LineGuide::step(int direction)

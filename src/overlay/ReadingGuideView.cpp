@@ -108,6 +108,26 @@ void placeOnLine(Geometry &g, double top, double height)
     }
 }
 
+} // namespace
+
+// placeOnLine() undone for the guide at the pointer's row.
+double ReadingGuideView::lineTopAt(double y, double height, const AppSettings &settings)
+{
+    switch (settings.currentStyle()) {
+    case LineStyle::underline:
+    case LineStyle::ruler:
+        return y - settings.customThickness() / 2.0 - height;
+    case LineStyle::highlightBar:
+        return y - height;
+    case LineStyle::focusWindow:
+    case LineStyle::readingStrip:
+        break;
+    }
+    return y - height / 2;
+}
+
+namespace {
+
 Geometry geometryFor(const ReadingGuideView &view, const QSizeF &size)
 {
     Geometry g;

@@ -32,6 +32,11 @@ public:
         return view;
     }
 
+    // The top of the line `height` tall that the guide at the pointer's row
+    // `y` marks: the line onLine() would draw this style on where it is drawn
+    // now. Steps go a line's height from there, the same distance either way.
+    static double lineTopAt(double y, double height, const AppSettings &settings);
+
     // Paints onto a fully transparent surface of `size` points (W x H); the
     // painter's coordinates are points, y down, origin at the top-left.
     // NaN, infinite or huge sizes and positions are clamped (see the .cpp) and

@@ -6,6 +6,7 @@
 // thread, never from inside the call that asked, and never after the bus
 // object is gone. DBusAccessibilityBus speaks QtDBus; tests put a fake in.
 
+#include <QHashFunctions>
 #include <QObject>
 #include <QRect>
 #include <QString>
@@ -25,6 +26,11 @@ struct AccessibleRef
     bool isNull() const;
     bool operator==(const AccessibleRef &other) const = default;
 };
+
+inline size_t qHash(const AccessibleRef &ref, size_t seed = 0)
+{
+    return qHashMulti(seed, ref.service, ref.path);
+}
 
 // What Text.GetTextAtOffset says of a line: its text and [start, end).
 struct TextSpan

@@ -23,6 +23,8 @@ const QStringList kChangeEvents = {QStringLiteral("object:text-changed"),
                                    QStringLiteral("object:bounds-changed"),
                                    QStringLiteral("object:visible-data-changed")};
 constexpr QChar kObjectReplacement(0xFFFC);
+// Caret moves are looked up once a frame at most.
+constexpr int kCaretFrameMs = 16;
 
 bool sameWindow(const platform::WindowAtPoint &a, const platform::WindowAtPoint &b)
 {
@@ -44,6 +46,9 @@ AtspiTextLines::AtspiTextLines(std::unique_ptr<AccessibilityBus> bus, WindowFind
     m_timeout.setSingleShot(true);
     m_timeout.setInterval(kTimeoutMs);
     connect(&m_timeout, &QTimer::timeout, this, &AtspiTextLines::timedOut);
+    m_caretFrame.setSingleShot(true);
+    m_caretFrame.setInterval(kCaretFrameMs);
+    connect(&m_caretFrame, &QTimer::timeout, this, &AtspiTextLines::followCarets);
     connect(m_bus.get(), &AccessibilityBus::event, this, &AtspiTextLines::onEvent);
     connect(m_bus.get(), &AccessibilityBus::disconnected, this, [this] {
         m_cache.clear();
@@ -141,6 +146,8 @@ void AtspiTextLines::deactivate()
     m_cache.clear();
     m_pidOfService.clear();
     m_lastWindow.reset();
+    m_caretMoves.clear();
+    m_caretFrame.stop();
 }
 
 // --- questions ----------------------------------------------------------------
@@ -609,11 +616,27 @@ void AtspiTextLines::onEvent(const QString &name, const AccessibleRef &source, i
     m_cache.erase(std::remove_if(m_cache.begin(), m_cache.end(),
                                  [&source](const Line &l) { return l.object.service == source.service; }),
                   m_cache.end());
-    if (name == kCaretMoved && m_caret)
-        followCaret(source, detail);
+    if (name != kCaretMoved || !m_caret)
+        return;
+    // The first move goes at once, those after it in the same frame together
+    // at its end.
+    m_caretMoves.insert(source, detail);
+    if (!m_caretFrame.isActive())
+        followCarets();
 }
 
-void AtspiTextLines::followCaret(const AccessibleRef &object, int offset)
+void AtspiTextLines::followCarets()
+{
+    if (m_caretMoves.isEmpty())
+        return;
+    m_caretFrame.start();
+    const quint64 id = ++m_caretId;
+    for (auto it = m_caretMoves.cbegin(); it != m_caretMoves.cend(); ++it)
+        followCaret(it.key(), it.value(), id);
+    m_caretMoves.clear();
+}
+
+void AtspiTextLines::followCaret(const AccessibleRef &object, int offset, quint64 id)
 {
     // The caret's window is not known: SCREEN coordinates are what the
     // window system gives, scaled as around the last window found. Where the
@@ -622,7 +645,6 @@ void AtspiTextLines::followCaret(const AccessibleRef &object, int offset)
     platform::WindowAtPoint window = m_lastWindow.value_or(platform::WindowAtPoint());
     if (window.coordinates != platform::WindowAtPoint::Coordinates::Screen || (!m_lastWindow && !m_screenIsGlobal))
         return;
-    const quint64 id = ++m_caretId;
     auto current = [this, id] { return id == m_caretId && m_caret; };
     // Only the focused application's caret: terminals move theirs as output
     // arrives, in windows nobody looks at.

@@ -13,7 +13,9 @@
 // Every question is answered within the timeout, with nothing if need be.
 // Lines found are kept per object until the object says its text, its bounds
 // or what it shows changed, its window moves, or a few seconds pass: resting
-// on a line found before asks the bus nothing.
+// on a line found before asks the bus nothing. Caret moves are taken once a
+// frame at most, the newest of each object: an application that sends
+// thousands a second is asked no more than one that sends a few.
 
 #include "platform/Platform.h"
 #include "textlines/AccessibilityBus.h"
@@ -115,7 +117,8 @@ private:
 
     std::optional<Line> cached(const platform::WindowAtPoint &window, const QPointF &point);
     void remember(const Line &line);
-    void followCaret(const AccessibleRef &object, int offset);
+    void followCarets();
+    void followCaret(const AccessibleRef &object, int offset, quint64 id);
 
     std::unique_ptr<AccessibilityBus> m_bus;
     WindowFinder m_findWindow;
@@ -140,6 +143,8 @@ private:
     // from their window's corner.
     bool m_screenIsGlobal = true;
     quint64 m_caretId = 0;
+    QHash<AccessibleRef, int> m_caretMoves; // since the last frame: the newest offset of each object
+    QTimer m_caretFrame;
 };
 
 } // namespace textlines

@@ -1,5 +1,7 @@
 #include "textlines/DBusAccessibilityBus.h"
 
+#include "platform/dbus/DBusTypes.h"
+
 #include <QDBusArgument>
 #include <QDBusObjectPath>
 #include <QDBusPendingCallWatcher>
@@ -31,63 +33,22 @@ QDBusMessage sessionCall(const QString &interface, const QString &method, const 
     return m;
 }
 
-// An argument that is a D-Bus structure or array arrives as a QDBusArgument;
-// a property arrives wrapped in a variant first.
-QDBusArgument structured(QVariant v)
-{
-    if (v.canConvert<QDBusVariant>() && v.userType() == qMetaTypeId<QDBusVariant>())
-        v = v.value<QDBusVariant>().variant();
-    return v.value<QDBusArgument>();
-}
+using platform::dbus::read;
 
-std::optional<AccessibleRef> readRef(const QDBusArgument &arg)
+} // namespace
+
+// Read only once the signature said "(so)".
+static const QDBusArgument &operator>>(const QDBusArgument &arg, AccessibleRef &ref)
 {
-    if (arg.currentType() != QDBusArgument::StructureType)
-        return std::nullopt;
-    AccessibleRef ref;
     QDBusObjectPath path;
     arg.beginStructure();
     arg >> ref.service >> path;
     arg.endStructure();
     ref.path = path.path();
-    return ref;
+    return arg;
 }
 
-std::optional<QList<AccessibleRef>> readRefs(const QDBusArgument &arg)
-{
-    if (arg.currentType() != QDBusArgument::ArrayType)
-        return std::nullopt;
-    QList<AccessibleRef> refs;
-    arg.beginArray();
-    while (!arg.atEnd()) {
-        std::optional<AccessibleRef> ref = readRef(arg);
-        if (!ref)
-            return std::nullopt;
-        refs.append(*ref);
-    }
-    arg.endArray();
-    return refs;
-}
-
-std::optional<int> readInt(const QDBusMessage &m, int index = 0)
-{
-    if (m.arguments().size() <= index)
-        return std::nullopt;
-    QVariant v = m.arguments().at(index);
-    if (v.userType() == qMetaTypeId<QDBusVariant>())
-        v = v.value<QDBusVariant>().variant();
-    bool ok = false;
-    const int value = v.toInt(&ok);
-    return ok ? std::optional<int>(value) : std::nullopt;
-}
-
-std::optional<QRect> readRect(const QDBusMessage &m)
-{
-    std::optional<int> x = readInt(m, 0), y = readInt(m, 1), w = readInt(m, 2), h = readInt(m, 3);
-    if (!x || !y || !w || !h)
-        return std::nullopt;
-    return QRect(*x, *y, *w, *h);
-}
+namespace {
 
 // "object:text-caret-moved" is the signal TextCaretMoved of
 // org.a11y.atspi.Event.Object.
@@ -123,26 +84,27 @@ DBusAccessibilityBus::~DBusAccessibilityBus()
     close();
 }
 
-void DBusAccessibilityBus::send(const QDBusConnection &connection, const QDBusMessage &message, Parse parse,
-                                std::function<void()> failed)
+void DBusAccessibilityBus::send(const QDBusConnection &connection, const QDBusMessage &message,
+                                const QString &signature, Parse parse, std::function<void()> failed)
 {
     if (!m_calls)
         m_calls = new QObject(this);
     auto *watcher = new QDBusPendingCallWatcher(connection.asyncCall(message, kCallTimeoutMs), m_calls);
     connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
-            [this, watcher, message, parse = std::move(parse), failed = std::move(failed)] {
+            [this, watcher, message, signature, parse = std::move(parse), failed = std::move(failed)] {
                 watcher->deleteLater();
                 if (!m_calls || watcher->parent() != m_calls)
                     return; // dropped by close()
                 const QDBusMessage reply = watcher->reply();
-                if (reply.type() == QDBusMessage::ReplyMessage) {
+                if (const std::optional<QVariantList> args = platform::dbus::replyArguments(reply, signature)) {
                     qCDebug(lcBus) << message.member() << message.arguments() << "to" << message.service()
                                    << message.path() << "answered" << reply.arguments();
-                    parse(reply);
+                    parse(*args);
                     return;
                 }
                 qCDebug(lcBus) << message.member() << message.arguments() << "to" << message.service()
-                               << message.path() << "failed:" << reply.errorName() << reply.errorMessage();
+                               << message.path() << "failed:" << reply.signature() << reply.errorName()
+                               << reply.errorMessage();
                 const bool busLost = m_open && !m_bus.isConnected();
                 failed();
                 if (busLost)
@@ -152,8 +114,8 @@ void DBusAccessibilityBus::send(const QDBusConnection &connection, const QDBusMe
 
 template <typename T>
 void DBusAccessibilityBus::call(const AccessibleRef &object, const QString &interface, const QString &method,
-                                const QVariantList &args, Reply<T> reply,
-                                std::function<std::optional<T>(const QDBusMessage &)> parse)
+                                const QVariantList &args, const QString &signature, Reply<T> reply,
+                                std::function<std::optional<T>(const QVariantList &)> parse)
 {
     if (!m_open || object.isNull()) {
         QMetaObject::invokeMethod(
@@ -163,8 +125,24 @@ void DBusAccessibilityBus::call(const AccessibleRef &object, const QString &inte
     QDBusMessage m = QDBusMessage::createMethodCall(object.service, object.path, interface, method);
     m.setArguments(args);
     send(
-        m_bus, m, [reply, parse](const QDBusMessage &r) { reply(parse(r)); },
+        m_bus, m, signature, [reply, parse](const QVariantList &r) { reply(parse(r)); },
         [reply] { reply(std::nullopt); });
+}
+
+template <typename T>
+void DBusAccessibilityBus::call(const AccessibleRef &object, const QString &interface, const QString &method,
+                                const QVariantList &args, const QString &signature, Reply<T> reply)
+{
+    call<T>(object, interface, method, args, signature, std::move(reply),
+            [signature](const QVariantList &r) { return read<T>(r.value(0), signature); });
+}
+
+template <typename T>
+void DBusAccessibilityBus::property(const AccessibleRef &object, const QString &interface, const QString &name,
+                                    const QString &signature, Reply<T> reply)
+{
+    call<T>(object, kProperties, QStringLiteral("Get"), {interface, name}, QStringLiteral("v"), std::move(reply),
+            [signature](const QVariantList &r) { return read<T>(r.value(0), signature); });
 }
 
 void DBusAccessibilityBus::readEnabled(Reply<bool> reply)
@@ -173,10 +151,7 @@ void DBusAccessibilityBus::readEnabled(Reply<bool> reply)
         QDBusConnection::sessionBus(),
         sessionCall(kProperties, QStringLiteral("Get"),
                     {QStringLiteral("org.a11y.Status"), QStringLiteral("IsEnabled")}),
-        [reply](const QDBusMessage &r) {
-            const QVariant v = r.arguments().value(0).value<QDBusVariant>().variant();
-            reply(v.userType() == QMetaType::Bool ? std::optional<bool>(v.toBool()) : std::nullopt);
-        },
+        QStringLiteral("v"), [reply](const QVariantList &r) { reply(read<bool>(r.value(0), u"b")); },
         [reply] { reply(std::nullopt); });
 }
 
@@ -194,9 +169,9 @@ void DBusAccessibilityBus::open(Reply<bool> reply)
 {
     send(
         QDBusConnection::sessionBus(),
-        sessionCall(QStringLiteral("org.a11y.Bus"), QStringLiteral("GetAddress"), {}),
-        [this, reply](const QDBusMessage &r) {
-            const QString address = r.arguments().value(0).toString();
+        sessionCall(QStringLiteral("org.a11y.Bus"), QStringLiteral("GetAddress"), {}), QStringLiteral("s"),
+        [this, reply](const QVariantList &r) {
+            const QString address = r.value(0).toString();
             if (!m_open && !address.isEmpty()) {
                 m_bus = QDBusConnection::connectToBus(address, m_connectionName);
                 m_open = m_bus.isConnected();
@@ -240,96 +215,72 @@ void DBusAccessibilityBus::processId(const QString &service, Reply<qint64> reply
 {
     call<qint64>({QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus")},
                  QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetConnectionUnixProcessID"),
-                 {service}, std::move(reply), [](const QDBusMessage &m) -> std::optional<qint64> {
-                     bool ok = false;
-                     const qint64 pid = m.arguments().value(0).toLongLong(&ok);
-                     return ok ? std::optional<qint64>(pid) : std::nullopt;
-                 });
+                 {service}, QStringLiteral("u"), std::move(reply),
+                 [](const QVariantList &r) { return std::optional<qint64>(r.value(0).toUInt()); });
 }
 
 void DBusAccessibilityBus::children(const AccessibleRef &object, Reply<QList<AccessibleRef>> reply)
 {
-    call<QList<AccessibleRef>>(
-        object, kAccessible, QStringLiteral("GetChildren"), {}, std::move(reply),
-        [](const QDBusMessage &m) { return readRefs(structured(m.arguments().value(0))); });
+    call<QList<AccessibleRef>>(object, kAccessible, QStringLiteral("GetChildren"), {}, QStringLiteral("a(so)"),
+                               std::move(reply));
 }
 
 void DBusAccessibilityBus::parent(const AccessibleRef &object, Reply<AccessibleRef> reply)
 {
-    call<AccessibleRef>(object, kProperties, QStringLiteral("Get"), {kAccessible, QStringLiteral("Parent")},
-                        std::move(reply),
-                        [](const QDBusMessage &m) { return readRef(structured(m.arguments().value(0))); });
+    property<AccessibleRef>(object, kAccessible, QStringLiteral("Parent"), QStringLiteral("(so)"), std::move(reply));
 }
 
 void DBusAccessibilityBus::indexInParent(const AccessibleRef &object, Reply<int> reply)
 {
-    call<int>(object, kAccessible, QStringLiteral("GetIndexInParent"), {}, std::move(reply),
-              [](const QDBusMessage &m) { return readInt(m); });
+    call<int>(object, kAccessible, QStringLiteral("GetIndexInParent"), {}, QStringLiteral("i"), std::move(reply));
 }
 
 void DBusAccessibilityBus::childAtIndex(const AccessibleRef &object, int index, Reply<AccessibleRef> reply)
 {
-    call<AccessibleRef>(object, kAccessible, QStringLiteral("GetChildAtIndex"), {index}, std::move(reply),
-                        [](const QDBusMessage &m) { return readRef(structured(m.arguments().value(0))); });
+    call<AccessibleRef>(object, kAccessible, QStringLiteral("GetChildAtIndex"), {index}, QStringLiteral("(so)"),
+                        std::move(reply));
 }
 
 void DBusAccessibilityBus::isFocused(const AccessibleRef &object, Reply<bool> reply)
 {
-    call<bool>(object, kAccessible, QStringLiteral("GetState"), {}, std::move(reply),
-               [](const QDBusMessage &m) -> std::optional<bool> {
-                   const QDBusArgument arg = structured(m.arguments().value(0));
-                   if (arg.currentType() != QDBusArgument::ArrayType)
-                       return std::nullopt;
-                   QList<uint> words;
-                   arg >> words;
+    call<bool>(object, kAccessible, QStringLiteral("GetState"), {}, QStringLiteral("au"), std::move(reply),
+               [](const QVariantList &r) -> std::optional<bool> {
+                   const QList<uint> words = read<QList<uint>>(r.value(0), u"au").value_or(QList<uint>());
                    return !words.isEmpty() && (words.first() & (1u << kStateFocused)) != 0;
                });
 }
 
 void DBusAccessibilityBus::extents(const AccessibleRef &object, CoordType coords, Reply<QRect> reply)
 {
-    call<QRect>(object, kComponent, QStringLiteral("GetExtents"), {uint(coords)}, std::move(reply),
-                [](const QDBusMessage &m) -> std::optional<QRect> {
-                    const QDBusArgument arg = structured(m.arguments().value(0));
-                    if (arg.currentType() != QDBusArgument::StructureType)
-                        return std::nullopt;
-                    int x = 0, y = 0, w = 0, h = 0;
-                    arg.beginStructure();
-                    arg >> x >> y >> w >> h;
-                    arg.endStructure();
-                    return QRect(x, y, w, h);
-                });
+    call<QRect>(object, kComponent, QStringLiteral("GetExtents"), {uint(coords)}, QStringLiteral("(iiii)"),
+                std::move(reply));
 }
 
 void DBusAccessibilityBus::accessibleAtPoint(const AccessibleRef &object, QPoint point, CoordType coords,
                                              Reply<AccessibleRef> reply)
 {
     call<AccessibleRef>(object, kComponent, QStringLiteral("GetAccessibleAtPoint"),
-                        {point.x(), point.y(), uint(coords)}, std::move(reply),
-                        [](const QDBusMessage &m) { return readRef(structured(m.arguments().value(0))); });
+                        {point.x(), point.y(), uint(coords)}, QStringLiteral("(so)"), std::move(reply));
 }
 
 void DBusAccessibilityBus::characterCount(const AccessibleRef &object, Reply<int> reply)
 {
-    call<int>(object, kProperties, QStringLiteral("Get"), {kText, QStringLiteral("CharacterCount")},
-              std::move(reply), [](const QDBusMessage &m) { return readInt(m); });
+    property<int>(object, kText, QStringLiteral("CharacterCount"), QStringLiteral("i"), std::move(reply));
 }
 
 void DBusAccessibilityBus::offsetAtPoint(const AccessibleRef &object, QPoint point, CoordType coords,
                                          Reply<int> reply)
 {
     call<int>(object, kText, QStringLiteral("GetOffsetAtPoint"), {point.x(), point.y(), uint(coords)},
-              std::move(reply), [](const QDBusMessage &m) { return readInt(m); });
+              QStringLiteral("i"), std::move(reply));
 }
 
 void DBusAccessibilityBus::lineAtOffset(const AccessibleRef &object, int offset, Reply<TextSpan> reply)
 {
     call<TextSpan>(object, kText, QStringLiteral("GetTextAtOffset"), {offset, kBoundaryLineStart},
-                   std::move(reply), [](const QDBusMessage &m) -> std::optional<TextSpan> {
-                       std::optional<int> start = readInt(m, 1), end = readInt(m, 2);
-                       if (!start || !end)
-                           return std::nullopt;
-                       return TextSpan{m.arguments().value(0).toString(), *start, *end};
+                   QStringLiteral("sii"), std::move(reply), [](const QVariantList &r) {
+                       return std::optional<TextSpan>(
+                           TextSpan{r.value(0).toString(), r.value(1).toInt(), r.value(2).toInt()});
                    });
 }
 
@@ -337,7 +288,10 @@ void DBusAccessibilityBus::rangeExtents(const AccessibleRef &object, int start, 
                                         Reply<QRect> reply)
 {
     call<QRect>(object, kText, QStringLiteral("GetRangeExtents"), {start, end, uint(coords)},
-                std::move(reply), [](const QDBusMessage &m) { return readRect(m); });
+                QStringLiteral("iiii"), std::move(reply), [](const QVariantList &r) {
+                    return std::optional<QRect>(
+                        QRect(r.value(0).toInt(), r.value(1).toInt(), r.value(2).toInt(), r.value(3).toInt()));
+                });
 }
 
 void DBusAccessibilityBus::listen(const QStringList &events)
@@ -372,11 +326,15 @@ void DBusAccessibilityBus::subscribe(const QString &event, bool on)
 
 void DBusAccessibilityBus::onEvent(const QDBusMessage &message)
 {
+    // An event is (kind, detail1, detail2, any, ...): older toolkits end it
+    // differently, all begin the same.
+    if (!message.signature().startsWith(QLatin1String("siiv")))
+        return;
     const QString member = message.member();
     for (const QString &event : std::as_const(m_events)) {
         if (signalOf(event).second == member) {
             Q_EMIT this->event(event, AccessibleRef{message.service(), message.path()},
-                               readInt(message, 1).value_or(0));
+                               message.arguments().at(1).toInt());
             return;
         }
     }

@@ -47,15 +47,24 @@ private Q_SLOTS:
     void onEvent(const QDBusMessage &message);
 
 private:
-    using Parse = std::function<void(const QDBusMessage &)>;
-    // Sends `message` on `connection`; `parse` gets the reply, `failed` an
-    // error or the timeout. Neither runs once the bus is closed.
-    void send(const QDBusConnection &connection, const QDBusMessage &message, Parse parse,
-              std::function<void()> failed);
+    using Parse = std::function<void(const QVariantList &)>;
+    // Sends `message` on `connection`; `parse` gets the arguments of a reply
+    // of that signature, `failed` an error, the timeout or a reply of any
+    // other shape. Neither runs once the bus is closed.
+    void send(const QDBusConnection &connection, const QDBusMessage &message, const QString &signature,
+              Parse parse, std::function<void()> failed);
     template <typename T>
     void call(const AccessibleRef &object, const QString &interface, const QString &method,
-              const QVariantList &args, Reply<T> reply,
-              std::function<std::optional<T>(const QDBusMessage &)> parse);
+              const QVariantList &args, const QString &signature, Reply<T> reply,
+              std::function<std::optional<T>(const QVariantList &)> parse);
+    // A call answered by one value of that signature, read as a T.
+    template <typename T>
+    void call(const AccessibleRef &object, const QString &interface, const QString &method,
+              const QVariantList &args, const QString &signature, Reply<T> reply);
+    // A property whose value has that signature.
+    template <typename T>
+    void property(const AccessibleRef &object, const QString &interface, const QString &name,
+                  const QString &signature, Reply<T> reply);
     void subscribe(const QString &event, bool on);
     void lost();
 

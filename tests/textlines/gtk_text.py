@@ -15,45 +15,54 @@ from gi.repository import GLib, Gtk  # noqa: E402
 LINES = ["Line %d: quietly fly past the big jumping dog" % i for i in range(10)]
 
 
-def main():
+def serve(title, css, child, command):
+    """An undecorated window at the place the arguments give (X Y WIDTH
+    HEIGHT), `child` filling it and `css` styling it. Prints "ready" once
+    shown and hands each line of stdin, split, to `command` until "quit"."""
     x, y, w, h = (int(a) for a in sys.argv[1:5])
-    win = Gtk.Window(title="textlines gtk")
+    win = Gtk.Window(title=title)
     win.set_decorated(False)
     win.move(x, y)
     win.set_default_size(w, h)
-    css = Gtk.CssProvider()
-    css.load_from_data(b"textview, textview text { font: 16px 'DejaVu Sans Mono'; color: #000; background: #fff; }")
-    Gtk.StyleContext.add_provider_for_screen(win.get_screen(), css, Gtk.STYLE_PROVIDER_PRIORITY_APPLICATION)
+    provider = Gtk.CssProvider()
+    provider.load_from_data(css)
+    Gtk.StyleContext.add_provider_for_screen(win.get_screen(), provider, Gtk.STYLE_PROVIDER_PRIORITY_APPLICATION)
+    if child:
+        win.add(child)
+    win.connect("destroy", Gtk.main_quit)
+    win.show_all()
+
+    def read(source, _condition):
+        line = source.readline()
+        if not line or line.strip() == "quit":
+            Gtk.main_quit()
+            return False
+        if line.split():
+            command(win, line.split())
+        return True
+
+    GLib.io_add_watch(sys.stdin, GLib.IO_IN | GLib.IO_HUP, read)
+    GLib.timeout_add(300, lambda: print("ready", flush=True) and False)
+    Gtk.main()
+
+
+def main():
     view = Gtk.TextView()
     view.set_wrap_mode(Gtk.WrapMode.NONE)
     view.set_left_margin(8)
     view.set_top_margin(8)
     view.get_buffer().set_text("\n".join(LINES))
-    win.add(view)
-    win.connect("destroy", Gtk.main_quit)
-    win.show_all()
 
-    def command(source, _condition):
-        line = source.readline()
-        if not line or line.strip() == "quit":
-            Gtk.main_quit()
-            return False
-        parts = line.split()
-        if len(parts) == 2 and parts[0] == "caret":
+    def command(win, words):
+        if len(words) == 2 and words[0] == "caret":
             buf = view.get_buffer()
             win.present()
             view.grab_focus()
-            buf.place_cursor(buf.get_iter_at_line(int(parts[1])))
-        return True
+            buf.place_cursor(buf.get_iter_at_line(int(words[1])))
 
-    GLib.io_add_watch(sys.stdin, GLib.IO_IN | GLib.IO_HUP, command)
-
-    def ready():
-        print("ready", flush=True)
-        return False
-
-    GLib.timeout_add(300, ready)
-    Gtk.main()
+    serve("textlines gtk", b"textview, textview text { font: 16px 'DejaVu Sans Mono'; color: #000; background: #fff; }",
+          view, command)
 
 
-main()
+if __name__ == "__main__":
+    main()

@@ -13,7 +13,11 @@
 #  - below the text the band stays at the pointer (GTK answers the nearest
 #    line even there);
 #  - the accessibility switch is off before, on while tovani runs, off after.
-# test_guide_on_lines.sh gtk|qt[_nocomp]   (_nocomp: no compositor)
+# broken: beside an application that answers some or all calls with values of
+# the wrong types, or never answers, tovani keeps running, its guide keeps
+# following the pointer and `tovani status` answers within a second; lines
+# 10 MB long leave no memory behind.
+# test_guide_on_lines.sh gtk|qt[_nocomp]|broken   (_nocomp: no compositor)
 source "$(dirname "$0")/../x11/lib.sh"
 source "$(dirname "$0")/lib.sh"
 
@@ -24,8 +28,13 @@ x11_background "240 240 240"
 a11y_start
 [ "$(a11y_enabled)" = false ] || x11_fail "the accessibility switch was on before tovani"
 textlines_helper "$kind" 100 100 600 300
-mapfile -t lines < <(textlines_ink 108 100 300 300)
-[ ${#lines[@]} -ge 8 ] || x11_fail "the $kind helper shows ${#lines[@]} lines of ink: ${lines[*]}"
+if [ "$kind" = broken ]; then
+    lines=()
+    for ((k = 0; k < 14; k++)); do lines+=("$((110 + 20 * k)) $((130 + 20 * k))"); done
+else
+    mapfile -t lines < <(textlines_ink 108 100 300 300)
+    [ ${#lines[@]} -ge 8 ] || x11_fail "the $kind helper shows ${#lines[@]} lines of ink: ${lines[*]}"
+fi
 
 tovani_config_home "currentStyle=Highlight Bar" customThickness=4 customOpacity=0.6 followTextCursor=true \
     globalHotkeysEnabled=true
@@ -46,6 +55,44 @@ expect_band() { # LINE WHAT
     x11_wait_for 5 band_on "$top" "$bottom" ||
         x11_fail "$2: the band spans '$(textlines_band 650 103 294)' (top height), line $1's ink $top-$bottom"
 }
+
+if [ "$kind" = broken ]; then
+    # MODE (see broken_app.py) | where the band goes when the pointer rests
+    # on a line: on the line, or at the pointer. "right" shows that tovani
+    # asks the helper at all; each row then tries the next line and the text
+    # cursor too.
+    rows=("right|line" "wrong GetExtents|pointer" "wrong Parent,GetChildAtIndex,GetState|line" "all|pointer"
+          "silent|pointer")
+    for i in "${!rows[@]}"; do
+        IFS='|' read -r mode band <<<"${rows[$i]}"
+        textlines_say mode $mode
+        read -r top bottom <<<"${lines[$i]}"
+        y=$(((top + bottom) / 2 + 3))
+        x11_move 200 $y
+        sleep 0.4 # rested, asked, and answered or given up
+        if [ "$band" = line ]; then
+            expect_band "$i" "$mode"
+        else
+            [ "$(textlines_band 650 103 294)" = "$((y - 4)) 4" ] ||
+                x11_fail "$mode: the band spans '$(textlines_band 650 103 294)', not the pointer's $((y - 4)) 4"
+        fi
+        tovani_cmd next-line || x11_fail "$mode: tovani next-line failed"
+        textlines_caret "$i"
+        sleep 0.4
+        TOVANI_CMD_TIMEOUT=1 tovani_cmd status >/dev/null || x11_fail "$mode: tovani status did not answer within 1 s"
+    done
+    textlines_say mode long
+    rss() { awk '/VmRSS/ { print $2 }' "/proc/$TOVANI_PID/status"; }
+    before=$(rss)
+    for k in 6 7 8 9; do
+        read -r top bottom <<<"${lines[$k]}"
+        x11_move 200 $(((top + bottom) / 2 + 3))
+        sleep 1
+    done
+    [ $(($(rss) - before)) -lt 10000 ] || x11_fail "four lines of 10 MB: tovani grew from $before to $(rss) KiB"
+    tovani_stop
+    exit 0
+fi
 
 read -r top bottom <<<"${lines[3]}"
 x11_move 200 $(((top + bottom) / 2 + 3))

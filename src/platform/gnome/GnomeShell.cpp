@@ -1,7 +1,8 @@
 #include "platform/gnome/GnomeShell.h"
 
 #include "platform/Keysyms.h"
-#include "platform/bus/TovaniBusName.h"
+#include "platform/dbus/DBusTypes.h"
+#include "platform/dbus/TovaniBusName.h"
 
 #include <QCoreApplication>
 #include <QDBusArgument>
@@ -560,8 +561,9 @@ bool ShellExtension::install(QString *error)
 
 void ShellExtension::readMonitors(const QVariant &value)
 {
-    QList<WireMonitor> wire;
-    if (value.canConvert<QDBusArgument>()) value.value<QDBusArgument>() >> wire;
+    // Any other shape reads as no monitors.
+    const QList<WireMonitor> wire =
+        dbus::read<QList<WireMonitor>>(value, u"a(iiiid)").value_or(QList<WireMonitor>());
     QList<ShellMonitor> monitors;
     for (const WireMonitor &m : std::as_const(wire)) {
         if (m.width <= 0 || m.height <= 0) continue;

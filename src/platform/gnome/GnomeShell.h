@@ -6,7 +6,7 @@
 // session bus while it runs; Tovani hands it the guide's pictures, the
 // shortcuts and the messages, and it reports its monitors and each shortcut
 // pressed. It serves the owner of Tovani's own name (org.tovani.Tovani,
-// platform/bus/) alone: while another program holds that name, the extension
+// platform/dbus/) alone: while another program holds that name, the extension
 // is not used. It never waits for Tovani, and Tovani never waits for it:
 // every call here is asynchronous, and whatever is wanted is kept and handed
 // over again, all of it, when the extension (re)starts or reports a

@@ -8,7 +8,8 @@
 // the script is loaded into it again.
 #include "platform/kwin/KWinPointer.h"
 
-#include "platform/bus/TovaniBusName.h"
+#include "platform/dbus/DBusTypes.h"
+#include "platform/dbus/TovaniBusName.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -170,8 +171,9 @@ private:
         const QString name = QString::fromLatin1(scriptName);
         call(scripting, scriptingInterface, QStringLiteral("unloadScript"), {name});
         const QDBusMessage loaded = call(scripting, scriptingInterface, QStringLiteral("loadScript"), {m_script, name});
-        const int id = loaded.arguments().value(0, -1).toInt();
-        if (loaded.type() != QDBusMessage::ReplyMessage || id < 0) {
+        const std::optional<QVariantList> answer = platform::dbus::replyArguments(loaded, u"i");
+        const int id = answer ? answer->at(0).toInt() : -1;
+        if (id < 0) {
             qCWarning(lcKWinPointer) << "KWin did not load" << m_script << loaded.errorMessage();
             return false;
         }

@@ -4,7 +4,7 @@
 // protocol tells a client where the pointer is, but a KWin script sees every
 // move. While the monitor runs, the script tovani-pointer.js is loaded into
 // KWin and pushes each new position to an object Tovani exports on the session
-// bus under its own name (platform/bus/TovaniBusName.h); when it stops, the
+// bus under its own name (platform/dbus/TovaniBusName.h); when it stops, the
 // script is unloaded, so an idle Tovani costs KWin nothing.
 
 #include "platform/Platform.h"

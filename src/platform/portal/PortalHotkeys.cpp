@@ -14,6 +14,7 @@
 #include "platform/portal/PortalHotkeys.h"
 
 #include "platform/Keysyms.h"
+#include "platform/dbus/DBusTypes.h"
 
 #include <QCoreApplication>
 #include <QDBusArgument>
@@ -80,13 +81,15 @@ QString requestPath(const QDBusConnection &bus, const QString &token)
     return portalPath + QStringLiteral("/request/") + sender + QLatin1Char('/') + token;
 }
 
+// The portal's list of shortcuts, a(sa{sv}): (id, properties) each.
+std::optional<QList<PortalShortcut>> readShortcuts(const QVariant &value)
+{
+    return platform::dbus::read<QList<PortalShortcut>>(value, u"a(sa{sv})");
+}
+
 QList<PortalShortcut> shortcutsOf(const QVariantMap &results)
 {
-    QList<PortalShortcut> list;
-    const QVariant value = results.value(QStringLiteral("shortcuts"));
-    if (value.canConvert<QDBusArgument>())
-        value.value<QDBusArgument>() >> list;
-    return list;
+    return readShortcuts(results.value(QStringLiteral("shortcuts"))).value_or(QList<PortalShortcut>());
 }
 
 // One request of the portal: calls `method` and hands the Response's code and
@@ -112,13 +115,15 @@ public:
         connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *w) {
             w->deleteLater();
             const QDBusMessage reply = w->reply();
-            if (reply.type() != QDBusMessage::ReplyMessage) {
-                qCWarning(lcPortalHotkeys) << "the portal refused a request:" << reply.errorMessage();
+            const std::optional<QVariantList> handle = platform::dbus::replyArguments(reply, u"o");
+            if (!handle) {
+                qCWarning(lcPortalHotkeys) << "the portal refused a request:" << reply.signature()
+                                           << reply.errorMessage();
                 finish(2, {});
                 return;
             }
             // A portal older than handle_token chooses its own path.
-            const QString path = reply.arguments().value(0).value<QDBusObjectPath>().path();
+            const QString path = handle->at(0).value<QDBusObjectPath>().path();
             if (!path.isEmpty() && path != m_path)
                 listen(path);
         });
@@ -221,11 +226,10 @@ private Q_SLOTS:
     // The person changed a binding in the desktop's settings.
     void shortcutsChanged(const QDBusObjectPath &session, const QDBusMessage &message)
     {
-        if (session.path() != m_session || message.arguments().size() < 2)
+        if (session.path() != m_session)
             return;
-        QList<PortalShortcut> list;
-        message.arguments().at(1).value<QDBusArgument>() >> list;
-        apply(list);
+        if (const std::optional<QList<PortalShortcut>> list = readShortcuts(message.arguments().value(1)))
+            apply(*list);
     }
 
 private:
@@ -233,7 +237,8 @@ private:
     int idOf(const QDBusMessage &message) const
     {
         const QVariantList arguments = message.arguments();
-        if (arguments.size() < 2 || arguments.at(0).value<QDBusObjectPath>().path() != m_session)
+        if (!message.signature().startsWith(QLatin1String("os")) ||
+            arguments.at(0).value<QDBusObjectPath>().path() != m_session)
             return 0;
         const QString shortcut = arguments.at(1).toString();
         for (auto it = m_wanted.cbegin(); it != m_wanted.cend(); ++it) {

@@ -1,4 +1,4 @@
-#include "platform/bus/TovaniBusName.h"
+#include "platform/dbus/TovaniBusName.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
