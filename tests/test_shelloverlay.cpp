@@ -102,39 +102,22 @@ private Q_SLOTS:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QString>("input");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("list empty") << "list"
-                                    << "@as []"
-                                    << "['tovani@tovani.org']";
-        QTest::newRow("list others") << "list"
-                                     << "['a@b', 'c@d']"
-                                     << "['a@b', 'c@d', 'tovani@tovani.org']";
-        QTest::newRow("list has it") << "list"
-                                     << "['tovani@tovani.org']"
-                                     << "['tovani@tovani.org']";
-        QTest::newRow("list not a list") << "list"
-                                         << "'x'"
-                                         << "";
-        QTest::newRow("list unquoted") << "list"
-                                       << "[a, b]"
-                                       << "";
-        QTest::newRow("version") << "version"
-                                 << "43.9"
-                                 << "43";
-        QTest::newRow("version newest") << "version"
-                                        << "51.alpha"
-                                        << "51";
-        QTest::newRow("version none") << "version"
-                                      << ""
-                                      << "0";
-        QTest::newRow("key ctrl shift r") << "key"
-                                          << "AD04 ctrl shift"
-                                          << "<Control><Shift>r";
-        QTest::newRow("key down") << "key"
-                                  << "DOWN ctrl shift"
-                                  << "<Control><Shift>Down";
-        QTest::newRow("key unknown") << "key"
-                                     << "FK13 ctrl"
-                                     << "";
+        const char *const rows[][4] = {
+            {"list empty", "list", "@as []", "['tovani@tovani.org']"},
+            {"list others", "list", "['a@b', 'c@d']", "['a@b', 'c@d', 'tovani@tovani.org']"},
+            {"list has it", "list", "['tovani@tovani.org']", "['tovani@tovani.org']"},
+            {"list not a list", "list", "'x'", ""},
+            {"list unquoted", "list", "[a, b]", ""},
+            {"version", "version", "43.9", "43"},
+            {"version newest", "version", "51.alpha", "51"},
+            {"version none", "version", "", "0"},
+            {"key ctrl shift r", "key", "AD04 ctrl shift", "<Control><Shift>r"},
+            {"key down", "key", "DOWN ctrl shift", "<Control><Shift>Down"},
+            {"key unknown", "key", "FK13 ctrl", ""},
+        };
+        for (const auto &[name, kind, input, expected] : rows)
+            QTest::newRow(name) << QString::fromLatin1(kind) << QString::fromLatin1(input)
+                                << QString::fromLatin1(expected);
     }
     void texts()
     {
