@@ -8,6 +8,18 @@
 #   P_wait_for T CMD...   retry CMD until it succeeds or T seconds pass (then
 #                         return 1). CMD's arguments are expanded once: to wait
 #                         for a value, compare inside a function
+# and for every prefix:
+#   h_start NAME PATTERN CMD...
+#                         CMD in the background (tracked; its PID in $H_PID),
+#                         its output in $H_TMP/NAME.out, its errors in NAME.log,
+#                         its input a pipe the test writes to (>&"${H_FD[NAME]}");
+#                         fails unless a line of its output matches the grep
+#                         PATTERN within 15 s
+#   h_lines NAME, h_since NAME N, h_has_since NAME N LINE
+#                         lines of NAME's output so far; the lines after the
+#                         first N; whether LINE is one of them
+#   h_ask NAME LINE ANSWER [T]
+#                         sends LINE, fails unless ANSWER follows within T s (10)
 # Everything is stopped by PID at exit: do not set an EXIT trap of your own.
 set -u
 H_PIDS=() H_STOP_SECONDS=2
@@ -21,6 +33,31 @@ h_stop_pid() {
     timeout "$H_STOP_SECONDS" tail --pid="$1" -s 0.05 -f /dev/null || kill -KILL "$1" 2>/dev/null
     wait "$1" 2>/dev/null
     return 0
+}
+
+declare -A H_FD=()
+h_start() {
+    local name=$1 pattern=$2 fd
+    shift 2
+    rm -f "$H_TMP/$name.in" && mkfifo "$H_TMP/$name.in" && : >"$H_TMP/$name.out"
+    "$@" <"$H_TMP/$name.in" >"$H_TMP/$name.out" 2>"$H_TMP/$name.log" &
+    H_PID=$!
+    h_track_pid $H_PID
+    [ -z "${H_FD[$name]:-}" ] || eval "exec ${H_FD[$name]}>&-"
+    exec {fd}>"$H_TMP/$name.in"
+    H_FD[$name]=$fd
+    h_wait_for 15 grep -q -- "$pattern" "$H_TMP/$name.out" ||
+        h_fail "$name did not start: $(tail -n 5 "$H_TMP/$name.out" "$H_TMP/$name.log")"
+}
+h_lines() { wc -l <"$H_TMP/$1.out"; }
+h_since() { tail -n +$(($2 + 1)) "$H_TMP/$1.out"; }
+h_has_since() { h_since "$1" "$2" | grep -qx -- "$3"; }
+h_ask() {
+    local m
+    m=$(h_lines "$1")
+    echo "$2" >&"${H_FD[$1]}"
+    h_wait_for "${4:-10}" h_has_since "$1" "$m" "$3" ||
+        h_fail "$1: '$2' did not answer '$3': $(h_since "$1" "$m" | tr '\n' ';')"
 }
 
 h_wait_for() {

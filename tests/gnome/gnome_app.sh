@@ -27,9 +27,7 @@ gs_start --monitors 2
 gs_wait_ext
 BG=$GS_BACKGROUND AMBER="255 191 0"
 gs_move 640 300
-QT_QPA_PLATFORM=wayland "$WLPROBE" background $BG >"$GS_TMP/clicks.out" 2>"$GS_TMP/wlprobe.log" &
-gs_track_pid $!
-gs_wait_for 15 grep -qx ready "$GS_TMP/clicks.out" || gs_fail "the window beneath did not show"
+QT_QPA_PLATFORM=wayland h_start clicks '^ready$' "$WLPROBE" background $BG
 
 export XDG_CURRENT_DESKTOP=GNOME XDG_CONFIG_HOME="$GS_TMP/tovani-config"
 mkdir -p "$XDG_CONFIG_HOME/tovani"
@@ -37,10 +35,9 @@ printf '[General]\nglobalHotkeysEnabled=true\n' >"$XDG_CONFIG_HOME/tovani/tovani
 tovani() { timeout 20 "$TOVANI_BIN" "$@"; }
 # Another program holds Tovani's name on the bus: Tovani says so and leaves
 # the extension alone until that program goes.
-"$GS_PY" -c 'import dbus, time; dbus.SessionBus().request_name("org.tovani.Tovani"); print("held", flush=True); time.sleep(600)' >"$GS_TMP/squatter.out" &
-SQUATTER=$!
-gs_track_pid $SQUATTER
-gs_wait_for 10 grep -qx held "$GS_TMP/squatter.out" || gs_fail "the name was not taken first"
+h_start squatter '^held$' "$GS_PY" -c 'import dbus, time
+dbus.SessionBus().request_name("org.tovani.Tovani"); print("held", flush=True); time.sleep(600)'
+SQUATTER=$H_PID
 "$TOVANI_BIN" toggle >"$GS_TMP/tovani.log" 2>&1 &
 TOVANI_PID=$!
 gs_track_pid $TOVANI_PID
@@ -131,9 +128,7 @@ gs_move 400 650
 gs_wait_for 10 band_at 20 650 || gs_fail "the guide stopped following the pointer after another program called"
 # The extension says it shows no guide while Tovani wants one: Tovani
 # sends everything again.
-dbus-monitor --session "interface='org.tovani.ShellExtension',member='SetGuide'" >"$GS_TMP/monitor.out" 2>&1 &
-gs_track_pid $!
-gs_wait_for 5 grep -q NameAcquired "$GS_TMP/monitor.out" || gs_fail "dbus-monitor did not start"
+h_start monitor NameAcquired dbus-monitor --session "interface='org.tovani.ShellExtension',member='SetGuide'"
 gs_eval 'const {Gio, GLib} = imports.gi; Gio.DBus.session.emit_signal(null, "/org/tovani/ShellExtension",
     "org.freedesktop.DBus.Properties", "PropertiesChanged", new GLib.Variant("(sa{sv}as)",
     ["org.tovani.ShellExtension", {Visible: GLib.Variant.new_boolean(false)}, []]))' >/dev/null

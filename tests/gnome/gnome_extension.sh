@@ -14,24 +14,12 @@ gs_start --monitors 2
 gs_wait_ext
 echo "shell ready after $(((GS_READY - GS_STARTED) / 1000000)) ms, extension on the bus after $((($(date +%s%N) - GS_STARTED) / 1000000)) ms"
 
-declare -A FD PID
+declare -A PID
 client() { # NAME [tovani]
-    rm -f "$GS_TMP/$1.in" && mkfifo "$GS_TMP/$1.in"
-    SHELL_PID=$GS_PID "$GS_PY" "$GS_DIR/client.py" ${2:-} <"$GS_TMP/$1.in" >"$GS_TMP/$1.out" 2>"$GS_TMP/$1.log" &
-    PID[$1]=$!
-    gs_track_pid $!
-    exec {fd}>"$GS_TMP/$1.in"
-    FD[$1]=$fd
-    gs_wait_for 10 grep -qx ready "$GS_TMP/$1.out" || gs_fail "the client $1 did not start: $(cat "$GS_TMP/$1.log")"
+    SHELL_PID=$GS_PID h_start "$1" '^ready$' "$GS_PY" "$GS_DIR/client.py" ${2:-}
+    PID[$1]=$H_PID
 }
-has_since() { tail -n +$(($2 + 1)) "$GS_TMP/$1.out" | grep -qx -- "$3"; }
-send() { # CLIENT LINE ANSWER
-    local m
-    m=$(wc -l <"$GS_TMP/$1.out")
-    echo "$2" >&"${FD[$1]}"
-    gs_wait_for 30 has_since "$1" "$m" "$3" ||
-        gs_fail "$1: '$2' did not answer '$3': $(tail -n +$((m + 1)) "$GS_TMP/$1.out" | tr '\n' ';')"
-}
+send() { h_ask "$@" 30; } # CLIENT LINE ANSWER
 client tovani tovani
 client other
 
@@ -63,14 +51,14 @@ gs_pixel_is 1500 100 "$background" && column_is 2559 600 || gs_fail "the other p
 
 # A shortcut the Shell can bind reaches Tovani, and no one else.
 send tovani "bind toggle <Control><Shift>F9" "bound True"
-m=$(wc -l <"$GS_TMP/tovani.out") o=$(wc -l <"$GS_TMP/other.out")
+m=$(h_lines tovani) o=$(h_lines other)
 gs_keys Control_L Shift_L F9
-gs_wait_for 10 has_since tovani "$m" "shortcut toggle" || gs_fail "the shortcut was not forwarded"
+gs_wait_for 10 h_has_since tovani "$m" "shortcut toggle" || gs_fail "the shortcut was not forwarded"
 sleep 0.5
-! has_since other "$o" "shortcut toggle" || gs_fail "another program heard Tovani's shortcut"
+! h_has_since other "$o" "shortcut toggle" || gs_fail "another program heard Tovani's shortcut"
 
 # The other program leaves: Tovani's guide stays and follows the pointer.
-echo quit >&"${FD[other]}"
+echo quit >&"${H_FD[other]}"
 gs_wait_for 10 eval '! kill -0 ${PID[other]} 2>/dev/null' || gs_fail "the other program did not quit"
 gs_move 1500 300
 gs_wait_for 10 column_is 1500 300 || gs_fail "the guide stopped following the pointer after the other program left"
@@ -105,7 +93,7 @@ gs_wait_for 10 eval '! gs_pixel_is 10 310 "$background"' || gs_fail "no flood pi
 visible() { gdbus call --session --dest org.tovani.ShellExtension --object-path /org/tovani/ShellExtension \
     --method org.freedesktop.DBus.Properties.Get org.tovani.ShellExtension Visible; }
 [ "$(visible)" = "(<true>,)" ] || gs_fail "Visible is $(visible) while shown"
-echo quit >&"${FD[tovani]}"
+echo quit >&"${H_FD[tovani]}"
 gs_wait_for 10 gs_pixel_is 10 310 "$background" || gs_fail "the guide stayed after Tovani left"
 [ "$(visible)" = "(<false>,)" ] || gs_fail "Visible is $(visible) after Tovani left"
 gs_eval 'global.display.remove_keybinding("toggle")' | grep -qx false ||

@@ -3,8 +3,7 @@
 #   textlines_helper gtk|qt|broken X Y W H
 #                          shows the text helper (ten lines of DejaVu Sans
 #                          Mono 16 px; broken: see broken_app.py) at that
-#                          place and waits until it is ready; its PID is
-#                          $TEXTLINES_HELPER_PID
+#                          place and waits until it is ready
 #   textlines_caret N      the helper puts its text cursor on line N
 #   textlines_say WORDS    sends the helper a command
 #   textlines_ink X Y W H  the lines of ink (dark text on white) in the
@@ -22,24 +21,17 @@ textlines_need_gtk() {
 }
 
 textlines_helper() {
-    local kind=$1 in="$X11_TMP/helper.in" out="$X11_TMP/helper.out"
+    local kind=$1
     shift
-    rm -f "$in" && mkfifo "$in" && : >"$out"
     case $kind in
-    gtk) textlines_need_gtk
-        "$TEXTLINES_PYTHON" "$GTK_TEXT" "$@" <"$in" >"$out" 2>"$X11_TMP/helper.log" & ;;
-    broken) textlines_need_gtk
-        "$TEXTLINES_PYTHON" "$BROKEN_APP" "$@" <"$in" >"$out" 2>"$X11_TMP/helper.log" & ;;
-    qt) "$QT_TEXT" "$@" <"$in" >"$out" 2>"$X11_TMP/helper.log" & ;;
+    gtk) textlines_need_gtk && h_start helper '^ready$' "$TEXTLINES_PYTHON" "$GTK_TEXT" "$@" ;;
+    broken) textlines_need_gtk && h_start helper '^ready$' "$TEXTLINES_PYTHON" "$BROKEN_APP" "$@" ;;
+    qt) h_start helper '^ready$' "$QT_TEXT" "$@" ;;
     *) x11_fail "textlines_helper: no helper $kind" ;;
     esac
-    TEXTLINES_HELPER_PID=$!
-    x11_track_pid $TEXTLINES_HELPER_PID
-    exec {TEXTLINES_HELPER_FD}>"$in"
-    x11_wait_for 15 grep -qx ready "$out" || x11_fail "the $kind text helper did not start"
 }
 
-textlines_say() { echo "$*" >&"$TEXTLINES_HELPER_FD"; }
+textlines_say() { echo "$*" >&"${H_FD[helper]}"; }
 textlines_caret() { textlines_say caret "$1"; }
 
 textlines_ink() {

@@ -16,24 +16,20 @@ command -v xdotool >/dev/null || x11_skip "xdotool is not installed"
 # The nine combinations by id (xdotool keys on a US layout), their XKB key names.
 NINE=(ctrl+shift+r ctrl+shift+t ctrl+shift+equal ctrl+shift+minus ctrl+1 ctrl+2 ctrl+3 ctrl+4 ctrl+5)
 NINE_KEYS=(AD04 AD05 AE12 AE11 AE01 AE02 AE03 AE04 AE05)
-LOG="$X11_TMP/probe.log" PROBE_PID=""
+LOG="$X11_TMP/probe.out" PROBE_PID=""
 
 # The probe reads commands from a pipe and answers each with "ready"; a new
 # one ends the one before.
 probe_start() {
     [ -z "$PROBE_PID" ] || probe_quit
-    rm -f "$X11_TMP/probe.in" && mkfifo "$X11_TMP/probe.in"
-    QT_QPA_PLATFORM=xcb "$HOTKEY_PROBE" "$@" <"$X11_TMP/probe.in" >"$LOG" 2>"$X11_TMP/probe-stderr.log" &
-    PROBE_PID=$!
-    x11_track_pid $PROBE_PID
-    exec 7>"$X11_TMP/probe.in"
-    x11_wait_for 10 grep -qx ready "$LOG" || x11_fail "the probe did not start"
+    QT_QPA_PLATFORM=xcb h_start probe '^ready$' "$HOTKEY_PROBE" "$@"
+    PROBE_PID=$H_PID
 }
-mark() { wc -l <"$LOG"; } # then since MARK: the output lines after it
-since() { tail -n +$(($1 + 1)) "$LOG"; }
-has() { since "$1" | grep -qx -- "$2"; }
-probe_cmd() { local m=$(mark); echo "$*" >&7; x11_wait_for 5 has "$m" ready || x11_fail "the probe did not answer '$*'"; }
-probe_quit() { echo quit >&7; wait "$PROBE_PID" || x11_fail "the probe exited with an error after quitting"; PROBE_PID=""; }
+mark() { h_lines probe; } # then since MARK: the output lines after it
+since() { h_since probe "$1"; }
+has() { h_has_since probe "$@"; }
+probe_cmd() { h_ask probe "$*" ready 5; }
+probe_quit() { echo quit >&"${H_FD[probe]}"; wait "$PROBE_PID" || x11_fail "the probe exited with an error after quitting"; PROBE_PID=""; }
 # No client holds any grab of these keys.
 grabber_free() { "$GRABBER" --exit --any "${@/%/:none}" >/dev/null; }
 
@@ -72,10 +68,8 @@ case_release() {
 }
 
 case_conflict() {
-    "$GRABBER" AD05:ctrl+shift >"$X11_TMP/grabber.log" 2>&1 &
-    local grab=$!
-    x11_track_pid $grab
-    x11_wait_for 5 grep -qx "grabbed AD05" "$X11_TMP/grabber.log" || x11_fail "grabber could not grab AD05"
+    h_start grabber '^grabbed AD05$' "$GRABBER" AD05:ctrl+shift
+    local grab=$H_PID
     probe_start
     [ "$(grep '^refused' "$LOG")" = "refused 2" ] || x11_fail "not only id 2 was refused: $(cat "$LOG")"
     probe_cmd status
@@ -83,7 +77,7 @@ case_conflict() {
     # Ctrl+Shift+T goes to the other client; with NumLock on, a lock variant of
     # the probe's own would match if it had been kept.
     xdotool key ctrl+shift+t
-    x11_wait_for 5 grep -qx "press AD05" "$X11_TMP/grabber.log" || x11_fail "Ctrl+Shift+T did not reach the client that holds it"
+    x11_wait_for 5 grep -qx "press AD05" "$X11_TMP/grabber.out" || x11_fail "Ctrl+Shift+T did not reach the client that holds it"
     press_expect "" Num_Lock ctrl+shift+t Num_Lock
     # Once the other client is gone, nothing holds the T key any more and
     # registering again succeeds.

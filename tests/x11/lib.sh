@@ -27,6 +27,7 @@
 #                          ($TOVANI_CONFIG_HOME); its PID is $TOVANI_PID
 #   tovani_guide [ARGS...] tovani_start toggle ARGS, and wait for the overlay
 #   tovani_stop            stop the last tovani started (SIGTERM, then SIGKILL)
+#   tovani_pass            fails unless the last tovani started still runs; else PASS
 #   tovani_cmd ARGS...     the tovani command beside the running copy, as a
 #                          person runs it (same settings and runtime folder),
 #                          stopped after $TOVANI_CMD_TIMEOUT seconds (20)
@@ -134,8 +135,7 @@ x11_picom() {
 x11_picom_stop() { kill "$X11_PICOM_PID" && x11_wait_for 5 eval '! x11_probe selection-owned _NET_WM_CM_S0' || x11_fail "picom did not quit"; }
 
 x11_background() {
-    x11_probe pattern 0 0 ${X11_SCREEN_SIZE/x/ } $1 background >"$X11_TMP/clicks.out" &
-    x11_track_pid $!
+    h_start clicks '^ready' x11_probe pattern 0 0 ${X11_SCREEN_SIZE/x/ } $1 background
     x11_wait_for 10 x11_pixel_is 10 10 "$1" || x11_fail "the background window did not show"
 }
 
@@ -189,6 +189,7 @@ tovani_guide() {
     x11_wait_for 20 x11_probe wait-window "Tovani Guide" 0 || x11_fail "no overlay window: $(x11_probe windows)"
 }
 
+tovani_pass() { kill -0 "$TOVANI_PID" || x11_fail "tovani exited"; echo PASS; }
 tovani_stop() { [ -z "$TOVANI_PID" ] || x11__stop_pid "$TOVANI_PID"; TOVANI_PID=""; }
 
 tovani_cmd() {

@@ -27,9 +27,7 @@ W=512 H=64
 # Y +- 16); the first position sees where it ends.
 CX=$((OX + 640)) CY=500 CX2=$((OX + 670)) CY2=470 RX0=$((OX + 680)) RX1=$((OX + 700)) RY=510
 x11_background "$BG"
-x11_probe pattern $RX0 0 $((RX1 - RX0)) $RY $RED red top >/dev/null &
-x11_track_pid $!
-x11_wait_for 5 x11_probe wait-window red 0 || x11_fail "no red bar"
+h_start red '^ready' x11_probe pattern $RX0 0 $((RX1 - RX0)) $RY $RED red top
 
 # The magnifier centred on (X, Y) shows the source pixel (sx, sy) at
 # (X + 2 (sx - X), Y + 2 (sy - Y)). shows X Y SX0 SX1 SY0 SY1 COLOUR: that
@@ -80,5 +78,4 @@ x11_wait_for 5 magnifier_hidden || x11_fail "the magnifier is still shown"
 x11_move $CX $CY
 sleep 0.3
 magnifier_hidden || x11_fail "a move showed the magnifier again"
-kill -0 "$TOVANI_PID" || x11_fail "tovani exited"
-echo PASS
+tovani_pass

@@ -75,5 +75,4 @@ key ctrl+3|conf currentStyle=Focus Window
 key ctrl+shift+equal ctrl+shift+equal|conf customThickness=60
 key ctrl+shift+r|guide_is none
 EOF
-kill -0 "$TOVANI_PID" || x11_fail "tovani exited"
-echo PASS
+tovani_pass
