@@ -129,7 +129,7 @@ def refused(word, calls, errors):
     wrong = [what + ": accepted" for what, _ in calls if what not in failed]
     wrong += ["%s: %s %s" % (what, e.get_dbus_name(), e.get_dbus_message()[:200]) for what, e in failed.items()
               if e.get_dbus_name() not in errors or len(e.get_dbus_message()) > 200]
-    say(word, "ok" if not wrong else "; ".join(wrong))
+    return word + " " + ("ok" if not wrong else "; ".join(wrong))
 
 
 def flood(n, w, h):
@@ -140,31 +140,24 @@ def flood(n, w, h):
         raise failed[0][1]
 
 
+# What each command answers: the text it returns, "ok" for None, nothing for "".
+COMMANDS = {
+    "band": lambda w: band(*(int(v) for v in w[1:4]), float(w[4]), int(w[5])),
+    "visible": lambda w: api.SetVisible(w[1] == "1"),
+    "bind": lambda w: "bound %s" % bool(api.BindShortcut(w[1], " ".join(w[2:]))),
+    "bad": lambda w: refused("bad", BAD_CALLS, ["org.freedesktop.DBus.Error.InvalidArgs", KEY_TAKEN]),
+    "foreign": lambda w: refused("foreign", FOREIGN_CALLS, ["org.freedesktop.DBus.Error.AccessDenied"]),
+    "flood": lambda w: flood(*(int(v) for v in w[1:4])),
+    "say": lambda w: timed("say", [("say", lambda: api.ShowMessage("m" * int(w[1])))]) and None,
+    "quit": lambda w: loop.quit() or "",
+}
+
+
 def command(line):
     words = line.split()
-    if not words:
-        return
-    if words[0] == "band":
-        band(*(int(v) for v in words[1:4]), float(words[4]), int(words[5]))
-    elif words[0] == "visible":
-        api.SetVisible(words[1] == "1")
-    elif words[0] == "bind":
-        say("bound", bool(api.BindShortcut(words[1], " ".join(words[2:]))))
-        return
-    elif words[0] == "bad":
-        refused("bad", BAD_CALLS, ["org.freedesktop.DBus.Error.InvalidArgs", KEY_TAKEN])
-        return
-    elif words[0] == "foreign":
-        refused("foreign", FOREIGN_CALLS, ["org.freedesktop.DBus.Error.AccessDenied"])
-        return
-    elif words[0] == "flood":
-        flood(*(int(v) for v in words[1:4]))
-    elif words[0] == "say":
-        timed("say", [("say", lambda: api.ShowMessage("m" * int(words[1])))])
-    elif words[0] == "quit":
-        loop.quit()
-        return
-    say("ok")
+    answer = COMMANDS[words[0]](words) if words else ""
+    if answer != "":
+        say(answer or "ok")
 
 
 def on_input(channel, _condition):
