@@ -149,11 +149,8 @@ private:
     }
 };
 
-QRectF padded(const QRect &r)
-{
-    const qreal p = AtspiTextLines::kLinePadding;
-    return QRectF(r).adjusted(-p, -p, p, p);
-}
+// A line's box and a pixel all round, so that the guide covers its ink.
+QRectF padded(const QRect &r) { return QRectF(r).adjusted(-1, -1, 1, 1); }
 
 } // namespace
 
