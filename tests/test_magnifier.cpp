@@ -87,7 +87,6 @@ private Q_SLOTS:
         const auto area = [&](double x) { return platform::sourceAreaInRootPixels(displays, {x - 144, 434, 288, 32}); };
         QCOMPARE(area(700), std::optional<QRect>(QRect(556, 434, 288, 32)));
         QCOMPARE(area(2000), std::optional<QRect>(QRect(1440 + 832, 868, 576, 64)));
-        QCOMPARE(area(2800)->size(), QSize(576, 64)); // just past every display: the nearest one
         displays.setDisplays({});
         QVERIFY(!area(700));
     }

@@ -23,14 +23,14 @@ private Q_SLOTS:
         QCOMPARE(list[0].frame, QRectF(1000, 200, 1280, 1024));
         QCOMPARE(list[1].frame, QRectF(2280, 0, 800, 600));
         QVERIFY(list[1].devicePixelRatio == 2.0 && d.mainDisplay() && d.mainDisplay()->name == list[0].name);
-        // Device pixels to points. Unscaled: the same numbers. Scaled: its
-        // top-left stays, the rest is halved, beyond its logical width too.
-        // In a gap of the arrangement the nearest screen decides.
-        const std::pair<QPoint, QPointF> cases[] = {
-            {{1010, 250}, {1010, 250}}, {{2280, 0}, {2280, 0}}, {{2280 + 1599, 1199}, {2280 + 799.5, 599.5}},
-            {{2280 + 1000, 10}, {2780, 5}}, {{1010, 1300}, {1010, 1300}}};
-        for (const auto &[native, qt] : cases)
-            QCOMPARE(d.nativeToQt(native), qt);
+        // Device pixels and points, each on its own screen (the rule that picks
+        // it and the arithmetic: test_geometry). Scaled: its top-left corner
+        // stays, the rest is halved, beyond its logical width too.
+        QCOMPARE(d.nativeToQt({1010, 250}), QPointF(1010, 250));
+        QCOMPARE(d.nativeToQt({2280 + 1000, 10}), QPointF(2780, 5));
+        qreal ratio = 0;
+        QCOMPARE(d.qtToNative({2780, 5}, &ratio), QPointF(3280, 10));
+        QCOMPARE(ratio, 2.0);
     }
 };
 

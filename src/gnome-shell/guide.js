@@ -54,6 +54,14 @@ function tovaniString(variant, chars, maxBytes = Infinity) {
     return [...new TextDecoder().decode(head.subarray(0, end))].slice(0, chars).join('');
 }
 
+// The first of `rects` ({x, y, width, height}) that holds the point, -1 when
+// none does. Tovani's rule for displays: half-open on every edge, so a
+// monitor holds its top row and left column but not its bottom row or right
+// column, and monitors that touch share no point.
+function tovaniRectAt(rects, x, y) {
+    return rects.findIndex(r => x >= r.x && x < r.x + r.width && y >= r.y && y < r.y + r.height);
+}
+
 // The bytes a call carries, found without reading them: the calls of this
 // interface hold numbers, strings, byte arrays and at most a few dozen
 // pieces; more pieces than that count as the largest message D-Bus carries.
@@ -223,12 +231,9 @@ function tovaniCreateGuide(deps) {
     // Device pixels per stage unit: the scale of the stage view showing the
     // monitor (the monitor's scale when framebuffers are scaled, else 1).
     const deviceScale = m => {
-        for (const view of global.stage.peek_stage_views?.() ?? []) {
-            const r = view.layout;
-            if (r && m.x >= r.x && m.x < r.x + r.width && m.y >= r.y && m.y < r.y + r.height)
-                return view.scale;
-        }
-        return 1;
+        const views = (global.stage.peek_stage_views?.() ?? []).filter(view => view.layout);
+        const index = tovaniRectAt(views.map(view => view.layout), m.x, m.y);
+        return index < 0 ? 1 : views[index].scale;
     };
 
     // Tovani measures in points. The stage is laid out in points when the
@@ -274,7 +279,7 @@ function tovaniCreateGuide(deps) {
     const place = (force = false) => {
         const [px, py] = global.get_pointer();
         const ms = monitors();
-        let index = ms.findIndex(m => px >= m.x && px < m.x + m.width && py >= m.y && py < m.y + m.height);
+        let index = tovaniRectAt(ms, px, py);
         if (index < 0)
             index = current ? current.monitor : 0;
         const layer = layers[index];
@@ -523,7 +528,7 @@ function tovaniCreateGuide(deps) {
         ShowMessage(params, invocation) {
             const label = tovaniString(params.get_child_value(0), TOVANI_LIMITS.message);
             const [px, py] = global.get_pointer();
-            const index = monitors().findIndex(m => px >= m.x && px < m.x + m.width && py >= m.y && py < m.y + m.height);
+            const index = tovaniRectAt(monitors(), px, py);
             const icon = new Gio.ThemedIcon({names: ['tovani', 'dialog-information-symbolic']});
             const osd = Main.osdWindowManager;
             // GNOME 48 and later: showOne for one monitor, show for all.

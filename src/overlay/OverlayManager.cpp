@@ -5,18 +5,6 @@
 
 #include <algorithm>
 
-namespace {
-// Half-open: a display holds the points with left <= x < right and
-// top < y <= bottom. A point on its right edge belongs to the display beside
-// it, one on its top edge to the display above, so the desktop's topmost
-// pixel row belongs to no display and the guide hides there.
-bool frameContains(const QRectF &frame, double x, double y)
-{
-    return frame.left() <= x && x < frame.left() + frame.width() && frame.top() < y &&
-           y <= frame.top() + frame.height();
-}
-} // namespace
-
 OverlayManager::OverlayManager(platform::Platform &platform, AppSettings &settings, QObject *parent)
     : QObject(parent), m_displays(platform.displays()), m_shellGuide(platform.shellGuide()), m_pointer(platform.pointer()),
       m_surfaces(platform.guideSurfaces()), m_settings(settings), m_compositing(platform.hasCompositor()),
@@ -96,7 +84,7 @@ bool OverlayManager::placeGuide(const QPointF &at, double lineHeight)
     // A line belongs to the display that holds its middle.
     const double y = lineHeight > 0 ? at.y() + lineHeight / 2 : at.y();
     const auto target = std::find_if(guides.cbegin(), guides.cend(), [&](const DisplayGuide *guide) {
-        return frameContains(guide->display().frame, at.x(), y);
+        return platform::holds(guide->display().frame, QPointF(at.x(), y));
     });
     // A line off every display leaves the guide where it is.
     if (lineHeight > 0 && target == guides.cend())
@@ -135,7 +123,7 @@ void OverlayManager::enableGuide()
 
     const QPointF location = m_pointer.position();
     for (DisplayGuide *guide : std::as_const(guides)) {
-        if (frameContains(guide->display().frame, location.x(), location.y())) {
+        if (platform::holds(guide->display().frame, location)) {
             guide->setVisible(true);
             break;
         }

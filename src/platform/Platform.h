@@ -14,6 +14,8 @@
 // pixels, y down, the same space as QWidget::geometry() of a top-level window.
 // Backends convert to their own device or protocol coordinates internally.
 
+#include "platform/Geometry.h"
+
 #include <QColor>
 #include <QImage>
 #include <QList>
@@ -29,14 +31,6 @@
 class QWidget;
 
 namespace platform {
-
-struct Display
-{
-    QRectF frame;               // global coordinates, in points
-    qreal devicePixelRatio = 1; // device pixels per point
-    QString name;
-    qreal refreshRate = 60;     // frames per second, 60 when the system does not say
-};
 
 class Displays : public QObject
 {
@@ -269,11 +263,9 @@ struct WindowAtPoint
     QPointF nativeOrigin;
     qreal devicePixelRatio = 1;
 
-    QPointF toNative(const QPointF &global) const { return nativeOrigin + (global - origin) * devicePixelRatio; }
-    QRectF fromNative(const QRectF &native) const
-    {
-        return {origin + (native.topLeft() - nativeOrigin) / devicePixelRatio, native.size() / devicePixelRatio};
-    }
+    QPointF toNative(const QPointF &global) const { return pixels().toDevice(global); }
+    QRectF fromNative(const QRectF &native) const { return pixels().toLogical(native); }
+    DevicePixels pixels() const { return {origin, nativeOrigin, devicePixelRatio}; }
 };
 
 // What one of Tovani's own windows is for; Platform::prepareWindow() turns it

@@ -1,10 +1,11 @@
 #include "platform/QtDisplays.h"
 
+#include "platform/Geometry.h"
+
 #include <QGuiApplication>
 #include <QScreen>
 
 #include <cmath>
-#include <limits>
 
 namespace platform {
 
@@ -68,7 +69,6 @@ void QtDisplays::scheduleNotification()
 void QtDisplays::refresh()
 {
     m_displays.clear();
-    m_native.clear();
     m_main.reset();
     QScreen *primary = qGuiApp ? QGuiApplication::primaryScreen() : nullptr;
     if (!primary)
@@ -84,8 +84,6 @@ void QtDisplays::refresh()
         m_displays.append(d);
         if (screen == primary)
             m_main = d;
-        const QSize nativeSize(int(std::lround(g.width() * dpr)), int(std::lround(g.height() * dpr)));
-        m_native.append({g.topLeft(), QRect(g.topLeft(), nativeSize), dpr});
     }
 }
 
@@ -93,44 +91,22 @@ std::optional<Display> QtDisplays::mainDisplay() const { return m_main; }
 
 QPointF QtDisplays::nativeToQt(const QPoint &native) const
 {
-    const NativeScreen *best = nullptr;
-    qint64 bestDistance = std::numeric_limits<qint64>::max();
-    for (const NativeScreen &s : m_native) {
-        if (s.nativeRect.contains(native)) {
-            best = &s;
-            break;
-        }
-        // Between screens (a gap in the arrangement) the nearest one decides.
-        const qint64 dx = native.x() < s.nativeRect.left()    ? s.nativeRect.left() - native.x()
-                          : native.x() > s.nativeRect.right() ? native.x() - s.nativeRect.right()
-                                                              : 0;
-        const qint64 dy = native.y() < s.nativeRect.top()      ? s.nativeRect.top() - native.y()
-                          : native.y() > s.nativeRect.bottom() ? native.y() - s.nativeRect.bottom()
-                                                               : 0;
-        if (dx * dx + dy * dy < bestDistance) {
-            bestDistance = dx * dx + dy * dy;
-            best = &s;
-        }
-    }
-    if (!best)
-        return QPointF(native);
-    return QPointF(best->origin) + QPointF(native - best->origin) / best->dpr;
+    // Each screen's device rectangle; in a gap of the arrangement the nearest
+    // one decides.
+    QList<QRectF> deviceFrames;
+    for (const Display &d : m_displays)
+        deviceFrames.append(DevicePixels(d).toDevice(d.frame));
+    const auto i = frameNearest(deviceFrames, QPointF(native));
+    return i ? DevicePixels(m_displays[*i]).toLogical(QPointF(native)) : QPointF(native);
 }
 
 QPointF QtDisplays::qtToNative(const QPointF &global, qreal *devicePixelRatio) const
 {
-    const NativeScreen *best = nullptr;
-    for (const NativeScreen &s : m_native) {
-        const QRectF logical(QPointF(s.origin), QSizeF(s.nativeRect.size()) / s.dpr);
-        if (logical.contains(global) || !best)
-            best = &s;
-        if (logical.contains(global))
-            break;
-    }
-    const qreal dpr = best ? best->dpr : 1;
+    const std::optional<Display> display = displayNearest(m_displays, global);
+    const DevicePixels pixels = display ? DevicePixels(*display) : DevicePixels({}, {}, 1);
     if (devicePixelRatio)
-        *devicePixelRatio = dpr;
-    return best ? QPointF(best->origin) + (global - QPointF(best->origin)) * dpr : global;
+        *devicePixelRatio = pixels.ratio();
+    return pixels.toDevice(global);
 }
 
 } // namespace platform

@@ -25,7 +25,8 @@ public:
     // A position in the windowing system's device pixels (X11 root
     // coordinates) in Qt's logical coordinates. Qt keeps every screen's
     // top-left corner at its device position and scales the rest of the
-    // screen by its device pixel ratio, so the screen under the point decides.
+    // screen by its device pixel ratio (DevicePixels), so the screen under
+    // the point decides, or the nearest one.
     QPointF nativeToQt(const QPoint &native) const;
     // The other way: the device position of a global point, and the device
     // pixel ratio of the screen that decides.
@@ -38,13 +39,6 @@ private:
 
     QList<Display> m_displays;
     std::optional<Display> m_main;
-    struct NativeScreen
-    {
-        QPoint origin;      // top-left, shared by device and logical space
-        QRect nativeRect;   // device pixels
-        qreal dpr = 1;
-    };
-    QList<NativeScreen> m_native;
     bool m_notificationPending = false;
 };
 

@@ -1,11 +1,12 @@
 # Shared helpers of the end-to-end tests: sourced by bash scripts in tests/x11/.
 
-#   x11_start [--no-compositor] [--tray] [--size WxH] [--dual]
+#   x11_start [--no-compositor] [--tray] [--size WxH] [--dual|--stacked]
 #                          Xvfb on a free display (DISPLAY is exported), picom
 #                          --backend xrender unless --no-compositor, trayer with --tray.
 #                          --dual: Xorg with the dummy driver instead, two monitors
 #                          DUMMY0 and DUMMY1 of 1280x1024 side by side (needs root;
-#                          the test is skipped otherwise)
+#                          the test is skipped otherwise); --stacked: the same
+#                          with DUMMY1 below DUMMY0
 #   x11_picom [OPTIONS...] start picom (xrender, no configuration file) and wait
 #                          for it; x11_picom_stop ends the last one started
 #   x11_background "R G B" an opaque window of that colour over the whole
@@ -72,12 +73,13 @@ x11__log() { echo "[x11] $*" >&2; }
 x11_probe() { [ -x "$X11PROBE" ] || x11_fail "X11PROBE is not set to the x11probe helper"; "$X11PROBE" "$@"; }
 
 x11_start() {
-    local compositor=1 tray=0 size=1280x1024 dual=0 xpid fd="$X11_TMP/displayfd"
+    local compositor=1 tray=0 size=1280x1024 dual=0 second="--right-of DUMMY0" xpid fd="$X11_TMP/displayfd"
     while [ $# -gt 0 ]; do
         case $1 in
         --no-compositor) compositor=0 ;;
         --tray) tray=1 ;;
         --dual) dual=1 size=2560x1024 ;;
+        --stacked) dual=1 size=1280x2048 second="--below DUMMY0" ;;
         --size) size=$2 && shift ;;
         *) x11_fail "x11_start: unknown option $1" ;;
         esac
@@ -90,12 +92,12 @@ x11_start() {
         [ "$(id -u)" = 0 ] || x11_skip "two monitors need Xorg with the dummy driver, run as root"
         command -v Xorg >/dev/null || x11_skip "Xorg is not installed"
         [ -e /usr/lib/xorg/modules/drivers/dummy_drv.so ] || x11_skip "the Xorg dummy driver is not installed"
-        # One virtual screen of 2560x1024, which xrandr splits into two monitors below.
-        cat >"$X11_TMP/xorg.conf" <<'XORG'
+        # One virtual screen of the size of both, which xrandr splits into two monitors below.
+        cat >"$X11_TMP/xorg.conf" <<XORG
 Section "ServerFlags" Option "AutoAddDevices" "false" Option "AutoEnableDevices" "false" Option "DontVTSwitch" "true" EndSection
 Section "Device" Identifier "dummy" Driver "dummy" VideoRam 256000 EndSection
 Section "Monitor" Identifier "monitor" HorizSync 5.0 - 1000.0 VertRefresh 5.0 - 200.0 EndSection
-Section "Screen" Identifier "screen" Device "dummy" Monitor "monitor" DefaultDepth 24 SubSection "Display" Depth 24 Virtual 2560 1024 EndSubSection EndSection
+Section "Screen" Identifier "screen" Device "dummy" Monitor "monitor" DefaultDepth 24 SubSection "Display" Depth 24 Virtual ${size/x/ } EndSubSection EndSection
 XORG
         Xorg -displayfd 3 -config "$X11_TMP/xorg.conf" -logfile "$X11_TMP/xorg-server.log" -noreset \
             -sharevts -novtswitch -nolisten tcp 3>"$fd" >"$X11_TMP/xorg.log" 2>&1 &
@@ -110,7 +112,7 @@ XORG
     [ "$DISPLAY" != : ] || x11_fail "the X server did not report a display: $(cat "$X11_TMP"/x*.log)"
     x11_wait_for 10 x11_probe pixel 0 0 || x11_fail "the X server on $DISPLAY does not accept connections"
     [ $dual = 0 ] || { xrandr --addmode DUMMY1 1280x1024 && xrandr --output DUMMY0 --mode 1280x1024 --pos 0x0 \
-        --primary --output DUMMY1 --mode 1280x1024 --right-of DUMMY0 || x11_fail "could not set up two monitors"; }
+        --primary --output DUMMY1 --mode 1280x1024 $second || x11_fail "could not set up two monitors"; }
     x11__log "X server $DISPLAY $size (pid $xpid)"
     # No shadows, no fading, no rounded corners: every pixel on screen is an
     # exact blend of the windows.

@@ -3,13 +3,26 @@
 # monitor under the pointer, the boundary column belongs to the right one,
 # unplugging or plugging a monitor rebuilds the overlays, and a compositor
 # that draws shadows draws none around an overlay.
+# --stacked: the second monitor below the first instead; the boundary row
+# belongs to the lower one (a display's top row is its own).
 source "$(dirname "$0")/lib.sh"
 
-x11_start --dual
+x11_start "${1:---dual}"
 BG="20 120 60"
 x11_background "$BG"
 x11_move 100 500
 tovani_guide
+if [ "${1:-}" = --stacked ]; then
+    # Pointer, the guide's box: the last row of the upper monitor (y = 1023),
+    # the top row of the lower one and the row below it, each guide cut at
+    # its own monitor's edge.
+    for c in "600 1023|0 1021 1280 3" "610 1024|0 1024 1280 2" "620 1025|0 1024 1280 3" "630 0|0 0 1280 2"; do
+        x11_move ${c%|*}
+        x11_expect_box "$BG" "${c#*|}" "pointer at ${c%|*}"
+    done
+    echo PASS
+    exit 0
+fi
 # Pointer, the guide's box: the last column of the left monitor (x = R - 1),
 # then x = R: the right monitor's guide, and the left one hidden in the same step.
 for c in "1000 300|0 298 1280 4" "1279 310|0 308 1280 4" "1280 320|1280 318 1280 4" "2000 700|1280 698 1280 4" \

@@ -62,14 +62,6 @@ public:
     void setVisible(bool visible) override;
 
 private:
-    int toDeviceX(double x) const
-    {
-        return int(std::lround(m_display.frame.left() + (x - m_display.frame.left()) * m_display.devicePixelRatio));
-    }
-    int toDeviceY(double y) const
-    {
-        return int(std::lround(m_display.frame.top() + (y - m_display.frame.top()) * m_display.devicePixelRatio));
-    }
     void configure(QRect device);
     void updateMapping();
     void setBoundingShape(const std::vector<xcb_rectangle_t> *rects);
@@ -77,9 +69,12 @@ private:
     // million points, so nothing overflows.
     QRect toDeviceRect(const QRectF &rect) const
     {
-        const auto x = [this](double v) { return toDeviceX(std::clamp(v, -1e6, 1e6)); };
-        const auto y = [this](double v) { return toDeviceY(std::clamp(v, -1e6, 1e6)); };
-        return QRect(QPoint(x(rect.left()), y(rect.top())), QPoint(x(rect.right()) - 1, y(rect.bottom()) - 1));
+        const auto device = [this](double x, double y) {
+            const QPointF held(std::clamp(x, -1e6, 1e6), std::clamp(y, -1e6, 1e6));
+            const QPointF p = DevicePixels(m_display).toDevice(held);
+            return QPoint(int(std::lround(p.x())), int(std::lround(p.y())));
+        };
+        return QRect(device(rect.left(), rect.top()), device(rect.right(), rect.bottom()) - QPoint(1, 1));
     }
     static bool isFinite(const QRectF &r)
     {
