@@ -9,6 +9,8 @@
 #                         return 1). CMD's arguments are expanded once: to wait
 #                         for a value, compare inside a function
 # Everything is stopped by PID at exit: do not set an EXIT trap of your own.
+# `harness_prefix P` defines those functions for another prefix of the same
+# test (a library built on another one).
 set -u
 H_PIDS=() H_STOP_SECONDS=2
 
@@ -43,12 +45,16 @@ h__cleanup() {
 }
 
 harness_init() {
-    local f
     H_TMP=$(mktemp -d "${TMPDIR:-/tmp}/tovani-$1.XXXXXX")
-    for f in fail skip track_pid wait_for; do eval "$1_$f() { h_$f \"\$@\"; }"; done
-    eval "$1__stop_pid() { h_stop_pid \"\$@\"; }"
+    harness_prefix "$1"
     trap h__cleanup EXIT
     trap 'exit 130' INT TERM
+}
+
+harness_prefix() {
+    local f
+    for f in fail skip track_pid wait_for; do eval "$1_$f() { h_$f \"\$@\"; }"; done
+    eval "$1__stop_pid() { h_stop_pid \"\$@\"; }"
 }
 
 # The colour of the first drawn at ALPHA over the second, as a Wayland
