@@ -82,6 +82,11 @@ kwin_start() {
         compose=Q
     fi
     KWIN_SOCKET="tovani-kwin-$$"
+    # What the bus starts on demand sees the session kwin_portal_start sets
+    # up: KWin 6 reads the portal's settings as it starts, and the portal it
+    # starts then must serve KDE's.
+    WAYLAND_DISPLAY=$KWIN_SOCKET XDG_CURRENT_DESKTOP=KDE QT_QPA_PLATFORM=offscreen dbus-update-activation-environment \
+        WAYLAND_DISPLAY XDG_CURRENT_DESKTOP XDG_RUNTIME_DIR XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME QT_QPA_PLATFORM
     KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 \
         LIBGL_ALWAYS_SOFTWARE=1 KWIN_COMPOSE=$compose QT_QPA_PLATFORM=offscreen \
         "$KWIN_TMP/kwin_wayland" "${backend[@]}" --socket "$KWIN_SOCKET" --width 1280 --height 800 \
@@ -129,24 +134,22 @@ kwin_portal_start() {
     [ -x $kde ] || kde=$(ls /usr/lib/*/libexec/xdg-desktop-portal-kde 2>/dev/null | head -n 1)
     [ -x "$xdp" ] && [ -x "$kde" ] || kwin_skip "xdg-desktop-portal or xdg-desktop-portal-kde is not installed"
     export XDG_CURRENT_DESKTOP=KDE
-    # KWin 6 reads the portal's settings as it starts: the bus started one
-    # then, which serves no KDE session; the one started here replaces it.
+    # KWin 6 has had the bus start the portal already (kwin_start).
     local name pid
-    pid=$(kwin__bus_pid org.freedesktop.portal.Desktop)
-    [ -z "$pid" ] || h_stop_pid "$pid"
-    # What the bus starts on demand (the document portal, the permission
-    # store, and the backend if it had not started) sees the same session.
-    QT_QPA_PLATFORM=offscreen dbus-update-activation-environment WAYLAND_DISPLAY XDG_CURRENT_DESKTOP XDG_RUNTIME_DIR \
-        XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME QT_QPA_PLATFORM
-    QT_QPA_PLATFORM=offscreen "$kde" >"$KWIN_TMP/portal-kde.log" 2>&1 &
-    kwin_track_pid $!
+    if ! kwin__has_name org.freedesktop.impl.portal.desktop.kde; then
+        QT_QPA_PLATFORM=offscreen "$kde" >"$KWIN_TMP/portal-kde.log" 2>&1 &
+        kwin_track_pid $!
+    fi
     kwin_wait_for 20 kwin__has_name org.freedesktop.impl.portal.desktop.kde || kwin_fail "xdg-desktop-portal-kde did not start"
-    "$xdp" >"$KWIN_TMP/portal.log" 2>&1 &
-    kwin_track_pid $!
+    if ! kwin__has_name org.freedesktop.portal.Desktop; then
+        "$xdp" >"$KWIN_TMP/portal.log" 2>&1 &
+        kwin_track_pid $!
+    fi
     kwin_wait_for 20 kwin__has_name org.freedesktop.portal.Desktop || kwin_fail "xdg-desktop-portal did not start"
-    # The portal started the document portal (a FUSE file system in
-    # XDG_RUNTIME_DIR/doc) and the permission store: they end with the test.
-    for name in org.freedesktop.portal.Documents org.freedesktop.impl.portal.PermissionStore; do
+    # And whatever the bus started (the document portal, a FUSE file system
+    # in XDG_RUNTIME_DIR/doc, and the permission store) ends with the test.
+    for name in org.freedesktop.portal.Desktop org.freedesktop.impl.portal.desktop.kde \
+        org.freedesktop.portal.Documents org.freedesktop.impl.portal.PermissionStore; do
         pid=$(kwin__bus_pid $name)
         [ -n "$pid" ] && kwin_track_pid "$pid"
     done
