@@ -135,7 +135,6 @@ kwin_portal_start() {
     [ -x "$xdp" ] && [ -x "$kde" ] || kwin_skip "xdg-desktop-portal or xdg-desktop-portal-kde is not installed"
     export XDG_CURRENT_DESKTOP=KDE
     # KWin 6 has had the bus start the portal already (kwin_start).
-    local name pid
     if ! kwin__has_name org.freedesktop.impl.portal.desktop.kde; then
         QT_QPA_PLATFORM=offscreen "$kde" >"$KWIN_TMP/portal-kde.log" 2>&1 &
         kwin_track_pid $!
@@ -146,14 +145,19 @@ kwin_portal_start() {
         kwin_track_pid $!
     fi
     kwin_wait_for 20 kwin__has_name org.freedesktop.portal.Desktop || kwin_fail "xdg-desktop-portal did not start"
-    # And whatever the bus started (the document portal, a FUSE file system
-    # in XDG_RUNTIME_DIR/doc, and the permission store) ends with the test.
+}
+# Whatever serves the portal at the end, started here or by the bus on
+# demand (the document portal, a FUSE file system in XDG_RUNTIME_DIR/doc,
+# the permission store), ends with the test: the KDE backend outlives the bus.
+kwin__track_portal() {
+    local name pid
     for name in org.freedesktop.portal.Desktop org.freedesktop.impl.portal.desktop.kde \
         org.freedesktop.portal.Documents org.freedesktop.impl.portal.PermissionStore; do
         pid=$(kwin__bus_pid $name)
         [ -n "$pid" ] && kwin_track_pid "$pid"
     done
 }
+H_AT_EXIT=kwin__track_portal
 kwin__bus_pid() {
     dbus-send --session --print-reply --dest=org.freedesktop.DBus / \
         org.freedesktop.DBus.GetConnectionUnixProcessID string:"$1" 2>/dev/null | awk '/uint32/ { print $2 }'
