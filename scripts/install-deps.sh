@@ -2,7 +2,8 @@
 # Installs what Tovani needs on Debian 12: "build" for compiling and running,
 # "test" adds the X servers, compositor, tray host and input tools the tests drive,
 # and the session and accessibility buses with a GTK 3 for the text-line tests,
-# and headless GNOME Shell for the extension's tests.
+# headless GNOME Shell for the extension's tests, and debootstrap, which makes
+# the Debian 13 root where those tests run again on newer desktops.
 set -euo pipefail
 what=${1:-build}
 SUDO=""
@@ -35,6 +36,8 @@ test_pkgs=(
   # variant with stub Shell modules (gnome-shell alone brings only libgjs);
   # GdkPixbuf reads the Shell's screenshots
   gnome-shell gjs gir1.2-gdkpixbuf-2.0
+  # makes the Debian 13 root of the tests on today's desktops (tests/debian13)
+  debootstrap
 )
 pkgs=("${build_pkgs[@]}")
 if [ "$what" = "test" ]; then pkgs+=("${test_pkgs[@]}"); fi

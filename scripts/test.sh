@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds Tovani with its tests and runs every one of them: the unit tests on
-# Qt's offscreen platform, the end-to-end tests on real X servers that the
-# harness starts itself, the Debian package check, and the unit tests again
+# Qt's offscreen platform, the end-to-end tests on real X servers and Wayland
+# compositors that the harness starts itself (the desktop ones again on
+# Debian 13's desktops, in a root that tests/debian13/root.sh makes with
+# debootstrap the first time), the Debian package check, and the unit tests again
 # under the address and undefined-behaviour sanitizers (installs every
 # dependency first).
 set -euo pipefail

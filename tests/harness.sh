@@ -21,8 +21,11 @@
 #   h_ask NAME LINE ANSWER [T]
 #                         sends LINE, fails unless ANSWER follows within T s (10)
 # Everything is stopped by PID at exit: do not set an EXIT trap of your own.
+# `harness_prefix P` defines those functions for another prefix of the same
+# test (a library built on another one).
+# H_AT_EXIT names a command run first at exit (to track what else to stop).
 set -u
-H_PIDS=() H_STOP_SECONDS=2
+H_PIDS=() H_STOP_SECONDS=2 H_AT_EXIT=true
 
 h_fail() { echo "FAIL: $*" >&2; exit 1; }
 h_skip() { echo "SKIP: $*" >&2; exit 77; }
@@ -71,6 +74,7 @@ h_wait_for() {
 
 h__cleanup() {
     local rc=$? i f
+    $H_AT_EXIT
     for ((i = ${#H_PIDS[@]} - 1; i >= 0; i--)); do h_stop_pid "${H_PIDS[$i]}"; done
     [ $rc = 0 ] || [ $rc = 77 ] || for f in "$H_TMP"/*.log; do
         [ -s "$f" ] && { echo "--- $(basename "$f") (last lines) ---"; tail -n 40 "$f"; } >&2
@@ -80,12 +84,16 @@ h__cleanup() {
 }
 
 harness_init() {
-    local f
     H_TMP=$(mktemp -d "${TMPDIR:-/tmp}/tovani-$1.XXXXXX")
-    for f in fail skip track_pid wait_for; do eval "$1_$f() { h_$f \"\$@\"; }"; done
-    eval "$1__stop_pid() { h_stop_pid \"\$@\"; }"
+    harness_prefix "$1"
     trap h__cleanup EXIT
     trap 'exit 130' INT TERM
+}
+
+harness_prefix() {
+    local f
+    for f in fail skip track_pid wait_for; do eval "$1_$f() { h_$f \"\$@\"; }"; done
+    eval "$1__stop_pid() { h_stop_pid \"\$@\"; }"
 }
 
 # The colour of the first drawn at ALPHA over the second, as a Wayland

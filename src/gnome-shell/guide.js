@@ -531,7 +531,8 @@ function tovaniCreateGuide(deps) {
             const index = tovaniRectAt(monitors(), px, py);
             const icon = new Gio.ThemedIcon({names: ['tovani', 'dialog-information-symbolic']});
             const osd = Main.osdWindowManager;
-            // GNOME 48 and later: showOne for one monitor, show for all.
+            // GNOME 43 to 48 (48.7 too) take the monitor as show's first
+            // argument; later Shells have showOne for one monitor.
             if (typeof osd.showOne === 'function')
                 osd.showOne(Math.max(index, 0), icon, label, null, null);
             else

@@ -59,8 +59,8 @@ done
 INSTALLED=$XDG_DATA_HOME/gnome-shell/extensions/tovani@tovani.org
 status_is needs-login || gs_fail "after Install, tovani status: $(tovani status 2>&1)"
 [ -f "$INSTALLED/metadata.json" ] && [ -f "$INSTALLED/extension.js" ] || gs_fail "the extension was not copied: $(ls -R "$XDG_DATA_HOME")"
-grep -q '"shell-version"' "$INSTALLED/metadata.json" && grep -q '"43"' "$INSTALLED/metadata.json" ||
-    gs_fail "not the variant for GNOME 43: $(cat "$INSTALLED/metadata.json")"
+grep -q '"shell-version"' "$INSTALLED/metadata.json" && grep -q "\"$GS_MAJOR\"" "$INSTALLED/metadata.json" ||
+    gs_fail "not the variant for GNOME $GS_MAJOR: $(cat "$INSTALLED/metadata.json")"
 [ "$(gsettings get org.gnome.shell enabled-extensions)" = "['tovani@tovani.org']" ] ||
     gs_fail "enabled-extensions: $(gsettings get org.gnome.shell enabled-extensions)"
 # Then it says that a log-out is needed, once.

@@ -6,8 +6,9 @@
 #
 #   gs_start [--monitors N] [--extension DIR]
 #                  installs the extension folder DIR (default
-#                  $TOVANI_GNOME_EXTENSION, which ctest sets to the build
-#                  tree's legacy variant) for the test's user and enables it
+#                  $TOVANI_GNOME_EXTENSION, or the variant of this Shell in
+#                  $TOVANI_GNOME_VARIANTS, the build tree's, which ctest sets)
+#                  for the test's user and enables it
 #                  (--extension none: neither), then starts gnome-shell
 #                  --headless with N virtual monitors of 1280x800 side by side
 #                  (default 1) on a plain background of $GS_BACKGROUND
@@ -27,7 +28,8 @@
 #   gs_blend "R G B" ALPHA "R G B"  the colour of the first drawn over the second
 #   gs_wait_ext    waits until the extension owns org.tovani.ShellExtension
 #   gs_fail MSG, gs_skip MSG (exit 77), gs_wait_for T CMD..., gs_track_pid PID
-# GS_TMP is a scratch folder removed at exit; its logs are printed when a test
+# GS_MAJOR is the Shell's major version (43, 48). GS_TMP is a scratch folder
+# removed at exit; its logs are printed when a test
 # fails. The Shell exits with a crash on every shutdown here: its exit status
 # means nothing.
 
@@ -54,6 +56,11 @@ GS_PID=""
 command -v gnome-shell >/dev/null || gs_skip "gnome-shell is not installed"
 command -v gdbus >/dev/null || gs_skip "gdbus is not installed (libglib2.0-bin)"
 "$GS_PY" -c 'import dbus, gi' 2>/dev/null || gs_skip "python3-dbus or python3-gi is not installed"
+GS_MAJOR=$(gnome-shell --version | sed -n 's/^GNOME Shell \([0-9]*\).*/\1/p')
+[ -n "$GS_MAJOR" ] || gs_fail "gnome-shell --version: $(gnome-shell --version 2>&1)"
+# GNOME Shell 45 and later load the modules variant, older ones the legacy one.
+[ "$GS_MAJOR" -ge 45 ] && GS_VARIANT=modules || GS_VARIANT=legacy
+: "${TOVANI_GNOME_EXTENSION:=${TOVANI_GNOME_VARIANTS:-}/$GS_VARIANT/$GS_UUID}"
 
 # The Shell exits at start without a system bus; an empty one of its own will do.
 dbus-daemon --session --nofork --nopidfile --address="unix:path=$GS_TMP/system_bus" >"$GS_TMP/system-bus.log" 2>&1 &

@@ -1,12 +1,17 @@
 # Shared helpers of the tests on headless KWin: sourced by tests/wayland/kwin_*.sh.
 # Sourcing it runs the rest of the test inside a private session bus
-# (dbus-run-session), so tests never meet each other's KWin or Tovani.
+# (dbus-run-session), so tests never meet each other's KWin or Tovani. It is
+# built on the sway library (lib.sh), whose helpers the tests may use too.
 #
-#   kwin_start [--size WxH] [--outputs N]
-#                        kwin_wayland --virtual on a socket of the test's own
-#                        (WAYLAND_DISPLAY is exported), N outputs of WxH side by
-#                        side (default one of 1280x800), OpenGL through llvmpipe;
-#                        then the fake-input helper, which gives KWin a pointer
+#   kwin_start [--outputs N]
+#                        KWin on a socket of the test's own (WAYLAND_DISPLAY is
+#                        exported), N outputs of 1280x800 side by side (default
+#                        one); then the fake-input helper, which gives KWin a
+#                        pointer. KWin 5 runs --virtual, composited with OpenGL
+#                        through llvmpipe. KWin 6 composites only with QPainter
+#                        there, which has no screenshots: it runs nested in
+#                        headless sway (sway_start), each output a full-screen
+#                        window on one of sway's, and its pixels are sway's
 #   kwin_stop            end KWin (the fake-input helper goes with it)
 #   kwin_portal_start    the XDG desktop portal with KDE's backend (run on
 #                        Qt's offscreen platform: it shows no dialog here);
@@ -15,7 +20,8 @@
 #   kwin_click           left button press and release where the pointer is
 #   kwin_keys CODE...    press and release evdev key codes (29 Ctrl, 42 Shift)
 #   kwin_shot X Y W H    print "R G B" of every pixel of that area, row by row,
-#                        as the compositor shows it (org.kde.KWin.ScreenShot2)
+#                        as the compositor shows it (KWin 5: its
+#                        org.kde.KWin.ScreenShot2; KWin 6: sway's screen)
 #   kwin_pixel X Y       print "R G B" of one pixel of the screen
 #   kwin_column X Y N    "R G B" of the N pixels from X,Y down, one a line
 #   kwin_blend "R G B" ALPHA "R G B"   the colour the compositor blends (8-bit
@@ -37,42 +43,53 @@ if [ -z "${KWIN_LIB_BUS:-}" ]; then
     command -v dbus-run-session >/dev/null || { echo "SKIP: dbus-run-session is not installed"; exit 77; }
     exec dbus-run-session -- env KWIN_LIB_BUS=1 bash "$0" "$@"
 fi
-source "$(dirname "${BASH_SOURCE[0]}")/../harness.sh"
-harness_init kwin
-KWIN_TMP=$H_TMP H_STOP_SECONDS=5
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+harness_prefix kwin
+KWIN_TMP=$WL_TMP H_STOP_SECONDS=5
 # Nothing of the person running the tests: KWin's and Tovani's settings,
 # sockets and caches stay inside the test.
 export XDG_RUNTIME_DIR="$KWIN_TMP/run" XDG_CONFIG_HOME="$KWIN_TMP/config" XDG_DATA_HOME="$KWIN_TMP/data"
 export XDG_CACHE_HOME="$KWIN_TMP/cache" XDG_STATE_HOME="$KWIN_TMP/state"
 mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME"
 chmod 700 "$XDG_RUNTIME_DIR"
-unset DISPLAY WAYLAND_DISPLAY
+# KWin 6 crashes at start in a session it takes for Plasma's own.
+unset DISPLAY WAYLAND_DISPLAY KDE_FULL_SESSION KDE_SESSION_VERSION
 KWIN_PID="" KWIN_FAKE_PID=""
 KWIN_PY=/usr/bin/python3 # python3-dbus belongs to the system's Python
 
 kwin__log() { echo "[$(date +%T.%N | cut -c1-12)] $*" >&2; }
 
 command -v kwin_wayland >/dev/null || kwin_skip "kwin_wayland is not installed (kwin-wayland)"
+# Debian's kwin_wayland carries a file capability (cap_sys_resource) that a
+# container may refuse to grant; a copy has none. Asked for its version away
+# from the bus, where KWin 6 would start the portal.
+cp "$(command -v kwin_wayland)" "$KWIN_TMP/kwin_wayland"
+KWIN_MAJOR=$(DBUS_SESSION_BUS_ADDRESS=disabled: "$KWIN_TMP/kwin_wayland" --version 2>/dev/null | sed -n 's/^kwin[^ ]* \([0-9]*\)\..*/\1/p')
+[ -n "$KWIN_MAJOR" ] || kwin_fail "kwin_wayland --version: $("$KWIN_TMP/kwin_wayland" --version 2>&1)"
+# KWin 6 holds the pointer at the edge between outputs until it has gone
+# 100 px further: the tests move it straight to where they mean.
+printf '[EdgeBarrier]\nEdgeBarrier=0\nCornerBarrier=false\n' >"$XDG_CONFIG_HOME/kwinrc"
 [ -x "${FAKEINPUT:-}" ] || kwin_fail "FAKEINPUT must name the fake-input helper"
 "$KWIN_PY" -c 'import dbus' 2>/dev/null || kwin_skip "python3-dbus is not installed"
 
 kwin_start() {
-    local size=1280x800 outputs=1
-    while [ $# -gt 0 ]; do
-        case $1 in
-        --size) size=$2; shift ;;
-        --outputs) outputs=$2; shift ;;
-        *) kwin_fail "kwin_start: unknown option $1" ;;
-        esac
-        shift
-    done
-    # Debian's kwin_wayland carries a file capability (cap_sys_resource) that
-    # a container may refuse to grant; a copy has none.
-    cp "$(command -v kwin_wayland)" "$KWIN_TMP/kwin_wayland"
+    local outputs=1 backend=(--virtual) compose=O2
+    [ "${1:-}" = --outputs ] && outputs=$2
+    if [ "$KWIN_MAJOR" -ge 6 ]; then
+        [ -n "${SWAYSOCK:-}" ] || sway_start
+        [ "$outputs" = 1 ] || swaymsg -t get_outputs | grep -q HEADLESS-2 || sway_second_output
+        backend=(--wayland-display "$SWAY_DISPLAY")
+        compose=Q
+    fi
     KWIN_SOCKET="tovani-kwin-$$"
+    # What the bus starts on demand sees the session kwin_portal_start sets
+    # up: KWin 6 reads the portal's settings as it starts, and the portal it
+    # starts then must serve KDE's.
+    WAYLAND_DISPLAY=$KWIN_SOCKET XDG_CURRENT_DESKTOP=KDE QT_QPA_PLATFORM=offscreen dbus-update-activation-environment \
+        WAYLAND_DISPLAY XDG_CURRENT_DESKTOP XDG_RUNTIME_DIR XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME QT_QPA_PLATFORM
     KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 \
-        LIBGL_ALWAYS_SOFTWARE=1 KWIN_COMPOSE=O2 QT_QPA_PLATFORM=offscreen \
-        "$KWIN_TMP/kwin_wayland" --virtual --socket "$KWIN_SOCKET" --width "${size%x*}" --height "${size#*x}" \
+        LIBGL_ALWAYS_SOFTWARE=1 KWIN_COMPOSE=$compose QT_QPA_PLATFORM=offscreen \
+        "$KWIN_TMP/kwin_wayland" "${backend[@]}" --socket "$KWIN_SOCKET" --width 1280 --height 800 \
         --output-count "$outputs" --no-lockscreen >"$KWIN_TMP/kwin.log" 2>&1 &
     KWIN_PID=$!
     kwin_track_pid $KWIN_PID
@@ -88,7 +105,7 @@ kwin__ready() {
 kwin_stop() {
     [ -n "$KWIN_PID" ] && kwin__stop_pid "$KWIN_PID"
     [ -n "$KWIN_FAKE_PID" ] && kwin__stop_pid "$KWIN_FAKE_PID"
-    exec 8>&- 2>/dev/null
+    exec 8>&-
     KWIN_PID="" KWIN_FAKE_PID=""
 }
 
@@ -117,41 +134,46 @@ kwin_portal_start() {
     [ -x $kde ] || kde=$(ls /usr/lib/*/libexec/xdg-desktop-portal-kde 2>/dev/null | head -n 1)
     [ -x "$xdp" ] && [ -x "$kde" ] || kwin_skip "xdg-desktop-portal or xdg-desktop-portal-kde is not installed"
     export XDG_CURRENT_DESKTOP=KDE
-    # What the bus starts on demand (the document portal, the permission
-    # store, and the backend if it had not started) sees the same session.
-    QT_QPA_PLATFORM=offscreen dbus-update-activation-environment WAYLAND_DISPLAY XDG_CURRENT_DESKTOP XDG_RUNTIME_DIR \
-        XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME QT_QPA_PLATFORM
-    QT_QPA_PLATFORM=offscreen "$kde" >"$KWIN_TMP/portal-kde.log" 2>&1 &
-    kwin_track_pid $!
+    # KWin 6 has had the bus start the portal already (kwin_start).
+    if ! kwin__has_name org.freedesktop.impl.portal.desktop.kde; then
+        QT_QPA_PLATFORM=offscreen "$kde" >"$KWIN_TMP/portal-kde.log" 2>&1 &
+        kwin_track_pid $!
+    fi
     kwin_wait_for 20 kwin__has_name org.freedesktop.impl.portal.desktop.kde || kwin_fail "xdg-desktop-portal-kde did not start"
-    "$xdp" >"$KWIN_TMP/portal.log" 2>&1 &
-    kwin_track_pid $!
+    if ! kwin__has_name org.freedesktop.portal.Desktop; then
+        "$xdp" >"$KWIN_TMP/portal.log" 2>&1 &
+        kwin_track_pid $!
+    fi
     kwin_wait_for 20 kwin__has_name org.freedesktop.portal.Desktop || kwin_fail "xdg-desktop-portal did not start"
-    # The portal started the document portal (a FUSE file system in
-    # XDG_RUNTIME_DIR/doc) and the permission store: they end with the test.
+}
+# Whatever serves the portal at the end, started here or by the bus on
+# demand (the document portal, a FUSE file system in XDG_RUNTIME_DIR/doc,
+# the permission store), ends with the test: the KDE backend outlives the bus.
+kwin__track_portal() {
     local name pid
-    for name in org.freedesktop.portal.Documents org.freedesktop.impl.portal.PermissionStore; do
-        pid=$(dbus-send --session --print-reply --dest=org.freedesktop.DBus / \
-            org.freedesktop.DBus.GetConnectionUnixProcessID string:$name 2>/dev/null | awk '/uint32/ { print $2 }')
+    for name in org.freedesktop.portal.Desktop org.freedesktop.impl.portal.desktop.kde \
+        org.freedesktop.portal.Documents org.freedesktop.impl.portal.PermissionStore; do
+        pid=$(kwin__bus_pid $name)
         [ -n "$pid" ] && kwin_track_pid "$pid"
     done
+}
+H_AT_EXIT=kwin__track_portal
+kwin__bus_pid() {
+    dbus-send --session --print-reply --dest=org.freedesktop.DBus / \
+        org.freedesktop.DBus.GetConnectionUnixProcessID string:"$1" 2>/dev/null | awk '/uint32/ { print $2 }'
 }
 kwin__has_name() {
     dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.NameHasOwner string:"$1" |
         grep -q 'boolean true'
 }
 
-kwin_shot() { "$KWIN_PY" "$(dirname "${BASH_SOURCE[0]}")/kwin_shot.py" "$@"; }
-kwin_pixel() { kwin_shot "$1" "$2" 1 1; }
-kwin__pixel_is() { [ "$(kwin_pixel "$1" "$2")" = "$3" ]; }
-kwin_column() { kwin_shot "$1" "$2" 1 "$3"; }
+[ "$KWIN_MAJOR" -ge 6 ] || WL_SHOT=kwin__screenshot2
+kwin__screenshot2() { "$KWIN_PY" "$(dirname "${BASH_SOURCE[0]}")/kwin_shot.py" "$@"; }
+kwin_shot() { wl_shot "$@"; }
+kwin_pixel() { wl_shot "$1" "$2" 1 1; }
+kwin_column() { wl_shot "$1" "$2" 1 "$3"; }
 kwin_blend() { h_blend_premultiplied "$@"; }
-kwin_background() {
-    [ -x "${WLPROBE:-}" ] || kwin_fail "WLPROBE must name the wlprobe helper"
-    QT_QPA_PLATFORM=wayland "$WLPROBE" background $1 >"$KWIN_TMP/clicks.out" 2>"$KWIN_TMP/background.log" &
-    kwin_track_pid $!
-    kwin_wait_for 10 kwin__pixel_is 640 600 "$1" || kwin_fail "the background window did not show: $(kwin_pixel 640 600)"
-}
+kwin_background() { sway_background "$@"; }
 
 LOG=$KWIN_TMP/probe.out PROBE_PID=""
 kwin_probe() {

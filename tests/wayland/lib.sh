@@ -6,12 +6,16 @@
 #                          with one output HEADLESS-1 of 1280x800 at 0,0, and
 #                          with --dual a second, HEADLESS-2, at 1280,0; then a
 #                          virtual pointer so that the seat has one.
-#                          WAYLAND_DISPLAY and SWAYSOCK are exported
+#                          WAYLAND_DISPLAY (also in SWAY_DISPLAY) and
+#                          SWAYSOCK are exported;
+#                          sway_second_output adds HEADLESS-2 later
 #   swaymsg_ ARGS...       swaymsg, failing the test when it fails
 #   sway_click X Y         moves the pointer there and clicks button 1
-#   sway_pixel X Y         prints "R G B" of that pixel (global logical
-#                          coordinates; grim's shots include the cursor: sample
-#                          away from it)
+#   wl_shot X Y W H        "R G B" of every pixel of that area, row by row:
+#                          grim's shot of sway's screen (global logical
+#                          coordinates; it includes the cursor: sample away
+#                          from it), or $WL_SHOT's
+#   sway_pixel X Y         prints "R G B" of that pixel
 #   sway_background "R G B"
 #                          a full-screen client of that colour on HEADLESS-1;
 #                          the presses it gets go to $WL_TMP/clicks.out as
@@ -63,6 +67,8 @@ sway_start() {
     mkdir -m 700 "$run" && chown nobody:nogroup "$run"
     # Nothing on screen but what the test puts there: no bar, no borders, no
     # wallpaper, the test's windows full-screen.
+    # A KWin nested in sway (kwin_lib.sh) shows each of its outputs as a
+    # window: full-screen on the output of the same number.
     cat >"$WL_TMP/sway.conf" <<'CONF'
 output HEADLESS-1 resolution 1280x800 position 0 0
 default_border none
@@ -70,6 +76,8 @@ focus_follows_mouse no
 xwayland disable
 for_window [app_id="wlprobe"] fullscreen enable
 for_window [app_id="tovani"] floating enable
+for_window [title="^KDE Wayland Compositor WL-0"] move to output HEADLESS-1, fullscreen enable
+for_window [title="^KDE Wayland Compositor WL-1"] move to output HEADLESS-2, fullscreen enable
 CONF
     chmod 644 "$WL_TMP/sway.conf"
     setpriv --reuid=nobody --regid=nogroup --clear-groups \
@@ -80,11 +88,9 @@ CONF
     export SWAYSOCK WAYLAND_DISPLAY
     SWAYSOCK=$(ls "$run"/sway-ipc.*.sock | head -n1)
     WAYLAND_DISPLAY=$(ls "$run"/wayland-*[0-9] | head -n1)
+    SWAY_DISPLAY=$WAYLAND_DISPLAY
     wl_wait_for 10 swaymsg -t get_outputs || wl_fail "sway does not answer"
-    if [ $dual = 1 ]; then
-        swaymsg_ create_output
-        swaymsg_ output HEADLESS-2 resolution 1280x800 position 1280 0
-    fi
+    [ $dual = 0 ] || sway_second_output
     # The virtual pointer lives as long as its standard input stays open.
     mkfifo "$WL_TMP/pointer.in"
     "$VIRTUAL_POINTER" <"$WL_TMP/pointer.in" >"$WL_TMP/pointer.log" 2>&1 &
@@ -96,13 +102,23 @@ CONF
     wl__log "sway on $WAYLAND_DISPLAY"
 }
 
+sway_second_output() {
+    swaymsg_ create_output
+    swaymsg_ output HEADLESS-2 resolution 1280x800 position 1280 0
+}
+
 sway_click() {
     swaymsg_ seat seat0 cursor set "$1" "$2"
     swaymsg_ seat seat0 cursor press button1
     swaymsg_ seat seat0 cursor release button1
 }
 
-sway_pixel() { grim -g "$1,$2 1x1" -t ppm - 2>/dev/null | tail -c 3 | od -An -tu1 | awk '{ print $1, $2, $3 }'; }
+WL_SHOT=wl__grim
+wl__grim() {
+    WAYLAND_DISPLAY=$SWAY_DISPLAY grim -g "$1,$2 $3x$4" -t ppm - 2>/dev/null | tail -c $(($3 * $4 * 3)) | od -An -v -tu1 -w3 | awk '{ print $1, $2, $3 }'
+}
+wl_shot() { "$WL_SHOT" "$@"; }
+sway_pixel() { wl_shot "$1" "$2" 1 1; }
 wl__pixel_is() { [ "$(sway_pixel "$1" "$2")" = "$3" ]; }
 
 wl_rows_are() {
@@ -112,9 +128,7 @@ wl_rows_are() {
 
 # The surface holds 8-bit premultiplied colour: the alpha and the colour are
 # rounded before the blend.
-wl_column() {
-    grim -g "$1,0 1x${2:-800}" -t ppm - 2>/dev/null | tail -c $((${2:-800} * 3)) | od -An -v -tu1 -w3 | awk '{ print $1, $2, $3 }'
-}
+wl_column() { wl_shot "$1" 0 1 "${2:-800}"; }
 
 wl_blend() { h_blend_premultiplied "$@"; }
 

@@ -1,6 +1,6 @@
 // The pointer from a KWin script (see KWinPointer.h).
 //
-// start() loads the script and runs it: three short calls to KWin, answered in
+// start() loads the script and runs it: four short calls to KWin, answered in
 // a millisecond or two; stop() unloads it. The script then calls Moved(x, y) on
 // our object for every change of whole pixel. Only the connection that owns
 // org.kde.KWin is heard: any other caller gets an error and moves nothing. When
@@ -178,14 +178,24 @@ private:
             return false;
         }
         m_loaded = true;
-        // KWin 5 exports a loaded script as /<id>, KWin 6 as /Scripting/Script<id>.
-        for (const QString &path : {QLatin1Char('/') + QString::number(id), scripting + "/Script" + QString::number(id)}) {
-            const QDBusMessage ran = call(path, QStringLiteral("org.kde.kwin.Script"), QStringLiteral("run"), {});
-            if (ran.type() == QDBusMessage::ReplyMessage)
-                return true;
-        }
-        qCWarning(lcKWinPointer) << "KWin did not run the script" << m_script;
+        const QDBusMessage ran = call(scriptObject(id), QStringLiteral("org.kde.kwin.Script"), QStringLiteral("run"), {});
+        if (ran.type() == QDBusMessage::ReplyMessage)
+            return true;
+        qCWarning(lcKWinPointer) << "KWin did not run the script" << m_script << ran.errorMessage();
         return false;
+    }
+
+    // KWin 6 exports a loaded script as /Scripting/Script<id>, KWin 5 as
+    // /<id>. The objects under /Scripting say which KWin this is, where a
+    // call to the wrong path would only fail.
+    QString scriptObject(int id) const
+    {
+        const QString node = QStringLiteral("Script") + QString::number(id);
+        const QDBusMessage tree = call(QStringLiteral("/Scripting"), QStringLiteral("org.freedesktop.DBus.Introspectable"),
+                                       QStringLiteral("Introspect"), {});
+        if (tree.arguments().value(0).toString().contains(QStringLiteral("<node name=\"%1\"/>").arg(node)))
+            return QStringLiteral("/Scripting/") + node;
+        return QLatin1Char('/') + QString::number(id);
     }
 
     void kwinChanged(const QString &newOwner)
