@@ -92,7 +92,7 @@ int main(int argc, char **argv)
     while (settle.elapsed() < 500)
         app.processEvents(QEventLoop::AllEvents, 50);
 
-    auto capture = platform::createX11Capture();
+    auto capture = platform::createX11Capture(platform::Platform::instance().displays());
     QString error;
     if (!capture->setup(&error)) {
         std::printf("capture set-up failed: %s\n", qPrintable(error));

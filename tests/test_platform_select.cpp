@@ -92,7 +92,8 @@ private Q_SLOTS:
         QFETCH(QString, reason);
         for (const auto &[name, value] : {std::pair{"WAYLAND_DISPLAY", wayland}, {"XDG_SESSION_TYPE", session}})
             QVERIFY(value.isEmpty() ? (qunsetenv(name), true) : qputenv(name, value));
-        const auto capture = x11 ? platform::createX11Capture() : Platform::instance().createScreenCapture();
+        Platform &p = Platform::instance();
+        const auto capture = x11 ? platform::createX11Capture(p.displays()) : p.createScreenCapture();
         QString error, again;
         QVERIFY(!capture->setup(nullptr) && !capture->setup(&error) && !capture->setup(&again));
         QVERIFY2(error.contains(reason) && again == error, qPrintable(error));

@@ -122,7 +122,7 @@ class GnomePlatform : public Platform
 {
 public:
     explicit GnomePlatform(const QDBusConnection &bus)
-        : m_shell(bus), m_displays(m_shell), m_hotkeys(m_shell),
+        : m_shell(bus, m_busName), m_displays(m_shell), m_hotkeys(m_shell),
           m_capture(QCoreApplication::translate("Platform", "GNOME Shell gives no program a picture of the "
                                                             "screen without asking each time"))
     {
@@ -156,6 +156,7 @@ public:
     ShellGuide *shellGuide() override { return &m_shell; }
 
 private:
+    TovaniBusName m_busName; // before the extension, which serves its holder
     gnome::ShellExtension m_shell;
     GnomeDisplays m_displays;
     GnomeHotkeys m_hotkeys;

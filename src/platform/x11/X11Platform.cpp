@@ -215,7 +215,7 @@ public:
     HotkeyService &hotkeys() override { return *m_hotkeys; }
     LoginItem &loginItem() override { return *m_loginItem; }
     GuideSurfaces &guideSurfaces() override { return *m_surfaces; }
-    std::unique_ptr<ScreenCapture> createScreenCapture() override { return createX11Capture(); }
+    std::unique_ptr<ScreenCapture> createScreenCapture() override { return createX11Capture(m_displays); }
     void prepareWindow(QWidget *window, WindowRole role) override
     {
         prepareX11Window(window, role, m_qtConn, m_stack.get());
