@@ -72,7 +72,7 @@ int main(int argc, char **argv)
     const int count = argc > 1 ? std::max(1, atoi(argv[1])) : 20000;
 
     std::unique_ptr<BenchPlatform> fallback;
-    if (!platform::Platform::instance().isX11()) {
+    if (!platform::Platform::instance().capability(platform::Feature::ScreenCapture)) {
         fallback = std::make_unique<BenchPlatform>();
         platform::Platform::setInstance(fallback.get());
     }

@@ -148,12 +148,34 @@ public:
         return std::make_unique<UnavailableCapture>(m_capture);
     }
 
-    bool isX11() const override { return false; }
+    GuideOutput guideOutput() override { return &m_shell; }
+    Capability capability(Feature feature) override
+    {
+        switch (feature) {
+        case Feature::Pointer:
+            return isTrusted() ? Capability() : Capability::missing(m_shell.stateText());
+        case Feature::HoldGuide:
+            return Capability::missing(QCoreApplication::translate(
+                "AppDelegate", "Line steps and the lock are not available on GNOME yet: the Shell moves the guide "
+                               "with the pointer"));
+        case Feature::Magnifier:
+            // The Shell draws it from the windows: no picture of the screen is taken.
+            return {};
+        case Feature::ScreenCapture:
+            return Capability::missing(m_capture);
+        }
+        return {};
+    }
     bool hasXInput2() const override { return false; }
     bool hasCompositor() const override { return true; }
     bool canPlaceWindows() const override { return false; }
     bool isTrusted() const override { return m_shell.state() == ShellGuide::State::Active; }
-    ShellGuide *shellGuide() override { return &m_shell; }
+    DesktopExtension *extension() override { return &m_shell; }
+    bool showMessage(const QString &text) override
+    {
+        m_shell.showMessage(text);
+        return true;
+    }
 
 private:
     TovaniBusName m_busName; // before the extension, which serves its holder
