@@ -72,7 +72,7 @@ int main(int argc, char **argv)
     const int count = argc > 1 ? std::max(1, atoi(argv[1])) : 20000;
 
     std::unique_ptr<BenchPlatform> fallback;
-    if (!platform::Platform::instance().isX11()) {
+    if (!platform::Platform::instance().capability(platform::Feature::ScreenCapture)) {
         fallback = std::make_unique<BenchPlatform>();
         platform::Platform::setInstance(fallback.get());
     }
@@ -92,7 +92,7 @@ int main(int argc, char **argv)
     while (settle.elapsed() < 500)
         app.processEvents(QEventLoop::AllEvents, 50);
 
-    auto capture = platform::createX11Capture();
+    auto capture = platform::createX11Capture(platform::Platform::instance().displays());
     QString error;
     if (!capture->setup(&error)) {
         std::printf("capture set-up failed: %s\n", qPrintable(error));

@@ -121,9 +121,9 @@ private Q_SLOTS:
     {
         OverlayManager &m = build({left, right});
         QStringList magnifier;
-        m.magnifierUpdatePosition = [&](double x, double y) { magnifier << QStringLiteral("%1,%2").arg(x).arg(y); };
-        m.magnifierShow = [&] { magnifier << QStringLiteral("show"); };
-        m.magnifierHide = [&] { magnifier << QStringLiteral("hide"); };
+        connect(&m, &OverlayManager::magnifierMoved, [&](double x, double y) { magnifier << QStringLiteral("%1,%2").arg(x).arg(y); });
+        connect(&m, &OverlayManager::magnifierShown, [&] { magnifier << QStringLiteral("show"); });
+        connect(&m, &OverlayManager::magnifierHidden, [&] { magnifier << QStringLiteral("hide"); });
         // One of our windows that take input, where the toolkit still
         // believes the pointer is: the position decides.
         QWidget preferences;

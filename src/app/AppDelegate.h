@@ -1,9 +1,10 @@
 #pragma once
 
-// The application shell: owns every long-lived object of the running program
-// (tray item, overlays, magnifier, pointer tracker, windows, commands and
-// their hot keys), runs the launch sequence and wires them together. The
-// commands themselves are declared in Commands.h.
+// The application's composition root: owns every long-lived object of the
+// running program (tray item, overlays, magnifier, windows, notices, commands
+// and their hot keys), runs the launch sequence and wires them together, and
+// is what the commands act on. The commands themselves are declared in
+// Commands.h; what Tovani tells the person about the desktop is Notices'.
 
 #include "app/CommandRegistry.h"
 #include "app/Commands.h"
@@ -17,6 +18,7 @@
 #include <memory>
 
 class MagnifierWindow;
+class Notices;
 class OverlayManager;
 class TrayMenu;
 
@@ -45,7 +47,7 @@ public:
     QString stepLine(int direction) override;
     QString setGuideLocked(bool locked) override;
     bool isGuideLocked() const override;
-    bool canHoldGuide() const override { return !m_platform.shellGuide(); }
+    bool canHoldGuide() const override;
     void showPreferences() override;
     void showAbout() override;
     void requestQuit() override;
@@ -67,18 +69,10 @@ Q_SIGNALS:
     void quitRequested();
 
 private:
-    void setupMouseTracker();
-    void showMagnifierWithGuide();
-    void checkAccessibilityPermission();
-    void showPointerlessNotice();
-    void showAccessibilityPrompt();
-    void shellGuideChanged();
-    void offerShellExtension();
-    QString preferencesNotice() const;
-
     platform::Platform &m_platform;
     AppSettings &m_settings;
     CommandRegistry m_commands;
+    std::unique_ptr<Notices> m_notices;
     std::unique_ptr<TrayMenu> m_tray;
     std::unique_ptr<OverlayManager> m_overlay; // the overlay windows and the pointer tracker
     std::unique_ptr<MagnifierWindow> m_magnifierWindow;
@@ -87,5 +81,4 @@ private:
     bool m_isEnabled = false;
     bool m_hasTray = false;
     int m_promptDelayMs = 1000;
-    bool m_offeredExtension = false;
 };

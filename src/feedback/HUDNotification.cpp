@@ -463,11 +463,9 @@ void HUDNotification::createAndShowHUD(const QString &message, const QString &ic
     m_surface.reset();
 
     platform::Platform &platform = platform::Platform::instance();
-    // The shell's own on-screen display, where the shell shows the guide.
-    if (platform::ShellGuide *shell = platform.shellGuide()) {
-        shell->showMessage(message);
+    // The desktop's own on-screen display, where it has one for Tovani.
+    if (platform.showMessage(message))
         return;
-    }
     if (!platform.canPlaceWindows()) {
         const std::optional<platform::Display> main = platform.displays().mainDisplay();
         if (main) {

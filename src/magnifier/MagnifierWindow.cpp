@@ -12,10 +12,6 @@
 // MagnifierView
 
 QString MagnifierView::needsX11Text() { return QCoreApplication::translate("MagnifierView", "Needs an X11 session"); }
-QString MagnifierView::waylandText()
-{
-    return QCoreApplication::translate("MagnifierView", "Unavailable on Wayland for now");
-}
 QString MagnifierView::unavailableText()
 {
     return QCoreApplication::translate("MagnifierView", "Screen capture unavailable");
@@ -159,21 +155,7 @@ MagnifierWindow::~MagnifierWindow() = default;
 
 QString MagnifierWindow::captureProblem(platform::Platform &platform)
 {
-    // The shell that shows the guide draws the magnifier from the windows.
-    if (platform.shellGuide())
-        return {};
-    // A picture of a Wayland desktop needs the desktop's permission, which
-    // Tovani cannot ask for yet.
-    if (platform.name() == u"wayland")
-        return MagnifierView::waylandText();
-    if (!platform.isX11())
-        return MagnifierView::needsX11Text();
-    // The same conditions as ScreenCaptureEngine::setup(), without its report.
-    const std::unique_ptr<platform::ScreenCapture> capture = platform.createScreenCapture();
-    QString error;
-    if (!capture || !capture->setup(&error) || !capture->canExcludeWindows())
-        return MagnifierView::unavailableText();
-    return {};
+    return platform.capability(platform::Feature::Magnifier).reason;
 }
 
 void MagnifierWindow::setupAsMagnifier()
@@ -203,9 +185,8 @@ void MagnifierWindow::setupCaptureEngine()
     auto engine = std::make_unique<ScreenCaptureEngine>(m_platform.createScreenCapture());
     connect(engine.get(), &ScreenCaptureEngine::captured, this, &MagnifierWindow::captureFinished);
     if (!engine->setup() && m_view.capturedImage.isNull()) {
-        m_view.placeholder = m_platform.isX11()                ? MagnifierView::unavailableText()
-                             : m_platform.name() == u"wayland" ? MagnifierView::waylandText()
-                                                               : MagnifierView::needsX11Text();
+        const platform::Capability capture = m_platform.capability(platform::Feature::ScreenCapture);
+        m_view.placeholder = capture ? MagnifierView::unavailableText() : capture.reason;
         update();
     }
     m_captureEngine = std::move(engine);
@@ -231,6 +212,12 @@ void MagnifierWindow::updatePosition(double x, double y)
         setGeometry(rect);
 
     captureAndUpdate(QPointF(x, y), width, height);
+}
+
+void MagnifierWindow::showAt(double x, double y)
+{
+    updatePosition(x, y);
+    show();
 }
 
 void MagnifierWindow::captureAndUpdate(const QPointF &point, double width, double height)

@@ -27,10 +27,10 @@
 class MagnifierView
 {
 public:
-    // The caption when no picture can ever be taken: outside an X11 session,
-    // and when the X server cannot give one.
+    // Captions when no picture can ever be taken: outside an X11 session,
+    // and when the X server cannot give one. Elsewhere the platform says why
+    // (Platform::capability()).
     static QString needsX11Text();    // "Needs an X11 session"
-    static QString waylandText();     // "Unavailable on Wayland for now"
     static QString unavailableText(); // "Screen capture unavailable"
     static constexpr double cornerRadius = 6;
     static constexpr double frameWidth = 2;
@@ -109,8 +109,8 @@ public:
     ~MagnifierWindow() override;
 
     // What keeps the magnifier from showing the screen on `platform`, in the
-    // words of its caption (needsX11Text() or unavailableText()); empty when
-    // nothing does. Sets up a capture of its own to find out.
+    // words of its caption; empty when nothing does. May set up a capture of
+    // its own to find out.
     static QString captureProblem(platform::Platform &platform);
 
     // Makes the window a frameless, click-through, always-on-top, translucent
@@ -121,6 +121,8 @@ public:
     // Centres the window on the pointer (global coordinates) with the size the
     // settings give, and captures the area around it.
     void updatePosition(double x, double y);
+    // The same, and shows the window.
+    void showAt(double x, double y);
 
     // Longest wait for a capture before the next one may start (a capture that
     // arrives later still shows, unless a newer picture is already there).

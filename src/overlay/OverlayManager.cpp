@@ -6,7 +6,7 @@
 #include <algorithm>
 
 OverlayManager::OverlayManager(platform::Platform &platform, AppSettings &settings, QObject *parent)
-    : QObject(parent), m_displays(platform.displays()), m_shellGuide(platform.shellGuide()), m_pointer(platform.pointer()),
+    : QObject(parent), m_displays(platform.displays()), m_output(platform.guideOutput()), m_pointer(platform.pointer()),
       m_surfaces(platform.guideSurfaces()), m_settings(settings), m_compositing(platform.hasCompositor()),
       m_lines(settings, [this](const QPointF &at, double lineHeight) { return placeGuide(at, lineHeight); })
 {
@@ -29,12 +29,22 @@ void OverlayManager::setupOverlay()
     if (m_setUp)
         return;
     m_setUp = true;
-    if (m_shellGuide) {
-        m_shellOverlay = std::make_unique<ShellOverlay>(*m_shellGuide, m_displays, m_settings);
-        return;
-    }
-    buildGuides(false);
-    connect(&m_displays, &platform::Displays::displaysChanged, this, &OverlayManager::screensDidChange);
+    // Every kind of output the platform may have is handled here, or this
+    // does not compile.
+    struct Show
+    {
+        OverlayManager *m;
+        void operator()(platform::GuideSurfaces *) const
+        {
+            m->buildGuides(false);
+            QObject::connect(&m->m_displays, &platform::Displays::displaysChanged, m, &OverlayManager::screensDidChange);
+        }
+        void operator()(platform::ShellGuide *shell) const
+        {
+            m->m_shellOverlay = std::make_unique<ShellOverlay>(*shell, m->m_displays, m->m_settings);
+        }
+    };
+    std::visit(Show{this}, m_output);
 }
 
 void OverlayManager::screensDidChange()
@@ -46,7 +56,7 @@ void OverlayManager::screensDidChange()
 
 void OverlayManager::setupMouseTracker()
 {
-    if (m_mouseTracker)
+    if (m_mouseTracker || m_shellOverlay)
         return;
     // The tracker belongs to this manager, so its callback never outlives it.
     m_mouseTracker = std::make_unique<MouseTracker>([this](double x, double y) { handleMouseMove(x, y); }, m_pointer);
@@ -75,8 +85,8 @@ void OverlayManager::handleMouseMove(double x, double y)
 {
     if (m_lines.pointerMoved(QPointF(x, y)))
         placeGuide(QPointF(x, y), 0);
-    if (m_settings.magnifierEnabled() && magnifierUpdatePosition)
-        magnifierUpdatePosition(x, y);
+    if (m_settings.magnifierEnabled())
+        Q_EMIT magnifierMoved(x, y);
 }
 
 bool OverlayManager::placeGuide(const QPointF &at, double lineHeight)
@@ -111,8 +121,8 @@ void OverlayManager::enableGuide()
     m_enabled = true;
     if (m_shellOverlay) {
         m_shellOverlay->setVisible(true);
-        if (m_settings.magnifierEnabled() && magnifierShow)
-            magnifierShow();
+        if (m_settings.magnifierEnabled())
+            setMagnifierVisible(true);
         return;
     }
     if (!m_mouseTracker)
@@ -137,8 +147,8 @@ void OverlayManager::enableGuide()
             m_lines.startWithoutPointer(
                 QPointF(main->frame.center().x(), main->frame.top() + main->frame.height() / 3));
     }
-    if (m_settings.magnifierEnabled() && magnifierShow)
-        magnifierShow();
+    if (m_settings.magnifierEnabled())
+        setMagnifierVisible(true);
 }
 
 void OverlayManager::disableGuide()
@@ -150,10 +160,22 @@ void OverlayManager::disableGuide()
     for (DisplayGuide *guide : std::as_const(guides))
         guide->setVisible(false);
     m_surfaces.commit();
-    if (magnifierHide)
-        magnifierHide();
+    setMagnifierVisible(false);
     if (m_mouseTracker)
         m_mouseTracker->stopTracking();
+}
+
+void OverlayManager::setMagnifierVisible(bool visible)
+{
+    if (m_shellOverlay) {
+        m_shellOverlay->setMagnifierVisible(visible);
+    } else if (visible) {
+        // Centred on the pointer now rather than where it was last.
+        const QPointF pointer = m_pointer.position();
+        Q_EMIT magnifierShown(pointer.x(), pointer.y());
+    } else {
+        Q_EMIT magnifierHidden();
+    }
 }
 
 void OverlayManager::compositorChanged(bool running)

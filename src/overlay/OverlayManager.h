@@ -5,7 +5,9 @@
 // pointer, or where the line guide (LineGuide) holds it: on a line of text,
 // stepped, locked. The application owns one manager and calls setupOverlay() once at
 // start, setupMouseTracker() after the magnifier exists, and
-// enableGuide()/disableGuide() from its toggle command.
+// enableGuide()/disableGuide() from its toggle command. Where the desktop
+// shell shows the guide (platform::GuideOutput), ShellOverlay hands it the
+// guide's pictures instead, and the shell moves it and shows the magnifier.
 
 #include "overlay/DisplayGuide.h"
 #include "overlay/LineGuide.h"
@@ -17,7 +19,6 @@
 #include <QPointer>
 #include <QRectF>
 
-#include <functional>
 #include <memory>
 
 class AppSettings;
@@ -40,14 +41,15 @@ public:
 
     // Builds one hidden guide per display and follows display changes
     // (screensDidChange). Once. Where the desktop shell moves the guide
-    // itself (Platform::shellGuide()), hands it the guide's pictures
-    // instead, and the guides here stay empty.
+    // itself, hands it the guide's pictures instead, and the guides here
+    // stay empty.
     void setupOverlay();
     // Hides and releases every guide, then builds one per display again; the
     // one under the pointer is shown at once when the guide is on.
     void screensDidChange();
     // Creates the idle tracker that feeds handleMouseMove(), at most once per
-    // frame of the display under the pointer. Once.
+    // frame of the display under the pointer. Once; none where the shell
+    // follows the pointer itself.
     void setupMouseTracker();
 
     // A pointer position in global coordinates.
@@ -68,16 +70,21 @@ public:
     void disableGuide();
     bool isEnabled() const { return m_enabled; }
 
-    // Hooks to the magnifier window (empty until it exists): its position
-    // follows the pointer while the magnifier setting is on.
-    std::function<void(double x, double y)> magnifierUpdatePosition;
-    std::function<void()> magnifierShow;
-    std::function<void()> magnifierHide;
+    // Shows or hides the magnifier: the shell's where the shell shows the
+    // guide, else the magnifier window, through the signals below.
+    void setMagnifierVisible(bool visible);
 
     // Index i belongs to display i of the list at the last build.
     QList<DisplayGuide *> guides;
     MouseTracker *mouseTracker() const { return m_mouseTracker.get(); }
-    ShellOverlay *shellOverlay() const { return m_shellOverlay.get(); }
+
+Q_SIGNALS:
+    // For the magnifier window: show it centred on the pointer (global
+    // coordinates), follow the pointer while the magnifier setting is on,
+    // hide it.
+    void magnifierShown(double x, double y);
+    void magnifierMoved(double x, double y);
+    void magnifierHidden();
 
 private:
     void buildGuides(bool show);
@@ -85,7 +92,7 @@ private:
     void compositorChanged(bool running);
 
     platform::Displays &m_displays;
-    platform::ShellGuide *m_shellGuide;
+    platform::GuideOutput m_output;
     platform::PointerMonitor &m_pointer;
     platform::GuideSurfaces &m_surfaces;
     AppSettings &m_settings;

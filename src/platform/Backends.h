@@ -22,8 +22,8 @@ QString x11DisplayProblem();
 std::unique_ptr<HotkeyService> createX11Hotkeys();
 // x11/: screen capture through the X server (MIT-SHM, XComposite); its set-up
 // fails where no picture of the desktop can be taken (not X11, a Wayland
-// session).
-std::unique_ptr<ScreenCapture> createX11Capture();
+// session). Sources are read in `displays`' coordinates.
+std::unique_ptr<ScreenCapture> createX11Capture(const Displays &displays);
 
 // qt/: the fallback for any other Qt platform: displays and window flags from
 // Qt; pointer, hot keys and capture unavailable.

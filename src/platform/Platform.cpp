@@ -1,5 +1,6 @@
 #include "platform/Platform.h"
 
+#include <QCoreApplication>
 #include <QWidget>
 
 namespace platform {
@@ -25,6 +26,17 @@ Qt::WindowFlags Platform::portableWindowFlags(WindowRole role)
         return Qt::ToolTip | passive;
     }
     return passive;
+}
+
+Capability Platform::screenCaptureCapability()
+{
+    // The magnifier lies over the very area it shows: a capture that cannot
+    // leave it out would show its own picture, enlarged again and again.
+    const std::unique_ptr<ScreenCapture> capture = createScreenCapture();
+    QString error;
+    if (!capture || !capture->setup(&error) || !capture->canExcludeWindows())
+        return Capability::missing(QCoreApplication::translate("MagnifierView", "Screen capture unavailable"));
+    return {};
 }
 
 } // namespace platform

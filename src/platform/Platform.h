@@ -27,6 +27,7 @@
 
 #include <memory>
 #include <optional>
+#include <variant>
 
 class QWidget;
 
@@ -176,25 +177,47 @@ public:
     virtual void commit() = 0;
 };
 
-// The guide where the desktop shell shows it and moves it with the pointer
-// itself (GNOME Shell, which tells no program where the pointer is, through
-// an extension of Tovani's): Tovani hands over each display's pictures when
-// they change, and hears of no move. The shell shows only the pieces of the
-// display under the pointer.
-class ShellGuide : public QObject
+// A part of Tovani that lives in the desktop itself and must be installed
+// and switched on there before the desktop shows Tovani's guide (GNOME
+// Shell's extension).
+class DesktopExtension : public QObject
 {
     Q_OBJECT
 public:
     using QObject::QObject;
 
     enum class State {
-        Active,       // the shell's side runs and shows what it is given
+        Active,       // it runs and shows what it is given
         Starting,     // asked; the answer has not come yet
         NotInstalled, // install() puts it in place
-        Disabled,     // installed and known to the shell, but switched off: install() switches it on
-        NeedsLogin,   // installed and switched on; the shell loads it at the next log-in
-        Failed,       // the shell could not run it; stateText() says why
+        Disabled,     // installed and known to the desktop, but switched off: install() switches it on
+        NeedsLogin,   // installed and switched on; the desktop loads it at the next log-in
+        Failed,       // the desktop could not run it; stateText() says why
     };
+
+    virtual State state() const = 0;
+    // For people: what state() means here and what helps, one sentence.
+    virtual QString stateText() const = 0;
+    // Installs it for this user where it is missing and switches it on.
+    // False, with the reason in *error, when that failed; state() says what
+    // happens next.
+    virtual bool install(QString *error) = 0;
+
+Q_SIGNALS:
+    void stateChanged();
+};
+
+// The guide where the desktop shell shows it and moves it with the pointer
+// itself (GNOME Shell, which tells no program where the pointer is, through
+// an extension of Tovani's): Tovani hands over each display's pictures when
+// they change, and hears of no move. The shell shows only the pieces of the
+// display under the pointer.
+class ShellGuide : public DesktopExtension
+{
+    Q_OBJECT
+public:
+    using DesktopExtension::DesktopExtension;
+
     enum class Anchor {
         Row,     // x from the display's left edge, y from the pointer's row
         Pointer, // x and y from the pointer
@@ -208,14 +231,6 @@ public:
         bool operator==(const Piece &o) const = default;
     };
 
-    virtual State state() const = 0;
-    // For people: what state() means here and what helps, one sentence.
-    virtual QString stateText() const = 0;
-    // Installs the shell's side for this user where it is missing and
-    // switches it on. False, with the reason in *error, when that failed;
-    // state() says what happens next.
-    virtual bool install(QString *error) = 0;
-
     // Replaces every piece. The colour `shade` (transparent for none) covers
     // the rest of the display under the pointer, but the rows of its Row
     // pieces. Kept, and handed over again whenever the shell's side starts.
@@ -228,9 +243,44 @@ public:
     // pointer, showing what lies around it `zoom` times larger, framed in
     // `frame`. Kept and handed over again like the pieces.
     virtual void setMagnifier(bool visible, double zoom, const QSizeF &size, const QColor &frame) = 0;
+};
 
-Q_SIGNALS:
-    void stateChanged();
+// How the guide reaches the screen: on surfaces Tovani places and moves
+// itself (X11, layer-shell, Qt windows), or through the desktop shell, which
+// moves it with the pointer (ShellGuide). Each presenter of the guide
+// handles one.
+using GuideOutput = std::variant<GuideSurfaces *, ShellGuide *>;
+
+// Whether the platform can do one thing here, and if not, why.
+struct Capability
+{
+    bool available = true;
+    // Why not, and what helps: a sentence or two for people. Empty when
+    // available.
+    QString reason;
+    // Where not available: logging in with another session (X11) would give
+    // it; else nothing Tovani or the person can change here would.
+    bool otherSessionHelps = false;
+
+    explicit operator bool() const { return available; }
+    static Capability missing(const QString &reason, bool otherSessionHelps = false)
+    {
+        return {false, reason, otherSessionHelps};
+    }
+};
+
+enum class Feature {
+    // The guide follows the pointer over every application.
+    Pointer,
+    // Tovani places the guide itself, so it can hold it on a line of text,
+    // step it from line to line and lock it.
+    HoldGuide,
+    // The magnifier can show the screen around the pointer, from pictures
+    // of the screen or drawn by the desktop shell.
+    Magnifier,
+    // Pictures of the screen can be taken (createScreenCapture()), as far as
+    // the platform knows before it tries.
+    ScreenCapture,
 };
 
 class LoginItem
@@ -315,7 +365,10 @@ public:
     virtual PointerMonitor &pointer() = 0;
     virtual HotkeyService &hotkeys() = 0;
     virtual LoginItem &loginItem() = 0;
+    // Surfaces for the guide and for messages where Tovani cannot place
+    // windows. Where the shell shows the guide, guideOutput() says so.
     virtual GuideSurfaces &guideSurfaces() = 0;
+    virtual GuideOutput guideOutput() { return &guideSurfaces(); }
     virtual std::unique_ptr<ScreenCapture> createScreenCapture() = 0;
 
     // Makes the top-level widget `window` one of role's windows, before it is
@@ -331,7 +384,8 @@ public:
     static Qt::WindowFlags portableWindowFlags(WindowRole role);
 
     // Capabilities.
-    virtual bool isX11() const = 0;
+    // Whether `feature` works here, and if not, why.
+    virtual Capability capability(Feature feature) = 0;
     virtual bool hasXInput2() const = 0;
     // A compositing manager runs, so translucent windows blend with what lies
     // beneath. Without one, translucent pixels would show as black.
@@ -358,10 +412,21 @@ public:
         return std::nullopt;
     }
 
-    // Where the desktop shell itself shows the guide and moves it (see
-    // ShellGuide): the guide's surfaces and the pointer are not used then.
-    // Null elsewhere.
-    virtual ShellGuide *shellGuide() { return nullptr; }
+    // Tovani's part inside the desktop, where the desktop needs one to show
+    // the guide; null elsewhere.
+    virtual DesktopExtension *extension() { return nullptr; }
+    // Shows `text` as an on-screen message in the desktop's own style, where
+    // it has one for Tovani. False: Tovani draws its own message.
+    virtual bool showMessage(const QString &text)
+    {
+        Q_UNUSED(text);
+        return false;
+    }
+
+protected:
+    // Magnifier, where pictures come from createScreenCapture(): available
+    // when a capture sets up and can leave the magnifier out of its pictures.
+    Capability screenCaptureCapability();
 };
 
 } // namespace platform

@@ -6,6 +6,7 @@
 
 #include "platform/Platform.h"
 
+#include <QCoreApplication>
 #include <QHash>
 #include <QSet>
 #include <QWidget>
@@ -188,7 +189,23 @@ public:
         if (window) window->setWindowFlags(portableWindowFlags(role));
     }
 
-    bool isX11() const override { return x11; }
+    // Untrusted, it is an X11 client in a Wayland session; the magnifier
+    // captures where it is X11, as there.
+    Capability capability(Feature feature) override
+    {
+        switch (feature) {
+        case Feature::Pointer:
+            return trusted ? Capability() : Capability::missing(QStringLiteral("no pointer in the test"), true);
+        case Feature::HoldGuide:
+            return {};
+        case Feature::Magnifier:
+            if (x11) return screenCaptureCapability();
+            [[fallthrough]];
+        case Feature::ScreenCapture:
+            return x11 ? Capability() : Capability::missing(QCoreApplication::translate("MagnifierView", "Needs an X11 session"));
+        }
+        return {};
+    }
     bool hasXInput2() const override { return true; }
     bool hasCompositor() const override { return compositor; }
     bool isTrusted() const override { return trusted; }

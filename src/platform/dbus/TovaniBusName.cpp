@@ -8,13 +8,7 @@ Q_LOGGING_CATEGORY(lcBusName, "tovani.platform.bus")
 
 namespace platform {
 
-TovaniBusName &TovaniBusName::instance()
-{
-    static TovaniBusName name;
-    return name;
-}
-
-TovaniBusName::TovaniBusName()
+TovaniBusName::TovaniBusName(QObject *parent) : QObject(parent)
 {
     QDBusConnectionInterface *bus = QDBusConnection::sessionBus().interface();
     if (!bus) return;

@@ -1,10 +1,11 @@
 #pragma once
 
-// Tovani's own name on the session bus, org.tovani.Tovani. It is asked for
-// once, by the first part of Tovani that needs it, and held until Tovani
-// exits: the KWin script reports the pointer to it, and Tovani's GNOME Shell
-// extension serves its owner alone. A program that holds it first keeps it;
-// Tovani waits in the bus's queue and gets it when that program goes.
+// Tovani's own name on the session bus, org.tovani.Tovani. The backend that
+// needs it makes one, when it first needs the name, and hands it to its
+// parts; the name is held until Tovani exits. The KWin script reports the
+// pointer to it, and Tovani's GNOME Shell extension serves its owner alone.
+// A program that holds it first keeps it; Tovani waits in the bus's queue
+// and gets it when that program goes.
 
 #include <QObject>
 
@@ -16,8 +17,8 @@ class TovaniBusName : public QObject
 {
     Q_OBJECT
 public:
-    // The name on the session bus, asked for on the first call.
-    static TovaniBusName &instance();
+    // Asks for the name on the session bus.
+    explicit TovaniBusName(QObject *parent = nullptr);
 
     bool isOwned() const { return m_owned; }
 
@@ -25,7 +26,6 @@ Q_SIGNALS:
     void ownedChanged(bool owned);
 
 private:
-    TovaniBusName();
     void setOwned(bool owned);
 
     bool m_owned = false;

@@ -122,7 +122,7 @@ class GnomePlatform : public Platform
 {
 public:
     explicit GnomePlatform(const QDBusConnection &bus)
-        : m_shell(bus), m_displays(m_shell), m_hotkeys(m_shell),
+        : m_shell(bus, m_busName), m_displays(m_shell), m_hotkeys(m_shell),
           m_capture(QCoreApplication::translate("Platform", "GNOME Shell gives no program a picture of the "
                                                             "screen without asking each time"))
     {
@@ -148,14 +148,37 @@ public:
         return std::make_unique<UnavailableCapture>(m_capture);
     }
 
-    bool isX11() const override { return false; }
+    GuideOutput guideOutput() override { return &m_shell; }
+    Capability capability(Feature feature) override
+    {
+        switch (feature) {
+        case Feature::Pointer:
+            return isTrusted() ? Capability() : Capability::missing(m_shell.stateText());
+        case Feature::HoldGuide:
+            return Capability::missing(QCoreApplication::translate(
+                "AppDelegate", "Line steps and the lock are not available on GNOME yet: the Shell moves the guide "
+                               "with the pointer"));
+        case Feature::Magnifier:
+            // The Shell draws it from the windows: no picture of the screen is taken.
+            return {};
+        case Feature::ScreenCapture:
+            return Capability::missing(m_capture);
+        }
+        return {};
+    }
     bool hasXInput2() const override { return false; }
     bool hasCompositor() const override { return true; }
     bool canPlaceWindows() const override { return false; }
     bool isTrusted() const override { return m_shell.state() == ShellGuide::State::Active; }
-    ShellGuide *shellGuide() override { return &m_shell; }
+    DesktopExtension *extension() override { return &m_shell; }
+    bool showMessage(const QString &text) override
+    {
+        m_shell.showMessage(text);
+        return true;
+    }
 
 private:
+    TovaniBusName m_busName; // before the extension, which serves its holder
     gnome::ShellExtension m_shell;
     GnomeDisplays m_displays;
     GnomeHotkeys m_hotkeys;

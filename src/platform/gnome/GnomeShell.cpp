@@ -280,7 +280,8 @@ QString addToStringList(const QString &list, const QString &uuid)
     return QLatin1Char('[') + items.join(QStringLiteral(", ")) + QLatin1Char(']');
 }
 
-ShellExtension::ShellExtension(const QDBusConnection &bus, QObject *parent) : ShellGuide(parent), m_bus(bus)
+ShellExtension::ShellExtension(const QDBusConnection &bus, TovaniBusName &busName, QObject *parent)
+    : ShellGuide(parent), m_bus(bus), m_busName(busName)
 {
     qDBusRegisterMetaType<WirePiece>();
     qDBusRegisterMetaType<QList<WirePiece>>();
@@ -308,7 +309,7 @@ ShellExtension::ShellExtension(const QDBusConnection &bus, QObject *parent) : Sh
     };
     // The extension serves the holder of Tovani's name: without it, there is
     // nothing to ask of it until the program that has it goes.
-    connect(&TovaniBusName::instance(), &TovaniBusName::ownedChanged, this,
+    connect(&m_busName, &TovaniBusName::ownedChanged, this,
             [this, extensionRuns](bool owned) {
                 if (!owned)
                     vanished();
@@ -333,7 +334,7 @@ ShellExtension::~ShellExtension()
 void ShellExtension::appeared()
 {
     const int generation = ++m_generation;
-    if (!TovaniBusName::instance().isOwned()) {
+    if (!m_busName.isOwned()) {
         qCWarning(lcGnome) << "another program holds" << tovaniBusName << "on the session bus";
         setState(State::Failed);
         return;
@@ -408,7 +409,7 @@ void ShellExtension::vanished()
     }
     for (auto it = m_shortcuts.cbegin(); it != m_shortcuts.cend(); ++it)
         Q_EMIT shortcutBound(it.key(), false);
-    if (!TovaniBusName::instance().isOwned()) {
+    if (!m_busName.isOwned()) {
         setState(State::Failed);
         return;
     }
@@ -500,7 +501,7 @@ QString ShellExtension::stateText() const
         return QCoreApplication::translate(
             "Platform", "Log out and log in again once: GNOME Shell starts Tovani's extension at log-in.");
     case State::Failed:
-        if (!TovaniBusName::instance().isOwned())
+        if (!m_busName.isOwned())
             return QCoreApplication::translate(
                        "Platform",
                        "Another program holds Tovani's name on the session bus (%1), so Tovani "

@@ -13,6 +13,7 @@
 // visibility other than the one wanted.
 
 #include "platform/Platform.h"
+#include "platform/dbus/TovaniBusName.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -43,7 +44,9 @@ class ShellExtension : public ShellGuide
 {
     Q_OBJECT
 public:
-    explicit ShellExtension(const QDBusConnection &bus, QObject *parent = nullptr);
+    // Speaks to the extension as the holder of `busName`, which the
+    // extension serves alone.
+    ShellExtension(const QDBusConnection &bus, TovaniBusName &busName, QObject *parent = nullptr);
     ~ShellExtension() override;
 
     State state() const override { return m_state; }
@@ -91,6 +94,7 @@ private:
     QString shippedExtension(QString *error) const;
 
     QDBusConnection m_bus;
+    TovaniBusName &m_busName;
     State m_state = State::Starting;
     QString m_detail;
     QList<ShellMonitor> m_monitors;

@@ -123,7 +123,10 @@ public:
             qCWarning(lcKWinPointer) << "cannot export" << objectPath << "on the session bus";
             return false;
         }
-        if (!TovaniBusName::instance().isOwned()) {
+        // The name is asked for when the pointer is first wanted, and kept.
+        if (!m_busName)
+            m_busName = std::make_unique<TovaniBusName>();
+        if (!m_busName->isOwned()) {
             qCWarning(lcKWinPointer) << "the bus name" << tovaniBusName << "is taken by another program";
             m_bus.unregisterObject(QString::fromLatin1(objectPath));
             return false;
@@ -220,6 +223,7 @@ private:
 
     QDBusConnection m_bus;
     QString m_script;
+    std::unique_ptr<TovaniBusName> m_busName; // asked for at the first start
     QString m_kwinOwner; // the unique name of KWin's connection, empty while there is none
     Receiver m_receiver;
     QDBusServiceWatcher m_watcher;

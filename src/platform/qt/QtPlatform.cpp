@@ -36,7 +36,27 @@ public:
                 .arg(QGuiApplication::platformName()));
     }
 
-    bool isX11() const override { return false; }
+    Capability capability(Feature feature) override
+    {
+        switch (feature) {
+        case Feature::Pointer:
+            return Capability::missing(
+                QCoreApplication::translate(
+                    "AppDelegate",
+                    "Tovani runs on Wayland directly, where it cannot see the pointer outside its own "
+                    "windows or take global keyboard shortcuts, and the magnifier cannot show the "
+                    "screen: the guide does not follow the pointer.\n\n"
+                    "Log in with an X11 session (often called \"Xorg\" on the login screen), or start "
+                    "Tovani with QT_QPA_PLATFORM=xcb to follow the pointer over X11 programs."),
+                true);
+        case Feature::HoldGuide:
+            return {};
+        case Feature::Magnifier:
+        case Feature::ScreenCapture:
+            return Capability::missing(QCoreApplication::translate("MagnifierView", "Needs an X11 session"));
+        }
+        return {};
+    }
     bool hasXInput2() const override { return false; }
     // Wayland compositors always blend; elsewhere nothing says one runs.
     bool hasCompositor() const override { return QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }

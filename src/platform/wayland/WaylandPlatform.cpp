@@ -98,7 +98,31 @@ public:
     GuideSurfaces &guideSurfaces() override { return *m_surfaces; }
     std::unique_ptr<ScreenCapture> createScreenCapture() override { return m_capture(); }
 
-    bool isX11() const override { return false; }
+    Capability capability(Feature feature) override
+    {
+        switch (feature) {
+        case Feature::Pointer:
+            if (m_pointer.followsEverywhere) return {};
+            // Nothing but the commands helps on a desktop that gives no
+            // program the pointer.
+            return Capability::missing(QCoreApplication::translate(
+                "AppDelegate",
+                "This desktop does not tell programs where the pointer is, so the guide cannot follow it. "
+                "It starts in the middle third of the screen, and you move it a line at a time with the "
+                "commands \"tovani next-line\" and \"tovani previous-line\".\n\n"
+                "Bind them, and \"tovani toggle\", to keys in your desktop's settings: in sway, for "
+                "example, add \"bindsym $mod+j exec tovani next-line\" to its configuration file."));
+        case Feature::HoldGuide:
+            return {};
+        case Feature::Magnifier:
+        case Feature::ScreenCapture:
+            // A picture of a Wayland desktop needs the desktop's permission,
+            // which Tovani cannot ask for yet.
+            return Capability::missing(
+                QCoreApplication::translate("MagnifierView", "Unavailable on Wayland for now"));
+        }
+        return {};
+    }
     bool hasXInput2() const override { return false; }
     // Every Wayland compositor blends.
     bool hasCompositor() const override { return true; }

@@ -411,7 +411,8 @@ class X11Capture : public ScreenCapture
 {
     Q_OBJECT
 public:
-    X11Capture() = default;
+    // Sources are read in `displays`' coordinates.
+    explicit X11Capture(const Displays &displays) : m_displays(displays) {}
     ~X11Capture() override
     {
         if (m_worker) {
@@ -438,7 +439,7 @@ public:
 
     void capture(quint64 requestId, const QRectF &source, const QSize &outputPixels, WId exclude) override
     {
-        const auto area = m_ready ? sourceAreaInRootPixels(Platform::instance().displays(), source) : std::nullopt;
+        const auto area = m_ready ? sourceAreaInRootPixels(m_displays, source) : std::nullopt;
         if (!area || outputPixels.isEmpty()) {
             // Answer anyway, later, like a real capture would.
             QMetaObject::invokeMethod(
@@ -477,6 +478,7 @@ private:
     }
 
     QThread m_thread;
+    const Displays &m_displays;
     CaptureWorker *m_worker = nullptr;
     bool m_setupDone = false;
     bool m_ready = false;
@@ -486,7 +488,10 @@ private:
 
 } // namespace
 
-std::unique_ptr<ScreenCapture> createX11Capture() { return std::make_unique<X11Capture>(); }
+std::unique_ptr<ScreenCapture> createX11Capture(const Displays &displays)
+{
+    return std::make_unique<X11Capture>(displays);
+}
 
 } // namespace platform
 

@@ -215,13 +215,36 @@ public:
     HotkeyService &hotkeys() override { return *m_hotkeys; }
     LoginItem &loginItem() override { return *m_loginItem; }
     GuideSurfaces &guideSurfaces() override { return *m_surfaces; }
-    std::unique_ptr<ScreenCapture> createScreenCapture() override { return createX11Capture(); }
+    std::unique_ptr<ScreenCapture> createScreenCapture() override { return createX11Capture(m_displays); }
     void prepareWindow(QWidget *window, WindowRole role) override
     {
         prepareX11Window(window, role, m_qtConn, m_stack.get());
     }
 
-    bool isX11() const override { return true; }
+    Capability capability(Feature feature) override
+    {
+        switch (feature) {
+        case Feature::Pointer:
+            if (m_trusted) return {};
+            // Through XWayland the pointer and the keys are seen only over
+            // other X11 windows.
+            return Capability::missing(
+                QCoreApplication::translate(
+                    "AppDelegate",
+                    "Tovani follows the pointer and answers its keyboard shortcuts only while the pointer "
+                    "is over windows of X11 programs. Over other windows the guide stays where it was.\n\n"
+                    "To use Tovani everywhere, log in with an X11 session (often called \"Xorg\" on the "
+                    "login screen)."),
+                true);
+        case Feature::HoldGuide:
+            return {};
+        case Feature::Magnifier:
+            return screenCaptureCapability();
+        case Feature::ScreenCapture:
+            return {};
+        }
+        return {};
+    }
     bool hasXInput2() const override { return m_pointer->xiOpcode() >= 0; }
     bool hasCompositor() const override { return m_compositor; }
     bool canPlaceWindows() const override { return true; }
