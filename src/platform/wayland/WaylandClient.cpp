@@ -153,6 +153,8 @@ void Client::addOutput(uint32_t name, uint32_t version)
             auto *o = static_cast<Output *>(data);
             if (!(flags & WL_OUTPUT_MODE_CURRENT))
                 return;
+            if (o->modePixels != QSize(width, height))
+                o->forgetPreferredScale();
             o->modePixels = QSize(width, height);
             if (refresh > 0)
                 o->refreshRate = refresh / 1000.0;
@@ -162,7 +164,12 @@ void Client::addOutput(uint32_t name, uint32_t version)
             o->done = true;
             o->client->scheduleOutputsChanged();
         },
-        .scale = [](void *data, wl_output *, int32_t factor) { static_cast<Output *>(data)->integerScale = factor; },
+        .scale = [](void *data, wl_output *, int32_t factor) {
+            auto *o = static_cast<Output *>(data);
+            if (o->integerScale != factor)
+                o->forgetPreferredScale();
+            o->integerScale = factor;
+        },
         .name = [](void *data, wl_output *, const char *name) { static_cast<Output *>(data)->name = QString::fromUtf8(name); },
         .description = [](void *, wl_output *, const char *) {},
     };
@@ -183,7 +190,10 @@ void Client::watchOutput(Output &o)
             static_cast<Output *>(data)->logical.moveTopLeft(QPoint(x, y));
         },
         .logical_size = [](void *data, zxdg_output_v1 *, int32_t width, int32_t height) {
-            static_cast<Output *>(data)->logical.setSize(QSize(width, height));
+            auto *o = static_cast<Output *>(data);
+            if (o->logical.size() != QSize(width, height))
+                o->forgetPreferredScale();
+            o->logical.setSize(QSize(width, height));
         },
         .done = [](void *data, zxdg_output_v1 *) {
             // Sent before version 3 only; later ones end with wl_output.done.

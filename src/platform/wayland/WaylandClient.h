@@ -51,6 +51,13 @@ struct Output
     // says, else what the mode and the logical size give, else the
     // integer scale.
     double scale() const;
+    // The output changed its mode, scale or logical size: the preferred
+    // scale told before is stale (sway tells a new one only to the surfaces
+    // that are on the output then, and the guide's may all be gone), and
+    // taken as the output's scale it would draw the guide at the old scale,
+    // then make the displays change again when a new surface is told the
+    // new one.
+    void forgetPreferredScale() { preferredScale = 0; }
 };
 
 class Client : public QObject
