@@ -2,7 +2,7 @@
 // and device pixels -> points on a scaled screen. Runs on the offscreen
 // platform with two screens described in a configuration file. (What the
 // Qt-only services answer is test_platform_select's.)
-#include "platform/QtDisplays.h"
+#include "platform/qt/QtDisplays.h"
 
 #include <QGuiApplication>
 #include <QTemporaryDir>

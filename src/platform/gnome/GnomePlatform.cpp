@@ -5,8 +5,8 @@
 // that the pictures of display i go to monitor i.
 
 #include "platform/Backends.h"
-#include "platform/QtDisplays.h"
-#include "platform/QtSurfaces.h"
+#include "platform/qt/QtDisplays.h"
+#include "platform/qt/QtSurfaces.h"
 #include "platform/gnome/GnomeShell.h"
 #include "platform/qt/Unavailable.h"
 

@@ -2,8 +2,8 @@
 // and window flags come from Qt; the pointer outside Tovani's windows, global
 // hot keys and pictures of the desktop cannot be had, and the services say so.
 #include "platform/Backends.h"
-#include "platform/QtDisplays.h"
-#include "platform/QtSurfaces.h"
+#include "platform/qt/QtDisplays.h"
+#include "platform/qt/QtSurfaces.h"
 #include "platform/qt/Unavailable.h"
 
 #include <QGuiApplication>

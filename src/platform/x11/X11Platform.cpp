@@ -1,8 +1,8 @@
 // The X11 platform: the pointer through XInput 2 and the compositor watched
 // through XFixes, both on the backend's own connection; displays from Qt.
 #include "platform/Backends.h"
-#include "platform/QtDisplays.h"
-#include "platform/QtSurfaces.h"
+#include "platform/qt/QtDisplays.h"
+#include "platform/qt/QtSurfaces.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/X11Surfaces.h"
 #include "platform/x11/X11WindowAt.h"

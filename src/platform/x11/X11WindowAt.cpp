@@ -1,6 +1,6 @@
 #include "platform/x11/X11WindowAt.h"
 
-#include "platform/QtDisplays.h"
+#include "platform/qt/QtDisplays.h"
 #include "platform/x11/X11Connection.h"
 #include "platform/x11/Xcb.h"
 

@@ -1,4 +1,4 @@
-#include "platform/QtDisplays.h"
+#include "platform/qt/QtDisplays.h"
 
 #include "platform/Geometry.h"
 

@@ -1,4 +1,4 @@
-#include "platform/QtSurfaces.h"
+#include "platform/qt/QtSurfaces.h"
 
 #include <QCoreApplication>
 #include <QPaintEvent>
