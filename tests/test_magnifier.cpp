@@ -4,7 +4,7 @@
 // what it says then, and the drawing of picture and placeholder.
 
 #include "magnifier/MagnifierWindow.h"
-#include "platform/CaptureGeometry.h"
+#include "platform/x11/CaptureGeometry.h"
 #include "platform/FakePlatform.h"
 
 #include <QtTest>

@@ -26,7 +26,7 @@
 // when needed; without SHM (a remote server) through plain GetImage.
 
 #include "platform/Backends.h"
-#include "platform/CaptureGeometry.h"
+#include "platform/x11/CaptureGeometry.h"
 
 #include <QGuiApplication>
 #include <QHash>
