@@ -27,12 +27,12 @@ foreach(token IN LISTS tokens ITEMS ".verb = \"\"")
   endif()
 endforeach()
 
-file(READ ${SOURCE_DIR}/gnome-shell/guide.js guide)
+file(READ ${SOURCE_DIR}/platform/gnome/extension/guide.js guide)
 string(REGEX MATCH "TOVANI_SHORTCUTS = \\[[^]]*\\]" list "${guide}")
 string(REGEX MATCHALL "'[a-z0-9-]+'" extension "${list}")
 string(REPLACE "'" "" extension "${extension}")
 
-file(READ ${SOURCE_DIR}/gnome-shell/org.gnome.shell.extensions.tovani.gschema.xml xml)
+file(READ ${SOURCE_DIR}/platform/gnome/extension/org.gnome.shell.extensions.tovani.gschema.xml xml)
 string(REGEX MATCHALL "<key name=\"[a-z0-9-]+\"" schema "${xml}")
 string(REGEX REPLACE "<key name=\"([a-z0-9-]+)\"" "\\1" schema "${schema}")
 

@@ -2,7 +2,7 @@
 
 // GNOME Shell on Wayland: Mutter tells no client where the pointer is and
 // has no layer-shell, so the guide is shown by the Shell, through Tovani's
-// Shell extension (src/gnome-shell/). The extension owns a name on the
+// Shell extension (extension/). The extension owns a name on the
 // session bus while it runs; Tovani hands it the guide's pictures, the
 // shortcuts and the messages, and it reports its monitors and each shortcut
 // pressed. It serves the owner of Tovani's own name (org.tovani.Tovani,
