@@ -7,7 +7,7 @@
 // Escape closing it. (That both fit at larger fonts is test_translations';
 // docs/tools/window_shots makes the pictures of both in docs/.)
 
-#include "feedback/LaunchAtLogin.h"
+#include "ui/LaunchAtLogin.h"
 #include "magnifier/MagnifierWindow.h"
 #include "platform/FakePlatform.h"
 #include "ui/AboutView.h"

@@ -10,7 +10,7 @@
 #include "app/Translations.h"
 #include "app/TrayMenu.h"
 #include "feedback/HUDNotification.h"
-#include "feedback/LaunchAtLogin.h"
+#include "ui/LaunchAtLogin.h"
 #include "platform/FakePlatform.h"
 #include "ui/AboutView.h"
 #include "ui/ColorButton.h"

@@ -1,6 +1,6 @@
 #include "app/Commands.h"
 
-#include "feedback/LaunchAtLogin.h"
+#include "ui/LaunchAtLogin.h"
 
 #include <QCoreApplication>
 #include <QKeySequence>

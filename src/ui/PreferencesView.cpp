@@ -1,6 +1,6 @@
 #include "ui/PreferencesView.h"
 
-#include "feedback/LaunchAtLogin.h"
+#include "ui/LaunchAtLogin.h"
 #include "magnifier/MagnifierWindow.h"
 #include "platform/Platform.h"
 #include "ui/AppIcon.h"

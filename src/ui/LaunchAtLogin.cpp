@@ -1,4 +1,4 @@
-#include "feedback/LaunchAtLogin.h"
+#include "ui/LaunchAtLogin.h"
 
 #include "settings/Settings.h"
 
