@@ -299,7 +299,11 @@ public:
 // coordinates. Accessibility coordinates are the window system's device
 // pixels: SCREEN coordinates on the whole desktop (X11), or WINDOW
 // coordinates from the window's top-left corner (Wayland, where only the
-// compositor knows where a window is).
+// compositor knows where a window is). On Wayland, `origin` is where the
+// client's surface begins (inside a frame the compositor draws, or at the
+// edge of a client-side shadow) and `nativeOrigin` is (0, 0); a backend
+// answers windowAt() from what the compositor last told it, never by a
+// round trip per question.
 struct WindowAtPoint
 {
     enum class Coordinates { Screen, Window };
@@ -411,6 +415,11 @@ public:
         Q_UNUSED(point);
         return std::nullopt;
     }
+    // The window that has the keyboard focus (where the text cursor is),
+    // when it belongs to another process; answered like windowAt(). Where
+    // the accessibility bus gives SCREEN coordinates on the whole desktop
+    // (X11) the caret needs no window, and nothing is the right answer.
+    virtual std::optional<WindowAtPoint> focusedWindow() { return std::nullopt; }
 
     // Tovani's part inside the desktop, where the desktop needs one to show
     // the guide; null elsewhere.
