@@ -4,6 +4,8 @@
 #include "feedback/HUDNotification.h"
 #include "magnifier/MagnifierWindow.h"
 #include "overlay/OverlayManager.h"
+#include "speech/Reader.h"
+#include "speech/SpeechDispatcher.h"
 #include "textlines/AtspiTextLines.h"
 #include "ui/AboutView.h"
 #include "ui/Notices.h"
@@ -26,6 +28,7 @@ AppDelegate::~AppDelegate()
 {
     // The settings outlive this object; nothing they say may reach it now.
     disconnect(&m_settings, nullptr, this, nullptr);
+    m_reader.reset();
     delete m_preferencesWindow.data();
     delete m_aboutWindow.data();
 }
@@ -44,6 +47,24 @@ void AppDelegate::applicationDidFinishLaunching(bool plainLaunch)
     // following the text cursor is switched on.
     m_overlay->lineGuide().setSourceFactory([this]() -> std::unique_ptr<textlines::TextLineSource> {
         return textlines::AtspiTextLines::create(m_platform);
+    });
+    // Reading aloud: the reader speaks a line, the guide steps to the next
+    // one when it asks, and anything else that moves the guide stops it.
+    m_reader = std::make_unique<speech::Reader>([this]() -> speech::Speech * { return speech(); });
+    LineGuide &lineGuide = m_overlay->lineGuide();
+    connect(m_reader.get(), &speech::Reader::stepWanted, &lineGuide, [&lineGuide] { lineGuide.stepToText(1); });
+    connect(&lineGuide, &LineGuide::textStepped, m_reader.get(), [this, &lineGuide](std::optional<QRectF> line) {
+        textlines::TextLineSource *source = lineGuide.source();
+        m_reader->lineStepped(line && source ? std::optional<QString>(source->lineText(*line)) : std::nullopt);
+    });
+    connect(&lineGuide, &LineGuide::guideTaken, m_reader.get(), [this] {
+        if (!m_reader->isReading())
+            return;
+        m_reader->stop();
+        HUDNotification::shared().show(tr("Stopped reading"));
+    });
+    connect(m_reader.get(), &speech::Reader::ended, this, [](const QString &why) {
+        HUDNotification::shared().show(why);
     });
     m_magnifierWindow = std::make_unique<MagnifierWindow>(m_platform, m_settings);
     m_magnifierWindow->setupAsMagnifier();
@@ -78,6 +99,22 @@ void AppDelegate::applicationDidFinishLaunching(bool plainLaunch)
 void AppDelegate::applicationWillTerminate()
 {
     m_commands.setHotkeysEnabled(false);
+    if (m_reader)
+        m_reader->stop();
+}
+
+speech::SpeechDispatcher *AppDelegate::speech()
+{
+    if (!m_speech) {
+        m_speech = std::make_unique<speech::SpeechDispatcher>();
+        m_speech->setRate(int(m_settings.speechRate()));
+        m_speech->setVoice(m_settings.speechVoice());
+        connect(&m_settings, &AppSettings::speechRateChanged, m_speech.get(),
+                [this] { m_speech->setRate(int(m_settings.speechRate())); });
+        connect(&m_settings, &AppSettings::speechVoiceChanged, m_speech.get(),
+                [this] { m_speech->setVoice(m_settings.speechVoice()); });
+    }
+    return m_speech.get();
 }
 
 // ---------------------------------------------------------------------------
@@ -122,6 +159,30 @@ QString AppDelegate::setGuideLocked(bool locked)
     m_overlay->lineGuide().setLocked(locked);
     return {};
 }
+
+QString AppDelegate::toggleReadAloud()
+{
+    if (m_reader && m_reader->isReading()) {
+        m_reader->stop();
+        return {};
+    }
+    if (!m_isEnabled) return tr("The guide is off");
+    if (const platform::Capability hold = m_platform.capability(platform::Feature::HoldGuide); !hold)
+        return hold.reason;
+    if (const QString missing = speech::SpeechDispatcher::unavailableReason(); !missing.isEmpty())
+        return missing;
+    LineGuide &guide = m_overlay->lineGuide();
+    if (!m_settings.snapToTextLines() || !guide.source())
+        return tr("Reading aloud needs Snap to Text Lines: switch it on in the preferences.");
+    const std::optional<QRectF> line = guide.line();
+    const QString text = line ? guide.source()->lineText(*line) : QString();
+    if (text.trimmed().isEmpty())
+        return tr("No text to read here: rest the pointer on a line in an application that reports its text.");
+    m_reader->start(text);
+    return {};
+}
+
+bool AppDelegate::isReadingAloud() const { return m_reader && m_reader->isReading(); }
 
 bool AppDelegate::isGuideLocked() const
 {

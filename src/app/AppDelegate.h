@@ -17,6 +17,11 @@
 
 #include <memory>
 
+namespace speech {
+class Reader;
+class SpeechDispatcher;
+} // namespace speech
+
 class MagnifierWindow;
 class Notices;
 class OverlayManager;
@@ -47,6 +52,8 @@ public:
     QString stepLine(int direction) override;
     QString setGuideLocked(bool locked) override;
     bool isGuideLocked() const override;
+    QString toggleReadAloud() override;
+    bool isReadingAloud() const override;
     bool canHoldGuide() const override;
     void showPreferences() override;
     void showAbout() override;
@@ -76,6 +83,10 @@ private:
     std::unique_ptr<TrayMenu> m_tray;
     std::unique_ptr<OverlayManager> m_overlay; // the overlay windows and the pointer tracker
     std::unique_ptr<MagnifierWindow> m_magnifierWindow;
+    // Made when first needed: reading aloud, or the voices in the preferences.
+    speech::SpeechDispatcher *speech();
+    std::unique_ptr<speech::SpeechDispatcher> m_speech;
+    std::unique_ptr<speech::Reader> m_reader;
     QPointer<QWidget> m_preferencesWindow;
     QPointer<QWidget> m_aboutWindow;
     bool m_isEnabled = false;

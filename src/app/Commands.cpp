@@ -11,6 +11,7 @@ using Section = Command::Section;
 using Argument = Command::Argument;
 constexpr Qt::KeyboardModifiers ctrl = Qt::ControlModifier;
 constexpr Qt::KeyboardModifiers ctrlShift = Qt::ControlModifier | Qt::ShiftModifier;
+constexpr Qt::KeyboardModifiers ctrlAlt = Qt::ControlModifier | Qt::AltModifier;
 
 // A style as typed: "highlight-bar".
 QString typedName(LineStyle style)
@@ -38,6 +39,13 @@ Feedback lockFeedback(const CommandTarget &target)
     if (target.isGuideLocked())
         return {QCoreApplication::translate("Commands", "Guide locked"), QStringLiteral("lock")};
     return {QCoreApplication::translate("Commands", "Guide unlocked"), QStringLiteral("lock.open")};
+}
+
+Feedback readAloudFeedback(const CommandTarget &target)
+{
+    if (target.isReadingAloud())
+        return {QCoreApplication::translate("Commands", "Reading aloud"), QString()};
+    return {QCoreApplication::translate("Commands", "Stopped reading"), QString()};
 }
 
 void stepThickness(AppSettings &settings, double step)
@@ -110,6 +118,19 @@ std::vector<Command> makeTable()
          .checked = [](const CommandTarget &target, int) { return target.isGuideLocked(); },
          .feedback = &lockFeedback,
          .run = [](CommandTarget &target, int) { return target.setGuideLocked(!target.isGuideLocked()); }},
+        // Ctrl+Alt+Space: no common editor, browser, terminal or office
+        // program binds it, nor GNOME, Plasma or Xfce by default, and it sits
+        // under the thumbs, away from the line keys held while reading.
+        {.verb = "read-aloud",
+         .help = QT_TRANSLATE_NOOP("Commands", "read aloud from the guide's line on, line after line, or stop"),
+         .hotkeys = {{"SPCE", ctrlAlt, Qt::CTRL | Qt::ALT | Qt::Key_Space}},
+         .hotkeyTitle = QT_TRANSLATE_NOOP("Commands", "Read aloud"),
+         .section = Section::lines,
+         .menuTitle = QT_TRANSLATE_NOOP("Commands", "Read Aloud"),
+         .checkedMenuTitle = QT_TRANSLATE_NOOP("Commands", "Stop Reading"),
+         .checked = [](const CommandTarget &target, int) { return target.isReadingAloud(); },
+         .feedback = &readAloudFeedback,
+         .run = [](CommandTarget &target, int) { return target.toggleReadAloud(); }},
         {.verb = "style",
          .argument = Argument::style,
          .help = QT_TRANSLATE_NOOP("Commands", "switch to a style: %1"),

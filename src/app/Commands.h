@@ -28,6 +28,10 @@ public:
     // Returns why it could not, or an empty text.
     virtual QString setGuideLocked(bool locked) = 0;
     virtual bool isGuideLocked() const = 0;
+    // Starts reading aloud from the guide's line, or stops. Returns why it
+    // could not start, or an empty text.
+    virtual QString toggleReadAloud() { return {}; }
+    virtual bool isReadingAloud() const { return false; }
     // The guide can leave the pointer (steps, the lock): false where the
     // desktop shell moves it with the pointer itself. Their keys are not
     // taken then.

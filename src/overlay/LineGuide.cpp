@@ -47,7 +47,10 @@ void LineGuide::updateSource()
     }
     if (!m_source)
         return;
+    const bool textStepWaits = m_textOnly;
     cancelQuestions();
+    if (textStepWaits)
+        Q_EMIT guideTaken();
     m_source->setActive(lines, caret);
     // Snapping switched off: the guide on a snapped line goes back to the pointer.
     if (!lines && m_mode == Mode::onLine)
@@ -76,6 +79,8 @@ bool LineGuide::pointerMoved(const QPointF &at)
     case Mode::pointer:
         break;
     }
+    if (m_mode != Mode::pointer)
+        Q_EMIT guideTaken();
     m_mode = Mode::pointer;
     m_line.reset();
     m_at = at;
@@ -90,6 +95,8 @@ bool LineGuide::pointerMoved(const QPointF &at)
 
 void LineGuide::followPointer()
 {
+    if (m_mode != Mode::pointer)
+        Q_EMIT guideTaken();
     cancelQuestions();
     m_mode = Mode::pointer;
     m_line.reset();
@@ -116,6 +123,7 @@ void LineGuide::cancelQuestions()
     m_asking = false;
     m_stepping = false;
     m_queuedSteps = 0;
+    m_textOnly = false;
 }
 
 void LineGuide::setGuideEnabled(bool enabled)
@@ -123,6 +131,7 @@ void LineGuide::setGuideEnabled(bool enabled)
     m_enabled = enabled;
     if (enabled)
         return;
+    Q_EMIT guideTaken();
     cancelQuestions();
     m_mode = Mode::pointer;
     m_hasPointer = true;
@@ -192,6 +201,21 @@ void LineGuide::step(int direction)
         askStep();
 }
 
+void LineGuide::stepToText(int direction)
+{
+    if (!snapping() || direction == 0 || !finite(m_at)) {
+        Q_EMIT textStepped(std::nullopt);
+        return;
+    }
+    if (m_mode != Mode::detached)
+        cancelQuestions();
+    detach();
+    m_textOnly = true;
+    m_queuedSteps = sign(direction);
+    if (!m_stepping)
+        askStep();
+}
+
 void LineGuide::askStep()
 {
     if (m_queuedSteps == 0)
@@ -210,6 +234,13 @@ void LineGuide::stepAnswered(std::optional<QRectF> line)
     // Nothing there, or no progress: a line's height further.
     const bool progress = line && (direction > 0 ? line->center().y() > m_stepFrom.center().y()
                                                  : line->center().y() < m_stepFrom.center().y());
+    if (m_textOnly) {
+        m_textOnly = false;
+        m_queuedSteps = 0;
+        const bool placed = progress && placeOnLine(*line);
+        Q_EMIT textStepped(placed ? line : std::nullopt);
+        return;
+    }
     if (!placeOnLine(progress ? *line : m_stepFrom.translated(0, direction * m_stepFrom.height()))) {
         m_queuedSteps = 0; // at the desktop's edge
         return;
@@ -223,6 +254,7 @@ void LineGuide::setLocked(bool locked)
     if (locked == isLocked())
         return;
     if (locked) {
+        Q_EMIT guideTaken();
         cancelQuestions();
         m_mode = Mode::locked;
         return;
@@ -260,6 +292,8 @@ void LineGuide::caretMoved(QRectF line)
     if (!m_enabled || !m_settings.followTextCursor() || m_mode == Mode::locked)
         return;
     cancelQuestions();
-    if (placeOnLine(line))
+    if (placeOnLine(line)) {
         detach();
+        Q_EMIT guideTaken();
+    }
 }

@@ -80,12 +80,23 @@ public:
 
     // One line down (direction > 0) or up; detaches the guide from the pointer.
     void step(int direction);
+    // One line of text down or up, answered by textStepped(): where the
+    // source finds none, the guide stays (reading aloud steps this way).
+    void stepToText(int direction);
     void setLocked(bool locked);
     bool isLocked() const { return m_mode == Mode::locked; }
 
     Mode mode() const { return m_mode; }
     // The line the guide stands on, in global coordinates.
     std::optional<QRectF> line() const { return m_line; }
+
+Q_SIGNALS:
+    // The answer to stepToText(): the line the guide is on now, or nothing.
+    void textStepped(std::optional<QRectF> line);
+    // Something else took the guide: the pointer moved away from its line or
+    // step, it was locked, went to the text cursor's line, was switched off,
+    // or the line switches changed under a stepToText().
+    void guideTaken();
 
 private:
     void updateSource();
@@ -121,4 +132,5 @@ private:
     bool m_stepping = false; // a step question is out, from m_stepFrom
     QRectF m_stepFrom;
     int m_queuedSteps = 0; // signed: down is positive
+    bool m_textOnly = false; // the step out is a stepToText()
 };

@@ -250,16 +250,18 @@ NumberInfo numberInfo(AppSettings::Number number)
     case AppSettings::Number::bracketOpacity: return {0.1, 0.8, 0.5};
     case AppSettings::Number::zoom: return {1.1, 3.0, 2.0};
     case AppSettings::Number::lineHeight: return {8.0, 80.0, 22.0};
+    case AppSettings::Number::speechRate: return {-100.0, 100.0, 0.0};
     }
     return {1.0, 1.0, 1.0};
 }
 
-// A stored number as it is used: nothing (absent, not a number, zero or
-// negative) gives the default, anything else is brought into range.
+// A stored number as it is used: nothing (absent, not a number, or zero or
+// negative where the range is above zero) gives the default, anything else
+// is brought into range.
 double storedNumber(AppSettings::Number number, double stored, double fallback)
 {
     const NumberInfo info = numberInfo(number);
-    if (!(stored > 0) || !std::isfinite(stored))
+    if (!std::isfinite(stored) || (info.lower > 0 && !(stored > 0)))
         return fallback;
     return std::clamp(stored, info.lower, info.upper);
 }
@@ -386,6 +388,9 @@ void AppSettings::loadFrom(const QSettings &store)
     m_snapToTextLines = readBool(store, snapToTextLinesKey, &damaged, defaultSnapToTextLines);
     m_followTextCursor = readBool(store, followTextCursorKey, &damaged, defaultFollowTextCursor);
     m_lineStepKeysEnabled = readBool(store, lineStepKeysEnabledKey, &damaged, defaultLineStepKeysEnabled);
+    m_speechRate = storedNumber(Number::speechRate, readDouble(store, speechRateKey, &damaged),
+                                numberInfo(Number::speechRate).fallback);
+    m_speechVoice = store.value(speechVoiceKey).toString().trimmed();
 
     // QSettings parses the file at the first lookup, so its status is only
     // known now. A file that holds something but none of our keys (random
@@ -393,7 +398,7 @@ void AppSettings::loadFrom(const QSettings &store)
     const QString keys[] = {styleKey, colorKey, opacityKey, thicknessKey, launchKey, verticalEnabledKey,
                             verticalMarginKey, verticalOpacityKey, magnifierEnabledKey, magnifierZoomKey,
                             readingStripLineHeightKey, globalHotkeysEnabledKey, snapToTextLinesKey,
-                            followTextCursorKey, lineStepKeysEnabledKey};
+                            followTextCursorKey, lineStepKeysEnabledKey, speechRateKey, speechVoiceKey};
     const bool noKey = std::none_of(std::begin(keys), std::end(keys),
                                     [&store](const QString &key) { return store.contains(key); });
     if (store.status() == QSettings::FormatError || (noKey && QFileInfo(m_filePath).size() > 0))
@@ -463,11 +468,28 @@ void AppSettings::setLineStepKeysEnabled(bool v)
 {
     assign(m_lineStepKeysEnabled, v, &AppSettings::lineStepKeysEnabledChanged);
 }
+void AppSettings::setSpeechRate(double v)
+{
+    setNumber(Number::speechRate, m_speechRate, std::round(v), &AppSettings::speechRateChanged);
+}
+void AppSettings::setSpeechVoice(const QString &v)
+{
+    assign(m_speechVoice, v.trimmed(), &AppSettings::speechVoiceChanged);
+}
 
 namespace {
 // One value as the INI reader of QSettings reads it back.
 QByteArray iniNumber(double value) { return QByteArray::number(value, 'g', QLocale::FloatingPointShortest); }
 QByteArray iniBool(bool value) { return value ? QByteArrayLiteral("true") : QByteArrayLiteral("false"); }
+// In double quotes, with quotes and backslashes escaped: a voice's name may
+// hold commas, which the INI reader would otherwise split into a list.
+QByteArray iniString(const QString &value)
+{
+    QByteArray text = value.toUtf8();
+    text.replace('\\', "\\\\");
+    text.replace('"', "\\\"");
+    return '"' + text + '"';
+}
 QByteArray iniByteArray(const QByteArray &bytes)
 {
     // "@ByteArray(...)" in double quotes, with quotes and backslashes escaped.
@@ -551,6 +573,8 @@ QString AppSettings::writeFile()
     add(snapToTextLinesKey, iniBool(m_snapToTextLines));
     add(followTextCursorKey, iniBool(m_followTextCursor));
     add(lineStepKeysEnabledKey, iniBool(m_lineStepKeysEnabled));
+    add(speechRateKey, iniNumber(m_speechRate));
+    add(speechVoiceKey, iniString(m_speechVoice));
 
     // Within one process QSettings may serve a later load from its parse of
     // the previous file if the new one has the same size and modification
@@ -584,4 +608,6 @@ void AppSettings::resetToDefaults()
     setSnapToTextLines(defaultSnapToTextLines);
     setFollowTextCursor(defaultFollowTextCursor);
     setLineStepKeysEnabled(defaultLineStepKeysEnabled);
+    setSpeechRate(numberInfo(Number::speechRate).fallback);
+    setSpeechVoice(QString());
 }

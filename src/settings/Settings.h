@@ -131,6 +131,8 @@ public:
     static inline const QString snapToTextLinesKey = QStringLiteral("snapToTextLines");
     static inline const QString followTextCursorKey = QStringLiteral("followTextCursor");
     static inline const QString lineStepKeysEnabledKey = QStringLiteral("lineStepKeysEnabled");
+    static inline const QString speechRateKey = QStringLiteral("speechRate");
+    static inline const QString speechVoiceKey = QStringLiteral("speechVoice");
 
     // The process-wide instance, created on first use from the default file.
     static AppSettings &shared();
@@ -164,6 +166,10 @@ public:
     // keys, which other applications use too (Ctrl+Shift+Up selects a
     // paragraph in many editors).
     bool lineStepKeysEnabled() const { return m_lineStepKeysEnabled; }
+    // Reading aloud: speech-dispatcher's rate, -100 (slowest) to 100, 0 its
+    // usual speed; and its voice by name, empty for its default voice.
+    double speechRate() const { return m_speechRate; }
+    QString speechVoice() const { return m_speechVoice; }
 
     void setCurrentStyle(LineStyle value);
     void setCurrentColor(const CodableColor &value);
@@ -180,9 +186,11 @@ public:
     void setSnapToTextLines(bool value);
     void setFollowTextCursor(bool value);
     void setLineStepKeysEnabled(bool value);
+    void setSpeechRate(double value);
+    void setSpeechVoice(const QString &value);
 
     // The range a number setting is kept in.
-    enum class Number { opacity, thickness, bracketWidth, bracketOpacity, zoom, lineHeight };
+    enum class Number { opacity, thickness, bracketWidth, bracketOpacity, zoom, lineHeight, speechRate };
     struct Range
     {
         double lower;
@@ -227,6 +235,8 @@ Q_SIGNALS:
     void snapToTextLinesChanged();
     void followTextCursorChanged();
     void lineStepKeysEnabledChanged();
+    void speechRateChanged();
+    void speechVoiceChanged();
     // A save failed after the previous one had succeeded: the change lives
     // only in memory until a later save gets through.
     void saveFailed(const QString &reason);
@@ -256,6 +266,8 @@ private:
     bool m_snapToTextLines = true;
     bool m_followTextCursor = false;
     bool m_lineStepKeysEnabled = true;
+    double m_speechRate = 0;
+    QString m_speechVoice;
     QString m_saveError;
     int m_failedSaves = 0;
     bool m_dirty = false;

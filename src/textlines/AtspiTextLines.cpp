@@ -250,10 +250,16 @@ void AtspiTextLines::finish(std::optional<Line> line)
     m_query.reset();
     m_timeout.stop();
     const std::optional<QRectF> rect = line ? std::optional<QRectF>(line->rect) : std::nullopt;
+    m_answered = line;
     if (q.step)
         Q_EMIT stepped(q.from, q.direction, rect);
     else
         Q_EMIT lineAt(q.point, rect);
+}
+
+QString AtspiTextLines::lineText(const QRectF &line) const
+{
+    return m_answered && m_answered->rect == line ? m_answered->text : QString();
 }
 
 CoordType AtspiTextLines::coordType(const platform::WindowAtPoint &w) const
@@ -446,6 +452,7 @@ void AtspiTextLines::lineIn(const AccessibleRef &object, int offset,
                                                               kLinePadding);
                                     line.born = m_clock.elapsed();
                                     const QString text = span->text;
+                                    line.text = text;
                                     line.embeddedOnly = !text.trimmed().isEmpty() &&
                                                         std::all_of(text.begin(), text.end(), [](QChar c) {
                                                             return c == kObjectReplacement || c.isSpace();

@@ -47,6 +47,7 @@ public:
     void requestLineAt(const QPointF &point) override;
     void requestStep(const QRectF &from, int direction) override;
     void cancel() override;
+    QString lineText(const QRectF &line) const override;
 
     // Forgets the lines found so far: the next question asks the application
     // again (after a scroll seen by Tovani itself, for instance).
@@ -65,6 +66,7 @@ private:
         QRectF rect;   // global coordinates, padded
         QRectF native; // as the application gave it
         platform::WindowAtPoint window;
+        QString text;
         bool hasText = false;      // more than blanks and embedded objects
         bool embeddedOnly = false; // nothing but embedded objects (U+FFFC)
         qint64 born = 0;           // when it was found, on m_clock
@@ -135,6 +137,7 @@ private:
     QTimer m_timeout;
 
     std::vector<Line> m_cache;
+    std::optional<Line> m_answered; // the line of the last answer
     QElapsedTimer m_clock;
     QHash<QString, qint64> m_pidOfService;
     std::optional<platform::WindowAtPoint> m_lastWindow;

@@ -37,6 +37,13 @@ public:
     virtual void requestStep(const QRectF &from, int direction) = 0;
     // Forgets a pending question: its answer will not be given.
     virtual void cancel() = 0;
+    // The text of `line`, a rectangle the last lineAt() or stepped() answer
+    // gave (read aloud from there); empty when the source does not know it.
+    virtual QString lineText(const QRectF &line) const
+    {
+        Q_UNUSED(line);
+        return {};
+    }
 
 Q_SIGNALS:
     // The answer to requestLineAt(point): the line, or nothing when no text

@@ -18,8 +18,8 @@ const TOVANI_API_VERSION = 2;
 const TOVANI_INVALID_ARGS = 'org.freedesktop.DBus.Error.InvalidArgs';
 const TOVANI_ACCESS_DENIED = 'org.freedesktop.DBus.Error.AccessDenied';
 const TOVANI_KEY_TAKEN = 'org.tovani.ShellExtension.Error.KeyTaken';
-const TOVANI_SHORTCUTS = ['toggle', 'next-line', 'previous-line', 'lock', 'style-1', 'style-2', 'style-3',
-    'style-4', 'style-5', 'cycle-style', 'thicker', 'thinner'];
+const TOVANI_SHORTCUTS = ['toggle', 'next-line', 'previous-line', 'lock', 'read-aloud', 'style-1', 'style-2',
+    'style-3', 'style-4', 'style-5', 'cycle-style', 'thicker', 'thinner'];
 // Pictures are bounded by what the monitors can show: all pieces together
 // at most twice the monitors' device pixels. Strings are read only up to
 // their limit, in bytes, and never echoed back.
