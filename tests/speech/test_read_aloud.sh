@@ -1,0 +1,140 @@
+#!/usr/bin/env bash
+# Reading aloud along the guide, end to end: a GTK 3 text view on a private
+# accessibility bus, tovani, and the stand-in speech server (ssip_server.py)
+# on a private socket, which logs what it is asked to say. Each row of the
+# table below starts tovani against a server in some state, rests the pointer
+# somewhere, gives `tovani read-aloud`, and checks what was said, where the
+# band was while it was said, and what the command answered.
+# The desktop's part (start it, move the pointer, read the band) is the few
+# functions of the first block: a Wayland session defines them again.
+source "$(dirname "$0")/../x11/lib.sh"
+source "$(dirname "$0")/../textlines/lib.sh"
+
+case ${READ_ALOUD_SESSION:-x11} in
+x11)
+    command -v xte >/dev/null || x11_skip "xte is not installed (xautomation)"
+    x11_start
+    x11_background "240 240 240"
+    # "TOP HEIGHT" of the band in a blank column of the helper, right of the
+    # messages tovani shows at the display's centre.
+    desk_band() { textlines_band 1150 103 294; }
+    ;;
+esac
+
+a11y_start
+textlines_helper gtk 700 100 500 300
+mapfile -t lines < <(textlines_ink 708 100 300 300)
+[ ${#lines[@]} -ge 10 ] || x11_fail "the helper shows ${#lines[@]} lines of ink: ${lines[*]}"
+TEXT=("Line 0: quietly fly past the big jumping dog") # gtk_text.py's lines, by number
+for k in 1 2 3 4 5 6 7 8 9; do TEXT[k]=${TEXT[0]/Line 0/Line $k}; done
+
+band_on() { # LINE: the band's edges within 5 pixels of the line's ink
+    local top height t b
+    read -r top height <<<"$(desk_band)"
+    read -r t b <<<"${lines[$1]}"
+    [ -n "$top" ] && [ $((top - t)) -le 5 ] && [ $((t - top)) -le 5 ] &&
+        [ $((top + height - b)) -le 5 ] && [ $((b - top - height)) -le 5 ]
+}
+rest_on() { # LINE: the pointer rests on it, the guide settles there
+    local t b
+    read -r t b <<<"${lines[$1]}"
+    x11_move 800 $(((t + b) / 2 + 3))
+    x11_wait_for 5 band_on "$1" || x11_fail "resting on line $1: the band spans '$(desk_band)'"
+}
+
+# The speech server: MODE of ssip_server.py, or "none" for no server at all.
+speech_server() {
+    export SPEECHD_ADDRESS="unix_socket:$X11_TMP/speech-$1.sock"
+    [ "$1" = none ] || h_start "speech-$1" '^ready$' "$TEXTLINES_PYTHON" "$(dirname "$0")/ssip_server.py" \
+        "$X11_TMP/speech-$1.sock" "$1"
+    SPOKEN="$X11_TMP/speech-$1.out"
+}
+said() { awk '$2 == "say" { $1 = $2 = $3 = ""; sub(/^ +/, ""); print }' "$SPOKEN" 2>/dev/null; }
+said_count() { said | wc -l; }
+has_said() { [ "$(said_count)" -ge "$1" ]; }
+# The id of the Nth message (from 1), and whether it was spoken to its end.
+msg_id() { awk '$2 == "say" { if (++n == '"$1"') print $3 }' "$SPOKEN"; }
+ended() { grep -q " end $1\$" "$SPOKEN"; }
+
+# Reads from line FIRST: each message is the next line of the view, and the
+# band is on that line while the server speaks it; COUNT messages.
+expect_reading() {
+    local first=$1 count=$2 n id
+    for ((n = 1; n <= count; n++)); do
+        x11_wait_for 10 has_said $n || x11_fail "message $n never came; said: $(said | tr '\n' '|')"
+        [ "$(said | sed -n ${n}p)" = "${TEXT[first + n - 1]}" ] ||
+            x11_fail "message $n is '$(said | sed -n ${n}p)', not line $((first + n - 1))"
+        id=$(msg_id $n)
+        band_on $((first + n - 1)) && ! ended "$id" ||
+            x11_fail "while line $((first + n - 1)) was spoken the band spanned '$(desk_band)'"
+    done
+}
+
+# SERVER | LINE the pointer rests on (- for none: the background) | what follows
+#   read N:  N lines are read from LINE on, then read-aloud stops it at once
+#   end:     read to the last line, then reading stops by itself
+#   error TEXT: the command fails with a sentence that holds TEXT; nothing said
+#   stray:   the pointer moves away while a line is spoken: reading stops
+#   stuck:   the server never answers usefully: tovani keeps answering while
+#            it waits, gives up after its time limit, and quits on request
+rows=(
+    "right|2|read 3"
+    "right|7|end"
+    "right|4|stray"
+    "right|-|error No text to read here"
+    "none|3|error install the package \"speech-dispatcher\""
+    "silent|3|stuck"
+    "garbage|3|stuck"
+)
+for row in "${rows[@]}"; do
+    IFS='|' read -r server line what <<<"$row"
+    speech_server "$server"
+    tovani_config_home "currentStyle=Highlight Bar" customThickness=4 customOpacity=0.6
+    x11_move 650 600
+    tovani_guide
+    if [ "$line" = - ]; then x11_move 300 700 && sleep 0.3; else rest_on "$line"; fi
+    answer=$(tovani_cmd read-aloud 2>&1)
+    case $what in
+    read*)
+        expect_reading "$line" "${what#read }"
+        tovani_cmd read-aloud || x11_fail "$row: the second read-aloud failed"
+        id=$(msg_id "${what#read }")
+        x11_wait_for 2 grep -q " cancel $id\$" "$SPOKEN" || x11_fail "$row: line $id was not cancelled"
+        n=$(said_count) && sleep 1
+        [ "$(said_count)" = "$n" ] || x11_fail "$row: spoken on after the stop: $(said | tail -n 1)"
+        band_on $((line + ${what#read } - 1)) || x11_fail "$row: the guide left the line it stopped on"
+        ;;
+    end)
+        expect_reading "$line" $((10 - line))
+        x11_wait_for 5 ended "$(msg_id $((10 - line)))" || x11_fail "$row: the last line never ended"
+        sleep 1
+        [ "$(said_count)" = $((10 - line)) ] || x11_fail "$row: spoken past the end: $(said | tail -n 1)"
+        band_on 9 || x11_fail "$row: at the end of the text the band spans '$(desk_band)'"
+        ;;
+    stray)
+        expect_reading "$line" 1
+        x11_move 800 60
+        x11_wait_for 2 grep -q " cancel $(msg_id 1)\$" "$SPOKEN" || x11_fail "$row: moving away did not cancel"
+        sleep 1
+        [ "$(said_count)" = 1 ] || x11_fail "$row: spoken on after the pointer left: $(said | tail -n 1)"
+        ;;
+    stuck)
+        for wait in 0 5; do
+            sleep $wait
+            TOVANI_CMD_TIMEOUT=1 tovani_cmd status >/dev/null || x11_fail "$row: tovani stopped answering"
+        done
+        [ "$(said_count)" = 0 ] || x11_fail "$row: said '$(said)'"
+        tovani_cmd quit >/dev/null || x11_fail "$row: tovani quit failed"
+        x11_wait_for 5 eval "! kill -0 $TOVANI_PID" || x11_fail "$row: tovani did not end"
+        ;;
+    error*)
+        [[ $answer == *"${what#error }"* && $(wc -l <<<"$answer") = 1 ]] ||
+            x11_fail "$row: read-aloud answered '$answer'"
+        sleep 1
+        [ "$(said_count)" = 0 ] || x11_fail "$row: said '$(said)'"
+        TOVANI_CMD_TIMEOUT=2 tovani_cmd status >/dev/null || x11_fail "$row: tovani does not answer any more"
+        ;;
+    esac
+    tovani_stop
+done
+echo PASS
