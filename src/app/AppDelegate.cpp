@@ -222,6 +222,20 @@ void AppDelegate::showPreferences()
         connect(&m_commands, &CommandRegistry::hotkeysChanged, window, showBoundKeys);
         m_notices->setPreferencesWindow(window);
         m_preferencesWindow = window;
+        // The voices come from speech-dispatcher, reached now if it is there.
+        if (const QString missing = speech::SpeechDispatcher::unavailableReason(); !missing.isEmpty()) {
+            setPreferencesSpeechProblem(window, missing);
+        } else {
+            connect(speech(), &speech::Speech::voicesListed, window, [window](const QList<speech::Voice> &voices) {
+                QList<std::pair<QString, QString>> list;
+                for (const speech::Voice &voice : voices)
+                    list.append({voice.name, voice.language});
+                setPreferencesVoices(window, list);
+            });
+            connect(speech(), &speech::Speech::failed, window,
+                    [window](const QString &reason) { setPreferencesSpeechProblem(window, reason); });
+            speech()->requestVoices();
+        }
         centreOnPrimary(window);
     }
     bringToFront(m_preferencesWindow);

@@ -12,6 +12,7 @@
 #include "ui/Symbols.h"
 #include "ui/Theme.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QFontDatabase>
 #include <QGridLayout>
@@ -327,7 +328,7 @@ void PreferencesView::build()
     sections->setSpacing(sectionSpacing);
     const QList<QWidget *> all{buildStyleSection(),   buildColorSection(),     buildAppearanceSection(),
                                buildBracketSection(), buildMagnifierSection(), buildTextLinesSection(),
-                               buildGeneralSection(),
+                               buildReadAloudSection(),                 buildGeneralSection(),
                                buildPreviewSection()};
     for (int i = 0; i < all.size(); ++i) {
         if (i > 0) sections->addWidget(new Divider);
@@ -557,7 +558,79 @@ QString explainTextLines(const AppSettings &s)
                                     "and \"tovani lock\" do it from anywhere.");
     return text.join(QLatin1Char(' '));
 }
+
+// What reading aloud does as the switches are set.
+QString explainReadAloud(const AppSettings &s, const QString &key)
+{
+    if (!s.snapToTextLines())
+        return PreferencesView::tr("Reading aloud starts on the line the guide settled on: switch on Snap to "
+                                   "Text Lines to use it.");
+    const QString start = s.globalHotkeysEnabled() ? PreferencesView::tr("%1 or \"tovani read-aloud\"").arg(key)
+                                                   : QStringLiteral("\"tovani read-aloud\"");
+    return PreferencesView::tr("%1 reads the guide's line aloud, then moves the guide on line after line; give it "
+                               "again or move the pointer to stop.")
+        .arg(start);
+}
 } // namespace
+
+QWidget *PreferencesView::buildReadAloudSection()
+{
+    auto *section = new QWidget;
+    auto *layout = column(section, blockSpacing);
+    layout->addWidget(sectionTitle(tr("Read Aloud")));
+    // speech-dispatcher's own scale: 0 is its usual speed.
+    m_speechRate = new SliderBlock(tr("Speed"), AppSettings::range(N::speechRate), 10, [](double value) {
+        return value == 0 ? PreferencesView::tr("Usual") : QString::asprintf("%+d", int(value));
+    });
+    connect(m_speechRate, &SliderBlock::valueEdited, &m_settings, &AppSettings::setSpeechRate);
+    layout->addWidget(m_speechRate);
+    m_voiceBox = new QComboBox;
+    m_voiceBox->setAccessibleName(tr("Voice"));
+    m_voiceBox->setSizeAdjustPolicy(QComboBox::AdjustToContents); // the voices come after the first showing
+    connect(m_voiceBox, &QComboBox::activated, this,
+            [this](int index) { m_settings.setSpeechVoice(m_voiceBox->itemData(index).toString()); });
+    layout->addWidget(controlRow(tr("Voice"), tr("One of speech-dispatcher's voices"), false, m_voiceBox));
+    m_readAloudExplanation = label(QString(), theme::TextStyle::caption, true);
+    m_readAloudExplanation->setWordWrap(true);
+    layout->addWidget(m_readAloudExplanation);
+    auto *notice = new NoticeBox(QString());
+    notice->text()->setWordWrap(true);
+    m_speechNotice = notice->text();
+    m_speechNoticeBox = notice;
+    notice->hide();
+    layout->addWidget(notice);
+    return section;
+}
+
+void PreferencesView::setSpeechProblem(const QString &text)
+{
+    m_speechNotice->setText(text);
+    m_speechNoticeBox->setVisible(!text.isEmpty());
+}
+
+void PreferencesView::setVoices(const QList<std::pair<QString, QString>> &voices)
+{
+    m_voices = voices;
+    showVoices();
+}
+
+// The default voice first, then speech-dispatcher's, and the stored one even
+// when the list does not hold it (not known yet, or a voice uninstalled).
+void PreferencesView::showVoices()
+{
+    const QString stored = m_settings.speechVoice();
+    const QSignalBlocker quiet(m_voiceBox);
+    m_voiceBox->clear();
+    m_voiceBox->addItem(tr("Default voice"), QString());
+    bool found = stored.isEmpty();
+    for (const auto &[name, language] : m_voices) {
+        m_voiceBox->addItem(language.isEmpty() ? name : QStringLiteral("%1 (%2)").arg(name, language), name);
+        found = found || name == stored;
+    }
+    if (!found)
+        m_voiceBox->addItem(stored, stored);
+    m_voiceBox->setCurrentIndex(std::max(0, m_voiceBox->findData(stored)));
+}
 
 QWidget *PreferencesView::buildGeneralSection()
 {
@@ -653,6 +726,10 @@ void PreferencesView::refresh()
     m_caretSwitch->setChecked(m_settings.followTextCursor());
     m_lineKeysSwitch->setChecked(m_settings.lineStepKeysEnabled());
     m_linesExplanation->setText(explainTextLines(m_settings));
+    m_speechRate->showValue(m_settings.speechRate());
+    showVoices();
+    m_readAloudExplanation->setText(
+        explainReadAloud(m_settings, boundOr(m_boundKeys, "read-aloud", keyText(Qt::CTRL | Qt::ALT | Qt::Key_Space))));
     m_qtRestartNotice->setVisible(m_settings.snapToTextLines() || m_settings.followTextCursor());
     if (m_login.isEnabled) m_loginSwitch->setChecked(m_login.isEnabled());
 
@@ -788,6 +865,20 @@ QWidget *createPreferencesWindow(AppSettings &settings)
 void setPreferencesNotice(QWidget *preferencesWindow, const QString &text)
 {
     if (auto *window = qobject_cast<PreferencesWindow *>(preferencesWindow)) window->view()->setNotice(text);
+}
+
+void setPreferencesVoices(QWidget *preferencesWindow, const QList<std::pair<QString, QString>> &voices)
+{
+    if (auto *window = qobject_cast<PreferencesWindow *>(preferencesWindow)) {
+        window->view()->setVoices(voices);
+        window->view()->setSpeechProblem(QString());
+    }
+}
+
+void setPreferencesSpeechProblem(QWidget *preferencesWindow, const QString &text)
+{
+    if (auto *window = qobject_cast<PreferencesWindow *>(preferencesWindow))
+        window->view()->setSpeechProblem(text);
 }
 
 void setPreferencesBoundKeys(QWidget *preferencesWindow, PreferencesView::BoundKeys boundKeys)

@@ -4,7 +4,7 @@
 // into the settings object (so the guide on screen changes while a slider is
 // dragged) and saved at once. A header, then a scrolling column of eight
 // sections: Style, Color, Appearance, Vertical Brackets, Magnifier, Text
-// Lines, General, Preview. Detail blocks of switched-off features fold away.
+// Lines, Read Aloud, General, Preview. Detail blocks of switched-off features fold away.
 
 #include "settings/Settings.h"
 
@@ -19,6 +19,7 @@ class ColorButton;
 class ColorWell;
 class FoldingBlock;
 class PreviewPanel;
+class QComboBox;
 class QLabel;
 class QMessageBox;
 class QPushButton;
@@ -88,6 +89,15 @@ public:
     QLabel *textLinesExplanation() const { return m_linesExplanation; }
     // "Restart Qt applications ...", shown while snapping or following is on.
     QWidget *qtRestartNotice() const { return m_qtRestartNotice; }
+    SliderBlock *speechRateBlock() const { return m_speechRate; }
+    QComboBox *voiceBox() const { return m_voiceBox; }
+    QLabel *readAloudExplanation() const { return m_readAloudExplanation; }
+    // Why nothing can be read aloud (speech-dispatcher missing or not
+    // answering), in the Read Aloud section; hidden when empty.
+    QLabel *speechNotice() const { return m_speechNotice; }
+    void setSpeechProblem(const QString &text);
+    // The voices speech-dispatcher offers: name and language.
+    void setVoices(const QList<std::pair<QString, QString>> &voices);
     QPushButton *resetButton() const { return m_resetButton; }
     FoldingBlock *lineHeightFold() const { return m_lineHeightFold; }
     FoldingBlock *bracketFold() const { return m_bracketFold; }
@@ -134,6 +144,8 @@ private:
     QWidget *buildBracketSection();
     QWidget *buildMagnifierSection();
     QWidget *buildTextLinesSection();
+    QWidget *buildReadAloudSection();
+    void showVoices();
     QWidget *buildGeneralSection();
     QWidget *buildPreviewSection();
 
@@ -172,6 +184,12 @@ private:
     ToggleSwitch *m_lineKeysSwitch = nullptr;
     QLabel *m_linesExplanation = nullptr;
     QWidget *m_qtRestartNotice = nullptr;
+    SliderBlock *m_speechRate = nullptr;
+    QComboBox *m_voiceBox = nullptr;
+    QLabel *m_readAloudExplanation = nullptr;
+    QLabel *m_speechNotice = nullptr;
+    QWidget *m_speechNoticeBox = nullptr;
+    QList<std::pair<QString, QString>> m_voices;
     QPushButton *m_resetButton = nullptr;
     FoldingBlock *m_lineHeightFold = nullptr;
     FoldingBlock *m_bracketFold = nullptr;
@@ -208,3 +226,7 @@ void setPreferencesNotice(QWidget *preferencesWindow, const QString &text);
 // Lets a window made by createPreferencesWindow show the shortcuts as the
 // desktop bound them (see PreferencesView::setBoundKeys).
 void setPreferencesBoundKeys(QWidget *preferencesWindow, PreferencesView::BoundKeys boundKeys);
+// Lets a window made by createPreferencesWindow show speech-dispatcher's
+// voices, or why it can't be reached (see PreferencesView::setVoices).
+void setPreferencesVoices(QWidget *preferencesWindow, const QList<std::pair<QString, QString>> &voices);
+void setPreferencesSpeechProblem(QWidget *preferencesWindow, const QString &text);
