@@ -157,6 +157,18 @@ Legen Sie diese und „tovani toggle“ in den Einstellungen Ihrer Arbeitsumgebu
         <source>On GNOME the guide follows the pointer only: snapping to text lines, line steps and the lock are not available there yet.</source>
         <translation>Unter GNOME folgt die Lesehilfe nur dem Zeiger: Das Einrasten auf Textzeilen, Zeilenschritte und die Sperre gibt es dort noch nicht.</translation>
     </message>
+    <message>
+        <source>Stopped reading</source>
+        <translation>Vorlesen beendet</translation>
+    </message>
+    <message>
+        <source>Reading aloud needs Snap to Text Lines: switch it on in the preferences.</source>
+        <translation>Zum Vorlesen muss „An Textzeilen ausrichten“ an sein: Schalten Sie es in den Einstellungen ein.</translation>
+    </message>
+    <message>
+        <source>No text to read here: rest the pointer on a line in an application that reports its text.</source>
+        <translation>Hier gibt es keinen Text zum Vorlesen: Lassen Sie den Zeiger auf einer Zeile einer Anwendung ruhen, die ihren Text meldet.</translation>
+    </message>
 </context>
 <context>
     <name>AppSettings</name>
@@ -418,6 +430,30 @@ Rückgabewert: 0 bei Erfolg, 1 wenn die laufende Instanz nicht erreichbar war,
     <message>
         <source>Guide unlocked</source>
         <translation>Lesehilfe gelöst</translation>
+    </message>
+    <message>
+        <source>Reading aloud</source>
+        <translation>Vorlesen</translation>
+    </message>
+    <message>
+        <source>Stopped reading</source>
+        <translation>Vorlesen beendet</translation>
+    </message>
+    <message>
+        <source>read aloud from the guide&apos;s line on, line after line, or stop</source>
+        <translation>ab der Zeile der Lesehilfe Zeile für Zeile vorlesen, oder aufhören</translation>
+    </message>
+    <message>
+        <source>Read aloud</source>
+        <translation>Vorlesen</translation>
+    </message>
+    <message>
+        <source>Read Aloud</source>
+        <translation>Vorlesen</translation>
+    </message>
+    <message>
+        <source>Stop Reading</source>
+        <translation>Vorlesen beenden</translation>
     </message>
 </context>
 <context>
@@ -791,6 +827,42 @@ Rückgabewert: 0 bei Erfolg, 1 wenn die laufende Instanz nicht erreichbar war,
         <source>With the line keys and Global Keyboard Shortcuts on, keys move the guide a line down or up and lock it; &quot;tovani next-line&quot;, &quot;tovani previous-line&quot; and &quot;tovani lock&quot; do it from anywhere.</source>
         <translation>Mit eingeschalteten Zeilentasten und globalen Tastenkürzeln bewegen Tasten die Lesehilfe eine Zeile nach unten oder oben und halten sie fest; „tovani next-line“, „tovani previous-line“ und „tovani lock“ tun das von überall.</translation>
     </message>
+    <message>
+        <source>Reading aloud starts on the line the guide settled on: switch on Snap to Text Lines to use it.</source>
+        <translation>Das Vorlesen beginnt auf der Zeile, auf der die Lesehilfe steht: Schalten Sie „An Textzeilen ausrichten“ ein, um es zu nutzen.</translation>
+    </message>
+    <message>
+        <source>%1 or &quot;tovani read-aloud&quot;</source>
+        <translation>%1 oder „tovani read-aloud“</translation>
+    </message>
+    <message>
+        <source>%1 reads the guide&apos;s line aloud, then moves the guide on line after line; give it again or move the pointer to stop.</source>
+        <translation>%1 liest die Zeile der Lesehilfe vor und rückt die Lesehilfe dann Zeile für Zeile weiter; noch einmal geben oder den Zeiger bewegen, um aufzuhören.</translation>
+    </message>
+    <message>
+        <source>Read Aloud</source>
+        <translation>Vorlesen</translation>
+    </message>
+    <message>
+        <source>Speed</source>
+        <translation>Tempo</translation>
+    </message>
+    <message>
+        <source>Usual</source>
+        <translation>Normal</translation>
+    </message>
+    <message>
+        <source>Voice</source>
+        <translation>Stimme</translation>
+    </message>
+    <message>
+        <source>One of speech-dispatcher&apos;s voices</source>
+        <translation>Eine der Stimmen von speech-dispatcher</translation>
+    </message>
+    <message>
+        <source>Default voice</source>
+        <translation>Standardstimme</translation>
+    </message>
 </context>
 <context>
     <name>PreferencesWindow</name>
@@ -1038,6 +1110,29 @@ Stil: %2</translation>
     <message>
         <source>%1 to toggle</source>
         <translation>%1 zum Umschalten</translation>
+    </message>
+</context>
+<context>
+    <name>speech</name>
+    <message>
+        <source>End of text</source>
+        <translation>Ende des Textes</translation>
+    </message>
+    <message>
+        <source>Stopped reading</source>
+        <translation>Vorlesen beendet</translation>
+    </message>
+    <message>
+        <source>Reading aloud needs speech-dispatcher: install the package &quot;speech-dispatcher&quot;.</source>
+        <translation>Zum Vorlesen wird speech-dispatcher gebraucht: Installieren Sie das Paket „speech-dispatcher“.</translation>
+    </message>
+    <message>
+        <source>speech-dispatcher does not answer; reading aloud stopped.</source>
+        <translation>speech-dispatcher antwortet nicht; das Vorlesen wurde beendet.</translation>
+    </message>
+    <message>
+        <source>speech-dispatcher gave an answer Tovani does not understand; reading aloud stopped.</source>
+        <translation>speech-dispatcher gab eine Antwort, die Tovani nicht versteht; das Vorlesen wurde beendet.</translation>
     </message>
 </context>
 <context>

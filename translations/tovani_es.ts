@@ -157,6 +157,18 @@ Asígnelos, junto con «tovani toggle», a teclas en la configuración de su esc
         <source>On GNOME the guide follows the pointer only: snapping to text lines, line steps and the lock are not available there yet.</source>
         <translation>En GNOME la guía solo sigue al puntero: el ajuste a las líneas de texto, los pasos de línea y el bloqueo aún no están disponibles allí.</translation>
     </message>
+    <message>
+        <source>Stopped reading</source>
+        <translation>Lectura detenida</translation>
+    </message>
+    <message>
+        <source>Reading aloud needs Snap to Text Lines: switch it on in the preferences.</source>
+        <translation>La lectura en voz alta necesita «Ajustar a las líneas de texto»: actívelo en las preferencias.</translation>
+    </message>
+    <message>
+        <source>No text to read here: rest the pointer on a line in an application that reports its text.</source>
+        <translation>Aquí no hay texto que leer: deje el puntero sobre una línea de una aplicación que informe de su texto.</translation>
+    </message>
 </context>
 <context>
     <name>AppSettings</name>
@@ -419,6 +431,30 @@ un cambio no se guardó.
     <message>
         <source>Guide unlocked</source>
         <translation>Guía desbloqueada</translation>
+    </message>
+    <message>
+        <source>Reading aloud</source>
+        <translation>Leyendo en voz alta</translation>
+    </message>
+    <message>
+        <source>Stopped reading</source>
+        <translation>Lectura detenida</translation>
+    </message>
+    <message>
+        <source>read aloud from the guide&apos;s line on, line after line, or stop</source>
+        <translation>leer en voz alta desde la línea de la guía, línea tras línea, o parar</translation>
+    </message>
+    <message>
+        <source>Read aloud</source>
+        <translation>Leer en voz alta</translation>
+    </message>
+    <message>
+        <source>Read Aloud</source>
+        <translation>Leer en voz alta</translation>
+    </message>
+    <message>
+        <source>Stop Reading</source>
+        <translation>Dejar de leer</translation>
     </message>
 </context>
 <context>
@@ -792,6 +828,42 @@ un cambio no se guardó.
         <source>With the line keys and Global Keyboard Shortcuts on, keys move the guide a line down or up and lock it; &quot;tovani next-line&quot;, &quot;tovani previous-line&quot; and &quot;tovani lock&quot; do it from anywhere.</source>
         <translation>Con las teclas de línea y los atajos de teclado globales activados, unas teclas mueven la guía una línea abajo o arriba y la bloquean; «tovani next-line», «tovani previous-line» y «tovani lock» lo hacen desde cualquier lugar.</translation>
     </message>
+    <message>
+        <source>Reading aloud starts on the line the guide settled on: switch on Snap to Text Lines to use it.</source>
+        <translation>La lectura empieza en la línea en la que se asentó la guía: active «Ajustar a las líneas de texto» para usarla.</translation>
+    </message>
+    <message>
+        <source>%1 or &quot;tovani read-aloud&quot;</source>
+        <translation>%1 o «tovani read-aloud»</translation>
+    </message>
+    <message>
+        <source>%1 reads the guide&apos;s line aloud, then moves the guide on line after line; give it again or move the pointer to stop.</source>
+        <translation>%1 lee en voz alta la línea de la guía y luego avanza la guía línea tras línea; repítalo o mueva el puntero para parar.</translation>
+    </message>
+    <message>
+        <source>Read Aloud</source>
+        <translation>Leer en voz alta</translation>
+    </message>
+    <message>
+        <source>Speed</source>
+        <translation>Velocidad</translation>
+    </message>
+    <message>
+        <source>Usual</source>
+        <translation>Normal</translation>
+    </message>
+    <message>
+        <source>Voice</source>
+        <translation>Voz</translation>
+    </message>
+    <message>
+        <source>One of speech-dispatcher&apos;s voices</source>
+        <translation>Una de las voces de speech-dispatcher</translation>
+    </message>
+    <message>
+        <source>Default voice</source>
+        <translation>Voz predeterminada</translation>
+    </message>
 </context>
 <context>
     <name>PreferencesWindow</name>
@@ -1039,6 +1111,29 @@ Estilo: %2</translation>
     <message>
         <source>%1 to toggle</source>
         <translation>%1 para alternar</translation>
+    </message>
+</context>
+<context>
+    <name>speech</name>
+    <message>
+        <source>End of text</source>
+        <translation>Fin del texto</translation>
+    </message>
+    <message>
+        <source>Stopped reading</source>
+        <translation>Lectura detenida</translation>
+    </message>
+    <message>
+        <source>Reading aloud needs speech-dispatcher: install the package &quot;speech-dispatcher&quot;.</source>
+        <translation>La lectura en voz alta necesita speech-dispatcher: instale el paquete «speech-dispatcher».</translation>
+    </message>
+    <message>
+        <source>speech-dispatcher does not answer; reading aloud stopped.</source>
+        <translation>speech-dispatcher no responde; la lectura en voz alta se ha detenido.</translation>
+    </message>
+    <message>
+        <source>speech-dispatcher gave an answer Tovani does not understand; reading aloud stopped.</source>
+        <translation>speech-dispatcher dio una respuesta que Tovani no entiende; la lectura en voz alta se ha detenido.</translation>
     </message>
 </context>
 <context>

@@ -157,6 +157,18 @@ Associez-les, ainsi que «&#xa0;tovani toggle&#xa0;», à des touches dans les r
         <source>On GNOME the guide follows the pointer only: snapping to text lines, line steps and the lock are not available there yet.</source>
         <translation>Sous GNOME, le guide suit seulement le pointeur : l’alignement sur les lignes de texte, le passage de ligne en ligne et le verrouillage n’y sont pas encore disponibles.</translation>
     </message>
+    <message>
+        <source>Stopped reading</source>
+        <translation>Lecture arrêtée</translation>
+    </message>
+    <message>
+        <source>Reading aloud needs Snap to Text Lines: switch it on in the preferences.</source>
+        <translation>La lecture à voix haute a besoin de « Suivre les lignes de texte » : activez-le dans les préférences.</translation>
+    </message>
+    <message>
+        <source>No text to read here: rest the pointer on a line in an application that reports its text.</source>
+        <translation>Aucun texte à lire ici : posez le pointeur sur une ligne d’une application qui indique son texte.</translation>
+    </message>
 </context>
 <context>
     <name>AppSettings</name>
@@ -418,6 +430,30 @@ n’a pas été enregistrée.
     <message>
         <source>Guide unlocked</source>
         <translation>Guide déverrouillé</translation>
+    </message>
+    <message>
+        <source>Reading aloud</source>
+        <translation>Lecture à voix haute</translation>
+    </message>
+    <message>
+        <source>Stopped reading</source>
+        <translation>Lecture arrêtée</translation>
+    </message>
+    <message>
+        <source>read aloud from the guide&apos;s line on, line after line, or stop</source>
+        <translation>lire à voix haute à partir de la ligne du guide, ligne après ligne, ou s’arrêter</translation>
+    </message>
+    <message>
+        <source>Read aloud</source>
+        <translation>Lire à voix haute</translation>
+    </message>
+    <message>
+        <source>Read Aloud</source>
+        <translation>Lire à voix haute</translation>
+    </message>
+    <message>
+        <source>Stop Reading</source>
+        <translation>Arrêter la lecture</translation>
     </message>
 </context>
 <context>
@@ -791,6 +827,42 @@ n’a pas été enregistrée.
         <source>With the line keys and Global Keyboard Shortcuts on, keys move the guide a line down or up and lock it; &quot;tovani next-line&quot;, &quot;tovani previous-line&quot; and &quot;tovani lock&quot; do it from anywhere.</source>
         <translation>Avec les touches de ligne et les raccourcis clavier globaux activés, des touches déplacent le guide d’une ligne vers le bas ou le haut et le verrouillent&#xa0;; «&#xa0;tovani next-line&#xa0;», «&#xa0;tovani previous-line&#xa0;» et «&#xa0;tovani lock&#xa0;» le font depuis n’importe où.</translation>
     </message>
+    <message>
+        <source>Reading aloud starts on the line the guide settled on: switch on Snap to Text Lines to use it.</source>
+        <translation>La lecture commence sur la ligne où le guide s’est posé : activez « Suivre les lignes de texte » pour l’utiliser.</translation>
+    </message>
+    <message>
+        <source>%1 or &quot;tovani read-aloud&quot;</source>
+        <translation>%1 ou « tovani read-aloud »</translation>
+    </message>
+    <message>
+        <source>%1 reads the guide&apos;s line aloud, then moves the guide on line after line; give it again or move the pointer to stop.</source>
+        <translation>%1 lit à voix haute la ligne du guide, puis avance le guide ligne après ligne ; recommencez ou déplacez le pointeur pour arrêter.</translation>
+    </message>
+    <message>
+        <source>Read Aloud</source>
+        <translation>Lire à voix haute</translation>
+    </message>
+    <message>
+        <source>Speed</source>
+        <translation>Vitesse</translation>
+    </message>
+    <message>
+        <source>Usual</source>
+        <translation>Normale</translation>
+    </message>
+    <message>
+        <source>Voice</source>
+        <translation>Voix</translation>
+    </message>
+    <message>
+        <source>One of speech-dispatcher&apos;s voices</source>
+        <translation>Une des voix de speech-dispatcher</translation>
+    </message>
+    <message>
+        <source>Default voice</source>
+        <translation>Voix par défaut</translation>
+    </message>
 </context>
 <context>
     <name>PreferencesWindow</name>
@@ -1038,6 +1110,29 @@ Style&#xa0;: %2</translation>
     <message>
         <source>%1 to toggle</source>
         <translation>%1 pour basculer</translation>
+    </message>
+</context>
+<context>
+    <name>speech</name>
+    <message>
+        <source>End of text</source>
+        <translation>Fin du texte</translation>
+    </message>
+    <message>
+        <source>Stopped reading</source>
+        <translation>Lecture arrêtée</translation>
+    </message>
+    <message>
+        <source>Reading aloud needs speech-dispatcher: install the package &quot;speech-dispatcher&quot;.</source>
+        <translation>La lecture à voix haute a besoin de speech-dispatcher : installez le paquet « speech-dispatcher ».</translation>
+    </message>
+    <message>
+        <source>speech-dispatcher does not answer; reading aloud stopped.</source>
+        <translation>speech-dispatcher ne répond pas ; la lecture à voix haute est arrêtée.</translation>
+    </message>
+    <message>
+        <source>speech-dispatcher gave an answer Tovani does not understand; reading aloud stopped.</source>
+        <translation>speech-dispatcher a donné une réponse que Tovani ne comprend pas ; la lecture à voix haute est arrêtée.</translation>
     </message>
 </context>
 <context>
