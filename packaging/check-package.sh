@@ -16,9 +16,10 @@ echo "package: $deb"
 dpkg-deb --field "$deb" Package Version Depends
 
 depends=$(dpkg-deb --field "$deb" Depends)
-for lib in libqt6widgets6 libqt6gui6 libqt6core6 libqt6dbus6 libxcb libwayland-client0 qt6-wayland; do
+for lib in libqt6widgets6 libqt6gui6 libqt6core6 libqt6dbus6 libxcb libwayland-client0 qt6-wayland libspeechd2; do
     case "$depends" in *"$lib"*) ;; *) echo "FAIL: Depends lacks $lib"; exit 1 ;; esac
 done
+case "$(dpkg-deb --field "$deb" Recommends)" in *speech-dispatcher*) ;; *) echo "FAIL: Recommends lacks speech-dispatcher"; exit 1 ;; esac
 
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Installs what Tovani needs on Debian 12: "build" for compiling and running,
-# "test" adds the X servers, compositor, tray host and input tools the tests drive,
+# Installs what Tovani needs on Debian 12: "build" for compiling and running
+# (reading aloud also wants the speech-dispatcher server, which the Debian
+# package recommends and the tests replace by a stand-in), "test" adds the X
+# servers, compositor, tray host and input tools the tests drive,
 # and the session and accessibility buses with a GTK 3 for the text-line tests,
 # headless GNOME Shell for the extension's tests, and debootstrap, which makes
 # the Debian 13 root where those tests run again on newer desktops.
@@ -19,6 +21,9 @@ build_pkgs=(
   libwayland-dev wayland-protocols qt6-wayland
   # glib-compile-schemas for the GNOME Shell extension's settings
   libglib2.0-bin
+  # reading aloud: the client library of speech-dispatcher (the server itself
+  # is only recommended: the tests speak to a stand-in)
+  libspeechd-dev
 )
 test_pkgs=(
   libglib2.0-bin systemd

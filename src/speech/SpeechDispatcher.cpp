@@ -22,6 +22,10 @@ constexpr int kReplyTimeoutMs = 4000;
 
 enum Kind { begin = 1, end = 2, cancelled = 3 };
 
+// speech-dispatcher is started on demand at its usual address only: an
+// address given in SPEECHD_ADDRESS is a server someone runs themselves.
+bool mayStartServer() { return qEnvironmentVariableIsEmpty("SPEECHD_ADDRESS"); }
+
 QString notInstalled()
 {
     return QCoreApplication::translate("speech", "Reading aloud needs speech-dispatcher: install the package "
@@ -72,7 +76,8 @@ public:
         sigaddset(&pipe, SIGPIPE);
         pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
         char *error = nullptr;
-        SPDConnection *conn = spd_open2("tovani", "read-aloud", nullptr, SPD_MODE_THREADED, nullptr, 1, &error);
+        SPDConnection *conn =
+            spd_open2("tovani", "read-aloud", nullptr, SPD_MODE_THREADED, nullptr, mayStartServer(), &error);
         free(error);
         if (!conn) {
             fail(notInstalled());
@@ -248,7 +253,8 @@ QString SpeechDispatcher::unavailableReason()
             ::close(fd);
     }
     SPDConnectionAddress__free(address);
-    if (listening || !QStandardPaths::findExecutable(QStringLiteral("speech-dispatcher")).isEmpty())
+    if (listening ||
+        (mayStartServer() && !QStandardPaths::findExecutable(QStringLiteral("speech-dispatcher")).isEmpty()))
         return {};
     return notInstalled();
 }
