@@ -126,7 +126,8 @@ struct OpenWindow
         return all << v->colorWell() << v->opacityBlock()->slider() << v->thicknessBlock()->slider()
                    << v->lineHeightBlock()->slider() << v->bracketSwitch() << v->bracketWidthBlock()->slider()
                    << v->bracketOpacityBlock()->slider() << v->magnifierSwitch() << v->zoomBlock()->slider()
-                   << v->snapSwitch() << v->caretSwitch() << v->lineKeysSwitch() << v->loginSwitch() << v->shortcutSwitch() << v->resetButton();
+                   << v->snapSwitch() << v->caretSwitch() << v->lineKeysSwitch() << v->speechRateBlock()->slider()
+                   << v->voiceBox() << v->loginSwitch() << v->shortcutSwitch() << v->resetButton();
     }
 };
 
@@ -329,7 +330,7 @@ private Q_SLOTS:
             {"Enter on a swatch", 7, key(Qt::Key_Return), 7, {}},
             {"Down in the swatches", 7, key(Qt::Key_Down), 15, {}},
             {"Space on a switch", 27, key(Qt::Key_Space), 27, {}},
-            {"Enter on a switch", 33, key(Qt::Key_Enter), 33, {}},
+            {"Enter on a switch", 35, key(Qt::Key_Enter), 35, {}},
             {"Right on a slider", 21, key(Qt::Key_Right), 21, by(1)},
             {"Page Down on a slider", 22, key(Qt::Key_PageDown), 22, by(-9)},
             {"toggling a tile", 1, action(toggle), 1, {}},

@@ -169,8 +169,6 @@ QString AppDelegate::toggleReadAloud()
     if (!m_isEnabled) return tr("The guide is off");
     if (const platform::Capability hold = m_platform.capability(platform::Feature::HoldGuide); !hold)
         return hold.reason;
-    if (const QString missing = speech::SpeechDispatcher::unavailableReason(); !missing.isEmpty())
-        return missing;
     LineGuide &guide = m_overlay->lineGuide();
     if (!m_settings.snapToTextLines() || !guide.source())
         return tr("Reading aloud needs Snap to Text Lines: switch it on in the preferences.");
@@ -178,6 +176,8 @@ QString AppDelegate::toggleReadAloud()
     const QString text = line ? guide.source()->lineText(*line) : QString();
     if (text.trimmed().isEmpty())
         return tr("No text to read here: rest the pointer on a line in an application that reports its text.");
+    if (const QString missing = speech::SpeechDispatcher::unavailableReason(); !missing.isEmpty())
+        return missing;
     m_reader->start(text);
     return {};
 }
