@@ -1134,6 +1134,10 @@ Stil: %2</translation>
         <source>speech-dispatcher gave an answer Tovani does not understand; reading aloud stopped.</source>
         <translation>speech-dispatcher gab eine Antwort, die Tovani nicht versteht; das Vorlesen wurde beendet.</translation>
     </message>
+    <message>
+        <source>speech-dispatcher went away; reading aloud stopped.</source>
+        <translation>speech-dispatcher ist nicht mehr da; das Vorlesen wurde beendet.</translation>
+    </message>
 </context>
 <context>
     <name>valuetext</name>

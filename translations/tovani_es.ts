@@ -1135,6 +1135,10 @@ Estilo: %2</translation>
         <source>speech-dispatcher gave an answer Tovani does not understand; reading aloud stopped.</source>
         <translation>speech-dispatcher dio una respuesta que Tovani no entiende; la lectura en voz alta se ha detenido.</translation>
     </message>
+    <message>
+        <source>speech-dispatcher went away; reading aloud stopped.</source>
+        <translation>speech-dispatcher ya no está; la lectura en voz alta se ha detenido.</translation>
+    </message>
 </context>
 <context>
     <name>valuetext</name>

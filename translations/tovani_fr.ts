@@ -1134,6 +1134,10 @@ Style&#xa0;: %2</translation>
         <source>speech-dispatcher gave an answer Tovani does not understand; reading aloud stopped.</source>
         <translation>speech-dispatcher a donné une réponse que Tovani ne comprend pas ; la lecture à voix haute est arrêtée.</translation>
     </message>
+    <message>
+        <source>speech-dispatcher went away; reading aloud stopped.</source>
+        <translation>speech-dispatcher a disparu ; la lecture à voix haute est arrêtée.</translation>
+    </message>
 </context>
 <context>
     <name>valuetext</name>

@@ -19,6 +19,8 @@ namespace speech {
 namespace {
 
 constexpr int kReplyTimeoutMs = 4000;
+// How often the connection is checked while a message is out.
+constexpr int kAliveCheckMs = 500;
 
 enum Kind { begin = 1, end = 2, cancelled = 3 };
 
@@ -34,6 +36,10 @@ QString notInstalled()
 QString noAnswer()
 {
     return QCoreApplication::translate("speech", "speech-dispatcher does not answer; reading aloud stopped.");
+}
+QString wentAway()
+{
+    return QCoreApplication::translate("speech", "speech-dispatcher went away; reading aloud stopped.");
 }
 QString badAnswer()
 {
@@ -93,7 +99,7 @@ public:
         conn->callback_cancel = &SpeechWorker::notification;
         if (spd_set_notification_on(conn, SPDNotification(SPD_BEGIN | SPD_END | SPD_CANCEL)) != 0 ||
             !applyVoice()) {
-            fail(badAnswer());
+            callFailed();
             return false;
         }
         return true;
@@ -112,7 +118,7 @@ public:
             return;
         const int id = spd_say(m_conn, SPD_TEXT, text.constData());
         if (id < 0) {
-            fail(badAnswer());
+            callFailed();
             return;
         }
         reply([token, id](SpeechDispatcher *o) { o->said(token, id); });
@@ -121,7 +127,7 @@ public:
     void cancel()
     {
         if (m_conn && spd_cancel(m_conn) != 0)
-            fail(badAnswer());
+            callFailed();
     }
 
     void setVoice(int rate, const QByteArray &voice)
@@ -129,7 +135,7 @@ public:
         m_rate = rate;
         m_voice = voice;
         if (m_conn && !applyVoice())
-            fail(badAnswer());
+            callFailed();
     }
 
     void listVoices()
@@ -138,7 +144,7 @@ public:
             return;
         SPDVoice **voices = spd_list_synthesis_voices(m_conn);
         if (!voices) {
-            fail(badAnswer());
+            callFailed();
             return;
         }
         QList<Voice> list;
@@ -159,6 +165,18 @@ public:
         if (m_conn && m_conn->socket >= 0)
             ::shutdown(m_conn->socket, SHUT_RDWR);
     }
+
+    // libspeechd tells no one when the server goes away between calls: its
+    // reader thread just closes the socket. Asked while messages are out.
+    void checkAlive()
+    {
+        if (m_conn && m_conn->socket < 0)
+            fail(wentAway());
+    }
+
+    // A call failed: libspeechd's reader closes the socket when the server
+    // went away; otherwise the server said something unexpected.
+    void callFailed() { fail(m_conn && m_conn->socket < 0 ? wentAway() : badAnswer()); }
 
     void fail(const QString &reason)
     {
@@ -214,6 +232,13 @@ SpeechDispatcher::SpeechDispatcher(QObject *parent) : Speech(parent)
     m_watchdog.setSingleShot(true);
     m_watchdog.setInterval(kReplyTimeoutMs);
     connect(&m_watchdog, &QTimer::timeout, this, &SpeechDispatcher::timedOut);
+    m_aliveCheck.setInterval(kAliveCheckMs);
+    connect(&m_aliveCheck, &QTimer::timeout, this, [this] {
+        if (m_messages.isEmpty() && m_calls == 0)
+            m_aliveCheck.stop();
+        else if (m_calls == 0)
+            post([](SpeechWorker &w) { w.checkAlive(); });
+    });
 }
 
 SpeechDispatcher::~SpeechDispatcher()
@@ -300,6 +325,8 @@ quint64 SpeechDispatcher::say(const QString &text)
     const quint64 token = ++m_nextToken;
     const QByteArray bytes = text.toUtf8();
     post([token, bytes](SpeechWorker &w) { w.say(token, bytes); });
+    if (!m_aliveCheck.isActive())
+        m_aliveCheck.start();
     return token;
 }
 

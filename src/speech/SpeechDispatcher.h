@@ -59,6 +59,7 @@ private:
     QThread *m_thread = nullptr;
     SpeechWorker *m_worker = nullptr;
     QTimer m_watchdog;
+    QTimer m_aliveCheck; // while messages are out
     int m_calls = 0;                // posted to the worker, not yet done
     quint64 m_nextToken = 0;
     quint64 m_firstLive = 1;        // tokens below it were cancelled or failed

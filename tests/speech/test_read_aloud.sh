@@ -18,6 +18,7 @@ x11)
     # "TOP HEIGHT" of the band in a blank column of the helper, right of the
     # messages tovani shows at the display's centre.
     desk_band() { textlines_band 1150 103 294; }
+    desk_move() { x11_move "$@"; }
     ;;
 esac
 
@@ -38,7 +39,7 @@ band_on() { # LINE: the band's edges within 5 pixels of the line's ink
 rest_on() { # LINE: the pointer rests on it, the guide settles there
     local t b
     read -r t b <<<"${lines[$1]}"
-    x11_move 800 $(((t + b) / 2 + 3))
+    desk_move 800 $(((t + b) / 2 + 3))
     x11_wait_for 5 band_on "$1" || x11_fail "resting on line $1: the band spans '$(desk_band)'"
 }
 
@@ -75,6 +76,8 @@ expect_reading() {
 #   end:     read to the last line, then reading stops by itself
 #   error TEXT: the command fails with a sentence that holds TEXT; nothing said
 #   stray:   the pointer moves away while a line is spoken: reading stops
+#   gone:    the server ends while a line is spoken: reading stops, tovani
+#            keeps running and reads again once a server is back
 #   stuck:   the server never answers usefully: tovani keeps answering while
 #            it waits, gives up after its time limit, and quits on request
 rows=(
@@ -83,6 +86,7 @@ rows=(
     "right|4|stray"
     "right|-|error No text to read here"
     "none|3|error install the package \"speech-dispatcher\""
+    "right|5|gone"
     "silent|3|stuck"
     "garbage|3|stuck"
 )
@@ -90,9 +94,9 @@ for row in "${rows[@]}"; do
     IFS='|' read -r server line what <<<"$row"
     speech_server "$server"
     tovani_config_home "currentStyle=Highlight Bar" customThickness=4 customOpacity=0.6
-    x11_move 650 600
+    desk_move 650 600
     tovani_guide
-    if [ "$line" = - ]; then x11_move 300 700 && sleep 0.3; else rest_on "$line"; fi
+    if [ "$line" = - ]; then desk_move 300 700 && sleep 0.3; else rest_on "$line"; fi
     answer=$(tovani_cmd read-aloud 2>&1)
     case $what in
     read*)
@@ -113,10 +117,19 @@ for row in "${rows[@]}"; do
         ;;
     stray)
         expect_reading "$line" 1
-        x11_move 800 60
+        desk_move 800 60
         x11_wait_for 2 grep -q " cancel $(msg_id 1)\$" "$SPOKEN" || x11_fail "$row: moving away did not cancel"
         sleep 1
         [ "$(said_count)" = 1 ] || x11_fail "$row: spoken on after the pointer left: $(said | tail -n 1)"
+        ;;
+    gone)
+        expect_reading "$line" 1
+        kill "${H_PID}" && sleep 1
+        TOVANI_CMD_TIMEOUT=2 tovani_cmd status >/dev/null || x11_fail "$row: tovani died with the server"
+        speech_server right
+        rest_on 6
+        tovani_cmd read-aloud >/dev/null || x11_fail "$row: read-aloud failed with the server back"
+        expect_reading 6 1
         ;;
     stuck)
         for wait in 0 5; do
