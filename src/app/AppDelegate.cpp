@@ -176,7 +176,7 @@ QString AppDelegate::toggleReadAloud()
     const QString text = line ? guide.source()->lineText(*line) : QString();
     if (text.trimmed().isEmpty())
         return tr("No text to read here: rest the pointer on a line in an application that reports its text.");
-    if (const QString missing = speech::SpeechDispatcher::unavailableReason(); !missing.isEmpty())
+    if (QString missing = speech::SpeechDispatcher::unavailableReason(); !missing.isEmpty())
         return missing;
     m_reader->start(text);
     return {};
