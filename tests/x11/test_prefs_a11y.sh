@@ -24,9 +24,10 @@ on_bus() { "${ATSPI[@]}" check "Tovani Preferences" >/dev/null 2>&1; [ $? != 2 ]
 x11_wait_for 20 on_bus || x11_fail "the preferences window is not on the accessibility bus"
 
 "${ATSPI[@]}" check "Tovani Preferences" >"$X11_TMP/tree.log" 2>&1 || x11_fail "faults in the accessibility tree"
-# 5 tiles and 15 swatches; 7 switches; 6 sliders (folded ones too); the colour well and Reset.
+# 5 tiles and 15 swatches; 7 switches; 7 sliders (folded ones too); the colour well and Reset;
+# the voice list.
 roles=$(cut -d'|' -f1 "$X11_TMP/tree.log" | sort | uniq -c | awk '{ printf "%s:%s ", $2, $1 }')
-[ "$roles" = "check-box:7 push-button:2 radio-button:20 slider:6 " ] || x11_fail "the controls on the bus: $roles"
+[ "$roles" = "check-box:7 combo-box:1 push-button:2 radio-button:20 slider:7 " ] || x11_fail "the controls on the bus: $roles"
 grep -qx 'slider|Opacity|60' "$X11_TMP/tree.log" || x11_fail "the opacity slider does not say 60"
 
 xdotool windowfocus --sync "$WIN" 2>/dev/null || xdotool windowfocus "$WIN"
