@@ -33,9 +33,10 @@ class Client:
         # The lines of one reply: "CODE-value" each, the last "CODE text".
         self.writer.write("".join(line + "\r\n" for line in lines).encode())
 
-    def event(self, code, name, msg):
-        if name in self.notify or "all" in self.notify:
-            self.send("%d-%d" % (code, msg), "%d-%d" % (code, self.number), "%d %s" % (code, name.upper()))
+    def event(self, code, kind, msg, text):
+        # Sent only when asked for, by its kind ("SET SELF NOTIFICATION END on") or all.
+        if kind in self.notify or "all" in self.notify:
+            self.send("%d-%d" % (code, msg), "%d-%d" % (code, self.number), "%d %s" % (code, text))
 
     def say(self, msg, text):
         self.queue.append((msg, text))
@@ -46,18 +47,18 @@ class Client:
         while self.queue:
             msg, text = self.queue[0]
             log("begin", msg)
-            self.event(701, "begin", msg)
+            self.event(701, "begin", msg, "BEGIN")
             await asyncio.sleep((40 + MS_PER_CHAR * len(text)) / 1000)
             self.queue.pop(0)
             log("end", msg)
-            self.event(702, "end", msg)
+            self.event(702, "end", msg, "END")
 
     def cancel(self):
         if self.player:
             self.player.cancel()
         for msg, _ in self.queue:
             log("cancel", msg)
-            self.event(703, "canceled", msg)
+            self.event(703, "cancel", msg, "CANCELED")
         self.queue = []
 
 

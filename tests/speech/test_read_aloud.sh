@@ -72,7 +72,8 @@ expect_reading() {
 }
 
 # SERVER | LINE the pointer rests on (- for none: the background) | what follows
-#   read N:  N lines are read from LINE on, then read-aloud stops it at once
+#   read N:  N lines are read from LINE on, at the stored rate and voice, then
+#            read-aloud stops it at once
 #   end:     read to the last line, then reading stops by itself
 #   error TEXT: the command fails with a sentence that holds TEXT; nothing said
 #   stray:   the pointer moves away while a line is spoken: reading stops
@@ -93,7 +94,8 @@ rows=(
 for row in "${rows[@]}"; do
     IFS='|' read -r server line what <<<"$row"
     speech_server "$server"
-    tovani_config_home "currentStyle=Highlight Bar" customThickness=4 customOpacity=0.6
+    tovani_config_home "currentStyle=Highlight Bar" customThickness=4 customOpacity=0.6 speechRate=-30 \
+        'speechVoice="Chloe, young"'
     desk_move 650 600
     tovani_guide
     if [ "$line" = - ]; then desk_move 300 700 && sleep 0.3; else rest_on "$line"; fi
@@ -101,6 +103,8 @@ for row in "${rows[@]}"; do
     case $what in
     read*)
         expect_reading "$line" "${what#read }"
+        grep -q ' rate -30$' "$SPOKEN" && grep -q ' voice Chloe, young$' "$SPOKEN" ||
+            x11_fail "$row: the stored rate and voice did not reach the server: $(grep -E ' (rate|voice) ' "$SPOKEN")"
         tovani_cmd read-aloud || x11_fail "$row: the second read-aloud failed"
         id=$(msg_id "${what#read }")
         x11_wait_for 2 grep -q " cancel $id\$" "$SPOKEN" || x11_fail "$row: line $id was not cancelled"
