@@ -38,9 +38,7 @@ const struct { const char *name; QString before, line, key, menu, effect, hud; b
     {"previous line", "toggle", "previous-line", "UP", "Previous Line", "line=425/30", "", true},
     {"lock", "toggle", "lock", "AC09", "Lock Guide", "menu=Reading Guide Enabled,Guide Locked,Underline locked=on",
      "Guide locked"},
-    // Without text lines (no accessibility bus here) it says why and changes
-    // nothing; the menu row would show the same refusal (read aloud for real:
-    // tests/speech/).
+    // No text lines here: it says why (the menu's row alike); for real: tests/speech/.
     {"read aloud", "toggle", "read-aloud", "SPCE", "", "",
      "Reading aloud needs Snap to Text Lines: switch it on in the preferences.", false,
      "error: Reading aloud needs Snap to Text Lines: switch it on in the preferences."},

@@ -1,8 +1,6 @@
-// The reader's state machine against a fake speech, for the races a real
-// speech server makes rare: an END that arrives after a stop, or after the
-// reading started again; a step answered after a stop; a cancel that came
-// from someone else; blank lines; a server that fails midway. (Reading line
-// after line against a real protocol: tests/speech/test_read_aloud.sh.)
+// The reader against a fake speech, for what a real server makes rare: an END
+// or CANCEL after a stop or a new start, a step answered after a stop, a cancel
+// from someone else, blank lines, a failure (the rest: tests/speech/).
 #include "speech/Reader.h"
 
 #include <QTest>
@@ -13,11 +11,7 @@ class FakeSpeech : public speech::Speech
 {
     Q_OBJECT
 public:
-    quint64 say(const QString &text) override
-    {
-        log << QStringLiteral("say ") + text;
-        return ++last;
-    }
+    quint64 say(const QString &text) override { return log << QStringLiteral("say ") + text, ++last; }
     void cancel() override { log << QStringLiteral("cancel"); }
     void setRate(int) override {}
     void setVoice(const QString &) override {}
@@ -33,22 +27,26 @@ public:
 struct Row
 {
     const char *name;
-    QStringList events;
-    QStringList expected; // the speech's calls, "step?" for a step asked, "ended WHY"
+    QStringList events, expected; // expected: the speech's calls, "step?" for a step asked, "ended WHY"
 };
 
 const Row rows[] = {
-    {"line after line to the end", {"start a", "end 1", "step b", "end 2", "step -"},
+    {"line after line to the end",
+     {"start a", "end 1", "step b", "end 2", "step -"},
      {"say a", "step?", "say b", "step?", "ended End of text"}},
     {"an END after the stop steps nothing", {"start a", "stop", "end 1"}, {"say a", "cancel"}},
-    {"a step answered after the stop says nothing", {"start a", "end 1", "stop", "step b"},
+    {"a step answered after the stop says nothing",
+     {"start a", "end 1", "stop", "step b"},
      {"say a", "step?", "cancel"}},
-    {"the old message's END does not move the new reading", {"start a", "stop", "start b", "end 1"},
+    {"the old message's END does not move the new reading",
+     {"start a", "stop", "start b", "end 1"},
      {"say a", "cancel", "say b"}},
     {"cut off by someone else", {"start a", "cut 1", "end 1"}, {"say a", "ended Stopped reading"}},
-    {"a cancel of an old message is no stop", {"start a", "stop", "start b", "cut 1", "end 2"},
+    {"a cancel of an old message is no stop",
+     {"start a", "stop", "start b", "cut 1", "end 2"},
      {"say a", "cancel", "say b", "step?"}},
-    {"blank lines are stepped over", {"start a", "end 1", "step  \t ", "step c"},
+    {"blank lines are stepped over",
+     {"start a", "end 1", "step  \t ", "step c"},
      {"say a", "step?", "step?", "say c"}},
     {"a failure ends the reading", {"start a", "fail", "end 1"}, {"say a", "ended gone"}},
 };
@@ -60,37 +58,33 @@ class TestReader : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void table_data()
-    {
-        QTest::addColumn<int>("row");
-        for (int i = 0; i < int(std::size(rows)); ++i)
-            QTest::newRow(rows[i].name) << i;
-    }
-
     void table()
     {
-        QFETCH(int, row);
-        FakeSpeech speech;
-        speech::Reader reader([&speech]() -> speech::Speech * { return &speech; });
-        connect(&reader, &speech::Reader::stepWanted, this, [&speech] { speech.log << QStringLiteral("step?"); });
-        connect(&reader, &speech::Reader::ended, this,
-                [&speech](const QString &why) { speech.log << QStringLiteral("ended ") + why; });
-        for (const QString &event : rows[row].events) {
-            const QString word = event.section(u' ', 0, 0), rest = event.section(u' ', 1);
-            if (word == u"start")
-                reader.start(rest);
-            else if (word == u"stop")
-                reader.stop();
-            else if (word == u"end")
-                Q_EMIT speech.finished(rest.toULongLong());
-            else if (word == u"cut")
-                Q_EMIT speech.cancelled(rest.toULongLong());
-            else if (word == u"step")
-                reader.lineStepped(rest == u"-" ? std::nullopt : std::optional<QString>(rest));
-            else if (word == u"fail")
-                Q_EMIT speech.failed(QStringLiteral("gone"));
+        for (const Row &row : rows) {
+            FakeSpeech speech;
+            speech::Reader reader([&speech]() -> speech::Speech * { return &speech; });
+            connect(&reader, &speech::Reader::stepWanted, this,
+                    [&speech] { speech.log << QStringLiteral("step?"); });
+            connect(&reader, &speech::Reader::ended, this,
+                    [&speech](const QString &why) { speech.log << QStringLiteral("ended ") + why; });
+            for (const QString &event : row.events) {
+                const QString word = event.section(u' ', 0, 0), rest = event.section(u' ', 1);
+                if (word == u"start")
+                    reader.start(rest);
+                else if (word == u"stop")
+                    reader.stop();
+                else if (word == u"end")
+                    Q_EMIT speech.finished(rest.toULongLong());
+                else if (word == u"cut")
+                    Q_EMIT speech.cancelled(rest.toULongLong());
+                else if (word == u"step")
+                    reader.lineStepped(rest == u"-" ? std::nullopt : std::optional<QString>(rest));
+                else if (word == u"fail")
+                    Q_EMIT speech.failed(QStringLiteral("gone"));
+            }
+            QVERIFY2(speech.log == row.expected,
+                     qPrintable(QStringLiteral("%1: %2").arg(row.name, speech.log.join(u'|'))));
         }
-        QCOMPARE(speech.log, rows[row].expected);
     }
 };
 

@@ -7,7 +7,7 @@
 # garbage (answers every command with a line that is no SSIP reply). Prints
 # "ready" once listening, then one line per event, after a time stamp in
 # milliseconds: "T say ID TEXT", "T begin ID", "T end ID", "T cancel ID",
-# "T rate N", "T voice NAME", "T list", "T bye".
+# "T rate N", "T voice NAME".
 import asyncio
 import os
 import sys
@@ -18,6 +18,8 @@ MODE = sys.argv[2] if len(sys.argv) > 2 else "right"
 MS_PER_CHAR = float(sys.argv[3]) if len(sys.argv) > 3 else 8
 VOICES = [("Alba", "en-GB", "none"), ("Bruno", "de-DE", "none"), ("Chloe, young", "fr-FR", "none")]
 next_id = 100
+SET_REPLIES = {"NOTIFICATION": "220 OK NOTIFICATION SET", "RATE": "203 OK RATE SET", "SYNTHESIS_VOICE": "209 OK VOICE SET",
+               "CLIENT_NAME": "208 OK CLIENT NAME SET", "PRIORITY": "202 OK PRIORITY SET"}
 
 
 def log(*words):
@@ -40,8 +42,7 @@ class Client:
 
     def say(self, msg, text):
         self.queue.append((msg, text))
-        if not self.player or self.player.done():
-            self.player = asyncio.ensure_future(self.play())
+        self.player = self.player if self.player and not self.player.done() else asyncio.ensure_future(self.play())
 
     async def play(self):
         while self.queue:
@@ -92,29 +93,17 @@ async def serve(reader, writer):
             if what == "NOTIFICATION":
                 name, state = value.lower().split()
                 (client.notify.add if state == "on" else client.notify.discard)(name)
-                client.send("220 OK NOTIFICATION SET")
-            elif what == "RATE":
-                log("rate", value)
-                client.send("203 OK RATE SET")
-            elif what == "SYNTHESIS_VOICE":
-                log("voice", value)
-                client.send("209 OK VOICE SET")
-            elif what == "CLIENT_NAME":
-                client.send("208 OK CLIENT NAME SET")
-            elif what == "PRIORITY":
-                client.send("202 OK PRIORITY SET")
-            else:
-                client.send("299 OK BUT NOT IMPLEMENTED -- DOES NOTHING")
+            elif what in ("RATE", "SYNTHESIS_VOICE"):
+                log("rate" if what == "RATE" else "voice", value)
+            client.send(SET_REPLIES.get(what, "299 OK BUT NOT IMPLEMENTED -- DOES NOTHING"))
         elif command[:2] == ["CANCEL", "SELF"]:
             client.cancel()
             client.send("213 OK CANCELED")
         elif command[:2] == ["LIST", "SYNTHESIS_VOICES"]:
-            log("list")
             client.send(*["249-%s\t%s\t%s" % v for v in VOICES], "249 OK VOICE LIST SENT")
         elif command[:3] == ["HISTORY", "GET", "CLIENT_ID"]:
             client.send("245-%d" % client.number, "245 OK CLIENT ID SENT")
         elif command[:1] == ["QUIT"]:
-            log("bye")
             client.send("231 HAPPY HACKING")
             break
         else:

@@ -1,12 +1,10 @@
 #!/usr/bin/env bash
-# Reading aloud along the guide, end to end: a GTK 3 text view on a private
-# accessibility bus, tovani, and the stand-in speech server (ssip_server.py)
-# on a private socket, which logs what it is asked to say. Each row of the
-# table below starts tovani against a server in some state, rests the pointer
-# somewhere, gives `tovani read-aloud`, and checks what was said, where the
-# band was while it was said, and what the command answered.
-# The desktop's part (start it, move the pointer, read the band) is the few
-# functions of the first block: a Wayland session defines them again.
+# Reading aloud end to end: a GTK 3 text view on a private accessibility bus,
+# tovani, and the stand-in speech server (ssip_server.py, on a private socket,
+# logs what it is asked to say). Each row starts tovani against a server in
+# some state, rests the pointer, gives `tovani read-aloud` and checks what was
+# said, where the band was meanwhile and what the command answered. The
+# desktop's part is the first block's functions: a Wayland run defines them.
 source "$(dirname "$0")/../x11/lib.sh"
 source "$(dirname "$0")/../textlines/lib.sh"
 
@@ -26,15 +24,10 @@ a11y_start
 textlines_helper gtk 700 100 500 300
 mapfile -t lines < <(textlines_ink 708 100 300 300)
 [ ${#lines[@]} -ge 10 ] || x11_fail "the helper shows ${#lines[@]} lines of ink: ${lines[*]}"
-TEXT=("Line 0: quietly fly past the big jumping dog") # gtk_text.py's lines, by number
-for k in 1 2 3 4 5 6 7 8 9; do TEXT[k]=${TEXT[0]/Line 0/Line $k}; done
+text_of() { echo "Line $1: quietly fly past the big jumping dog"; } # gtk_text.py's lines
 
 band_on() { # LINE: the band's edges within 5 pixels of the line's ink
-    local top height t b
-    read -r top height <<<"$(desk_band)"
-    read -r t b <<<"${lines[$1]}"
-    [ -n "$top" ] && [ $((top - t)) -le 5 ] && [ $((t - top)) -le 5 ] &&
-        [ $((top + height - b)) -le 5 ] && [ $((b - top - height)) -le 5 ]
+    echo "$(desk_band) ${lines[$1]}" | awk 'NF == 4 { d = $1 - $3; e = $1 + $2 - $4; exit !(d * d <= 25 && e * e <= 25) } { exit 1 }'
 }
 rest_on() { # LINE: the pointer rests on it, the guide settles there
     local t b
@@ -52,18 +45,22 @@ speech_server() {
 }
 said() { awk '$2 == "say" { $1 = $2 = $3 = ""; sub(/^ +/, ""); print }' "$SPOKEN" 2>/dev/null; }
 said_count() { said | wc -l; }
-has_said() { [ "$(said_count)" -ge "$1" ]; }
-# The id of the Nth message (from 1), and whether it was spoken to its end.
+# The id of the Nth message (from 1); whether message ID ended, or was cancelled.
 msg_id() { awk '$2 == "say" { if (++n == '"$1"') print $3 }' "$SPOKEN"; }
-ended() { grep -q " end $1\$" "$SPOKEN"; }
+ended() { grep -q " ${2:-end} $1\$" "$SPOKEN"; }
+# A second later, still N messages said and tovani answering.
+quiet_after() {
+    sleep 1
+    [ "$(said_count)" = "$1" ] || x11_fail "$row: said on: $(said | tail -n 1)"
+    TOVANI_CMD_TIMEOUT=2 tovani_cmd status >/dev/null || x11_fail "$row: tovani does not answer any more"
+}
 
-# Reads from line FIRST: each message is the next line of the view, and the
-# band is on that line while the server speaks it; COUNT messages.
+# COUNT messages from line FIRST on, each the next line, the band on it while spoken.
 expect_reading() {
     local first=$1 count=$2 n id
     for ((n = 1; n <= count; n++)); do
-        x11_wait_for 10 has_said $n || x11_fail "message $n never came; said: $(said | tr '\n' '|')"
-        [ "$(said | sed -n ${n}p)" = "${TEXT[first + n - 1]}" ] ||
+        x11_wait_for 10 eval '[ $(said_count) -ge '$n' ]' || x11_fail "message $n never came; said: $(said | tr '\n' '|')"
+        [ "$(said | sed -n ${n}p)" = "$(text_of $((first + n - 1)))" ] ||
             x11_fail "message $n is '$(said | sed -n ${n}p)', not line $((first + n - 1))"
         id=$(msg_id $n)
         band_on $((first + n - 1)) && ! ended "$id" ||
@@ -71,16 +68,13 @@ expect_reading() {
     done
 }
 
-# SERVER | LINE the pointer rests on (- for none: the background) | what follows
-#   read N:  N lines are read from LINE on, at the stored rate and voice, then
-#            read-aloud stops it at once
-#   end:     read to the last line, then reading stops by itself
-#   error TEXT: the command fails with a sentence that holds TEXT; nothing said
-#   stray:   the pointer moves away while a line is spoken: reading stops
-#   gone:    the server ends while a line is spoken: reading stops, tovani
-#            keeps running and reads again once a server is back
-#   stuck:   the server never answers usefully: tovani keeps answering while
-#            it waits, gives up after its time limit, and quits on request
+# SERVER | LINE the pointer rests on (- for the background) | what follows:
+#  read N: N lines read from LINE on at the stored rate and voice, read-aloud stops it at once
+#  end: read to the last line, then it stops by itself
+#  error TEXT: the command fails with one sentence holding TEXT; nothing said
+#  stray: the pointer moves away during a line: reading stops
+#  gone: the server ends during a line: tovani runs on and reads again from a new server
+#  stuck: no useful answer: tovani keeps answering while it waits, gives up, quits on request
 rows=(
     "right|2|read 3"
     "right|7|end"
@@ -106,50 +100,39 @@ for row in "${rows[@]}"; do
         grep -q ' rate -30$' "$SPOKEN" && grep -q ' voice Chloe, young$' "$SPOKEN" ||
             x11_fail "$row: the stored rate and voice did not reach the server: $(grep -E ' (rate|voice) ' "$SPOKEN")"
         tovani_cmd read-aloud || x11_fail "$row: the second read-aloud failed"
-        id=$(msg_id "${what#read }")
-        x11_wait_for 2 grep -q " cancel $id\$" "$SPOKEN" || x11_fail "$row: line $id was not cancelled"
-        n=$(said_count) && sleep 1
-        [ "$(said_count)" = "$n" ] || x11_fail "$row: spoken on after the stop: $(said | tail -n 1)"
+        x11_wait_for 2 ended "$(msg_id "${what#read }")" cancel || x11_fail "$row: the line was not cancelled"
+        quiet_after "${what#read }"
         band_on $((line + ${what#read } - 1)) || x11_fail "$row: the guide left the line it stopped on"
         ;;
     end)
         expect_reading "$line" $((10 - line))
         x11_wait_for 5 ended "$(msg_id $((10 - line)))" || x11_fail "$row: the last line never ended"
-        sleep 1
-        [ "$(said_count)" = $((10 - line)) ] || x11_fail "$row: spoken past the end: $(said | tail -n 1)"
+        quiet_after $((10 - line))
         band_on 9 || x11_fail "$row: at the end of the text the band spans '$(desk_band)'"
         ;;
     stray)
         expect_reading "$line" 1
         desk_move 800 60
-        x11_wait_for 2 grep -q " cancel $(msg_id 1)\$" "$SPOKEN" || x11_fail "$row: moving away did not cancel"
-        sleep 1
-        [ "$(said_count)" = 1 ] || x11_fail "$row: spoken on after the pointer left: $(said | tail -n 1)"
+        x11_wait_for 2 ended "$(msg_id 1)" cancel || x11_fail "$row: moving away did not cancel"
+        quiet_after 1
         ;;
     gone)
         expect_reading "$line" 1
-        kill "${H_PID}" && sleep 1
-        TOVANI_CMD_TIMEOUT=2 tovani_cmd status >/dev/null || x11_fail "$row: tovani died with the server"
+        kill "${H_PID}" && quiet_after 1
         speech_server right
         rest_on 6
         tovani_cmd read-aloud >/dev/null || x11_fail "$row: read-aloud failed with the server back"
         expect_reading 6 1
         ;;
     stuck)
-        for wait in 0 5; do
-            sleep $wait
-            TOVANI_CMD_TIMEOUT=1 tovani_cmd status >/dev/null || x11_fail "$row: tovani stopped answering"
-        done
-        [ "$(said_count)" = 0 ] || x11_fail "$row: said '$(said)'"
+        quiet_after 0 && sleep 4 && quiet_after 0 # beyond tovani's 4 s wait for an answer
         tovani_cmd quit >/dev/null || x11_fail "$row: tovani quit failed"
         x11_wait_for 5 eval "! kill -0 $TOVANI_PID" || x11_fail "$row: tovani did not end"
         ;;
     error*)
         [[ $answer == *"${what#error }"* && $(wc -l <<<"$answer") = 1 ]] ||
             x11_fail "$row: read-aloud answered '$answer'"
-        sleep 1
-        [ "$(said_count)" = 0 ] || x11_fail "$row: said '$(said)'"
-        TOVANI_CMD_TIMEOUT=2 tovani_cmd status >/dev/null || x11_fail "$row: tovani does not answer any more"
+        quiet_after 0
         ;;
     esac
     tovani_stop
