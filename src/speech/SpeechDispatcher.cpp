@@ -245,10 +245,15 @@ SpeechDispatcher::~SpeechDispatcher()
 {
     if (!m_thread)
         return;
-    m_worker->abort();
+    // Whatever was asked last (a cancel on quitting) goes first; a call the
+    // server leaves waiting is cut off.
     QMetaObject::invokeMethod(m_worker, [w = m_worker] { w->close(); }, Qt::QueuedConnection);
     m_thread->quit();
-    if (m_thread->wait(1000)) {
+    if (!m_thread->wait(500)) {
+        m_worker->abort();
+        m_thread->wait(500);
+    }
+    if (m_thread->isFinished()) {
         delete m_worker;
         delete m_thread;
     }
