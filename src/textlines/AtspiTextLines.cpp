@@ -15,6 +15,10 @@ constexpr int kTimeoutMs = 150;
 constexpr qint64 kCacheLifetimeMs = 3000;
 // Objects deeper than this under a point are a broken tree.
 constexpr int kMaxDepth = 32;
+// Of a line's text, what is kept to be read aloud: more than a screen's
+// width of characters, and an application that answers with megabytes
+// holds nothing of them here.
+constexpr qsizetype kMaxLineText = 2000;
 // Blank lines and objects without text stepped over before giving up.
 constexpr int kMaxHops = 16;
 const QString kRoot = QStringLiteral("/org/a11y/atspi/accessible/root");
@@ -452,7 +456,7 @@ void AtspiTextLines::lineIn(const AccessibleRef &object, int offset,
                                                               kLinePadding);
                                     line.born = m_clock.elapsed();
                                     const QString text = span->text;
-                                    line.text = text;
+                                    line.text = text.left(kMaxLineText);
                                     line.embeddedOnly = !text.trimmed().isEmpty() &&
                                                         std::all_of(text.begin(), text.end(), [](QChar c) {
                                                             return c == kObjectReplacement || c.isSpace();
