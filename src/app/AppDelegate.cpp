@@ -164,6 +164,7 @@ QString AppDelegate::toggleReadAloud()
 {
     if (m_reader && m_reader->isReading()) {
         m_reader->stop();
+        m_overlay->lineGuide().cancelTextStep(); // stopped between two lines: no further
         return {};
     }
     if (!m_isEnabled) return tr("The guide is off");

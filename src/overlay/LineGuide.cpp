@@ -216,6 +216,12 @@ void LineGuide::stepToText(int direction)
         askStep();
 }
 
+void LineGuide::cancelTextStep()
+{
+    if (m_textOnly)
+        cancelQuestions();
+}
+
 void LineGuide::askStep()
 {
     if (m_queuedSteps == 0)

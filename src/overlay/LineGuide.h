@@ -83,6 +83,8 @@ public:
     // One line of text down or up, answered by textStepped(): where the
     // source finds none, the guide stays (reading aloud steps this way).
     void stepToText(int direction);
+    // Forgets a stepToText() not answered yet: the guide stays where it is.
+    void cancelTextStep();
     void setLocked(bool locked);
     bool isLocked() const { return m_mode == Mode::locked; }
 
