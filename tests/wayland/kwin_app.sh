@@ -7,6 +7,8 @@
 #    rows within 1 px of the pointer's are the exact blend of the default
 #    underline (amber at 0.6), the rows beyond it untouched;
 #  - a click on the band reaches the window beneath;
+#  - the magnifier, switched on but without a way to magnify here, shows no
+#    box anywhere: only the band differs from the background;
 #  - Ctrl+Shift+R, bound through the portal, turns the guide off and on;
 #  - quitting leaves no script in KWin.
 source "$(dirname "$0")/kwin_lib.sh"
@@ -22,7 +24,7 @@ kwin_background "$BG"
 # Global shortcuts are off until switched on.
 export XDG_CONFIG_HOME="$KWIN_TMP/tovani-config"
 mkdir -p "$XDG_CONFIG_HOME/tovani"
-printf '[General]\nglobalHotkeysEnabled=true\n' >"$XDG_CONFIG_HOME/tovani/tovani.conf"
+printf '[General]\nglobalHotkeysEnabled=true\nmagnifierEnabled=true\n' >"$XDG_CONFIG_HOME/tovani/tovani.conf"
 tovani() { timeout 20 "$TOVANI_BIN" "$@"; }
 kwin_move 600 400
 "$TOVANI_BIN" toggle >"$KWIN_TMP/tovani.log" 2>&1 &
@@ -50,6 +52,8 @@ follow 600 200 1200 "$BG"
 follow 1900 300 2500 "$BLACK"
 follow 2000 650 1300 "$BLACK"
 follow 300 777 20 "$BG"
+[ "$(kwin_shot 0 0 1280 800 | grep -cvx "$BG")" = $((4 * 1280)) ] ||
+    kwin_fail "more than the band differs from the background: $(kwin_shot 0 0 1280 800 | grep -vx "$BG" | sort | uniq -c)"
 
 # A click on the band goes to the window beneath.
 kwin_click
