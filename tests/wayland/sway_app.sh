@@ -7,9 +7,7 @@
 #    pointer;
 #  - `tovani toggle` shows the guide in the display's middle third,
 #    `tovani next-line` moves it down, and a click on it reaches the window
-#    beneath;
-#  - the magnifier, switched on but without a way to magnify here, shows no
-#    box anywhere: only the guide's rows differ from the background.
+#    beneath.
 source "$(dirname "$0")/lib.sh"
 
 sway_start
@@ -17,9 +15,7 @@ BG="0 64 255"
 sway_background "$BG"
 
 notice_shown() { swaymsg -t get_tree | grep -q '"name": "Tovani"'; }
-TOVANI_CONFIG_HOME=$(mktemp -d "$WL_TMP/config.XXXXXX") && mkdir "$TOVANI_CONFIG_HOME/tovani"
-printf '[General]\nmagnifierEnabled=true\n' >"$TOVANI_CONFIG_HOME/tovani/tovani.conf"
-TOVANI_REUSE_CONFIG=1 tovani_start toggle
+tovani_start toggle
 wl_wait_for 20 eval 'tovani_cmd status | grep -qx "backend: wayland, pointer: none"' ||
     wl_fail "tovani status: $(tovani_cmd status 2>&1)"
 wl_wait_for 10 notice_shown || wl_fail "no notice at the first start: $(swaymsg -t get_tree | grep '"name"')"
@@ -30,10 +26,6 @@ guide_rows() { wl_column 20 | awk -v bg="$BG" '$0 != bg { if (!f) f = NR; l = NR
 in_middle() { read -r first last <<<"$(guide_rows)"; [ -n "${first:-}" ] && [ $((first + last)) -ge 531 ] && [ $((first + last)) -le 1067 ]; }
 wl_wait_for 10 in_middle || wl_fail "the guide is not in the middle third: rows $(guide_rows)"
 before=$(guide_rows)
-read -r first last <<<"$before"
-# Right of sway's cursor, in the corner.
-[ "$(wl_shot 40 0 1240 800 | grep -cvx "$BG")" = $((1240 * (last - first + 1))) ] ||
-    wl_fail "more than the guide's rows $before differ from the background: $(wl_shot 40 0 1240 800 | grep -vx "$BG" | sort | uniq -c)"
 tovani_cmd next-line >/dev/null || wl_fail "tovani next-line failed"
 moved_down() { read -r first _ <<<"$(guide_rows)"; [ "$first" -gt "${before%% *}" ]; }
 wl_wait_for 5 moved_down || wl_fail "next-line did not move the guide down: rows $before, then $(guide_rows)"
