@@ -89,7 +89,7 @@ class TestLineGuide : public QObject
         LineGuide &g = m_manager->lineGuide();
         for (const Step &s : steps) {
             if (s.action == Move) m_manager->handleMouseMove(s.at.x(), s.at.y());
-            if (s.action == Rest && !QTest::qWaitFor([this] { return !m_lines->log.isEmpty(); }, 1000))
+            if (s.action == Rest && !QTest::qWaitFor([this] { return !m_lines->log.isEmpty(); }, 2000))
                 return QStringLiteral("%1: nothing asked").arg(QLatin1String(s.what));
             if (s.action == Line) Q_EMIT m_lines->lineAt(m_lines->asked, s.line);
             if (s.action == NoLine) Q_EMIT m_lines->lineAt(m_lines->asked, std::nullopt);
@@ -152,6 +152,30 @@ private Q_SLOTS:
             {"step", StepDown, {}, {}, "", 210, 20},
             {"locked", Lock, {}, {}, "", 210, 20},
             {"locked: the text cursor is not followed", Caret, {}, line2, "", 210, 20},
+        }), QString());
+    }
+
+    // A slow application answers the first questions late, or nothing in
+    // time: asked again while the pointer rests, its late answer taken there.
+    void askedAgainWhileResting()
+    {
+        build();
+        QCOMPARE(run({
+            {"move", Move, {100, 205}, {}, "", 205, 0},
+            {"rest", Rest, {}, {}, "at 100,205", 205, 0},
+            {"nothing in time", NoLine, {}, {}, "", 205, 0},
+            {"still resting: asked again", Rest, {}, {}, "at 100,205", 205, 0},
+            {"nothing again", NoLine, {}, {}, "", 205, 0},
+            {"and once more", Rest, {}, {}, "at 100,205", 205, 0},
+            {"nothing", NoLine, {}, {}, "", 205, 0},
+            {"a late answer for where it rests: on the line", Line, {}, line1, "", 190, 20},
+            {"off the line", Move, {100, 300}, {}, "", 300, 0},
+            {"rest", Rest, {}, {}, "at 100,300", 300, 0},
+            {"nothing in time", NoLine, {}, {}, "", 300, 0},
+            {"moved: not asked again there", Move, {100, 320}, {}, "", 320, 0},
+            {"a late answer for where it rested is dropped", Line, {}, {50, 290, 600, 20}, "", 320, 0},
+            {"rest: the new place asked", Rest, {}, {}, "at 100,320", 320, 0},
+            {"answered", Line, {}, {50, 310, 600, 20}, "", 310, 20},
         }), QString());
     }
 

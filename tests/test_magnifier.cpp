@@ -198,6 +198,8 @@ private Q_SLOTS:
         QCOMPARE(m_platform->captures.last()->requests().size(), caption.isEmpty() ? 1 : 0);
         QCOMPARE(window.view().placeholder, caption);
         QCOMPARE(window.globalFrame().center(), QPointF(509, 400)); // still on the pointer
+        window.showAt(509, 400);
+        QCOMPARE(window.isVisible(), caption.isEmpty()); // no box that only says why not
     }
 
     void drawsPictureOrPlaceholder()

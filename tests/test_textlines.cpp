@@ -224,6 +224,21 @@ private Q_SLOTS:
         QCOMPARE(lineAt(QPointF(30, 107)), line(0, 0));
     }
 
+    // An application slower than the timeout: nothing in time, then the line
+    // once it answered, and kept.
+    void lateAnswerIsGiven()
+    {
+        bus->delayMs = 40; // a dozen calls
+        QSignalSpy spy(lines.get(), &TextLineSource::lineAt);
+        lines->requestLineAt(QPointF(30, 107));
+        QTRY_COMPARE_WITH_TIMEOUT(spy.size(), 2, 2000);
+        QCOMPARE(spy[0].at(1).value<Rect>(), std::nullopt);
+        QCOMPARE(spy[1].at(1).value<Rect>(), line(0, 0));
+        const int calls = bus->calls;
+        QCOMPARE(lineAt(QPointF(90, 105)), line(0, 0));
+        QCOMPARE(bus->calls, calls);
+    }
+
     // Asked again while a call is out: that call's answer is dropped and
     // only then the newest question goes, the one in between never.
     void newestQuestionWins()

@@ -217,7 +217,12 @@ void MagnifierWindow::updatePosition(double x, double y)
 void MagnifierWindow::showAt(double x, double y)
 {
     updatePosition(x, y);
-    show();
+    // Where the magnifier can show nothing there is no window at all, not
+    // a box saying so: the preferences say why. Asked once, as they do.
+    if (!m_canShow)
+        m_canShow = bool(m_platform.capability(platform::Feature::Magnifier));
+    if (*m_canShow)
+        show();
 }
 
 void MagnifierWindow::captureAndUpdate(const QPointF &point, double width, double height)

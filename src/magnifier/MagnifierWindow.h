@@ -121,7 +121,7 @@ public:
     // Centres the window on the pointer (global coordinates) with the size the
     // settings give, and captures the area around it.
     void updatePosition(double x, double y);
-    // The same, and shows the window.
+    // The same, and shows the window where the platform can magnify.
     void showAt(double x, double y);
 
     // Longest wait for a capture before the next one may start (a capture that
@@ -163,4 +163,5 @@ private:
     quint64 m_lastShown = 0;              // id of the picture on show
     QHash<quint64, QSizeF> m_requestedSizes;
     QTimer m_captureTimeout;
+    std::optional<bool> m_canShow; // the platform can magnify, once asked
 };

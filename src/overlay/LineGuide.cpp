@@ -18,6 +18,8 @@ LineGuide::LineGuide(AppSettings &settings, Placer place, QObject *parent)
     m_rest.setSingleShot(true);
     m_rest.setInterval(restMs);
     connect(&m_rest, &QTimer::timeout, this, &LineGuide::rested);
+    m_reask.setSingleShot(true);
+    connect(&m_reask, &QTimer::timeout, this, &LineGuide::ask);
     connect(&m_settings, &AppSettings::snapToTextLinesChanged, this, &LineGuide::updateSource);
     connect(&m_settings, &AppSettings::followTextCursorChanged, this, &LineGuide::updateSource);
 }
@@ -88,6 +90,7 @@ bool LineGuide::pointerMoved(const QPointF &at)
         m_asking = false;
         m_source->cancel();
     }
+    m_reask.stop();
     if (snapping() && finite(at))
         m_rest.start();
     return true;
@@ -118,6 +121,7 @@ void LineGuide::detach()
 void LineGuide::cancelQuestions()
 {
     m_rest.stop();
+    m_reask.stop();
     if ((m_asking || m_stepping) && m_source)
         m_source->cancel();
     m_asking = false;
@@ -274,6 +278,13 @@ void LineGuide::setLocked(bool locked)
 
 void LineGuide::rested()
 {
+    m_reasks = 0;
+    m_restClock.start();
+    ask();
+}
+
+void LineGuide::ask()
+{
     if (m_mode != Mode::pointer || !snapping() || !finite(m_pointer))
         return;
     m_asking = true;
@@ -283,14 +294,29 @@ void LineGuide::rested()
 
 void LineGuide::lineAnswered(QPointF point, std::optional<QRectF> line)
 {
-    if (!m_asking || point != m_asked)
+    // The answer to the question out, or a late one for where the pointer
+    // still rests (given after the source answered nothing in time).
+    const bool late = !m_asking && m_mode == Mode::pointer && point == m_pointer;
+    if ((!m_asking && !late) || point != m_asked)
         return;
     m_asking = false;
+    if (!line && !late)
+        askAgainLater();
     // No text there, or a box that misses the pointer: the guide stays at it.
     if (m_mode != Mode::pointer || !line || point.y() < line->top() || point.y() > line->bottom())
         return;
+    m_reask.stop();
     if (placeOnLine(*line))
         m_mode = Mode::onLine;
+}
+
+// Nothing there, or nothing in time: asked again while the pointer rests, a
+// few times, each at its time after the rest began.
+void LineGuide::askAgainLater()
+{
+    if (m_reasks >= reaskMs.size() || m_mode != Mode::pointer || m_pointer != m_asked)
+        return;
+    m_reask.start(int(std::max<qint64>(0, reaskMs[m_reasks++] - restMs - m_restClock.elapsed())));
 }
 
 void LineGuide::caretMoved(QRectF line)

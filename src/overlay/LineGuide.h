@@ -13,13 +13,19 @@
 //
 // A moving pointer is never held back: the guide follows each move at once
 // and the line is asked for only after the pointer rested restMs, by one
-// single-shot timer; a move cancels the question.
+// single-shot timer; a move cancels the question. Nothing in answer while
+// the pointer still rests there is asked again, at reaskMs after the rest
+// began: an application may build its accessible objects on the first
+// question and answer only later ones in time. An answer that comes late, for
+// where the pointer still rests, is taken too.
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointF>
 #include <QRectF>
 #include <QTimer>
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -42,6 +48,8 @@ public:
 
     // How long the pointer rests before the line under it is asked for.
     static constexpr int restMs = 100;
+    // When, after the rest began, a question answered with nothing is asked again.
+    static constexpr std::array<int, 2> reaskMs{300, 1000};
     // How far (points) the pointer moves before a stepped guide, or one on
     // the text cursor's line, follows it again.
     static constexpr double reattachDistance = 8;
@@ -109,6 +117,8 @@ private:
     QRectF currentLine() const;
     void askStep();
     void rested();
+    void ask();
+    void askAgainLater();
     void lineAnswered(QPointF point, std::optional<QRectF> line);
     void stepAnswered(std::optional<QRectF> line);
     void caretMoved(QRectF line);
@@ -119,6 +129,9 @@ private:
     SourceFactory m_factory;
     std::unique_ptr<textlines::TextLineSource> m_source;
     QTimer m_rest;
+    QTimer m_reask;            // the next question while the pointer rests
+    QElapsedTimer m_restClock; // since the first question of this rest
+    size_t m_reasks = 0;       // questions asked again in this rest
 
     Mode m_mode = Mode::pointer;
     bool m_enabled = false;

@@ -10,6 +10,8 @@ namespace textlines {
 namespace {
 
 constexpr int kTimeoutMs = 150;
+// How long a line question answered with nothing in time may go on.
+constexpr int kLateMs = 2000;
 // Lines found are trusted this long at most: not every application says
 // when it scrolls.
 constexpr qint64 kCacheLifetimeMs = 3000;
@@ -194,6 +196,8 @@ void AtspiTextLines::submit(Query query)
             Qt::QueuedConnection);
         return;
     }
+    if (m_query && m_query->late)
+        m_pendingCall = 0; // given up: the new question need not wait for its call
     query.id = ++m_nextId;
     m_query = query;
     m_timeout.start();
@@ -242,6 +246,17 @@ void AtspiTextLines::timedOut()
 {
     if (!m_query)
         return;
+    if (!m_query->step && !m_query->late && m_pendingCall != 0) {
+        // Nothing for now; the application may still answer.
+        const quint64 id = m_query->id;
+        m_query->late = true;
+        QTimer::singleShot(kLateMs, this, [this, id] {
+            if (m_query && m_query->id == id)
+                timedOut();
+        });
+        Q_EMIT lineAt(m_query->point, std::nullopt);
+        return;
+    }
     // The call in flight is abandoned: its answer will be dropped, and the
     // next question need not wait for it.
     m_pendingCall = 0;
@@ -254,6 +269,8 @@ void AtspiTextLines::finish(std::optional<Line> line)
     m_query.reset();
     m_timeout.stop();
     const std::optional<QRectF> rect = line ? std::optional<QRectF>(line->rect) : std::nullopt;
+    if (q.late && !rect)
+        return; // nothing was said already
     m_answered = line;
     if (q.step)
         Q_EMIT stepped(q.from, q.direction, rect);

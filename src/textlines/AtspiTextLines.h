@@ -10,7 +10,10 @@
 // the point, the offset at the point, the line around the offset and the
 // line's rectangle. One call is in flight at a time; a newer question
 // replaces the one being answered, whose answers are dropped as they come.
-// Every question is answered within the timeout, with nothing if need be.
+// Every question is answered within the timeout, with nothing if need be; a
+// line question still waiting for its application then goes on a while (some
+// build their accessible objects on the first question and answer it late),
+// until a newer question comes: a line it finds is given then as its answer.
 // Lines found are kept per object until the object says its text, its bounds
 // or what it shows changed, its window moves, or a few seconds pass: resting
 // on a line found before asks the bus nothing. Caret moves are taken once a
@@ -85,6 +88,7 @@ private:
         QPoint native;             // the point in the application's coordinates
         int hops = 0;              // lines stepped over (blank ones) or objects tried
         QRectF base;               // a step's line to step from
+        bool late = false;         // answered with nothing in time; goes on for a line
     };
 
     void submit(Query query);

@@ -48,6 +48,8 @@ public:
 Q_SIGNALS:
     // The answer to requestLineAt(point): the line, or nothing when no text
     // answered in time, the point is between lines, or the line holds no text.
+    // Nothing for want of time may be followed by the line, once the
+    // application answered late, unless another question came meanwhile.
     void lineAt(QPointF point, std::optional<QRectF> line);
     // The answer to requestStep(): the next or previous line, or nothing.
     void stepped(QRectF from, int direction, std::optional<QRectF> line);

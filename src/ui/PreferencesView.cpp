@@ -486,19 +486,20 @@ QWidget *PreferencesView::buildMagnifierSection()
     m_magnifierSwitch = new ToggleSwitch;
     connect(m_magnifierSwitch, &QAbstractButton::clicked, &m_settings, &AppSettings::setMagnifierEnabled);
     outer->addWidget(controlRow(tr("Magnifier"), tr("Zoom on text around cursor"), true, m_magnifierSwitch));
+    // Why the magnifier can show nothing here, beside its switch, which
+    // stays off then; filled in and shown on the first showing, when that
+    // is known.
+    auto *captureNotice = new NoticeBox(QString());
+    m_magnifierNotice = captureNotice->text();
+    m_magnifierNoticeBox = captureNotice;
+    captureNotice->hide();
+    outer->addWidget(captureNotice, 0, Qt::AlignHCenter);
 
     auto *details = new QWidget;
     auto *layout = column(details, blockSpacing);
     m_zoom = new SliderBlock(tr("Zoom level"), AppSettings::range(N::zoom), 0.1, &valuetext::zoom);
     connect(m_zoom, &SliderBlock::valueEdited, &m_settings, &AppSettings::setMagnifierZoom);
     layout->addWidget(m_zoom);
-    // Why the magnifier can show nothing here; filled in and shown on the
-    // first showing, when that is known.
-    auto *captureNotice = new NoticeBox(QString());
-    m_magnifierNotice = captureNotice->text();
-    m_magnifierNoticeBox = captureNotice;
-    captureNotice->hide();
-    layout->addWidget(captureNotice, 0, Qt::AlignHCenter);
     m_magnifierFold = new FoldingBlock(details, blockSpacing);
     outer->addWidget(m_magnifierFold);
     return section;
@@ -720,7 +721,10 @@ void PreferencesView::refresh()
     m_zoom->showValue(m_settings.magnifierZoom());
 
     m_bracketSwitch->setChecked(m_settings.verticalGuidesEnabled());
-    m_magnifierSwitch->setChecked(m_settings.magnifierEnabled());
+    // The setting is kept for a session that can magnify.
+    const bool magnifier = m_settings.magnifierEnabled() && m_magnifierNotice->text().isEmpty();
+    m_magnifierSwitch->setEnabled(m_magnifierNotice->text().isEmpty());
+    m_magnifierSwitch->setChecked(magnifier);
     m_shortcutSwitch->setChecked(m_settings.globalHotkeysEnabled());
     m_snapSwitch->setChecked(m_settings.snapToTextLines());
     m_caretSwitch->setChecked(m_settings.followTextCursor());
@@ -735,7 +739,7 @@ void PreferencesView::refresh()
 
     m_lineHeightFold->setExpanded(style == LineStyle::readingStrip, animate);
     m_bracketFold->setExpanded(m_settings.verticalGuidesEnabled(), animate);
-    m_magnifierFold->setExpanded(m_settings.magnifierEnabled(), animate);
+    m_magnifierFold->setExpanded(magnifier, animate);
 
     m_preview->update();
     m_refreshedOnce = true;

@@ -7,6 +7,8 @@
 #    rows within 1 px of the pointer's are the exact blend of the default
 #    underline (amber at 0.6), the rows beyond it untouched;
 #  - a click on the band reaches the window beneath;
+#  - the magnifier, switched on but without a way to magnify here, shows no
+#    box, on the pointer or anywhere else;
 #  - Ctrl+Shift+R, bound through the portal, turns the guide off and on;
 #  - quitting leaves no script in KWin.
 source "$(dirname "$0")/kwin_lib.sh"
@@ -22,7 +24,7 @@ kwin_background "$BG"
 # Global shortcuts are off until switched on.
 export XDG_CONFIG_HOME="$KWIN_TMP/tovani-config"
 mkdir -p "$XDG_CONFIG_HOME/tovani"
-printf '[General]\nglobalHotkeysEnabled=true\n' >"$XDG_CONFIG_HOME/tovani/tovani.conf"
+printf '[General]\nglobalHotkeysEnabled=true\nmagnifierEnabled=true\n' >"$XDG_CONFIG_HOME/tovani/tovani.conf"
 tovani() { timeout 20 "$TOVANI_BIN" "$@"; }
 kwin_move 600 400
 "$TOVANI_BIN" toggle >"$KWIN_TMP/tovani.log" 2>&1 &
@@ -45,6 +47,10 @@ follow() {
         kwin_fail "no band at row $2 after a move to $1,$2: rows $(($2 - 3))..$(($2 + 2)) of column $3 read $(kwin_column "$3" $(($2 - 3)) 6 | tr '\n' ',')"
 }
 follow 600 400 20 "$BG"
+# No magnifier box, neither on the pointer nor mid-screen: rows 380-389, above
+# the band and the cursor, read the background only.
+[ "$(kwin_shot 0 380 1280 10 | sort -u)" = "$BG" ] ||
+    kwin_fail "a box shows above the band: rows 380-389 read $(kwin_shot 0 380 1280 10 | sort | uniq -c | sort -rn | head -3 | tr '\n' ';')"
 follow 600 200 1200 "$BG"
 [ "$(kwin_column 20 397 6 | sort -u)" = "$BG" ] || kwin_fail "the band left pixels at row 400"
 follow 1900 300 2500 "$BLACK"
