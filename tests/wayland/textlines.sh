@@ -34,7 +34,6 @@ say() { echo "$*" >&"${H_FD[helper]}"; }
 if [ "$desktop" = sway ]; then
     swaymsg_ '[title="textlines gtk"]' floating enable, border normal 3, resize set 600 300, move position 150 120
 fi
-sleep 0.5
 
 # The white box of the view, then the rows of ink in it, a line each:
 # "TOP BOTTOM" (bottom exclusive).
@@ -52,10 +51,13 @@ read_view() {
                 if ((y in ink) && start < 0) start = y
                 if (!(y in ink) && start >= 0) { print start, y; start = -1 } } }' "$WL_TMP/shot.txt"
 }
-mapfile -t view < <(read_view)
-read -r X0 Y0 X1 Y1 <<<"${view[0]}"
-lines=("${view[@]:1}")
-[ ${#lines[@]} -eq 10 ] || wl_fail "the view at $X0,$Y0-$X1,$Y1 shows ${#lines[@]} lines of ink, not 10: ${lines[*]}"
+view_shown() {
+    mapfile -t view < <(read_view)
+    read -r X0 Y0 X1 Y1 <<<"${view[0]}"
+    lines=("${view[@]:1}")
+    [ ${#lines[@]} -eq 10 ]
+}
+view_shown || wl_wait_for 10 view_shown || wl_fail "the view at $X0,$Y0-$X1,$Y1 shows ${#lines[@]} lines of ink, not 10: ${lines[*]}"
 COL=$((X1 - 15)) # right of the text
 
 mkdir -p "$WL_TMP/tovani-config/tovani" && TOVANI_CONFIG_HOME=$WL_TMP/tovani-config
