@@ -6,8 +6,9 @@
 #include <algorithm>
 
 OverlayManager::OverlayManager(platform::Platform &platform, AppSettings &settings, QObject *parent)
-    : QObject(parent), m_platform(platform), m_displays(platform.displays()), m_output(platform.guideOutput()), m_pointer(platform.pointer()),
-      m_surfaces(platform.guideSurfaces()), m_settings(settings), m_compositing(platform.hasCompositor()),
+    : QObject(parent), m_platform(platform), m_displays(platform.displays()), m_output(platform.guideOutput()),
+      m_pointer(platform.pointer()), m_surfaces(platform.guideSurfaces()), m_settings(settings),
+      m_compositing(platform.hasCompositor()),
       m_lines(settings, [this](const QPointF &at, double lineHeight) { return placeGuide(at, lineHeight); })
 {
     connect(&m_displays, &platform::Displays::compositorChanged, this, &OverlayManager::compositorChanged);

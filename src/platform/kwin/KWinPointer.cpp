@@ -144,7 +144,7 @@ public Q_SLOTS:
             return;
         const QJsonArray list = QJsonDocument::fromJson(json.toUtf8()).array();
         QList<CompositorWindow> windows;
-        for (const QJsonValue &value : list) {
+        for (const auto &value : list) {
             bool shown = false;
             if (std::optional<CompositorWindow> w = windowFrom(value, &shown); w && shown)
                 windows.append(*w);

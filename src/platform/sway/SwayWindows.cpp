@@ -68,7 +68,8 @@ void collect(const QJsonObject &node, int depth, bool floating, QList<Compositor
         if (!children.isArray())
             continue;
         const bool childrenFloat = floating || qstrcmp(key, "floating_nodes") == 0;
-        for (const QJsonValue &child : children.toArray()) {
+        const QJsonArray array = children.toArray();
+        for (const auto &child : array) {
             if (child.isObject())
                 collect(child.toObject(), depth + 1, childrenFloat, out);
         }
