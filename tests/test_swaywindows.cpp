@@ -1,11 +1,16 @@
 // sway's tree, as its IPC socket gives it, into windows: the view's frame and
 // where its surface begins, floating views above tiled ones, the focused
 // one; and trees a broken or hostile peer might send, which give no window
-// and never a crash.
+// and never a crash. Then the socket itself, against a fake sway: replies
+// split anywhere, headers that lie, and the tree asked again once it is old.
 
 #include "platform/sway/SwayWindows.h"
 
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 
 using platform::CompositorWindows;
 
@@ -72,6 +77,84 @@ private Q_SLOTS:
         const std::optional<platform::WindowAtPoint> focused = windows.focusedWindow();
         QCOMPARE(focused ? focused->pid : 0, json == kTree ? 100 : 0);
     }
+
+    void socket_data()
+    {
+        QTest::addColumn<QByteArray>("header"); // before the tree's bytes
+        QTest::addColumn<int>("cut");           // the reply goes in two writes, cut here
+        QTest::addColumn<int>("windows");
+        const QByteArray tree(kTree);
+        QTest::newRow("whole") << message(4, tree.size()) << 0 << 3;
+        QTest::newRow("cut in the header") << message(4, tree.size()) << 9 << 3;
+        QTest::newRow("cut in the tree") << message(4, tree.size()) << 500 << 3;
+        QTest::newRow("a length of 4 GiB") << message(4, 0xffffffffu) << 0 << 0;
+        QTest::newRow("not i3-ipc") << message(4, tree.size()).replace("i3-ipc", "i3-ipd") << 0 << 0;
+    }
+    void socket()
+    {
+        QFETCH(QByteArray, header);
+        QFETCH(int, cut);
+        QFETCH(int, windows);
+        QTemporaryDir dir;
+        QLocalServer server;
+        QVERIFY(server.listen(dir.filePath(QStringLiteral("sway.sock"))));
+        qputenv("SWAYSOCK", server.fullServerName().toUtf8());
+        auto known = std::make_shared<CompositorWindows>();
+        std::unique_ptr<QObject> connection = platform::sway::connectWindows(known);
+        QVERIFY(server.waitForNewConnection(2000));
+        QLocalSocket *sway = server.nextPendingConnection();
+        m_read.clear();
+        m_requests.clear();
+        QTRY_VERIFY(requests(sway).contains(4)); // subscribed, then asked for the tree
+        m_requests.clear();
+        const QByteArray reply = header + QByteArray(kTree);
+        sway->write(reply.left(cut ? cut : reply.size()));
+        sway->flush();
+        if (cut) {
+            QTest::qWait(50);
+            sway->write(reply.mid(cut));
+        }
+        if (windows == 0) { // dropped: the connection is closed
+            QTRY_COMPARE(sway->state(), QLocalSocket::UnconnectedState);
+            QCOMPARE(known->windows().size(), 0);
+            return;
+        }
+        QTRY_COMPARE(known->windows().size(), windows);
+        // No window events, half a second: the next question asks again.
+        QVERIFY(known->windowAt(QPointF(1, 1)));
+        QTest::qWait(100);
+        QVERIFY(requests(sway).isEmpty());
+        QTest::qWait(500);
+        known->windowAt(QPointF(1, 1));
+        known->focusedWindow(); // one question out at a time
+        QTRY_COMPARE(requests(sway), QList<quint32>{4});
+    }
+
+private:
+    static QByteArray message(quint32 type, quint32 length)
+    {
+        QByteArray m("i3-ipc");
+        m.resize(14);
+        qToLittleEndian<quint32>(length, m.data() + 6);
+        qToLittleEndian<quint32>(type, m.data() + 10);
+        return m;
+    }
+    // The types of the requests that came so far (QTRY_ evaluates it again
+    // and again: it only adds).
+    QList<quint32> requests(QLocalSocket *sway)
+    {
+        m_read += sway->readAll();
+        while (m_read.size() >= 14) {
+            const quint32 length = qFromLittleEndian<quint32>(m_read.constData() + 6);
+            if (quint32(m_read.size()) < 14 + length)
+                break;
+            m_requests.append(qFromLittleEndian<quint32>(m_read.constData() + 10));
+            m_read.remove(0, 14 + length);
+        }
+        return m_requests;
+    }
+    QList<quint32> m_requests;
+    QByteArray m_read;
 };
 
 QTEST_GUILESS_MAIN(TestSwayWindows)

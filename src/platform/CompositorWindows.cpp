@@ -42,6 +42,8 @@ void CompositorWindows::update(const CompositorWindow &window)
 
 std::optional<WindowAtPoint> CompositorWindows::windowAt(const QPointF &point) const
 {
+    if (m_asked)
+        m_asked();
     const CompositorWindow *top = nullptr;
     for (const CompositorWindow &w : m_windows) {
         if (w.frame.contains(point) && (!top || w.stacking >= top->stacking))
@@ -52,6 +54,8 @@ std::optional<WindowAtPoint> CompositorWindows::windowAt(const QPointF &point) c
 
 std::optional<WindowAtPoint> CompositorWindows::focusedWindow() const
 {
+    if (m_asked)
+        m_asked();
     for (const CompositorWindow &w : m_windows) {
         if (w.active)
             return answer(w);

@@ -13,6 +13,7 @@
 #include <QRectF>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace platform {
@@ -46,6 +47,10 @@ public:
     // Tovani's own.
     std::optional<WindowAtPoint> windowAt(const QPointF &point) const;
     std::optional<WindowAtPoint> focusedWindow() const;
+    // Called as either is asked, before it answers: for a backend whose
+    // compositor does not say when every window moves (sway), to ask again
+    // for the next question.
+    void setAskedHook(std::function<void()> hook) { m_asked = std::move(hook); }
 
     // A coordinate no desktop reaches: a larger one is a fault of the sender.
     static bool plausible(const QRectF &rect);
@@ -55,6 +60,7 @@ private:
     std::optional<WindowAtPoint> answer(const CompositorWindow &window) const;
 
     QList<CompositorWindow> m_windows;
+    std::function<void()> m_asked;
 };
 
 } // namespace platform

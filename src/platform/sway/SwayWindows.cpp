@@ -1,5 +1,6 @@
 #include "platform/sway/SwayWindows.h"
 
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -20,6 +21,7 @@ constexpr int headerSize = 6 + 4 + 4;
 constexpr quint32 maxPayload = 8u << 20;
 // Deeper trees are broken or hostile; real ones are a dozen levels deep.
 constexpr int maxDepth = 64;
+constexpr qint64 staleMs = 500;
 
 enum : quint32 {
     subscribe = 2,
@@ -87,8 +89,21 @@ public:
             send(subscribe, R"(["window","workspace"])");
             askTree();
         });
+        // sway sends no event when a floating window is moved or a tiled one
+        // resized: a question that finds the tree older than this asks for
+        // it again, for the next question (sway gives no pointer, so
+        // questions come from keys, a few a second at most).
+        m_windows->setAskedHook([this] {
+            if (m_socket.state() == QLocalSocket::ConnectedState && !m_treeAsked && m_age.isValid() &&
+                m_age.elapsed() > staleMs)
+                askTree();
+        });
     }
-    ~SwayConnection() override { m_socket.abort(); }
+    ~SwayConnection() override
+    {
+        m_windows->setAskedHook({});
+        m_socket.abort();
+    }
 
     void open(const QString &path) { m_socket.connectToServer(path); }
 
@@ -134,6 +149,7 @@ private:
                 askTree();
             } else if (type == getTree) {
                 m_windows->setWindows(parseTree(payload));
+                m_age.start();
                 m_treeAsked = false;
                 if (std::exchange(m_stale, false))
                     askTree();
@@ -146,6 +162,7 @@ private:
     QByteArray m_buffer;
     bool m_treeAsked = false;
     bool m_stale = false;
+    QElapsedTimer m_age; // since the tree came
 };
 
 } // namespace
