@@ -57,8 +57,6 @@ private Q_SLOTS:
                                          << qint64(0) << QPointF();
         QTest::newRow("a huge coordinate") << QByteArray(tree).replace(R"("width":960,"height":1080},"window_rect")", R"("width":1e300,"height":1080},"window_rect")")
                                            << QPointF(100, 100) << qint64(0) << QPointF();
-        QTest::newRow("nested past any real tree") << QByteArray("{\"nodes\":[").repeated(500) + QByteArray("]}").repeated(500)
-                                                   << QPointF(1, 1) << qint64(0) << QPointF();
     }
     void tree()
     {

@@ -1,20 +1,17 @@
 #!/usr/bin/env bash
-# Tovani's guide on the lines of a real GTK 3 text view (gtk_text.py, with a
-# blank line between two paragraphs), a native Wayland client on a private
-# accessibility bus: it counts its text from its own window, and only the
-# compositor knows where that is (sway's IPC socket, KWin's script). The view
-# is found in a shot of the screen (on sway in a floating window with a title
-# bar), and the band (a 4-pixel highlight bar) read in a column of the view
-# right of the text, within 5 pixels of a line's ink:
-#  - KWin: the pointer resting low on one line, then high on the next,
-#    settles the band on each; sway, which gives no pointer: the guide starts
-#    in the focused window;
-#  - next-line twice and previous-line once follow the lines, over the blank
-#    line;
-#  - KWin: `lock` holds the band on its line while the pointer rests on
-#    another, a second `lock` lets it follow there;
-#  - the text cursor moved by the helper takes the band to its line;
-#  - KWin: windows pushed to Tovani by any program but KWin are refused.
+# The guide on the lines of a GTK 3 text view (gtk_text.py, a blank line
+# between two paragraphs), a Wayland client on a private accessibility bus
+# that counts its text from its own window, placed by the compositor (on sway
+# floating, under a title bar). The view and its lines are found in a shot of
+# the screen; the band (a 4-pixel highlight bar) is read right of the text,
+# its edges within 5 pixels of a line's ink:
+#  - KWin: resting low on a line, then high on the next, settles the band on
+#    each; sway (no pointer): the guide starts in the focused window;
+#  - next-line twice and previous-line once follow the lines over the blank;
+#  - KWin: `lock` holds the band while the pointer rests on another line, a
+#    second `lock` lets it follow; windows pushed by another program than
+#    KWin are refused;
+#  - the text cursor moved by the helper takes the band to its line.
 # textlines.sh sway|kwin      (GTK_TEXT names gtk_text.py)
 desktop=${1:-sway}
 if [ "$desktop" = kwin ]; then
@@ -72,12 +69,12 @@ tovani_cmd toggle >/dev/null && tovani_cmd toggle >/dev/null
 
 # The rows of the band in the view's column: "TOP HEIGHT", or nothing.
 band() { wl_shot "$COL" "$Y0" 1 $((Y1 - Y0)) | awk -v y0="$Y0" '$0 != "255 255 255" { if (!t) t = NR; b = NR } END { if (t) print y0 + t - 1, b - t + 1 }'; }
+near() { [ $(($1 > $2 ? $1 - $2 : $2 - $1)) -le 5 ]; }
 band_on() { # LINE: the band's edges within 5 pixels of its ink
     local top height a z
     read -r top height <<<"$(band)"
     read -r a z <<<"${lines[$1]}"
-    [ -n "$top" ] && [ $((top - a)) -le 5 ] && [ $((a - top)) -le 5 ] &&
-        [ $((top + height - z)) -le 5 ] && [ $((z - top - height)) -le 5 ]
+    [ -n "$top" ] && near "$top" "$a" && near $((top + height)) "$z"
 }
 expect() { wl_wait_for 5 band_on "$1" || wl_fail "$2: the band spans '$(band)' (top height), line $1's ink ${lines[$1]}"; }
 rest() { # LINE low|high: the pointer 3 pixels inside the line's ink
@@ -93,7 +90,6 @@ if [ "$desktop" = kwin ]; then
 else
     wl_wait_for 5 eval '[ -n "$(band)" ]' || wl_fail "the guide did not start in the focused window at $X0,$Y0-$X1,$Y1"
     cmd next-line
-    read -r top _ <<<"$(band)"
     for ((at = 0; at < 10; at++)); do band_on $at && break; done
     [ $at -lt 9 ] || wl_fail "next-line from the guide's start put the band at '$(band)', on no line: ${lines[*]}"
     for ((k = at; k < 3; k++)); do cmd next-line; done
