@@ -91,6 +91,7 @@ private:
     void releaseGuides();
     void compositorChanged(bool running);
 
+    platform::Platform &m_platform;
     platform::Displays &m_displays;
     platform::GuideOutput m_output;
     platform::PointerMonitor &m_pointer;

@@ -39,6 +39,7 @@ class AtspiTextLines : public TextLineSource
     Q_OBJECT
 public:
     using WindowFinder = std::function<std::optional<platform::WindowAtPoint>(const QPointF &)>;
+    using FocusFinder = std::function<std::optional<platform::WindowAtPoint>()>;
 
     AtspiTextLines(std::unique_ptr<AccessibilityBus> bus, WindowFinder findWindow, QObject *parent = nullptr);
     // On the session's accessibility bus, windows found by `platform`.
@@ -52,6 +53,10 @@ public:
     void cancel() override;
     QString lineText(const QRectF &line) const override;
 
+    // Where the window with the keyboard focus is (Platform::focusedWindow):
+    // where toolkits count from their window's corner, the caret's line is
+    // placed from it.
+    void setFocusFinder(FocusFinder findFocus) { m_findFocus = std::move(findFocus); }
     // Forgets the lines found so far: the next question asks the application
     // again (after a scroll seen by Tovani itself, for instance).
     void forgetLines() { m_cache.clear(); }
@@ -110,7 +115,8 @@ private:
 
     // The chain, step by step.
     void findApplication(int index, QList<AccessibleRef> apps);
-    void findFrame(int index, const QList<AccessibleRef> &frames, const AccessibleRef &best, qreal bestScore);
+    void findFrame(int index, const QList<AccessibleRef> &frames, const AccessibleRef &best, qreal bestScore,
+                   QRect bestExtents = {});
     void descend(const AccessibleRef &object, int depth);
     void offsetIn(int pathIndex);
     void offsetAtLeftEdge(const AccessibleRef &object);
@@ -128,6 +134,7 @@ private:
 
     std::unique_ptr<AccessibilityBus> m_bus;
     WindowFinder m_findWindow;
+    FocusFinder m_findFocus;
     bool m_lines = false;
     bool m_caret = false;
     bool m_opening = false;

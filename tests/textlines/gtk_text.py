@@ -2,7 +2,8 @@
 # A GTK 3 text view with known text in a known font, for the end-to-end tests
 # of the text lines: gtk_text.py X Y WIDTH HEIGHT. An undecorated window at
 # that place, the view filling it, ten lines of "DejaVu Sans Mono" 16 px, no
-# wrapping. Prints "ready" once shown; reads commands on stdin:
+# wrapping; with a fifth argument "paragraphs", a blank line after line 4.
+# Prints "ready" once shown; reads commands on stdin:
 #   caret N   puts the text cursor at the start of line N (from 0), focused
 #   quit
 import sys
@@ -51,7 +52,8 @@ def main():
     view.set_wrap_mode(Gtk.WrapMode.NONE)
     view.set_left_margin(8)
     view.set_top_margin(8)
-    view.get_buffer().set_text("\n".join(LINES))
+    gap = [""] if sys.argv[5:6] == ["paragraphs"] else []
+    view.get_buffer().set_text("\n".join(LINES[:5] + gap + LINES[5:]))
 
     def command(win, words):
         if len(words) == 2 and words[0] == "caret":
