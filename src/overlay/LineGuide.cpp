@@ -88,6 +88,28 @@ bool LineGuide::pointerMoved(const QPointF &at)
     return true;
 }
 
+void LineGuide::pointerRested(const QPointF &at)
+{
+    if (!finite(at))
+        return;
+    m_pointer = at;
+    if (m_mode != Mode::pointer)
+        return;
+    m_at = at;
+    if (m_asking) {
+        m_asking = false;
+        m_source->cancel();
+    }
+    m_rest.stop();
+    rested();
+}
+
+void LineGuide::guideReleased()
+{
+    if (m_mode != Mode::pointer && m_mode != Mode::locked)
+        followPointer();
+}
+
 void LineGuide::followPointer()
 {
     cancelQuestions();
@@ -144,7 +166,13 @@ void LineGuide::startWithoutPointer(const QPointF &at)
 
 void LineGuide::placeAgain()
 {
-    if (m_mode == Mode::pointer)
+    if (m_mode != Mode::pointer)
+        placeAgainAnyway();
+}
+
+void LineGuide::placeAgainAnyway()
+{
+    if (!finite(m_at))
         return;
     if (m_line)
         m_place(m_at, m_line->height());
@@ -225,6 +253,8 @@ void LineGuide::setLocked(bool locked)
     if (locked) {
         cancelQuestions();
         m_mode = Mode::locked;
+        // Where it stands: a guide the shell moves is held there now.
+        placeAgainAnyway();
         return;
     }
     if (m_hasPointer) {

@@ -67,6 +67,12 @@ public:
     // pointer, the caller places it there; false: it stays where it is, or
     // was placed here.
     bool pointerMoved(const QPointF &at);
+    // Where the desktop shell moves the guide with the pointer and lets go
+    // of a held guide itself, no move is seen: the pointer came to rest at
+    // `at` (the line there is asked for at once), and the shell let go of
+    // the guide, which follows the pointer again.
+    void pointerRested(const QPointF &at);
+    void guideReleased();
 
     // The guide was switched on or off. Off forgets the lock, the step and
     // any question: switched on again it starts at the pointer.
@@ -90,6 +96,7 @@ public:
 private:
     void updateSource();
     void followPointer();
+    void placeAgainAnyway();
     void detach();
     void cancelQuestions();
     bool placeOnLine(const QRectF &line);

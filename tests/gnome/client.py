@@ -78,6 +78,9 @@ BAD_CALLS = [
     ("unknown shortcut", lambda: api.BindShortcut("launch-rockets", "<Control>r")),
     ("unknown key", lambda: api.BindShortcut("thicker", "<Control>NoSuchKey")),
     ("zoom 0", lambda: api.SetMagnifier(True, 0.0, 100.0, 50.0, (0.0, 0.0, 0.0, 1.0))),
+    ("hold at NaN", lambda: api.HoldGuide(math.nan, 20.0, dbus.UInt32(0))),
+    ("hold release 3", lambda: api.HoldGuide(100.0, 20.0, dbus.UInt32(3))),
+    ("hold of strings", lambda: api.HoldGuide("100", "20", "0", signature="sss")),
     ("more pixels than 2 screens", lambda: set_guide([piece(pw=1280, ph=800, data=bytes(4 * 1280 * 800))] * 5)),
     # Refused shortcuts: a bare key, none of Ctrl, Alt, Super, and keys
     # GNOME binds (InvalidArgs or KeyTaken, never true).
@@ -98,6 +101,7 @@ FOREIGN_CALLS = [
     ("magnifier", lambda: api.SetMagnifier(True, 4.0, 400.0, 400.0, (0.0, 1.0, 0.0, 1.0))),
     ("bind", lambda: api.BindShortcut("thicker", "<Control><Alt>F10")),
     ("huge message", lambda: api.ShowMessage("m" * HUGE)),
+    ("hold", lambda: api.HoldGuide(100.0, 20.0, dbus.UInt32(2))),
     # The largest array D-Bus carries is 64 MiB.
     ("huge piece", lambda: set_guide([piece(pw=4096, ph=4000, data=bytes(4 * 4096 * 4000))])),
 ]

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 # A GTK 3 text view with known text in a known font, for the end-to-end tests
-# of the text lines: gtk_text.py X Y WIDTH HEIGHT. An undecorated window at
-# that place, the view filling it, ten lines of "DejaVu Sans Mono" 16 px, no
-# wrapping. Prints "ready" once shown; reads commands on stdin:
+# of the text lines: gtk_text.py X Y WIDTH HEIGHT [BREAK]. An undecorated
+# window at that place, the view filling it, ten lines of "DejaVu Sans Mono"
+# 16 px, no wrapping; with BREAK, an empty line after the first BREAK lines.
+# Prints "ready" once shown; reads commands on stdin:
 #   caret N   puts the text cursor at the start of line N (from 0), focused
 #   quit
 import sys
@@ -51,7 +52,10 @@ def main():
     view.set_wrap_mode(Gtk.WrapMode.NONE)
     view.set_left_margin(8)
     view.set_top_margin(8)
-    view.get_buffer().set_text("\n".join(LINES))
+    lines = list(LINES)
+    if len(sys.argv) > 5:
+        lines.insert(int(sys.argv[5]), "")
+    view.get_buffer().set_text("\n".join(lines))
 
     def command(win, words):
         if len(words) == 2 and words[0] == "caret":
