@@ -55,6 +55,9 @@ public:
     std::optional<bool> enabled = false;
     QStringList listening;
     bool opened = false;
+    // Where SCREEN coordinates begin in the fake's own (WINDOW) ones: on X11
+    // both are the same, on Wayland toolkits know no SCREEN coordinates.
+    QPoint screenOrigin;
 
     void readEnabled(Reply<bool> r) override { answer(r, enabled); }
     void writeEnabled(bool on) override { enabled = on; }
@@ -83,12 +86,13 @@ public:
         answer(r, std::optional(AccessibleRef{kApp, i < texts.size() ? texts[i].path : kNull}));
     }
     void isFocused(const AccessibleRef &, Reply<bool> r) override { ++focusAsked, answer(r, std::optional(true)); }
-    void extents(const AccessibleRef &o, CoordType, Reply<QRect> r) override
+    void extents(const AccessibleRef &o, CoordType c, Reply<QRect> r) override
     {
-        answer(r, std::optional(index(o) < 0 ? QRect(0, 0, 800, 600) : texts[index(o)].extents));
+        answer(r, std::optional((index(o) < 0 ? QRect(0, 0, 800, 600) : texts[index(o)].extents).translated(shift(c))));
     }
-    void accessibleAtPoint(const AccessibleRef &o, QPoint p, CoordType, Reply<AccessibleRef> r) override
+    void accessibleAtPoint(const AccessibleRef &o, QPoint p, CoordType c, Reply<AccessibleRef> r) override
     {
+        p -= shift(c);
         AccessibleRef hit{kApp, kNull};
         for (const FakeText &t : std::as_const(texts))
             if (o.path == "/frame" && t.extents.contains(p))
@@ -99,8 +103,9 @@ public:
     {
         answer(r, index(o) < 0 ? std::nullopt : std::optional(texts[index(o)].startOf(99)));
     }
-    void offsetAtPoint(const AccessibleRef &o, QPoint p, CoordType, Reply<int> r) override
+    void offsetAtPoint(const AccessibleRef &o, QPoint p, CoordType c, Reply<int> r) override
     {
+        p -= shift(c);
         if (index(o) < 0)
             return answer(r, std::optional<int>());
         const FakeText &t = texts[index(o)];
@@ -118,13 +123,13 @@ public:
         const int line = t.lineOf(offset), feed = t.endAtFeed && t.lines[line].endsWith('\n') ? 1 : 0;
         answer(r, std::optional(TextSpan{t.lines[line], t.startOf(line), t.startOf(line + 1) - feed}));
     }
-    void rangeExtents(const AccessibleRef &o, int start, int end, CoordType, Reply<QRect> r) override
+    void rangeExtents(const AccessibleRef &o, int start, int end, CoordType c, Reply<QRect> r) override
     {
         const FakeText &t = texts[index(o)];
         QRect united = t.rect(t.lineOf(start));
         for (int line = t.lineOf(start) + 1; line <= t.lineOf(t.inclusiveEnd ? end : end - 1); ++line)
             united |= t.rect(line);
-        answer(r, std::optional(united));
+        answer(r, std::optional(united.translated(shift(c))));
     }
     void listen(const QStringList &events) override { listening = events; }
     void emitEvent(const QString &name, const QString &path, int detail)
@@ -133,6 +138,7 @@ public:
     }
 
 private:
+    QPoint shift(CoordType c) const { return c == CoordType::Screen ? screenOrigin : QPoint(); }
     int index(const AccessibleRef &o) const
     {
         for (int i = 0; i < texts.size(); ++i)
@@ -169,9 +175,9 @@ class TestTextLines : public QObject
     }
     Rect line(int text, int line) { return padded(bus->texts[text].rect(line)); }
 
-private Q_SLOTS:
-    void init()
+    void start(AtspiTextLines::WindowFinder finder)
     {
+        lines.reset();
         auto fake = std::make_unique<FakeBus>();
         bus = fake.get();
         // Two paragraphs: three lines, and below a blank line, another and
@@ -179,7 +185,13 @@ private Q_SLOTS:
         bus->texts = {
             FakeText{"/p1", {10, 100, 600, 60}, {"The first line\n", "short\n", "third line here\n"}},
             FakeText{"/p2", {10, 200, 600, 60}, {"\n", "after a blank\n", QString(2, QChar(0xFFFC))}}};
-        lines = std::make_unique<AtspiTextLines>(std::move(fake), [](const QPointF &p) {
+        lines = std::make_unique<AtspiTextLines>(std::move(fake), std::move(finder));
+    }
+
+private Q_SLOTS:
+    void init()
+    {
+        start([](const QPointF &p) {
             platform::WindowAtPoint w;
             w.pid = kPid;
             w.frame = QRectF(0, 0, 800, 600);
@@ -187,7 +199,6 @@ private Q_SLOTS:
         });
         lines->setActive(true, false);
     }
-
     void lineAtPoint_data()
     {
         QTest::addColumn<QString>("toolkit");
@@ -284,6 +295,60 @@ private Q_SLOTS:
         lines->requestStep(QRectF(25, fromY - 5, 10, 10), direction);
         QVERIFY(spy.wait(1000));
         QCOMPARE(spy.first().at(2).value<Rect>(), text < 0 ? std::nullopt : this->line(text, line));
+    }
+
+    // On Wayland the application counts from its surface's corner, which the
+    // compositor put at a global offset: points go in, lines come out moved
+    // by it, and the caret is placed from the focused window, when it is
+    // that window's process's. Its SCREEN coordinates are nonsense there and
+    // must not be asked for.
+    void windowCoordinates_data()
+    {
+        QTest::addColumn<QString>("question");
+        QTest::addColumn<int>("y"); // in the window
+        QTest::addColumn<int>("line"); // of /p1
+        QTest::newRow("line at a point") << "point" << 127 << 1;
+        QTest::newRow("next line") << "next" << 107 << 1;
+        QTest::newRow("previous line") << "previous" << 147 << 1;
+        QTest::newRow("caret") << "caret" << 0 << 2;
+        QTest::newRow("caret of a process without the focus") << "caret" << 0 << -2;
+    }
+    void windowCoordinates()
+    {
+        QFETCH(QString, question);
+        QFETCH(int, y);
+        QFETCH(int, line);
+        const QPointF origin(1930, 1110); // the surface, inside the frame's title bar and border
+        platform::WindowAtPoint w;
+        w.pid = kPid;
+        w.frame = QRectF(1920, 1080, 810, 640);
+        w.coordinates = platform::WindowAtPoint::Coordinates::Window;
+        w.origin = origin;
+        start([w](const QPointF &p) { return w.frame.contains(p) ? std::optional(w) : std::nullopt; });
+        bus->screenOrigin = QPoint(-5000, -5000);
+        platform::WindowAtPoint focused = w;
+        focused.pid = line < 0 ? kPid + 1 : kPid;
+        line = std::abs(line);
+        lines->setFocusFinder([focused] { return std::optional(focused); });
+        lines->setActive(true, true);
+        const QRectF expected = this->line(0, line)->translated(origin);
+        const QPointF at = origin + QPointF(30, y);
+        if (question == "point") {
+            QCOMPARE(lineAt(at), expected);
+        } else if (question == "caret") {
+            QSignalSpy spy(lines.get(), &TextLineSource::caretLineChanged);
+            QTRY_VERIFY(bus->isOpen());
+            bus->emitEvent("object:text-caret-moved", "/p1", bus->texts[0].startOf(line) + 2);
+            QTest::qWait(100);
+            QCOMPARE(spy.size(), focused.pid == kPid ? 1 : 0);
+            if (!spy.isEmpty())
+                QCOMPARE(spy.first().at(0).toRectF(), expected);
+        } else {
+            QSignalSpy spy(lines.get(), &TextLineSource::stepped);
+            lines->requestStep(QRectF(at - QPointF(5, 5), QSizeF(10, 10)), question == "next" ? 1 : -1);
+            QVERIFY(spy.wait(1000));
+            QCOMPARE(spy.first().at(2).value<Rect>(), expected);
+        }
     }
 
     void caretAndSwitch()

@@ -62,6 +62,7 @@ std::unique_ptr<AtspiTextLines> AtspiTextLines::create(platform::Platform &platf
     auto lines = std::make_unique<AtspiTextLines>(
         std::make_unique<DBusAccessibilityBus>(),
         [&platform](const QPointF &point) { return platform.windowAt(point); }, parent);
+    lines->setFocusFinder([&platform] { return platform.focusedWindow(); });
     lines->m_screenIsGlobal = platform.canFindWindows();
     return lines;
 }
@@ -638,32 +639,55 @@ void AtspiTextLines::followCarets()
 
 void AtspiTextLines::followCaret(const AccessibleRef &object, int offset, quint64 id)
 {
-    // The caret's window is not known: SCREEN coordinates are what the
-    // window system gives, scaled as around the last window found. Where the
+    // Where the platform knows the focused window, the caret is in it: on
+    // Wayland toolkits count from their window's corner, which only the
+    // compositor knows. Elsewhere (X11) SCREEN coordinates are what the
+    // window system gives, scaled as around the last window found; where the
     // platform knows windows only by their origins, or knows none, the caret
     // is not followed: its place on the screen can't be told.
-    platform::WindowAtPoint window = m_lastWindow.value_or(platform::WindowAtPoint());
-    if (window.coordinates != platform::WindowAtPoint::Coordinates::Screen || (!m_lastWindow && !m_screenIsGlobal))
+    std::optional<platform::WindowAtPoint> focused = m_findFocus ? m_findFocus() : std::nullopt;
+    platform::WindowAtPoint window = focused.value_or(m_lastWindow.value_or(platform::WindowAtPoint()));
+    if (!focused && (window.coordinates != platform::WindowAtPoint::Coordinates::Screen ||
+                     (!m_lastWindow && !m_screenIsGlobal)))
         return;
+    const CoordType coords = coordType(window);
     auto current = [this, id] { return id == m_caretId && m_caret; };
-    // Only the focused application's caret: terminals move theirs as output
-    // arrives, in windows nobody looks at.
-    m_bus->isFocused(object, [=, this](std::optional<bool> focused) {
-        if (!current() || !focused.value_or(false))
-            return;
+    auto followLine = [=, this] {
         m_bus->lineAtOffset(object, offset, [=, this](std::optional<TextSpan> span) {
             if (!current() || !span || span->end < span->start)
                 return;
             const int last = span->end - span->start > 1 ? span->end - 1 : span->end;
-            m_bus->rangeExtents(object, span->start, last, CoordType::Screen,
-                                [=, this](std::optional<QRect> native) {
-                                    if (!current() || !native || native->height() <= 0)
-                                        return;
-                                    Q_EMIT caretLineChanged(window.fromNative(QRectF(*native))
-                                                                .adjusted(-kLinePadding, -kLinePadding,
-                                                                          kLinePadding, kLinePadding));
-                                });
+            m_bus->rangeExtents(object, span->start, last, coords, [=, this](std::optional<QRect> native) {
+                if (!current() || !native || native->height() <= 0)
+                    return;
+                Q_EMIT caretLineChanged(window.fromNative(QRectF(*native))
+                                            .adjusted(-kLinePadding, -kLinePadding, kLinePadding, kLinePadding));
+            });
         });
+    };
+    // Only the focused application's caret: terminals move theirs as output
+    // arrives, in windows nobody looks at. Where the compositor says which
+    // window has the keyboard, the caret must be its process's: a Wayland
+    // toolkit sets its FOCUSED state only once a keyboard entered its window,
+    // which a seat without one never does.
+    if (focused) {
+        const qint64 pid = focused->pid;
+        auto inFocusedProcess = [=, this](std::optional<qint64> owner) {
+            if (owner)
+                m_pidOfService.insert(object.service, *owner);
+            if (current() && owner == pid)
+                followLine();
+        };
+        const auto known = m_pidOfService.constFind(object.service);
+        if (known != m_pidOfService.cend())
+            inFocusedProcess(known.value());
+        else
+            m_bus->processId(object.service, inFocusedProcess);
+        return;
+    }
+    m_bus->isFocused(object, [=, this](std::optional<bool> focused) {
+        if (current() && focused.value_or(false))
+            followLine();
     });
 }
 

@@ -36,6 +36,7 @@ class AtspiTextLines : public TextLineSource
     Q_OBJECT
 public:
     using WindowFinder = std::function<std::optional<platform::WindowAtPoint>(const QPointF &)>;
+    using FocusFinder = std::function<std::optional<platform::WindowAtPoint>()>;
 
     AtspiTextLines(std::unique_ptr<AccessibilityBus> bus, WindowFinder findWindow, QObject *parent = nullptr);
     // On the session's accessibility bus, windows found by `platform`.
@@ -48,6 +49,10 @@ public:
     void requestStep(const QRectF &from, int direction) override;
     void cancel() override;
 
+    // Where the window with the keyboard focus is (Platform::focusedWindow):
+    // where toolkits count from their window's corner, the caret's line is
+    // placed from it.
+    void setFocusFinder(FocusFinder findFocus) { m_findFocus = std::move(findFocus); }
     // Forgets the lines found so far: the next question asks the application
     // again (after a scroll seen by Tovani itself, for instance).
     void forgetLines() { m_cache.clear(); }
@@ -122,6 +127,7 @@ private:
 
     std::unique_ptr<AccessibilityBus> m_bus;
     WindowFinder m_findWindow;
+    FocusFinder m_findFocus;
     bool m_lines = false;
     bool m_caret = false;
     bool m_opening = false;
