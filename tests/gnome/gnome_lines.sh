@@ -9,7 +9,8 @@
 #    Shell) follow the lines, over an empty line (which has no extents to
 #    stand on);
 #  - the lock keeps it on its line while the pointer goes elsewhere, and a
-#    second lock lets it follow again.
+#    second lock lets it follow again;
+#  - with following on, the text cursor's line takes it.
 source "$(dirname "$0")/lib.sh"
 [ -x "${TOVANI_BIN:-}" ] || gs_fail "TOVANI_BIN must name tovani"
 "$GS_PY" -c 'import gi; gi.require_version("Gtk", "3.0")' 2>/dev/null || gs_skip "python3-gi with GTK 3 is missing"
@@ -20,23 +21,27 @@ BG=$GS_BACKGROUND
 unset NO_AT_BRIDGE # it would keep GTK off the accessibility bus
 # Ten lines, an empty one after the fifth.
 GDK_BACKEND=wayland h_start helper '^ready$' "$GS_PY" "$GS_DIR/../textlines/gtk_text.py" 0 0 600 300 5
-# The Shell places new windows itself: this one goes to 100,100.
+# The Shell places new windows itself: this one goes to 100,300, below
+# the notices GNOME 48 shows at the top.
 WIN='global.get_window_actors().map(a => a.get_meta_window()).find(w => w.get_title() === "textlines gtk")'
 rects() {
     gs_eval "const w = $WIN, f = w.get_frame_rect(), b = w.get_buffer_rect();
         [f.x, f.y, f.width, f.height, b.x, b.y, b.width, b.height].join(' ')" | tr -d '"'
 }
-gs_eval "$WIN.move_frame(false, 100, 100)" >/dev/null || gs_fail "no window of the helper"
-gs_wait_for 10 eval '[[ "$(rects)" == "100 100 "* ]]' || gs_fail "the helper's window stays at $(rects)"
+gs_eval "$WIN.move_frame(false, 100, 300)" >/dev/null || gs_fail "no window of the helper"
+gs_wait_for 10 eval '[[ "$(rects)" == "100 300 "* ]]' || gs_fail "the helper's window stays at $(rects)"
 echo "GTK 3 on GNOME $GS_MAJOR: frame and buffer rectangles $(rects)"
 
 # The lines of ink (dark on white) in the text, "TOP BOTTOM" (exclusive),
-# left of the text cursor's column.
-mapfile -t ink < <(gs_shot 120 100 300 300 | awk -v w=300 -v y0=100 '
-    $0 != "255 255 255" { dark[int((NR - 1) / w)] = 1 }
-    END { start = -1; for (r = 0; r <= 300; r++) {
-        if (r in dark) { if (start < 0) start = r } else if (start >= 0) { print start + y0, r + y0; start = -1 } } }')
-[ ${#ink[@]} = 10 ] || gs_fail "the helper shows ${#ink[@]} lines of ink: ${ink[*]}"
+# right of the text cursor's column; once the window is drawn where it went.
+read_ink() {
+    mapfile -t ink < <(gs_shot 120 300 300 300 | awk -v w=300 -v y0=300 '
+        $0 != "255 255 255" { dark[int((NR - 1) / w)] = 1 }
+        END { start = -1; for (r = 0; r <= 300; r++) {
+            if (r in dark) { if (start < 0) start = r } else if (start >= 0) { print start + y0, r + y0; start = -1 } } }')
+    [ ${#ink[@]} = 10 ]
+}
+gs_wait_for 10 read_ink || gs_fail "the helper shows ${#ink[@]} lines of ink: ${ink[*]}"
 # The ink of line N of the text (the empty one, 5, has none).
 line() { echo "${ink[$(($1 > 5 ? $1 - 1 : $1))]}"; }
 
@@ -45,7 +50,7 @@ mkdir -p "$XDG_CONFIG_HOME/tovani"
 printf '%s\n' '[General]' 'currentStyle=Highlight Bar' customThickness=4 customOpacity=0.6 followTextCursor=true \
     globalHotkeysEnabled=true >"$XDG_CONFIG_HOME/tovani/tovani.conf"
 tovani() { timeout 20 "$TOVANI_BIN" "$@"; }
-gs_move 300 500
+gs_move 300 700
 "$TOVANI_BIN" toggle >"$GS_TMP/tovani.log" 2>&1 &
 gs_track_pid $!
 gs_wait_for 20 eval '[[ "$(tovani status 2>/dev/null)" == *"extension: active" ]]' ||
@@ -53,7 +58,7 @@ gs_wait_for 20 eval '[[ "$(tovani status 2>/dev/null)" == *"extension: active" ]
 
 # The rows beside the window that differ from the background: "FIRST LAST".
 band() {
-    gs_shot 1000 90 1 330 | awk -v bg="$BG" '$0 != bg { if (f == "") f = NR + 89; l = NR + 89 }
+    gs_shot 1000 290 1 330 | awk -v bg="$BG" '$0 != bg { if (f == "") f = NR + 289; l = NR + 289 }
         END { print f == "" ? "none" : f " " l }'
 }
 band_on() { # LINE: the band's edges within 5 pixels of its ink's
@@ -84,6 +89,8 @@ next line|tovani next-line|7
 previous line|gs_keys Control_L Shift_L Up|6
 locked|tovani lock|6
 unlocked, at the pointer|tovani lock|8
+the text cursor|echo caret 0 >&"${H_FD[helper]}"; sleep 0.5; echo caret 2 >&"${H_FD[helper]}"|2
+the text cursor further down|echo caret 9 >&"${H_FD[helper]}"|9
 STEPS
 tovani quit >/dev/null
 echo PASS
