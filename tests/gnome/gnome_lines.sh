@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Tovani's guide on the lines of a GTK 3 text view, a native Wayland client
-# of headless GNOME Shell, over the accessibility bus of the test's private
-# session bus. The band (a 4-point highlight bar) is read back beside the
-# window and its edges compared with the ink of the lines (within 5 pixels):
+# of headless GNOME Shell with GTK's title bar and shadow (so that the
+# surface, from which GTK counts, begins above and left of the window's
+# frame), over the accessibility bus of the test's private session bus.
+# The band (a 4-point highlight bar) is read back beside the window and its
+# edges compared with the ink of the lines (within 5 pixels):
 #  - the pointer resting low on one line, then high on the next, settles it
 #    on each;
 #  - next-line twice and previous-line once (Ctrl+Shift+Up, bound by the
@@ -20,7 +22,7 @@ gs_wait_ext
 BG=$GS_BACKGROUND
 unset NO_AT_BRIDGE # it would keep GTK off the accessibility bus
 # Ten lines, an empty one after the fifth.
-GDK_BACKEND=wayland h_start helper '^ready$' "$GS_PY" "$GS_DIR/../textlines/gtk_text.py" 0 0 600 300 5
+GDK_BACKEND=wayland h_start helper '^ready$' "$GS_PY" "$GS_DIR/../textlines/gtk_text.py" 0 0 600 300 5 decorated
 # The Shell places new windows itself: this one goes to 100,300, below
 # the notices GNOME 48 shows at the top.
 WIN='global.get_window_actors().map(a => a.get_meta_window()).find(w => w.get_title() === "textlines gtk")'
@@ -31,11 +33,13 @@ rects() {
 gs_eval "$WIN.move_frame(false, 100, 300)" >/dev/null || gs_fail "no window of the helper"
 gs_wait_for 10 eval '[[ "$(rects)" == "100 300 "* ]]' || gs_fail "the helper's window stays at $(rects)"
 echo "GTK 3 on GNOME $GS_MAJOR: frame and buffer rectangles $(rects)"
+read -r _ fy _ fh _ <<<"$(rects)"
+TOP=$((fy + fh - 300)) # of the text view, below the title bar
 
 # The lines of ink (dark on white) in the text, "TOP BOTTOM" (exclusive),
 # right of the text cursor's column; once the window is drawn where it went.
 read_ink() {
-    mapfile -t ink < <(gs_shot 120 300 300 300 | awk -v w=300 -v y0=300 '
+    mapfile -t ink < <(gs_shot 120 $TOP 300 300 | awk -v w=300 -v y0=$TOP '
         $0 != "255 255 255" { dark[int((NR - 1) / w)] = 1 }
         END { start = -1; for (r = 0; r <= 300; r++) {
             if (r in dark) { if (start < 0) start = r } else if (start >= 0) { print start + y0, r + y0; start = -1 } } }')
@@ -58,7 +62,7 @@ gs_wait_for 20 eval '[[ "$(tovani status 2>/dev/null)" == *"extension: active" ]
 
 # The rows beside the window that differ from the background: "FIRST LAST".
 band() {
-    gs_shot 1000 290 1 330 | awk -v bg="$BG" '$0 != bg { if (f == "") f = NR + 289; l = NR + 289 }
+    gs_shot 1000 $((TOP - 10)) 1 320 | awk -v bg="$BG" -v y0=$((TOP - 11)) '$0 != bg { if (f == "") f = NR + y0; l = NR + y0 }
         END { print f == "" ? "none" : f " " l }'
 }
 band_on() { # LINE: the band's edges within 5 pixels of its ink's
