@@ -12,7 +12,8 @@
 #    stand on);
 #  - the lock keeps it on its line while the pointer goes elsewhere, and a
 #    second lock lets it follow again;
-#  - with following on, the text cursor's line takes it.
+#  - with following on, the text cursor's line takes it;
+#  - with an extension of version 2 the steps say why they are unavailable.
 source "$(dirname "$0")/lib.sh"
 [ -x "${TOVANI_BIN:-}" ] || gs_fail "TOVANI_BIN must name tovani"
 "$GS_PY" -c 'import gi; gi.require_version("Gtk", "3.0")' 2>/dev/null || gs_skip "python3-gi with GTK 3 is missing"
@@ -96,5 +97,19 @@ unlocked, at the pointer|tovani lock|8
 the text cursor|echo caret 0 >&"${H_FD[helper]}"; sleep 0.5; echo caret 2 >&"${H_FD[helper]}"|2
 the text cursor further down|echo caret 9 >&"${H_FD[helper]}"|9
 STEPS
+tovani quit >/dev/null
+
+# An extension of version 2, which the Shell keeps after an update until the
+# next log-in: the guide still shows, and the steps say why they can't.
+gs_stop
+cp -r "$TOVANI_GNOME_EXTENSION" "$GS_TMP/v2"
+sed -i 's/^const TOVANI_API_VERSION = 3;/const TOVANI_API_VERSION = 2;/' "$GS_TMP/v2/extension.js"
+gs_start --extension "$GS_TMP/v2"
+"$TOVANI_BIN" toggle >"$GS_TMP/tovani-v2.log" 2>&1 &
+gs_track_pid $!
+gs_wait_for 20 eval '[[ "$(tovani status 2>/dev/null)" == *"extension: active" ]]' ||
+    gs_fail "with version 2, tovani status: $(tovani status 2>&1)"
+out=$(tovani next-line 2>&1) && gs_fail "with version 2, 'tovani next-line' succeeded: $out"
+[[ $out == *"log in again"* ]] || gs_fail "with version 2, 'tovani next-line' said: $out"
 tovani quit >/dev/null
 echo PASS
