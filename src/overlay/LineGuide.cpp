@@ -92,6 +92,7 @@ void LineGuide::pointerRested(const QPointF &at)
 {
     if (!finite(at))
         return;
+    m_restsReported = true;
     m_pointer = at;
     if (m_mode != Mode::pointer)
         return;
@@ -119,7 +120,9 @@ void LineGuide::followPointer()
         return;
     m_at = m_pointer;
     m_place(m_at, 0);
-    if (snapping())
+    // Where rests are reported, the last one may be long gone: the next
+    // report tells.
+    if (snapping() && !m_restsReported)
         m_rest.start();
 }
 

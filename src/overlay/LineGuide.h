@@ -117,6 +117,7 @@ private:
     Mode m_mode = Mode::pointer;
     bool m_enabled = false;
     bool m_hasPointer = true;
+    bool m_restsReported = false; // by pointerRested(): no timer of its own
     QPointF m_pointer{qQNaN(), qQNaN()}; // the last reported position
     QPointF m_anchor;                    // where the pointer was when the guide detached
     QPointF m_at;                        // the guide's point: the pointer's, or x and the line's top

@@ -13,6 +13,7 @@
 #  - the lock keeps it on its line while the pointer goes elsewhere, and a
 #    second lock lets it follow again;
 #  - with following on, the text cursor's line takes it;
+#  - while the pointer moves, Tovani is not woken;
 #  - with an extension of version 2 the steps say why they are unavailable.
 source "$(dirname "$0")/lib.sh"
 [ -x "${TOVANI_BIN:-}" ] || gs_fail "TOVANI_BIN must name tovani"
@@ -57,7 +58,8 @@ printf '%s\n' '[General]' 'currentStyle=Highlight Bar' customThickness=4 customO
 tovani() { timeout 20 "$TOVANI_BIN" "$@"; }
 gs_move 300 700
 "$TOVANI_BIN" toggle >"$GS_TMP/tovani.log" 2>&1 &
-gs_track_pid $!
+TOVANI_PID=$!
+gs_track_pid $TOVANI_PID
 gs_wait_for 20 eval '[[ "$(tovani status 2>/dev/null)" == *"extension: active" ]]' ||
     gs_fail "tovani status: $(tovani status 2>&1)"
 
@@ -97,6 +99,20 @@ unlocked, at the pointer|tovani lock|8
 the text cursor|echo caret 0 >&"${H_FD[helper]}"; sleep 0.5; echo caret 2 >&"${H_FD[helper]}"|2
 the text cursor further down|echo caret 9 >&"${H_FD[helper]}"|9
 STEPS
+
+# While the pointer moves Tovani hears nothing: 300 moves 2 ms apart,
+# beside the window, and then one rest.
+gs_move 900 300
+sleep 0.5
+switches() { awk '/ctxt_switches/ { n += $2 } END { print n }' /proc/$TOVANI_PID/task/*/status; }
+before=$(switches)
+gs_eval "$GS__DEVICES globalThis.tovaniLeft = 300; G.timeout_add(G.PRIORITY_DEFAULT, 2, () => {
+    tovaniTestPointer.notify_absolute_motion(now(), 900, 300 + tovaniLeft); return --tovaniLeft > 0; }); 0" >/dev/null
+gs_wait_for 10 gs__is tovaniLeft 0 || gs_fail "the moves did not end"
+sleep 0.3
+woken=$(($(switches) - before))
+echo "300 moves: Tovani woke $woken times"
+[ "$woken" -le 15 ] || gs_fail "Tovani woke $woken times while the pointer moved 300 times"
 tovani quit >/dev/null
 
 # An extension of version 2, which the Shell keeps after an update until the
