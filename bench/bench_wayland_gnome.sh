@@ -22,7 +22,8 @@ if [ "${1:-}" = --check ]; then
 fi
 BUILD=$(cd "${1:-build}" && pwd)
 HERE=$(cd "$(dirname "$0")" && pwd)
-export TOVANI_GNOME_EXTENSION=$BUILD/gnome-shell/legacy/tovani@tovani.org
+# The variant for the Shell that runs (lib.sh).
+export TOVANI_GNOME_VARIANTS=$BUILD/gnome-shell
 if [ "${QUICK:-0}" = 1 ]; then MOVES=${MOVES:-500} IDLE_S=${IDLE_S:-3}; fi
 MOVES=${MOVES:-3000} IDLE_S=${IDLE_S:-10}
 source "$HERE/../tests/gnome/lib.sh"

@@ -431,7 +431,8 @@ function tovaniCreateGuide(deps) {
         return [f.x / u, f.y / u, f.width / u, f.height / u, b.x / u, b.y / u, Math.max(0, w.get_pid())];
     };
     // The window with the keyboard focus, to Tovani when it changes, moves
-    // or is resized; once a frame at most.
+    // or is resized: once when the Shell is idle, however many of those
+    // came (a window dragged).
     let focused = null, focusIds = [], focusLater = 0;
     const sendFocus = () => {
         if (!focusLater) {
