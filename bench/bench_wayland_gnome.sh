@@ -8,7 +8,9 @@
 #     and hidden: moves and position-invalidated signals a second, stage
 #     paints a second, and the Shell's CPU per move (all threads); the
 #     difference between shown and hidden is what following the pointer costs
-#     (ROUNDS of each by turns, default 3; the least CPU counts);
+#     (ROUNDS of each by turns, default 3; the least CPU counts), and held
+#     (shown, the band held on a row: nothing to draw again) what the
+#     extension's own work costs, drawing aside;
 #   - idle: signals and paints while the pointer rests with the guide shown.
 #
 #   bench/bench_wayland_gnome.sh [--check] BUILD_DIR
@@ -79,11 +81,15 @@ for ((r = 0; r < ${ROUNDS:-3}; r++)); do
     echo "visible 1" >&7
     sleep 0.5
     stream >>"$GS_TMP/shown"
+    echo "hold 400" >&7
+    sleep 0.5
+    stream >>"$GS_TMP/held"
+    echo "hold off" >&7
     echo "visible 0" >&7
     sleep 0.5
     stream >>"$GS_TMP/hidden"
 done
-shown=$(least <"$GS_TMP/shown") hidden=$(least <"$GS_TMP/hidden")
+shown=$(least <"$GS_TMP/shown") held=$(least <"$GS_TMP/held") hidden=$(least <"$GS_TMP/hidden")
 echo "visible 1" >&7
 sleep 1
 read -r n0 p0 < <(counts)
@@ -93,9 +99,10 @@ read -r n1 p1 < <(counts)
 printf '%-28s %s\n' "Shell start (ms)" "$start_ms" "Extension on the bus (ms)" "$enable_ms" \
     "enable(), disable() (us)" "$toggle_us"
 printf '%-28s %10s %10s %10s %12s\n' "" "moves/s" "signals/s" "paints/s" "CPU/move us"
-printf '%-28s %10s %10s %10s %12s\n' "Guide shown" $shown "Guide hidden" $hidden
+printf '%-28s %10s %10s %10s %12s\n' "Guide shown" $shown "Guide held (not moved)" $held "Guide hidden" $hidden
 echo "Pointer resting ${IDLE_S} s, guide shown: $((n1 - n0)) signals, $((p1 - p0)) paints"
 echo "RESULT gnome.start $start_ms $enable_ms $toggle_us"
 echo "RESULT gnome.shown $shown"
+echo "RESULT gnome.held $held"
 echo "RESULT gnome.hidden $hidden"
 echo "RESULT gnome.idle $((n1 - n0)) $((p1 - p0)) $IDLE_S"

@@ -8,6 +8,7 @@ without, it is any other program.
                          (premultiplied), the monitor's width, H rows from the
                          pointer's row down
     visible 0|1          SetVisible
+    hold ROW|off         HoldGuide at that row until released; ReleaseGuide
     bind NAME ACCEL      BindShortcut; answers "bound True" or the error
     bad                  makes every call of BAD_CALLS; answers "bad ok" or
                          what was accepted or failed otherwise
@@ -148,6 +149,7 @@ def flood(n, w, h):
 COMMANDS = {
     "band": lambda w: band(*(int(v) for v in w[1:4]), float(w[4]), int(w[5])),
     "visible": lambda w: api.SetVisible(w[1] == "1"),
+    "hold": lambda w: api.ReleaseGuide() if w[1] == "off" else api.HoldGuide(float(w[1]), 0.0, dbus.UInt32(2)),
     "bind": lambda w: "bound %s" % bool(api.BindShortcut(w[1], " ".join(w[2:]))),
     "bad": lambda w: refused("bad", BAD_CALLS, ["org.freedesktop.DBus.Error.InvalidArgs", KEY_TAKEN]),
     "foreign": lambda w: refused("foreign", FOREIGN_CALLS, ["org.freedesktop.DBus.Error.AccessDenied"]),

@@ -180,7 +180,7 @@ function tovaniCreateGuide(deps) {
 
     const tracker = typeof global.backend?.get_cursor_tracker === 'function'
         ? global.backend.get_cursor_tracker() : Meta.CursorTracker.get_for_display(global.display);
-    let trackerId = 0;
+    let trackerId = 0, trackerBlocked = false;
 
     let pieces = [];              // {rule: where and how big, content, actor}, bottom first
     let shade = [0, 0, 0, 0];
@@ -377,23 +377,39 @@ function tovaniCreateGuide(deps) {
         sendToOwner('PointerRested', new GLib.Variant('(dd(ddddddx))', [px / u, py / u, describe(windowAt(px, py))]));
         return GLib.SOURCE_REMOVE;
     });
+    const blockTracker = block => {
+        if (!trackerId || block === trackerBlocked)
+            return;
+        trackerBlocked = block;
+        if (block)
+            tracker.block_signal_handler?.(trackerId);
+        else
+            tracker.unblock_signal_handler?.(trackerId);
+    };
     const beforeUpdate = guarded('place', () => {
         if (!moved)
             return;
         moved = false;
+        blockTracker(false);
         place();
         lastMove = GLib.get_monotonic_time();
         if (!restId)
             restId = GLib.timeout_add(GLib.PRIORITY_DEFAULT, TOVANI_LIMITS.rest, rested);
     });
+    // The first move of a frame asks for the frame; the others call no
+    // script at all: the handler sleeps until the frame begins.
     const onPointer = () => {
         if (moved)
             return;
         moved = true;
+        blockTracker(true);
         global.stage.schedule_update();
     };
     const followPointer = follow => {
         if (follow && !updateId) {
+            // Placed when shown (update()); a move asked for while hidden
+            // must not keep the next moves from asking for a frame.
+            moved = false;
             updateId = global.stage.connect('before-update', beforeUpdate);
         } else if (!follow && updateId) {
             global.stage.disconnect(updateId);
@@ -481,6 +497,7 @@ function tovaniCreateGuide(deps) {
             trackerId = tracker.connect('position-invalidated', onPointer);
             tracker.track_position?.();
         } else if (!show && trackerId) {
+            blockTracker(false);
             tracker.disconnect(trackerId);
             tracker.untrack_position?.();
             trackerId = 0;
