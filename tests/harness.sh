@@ -96,6 +96,30 @@ harness_prefix() {
     eval "$1__stop_pid() { h_stop_pid \"\$@\"; }"
 }
 
+# An accessibility bus (at-spi-bus-launcher) on the session bus, and with
+# --own-bus a private session bus first (DBUS_SESSION_BUS_ADDRESS exported);
+# skips the test when they are missing. Exports QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+# for Qt; the accessibility switch lives in memory (GSETTINGS_BACKEND).
+h_a11y_start() {
+    [ -x /usr/libexec/at-spi-bus-launcher ] || h_skip "at-spi2-core is not installed"
+    if [ "${1:-}" = --own-bus ]; then
+        command -v dbus-daemon >/dev/null || h_skip "dbus-daemon is not installed"
+        : >"$H_TMP/session-bus.address"
+        dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$H_TMP/session-bus.address" >"$H_TMP/dbus.log" 2>&1 &
+        h_track_pid $!
+        h_wait_for 10 grep -q . "$H_TMP/session-bus.address" || h_fail "the session bus did not start"
+        export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$H_TMP/session-bus.address")
+    fi
+    export GSETTINGS_BACKEND=memory
+    /usr/libexec/at-spi-bus-launcher --launch-immediately >"$H_TMP/at-spi.log" 2>&1 &
+    h_track_pid $!
+    # Asked without starting it: the bus would start a launcher of its own.
+    h_wait_for 10 eval "gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
+        --method org.freedesktop.DBus.NameHasOwner org.a11y.Bus | grep -q true" || h_fail "the accessibility bus did not start"
+    export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+    unset NO_AT_BRIDGE # it would keep GTK applications off the bus
+}
+
 # The colour of the first drawn at ALPHA over the second, as a Wayland
 # compositor blends 8-bit premultiplied colour (alpha and colour rounded first).
 h_blend_premultiplied() {

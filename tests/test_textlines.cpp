@@ -307,23 +307,29 @@ private Q_SLOTS:
         QTest::addColumn<QString>("question");
         QTest::addColumn<int>("y"); // in the window
         QTest::addColumn<int>("line"); // of /p1
-        QTest::newRow("line at a point") << "point" << 127 << 1;
-        QTest::newRow("next line") << "next" << 107 << 1;
-        QTest::newRow("previous line") << "previous" << 147 << 1;
-        QTest::newRow("caret") << "caret" << 0 << 2;
-        QTest::newRow("caret of a process without the focus") << "caret" << 0 << -2;
+        QTest::addColumn<bool>("shadow"); // a surface 26 px larger all round than the window told
+        QTest::newRow("line at a point") << "point" << 127 << 1 << false;
+        QTest::newRow("next line") << "next" << 107 << 1 << false;
+        QTest::newRow("previous line") << "previous" << 147 << 1 << false;
+        QTest::newRow("caret") << "caret" << 0 << 2 << false;
+        QTest::newRow("caret of a process without the focus") << "caret" << 0 << -2 << false;
+        QTest::newRow("line at a point, in a shadow") << "point" << 127 << 1 << true;
+        QTest::newRow("caret, in a shadow") << "caret" << 0 << 2 << true;
     }
     void windowCoordinates()
     {
         QFETCH(QString, question);
         QFETCH(int, y);
         QFETCH(int, line);
-        const QPointF origin(1930, 1110); // the surface, inside the frame's title bar and border
+        QFETCH(bool, shadow);
+        // The surface, inside the frame's title bar and border; or, where the
+        // compositor tells the window's geometry alone, 26 px outside it.
+        const QPointF origin = shadow ? QPointF(1894, 1054) : QPointF(1930, 1110);
         platform::WindowAtPoint w;
         w.pid = kPid;
-        w.frame = QRectF(1920, 1080, 810, 640);
+        w.frame = shadow ? QRectF(1920, 1080, 748, 548) : QRectF(1920, 1080, 810, 640);
         w.coordinates = platform::WindowAtPoint::Coordinates::Window;
-        w.origin = origin;
+        w.origin = shadow ? w.frame.topLeft() : origin;
         start([w](const QPointF &p) { return w.frame.contains(p) ? std::optional(w) : std::nullopt; });
         bus->screenOrigin = QPoint(-5000, -5000);
         platform::WindowAtPoint focused = w;
@@ -338,6 +344,8 @@ private Q_SLOTS:
         } else if (question == "caret") {
             QSignalSpy spy(lines.get(), &TextLineSource::caretLineChanged);
             QTRY_VERIFY(bus->isOpen());
+            if (shadow) // the shadow is learnt from the window's frame, as the pointer rests in it
+                QVERIFY(lineAt(origin + QPointF(30, 107)));
             bus->emitEvent("object:text-caret-moved", "/p1", bus->texts[0].startOf(line) + 2);
             QTest::qWait(100);
             QCOMPARE(spy.size(), focused.pid == kPid ? 1 : 0);

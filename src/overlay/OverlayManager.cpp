@@ -6,8 +6,9 @@
 #include <algorithm>
 
 OverlayManager::OverlayManager(platform::Platform &platform, AppSettings &settings, QObject *parent)
-    : QObject(parent), m_displays(platform.displays()), m_output(platform.guideOutput()), m_pointer(platform.pointer()),
-      m_surfaces(platform.guideSurfaces()), m_settings(settings), m_compositing(platform.hasCompositor()),
+    : QObject(parent), m_platform(platform), m_displays(platform.displays()), m_output(platform.guideOutput()),
+      m_pointer(platform.pointer()), m_surfaces(platform.guideSurfaces()), m_settings(settings),
+      m_compositing(platform.hasCompositor()),
       m_lines(settings, [this](const QPointF &at, double lineHeight) { return placeGuide(at, lineHeight); })
 {
     connect(&m_displays, &platform::Displays::compositorChanged, this, &OverlayManager::compositorChanged);
@@ -190,11 +191,15 @@ void OverlayManager::enableGuide()
         }
     }
     m_surfaces.commit();
-    // No pointer to follow here (some Wayland desktops): the guide waits at
-    // the top of the main display's middle third for steps, the lock and the
-    // text cursor.
+    // No pointer to follow here (some Wayland desktops): the guide waits
+    // for steps, the lock and the text cursor in the window being read (the
+    // focused one, a third of the way down, where its text is), or where the
+    // platform knows none at the top of the main display's middle third.
     if (!m_mouseTracker->isTracking()) {
-        if (const std::optional<platform::Display> main = m_displays.mainDisplay())
+        if (const std::optional<platform::WindowAtPoint> focused = m_platform.focusedWindow())
+            m_lines.startWithoutPointer(
+                QPointF(focused->frame.center().x(), focused->frame.top() + focused->frame.height() / 3));
+        else if (const std::optional<platform::Display> main = m_displays.mainDisplay())
             m_lines.startWithoutPointer(
                 QPointF(main->frame.center().x(), main->frame.top() + main->frame.height() / 3));
     }

@@ -93,6 +93,7 @@ private:
     bool placeShellGuide(const QPointF &at, double lineHeight);
     void syncShellGuide();
 
+    platform::Platform &m_platform;
     platform::Displays &m_displays;
     platform::GuideOutput m_output;
     platform::PointerMonitor &m_pointer;

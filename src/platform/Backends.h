@@ -4,6 +4,7 @@
 // tools that want one backend in particular. Each is defined by the library of
 // its backend.
 
+#include "platform/CompositorWindows.h"
 #include "platform/Platform.h"
 
 #include <QStringList>
@@ -37,12 +38,23 @@ struct PointerSource
     bool followsEverywhere = false; // sees the pointer over every application
 };
 
+// Where a Wayland backend hears of the other applications' windows: what the
+// compositor told last (CompositorWindows), and what keeps it up to date where
+// that is not the pointer's source (sway's IPC connection). No windows: the
+// compositor tells none.
+struct WindowSource
+{
+    std::shared_ptr<CompositorWindows> windows;
+    std::unique_ptr<QObject> feed;
+};
+
 // wayland/: the platform on a compositor that offers wlr layer-shell, on a
 // Wayland connection of its own; null when WAYLAND_DISPLAY names none, or it
-// offers no layer-shell. The pointer, the hot keys and screen capture come
-// from elsewhere.
+// offers no layer-shell. The pointer, the hot keys, screen capture and the
+// windows come from elsewhere.
 std::unique_ptr<Platform> createWaylandPlatform(PointerSource pointer, std::unique_ptr<HotkeyService> hotkeys,
-                                                std::function<std::unique_ptr<ScreenCapture>()> capture);
+                                                std::function<std::unique_ptr<ScreenCapture>()> capture,
+                                                WindowSource windows = {});
 // wayland/: the interfaces of the globals the compositor named by
 // WAYLAND_DISPLAY offers ("zwlr_layer_shell_v1", ...); empty when none
 // answers. Asked before Qt connects.

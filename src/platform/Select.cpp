@@ -5,6 +5,7 @@
 #include "platform/kwin/KWinPointer.h"
 #include "platform/portal/PortalHotkeys.h"
 #include "platform/qt/Unavailable.h"
+#include "platform/sway/SwayWindows.h"
 
 #include <QGuiApplication>
 
@@ -15,10 +16,17 @@ Platform *g_instance = nullptr;
 
 // No Wayland protocol tells a client where the pointer is. KWin does, through
 // a script of ours; elsewhere the guide moves by command.
-PointerSource waylandPointer()
+// The windows too: KWin's script tells them along with the pointer, sway
+// through its IPC socket.
+PointerSource waylandPointer(WindowSource &windows)
 {
-    if (std::unique_ptr<PointerMonitor> kwin = kwin::createPointerMonitor())
+    auto known = std::make_shared<CompositorWindows>();
+    if (std::unique_ptr<PointerMonitor> kwin = kwin::createPointerMonitor(known)) {
+        windows.windows = known;
         return {std::move(kwin), QStringLiteral("kwin-script"), true};
+    }
+    if ((windows.feed = sway::connectWindows(known)))
+        windows.windows = known;
     return {std::make_unique<UnavailablePointer>(), QStringLiteral("none"), false};
 }
 
@@ -47,7 +55,10 @@ std::unique_ptr<Platform> Platform::create()
         if (std::unique_ptr<Platform> x11 = createX11Platform())
             return x11;
     } else if (qpa.startsWith(QLatin1String("wayland"))) {
-        if (std::unique_ptr<Platform> wayland = createWaylandPlatform(waylandPointer(), waylandHotkeys(), waylandCapture))
+        WindowSource windows;
+        PointerSource pointer = waylandPointer(windows);
+        if (std::unique_ptr<Platform> wayland =
+                createWaylandPlatform(std::move(pointer), waylandHotkeys(), waylandCapture, std::move(windows)))
             return wayland;
         // No layer-shell: on GNOME the Shell shows the guide.
         if (std::unique_ptr<Platform> gnome = createGnomePlatform())

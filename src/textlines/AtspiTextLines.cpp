@@ -36,6 +36,24 @@ bool containsY(const QRectF &rect, qreal y)
     return rect.top() <= y && y <= rect.bottom();
 }
 
+// A window whose surface the application says is larger than the window the
+// compositor placed, by more than nothing on both sides, while the platform
+// put the surface's corner at the window's: the surface has a client-side
+// shadow (GTK 3's decorations), and the compositor tells only the window's
+// geometry (sway). The shadow is taken as even all round: GTK's is a few
+// pixels deeper below than above, well within a line.
+platform::WindowAtPoint withShadow(platform::WindowAtPoint w, const QRect &extents)
+{
+    constexpr qreal maxShadow = 100;
+    if (w.coordinates != platform::WindowAtPoint::Coordinates::Window || w.origin != w.frame.topLeft())
+        return w;
+    const QSizeF extra = QSizeF(extents.size()) / w.devicePixelRatio - w.frame.size();
+    if (extra.width() <= 0 || extra.height() <= 0 || extra.width() > 2 * maxShadow || extra.height() > 2 * maxShadow)
+        return w;
+    w.origin -= QPointF(extra.width() / 2, extra.height() / 2);
+    return w;
+}
+
 } // namespace
 
 AtspiTextLines::AtspiTextLines(std::unique_ptr<AccessibilityBus> bus, WindowFinder findWindow,
@@ -278,6 +296,7 @@ void AtspiTextLines::run()
     q.native = window->toNative(q.point).toPoint();
     m_lastWindow = window;
     if (std::optional<Line> line = cached(*window, q.point)) {
+        m_lastWindow = line->window;
         located(line);
         return;
     }
@@ -332,23 +351,28 @@ void AtspiTextLines::findApplication(int index, QList<AccessibleRef> apps)
 // Of the application's windows under the point, the one whose size is
 // closest to the window the platform found.
 void AtspiTextLines::findFrame(int index, const QList<AccessibleRef> &frames, const AccessibleRef &best,
-                               qreal bestScore)
+                               qreal bestScore, QRect bestExtents)
 {
     if (index >= frames.size()) {
         if (best.isNull()) {
             located(std::nullopt);
             return;
         }
+        m_query->window = withShadow(m_query->window, bestExtents);
+        m_query->native = m_query->window.toNative(m_query->point).toPoint();
+        m_lastWindow = m_query->window; // the caret in it counts from there too
         m_query->path = {best};
         descend(best, 0);
         return;
     }
     const AccessibleRef &frame = frames[index];
     m_bus->extents(frame, coordType(m_query->window),
-                   then<QRect>([this, index, frames, frame, best, bestScore](std::optional<QRect> extents) {
+                   then<QRect>([this, index, frames, frame, best, bestScore,
+                                bestExtents](std::optional<QRect> extents) {
                        const Query &q = *m_query;
                        AccessibleRef nextBest = best;
                        qreal nextScore = bestScore;
+                       QRect nextExtents = bestExtents;
                        if (extents && extents->contains(q.native)) {
                            const QSizeF expected = q.window.frame.size() * q.window.devicePixelRatio;
                            const qreal score = std::abs(extents->width() - expected.width()) +
@@ -356,9 +380,10 @@ void AtspiTextLines::findFrame(int index, const QList<AccessibleRef> &frames, co
                            if (best.isNull() || score < bestScore) {
                                nextBest = frame;
                                nextScore = score;
+                               nextExtents = *extents;
                            }
                        }
-                       findFrame(index + 1, frames, nextBest, nextScore);
+                       findFrame(index + 1, frames, nextBest, nextScore, nextExtents);
                    }));
 }
 
@@ -646,6 +671,8 @@ void AtspiTextLines::followCaret(const AccessibleRef &object, int offset, quint6
     // platform knows windows only by their origins, or knows none, the caret
     // is not followed: its place on the screen can't be told.
     std::optional<platform::WindowAtPoint> focused = m_findFocus ? m_findFocus() : std::nullopt;
+    if (focused && m_lastWindow && sameWindow(*focused, *m_lastWindow))
+        focused->origin = m_lastWindow->origin; // a client-side shadow found there
     platform::WindowAtPoint window = focused.value_or(m_lastWindow.value_or(platform::WindowAtPoint()));
     if (!focused && (window.coordinates != platform::WindowAtPoint::Coordinates::Screen ||
                      (!m_lastWindow && !m_screenIsGlobal)))

@@ -109,7 +109,8 @@ private:
 
     // The chain, step by step.
     void findApplication(int index, QList<AccessibleRef> apps);
-    void findFrame(int index, const QList<AccessibleRef> &frames, const AccessibleRef &best, qreal bestScore);
+    void findFrame(int index, const QList<AccessibleRef> &frames, const AccessibleRef &best, qreal bestScore,
+                   QRect bestExtents = {});
     void descend(const AccessibleRef &object, int depth);
     void offsetIn(int pathIndex);
     void offsetAtLeftEdge(const AccessibleRef &object);

@@ -24,7 +24,7 @@ gs_wait_ext
 BG=$GS_BACKGROUND
 unset NO_AT_BRIDGE # it would keep GTK off the accessibility bus
 # Ten lines, an empty one after the fifth.
-GDK_BACKEND=wayland h_start helper '^ready$' "$GS_PY" "$GS_DIR/../textlines/gtk_text.py" 0 0 600 300 5 decorated
+GDK_BACKEND=wayland h_start helper '^ready$' "$GS_PY" "$GS_DIR/../textlines/gtk_text.py" 0 0 600 300 paragraphs decorated
 # The Shell places new windows itself: this one goes to 100,300, below
 # the notices GNOME 48 shows at the top.
 WIN='global.get_window_actors().map(a => a.get_meta_window()).find(w => w.get_title() === "textlines gtk")'

@@ -1,10 +1,10 @@
 #!/usr/bin/env python3
 # A GTK 3 text view with known text in a known font, for the end-to-end tests
-# of the text lines: gtk_text.py X Y WIDTH HEIGHT [BREAK [decorated]]. An
-# undecorated window at that place, the view filling it, ten lines of
-# "DejaVu Sans Mono" 16 px, no wrapping; with BREAK, an empty line after the
-# first BREAK lines; "decorated": with GTK's own title bar (and, on Wayland,
-# its shadow).
+# of the text lines: gtk_text.py X Y WIDTH HEIGHT [paragraphs [decorated]].
+# An undecorated window at that place, the view filling it, ten lines of
+# "DejaVu Sans Mono" 16 px, no wrapping; with "paragraphs", a blank line
+# after line 4; "decorated": with GTK's own title bar (and, on Wayland, its
+# shadow).
 # Prints "ready" once shown; reads commands on stdin:
 #   caret N   puts the text cursor at the start of line N (from 0), focused
 #   quit
@@ -54,10 +54,8 @@ def main():
     view.set_wrap_mode(Gtk.WrapMode.NONE)
     view.set_left_margin(8)
     view.set_top_margin(8)
-    lines = list(LINES)
-    if len(sys.argv) > 5:
-        lines.insert(int(sys.argv[5]), "")
-    view.get_buffer().set_text("\n".join(lines))
+    gap = [""] if sys.argv[5:6] == ["paragraphs"] else []
+    view.get_buffer().set_text("\n".join(LINES[:5] + gap + LINES[5:]))
 
     def command(win, words):
         if len(words) == 2 and words[0] == "caret":

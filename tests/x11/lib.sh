@@ -213,27 +213,7 @@ tovani_own_pids() {
     return 0
 }
 
-a11y_start() {
-    command -v dbus-daemon >/dev/null || x11_skip "dbus-daemon is not installed"
-    [ -x /usr/libexec/at-spi-bus-launcher ] || x11_skip "at-spi2-core is not installed"
-    local out="$X11_TMP/session-bus.address"
-    : >"$out"
-    dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$out" >"$X11_TMP/dbus.log" 2>&1 &
-    x11_track_pid $!
-    x11_wait_for 10 grep -q . "$out" || x11_fail "the session bus did not start"
-    export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$out")
-    # The accessibility switch is kept in GSettings: in memory, not in the
-    # settings of the person running the tests.
-    export GSETTINGS_BACKEND=memory
-    /usr/libexec/at-spi-bus-launcher --launch-immediately >"$X11_TMP/at-spi.log" 2>&1 &
-    x11_track_pid $!
-    # Asked without starting it: the bus would start a launcher of its own.
-    x11_wait_for 10 eval "gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-        --method org.freedesktop.DBus.NameHasOwner org.a11y.Bus | grep -q true" ||
-        x11_fail "the accessibility bus did not start"
-    export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
-    unset NO_AT_BRIDGE # it would keep GTK applications off the bus
-}
+a11y_start() { h_a11y_start --own-bus; }
 
 a11y_enabled() {
     gdbus call --session --dest org.a11y.Bus --object-path /org/a11y/bus \

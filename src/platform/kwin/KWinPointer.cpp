@@ -19,9 +19,13 @@
 #include <QDBusServiceWatcher>
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLoggingCategory>
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <utility>
@@ -82,12 +86,106 @@ private:
     Sink m_sink;
 };
 
+// A window as the script describes it (tovani-pointer.js, describe()), or
+// nothing when a value is missing or of another type. `shown` false: it is
+// there but not on the screen.
+std::optional<CompositorWindow> windowFrom(const QJsonValue &value, bool *shown)
+{
+    if (!value.isObject())
+        return std::nullopt;
+    const QJsonObject o = value.toObject();
+    const QJsonValue id = o.value(QLatin1String("id")), pid = o.value(QLatin1String("pid")),
+                     frame = o.value(QLatin1String("frame")), surface = o.value(QLatin1String("surface")),
+                     active = o.value(QLatin1String("active")), stacking = o.value(QLatin1String("stacking"));
+    const QJsonArray f = frame.toArray(), s = surface.toArray();
+    if (!id.isString() || !pid.isDouble() || !active.isBool() || !stacking.isDouble() ||
+        !o.value(QLatin1String("shown")).isBool() || f.size() != 4 || s.size() != 2)
+        return std::nullopt;
+    for (const QJsonValue &n : {f[0], f[1], f[2], f[3], s[0], s[1]}) {
+        if (!n.isDouble())
+            return std::nullopt;
+    }
+    CompositorWindow w;
+    w.id = id.toString();
+    w.pid = qint64(pid.toDouble());
+    w.frame = QRectF(f[0].toDouble(), f[1].toDouble(), f[2].toDouble(), f[3].toDouble());
+    w.surface = QPointF(s[0].toDouble(), s[1].toDouble());
+    w.active = active.toBool();
+    w.stacking = int(std::clamp(stacking.toDouble(), -1e6, 1e6));
+    if (!CompositorWindows::plausible(w.frame) || !CompositorWindows::plausible(w.surface.x()) ||
+        !CompositorWindows::plausible(w.surface.y()))
+        return std::nullopt;
+    *shown = o.value(QLatin1String("shown")).toBool();
+    return w;
+}
+
+// The object the script tells the windows: all of them (Windows) when one
+// opens, closes or is activated, one (Window) as it moves or is resized. Each
+// a JSON text, so that what KWin 5's and KWin 6's script engines make of
+// numbers does not matter. Only the connection that owns org.kde.KWin is
+// heard, and only so many windows.
+class WindowsReceiver : public QObject, protected QDBusContext
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.tovani.Windows")
+public:
+    // A few hundred windows are some tens of kilobytes.
+    static constexpr qsizetype maxText = 1 << 20;
+
+    WindowsReceiver(QString *kwinOwner, std::shared_ptr<CompositorWindows> windows)
+        : m_kwinOwner(kwinOwner), m_windows(std::move(windows))
+    {
+    }
+
+public Q_SLOTS:
+    Q_SCRIPTABLE void Windows(const QString &json)
+    {
+        if (!accept(json))
+            return;
+        const QJsonArray list = QJsonDocument::fromJson(json.toUtf8()).array();
+        QList<CompositorWindow> windows;
+        for (const auto &value : list) {
+            bool shown = false;
+            if (std::optional<CompositorWindow> w = windowFrom(value, &shown); w && shown)
+                windows.append(*w);
+            if (windows.size() >= CompositorWindows::maxWindows)
+                break;
+        }
+        m_windows->setWindows(windows);
+    }
+    Q_SCRIPTABLE void Window(const QString &json)
+    {
+        if (!accept(json))
+            return;
+        bool shown = false;
+        if (std::optional<CompositorWindow> w = windowFrom(QJsonDocument::fromJson(json.toUtf8()).object(), &shown);
+            w && shown)
+            m_windows->update(*w);
+    }
+
+private:
+    bool accept(const QString &json)
+    {
+        const QString sender = message().service();
+        if (!m_kwinOwner->isEmpty() && sender == *m_kwinOwner && json.size() <= maxText)
+            return true;
+        sendErrorReply(QDBusError::AccessDenied, QStringLiteral("only KWin reports windows"));
+        return false;
+    }
+
+    const QString *m_kwinOwner;
+    std::shared_ptr<CompositorWindows> m_windows;
+};
+
+const QString windowsPath = QStringLiteral("/org/tovani/Windows");
+
 class KWinPointer : public PointerMonitor
 {
 public:
-    KWinPointer(QDBusConnection bus, QString script)
-        : m_bus(std::move(bus)), m_script(std::move(script)),
+    KWinPointer(QDBusConnection bus, QString script, std::shared_ptr<CompositorWindows> windows)
+        : m_bus(std::move(bus)), m_script(std::move(script)), m_windows(std::move(windows)),
           m_receiver(&m_kwinOwner, [this](QPoint p) { push(p); }),
+          m_windowsReceiver(&m_kwinOwner, m_windows),
           m_watcher(kwinService, m_bus, QDBusServiceWatcher::WatchForOwnerChange)
     {
         m_kwinOwner = m_bus.interface()->serviceOwner(kwinService).value();
@@ -131,6 +229,7 @@ public:
             m_bus.unregisterObject(QString::fromLatin1(objectPath));
             return false;
         }
+        m_bus.registerObject(windowsPath, &m_windowsReceiver, QDBusConnection::ExportScriptableSlots);
         m_running = true;
         m_reported = false;
         if (!load()) {
@@ -151,6 +250,8 @@ public:
                  {QString::fromLatin1(scriptName)});
         m_loaded = false;
         m_bus.unregisterObject(QString::fromLatin1(objectPath));
+        m_bus.unregisterObject(windowsPath);
+        m_windows->clear(); // no longer kept up to date
     }
 
     bool isRunning() const override { return m_running; }
@@ -205,6 +306,7 @@ private:
     {
         m_kwinOwner = newOwner;
         m_loaded = false; // the script went with the KWin that had it
+        m_windows->clear();
         m_retry.stop();
         if (m_running && !newOwner.isEmpty()) {
             m_retries = 0;
@@ -223,9 +325,11 @@ private:
 
     QDBusConnection m_bus;
     QString m_script;
+    std::shared_ptr<CompositorWindows> m_windows;
     std::unique_ptr<TovaniBusName> m_busName; // asked for at the first start
     QString m_kwinOwner; // the unique name of KWin's connection, empty while there is none
     Receiver m_receiver;
+    WindowsReceiver m_windowsReceiver;
     QDBusServiceWatcher m_watcher;
     QTimer m_retry;
     int m_retries = 0;
@@ -253,8 +357,10 @@ QString scriptPath()
     return {};
 }
 
-std::unique_ptr<PointerMonitor> createPointerMonitor()
+std::unique_ptr<PointerMonitor> createPointerMonitor(std::shared_ptr<CompositorWindows> windows)
 {
+    if (!windows)
+        windows = std::make_shared<CompositorWindows>();
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected() || !bus.interface()->isServiceRegistered(kwinService).value())
         return nullptr;
@@ -263,7 +369,7 @@ std::unique_ptr<PointerMonitor> createPointerMonitor()
         qCWarning(lcKWinPointer) << "the KWin script" << scriptName << "is not installed";
         return nullptr;
     }
-    return std::make_unique<KWinPointer>(bus, script);
+    return std::make_unique<KWinPointer>(bus, script, std::move(windows));
 }
 
 } // namespace platform::kwin

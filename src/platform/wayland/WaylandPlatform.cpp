@@ -76,9 +76,10 @@ class WaylandPlatform : public Platform
 {
 public:
     WaylandPlatform(std::unique_ptr<wayland::Client> client, PointerSource pointer,
-                    std::unique_ptr<HotkeyService> hotkeys, std::function<std::unique_ptr<ScreenCapture>()> capture)
+                    std::unique_ptr<HotkeyService> hotkeys, std::function<std::unique_ptr<ScreenCapture>()> capture,
+                    WindowSource windows)
         : m_client(std::move(client)), m_displays(*m_client), m_pointer(std::move(pointer)),
-          m_hotkeys(std::move(hotkeys)), m_capture(std::move(capture))
+          m_hotkeys(std::move(hotkeys)), m_capture(std::move(capture)), m_windows(std::move(windows))
     {
         m_loginItem = createXdgAutostart(QString(), QString());
         m_surfaces = wayland::createGuideSurfaces(*m_client);
@@ -129,6 +130,17 @@ public:
     bool canPlaceWindows() const override { return false; }
     bool isTrusted() const override { return m_pointer.followsEverywhere; }
 
+    // From what the compositor last said: a pointer move asks nothing of it.
+    bool canFindWindows() const override { return m_windows.windows != nullptr; }
+    std::optional<WindowAtPoint> windowAt(const QPointF &point) override
+    {
+        return m_windows.windows ? m_windows.windows->windowAt(point) : std::nullopt;
+    }
+    std::optional<WindowAtPoint> focusedWindow() override
+    {
+        return m_windows.windows ? m_windows.windows->focusedWindow() : std::nullopt;
+    }
+
 private:
     std::unique_ptr<wayland::Client> m_client;
     WaylandDisplays m_displays;
@@ -137,18 +149,20 @@ private:
     std::function<std::unique_ptr<ScreenCapture>()> m_capture;
     std::unique_ptr<LoginItem> m_loginItem;
     std::unique_ptr<GuideSurfaces> m_surfaces;
+    WindowSource m_windows;
 };
 
 } // namespace
 
 std::unique_ptr<Platform> createWaylandPlatform(PointerSource pointer, std::unique_ptr<HotkeyService> hotkeys,
-                                                std::function<std::unique_ptr<ScreenCapture>()> capture)
+                                                std::function<std::unique_ptr<ScreenCapture>()> capture,
+                                                WindowSource windows)
 {
     std::unique_ptr<wayland::Client> client = wayland::Client::connect();
     if (!client)
         return nullptr;
     return std::make_unique<WaylandPlatform>(std::move(client), std::move(pointer), std::move(hotkeys),
-                                             std::move(capture));
+                                             std::move(capture), std::move(windows));
 }
 
 QStringList waylandGlobals() { return wayland::probeGlobals(); }

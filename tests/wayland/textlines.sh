@@ -1,0 +1,119 @@
+#!/usr/bin/env bash
+# The guide on the lines of a GTK 3 text view (gtk_text.py, a blank line
+# between two paragraphs), a Wayland client on a private accessibility bus
+# that counts its text from its own window, placed by the compositor (on sway
+# floating, under a title bar). The view and its lines are found in a shot of
+# the screen; the band (a 4-pixel highlight bar) is read right of the text,
+# its edges within 5 pixels of a line's ink:
+#  - KWin: resting low on a line, then high on the next, settles the band on
+#    each; sway (no pointer): the guide starts in the focused window;
+#  - next-line twice and previous-line once follow the lines over the blank;
+#  - KWin: `lock` holds the band while the pointer rests on another line, a
+#    second `lock` lets it follow; windows pushed by another program than
+#    KWin are refused;
+#  - the text cursor moved by the helper takes the band to its line.
+# textlines.sh sway|kwin      (GTK_TEXT names gtk_text.py)
+desktop=${1:-sway}
+if [ "$desktop" = kwin ]; then
+    source "$(dirname "$0")/kwin_lib.sh"
+    kwin_start
+    h_a11y_start
+    kwin_background "0 64 255"
+    kwin_move 5 5 # out of the shots
+else
+    source "$(dirname "$0")/lib.sh"
+    sway_start
+    h_a11y_start --own-bus
+fi
+/usr/bin/python3 -c 'import gi; gi.require_version("Gtk", "3.0")' 2>/dev/null || wl_skip "python3-gi with GTK 3 is missing"
+GDK_BACKEND=wayland h_start helper '^ready$' /usr/bin/python3 "$GTK_TEXT" 0 0 600 300 paragraphs
+say() { echo "$*" >&"${H_FD[helper]}"; }
+if [ "$desktop" = sway ]; then
+    swaymsg_ '[title="textlines gtk"]' floating enable, border normal 3, resize set 600 300, move position 150 120
+fi
+
+# The white box of the view, then the rows of ink in it, a line each:
+# "TOP BOTTOM" (bottom exclusive).
+read_view() {
+    local box
+    wl_shot 0 0 1280 800 >"$WL_TMP/shot.txt"
+    box=$(awk '$0 == "255 255 255" { y = int((NR - 1) / 1280); x = (NR - 1) % 1280; if (!w[y]++) a[y] = x; b[y] = x }
+        END { for (y = 0; y < 800; y++) if (w[y] >= 200) { if (!n++ || a[y] < x0) x0 = a[y]; if (b[y] > x1) x1 = b[y]; if (n == 1) y0 = y; y1 = y }
+              print x0, y0, x1, y1 }' "$WL_TMP/shot.txt")
+    echo "$box"
+    awk -v box="$box" 'BEGIN { split(box, B, " "); start = -1 }
+        { x = (NR - 1) % 1280; y = int((NR - 1) / 1280) }
+        $1 < 100 && $2 < 100 && $3 < 100 && x > B[1] && x < B[3] && y >= B[2] && y <= B[4] { ink[y] = 1 }
+        END { for (y = B[2]; y <= B[4] + 1; y++) {
+                if ((y in ink) && start < 0) start = y
+                if (!(y in ink) && start >= 0) { print start, y; start = -1 } } }' "$WL_TMP/shot.txt"
+}
+view_shown() {
+    mapfile -t view < <(read_view)
+    read -r X0 Y0 X1 Y1 <<<"${view[0]}"
+    lines=("${view[@]:1}")
+    [ ${#lines[@]} -eq 10 ]
+}
+view_shown || wl_wait_for 10 view_shown || wl_fail "the view at $X0,$Y0-$X1,$Y1 shows ${#lines[@]} lines of ink, not 10: ${lines[*]}"
+COL=$((X1 - 15)) # right of the text
+
+mkdir -p "$WL_TMP/tovani-config/tovani" && TOVANI_CONFIG_HOME=$WL_TMP/tovani-config
+printf '%s\n' '[General]' 'currentStyle=Highlight Bar' customThickness=4 customOpacity=0.6 followTextCursor=true \
+    >"$TOVANI_CONFIG_HOME/tovani/tovani.conf"
+touch "$TOVANI_CONFIG_HOME/tovani/pointerless-notice-shown" # no notice over the view
+# Started with a command, it opens no window; the guide starts again once
+# the compositor has told the windows.
+TOVANI_REUSE_CONFIG=1 tovani_start toggle
+wl_wait_for 20 eval 'tovani_cmd status | grep -q "backend: wayland"' || wl_fail "tovani status: $(tovani_cmd status 2>&1)"
+tovani_cmd toggle >/dev/null && tovani_cmd toggle >/dev/null
+
+# The rows of the band in the view's column: "TOP HEIGHT", or nothing.
+band() { wl_shot "$COL" "$Y0" 1 $((Y1 - Y0)) | awk -v y0="$Y0" '$0 != "255 255 255" { if (!t) t = NR; b = NR } END { if (t) print y0 + t - 1, b - t + 1 }'; }
+near() { [ $(($1 > $2 ? $1 - $2 : $2 - $1)) -le 5 ]; }
+band_on() { # LINE: the band's edges within 5 pixels of its ink
+    local top height a z
+    read -r top height <<<"$(band)"
+    read -r a z <<<"${lines[$1]}"
+    [ -n "$top" ] && near "$top" "$a" && near $((top + height)) "$z"
+}
+expect() { wl_wait_for 5 band_on "$1" || wl_fail "$2: the band spans '$(band)' (top height), line $1's ink ${lines[$1]}"; }
+rest() { # LINE low|high: the pointer 3 pixels inside the line's ink
+    local a z
+    read -r a z <<<"${lines[$1]}"
+    kwin_move $((X0 + 60)) $([ "$2" = low ] && echo $((z - 3)) || echo $((a + 3)))
+}
+cmd() { tovani_cmd "$1" >/dev/null || wl_fail "tovani $1 failed"; }
+
+if [ "$desktop" = kwin ]; then
+    rest 2 low && expect 2 "resting low on line 2"
+    rest 3 high && expect 3 "resting high on line 3"
+else
+    wl_wait_for 5 eval '[ -n "$(band)" ]' || wl_fail "the guide did not start in the focused window at $X0,$Y0-$X1,$Y1"
+    cmd next-line
+    for ((at = 0; at < 10; at++)); do band_on $at && break; done
+    [ $at -lt 9 ] || wl_fail "next-line from the guide's start put the band at '$(band)', on no line: ${lines[*]}"
+    for ((k = at; k < 3; k++)); do cmd next-line; done
+    for ((k = at; k > 3; k--)); do cmd previous-line; done
+    expect 3 "stepping to line 3"
+fi
+# 4 and 5 have the blank line between them.
+cmd next-line && expect 4 "next-line"
+cmd next-line && expect 5 "next-line over the blank line"
+cmd previous-line && expect 4 "previous-line over the blank line"
+
+if [ "$desktop" = kwin ]; then
+    rest 1 low && expect 1 "resting on line 1"
+    cmd lock
+    rest 7 high && sleep 0.5 && expect 1 "locked, the pointer resting on line 7"
+    cmd lock
+    rest 7 low && expect 7 "unlocked, the pointer resting on line 7"
+    out=$(gdbus call --session --dest org.tovani.Tovani --object-path /org/tovani/Windows \
+        --method org.tovani.Windows.Windows '"[]"' 2>&1)
+    grep -q AccessDenied <<<"$out" || wl_fail "windows pushed by another program than KWin: $out"
+fi
+
+# Line 8 of the text is the helper's line 9, past the blank one.
+say caret 2 && expect 2 "the text cursor put on line 2"
+say caret 9 && expect 8 "the text cursor put on line 8"
+tovani_cmd quit >/dev/null
+echo PASS
