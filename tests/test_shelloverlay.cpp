@@ -60,7 +60,8 @@ private:
 
 private Q_SLOTS:
     // Every style with the brackets, thin and thick, on two displays of
-    // different sizes and scales, in the middle and at the edges.
+    // different sizes and scales, in the middle and at the edges; at the
+    // pointer, and held on a line whose top is the row the Shell is given.
     void piecesPlacedByTheShellShowTheGuide_data()
     {
         QTest::addColumn<int>("style");
@@ -76,22 +77,25 @@ private Q_SLOTS:
         AppSettings s(m_dir.filePath(QStringLiteral("tovani.conf")));
         s.setCurrentStyle(LineStyle(style));
         s.setVerticalGuidesEnabled(true);
-        for (double thickness : {1.0, 21.0, 55.5}) {
+        for (const auto &[thickness, lineHeight] : {std::pair{1.0, 0.0}, {21.0, 0.0}, {55.5, 0.0}, {4.0, 19.0},
+                                                    {21.0, 37.5}}) {
             s.setCustomThickness(thickness);
             QColor shade;
-            const QList<Piece> pieces = ShellOverlay::pieces(displays, s, &shade);
+            const QList<Piece> pieces = ShellOverlay::pieces(displays, s, &shade, lineHeight);
             for (int index = 0; index < displays.size(); ++index) {
                 const platform::Display &d = displays.at(index);
                 for (const QPoint pointer :
                      {QPoint(200, 120), QPoint(3, 1), QPoint(int(d.frame.width()) - 1, 239)}) {
                     const int diff =
-                        maxDifference(shellShows(pieces, shade, index, d, pointer), paintedGuide(d, s, d.frame.topLeft() + QPointF(pointer)));
-                    QVERIFY2(diff <= 1, qPrintable(QStringLiteral("display %1, t %2 at %3,%4: off by %5")
+                        maxDifference(shellShows(pieces, shade, index, d, pointer),
+                                      paintedGuide(d, s, d.frame.topLeft() + QPointF(pointer), lineHeight));
+                    QVERIFY2(diff <= 1, qPrintable(QStringLiteral("display %1, t %2, line %6 at %3,%4: off by %5")
                                                        .arg(index)
                                                        .arg(thickness)
                                                        .arg(pointer.x())
                                                        .arg(pointer.y())
-                                                       .arg(diff)));
+                                                       .arg(diff)
+                                                       .arg(lineHeight)));
                 }
             }
         }

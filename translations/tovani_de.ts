@@ -150,14 +150,6 @@ Legen Sie diese und „tovani toggle“ in den Einstellungen Ihrer Arbeitsumgebu
         <translation>GNOME Shell startet neue Erweiterungen nur bei der Anmeldung; danach erscheint die Lesehilfe von Tovani und folgt dem Zeiger.</translation>
     </message>
     <message>
-        <source>Line steps and the lock are not available on GNOME yet: the Shell moves the guide with the pointer</source>
-        <translation>Zeilenschritte und die Sperre gibt es unter GNOME noch nicht: Die Shell bewegt die Lesehilfe mit dem Zeiger</translation>
-    </message>
-    <message>
-        <source>On GNOME the guide follows the pointer only: snapping to text lines, line steps and the lock are not available there yet.</source>
-        <translation>Unter GNOME folgt die Lesehilfe nur dem Zeiger: Das Einrasten auf Textzeilen, Zeilenschritte und die Sperre gibt es dort noch nicht.</translation>
-    </message>
-    <message>
         <source>Stopped reading</source>
         <translation>Vorlesen beendet</translation>
     </message>
@@ -657,6 +649,10 @@ Rückgabewert: 0 bei Erfolg, 1 wenn die laufende Instanz nicht erreichbar war,
     <message>
         <source>Another program holds Tovani&apos;s name on the session bus (%1), so Tovani does not use its GNOME Shell extension; quit that program to see the guide.</source>
         <translation>Ein anderes Programm belegt Tovanis Namen auf dem Sitzungsbus (%1), daher nutzt Tovani seine GNOME-Shell-Erweiterung nicht; beenden Sie dieses Programm, um die Lesehilfe zu sehen.</translation>
+    </message>
+    <message>
+        <source>Line steps, the lock and snapping to text lines need the newer Tovani extension that came with this Tovani: log out and log in again to load it.</source>
+        <translation>Zeilenschritte, die Sperre und das Einrasten auf Textzeilen brauchen die neuere Tovani-Erweiterung, die mit diesem Tovani kam: Melden Sie sich ab und wieder an, um sie zu laden.</translation>
     </message>
 </context>
 <context>

@@ -150,14 +150,6 @@ Asígnelos, junto con «tovani toggle», a teclas en la configuración de su esc
         <translation>GNOME Shell solo inicia las extensiones nuevas al iniciar sesión; a partir de entonces la guía de Tovani aparece y sigue al puntero.</translation>
     </message>
     <message>
-        <source>Line steps and the lock are not available on GNOME yet: the Shell moves the guide with the pointer</source>
-        <translation>Los pasos de línea y el bloqueo aún no están disponibles en GNOME: el Shell mueve la guía con el puntero</translation>
-    </message>
-    <message>
-        <source>On GNOME the guide follows the pointer only: snapping to text lines, line steps and the lock are not available there yet.</source>
-        <translation>En GNOME la guía solo sigue al puntero: el ajuste a las líneas de texto, los pasos de línea y el bloqueo aún no están disponibles allí.</translation>
-    </message>
-    <message>
         <source>Stopped reading</source>
         <translation>Lectura detenida</translation>
     </message>
@@ -658,6 +650,10 @@ un cambio no se guardó.
     <message>
         <source>Another program holds Tovani&apos;s name on the session bus (%1), so Tovani does not use its GNOME Shell extension; quit that program to see the guide.</source>
         <translation>Otro programa tiene el nombre de Tovani en el bus de sesión (%1), así que Tovani no usa su extensión de GNOME Shell; cierre ese programa para ver la guía.</translation>
+    </message>
+    <message>
+        <source>Line steps, the lock and snapping to text lines need the newer Tovani extension that came with this Tovani: log out and log in again to load it.</source>
+        <translation>Los saltos de línea, el bloqueo y el ajuste a las líneas de texto necesitan la extensión de Tovani más reciente que vino con este Tovani: cierre la sesión y vuelva a iniciarla para cargarla.</translation>
     </message>
 </context>
 <context>

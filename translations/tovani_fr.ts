@@ -150,14 +150,6 @@ Associez-les, ainsi que «&#xa0;tovani toggle&#xa0;», à des touches dans les r
         <translation>GNOME Shell ne démarre les nouvelles extensions qu’à la connexion ; ensuite, le guide de Tovani s’affiche et suit le pointeur.</translation>
     </message>
     <message>
-        <source>Line steps and the lock are not available on GNOME yet: the Shell moves the guide with the pointer</source>
-        <translation>Le passage de ligne en ligne et le verrouillage ne sont pas encore disponibles sous GNOME : le Shell déplace le guide avec le pointeur</translation>
-    </message>
-    <message>
-        <source>On GNOME the guide follows the pointer only: snapping to text lines, line steps and the lock are not available there yet.</source>
-        <translation>Sous GNOME, le guide suit seulement le pointeur : l’alignement sur les lignes de texte, le passage de ligne en ligne et le verrouillage n’y sont pas encore disponibles.</translation>
-    </message>
-    <message>
         <source>Stopped reading</source>
         <translation>Lecture arrêtée</translation>
     </message>
@@ -657,6 +649,10 @@ n’a pas été enregistrée.
     <message>
         <source>Another program holds Tovani&apos;s name on the session bus (%1), so Tovani does not use its GNOME Shell extension; quit that program to see the guide.</source>
         <translation>Un autre programme détient le nom de Tovani sur le bus de session (%1) : Tovani n&apos;utilise donc pas son extension GNOME Shell ; quittez ce programme pour voir le guide.</translation>
+    </message>
+    <message>
+        <source>Line steps, the lock and snapping to text lines need the newer Tovani extension that came with this Tovani: log out and log in again to load it.</source>
+        <translation>Les sauts de ligne, le verrou et l’alignement sur les lignes de texte ont besoin de l’extension Tovani plus récente fournie avec ce Tovani : fermez la session et rouvrez-la pour la charger.</translation>
     </message>
 </context>
 <context>

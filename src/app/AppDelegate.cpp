@@ -78,6 +78,17 @@ void AppDelegate::applicationDidFinishLaunching(bool plainLaunch)
     const auto takeHotkeys = [this] { m_commands.setHotkeysEnabled(m_settings.globalHotkeysEnabled()); };
     connect(&m_settings, &AppSettings::globalHotkeysEnabledChanged, this, takeHotkeys);
     connect(&m_settings, &AppSettings::lineStepKeysEnabledChanged, this, takeHotkeys);
+    // The line keys are taken only where the guide can be held, which a
+    // desktop extension may learn late (it starts after Tovani, or an older
+    // one is replaced at the next log-in).
+    if (platform::DesktopExtension *extension = m_platform.extension()) {
+        connect(extension, &platform::DesktopExtension::stateChanged, this,
+                [this, takeHotkeys, held = canHoldGuide()]() mutable {
+                    if (canHoldGuide() == held) return;
+                    held = !held;
+                    takeHotkeys();
+                });
+    }
     // Switched from anywhere (a command, the preferences), the magnifier
     // comes and goes at once while the guide shows.
     connect(&m_settings, &AppSettings::magnifierEnabledChanged, this,

@@ -96,6 +96,29 @@ bool LineGuide::pointerMoved(const QPointF &at)
     return true;
 }
 
+void LineGuide::pointerRested(const QPointF &at)
+{
+    if (!finite(at))
+        return;
+    m_restsReported = true;
+    m_pointer = at;
+    if (m_mode != Mode::pointer)
+        return;
+    m_at = at;
+    if (m_asking) {
+        m_asking = false;
+        m_source->cancel();
+    }
+    m_rest.stop();
+    rested();
+}
+
+void LineGuide::guideReleased()
+{
+    if (m_mode != Mode::pointer && m_mode != Mode::locked)
+        followPointer();
+}
+
 void LineGuide::followPointer()
 {
     if (m_mode != Mode::pointer)
@@ -107,7 +130,9 @@ void LineGuide::followPointer()
         return;
     m_at = m_pointer;
     m_place(m_at, 0);
-    if (snapping())
+    // Where rests are reported, the last one may be long gone: the next
+    // report tells.
+    if (snapping() && !m_restsReported)
         m_rest.start();
 }
 
@@ -157,7 +182,13 @@ void LineGuide::startWithoutPointer(const QPointF &at)
 
 void LineGuide::placeAgain()
 {
-    if (m_mode == Mode::pointer)
+    if (m_mode != Mode::pointer)
+        placeAgainAnyway();
+}
+
+void LineGuide::placeAgainAnyway()
+{
+    if (!finite(m_at))
         return;
     if (m_line)
         m_place(m_at, m_line->height());
@@ -267,6 +298,8 @@ void LineGuide::setLocked(bool locked)
         Q_EMIT guideTaken();
         cancelQuestions();
         m_mode = Mode::locked;
+        // Where it stands: a guide the shell moves is held there now.
+        placeAgainAnyway();
         return;
     }
     if (m_hasPointer) {

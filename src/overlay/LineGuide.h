@@ -75,6 +75,12 @@ public:
     // pointer, the caller places it there; false: it stays where it is, or
     // was placed here.
     bool pointerMoved(const QPointF &at);
+    // Where the desktop shell moves the guide with the pointer and lets go
+    // of a held guide itself, no move is seen: the pointer came to rest at
+    // `at` (the line there is asked for at once), and the shell let go of
+    // the guide, which follows the pointer again.
+    void pointerRested(const QPointF &at);
+    void guideReleased();
 
     // The guide was switched on or off. Off forgets the lock, the step and
     // any question: switched on again it starts at the pointer.
@@ -111,6 +117,7 @@ Q_SIGNALS:
 private:
     void updateSource();
     void followPointer();
+    void placeAgainAnyway();
     void detach();
     void cancelQuestions();
     bool placeOnLine(const QRectF &line);
@@ -136,6 +143,7 @@ private:
     Mode m_mode = Mode::pointer;
     bool m_enabled = false;
     bool m_hasPointer = true;
+    bool m_restsReported = false; // by pointerRested(): no timer of its own
     QPointF m_pointer{qQNaN(), qQNaN()}; // the last reported position
     QPointF m_anchor;                    // where the pointer was when the guide detached
     QPointF m_at;                        // the guide's point: the pointer's, or x and the line's top

@@ -43,6 +43,13 @@ void OverlayManager::setupOverlay()
         void operator()(platform::ShellGuide *shell) const
         {
             m->m_shellOverlay = std::make_unique<ShellOverlay>(*shell, m->m_displays, m->m_settings);
+            m->m_shell = shell;
+            // No move is seen here: the shell says where the pointer rests
+            // and when it let go of the guide.
+            LineGuide *lines = &m->m_lines;
+            QObject::connect(shell, &platform::ShellGuide::pointerRested, m,
+                             [lines](QPointF at) { lines->pointerRested(at); });
+            QObject::connect(shell, &platform::ShellGuide::released, m, [lines] { lines->guideReleased(); });
         }
     };
     std::visit(Show{this}, m_output);
@@ -92,6 +99,8 @@ void OverlayManager::handleMouseMove(double x, double y)
 
 bool OverlayManager::placeGuide(const QPointF &at, double lineHeight)
 {
+    if (m_shellOverlay)
+        return placeShellGuide(at, lineHeight);
     // A line belongs to the display that holds its middle.
     const double y = lineHeight > 0 ? at.y() + lineHeight / 2 : at.y();
     const auto target = std::find_if(guides.cbegin(), guides.cend(), [&](const DisplayGuide *guide) {
@@ -117,10 +126,52 @@ bool OverlayManager::placeGuide(const QPointF &at, double lineHeight)
     return target != guides.cend();
 }
 
+// The shell holds the guide, or lets it follow the pointer, once the line
+// guide has settled what it does with this placement (its mode comes after).
+bool OverlayManager::placeShellGuide(const QPointF &at, double lineHeight)
+{
+    if (!m_shell->canHold())
+        return false;
+    const QList<platform::Display> displays = m_displays.displays();
+    const bool onDisplay = std::any_of(displays.cbegin(), displays.cend(), [&](const platform::Display &d) {
+                                           return platform::holds(d.frame, QPointF(at.x(), at.y() + lineHeight / 2));
+                                       });
+    if (!onDisplay)
+        return false;
+    m_shellAt = at;
+    m_shellLineHeight = lineHeight;
+    if (!m_shellPending) {
+        m_shellPending = true;
+        QMetaObject::invokeMethod(this, &OverlayManager::syncShellGuide, Qt::QueuedConnection);
+    }
+    return true;
+}
+
+void OverlayManager::syncShellGuide()
+{
+    m_shellPending = false;
+    using Until = platform::ShellGuide::Until;
+    switch (m_lines.mode()) {
+    case LineGuide::Mode::pointer:
+        m_shellOverlay->follow();
+        return;
+    case LineGuide::Mode::onLine:
+        m_shellOverlay->hold(m_shellAt, m_shellLineHeight, Until::LeftLine);
+        return;
+    case LineGuide::Mode::detached:
+        m_shellOverlay->hold(m_shellAt, m_shellLineHeight, Until::Moved);
+        return;
+    case LineGuide::Mode::locked:
+        m_shellOverlay->hold(m_shellAt, m_shellLineHeight, Until::Released);
+        return;
+    }
+}
+
 void OverlayManager::enableGuide()
 {
     m_enabled = true;
     if (m_shellOverlay) {
+        m_lines.setGuideEnabled(true);
         m_shellOverlay->setVisible(true);
         if (m_settings.magnifierEnabled())
             setMagnifierVisible(true);
@@ -162,6 +213,8 @@ void OverlayManager::disableGuide()
     if (m_shellOverlay)
         m_shellOverlay->setVisible(false);
     m_lines.setGuideEnabled(false);
+    if (m_shellOverlay)
+        m_shellOverlay->follow();
     for (DisplayGuide *guide : std::as_const(guides))
         guide->setVisible(false);
     m_surfaces.commit();

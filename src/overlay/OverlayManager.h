@@ -90,6 +90,8 @@ private:
     void buildGuides(bool show);
     void releaseGuides();
     void compositorChanged(bool running);
+    bool placeShellGuide(const QPointF &at, double lineHeight);
+    void syncShellGuide();
 
     platform::Platform &m_platform;
     platform::Displays &m_displays;
@@ -102,5 +104,9 @@ private:
     bool m_setUp = false;
     std::unique_ptr<MouseTracker> m_mouseTracker;
     std::unique_ptr<ShellOverlay> m_shellOverlay;
+    platform::ShellGuide *m_shell = nullptr;
+    QPointF m_shellAt;        // the last placement asked of the shell
+    double m_shellLineHeight = 0;
+    bool m_shellPending = false;
     LineGuide m_lines;
 };

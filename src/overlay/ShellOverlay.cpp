@@ -4,6 +4,7 @@
 #include "overlay/ReadingGuideView.h"
 #include "settings/Settings.h"
 
+#include <algorithm>
 #include <cmath>
 
 ShellOverlay::ShellOverlay(platform::ShellGuide &shell, platform::Displays &displays, AppSettings &settings,
@@ -27,10 +28,36 @@ void ShellOverlay::setMagnifierVisible(bool visible)
     update();
 }
 
+bool ShellOverlay::hold(const QPointF &at, double lineHeight, platform::ShellGuide::Until until)
+{
+    lineHeight = lineHeight > 0 && std::isfinite(lineHeight) ? lineHeight : 0;
+    const QList<platform::Display> displays = m_displays.displays();
+    const QPointF middle(at.x(), at.y() + lineHeight / 2);
+    if (std::none_of(displays.cbegin(), displays.cend(),
+                     [&](const platform::Display &d) { return platform::holds(d.frame, middle); }))
+        return false;
+    if (lineHeight != m_lineHeight) {
+        m_lineHeight = lineHeight;
+        update();
+    }
+    m_shell.hold(at.y(), lineHeight, until);
+    return true;
+}
+
+void ShellOverlay::follow()
+{
+    m_shell.release();
+    if (m_lineHeight != 0) {
+        m_lineHeight = 0;
+        update();
+    }
+}
+
 void ShellOverlay::update()
 {
     QColor shade;
-    const QList<platform::ShellGuide::Piece> list = pieces(m_displays.displays(), m_settings, &shade);
+    const QList<platform::ShellGuide::Piece> list =
+        pieces(m_displays.displays(), m_settings, &shade, m_lineHeight);
     // The shell keeps what it has when nothing changed.
     m_shell.setPieces(list, shade);
 
@@ -44,7 +71,8 @@ void ShellOverlay::update()
 }
 
 QList<platform::ShellGuide::Piece> ShellOverlay::pieces(const QList<platform::Display> &displays,
-                                                        const AppSettings &settings, QColor *shade)
+                                                        const AppSettings &settings, QColor *shade,
+                                                        double lineHeight)
 {
     using Piece = platform::ShellGuide::Piece;
     using Anchor = platform::ShellGuide::Anchor;
@@ -54,9 +82,10 @@ QList<platform::ShellGuide::Piece> ShellOverlay::pieces(const QList<platform::Di
         const platform::Display &display = displays.at(index);
         const QSizeF size = display.frame.size();
         // At whole points in the middle, where no piece is cut by an edge;
-        // the shell cuts them at the edges itself.
+        // the shell cuts them at the edges itself. On a line, the row is the
+        // line's top.
         const QPointF pointer(std::round(size.width() / 2), std::round(size.height() / 2));
-        const ReadingGuideView view(pointer.x(), pointer.y(), settings);
+        const ReadingGuideView view = ReadingGuideView::onLine(pointer.x(), pointer.y(), lineHeight, settings);
         const ReadingGuideView::Parts parts = view.parts(size);
         *shade = parts.outside;
         const qreal dpr = display.devicePixelRatio > 0 ? display.devicePixelRatio : 1.0;

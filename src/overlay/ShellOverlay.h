@@ -25,9 +25,17 @@ public:
     // The shell's magnifier, sized as MagnifierWindow sizes its window.
     void setMagnifierVisible(bool visible);
 
+    // The guide held on the row `at`.y() (global), or with a line height on
+    // the line from there (its pieces drawn for that line), until the shell
+    // lets go as `until` says; follow() gives it back to the pointer. False
+    // when the row lies on no display.
+    bool hold(const QPointF &at, double lineHeight, platform::ShellGuide::Until until);
+    void follow();
+
     // The pieces of every display for the current settings.
     static QList<platform::ShellGuide::Piece> pieces(const QList<platform::Display> &displays,
-                                                     const AppSettings &settings, QColor *shade);
+                                                     const AppSettings &settings, QColor *shade,
+                                                     double lineHeight = 0);
 
 private:
     void update();
@@ -37,4 +45,5 @@ private:
     AppSettings &m_settings;
     bool m_visible = false;
     bool m_magnifier = false;
+    double m_lineHeight = 0; // of the line the pieces are drawn for, 0 at the pointer
 };

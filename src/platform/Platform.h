@@ -243,6 +243,30 @@ public:
     // pointer, showing what lies around it `zoom` times larger, framed in
     // `frame`. Kept and handed over again like the pieces.
     virtual void setMagnifier(bool visible, double zoom, const QSizeF &size, const QColor &frame) = 0;
+
+    // Holding the guide away from the pointer, where the shell can
+    // (canHold()): its Row pieces count from the row `row` (global) instead
+    // of the pointer's, until release() or, by `until`, until the pointer
+    // moves a few points (reattach distance) or leaves the rows row to
+    // row + height. The shell lets go of its own accord only while the
+    // pointer moves, and then says so with released(). While it can hold,
+    // it also tells where the pointer comes to rest (pointerRested()), once
+    // a rest, and nothing while the pointer moves.
+    enum class Until { Moved, LeftLine, Released };
+    virtual bool canHold() const { return false; }
+    virtual void hold(double row, double height, Until until)
+    {
+        Q_UNUSED(row);
+        Q_UNUSED(height);
+        Q_UNUSED(until);
+    }
+    virtual void release() {}
+
+Q_SIGNALS:
+    // The pointer rested at `at` (global coordinates).
+    void pointerRested(QPointF at);
+    // The shell let go of the held guide: it follows the pointer again.
+    void released();
 };
 
 // How the guide reaches the screen: on surfaces Tovani places and moves

@@ -64,10 +64,10 @@ QString Notices::preferencesText() const
     const platform::DesktopExtension *extension = m_platform.extension();
     if (extension && extension->state() != platform::DesktopExtension::State::Active)
         notices << extension->stateText();
-    if (!m_platform.capability(platform::Feature::HoldGuide))
-        notices << QCoreApplication::translate(
-            "AppDelegate", "On GNOME the guide follows the pointer only: snapping to text lines, line steps and the "
-                           "lock are not available there yet.");
+    // An extension that is not active has said so above.
+    if (const platform::Capability hold = m_platform.capability(platform::Feature::HoldGuide);
+        !hold && (!extension || extension->state() == platform::DesktopExtension::State::Active))
+        notices << hold.reason;
     return notices.join(QLatin1Char(' '));
 }
 

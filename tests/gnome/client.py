@@ -8,6 +8,7 @@ without, it is any other program.
                          (premultiplied), the monitor's width, H rows from the
                          pointer's row down
     visible 0|1          SetVisible
+    hold ROW|off         HoldGuide at that row until released; ReleaseGuide
     bind NAME ACCEL      BindShortcut; answers "bound True" or the error
     bad                  makes every call of BAD_CALLS; answers "bad ok" or
                          what was accepted or failed otherwise
@@ -78,6 +79,9 @@ BAD_CALLS = [
     ("unknown shortcut", lambda: api.BindShortcut("launch-rockets", "<Control>r")),
     ("unknown key", lambda: api.BindShortcut("thicker", "<Control>NoSuchKey")),
     ("zoom 0", lambda: api.SetMagnifier(True, 0.0, 100.0, 50.0, (0.0, 0.0, 0.0, 1.0))),
+    ("hold at NaN", lambda: api.HoldGuide(math.nan, 20.0, dbus.UInt32(0))),
+    ("hold release 3", lambda: api.HoldGuide(100.0, 20.0, dbus.UInt32(3))),
+    ("hold of strings", lambda: api.HoldGuide("100", "20", "0", signature="sss")),
     ("more pixels than 2 screens", lambda: set_guide([piece(pw=1280, ph=800, data=bytes(4 * 1280 * 800))] * 5)),
     # Refused shortcuts: a bare key, none of Ctrl, Alt, Super, and keys
     # GNOME binds (InvalidArgs or KeyTaken, never true).
@@ -98,6 +102,7 @@ FOREIGN_CALLS = [
     ("magnifier", lambda: api.SetMagnifier(True, 4.0, 400.0, 400.0, (0.0, 1.0, 0.0, 1.0))),
     ("bind", lambda: api.BindShortcut("thicker", "<Control><Alt>F10")),
     ("huge message", lambda: api.ShowMessage("m" * HUGE)),
+    ("hold", lambda: api.HoldGuide(100.0, 20.0, dbus.UInt32(2))),
     # The largest array D-Bus carries is 64 MiB.
     ("huge piece", lambda: set_guide([piece(pw=4096, ph=4000, data=bytes(4 * 4096 * 4000))])),
 ]
@@ -144,6 +149,7 @@ def flood(n, w, h):
 COMMANDS = {
     "band": lambda w: band(*(int(v) for v in w[1:4]), float(w[4]), int(w[5])),
     "visible": lambda w: api.SetVisible(w[1] == "1"),
+    "hold": lambda w: api.ReleaseGuide() if w[1] == "off" else api.HoldGuide(float(w[1]), 0.0, dbus.UInt32(2)),
     "bind": lambda w: "bound %s" % bool(api.BindShortcut(w[1], " ".join(w[2:]))),
     "bad": lambda w: refused("bad", BAD_CALLS, ["org.freedesktop.DBus.Error.InvalidArgs", KEY_TAKEN]),
     "foreign": lambda w: refused("foreign", FOREIGN_CALLS, ["org.freedesktop.DBus.Error.AccessDenied"]),

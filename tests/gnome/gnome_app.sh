@@ -11,7 +11,6 @@
 #    highlight bar, the reading strip, the ruler, the focus window's shade
 #    with its clear band and the brackets;
 #  - "tovani toggle" and Ctrl+Shift+R (bound by the Shell) turn it off and on;
-#  - line steps say they are not available, and their keys are not taken;
 #  - a click on the guide reaches the window beneath;
 #  - when the extension reports no guide where Tovani wants one, Tovani
 #    sends it all again (that other programs are denied the extension:
@@ -139,12 +138,6 @@ gs_keys Control_L Shift_L r
 gs_wait_for 10 off || gs_fail "Ctrl+Shift+R did not turn the guide off"
 gs_keys Control_L Shift_L r
 gs_wait_for 10 band_at 20 700 || gs_fail "Ctrl+Shift+R did not turn the guide on again"
-
-# Steps by line and the lock need the guide away from the pointer, which the
-# Shell doesn't do: they say so, and their keys are left to the applications.
-out=$(tovani next-line 2>&1) && gs_fail "'tovani next-line' succeeded: $out"
-[[ $out == *"not available on GNOME"* ]] || gs_fail "'tovani next-line' said: $out"
-gs_eval 'global.display.remove_keybinding("next-line")' | grep -qx false || gs_fail "Ctrl+Shift+Down was taken"
 
 # At rest: no wake-up of Tovani's, no frame of the Shell's, for 3 s.
 gs_eval 'globalThis.tovaniTestPaints = 0; global.stage.connect("after-paint", () => tovaniTestPaints++); 0' >/dev/null

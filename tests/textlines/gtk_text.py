@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 # A GTK 3 text view with known text in a known font, for the end-to-end tests
-# of the text lines: gtk_text.py X Y WIDTH HEIGHT. An undecorated window at
-# that place, the view filling it, ten lines of "DejaVu Sans Mono" 16 px, no
-# wrapping; with a fifth argument "paragraphs", a blank line after line 4.
+# of the text lines: gtk_text.py X Y WIDTH HEIGHT [paragraphs [decorated]].
+# An undecorated window at that place, the view filling it, ten lines of
+# "DejaVu Sans Mono" 16 px, no wrapping; with "paragraphs", a blank line
+# after line 4; "decorated": with GTK's own title bar (and, on Wayland, its
+# shadow).
 # Prints "ready" once shown; reads commands on stdin:
 #   caret N   puts the text cursor at the start of line N (from 0), focused
 #   quit
@@ -22,7 +24,7 @@ def serve(title, css, child, command):
     shown and hands each line of stdin, split, to `command` until "quit"."""
     x, y, w, h = (int(a) for a in sys.argv[1:5])
     win = Gtk.Window(title=title)
-    win.set_decorated(False)
+    win.set_decorated(sys.argv[6:7] == ["decorated"])
     win.move(x, y)
     win.set_default_size(w, h)
     provider = Gtk.CssProvider()

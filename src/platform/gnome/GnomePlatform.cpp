@@ -155,9 +155,9 @@ public:
         case Feature::Pointer:
             return isTrusted() ? Capability() : Capability::missing(m_shell.stateText());
         case Feature::HoldGuide:
-            return Capability::missing(QCoreApplication::translate(
-                "AppDelegate", "Line steps and the lock are not available on GNOME yet: the Shell moves the guide "
-                               "with the pointer"));
+            if (const QString problem = m_shell.holdProblem(); !problem.isEmpty())
+                return Capability::missing(problem);
+            return {};
         case Feature::Magnifier:
             // The Shell draws it from the windows: no picture of the screen is taken.
             return {};
@@ -171,6 +171,13 @@ public:
     bool canPlaceWindows() const override { return false; }
     bool isTrusted() const override { return m_shell.state() == ShellGuide::State::Active; }
     DesktopExtension *extension() override { return &m_shell; }
+    // From what the extension last told: nothing is asked per question.
+    bool canFindWindows() const override { return m_shell.canHold(); }
+    std::optional<WindowAtPoint> windowAt(const QPointF &point) override
+    {
+        return notOurs(m_shell.windowAt(point));
+    }
+    std::optional<WindowAtPoint> focusedWindow() override { return notOurs(m_shell.focusedWindow()); }
     bool showMessage(const QString &text) override
     {
         m_shell.showMessage(text);
@@ -178,6 +185,12 @@ public:
     }
 
 private:
+    static std::optional<WindowAtPoint> notOurs(std::optional<WindowAtPoint> window)
+    {
+        if (window && window->pid == QCoreApplication::applicationPid()) return std::nullopt;
+        return window;
+    }
+
     TovaniBusName m_busName; // before the extension, which serves its holder
     gnome::ShellExtension m_shell;
     GnomeDisplays m_displays;

@@ -99,8 +99,32 @@ const QDBusArgument &operator>>(const QDBusArgument &arg, WireMonitor &m)
     return arg;
 }
 
+// A window of PointerRested and FocusChanged: (ddddddx).
+struct WireWindow
+{
+    double x = 0, y = 0, width = 0, height = 0, originX = 0, originY = 0;
+    qint64 pid = 0;
+};
+
+const QDBusArgument &operator>>(const QDBusArgument &arg, WireWindow &w)
+{
+    arg.beginStructure();
+    arg >> w.x >> w.y >> w.width >> w.height >> w.originX >> w.originY >> w.pid;
+    arg.endStructure();
+    return arg;
+}
+
+QDBusArgument &operator<<(QDBusArgument &arg, const WireWindow &w)
+{
+    arg.beginStructure();
+    arg << w.x << w.y << w.width << w.height << w.originX << w.originY << w.pid;
+    arg.endStructure();
+    return arg;
+}
+
 } // namespace
 
+Q_DECLARE_METATYPE(WireWindow)
 Q_DECLARE_METATYPE(WirePiece)
 Q_DECLARE_METATYPE(WireColor)
 Q_DECLARE_METATYPE(WireMonitor)
@@ -258,6 +282,28 @@ QString shippedExtensionDir(int shellMajor)
     return {};
 }
 
+std::optional<WindowAtPoint> windowFromWire(const QVariant &value)
+{
+    const std::optional<WireWindow> wire = dbus::read<WireWindow>(value, u"(ddddddx)");
+    if (!wire) return std::nullopt;
+    // Beyond this no screen reaches; NaN fails every comparison.
+    constexpr double limit = 1e6;
+    const double numbers[] = {wire->x, wire->y, wire->width, wire->height, wire->originX, wire->originY};
+    if (!std::all_of(std::begin(numbers), std::end(numbers), [](double v) { return std::abs(v) <= limit; }) ||
+        !(wire->width > 0) || !(wire->height > 0) || wire->pid <= 0)
+        return std::nullopt;
+    WindowAtPoint w;
+    w.pid = wire->pid;
+    w.frame = QRectF(wire->x, wire->y, wire->width, wire->height);
+    // Wayland clients count from their surface's top-left, in their own
+    // logical pixels.
+    w.coordinates = WindowAtPoint::Coordinates::Window;
+    w.origin = QPointF(wire->originX, wire->originY);
+    w.nativeOrigin = QPointF(0, 0);
+    w.devicePixelRatio = 1;
+    return w;
+}
+
 QString addToStringList(const QString &list, const QString &uuid)
 {
     static const QRegularExpression shape(QStringLiteral("^(?:@as\\s*)?\\[(.*)\\]$"));
@@ -288,6 +334,7 @@ ShellExtension::ShellExtension(const QDBusConnection &bus, TovaniBusName &busNam
     qDBusRegisterMetaType<WireColor>();
     qDBusRegisterMetaType<WireMonitor>();
     qDBusRegisterMetaType<QList<WireMonitor>>();
+    qDBusRegisterMetaType<WireWindow>();
 
     auto *watcher = new QDBusServiceWatcher(QLatin1String(serviceName), m_bus,
                                             QDBusServiceWatcher::WatchForOwnerChange, this);
@@ -303,6 +350,13 @@ ShellExtension::ShellExtension(const QDBusConnection &bus, TovaniBusName &busNam
                   SLOT(propertiesChanged(QString, QVariantMap, QStringList)));
     m_bus.connect(QLatin1String(serviceName), QLatin1String(objectPath), QLatin1String(interfaceName),
                   QStringLiteral("ShortcutActivated"), this, SLOT(onShortcutActivated(QString)));
+    // Any arguments: they are read only once their types are checked.
+    m_bus.connect(QLatin1String(serviceName), QLatin1String(objectPath), QLatin1String(interfaceName),
+                  QStringLiteral("PointerRested"), this, SLOT(onPointerRested(QDBusMessage)));
+    m_bus.connect(QLatin1String(serviceName), QLatin1String(objectPath), QLatin1String(interfaceName),
+                  QStringLiteral("FocusChanged"), this, SLOT(onFocusChanged(QDBusMessage)));
+    m_bus.connect(QLatin1String(serviceName), QLatin1String(objectPath), QLatin1String(interfaceName),
+                  QStringLiteral("GuideReleased"), this, SLOT(onGuideReleased()));
     const auto extensionRuns = [this] {
         return m_bus.interface() &&
                m_bus.interface()->isServiceRegistered(QLatin1String(serviceName)).value();
@@ -377,6 +431,7 @@ void ShellExtension::appeared()
             return;
         }
         readMonitors(reply.value().value(QStringLiteral("Monitors")));
+        m_version = version;
         setState(State::Active);
         sendAll();
     });
@@ -387,6 +442,7 @@ void ShellExtension::sendAll()
     sendPieces();
     sendVisible();
     sendMagnifier();
+    sendHold();
     for (auto it = m_shortcuts.cbegin(); it != m_shortcuts.cend(); ++it)
         sendShortcut(it.key());
 }
@@ -403,6 +459,9 @@ bool ShellExtension::wantsShown() const
 void ShellExtension::vanished()
 {
     ++m_generation;
+    m_version = 0;
+    m_rested.reset();
+    m_focused.reset();
     if (!m_monitors.isEmpty()) {
         m_monitors.clear();
         Q_EMIT monitorsChanged();
@@ -595,6 +654,74 @@ void ShellExtension::propertiesChanged(const QString &interface, const QVariantM
 void ShellExtension::onShortcutActivated(const QString &name)
 {
     if (m_state == State::Active) Q_EMIT shortcutActivated(name);
+}
+
+void ShellExtension::onPointerRested(const QDBusMessage &message)
+{
+    if (m_state != State::Active || message.signature() != u"dd(ddddddx)") return;
+    const QVariantList args = message.arguments();
+    const double x = args.at(0).toDouble(), y = args.at(1).toDouble();
+    if (!(std::abs(x) <= 1e6) || !(std::abs(y) <= 1e6)) return;
+    m_rested = windowFromWire(args.at(2));
+    Q_EMIT pointerRested(QPointF(x, y));
+}
+
+void ShellExtension::onFocusChanged(const QDBusMessage &message)
+{
+    if (m_state != State::Active || message.signature() != u"(ddddddx)") return;
+    m_focused = windowFromWire(message.arguments().at(0));
+}
+
+void ShellExtension::onGuideReleased()
+{
+    if (m_state != State::Active || !m_hold.held) return;
+    m_hold.held = false;
+    Q_EMIT released();
+}
+
+std::optional<WindowAtPoint> ShellExtension::windowAt(const QPointF &point) const
+{
+    // Asked right after a rest, for the point of the rest; the focused
+    // window also answers for a point inside it (the text cursor).
+    for (const std::optional<WindowAtPoint> &w : {m_rested, m_focused}) {
+        if (w && holds(w->frame, point)) return w;
+    }
+    return std::nullopt;
+}
+
+QString ShellExtension::holdProblem() const
+{
+    if (m_state != State::Active) return stateText();
+    if (m_version >= holdApiVersion) return {};
+    return QCoreApplication::translate(
+        "Platform", "Line steps, the lock and snapping to text lines need the newer Tovani extension that "
+                    "came with this Tovani: log out and log in again to load it.");
+}
+
+void ShellExtension::hold(double row, double height, Until until)
+{
+    const Hold wanted{true, row, height, until};
+    if (wanted == m_hold) return;
+    m_hold = wanted;
+    sendHold();
+}
+
+void ShellExtension::release()
+{
+    if (!m_hold.held) return;
+    m_hold.held = false;
+    sendHold();
+}
+
+void ShellExtension::sendHold()
+{
+    if (!canHold()) return;
+    if (!m_hold.held) {
+        m_bus.call(extensionCall("ReleaseGuide", {}), QDBus::NoBlock);
+        return;
+    }
+    callReportingErrors(extensionCall("HoldGuide", {m_hold.row, m_hold.height, uint(m_hold.until)}), 5000,
+                        "holding the guide");
 }
 
 void ShellExtension::setPieces(const QList<Piece> &pieces, const QColor &shade)

@@ -25,10 +25,13 @@ inline constexpr const char *extensionUuid = "tovani@tovani.org";
 inline constexpr const char *serviceName = "org.tovani.ShellExtension";
 inline constexpr const char *objectPath = "/org/tovani/ShellExtension";
 inline constexpr const char *interfaceName = "org.tovani.ShellExtension";
-// The versions of the interface this Tovani speaks: 2 serves Tovani alone;
-// an extension of version 1 (loaded by the Shell before an update, until the
-// next log-in) takes the same calls from anyone.
-inline constexpr uint apiVersion = 2;
+// The versions of the interface this Tovani speaks: 3 holds the guide and
+// tells where the pointer rests and which windows are there; 2 serves Tovani
+// alone; an extension of version 1 (loaded by the Shell before an update,
+// until the next log-in) takes the same calls from anyone. Older versions
+// are used for what they can do.
+inline constexpr uint apiVersion = 3;
+inline constexpr uint holdApiVersion = 3;
 inline constexpr uint oldestApiVersion = 1;
 
 // A monitor as the Shell lays them out: stage coordinates (Tovani's global
@@ -56,6 +59,17 @@ public:
     void setVisible(bool visible) override;
     void showMessage(const QString &text) override;
     void setMagnifier(bool visible, double zoom, const QSizeF &size, const QColor &frame) override;
+    bool canHold() const override { return m_state == State::Active && m_version >= holdApiVersion; }
+    void hold(double row, double height, Until until) override;
+    void release() override;
+    // Why the guide cannot be held here (an extension of an older version),
+    // or empty when it can.
+    QString holdProblem() const;
+
+    // Another process's window under the point where the pointer rested
+    // last, and the focused one, as the extension told them last.
+    std::optional<WindowAtPoint> windowAt(const QPointF &point) const;
+    std::optional<WindowAtPoint> focusedWindow() const { return m_focused; }
 
     // The Shell's monitors while the extension runs, else empty.
     QList<ShellMonitor> monitors() const { return m_monitors; }
@@ -74,6 +88,9 @@ private Q_SLOTS:
     void propertiesChanged(const QString &interface, const QVariantMap &changed,
                            const QStringList &invalidated);
     void onShortcutActivated(const QString &name);
+    void onPointerRested(const QDBusMessage &message);
+    void onFocusChanged(const QDBusMessage &message);
+    void onGuideReleased();
 
 private:
     void appeared();
@@ -85,6 +102,7 @@ private:
     void sendVisible();
     void sendShortcut(const QString &name);
     void sendMagnifier();
+    void sendHold();
     void sendAll();
     // The extension shows the guide when it is on and has something to show.
     bool wantsShown() const;
@@ -111,6 +129,16 @@ private:
     } m_magnifier;
     QHash<QString, QString> m_shortcuts; // name -> accelerator
     int m_generation = 0;                // of the extension's appearances
+    uint m_version = 0;                  // of the running extension's interface
+    struct Hold
+    {
+        bool held = false;
+        double row = 0, height = 0;
+        Until until = Until::Moved;
+        bool operator==(const Hold &o) const = default;
+    } m_hold;
+    std::optional<WindowAtPoint> m_rested; // the window where the pointer rested
+    std::optional<WindowAtPoint> m_focused;
 };
 
 // The accelerator the Shell binds for `key` ("<Control><Shift>r"), or empty
@@ -128,5 +156,9 @@ QString shippedExtensionDir(int shellMajor);
 // Adds `uuid` to a GVariant text list of strings ("['a', 'b']", "@as []")
 // and returns the new text; empty when `list` is no such list.
 QString addToStringList(const QString &list, const QString &uuid);
+
+// A window as the extension describes it, (ddddddx): frame, surface origin,
+// process id; nothing for "none" (all 0) or numbers no screen has.
+std::optional<WindowAtPoint> windowFromWire(const QVariant &value);
 
 } // namespace platform::gnome

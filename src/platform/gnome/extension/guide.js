@@ -14,7 +14,7 @@ const TOVANI_INTERFACE = 'org.tovani.ShellExtension';
 // Tovani holds this name for as long as it runs; the extension serves
 // whoever holds it, and no one else.
 const TOVANI_CLIENT_NAME = 'org.tovani.Tovani';
-const TOVANI_API_VERSION = 2;
+const TOVANI_API_VERSION = 3;
 const TOVANI_INVALID_ARGS = 'org.freedesktop.DBus.Error.InvalidArgs';
 const TOVANI_ACCESS_DENIED = 'org.freedesktop.DBus.Error.AccessDenied';
 const TOVANI_KEY_TAKEN = 'org.tovani.ShellExtension.Error.KeyTaken';
@@ -27,6 +27,10 @@ const TOVANI_LIMITS = {
     offset: 100000, size: 100000, pixels: 16384, pieces: 64, screens: 2, message: 200, accelerator: 64,
     // Bytes of calls after which the garbage collector runs (see collect).
     garbage: 8 * 1024 * 1024,
+    // Held guide: how far (points) the pointer moves before a guide held
+    // until then follows it again, and how long it rests (ms) before Tovani
+    // hears where (LineGuide::reattachDistance, restMs).
+    reattach: 8, rest: 100,
 };
 const TOVANI_MODIFIERS = new Map([['control', 'control'], ['ctrl', 'control'], ['primary', 'control'],
     ['shift', 'shift'], ['shft', 'shift'], ['alt', 'alt'], ['mod1', 'alt'], ['super', 'super'], ['mod4', 'super'],
@@ -176,7 +180,7 @@ function tovaniCreateGuide(deps) {
 
     const tracker = typeof global.backend?.get_cursor_tracker === 'function'
         ? global.backend.get_cursor_tracker() : Meta.CursorTracker.get_for_display(global.display);
-    let trackerId = 0;
+    let trackerId = 0, trackerBlocked = false;
 
     let pieces = [];              // {rule: where and how big, content, actor}, bottom first
     let shade = [0, 0, 0, 0];
@@ -187,6 +191,10 @@ function tovaniCreateGuide(deps) {
     let magnifier = null;         // {zoom, width, height, actor, clone} while shown
     let lastKey = '';
     let owner = null;             // Tovani's connection: the holder of TOVANI_CLIENT_NAME
+    // HoldGuide: the row (stage units) anchor-0 pieces count from instead of
+    // the pointer's, the rows of the line, how it is let go (0: the pointer
+    // moves from ax, ay; 1: it leaves the line's rows; 2: never).
+    let held = null;
     const bindings = new Map();   // shortcut name -> accelerator bound with the Shell
 
     let cogl = null;
@@ -275,18 +283,39 @@ function tovaniCreateGuide(deps) {
         lastKey = '';
     };
 
-    // Places the guide of the monitor under the pointer at the pointer.
+    const sendToOwner = (signal, value) => {
+        if (owner)
+            Gio.DBus.session.emit_signal(owner, TOVANI_OBJECT_PATH, TOVANI_INTERFACE, signal, value);
+    };
+    const unitAt = (x, y) => {
+        const m = monitors()[tovaniRectAt(monitors(), x, y)];
+        return m ? unitOf(m) : 1;
+    };
+
+    // Places the guide of the monitor under the pointer at the pointer, or
+    // on the row it is held at.
     const place = (force = false) => {
         const [px, py] = global.get_pointer();
         const ms = monitors();
-        let index = tovaniRectAt(ms, px, py);
+        if (held) {
+            const u = unitAt(px, py);
+            if (held.release === 0 ? Math.hypot(px - held.ax, py - held.ay) > TOVANI_LIMITS.reattach * u
+                : held.release === 1 && (py < held.row || py > held.row + held.height)) {
+                held = null;
+                sendToOwner('GuideReleased', null);
+            }
+        }
+        const rowY = held ? held.row : py;
+        let index = held ? tovaniRectAt(ms, px, held.row + held.height / 2) : -1;
+        if (index < 0)
+            index = tovaniRectAt(ms, px, py);
         if (index < 0)
             index = current ? current.monitor : 0;
         const layer = layers[index];
         if (!layer)
             return;
         const followsColumn = magnifier !== null || layer.pieces.some(p => p.rule.anchor === 1);
-        const key = `${index} ${py} ${followsColumn ? px : ''}`;
+        const key = `${index} ${rowY} ${followsColumn ? px : ''}`;
         if (!force && key === lastKey)
             return;
         lastKey = key;
@@ -297,7 +326,7 @@ function tovaniCreateGuide(deps) {
             current = layer;
         }
         const m = ms[index];
-        const row = py - m.y, column = px - m.x, u = layer.unit;
+        const row = rowY - m.y, column = px - m.x, u = layer.unit;
         // On whole device pixels, so that pictures are shown as drawn.
         const snap = v => Math.round(v * layer.scale) / layer.scale;
         let top = Infinity, bottom = -Infinity;
@@ -328,7 +357,122 @@ function tovaniCreateGuide(deps) {
             layer.shadeBelow.height = Math.max(0, m.height - bottom);
         }
     };
-    const onPointer = guarded('pointer', () => place());
+
+    // The pointer's signals come many times a frame; the pieces are placed
+    // once, as the Shell begins the frame (the stage's before-update, once
+    // a monitor). Meta.later_add fails on GNOME 43 (no display of its own)
+    // and the laters object it has there is out of reach; an update is
+    // asked for, as a hardware cursor's move asks for none.
+    let moved = false, updateId = 0, restId = 0, lastMove = 0;
+    // Where the pointer rests TOVANI_LIMITS.rest ms, and the window there:
+    // to Tovani, once a rest; one timer, checked against the last frame's
+    // time, so that a move costs no timer.
+    const rested = guarded('rest', () => {
+        const left = TOVANI_LIMITS.rest - (GLib.get_monotonic_time() - lastMove) / 1000;
+        restId = left > 1 ? GLib.timeout_add(GLib.PRIORITY_DEFAULT, Math.ceil(left), rested) : 0;
+        if (restId || !shown)
+            return GLib.SOURCE_REMOVE;
+        const [px, py] = global.get_pointer();
+        const u = unitAt(px, py);
+        sendToOwner('PointerRested', new GLib.Variant('(dd(ddddddx))', [px / u, py / u, describe(windowAt(px, py))]));
+        return GLib.SOURCE_REMOVE;
+    });
+    const blockTracker = block => {
+        if (!trackerId || block === trackerBlocked)
+            return;
+        trackerBlocked = block;
+        if (block)
+            tracker.block_signal_handler?.(trackerId);
+        else
+            tracker.unblock_signal_handler?.(trackerId);
+    };
+    const beforeUpdate = guarded('place', () => {
+        if (!moved)
+            return;
+        moved = false;
+        blockTracker(false);
+        place();
+        lastMove = GLib.get_monotonic_time();
+        if (!restId)
+            restId = GLib.timeout_add(GLib.PRIORITY_DEFAULT, TOVANI_LIMITS.rest, rested);
+    });
+    // The first move of a frame asks for the frame; the others call no
+    // script at all: the handler sleeps until the frame begins.
+    const onPointer = () => {
+        if (moved)
+            return;
+        moved = true;
+        blockTracker(true);
+        global.stage.schedule_update();
+    };
+    const followPointer = follow => {
+        if (follow && !updateId) {
+            // Placed when shown (update()); a move asked for while hidden
+            // must not keep the next moves from asking for a frame.
+            moved = false;
+            updateId = global.stage.connect('before-update', beforeUpdate);
+        } else if (!follow && updateId) {
+            global.stage.disconnect(updateId);
+            if (restId)
+                GLib.source_remove(restId);
+            updateId = restId = 0;
+            moved = false;
+        }
+    };
+
+    // Another process's window: the topmost shown one whose frame holds
+    // the point (frames take the clicks; client-side shadows do not).
+    const windowAt = (x, y) => {
+        const actors = global.get_window_actors();
+        for (let i = actors.length - 1; i >= 0; i--) {
+            const w = actors[i].get_meta_window();
+            if (!w || w.minimized || !w.showing_on_its_workspace() || w.get_window_type() === Meta.WindowType.DESKTOP)
+                continue;
+            const r = w.get_frame_rect();
+            if (x >= r.x && x < r.x + r.width && y >= r.y && y < r.y + r.height)
+                return w;
+        }
+        return null;
+    };
+    // In points: the frame (what the window manager moves and the person
+    // sees as the window), where the client's surface begins (the buffer:
+    // its top-left is the client's (0, 0), outside the frame where the
+    // client draws its own shadow, inside it where the Shell draws the
+    // title bar), and the process. All 0 for none.
+    const describe = w => {
+        if (!w)
+            return [0, 0, 0, 0, 0, 0, 0];
+        const f = w.get_frame_rect(), b = w.get_buffer_rect();
+        const u = unitAt(f.x + f.width / 2, f.y + f.height / 2);
+        return [f.x / u, f.y / u, f.width / u, f.height / u, b.x / u, b.y / u, Math.max(0, w.get_pid())];
+    };
+    // The window with the keyboard focus, to Tovani when it changes, moves
+    // or is resized: once when the Shell is idle, however many of those
+    // came (a window dragged).
+    let focused = null, focusIds = [], focusLater = 0;
+    const sendFocus = () => {
+        if (!focusLater) {
+            focusLater = GLib.idle_add(GLib.PRIORITY_DEFAULT, guarded('focus', () => {
+                focusLater = 0;
+                sendToOwner('FocusChanged', new GLib.Variant('((ddddddx))', [describe(focused)]));
+                return GLib.SOURCE_REMOVE;
+            }));
+        }
+    };
+    const unwatchFocus = () => {
+        for (const id of focusIds)
+            focused.disconnect(id);
+        focusIds = [];
+        focused = null;
+    };
+    const focusChanged = guarded('focus', () => {
+        if (focused)
+            unwatchFocus();
+        focused = global.display.focus_window;
+        if (focused)
+            focusIds = ['position-changed', 'size-changed', 'unmanaged'].map(s => focused.connect(s, focusChanged));
+        sendFocus();
+    });
 
     let exported = null;
     const emitChanged = (name, value) => {
@@ -341,6 +485,7 @@ function tovaniCreateGuide(deps) {
         const show = wanted && (pieces.length > 0 || shade[3] > 0 || magnifier !== null);
         if (magnifier)
             magnifier.actor.visible = show;
+        followPointer(show);
         if (show) {
             place(true);
             root.show();
@@ -352,6 +497,7 @@ function tovaniCreateGuide(deps) {
             trackerId = tracker.connect('position-invalidated', onPointer);
             tracker.track_position?.();
         } else if (!show && trackerId) {
+            blockTracker(false);
             tracker.disconnect(trackerId);
             tracker.untrack_position?.();
             trackerId = 0;
@@ -374,6 +520,7 @@ function tovaniCreateGuide(deps) {
     // on screen, on the keyboard or in the settings.
     const reset = () => {
         wanted = false;
+        held = null;
         pieces = [];
         shade = [0, 0, 0, 0];
         hideMagnifier();
@@ -523,6 +670,29 @@ function tovaniCreateGuide(deps) {
         SetVisible(params, invocation) {
             wanted = params.get_child_value(0).get_boolean();
             update();
+            sendFocus();
+            invocation.return_value(null);
+        },
+        HoldGuide(params, invocation) {
+            const [row, height, release] = params.deepUnpack();
+            if (![row, height].every(Number.isFinite) || release > 2) {
+                refuse(invocation, 'row and height must be numbers, release 0..2');
+                return;
+            }
+            // Beyond every screen is as good as any further.
+            const limit = TOVANI_LIMITS.offset;
+            const [px, py] = global.get_pointer();
+            const u = unitAt(px, py);
+            held = {row: Math.min(Math.max(row, -limit), limit) * u, height: Math.min(Math.max(height, 0), limit) * u,
+                release, ax: px, ay: py};
+            lastKey = '';
+            onPointer();
+            invocation.return_value(null);
+        },
+        ReleaseGuide(params, invocation) {
+            held = null;
+            lastKey = '';
+            onPointer();
             invocation.return_value(null);
         },
         ShowMessage(params, invocation) {
@@ -566,13 +736,7 @@ function tovaniCreateGuide(deps) {
             settings.set_strv(name, [accelerator]);
             const action = Main.wm.addKeybinding(name, settings, Meta.KeyBindingFlags.NONE,
                 Shell.ActionMode.NORMAL | Shell.ActionMode.OVERVIEW | Shell.ActionMode.POPUP,
-                guarded('shortcut', () => {
-                    // To Tovani alone.
-                    if (owner) {
-                        Gio.DBus.session.emit_signal(owner, TOVANI_OBJECT_PATH, TOVANI_INTERFACE,
-                            'ShortcutActivated', new GLib.Variant('(s)', [name]));
-                    }
-                }));
+                guarded('shortcut', () => sendToOwner('ShortcutActivated', new GLib.Variant('(s)', [name]))));
             if (action === Meta.KeyBindingAction.NONE) {
                 settings.set_strv(name, []);
                 refuse(invocation, 'GNOME Shell did not take the key', TOVANI_KEY_TAKEN);
@@ -624,6 +788,8 @@ function tovaniCreateGuide(deps) {
     for (const name of TOVANI_SHORTCUTS)
         settings.set_strv(name, []);
     rebuild();
+    const focusId = global.display.connect('notify::focus-window', focusChanged);
+    focusChanged();
     // Who Tovani is, known before anyone can call.
     const ownerWatch = Gio.bus_watch_name_on_connection(Gio.DBus.session, TOVANI_CLIENT_NAME,
         Gio.BusNameWatcherFlags.NONE, (_c, _name, unique) => ownerChanged(unique), () => ownerChanged(null));
@@ -644,6 +810,11 @@ function tovaniCreateGuide(deps) {
                 unbind(name);
             wanted = false;
             update();
+            global.display.disconnect(focusId);
+            if (focused)
+                unwatchFocus();
+            if (focusLater)
+                GLib.source_remove(focusLater);
             Main.layoutManager.disconnect(monitorsId);
             uiGroup.disconnect(addedId);
             root.destroy();
