@@ -142,9 +142,10 @@ gs_wait_for 10 band_at 20 700 || gs_fail "Ctrl+Shift+R did not turn the guide on
 # At rest: no wake-up of Tovani's, no frame of the Shell's, for 3 s.
 gs_eval 'globalThis.tovaniTestPaints = 0; global.stage.connect("after-paint", () => tovaniTestPaints++); 0' >/dev/null
 switches() { awk '/ctxt_switches/ { n += $2 } END { print n }' /proc/$TOVANI_PID/task/*/status; }
-# After the Shell's message ("Guide on") has gone.
+# After the Shell's message ("Guide on") has gone, and after the last time
+# a rest with no line under it is asked again (1 s after the rest began).
 gs_wait_for 10 gs__is 'Main.osdWindowManager._osdWindows.every(w => !w.visible)' true || gs_fail "the message stayed"
-sleep 0.5
+sleep 1.5
 paints=$(gs_eval tovaniTestPaints) before=$(switches)
 sleep 3
 paints=$(($(gs_eval tovaniTestPaints) - paints)) woken=$(($(switches) - before))
