@@ -84,8 +84,10 @@ h__cleanup() {
 }
 
 harness_init() {
-    H_TMP=$(mktemp -d "${TMPDIR:-/tmp}/tovani-$1.XXXXXX")
     harness_prefix "$1"
+    # A second library in the same test (X11's helpers on sway) shares the first's folder.
+    [ -z "${H_TMP:-}" ] || return 0
+    H_TMP=$(mktemp -d "${TMPDIR:-/tmp}/tovani-$1.XXXXXX")
     trap h__cleanup EXIT
     trap 'exit 130' INT TERM
 }

@@ -221,7 +221,10 @@ void LineGuide::step(int direction)
 {
     if (direction == 0 || !finite(m_at))
         return;
-    if (m_mode != Mode::detached)
+    // A person's step takes the guide from reading aloud, as moving the
+    // pointer does; without a pointer (sway) it is the only way to move it.
+    Q_EMIT guideTaken();
+    if (m_mode != Mode::detached || m_textOnly)
         cancelQuestions();
     detach();
     if (!snapping()) {

@@ -110,7 +110,7 @@ Q_SIGNALS:
     // The answer to stepToText(): the line the guide is on now, or nothing.
     void textStepped(std::optional<QRectF> line);
     // Something else took the guide: the pointer moved away from its line or
-    // step, it was locked, went to the text cursor's line, was switched off,
+    // step, a person stepped it, it was locked, went to the text cursor's line, was switched off,
     // or the line switches changed under a stepToText().
     void guideTaken();
 

@@ -4,7 +4,9 @@
 # logs what it is asked to say). Each row starts tovani against a server in
 # some state, rests the pointer, gives `tovani read-aloud` and checks what was
 # said, where the band was meanwhile and what the command answered. The
-# desktop's part is the first block's functions: a Wayland run defines them.
+# desktop's part is the first block's functions: READ_ALOUD_SESSION=sway
+# defines them for headless sway (tests/wayland/lib.sh), where there is no
+# pointer: the guide steps to the line, the rows that move the pointer are left out.
 source "$(dirname "$0")/../x11/lib.sh"
 source "$(dirname "$0")/../textlines/lib.sh"
 
@@ -17,6 +19,48 @@ x11)
     # messages tovani shows at the display's centre.
     desk_band() { textlines_band 1150 103 294; }
     desk_move() { x11_move "$@"; }
+    desk_row() { :; } # SERVER LINE WHAT: the row applies to this desktop
+    rest_on() { # LINE: the pointer rests on it, the guide settles there
+        local t b
+        read -r t b <<<"${lines[$1]}"
+        desk_move 800 $(((t + b) / 2 + 3))
+        x11_wait_for 5 band_on "$1" || x11_fail "resting on line $1: the band spans '$(desk_band)'"
+    }
+    ;;
+sway) # no pointer: the guide starts in the focused window and steps to the line
+    source "$(dirname "$0")/../wayland/lib.sh"
+    sway_start
+    desk_row() { [ "$2" != - ] && [ "$3" != stray ]; }
+    desk_band() { wl_shot 1150 103 1 294 | awk '$0 != "255 255 255" { if (!t) t = NR; b = NR } END { if (t) print 102 + t, b - t + 1 }'; }
+    desk_move() { :; }
+    textlines_ink() { # X Y W H, read from one shot
+        wl_shot "$@" | awk -v y="$2" -v w="$3" -v h="$4" '$1 < 155 || $2 < 155 || $3 < 155 { ink[int((NR - 1) / w)] = 1 }
+            END { for (r = 0; r <= h; r++) if ((r in ink) != (r - 1 in ink)) printf "%d%s", y + r, (r in ink) ? " " : "\n" }'
+    }
+    textlines_helper() { # sway floats it where X11 puts it
+        h_start helper '^ready$' "$TEXTLINES_PYTHON" "$GTK_TEXT" "${@:2}"
+        swaymsg_ '[title="textlines gtk"]' floating enable, resize set "$4" "$5", move position "$2" "$3"
+        x11_wait_for 10 eval '[ $(textlines_ink 708 100 300 300 | wc -l) -ge 10 ]'
+    }
+    tovani_guide() { # started with a command, the guide starts again once sway has told the windows
+        touch "$TOVANI_CONFIG_HOME/tovani/pointerless-notice-shown"
+        tovani_start toggle
+        x11_wait_for 20 eval 'tovani_cmd status | grep -q "backend: wayland"' || x11_fail "tovani status: $(tovani_cmd status 2>&1)"
+        tovani_cmd toggle >/dev/null && tovani_cmd toggle >/dev/null
+        x11_wait_for 5 eval '[ -n "$(desk_band)" ]' || x11_fail "the guide did not start in the focused window"
+    }
+    rest_on() { # LINE: stepped there from the guide's line (next-line first if on none)
+        local at
+        for ((at = 0; at < 10; at++)); do band_on $at && break; done
+        if [ $at = 10 ]; then
+            tovani_cmd next-line >/dev/null
+            x11_wait_for 5 eval 'for ((at = 0; at < 10; at++)); do band_on $at && break; done; [ $at -lt 10 ]' ||
+                x11_fail "next-line put the band at '$(desk_band)', on no line: ${lines[*]}"
+        fi
+        for ((; at < $1; at++)); do tovani_cmd next-line >/dev/null; done
+        for ((; at > $1; at--)); do tovani_cmd previous-line >/dev/null; done
+        x11_wait_for 5 band_on "$1" || x11_fail "stepping to line $1: the band spans '$(desk_band)'"
+    }
     ;;
 esac
 
@@ -28,12 +72,6 @@ text_of() { echo "Line $1: quietly fly past the big jumping dog"; } # gtk_text.p
 
 band_on() { # LINE: the band's edges within 5 pixels of the line's ink
     echo "$(desk_band) ${lines[$1]}" | awk 'NF == 4 { d = $1 - $3; e = $1 + $2 - $4; exit !(d * d <= 25 && e * e <= 25) } { exit 1 }'
-}
-rest_on() { # LINE: the pointer rests on it, the guide settles there
-    local t b
-    read -r t b <<<"${lines[$1]}"
-    desk_move 800 $(((t + b) / 2 + 3))
-    x11_wait_for 5 band_on "$1" || x11_fail "resting on line $1: the band spans '$(desk_band)'"
 }
 
 # The speech server: MODE of ssip_server.py, or "none" for no server at all.
@@ -87,6 +125,7 @@ rows=(
 )
 for row in "${rows[@]}"; do
     IFS='|' read -r server line what <<<"$row"
+    desk_row "$server" "$line" "$what" || continue
     speech_server "$server"
     tovani_config_home "currentStyle=Highlight Bar" customThickness=4 customOpacity=0.6 speechRate=-30 \
         'speechVoice="Chloe, young"'

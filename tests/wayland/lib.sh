@@ -48,7 +48,7 @@ WL_TMP=$H_TMP
 chmod 711 "$WL_TMP"
 # Tovani's own runtime folder (its control socket), apart from any other copy.
 export XDG_RUNTIME_DIR="$WL_TMP/run"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+mkdir -p -m 700 "$XDG_RUNTIME_DIR"
 unset DISPLAY QT_QPA_PLATFORM
 TOVANI_PID="" TOVANI_CONFIG_HOME="" WL_PROBE_FD="" WL_PROBE_ANSWERS=0
 : "${TOVANI_BIN:=}" "${WLPROBE:=}" "${VIRTUAL_POINTER:=}"
@@ -172,4 +172,4 @@ tovani_start() {
     wl_track_pid $TOVANI_PID
 }
 
-tovani_cmd() { XDG_CONFIG_HOME="$TOVANI_CONFIG_HOME" timeout 20 "$TOVANI_BIN" "$@"; }
+tovani_cmd() { XDG_CONFIG_HOME="$TOVANI_CONFIG_HOME" timeout "${TOVANI_CMD_TIMEOUT:-20}" "$TOVANI_BIN" "$@"; }
