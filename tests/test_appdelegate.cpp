@@ -21,12 +21,17 @@ namespace {
 // from the menu, whose row shows the change), and only the size steps repeat
 // while their hot key is held.
 // A command that can't do its work here answers `answer` instead of "ok".
+// Where the desktop can't magnify, the magnifier's row is greyed out with the
+// reason as its tooltip.
 const struct { const char *name; QString before, line, key, menu, effect, hud; bool repeats = false;
-               const char *answer = "ok"; } commandRows[] = {
+               const char *answer = "ok"; bool magnifies = true; } commandRows[] = {
     {"toggle", "", "toggle", "AD04", "Enable Reading Guide",
      "guide=on overlays=off,on menu=Reading Guide Enabled,Underline line=500/0", ""},
     {"brackets", "", "brackets", "", "Crosshair Brackets", "brackets=on menu=Crosshair Brackets,Underline", ""},
     {"magnifier", "", "magnifier", "", "Magnifier", "magnifier=on menu=Magnifier,Underline", ""},
+    // The saved setting stays for a session that can magnify.
+    {"magnifier, no way to magnify", "", "magnifier", "", "Magnifier", "", "Needs an X11 session", false,
+     "error: Needs an X11 session", false},
     {"style", "", "style 4", "AE04", "Ruler", "style=Ruler thickness=45 menu=Ruler", "Ruler"},
     {"cycle", "", "cycle-style", "AD05", "", "style=Highlight Bar thickness=28 menu=Highlight Bar", "Highlight Bar"},
     {"cycle, wrapping", "style 5", "cycle-style", "AD05", "", "style=Underline thickness=4 menu=Underline", "Underline"},
@@ -60,6 +65,7 @@ class TestAppDelegate : public QObject
     std::unique_ptr<AppSettings> m_settings;
     std::unique_ptr<AppDelegate> m_delegate;
     std::unique_ptr<QSignalSpy> m_quits;
+    bool m_magnifies = true; // for the next init()
 
     // What a command can change, as "name=value" words.
     QStringList state()
@@ -125,6 +131,7 @@ private Q_SLOTS:
         m_platform = std::make_unique<platform::FakePlatform>();
         m_platform->fakeDisplays.setFrames({QRectF(0, 0, 1440, 900), QRectF(1440, 0, 1280, 1024)});
         m_platform->fakePointer.setPosition(QPointF(2000, 500)); // on the second display
+        m_platform->x11 = m_magnifies; // the fake captures the screen where it is X11
         platform::Platform::setInstance(m_platform.get());
         m_settings = std::make_unique<AppSettings>(m_dir->filePath(QStringLiteral("tovani.conf")));
         m_settings->setCustomThickness(30); // mid-way, so a step either way shows
@@ -145,6 +152,8 @@ private Q_SLOTS:
     {
         QFETCH(int, index);
         const auto &c = commandRows[index];
+        m_magnifies = c.magnifies;
+        const auto restore = qScopeGuard([this] { m_magnifies = true; });
         for (const QString &way : {c.line, c.key, c.menu}) {
             if (way.isEmpty()) continue;
             init();
@@ -158,8 +167,9 @@ private Q_SLOTS:
                 QVERIFY2(hotkeyId(way) > 0, qPrintable(way));
                 m_platform->fakeHotkeys.press(hotkeyId(way));
             } else {
-                QVERIFY2(row(way) && row(way)->isEnabled(), qPrintable(way));
-                row(way)->trigger();
+                QVERIFY2(row(way) && row(way)->isEnabled() == c.magnifies && (c.magnifies || row(way)->toolTip() == c.hud),
+                         qPrintable(way));
+                if (row(way)->isEnabled()) row(way)->trigger();
             }
             QCOMPARE(m_quits->size(), 0); // nothing ends before it has answered
             const QStringList after = state();

@@ -142,6 +142,18 @@ bool AppDelegate::canHoldGuide() const
     return bool(m_platform.capability(platform::Feature::HoldGuide));
 }
 
+QString AppDelegate::magnifierProblem() const
+{
+    // Asked once, as the magnifier window and the preferences do: whether the
+    // screen can be magnified does not change during a session, and finding
+    // out may set up a capture. The tray asks at every change.
+    if (!m_magnifierProblem) {
+        const platform::Capability magnifier = m_platform.capability(platform::Feature::Magnifier);
+        m_magnifierProblem = magnifier ? QString() : magnifier.reason;
+    }
+    return *m_magnifierProblem;
+}
+
 QString AppDelegate::stepLine(int direction)
 {
     if (!m_isEnabled) return tr("The guide is off");

@@ -16,6 +16,7 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 namespace speech {
 class Reader;
@@ -55,6 +56,7 @@ public:
     QString toggleReadAloud() override;
     bool isReadingAloud() const override;
     bool canHoldGuide() const override;
+    QString magnifierProblem() const override;
     void showPreferences() override;
     void showAbout() override;
     void requestQuit() override;
@@ -91,5 +93,6 @@ private:
     QPointer<QWidget> m_aboutWindow;
     bool m_isEnabled = false;
     bool m_hasTray = false;
+    mutable std::optional<QString> m_magnifierProblem; // asked once
     int m_promptDelayMs = 1000;
 };

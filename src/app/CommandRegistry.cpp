@@ -46,7 +46,8 @@ CommandRegistry::CommandRegistry(CommandTarget &target, platform::HotkeyService 
 
 QString CommandRegistry::run(const Command &command, int argument, Source source)
 {
-    QString failure = command.run(m_target, argument);
+    const QString unavailable = command.unavailable ? command.unavailable(m_target) : QString();
+    QString failure = unavailable.isEmpty() ? command.run(m_target, argument) : unavailable;
     // A failure always shows; a menu row shows its own change.
     const bool confirm = command.feedback && source != Source::menu;
     const Feedback feedback = !failure.isEmpty() ? Feedback{failure, QString()}

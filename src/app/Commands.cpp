@@ -86,7 +86,8 @@ std::vector<Command> makeTable()
          .run = [](CommandTarget &target, int) {
              target.settings().setMagnifierEnabled(!target.settings().magnifierEnabled());
              return QString();
-         }},
+         },
+         .unavailable = [](const CommandTarget &target) { return target.magnifierProblem(); }},
         // Stepping shows no message: the guide moving is the answer, and a
         // message at every line would cover the text being read.
         {.verb = "next-line",
