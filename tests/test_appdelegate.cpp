@@ -15,8 +15,8 @@
 #include <QtWidgets>
 
 namespace {
-// Each way in a command has: its line to the running copy, its hot key (by key
-// position), its menu row (by the end of its text). From a fresh start (after
+// Each way in a command has: its line to the running copy, its hot key (its
+// modifiers and key position), its menu row (by the end of its text). From a fresh start (after
 // `before`) each must change the same things, show the same HUD message (none
 // from the menu, whose row shows the change), and only the size steps repeat
 // while their hot key is held.
@@ -25,26 +25,26 @@ namespace {
 // reason as its tooltip.
 const struct { const char *name; QString before, line, key, menu, effect, hud; bool repeats = false;
                const char *answer = "ok"; bool magnifies = true; } commandRows[] = {
-    {"toggle", "", "toggle", "AD04", "Enable Reading Guide",
+    {"toggle", "", "toggle", "ctrl+shift+AD04", "Enable Reading Guide",
      "guide=on overlays=off,on menu=Reading Guide Enabled,Underline line=500/0", ""},
     {"brackets", "", "brackets", "", "Crosshair Brackets", "brackets=on menu=Crosshair Brackets,Underline", ""},
     {"magnifier", "", "magnifier", "", "Magnifier", "magnifier=on menu=Magnifier,Underline", ""},
     // The saved setting stays for a session that can magnify.
     {"magnifier, no way to magnify", "", "magnifier", "", "Magnifier", "", "Needs an X11 session", false,
      "error: Needs an X11 session", false},
-    {"style", "", "style 4", "AE04", "Ruler", "style=Ruler thickness=45 menu=Ruler", "Ruler"},
-    {"cycle", "", "cycle-style", "AD05", "", "style=Highlight Bar thickness=28 menu=Highlight Bar", "Highlight Bar"},
-    {"cycle, wrapping", "style 5", "cycle-style", "AD05", "", "style=Underline thickness=4 menu=Underline", "Underline"},
-    {"thicker", "", "thicker", "AE12", "", "thickness=35", "35px", true},
-    {"thinner", "", "thinner", "AE11", "", "thickness=25", "25px", true},
+    {"style", "", "style 4", "ctrl+AE04", "Ruler", "style=Ruler thickness=45 menu=Ruler", "Ruler"},
+    {"cycle", "", "cycle-style", "ctrl+shift+AD05", "", "style=Highlight Bar thickness=28 menu=Highlight Bar", "Highlight Bar"},
+    {"cycle, wrapping", "style 5", "cycle-style", "ctrl+shift+AD05", "", "style=Underline thickness=4 menu=Underline", "Underline"},
+    {"thicker", "", "thicker", "ctrl+shift+AE12", "", "thickness=35", "35px", true},
+    {"thinner", "", "thinner", "ctrl+shift+AE11", "", "thickness=25", "25px", true},
     // A line as tall as the guide (30) on from 455-485, the one the underline
     // at the pointer's row (500) is under.
-    {"next line", "toggle", "next-line", "DOWN", "Next Line", "line=485/30", "", true},
-    {"previous line", "toggle", "previous-line", "UP", "Previous Line", "line=425/30", "", true},
-    {"lock", "toggle", "lock", "AC09", "Lock Guide", "menu=Reading Guide Enabled,Guide Locked,Underline locked=on",
+    {"next line", "toggle", "next-line", "ctrl+shift+DOWN", "Next Line", "line=485/30", "", true},
+    {"previous line", "toggle", "previous-line", "ctrl+shift+UP", "Previous Line", "line=425/30", "", true},
+    {"lock", "toggle", "lock", "ctrl+shift+AC09", "Lock Guide", "menu=Reading Guide Enabled,Guide Locked,Underline locked=on",
      "Guide locked"},
     // No text lines here: it says why (the menu's row alike); for real: tests/speech/.
-    {"read aloud", "toggle", "read-aloud", "SPCE", "", "",
+    {"read aloud", "toggle", "read-aloud", "ctrl+alt+SPCE", "", "",
      "Reading aloud needs Snap to Text Lines: switch it on in the preferences.", false,
      "error: Reading aloud needs Snap to Text Lines: switch it on in the preferences."},
     {"preferences", "", "preferences", "", "Preferences...", "preferences=shown", ""},
@@ -106,10 +106,17 @@ class TestAppDelegate : public QObject
             if (action->text().endsWith(text)) return action;
         return nullptr;
     }
-    int hotkeyId(const QString &xkbKeyName) const
+    // By key position ("AD04"), or with the modifiers it must have
+    // ("ctrl+shift+AD04").
+    int hotkeyId(const QString &combination) const
     {
+        QStringList words = combination.split(u'+');
+        const QString xkbKeyName = words.takeLast();
+        Qt::KeyboardModifiers modifiers;
+        for (const QString &word : std::as_const(words))
+            modifiers |= word == u"ctrl" ? Qt::ControlModifier : word == u"shift" ? Qt::ShiftModifier : Qt::AltModifier;
         for (const auto &[id, key] : m_platform->fakeHotkeys.registered().asKeyValueRange())
-            if (key.xkbKeyName == xkbKeyName) return id;
+            if (key.xkbKeyName == xkbKeyName && (words.isEmpty() || key.modifiers == modifiers)) return id;
         return -1;
     }
     static QString hudText()
