@@ -119,10 +119,10 @@ class TestAppDelegate : public QObject
             if (key.xkbKeyName == xkbKeyName && (words.isEmpty() || key.modifiers == modifiers)) return id;
         return -1;
     }
-    static QString hudText()
+    QString hudText() const
     {
         QCoreApplication::processEvents(); // the HUD window comes on the next turn
-        HUDWindow *window = HUDNotification::shared().window();
+        HUDWindow *window = m_delegate->hud().window();
         return window ? window->view().message : QString();
     }
 
@@ -167,7 +167,7 @@ private Q_SLOTS:
             m_settings->setGlobalHotkeysEnabled(true);
             if (!c.before.isEmpty()) QCOMPARE(m_delegate->runCommand(c.before), QStringLiteral("ok"));
             const QStringList start = state();
-            const QPointer<HUDWindow> hudBefore = HUDNotification::shared().window();
+            const QPointer<HUDWindow> hudBefore = m_delegate->hud().window();
             if (way == c.line) {
                 QCOMPARE(m_delegate->runCommand(way), QString::fromUtf8(c.answer));
             } else if (way == c.key) {
@@ -183,7 +183,7 @@ private Q_SLOTS:
             QStringList changed = after;
             changed.removeIf([&start](const QString &word) { return start.contains(word); });
             QCOMPARE(changed.join(u' '), c.effect);
-            HUDWindow *window = HUDNotification::shared().window();
+            HUDWindow *window = m_delegate->hud().window();
             QCOMPARE(window != hudBefore ? window->view().message : QString(), way == c.menu ? QString() : c.hud);
             if (way == c.key) {
                 m_platform->fakeHotkeys.press(hotkeyId(way), /*autoRepeat*/ true);

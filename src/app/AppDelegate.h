@@ -23,6 +23,7 @@ class Reader;
 class SpeechDispatcher;
 } // namespace speech
 
+class HUDNotification;
 class MagnifierWindow;
 class Notices;
 class OverlayManager;
@@ -57,12 +58,15 @@ public:
     bool isReadingAloud() const override;
     bool canHoldGuide() const override;
     QString magnifierProblem() const override;
+    bool launchesAtLogin() const override;
+    QString setLaunchAtLogin(bool enabled) override;
     void showPreferences() override;
     void showAbout() override;
     void requestQuit() override;
     QString status() const override;
 
     CommandRegistry &commands() { return m_commands; }
+    HUDNotification &hud() const { return *m_hud; }
     TrayMenu *tray() const { return m_tray.get(); }
     OverlayManager *overlayManager() const { return m_overlay.get(); }
     MagnifierWindow *magnifierWindow() const { return m_magnifierWindow.get(); }
@@ -80,6 +84,7 @@ Q_SIGNALS:
 private:
     platform::Platform &m_platform;
     AppSettings &m_settings;
+    std::unique_ptr<HUDNotification> m_hud; // before the commands, which show their failures in it
     CommandRegistry m_commands;
     std::unique_ptr<Notices> m_notices;
     std::unique_ptr<TrayMenu> m_tray;

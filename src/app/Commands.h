@@ -38,6 +38,14 @@ public:
     virtual bool canHoldGuide() const { return true; }
     // Why the magnifier can show nothing in this session, or an empty text.
     virtual QString magnifierProblem() const { return {}; }
+    // Whether Tovani starts at login, and switching it. Returns why it could
+    // not, or an empty text.
+    virtual bool launchesAtLogin() const { return false; }
+    virtual QString setLaunchAtLogin(bool enabled)
+    {
+        Q_UNUSED(enabled);
+        return {};
+    }
     virtual void showPreferences() = 0;
     virtual void showAbout() = 0;
     // Ends the application once the command that asks it has been answered.
