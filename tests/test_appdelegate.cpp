@@ -15,31 +15,36 @@
 #include <QtWidgets>
 
 namespace {
-// Each way in a command has: its line to the running copy, its hot key (by key
-// position), its menu row (by the end of its text). From a fresh start (after
+// Each way in a command has: its line to the running copy, its hot key (its
+// modifiers and key position), its menu row (by the end of its text). From a fresh start (after
 // `before`) each must change the same things, show the same HUD message (none
 // from the menu, whose row shows the change), and only the size steps repeat
 // while their hot key is held.
 // A command that can't do its work here answers `answer` instead of "ok".
+// Where the desktop can't magnify, the magnifier's row is greyed out with the
+// reason as its tooltip.
 const struct { const char *name; QString before, line, key, menu, effect, hud; bool repeats = false;
-               const char *answer = "ok"; } commandRows[] = {
-    {"toggle", "", "toggle", "AD04", "Enable Reading Guide",
+               const char *answer = "ok"; bool magnifies = true; } commandRows[] = {
+    {"toggle", "", "toggle", "ctrl+shift+AD04", "Enable Reading Guide",
      "guide=on overlays=off,on menu=Reading Guide Enabled,Underline line=500/0", ""},
     {"brackets", "", "brackets", "", "Crosshair Brackets", "brackets=on menu=Crosshair Brackets,Underline", ""},
     {"magnifier", "", "magnifier", "", "Magnifier", "magnifier=on menu=Magnifier,Underline", ""},
-    {"style", "", "style 4", "AE04", "Ruler", "style=Ruler thickness=45 menu=Ruler", "Ruler"},
-    {"cycle", "", "cycle-style", "AD05", "", "style=Highlight Bar thickness=28 menu=Highlight Bar", "Highlight Bar"},
-    {"cycle, wrapping", "style 5", "cycle-style", "AD05", "", "style=Underline thickness=4 menu=Underline", "Underline"},
-    {"thicker", "", "thicker", "AE12", "", "thickness=35", "35px", true},
-    {"thinner", "", "thinner", "AE11", "", "thickness=25", "25px", true},
+    // The saved setting stays for a session that can magnify.
+    {"magnifier, no way to magnify", "", "magnifier", "", "Magnifier", "", "Needs an X11 session", false,
+     "error: Needs an X11 session", false},
+    {"style", "", "style 4", "ctrl+AE04", "Ruler", "style=Ruler thickness=45 menu=Ruler", "Ruler"},
+    {"cycle", "", "cycle-style", "ctrl+shift+AD05", "", "style=Highlight Bar thickness=28 menu=Highlight Bar", "Highlight Bar"},
+    {"cycle, wrapping", "style 5", "cycle-style", "ctrl+shift+AD05", "", "style=Underline thickness=4 menu=Underline", "Underline"},
+    {"thicker", "", "thicker", "ctrl+shift+AE12", "", "thickness=35", "35px", true},
+    {"thinner", "", "thinner", "ctrl+shift+AE11", "", "thickness=25", "25px", true},
     // A line as tall as the guide (30) on from 455-485, the one the underline
     // at the pointer's row (500) is under.
-    {"next line", "toggle", "next-line", "DOWN", "Next Line", "line=485/30", "", true},
-    {"previous line", "toggle", "previous-line", "UP", "Previous Line", "line=425/30", "", true},
-    {"lock", "toggle", "lock", "AC09", "Lock Guide", "menu=Reading Guide Enabled,Guide Locked,Underline locked=on",
+    {"next line", "toggle", "next-line", "ctrl+shift+DOWN", "Next Line", "line=485/30", "", true},
+    {"previous line", "toggle", "previous-line", "ctrl+shift+UP", "Previous Line", "line=425/30", "", true},
+    {"lock", "toggle", "lock", "ctrl+shift+AC09", "Lock Guide", "menu=Reading Guide Enabled,Guide Locked,Underline locked=on",
      "Guide locked"},
     // No text lines here: it says why (the menu's row alike); for real: tests/speech/.
-    {"read aloud", "toggle", "read-aloud", "SPCE", "", "",
+    {"read aloud", "toggle", "read-aloud", "ctrl+alt+SPCE", "", "",
      "Reading aloud needs Snap to Text Lines: switch it on in the preferences.", false,
      "error: Reading aloud needs Snap to Text Lines: switch it on in the preferences."},
     {"preferences", "", "preferences", "", "Preferences...", "preferences=shown", ""},
@@ -60,6 +65,7 @@ class TestAppDelegate : public QObject
     std::unique_ptr<AppSettings> m_settings;
     std::unique_ptr<AppDelegate> m_delegate;
     std::unique_ptr<QSignalSpy> m_quits;
+    bool m_magnifies = true; // for the next init()
 
     // What a command can change, as "name=value" words.
     QStringList state()
@@ -100,16 +106,23 @@ class TestAppDelegate : public QObject
             if (action->text().endsWith(text)) return action;
         return nullptr;
     }
-    int hotkeyId(const QString &xkbKeyName) const
+    // By key position ("AD04"), or with the modifiers it must have
+    // ("ctrl+shift+AD04").
+    int hotkeyId(const QString &combination) const
     {
+        QStringList words = combination.split(u'+');
+        const QString xkbKeyName = words.takeLast();
+        Qt::KeyboardModifiers modifiers;
+        for (const QString &word : std::as_const(words))
+            modifiers |= word == u"ctrl" ? Qt::ControlModifier : word == u"shift" ? Qt::ShiftModifier : Qt::AltModifier;
         for (const auto &[id, key] : m_platform->fakeHotkeys.registered().asKeyValueRange())
-            if (key.xkbKeyName == xkbKeyName) return id;
+            if (key.xkbKeyName == xkbKeyName && (words.isEmpty() || key.modifiers == modifiers)) return id;
         return -1;
     }
-    static QString hudText()
+    QString hudText() const
     {
         QCoreApplication::processEvents(); // the HUD window comes on the next turn
-        HUDWindow *window = HUDNotification::shared().window();
+        HUDWindow *window = m_delegate->hud().window();
         return window ? window->view().message : QString();
     }
 
@@ -125,6 +138,7 @@ private Q_SLOTS:
         m_platform = std::make_unique<platform::FakePlatform>();
         m_platform->fakeDisplays.setFrames({QRectF(0, 0, 1440, 900), QRectF(1440, 0, 1280, 1024)});
         m_platform->fakePointer.setPosition(QPointF(2000, 500)); // on the second display
+        m_platform->x11 = m_magnifies; // the fake captures the screen where it is X11
         platform::Platform::setInstance(m_platform.get());
         m_settings = std::make_unique<AppSettings>(m_dir->filePath(QStringLiteral("tovani.conf")));
         m_settings->setCustomThickness(30); // mid-way, so a step either way shows
@@ -145,28 +159,31 @@ private Q_SLOTS:
     {
         QFETCH(int, index);
         const auto &c = commandRows[index];
+        m_magnifies = c.magnifies;
+        const auto restore = qScopeGuard([this] { m_magnifies = true; });
         for (const QString &way : {c.line, c.key, c.menu}) {
             if (way.isEmpty()) continue;
             init();
             m_settings->setGlobalHotkeysEnabled(true);
             if (!c.before.isEmpty()) QCOMPARE(m_delegate->runCommand(c.before), QStringLiteral("ok"));
             const QStringList start = state();
-            const QPointer<HUDWindow> hudBefore = HUDNotification::shared().window();
+            const QPointer<HUDWindow> hudBefore = m_delegate->hud().window();
             if (way == c.line) {
                 QCOMPARE(m_delegate->runCommand(way), QString::fromUtf8(c.answer));
             } else if (way == c.key) {
                 QVERIFY2(hotkeyId(way) > 0, qPrintable(way));
                 m_platform->fakeHotkeys.press(hotkeyId(way));
             } else {
-                QVERIFY2(row(way) && row(way)->isEnabled(), qPrintable(way));
-                row(way)->trigger();
+                QVERIFY2(row(way) && row(way)->isEnabled() == c.magnifies && (c.magnifies || row(way)->toolTip() == c.hud),
+                         qPrintable(way));
+                if (row(way)->isEnabled()) row(way)->trigger();
             }
             QCOMPARE(m_quits->size(), 0); // nothing ends before it has answered
             const QStringList after = state();
             QStringList changed = after;
             changed.removeIf([&start](const QString &word) { return start.contains(word); });
             QCOMPARE(changed.join(u' '), c.effect);
-            HUDWindow *window = HUDNotification::shared().window();
+            HUDWindow *window = m_delegate->hud().window();
             QCOMPARE(window != hudBefore ? window->view().message : QString(), way == c.menu ? QString() : c.hud);
             if (way == c.key) {
                 m_platform->fakeHotkeys.press(hotkeyId(way), /*autoRepeat*/ true);

@@ -66,7 +66,7 @@ private Q_SLOTS:
         m_platform.compositor = compositor;
         m_platform.fakeDisplays.setFrames(displays ? QList<QRectF>{{0, 0, 1920, 1080}, {-1280, -244, 1280, 1024}}
                                                    : QList<QRectF>{});
-        HUDNotification hud;
+        HUDNotification hud(m_platform);
         const HUDWindow *w = showNow(hud, message, 0ms); // fades at once, for an hour
         const QRect frame = w->geometry();
         QVERIFY(w->isVisible() && (QRectF(frame).center() - centre).manhattanLength() <= 1);
@@ -81,7 +81,7 @@ private Q_SLOTS:
     // in; an earlier message's hide never shortens a later one.
     void messagesReplaceEachOther()
     {
-        HUDNotification hud;
+        HUDNotification hud(m_platform);
         hud.show(QStringLiteral("9px"));
         QVERIFY(!hud.window()); // asynchronous: nothing until the loop turns
         QPointer<HUDWindow> first = showNow(hud, QStringLiteral("9px"), 20ms, 0ms); // replaces it at once
@@ -111,7 +111,7 @@ private Q_SLOTS:
         auto &surfaces = m_platform.fakeSurfaces.surfaces;
         const std::unique_ptr<platform::GuideSurface> below = m_platform.fakeSurfaces.create(
             m_platform.fakeDisplays.displays().first());
-        HUDNotification hud;
+        HUDNotification hud(m_platform);
         QVERIFY(!showNow(hud, QStringLiteral("Ruler")));
         QCOMPARE(surfaces.size(), 2);
         const platform::FakeSurface *shown = surfaces.last();

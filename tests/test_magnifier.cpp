@@ -98,7 +98,7 @@ private Q_SLOTS:
         m_settings.setVerticalGuideMargin(20);
         m_settings.setCustomThickness(4);
         m_settings.setMagnifierZoom(2);
-        MagnifierWindow window(m_settings);
+        MagnifierWindow window(*m_platform, m_settings);
         FakeCapture *capture = setUp(window);
         QVERIFY(capture);
         window.updatePosition(700, 450);
@@ -135,7 +135,7 @@ private Q_SLOTS:
     // position is captured. A late answer shows only if nothing newer has.
     void lateCaptures()
     {
-        MagnifierWindow window(m_settings);
+        MagnifierWindow window(*m_platform, m_settings);
         FakeCapture *capture = setUp(window);
         QVERIFY(capture);
         window.updatePosition(330, 400);
@@ -187,7 +187,7 @@ private Q_SLOTS:
         QFETCH(bool, excludes);
         std::tie(m_platform->x11, m_platform->captureError, m_platform->captureExcludes) = std::tie(x11, error, excludes);
         QCOMPARE(MagnifierWindow::captureProblem(*m_platform), caption);
-        MagnifierWindow window(m_settings);
+        MagnifierWindow window(*m_platform, m_settings);
         const qsizetype before = m_platform->captures.size();
         window.setupAsMagnifier();
         QVERIFY(window.view().placeholder.isEmpty()); // nothing said while the first picture comes

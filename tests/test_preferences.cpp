@@ -24,7 +24,8 @@
 
 namespace {
 
-platform::FakeLoginItem loginItem;
+// The test's platform, made before any window.
+platform::FakePlatform *fake = nullptr;
 
 QString on(bool value) { return QString::fromLatin1(value ? "on" : "off"); }
 bool unfolded(FoldingBlock *f) { return f->isVisible() && f->isExpanded() && f->height() >= f->sizeHint().height(); }
@@ -61,7 +62,7 @@ QStringList state(PreferencesView &v)
             toggle(saved.followTextCursor(), v.caretSwitch()) +
             (v.qtRestartNotice()->isVisibleTo(&v) ? "/restart" : "") +
             (v.textLinesExplanation()->text().contains(u"you type") ? "/cursor" : ""),
-        "login=" + toggle(loginItem.isEnabled(), v.loginSwitch()) + notice(v.loginNotice())};
+        "login=" + toggle(fake->fakeLoginItem.isEnabled(), v.loginSwitch()) + notice(v.loginNotice())};
     for (const auto &[name, block, value] :
          {std::tuple{"opacity", v.opacityBlock(), saved.customOpacity()},
           {"thickness", v.thicknessBlock(), saved.customThickness()},
@@ -99,7 +100,7 @@ struct OpenWindow
 {
     QTemporaryDir dir;
     AppSettings settings{dir.filePath(QStringLiteral("tovani.conf"))};
-    PreferencesWindow window{settings};
+    PreferencesWindow window{*fake, settings};
     PreferencesView *v = window.view();
     OpenWindow()
     {
@@ -176,9 +177,9 @@ private Q_SLOTS:
     void initTestCase()
     {
         qputenv("XDG_CONFIG_HOME", m_dir.path().toUtf8()); // where LaunchAtLogin records its changes
-        LaunchAtLogin::setLoginItem(&loginItem);
-        platform::Platform::setInstance(&m_platform); // asked whether the magnifier can capture
-        m_window = std::make_unique<PreferencesWindow>(m_settings);
+        fake = &m_platform;
+        platform::Platform::setInstance(&m_platform); // nothing on the singleton may reach a real desktop
+        m_window = std::make_unique<PreferencesWindow>(m_platform, m_settings);
     }
 
     // Sliders land on exact steps (0.55, never 0.5500000000000001); a stored
@@ -248,10 +249,10 @@ private Q_SLOTS:
             {[&] { click(v->shortcutSwitch()); }, "shortcuts=on/on"},
             {[&] { click(v->snapSwitch()); }, "lines=off/off,off/off"},
             {[&] { click(v->caretSwitch()); }, "lines=off/off,on/on/restart/cursor"},
-            {[&] { loginItem.setFailure(QStringLiteral("permission denied")); click(v->loginSwitch()); },
+            {[&] { m_platform.fakeLoginItem.setFailure(QStringLiteral("permission denied")); click(v->loginSwitch()); },
              "login=off/off/Failed to enable launch at login: permission denied"},
             {[v] { QTest::keyClick(v->zoomBlock()->slider(), Qt::Key_Escape); }, "window=off"},
-            {[this] { loginItem.setEnabledDirectly(true); m_window->show(); }, "window=on login=on/on"},
+            {[this] { m_platform.fakeLoginItem.setEnabledDirectly(true); m_window->show(); }, "window=on login=on/on"},
             {[this] { setPreferencesNotice(m_window.get(), QStringLiteral("No tray")); }, "window=on/No tray"},
             {[this] { setPreferencesNotice(m_window.get(), QString()); }, "window=on"},
             {[&s] { s.setVerticalGuidesEnabled(true); s.setMagnifierEnabled(true); s.setGlobalHotkeysEnabled(true); },
@@ -261,17 +262,17 @@ private Q_SLOTS:
         reset(QMessageBox::DestructiveRole);
         AppSettings defaults(m_dir.filePath(QStringLiteral("defaults.conf")));
         defaults.resetToDefaults();
-        PreferencesWindow fresh(defaults);
+        PreferencesWindow fresh(m_platform, defaults);
         fresh.show();
         QTRY_COMPARE_WITH_TIMEOUT(state(*v), state(*fresh.view()), 2000);
-        QVERIFY(loginItem.isEnabled());
+        QVERIFY(m_platform.fakeLoginItem.isEnabled());
     }
 
     void darkThemeAndNoNoticeWhereCaptureWorks()
     {
         m_platform.x11 = true;
         m_settings.setMagnifierEnabled(true);
-        PreferencesWindow window(m_settings);
+        PreferencesWindow window(m_platform, m_settings);
         window.show();
         QTRY_VERIFY(unfolded(window.view()->magnifierFold()));
         QVERIFY(!window.view()->magnifierNotice()->isVisibleTo(window.view()));
@@ -286,7 +287,7 @@ private Q_SLOTS:
     void shortcutsAsTheDesktopBindsThem()
     {
         m_platform.fakeHotkeys.hint = QStringLiteral("Bind a key in Settings");
-        PreferencesView view(m_settings, {});
+        PreferencesView view(m_platform, m_settings, {});
         view.setBoundKeys([](const QString &verb) { return verb == QLatin1String("toggle") ? QStringLiteral("Meta+G") : QString(); });
         QCOMPARE(view.shortcutHint()->text(), QStringLiteral("Bind a key in Settings"));
         QVERIFY(!view.shortcutHint()->isHidden());

@@ -23,8 +23,6 @@
 
 namespace {
 
-platform::FakeLoginItem loginItem;
-
 // Fonts at a desktop's 96 dots per inch, set before the application starts.
 const bool desktopDpi = [] {
     QCoreApplication::setAttribute(Qt::AA_Use96Dpi);
@@ -167,7 +165,7 @@ class TestTranslations : public QObject
         m_settings.resetToDefaults();
         QStringList texts;
         {
-            PreferencesWindow window(m_settings);
+            PreferencesWindow window(m_platform, m_settings);
             window.show();
             texts << shownTexts(&window);
             window.view()->resetButton()->click();
@@ -180,7 +178,8 @@ class TestTranslations : public QObject
         texts << shownTexts(&about);
 
         Target target(m_settings);
-        CommandRegistry commands(target, m_platform.fakeHotkeys);
+        HUDNotification hud(m_platform);
+        CommandRegistry commands(target, m_platform.fakeHotkeys, hud);
         commands.setHotkeysEnabled(true);
         TrayMenu tray(commands);
         texts << shownTexts(tray.menu()) << tray.toolTip().split(u'\n');
@@ -199,7 +198,6 @@ private Q_SLOTS:
     void initTestCase()
     {
         qputenv("XDG_CONFIG_HOME", m_dir.path().toUtf8());
-        LaunchAtLogin::setLoginItem(&loginItem);
         platform::Platform::setInstance(&m_platform);
         m_platform.x11 = false; // the magnifier's notice shows
         // A desktop's usual font (the offscreen platform's own is smaller).
@@ -251,7 +249,7 @@ private Q_SLOTS:
         m_settings.applyStyle(LineStyle::readingStrip);
         m_settings.setVerticalGuidesEnabled(true);
         m_settings.setMagnifierEnabled(true);
-        PreferencesWindow preferences(m_settings);
+        PreferencesWindow preferences(m_platform, m_settings);
         AboutWindow about;
         QStringList faults;
         for (QWidget *window : {static_cast<QWidget *>(&preferences), static_cast<QWidget *>(&about)}) {

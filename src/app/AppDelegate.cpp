@@ -8,6 +8,7 @@
 #include "speech/SpeechDispatcher.h"
 #include "textlines/AtspiTextLines.h"
 #include "ui/AboutView.h"
+#include "ui/LaunchAtLogin.h"
 #include "ui/Notices.h"
 #include "ui/PreferencesView.h"
 
@@ -19,7 +20,8 @@
 #include <QTimer>
 
 AppDelegate::AppDelegate(platform::Platform &platform, AppSettings &settings, QObject *parent)
-    : QObject(parent), m_platform(platform), m_settings(settings), m_commands(*this, platform.hotkeys()),
+    : QObject(parent), m_platform(platform), m_settings(settings), m_hud(std::make_unique<HUDNotification>(platform)),
+      m_commands(*this, platform.hotkeys(), *m_hud),
       m_notices(std::make_unique<Notices>(platform, QFileInfo(settings.filePath()).dir().path()))
 {
 }
@@ -61,11 +63,9 @@ void AppDelegate::applicationDidFinishLaunching(bool plainLaunch)
         if (!m_reader->isReading())
             return;
         m_reader->stop();
-        HUDNotification::shared().show(tr("Stopped reading"));
+        m_hud->show(tr("Stopped reading"));
     });
-    connect(m_reader.get(), &speech::Reader::ended, this, [](const QString &why) {
-        HUDNotification::shared().show(why);
-    });
+    connect(m_reader.get(), &speech::Reader::ended, this, [this](const QString &why) { m_hud->show(why); });
     m_magnifierWindow = std::make_unique<MagnifierWindow>(m_platform, m_settings);
     m_magnifierWindow->setupAsMagnifier();
     MagnifierWindow *magnifier = m_magnifierWindow.get();
@@ -95,10 +95,8 @@ void AppDelegate::applicationDidFinishLaunching(bool plainLaunch)
             [this] { m_overlay->setMagnifierVisible(m_isEnabled && m_settings.magnifierEnabled()); });
     // Shown after whatever message the change itself brings, which would
     // otherwise replace it at once.
-    connect(&m_settings, &AppSettings::saveFailed, this, [](const QString &reason) {
-        QTimer::singleShot(0, &HUDNotification::shared(), [reason] {
-            HUDNotification::shared().show(tr("Settings not saved: %1").arg(reason));
-        });
+    connect(&m_settings, &AppSettings::saveFailed, this, [this](const QString &reason) {
+        QTimer::singleShot(0, m_hud.get(), [this, reason] { m_hud->show(tr("Settings not saved: %1").arg(reason)); });
     });
 
     m_notices->setHasTray(m_hasTray);
@@ -151,6 +149,25 @@ void AppDelegate::setGuideEnabled(bool enabled)
 bool AppDelegate::canHoldGuide() const
 {
     return bool(m_platform.capability(platform::Feature::HoldGuide));
+}
+
+QString AppDelegate::magnifierProblem() const
+{
+    // Asked once, as the magnifier window and the preferences do: whether the
+    // screen can be magnified does not change during a session, and finding
+    // out may set up a capture. The tray asks at every change.
+    if (!m_magnifierProblem) {
+        const platform::Capability magnifier = m_platform.capability(platform::Feature::Magnifier);
+        m_magnifierProblem = magnifier ? QString() : magnifier.reason;
+    }
+    return *m_magnifierProblem;
+}
+
+bool AppDelegate::launchesAtLogin() const { return LaunchAtLogin(m_platform).isEnabled(); }
+
+QString AppDelegate::setLaunchAtLogin(bool enabled)
+{
+    return LaunchAtLogin(m_platform).setEnabled(enabled).value_or(QString());
 }
 
 QString AppDelegate::stepLine(int direction)
@@ -222,7 +239,7 @@ void centreOnPrimary(QWidget *window)
 void AppDelegate::showPreferences()
 {
     if (!m_preferencesWindow) {
-        auto *window = createPreferencesWindow(m_settings);
+        auto *window = createPreferencesWindow(m_platform, m_settings);
         const auto showBoundKeys = [this, window] {
             setPreferencesBoundKeys(window, [this](const QString &verb) {
                 const Command *command = Commands::find(verb);

@@ -16,12 +16,14 @@
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 
 namespace speech {
 class Reader;
 class SpeechDispatcher;
 } // namespace speech
 
+class HUDNotification;
 class MagnifierWindow;
 class Notices;
 class OverlayManager;
@@ -55,12 +57,16 @@ public:
     QString toggleReadAloud() override;
     bool isReadingAloud() const override;
     bool canHoldGuide() const override;
+    QString magnifierProblem() const override;
+    bool launchesAtLogin() const override;
+    QString setLaunchAtLogin(bool enabled) override;
     void showPreferences() override;
     void showAbout() override;
     void requestQuit() override;
     QString status() const override;
 
     CommandRegistry &commands() { return m_commands; }
+    HUDNotification &hud() const { return *m_hud; }
     TrayMenu *tray() const { return m_tray.get(); }
     OverlayManager *overlayManager() const { return m_overlay.get(); }
     MagnifierWindow *magnifierWindow() const { return m_magnifierWindow.get(); }
@@ -78,6 +84,7 @@ Q_SIGNALS:
 private:
     platform::Platform &m_platform;
     AppSettings &m_settings;
+    std::unique_ptr<HUDNotification> m_hud; // before the commands, which show their failures in it
     CommandRegistry m_commands;
     std::unique_ptr<Notices> m_notices;
     std::unique_ptr<TrayMenu> m_tray;
@@ -91,5 +98,6 @@ private:
     QPointer<QWidget> m_aboutWindow;
     bool m_isEnabled = false;
     bool m_hasTray = false;
+    mutable std::optional<QString> m_magnifierProblem; // asked once
     int m_promptDelayMs = 1000;
 };

@@ -37,8 +37,9 @@ const Binding *binding(int id)
 
 } // namespace
 
-CommandRegistry::CommandRegistry(CommandTarget &target, platform::HotkeyService &hotkeys, QObject *parent)
-    : QObject(parent), m_target(target), m_hotkeys(hotkeys)
+CommandRegistry::CommandRegistry(CommandTarget &target, platform::HotkeyService &hotkeys, HUDNotification &hud,
+                                 QObject *parent)
+    : QObject(parent), m_target(target), m_hotkeys(hotkeys), m_hud(hud)
 {
     connect(&m_hotkeys, &platform::HotkeyService::activated, this, &CommandRegistry::hotkeyPressed);
     connect(&m_hotkeys, &platform::HotkeyService::registrationChanged, this, &CommandRegistry::registrationChanged);
@@ -46,14 +47,15 @@ CommandRegistry::CommandRegistry(CommandTarget &target, platform::HotkeyService 
 
 QString CommandRegistry::run(const Command &command, int argument, Source source)
 {
-    QString failure = command.run(m_target, argument);
+    const QString unavailable = command.unavailable ? command.unavailable(m_target) : QString();
+    QString failure = unavailable.isEmpty() ? command.run(m_target, argument) : unavailable;
     // A failure always shows; a menu row shows its own change.
     const bool confirm = command.feedback && source != Source::menu;
     const Feedback feedback = !failure.isEmpty() ? Feedback{failure, QString()}
                               : confirm          ? command.feedback(m_target)
                                                  : Feedback();
     if (!feedback.message.isEmpty())
-        HUDNotification::shared().show(feedback.message, feedback.symbol);
+        m_hud.show(feedback.message, feedback.symbol);
     Q_EMIT ran();
     return failure;
 }

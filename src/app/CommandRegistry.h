@@ -9,6 +9,8 @@
 #include <QObject>
 #include <QSet>
 
+class HUDNotification;
+
 namespace platform {
 class HotkeyService;
 }
@@ -21,7 +23,9 @@ public:
     // hot key, the command line); a menu row shows its own tick.
     enum class Source { commandLine, hotkey, menu };
 
-    CommandRegistry(CommandTarget &target, platform::HotkeyService &hotkeys, QObject *parent = nullptr);
+    // Failures and the confirmations of blind commands show in `hud`.
+    CommandRegistry(CommandTarget &target, platform::HotkeyService &hotkeys, HUDNotification &hud,
+                    QObject *parent = nullptr);
 
     CommandTarget &target() const { return m_target; }
 
@@ -56,6 +60,7 @@ private:
 
     CommandTarget &m_target;
     platform::HotkeyService &m_hotkeys;
+    HUDNotification &m_hud;
     bool m_hotkeysEnabled = false;
     // Hot-key ids (see bindings() in the .cpp) taken, and refused because
     // another program holds the combination.

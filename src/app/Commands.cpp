@@ -1,7 +1,5 @@
 #include "app/Commands.h"
 
-#include "ui/LaunchAtLogin.h"
-
 #include <QCoreApplication>
 #include <QKeySequence>
 
@@ -86,7 +84,8 @@ std::vector<Command> makeTable()
          .run = [](CommandTarget &target, int) {
              target.settings().setMagnifierEnabled(!target.settings().magnifierEnabled());
              return QString();
-         }},
+         },
+         .unavailable = [](const CommandTarget &target) { return target.magnifierProblem(); }},
         // Stepping shows no message: the guide moving is the answer, and a
         // message at every line would cover the text being read.
         {.verb = "next-line",
@@ -195,10 +194,8 @@ std::vector<Command> makeTable()
         {.verb = "launch-at-login",
          .section = Section::login,
          .menuTitle = QT_TRANSLATE_NOOP("Commands", "Launch at Login"),
-         .checked = [](const CommandTarget &, int) { return LaunchAtLogin::isEnabled(); },
-         .run = [](CommandTarget &, int) {
-             return LaunchAtLogin::setEnabled(!LaunchAtLogin::isEnabled()).value_or(QString());
-         }},
+         .checked = [](const CommandTarget &target, int) { return target.launchesAtLogin(); },
+         .run = [](CommandTarget &target, int) { return target.setLaunchAtLogin(!target.launchesAtLogin()); }},
         {.verb = "about",
          .help = QT_TRANSLATE_NOOP("Commands", "open the About window"),
          .section = Section::application,

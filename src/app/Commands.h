@@ -36,6 +36,16 @@ public:
     // desktop shell moves it with the pointer itself. Their keys are not
     // taken then.
     virtual bool canHoldGuide() const { return true; }
+    // Why the magnifier can show nothing in this session, or an empty text.
+    virtual QString magnifierProblem() const { return {}; }
+    // Whether Tovani starts at login, and switching it. Returns why it could
+    // not, or an empty text.
+    virtual bool launchesAtLogin() const { return false; }
+    virtual QString setLaunchAtLogin(bool enabled)
+    {
+        Q_UNUSED(enabled);
+        return {};
+    }
     virtual void showPreferences() = 0;
     virtual void showAbout() = 0;
     // Ends the application once the command that asks it has been answered.
@@ -110,6 +120,11 @@ struct Command
     // What the command line prints after it instead of nothing; null for
     // nothing.
     QString (*reply)(const CommandTarget &target) = nullptr;
+    // Why it can't work in this session, or an empty text; null where it
+    // always can. It then refuses with that, changing nothing (a saved
+    // setting stays for a session where it works), and its menu row is
+    // greyed out with it as the tooltip.
+    QString (*unavailable)(const CommandTarget &target) = nullptr;
 
     bool isTyped() const { return help != nullptr; }
     // Every value the argument takes: {0} for none, 1..5 for a style.

@@ -35,6 +35,9 @@ void TrayMenu::build()
 {
     m_menu = new QMenu;
     m_menu->setObjectName(QStringLiteral("statusMenu"));
+    // A greyed-out row says why in its tooltip (where the tray draws the menu
+    // with Qt).
+    m_menu->setToolTipsVisible(true);
     Command::Section section = Command::Section::none;
     for (const Command &command : Commands::all()) {
         if (!command.menuTitle)
@@ -76,9 +79,14 @@ void TrayMenu::update()
     // A triggered row has flipped its own tick already; each is set from the
     // state again, so a refused change shows as it really is.
     for (const Row &row : std::as_const(m_rows)) {
+        const QString unavailable =
+            row.command->unavailable ? row.command->unavailable(m_commands.target()) : QString();
+        row.action->setEnabled(unavailable.isEmpty());
+        row.action->setToolTip(unavailable);
         if (!row.command->checked)
             continue;
-        const bool checked = row.command->checked(m_commands.target(), row.argument);
+        // Off where it can't work, whatever was saved for another session.
+        const bool checked = unavailable.isEmpty() && row.command->checked(m_commands.target(), row.argument);
         row.action->setChecked(checked);
         row.action->setText(row.command->menuText(row.argument, checked));
     }

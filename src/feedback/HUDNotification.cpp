@@ -404,7 +404,8 @@ private:
 // ---------------------------------------------------------------------------
 // HUDNotification
 
-HUDNotification::HUDNotification(QObject *parent) : QObject(parent)
+HUDNotification::HUDNotification(platform::Platform &platform, QObject *parent)
+    : QObject(parent), m_platform(platform)
 {
     m_hideTimer.setSingleShot(true);
     m_hideTimer.setTimerType(Qt::PreciseTimer);
@@ -412,12 +413,6 @@ HUDNotification::HUDNotification(QObject *parent) : QObject(parent)
 }
 
 HUDNotification::~HUDNotification() { delete m_window.data(); }
-
-HUDNotification &HUDNotification::shared()
-{
-    static HUDNotification *instance = new HUDNotification; // lives until the process ends
-    return *instance;
-}
 
 void HUDNotification::show(const QString &message, const QString &icon)
 {
@@ -433,9 +428,9 @@ bool HUDNotification::isFading() const
     return (m_window && m_window->isFading()) || (m_surface && m_surface->isFading());
 }
 
-QRectF HUDNotification::windowFrame(const QSizeF &size)
+QRectF HUDNotification::windowFrame(const QSizeF &size) const
 {
-    const std::optional<platform::Display> main = platform::Platform::instance().displays().mainDisplay();
+    const std::optional<platform::Display> main = m_platform.displays().mainDisplay();
     if (!main)
         return QRectF(QPointF(0, 0), size);
     const QRectF screen = main->frame;
@@ -462,7 +457,7 @@ void HUDNotification::createAndShowHUD(const QString &message, const QString &ic
 
     m_surface.reset();
 
-    platform::Platform &platform = platform::Platform::instance();
+    platform::Platform &platform = m_platform;
     // The desktop's own on-screen display, where it has one for Tovani.
     if (platform.showMessage(message))
         return;

@@ -21,6 +21,10 @@
 class QPainter;
 class HUDSurface;
 
+namespace platform {
+class Platform;
+}
+
 
 // The panel's content: a symbol above one line of text on a rounded,
 // translucent black panel. A plain value; paint() draws it into any QPainter,
@@ -115,9 +119,6 @@ public:
     // window around the same centre).
     static constexpr QSizeF windowSize{200, 80};
 
-    // Lives until the process ends.
-    static HUDNotification &shared();
-
     // Returns at once; the message appears when the event loop next turns.
     // icon is a symbol name such as "ruler"; empty for none.
     void show(const QString &message, const QString &icon = QString());
@@ -132,15 +133,16 @@ public:
     // Where a window of the given size goes, in global coordinates: its
     // centre 100 points above the centre of the main display, or its top-left
     // corner at (0, 0) when there is no main display.
-    static QRectF windowFrame(const QSizeF &size);
+    QRectF windowFrame(const QSizeF &size) const;
 
     // For tests: shorter or longer timings.
     void setDurations(std::chrono::milliseconds display, std::chrono::milliseconds fade);
     std::chrono::milliseconds displayDuration() const { return m_displayDuration; }
     std::chrono::milliseconds fadeDuration() const { return m_fadeDuration; }
 
-    // The application uses shared(); tests make their own controllers.
-    explicit HUDNotification(QObject *parent = nullptr);
+    // Shows the messages the way `platform` can: the desktop's own, a window
+    // of Tovani's, or a guide surface.
+    explicit HUDNotification(platform::Platform &platform, QObject *parent = nullptr);
     // Takes the current window with it.
     ~HUDNotification() override;
 
@@ -148,6 +150,7 @@ private:
     void createAndShowHUD(const QString &message, const QString &icon);
     void hide();
 
+    platform::Platform &m_platform;
     QPointer<HUDWindow> m_window;
     std::unique_ptr<HUDSurface> m_surface;
     QTimer m_hideTimer; // the pending hide of m_window

@@ -128,11 +128,6 @@ namespace {
 constexpr double maximumWindowSide = 16384;
 } // namespace
 
-MagnifierWindow::MagnifierWindow(AppSettings &settings, QWidget *parent)
-    : MagnifierWindow(platform::Platform::instance(), settings, parent)
-{
-}
-
 MagnifierWindow::MagnifierWindow(platform::Platform &platform, AppSettings &settings, QWidget *parent)
     : QWidget(parent), m_platform(platform), m_settings(settings), m_view(QImage(), 200, 60, settings)
 {

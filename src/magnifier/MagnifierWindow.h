@@ -104,8 +104,6 @@ public:
     // A hidden window with the placeholder content; call setupAsMagnifier().
     // Displays and screen capture come from `platform`.
     MagnifierWindow(platform::Platform &platform, AppSettings &settings, QWidget *parent = nullptr);
-    // The same on Platform::instance().
-    explicit MagnifierWindow(AppSettings &settings = AppSettings::shared(), QWidget *parent = nullptr);
     ~MagnifierWindow() override;
 
     // What keeps the magnifier from showing the screen on `platform`, in the

@@ -35,11 +35,6 @@ MouseTracker::MouseTracker(Callback onMouseMove, platform::PointerMonitor &point
 {
 }
 
-MouseTracker::MouseTracker(Callback onMouseMove, QObject *parent)
-    : MouseTracker(std::move(onMouseMove), platform::Platform::instance().pointer(), parent)
-{
-}
-
 MouseTracker::~MouseTracker() { stopTracking(); }
 
 void MouseTracker::startTracking()

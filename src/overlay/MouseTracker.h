@@ -28,8 +28,6 @@ public:
     // are timed by `clock` (see FramePacer).
     MouseTracker(Callback onMouseMove, platform::PointerMonitor &pointer, QObject *parent = nullptr,
                  FramePacer::Clock clock = {});
-    // On the running platform's pointer.
-    explicit MouseTracker(Callback onMouseMove, QObject *parent = nullptr);
     ~MouseTracker() override;
 
     // Registers for pointer moves made anywhere. When the platform cannot

@@ -6,13 +6,6 @@
 
 namespace {
 
-platform::LoginItem *g_loginItem = nullptr;
-
-platform::LoginItem &loginItem()
-{
-    return g_loginItem ? *g_loginItem : platform::Platform::instance().loginItem();
-}
-
 // The reason goes on one line whatever the backend put in it.
 QString oneLine(QString text)
 {
@@ -24,12 +17,12 @@ QString oneLine(QString text)
 
 } // namespace
 
-bool LaunchAtLogin::isEnabled() { return loginItem().isEnabled(); }
+bool LaunchAtLogin::isEnabled() const { return m_loginItem.isEnabled(); }
 
 std::optional<QString> LaunchAtLogin::setEnabled(bool enabled)
 {
     QString error;
-    if (loginItem().setEnabled(enabled, &error)) {
+    if (m_loginItem.setEnabled(enabled, &error)) {
         AppSettings &settings = AppSettings::shared();
         settings.setLaunchAtLogin(enabled);
         return std::nullopt;
@@ -41,5 +34,3 @@ std::optional<QString> LaunchAtLogin::setEnabled(bool enabled)
                     : QCoreApplication::translate("LaunchAtLogin", "Failed to disable launch at login: %1"))
         .arg(oneLine(error));
 }
-
-void LaunchAtLogin::setLoginItem(platform::LoginItem *item) { g_loginItem = item; }

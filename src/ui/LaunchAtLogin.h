@@ -12,15 +12,18 @@
 class LaunchAtLogin
 {
 public:
+    // Through the login item of `platform`.
+    explicit LaunchAtLogin(platform::Platform &platform) : m_loginItem(platform.loginItem()) {}
+
     // Asks the login item afresh on every call.
-    static bool isEnabled();
+    bool isEnabled() const;
     // Registers or removes the login item. On success stores launchAtLogin
     // (written by AppSettings' delayed save, or at once by flush()) and
     // returns nothing; on failure changes nothing and returns one line for
     // the person, "Failed to enable launch at login: <why>" (or "disable"),
     // for the caller to show where it was asked.
-    [[nodiscard]] static std::optional<QString> setEnabled(bool enabled);
+    [[nodiscard]] std::optional<QString> setEnabled(bool enabled);
 
-    // The login item used (the platform's unless a test replaces it).
-    static void setLoginItem(platform::LoginItem *item);
+private:
+    platform::LoginItem &m_loginItem;
 };

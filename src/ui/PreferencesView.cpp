@@ -226,13 +226,23 @@ void PreviewPanel::paintEvent(QPaintEvent *)
 // ---------------------------------------------------------------------------
 // PreferencesView
 
-PreferencesView::PreferencesView(AppSettings &settings, QWidget *parent)
-    : PreferencesView(settings, LoginSwitch{&LaunchAtLogin::isEnabled, &LaunchAtLogin::setEnabled}, parent)
+namespace {
+// The switch on the platform's login item.
+PreferencesView::LoginSwitch loginItemSwitch(platform::Platform &platform)
+{
+    return {[&platform] { return LaunchAtLogin(platform).isEnabled(); },
+            [&platform](bool enabled) { return LaunchAtLogin(platform).setEnabled(enabled); }};
+}
+} // namespace
+
+PreferencesView::PreferencesView(platform::Platform &platform, AppSettings &settings, QWidget *parent)
+    : PreferencesView(platform, settings, loginItemSwitch(platform), parent)
 {
 }
 
-PreferencesView::PreferencesView(AppSettings &settings, LoginSwitch login, QWidget *parent)
-    : QWidget(parent), m_settings(settings), m_login(std::move(login))
+PreferencesView::PreferencesView(platform::Platform &platform, AppSettings &settings, LoginSwitch login,
+                                 QWidget *parent)
+    : QWidget(parent), m_platform(platform), m_settings(settings), m_login(std::move(login))
 {
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Window);
@@ -297,7 +307,7 @@ void PreferencesView::showShortcutTexts()
     m_lineKeysCaption->setText(lineKeys);
     m_lineKeysSwitch->setAccessibleDescription(lineKeys);
     // Asked each time: a desktop's settings can change while Tovani runs.
-    const QString hint = platform::Platform::instance().hotkeys().bindingHint();
+    const QString hint = m_platform.hotkeys().bindingHint();
     m_shortcutHint->setText(hint);
     m_shortcutHint->setVisible(!hint.isEmpty());
 }
@@ -797,7 +807,7 @@ void PreferencesView::showEvent(QShowEvent *event)
         // Asked once: whether a picture of the screen can be taken does not
         // change during a session, and finding out opens a capture.
         m_captureChecked = true;
-        const QString problem = MagnifierWindow::captureProblem(platform::Platform::instance());
+        const QString problem = MagnifierWindow::captureProblem(m_platform);
         m_magnifierNotice->setText(problem);
         m_magnifierNoticeBox->setVisible(!problem.isEmpty());
     }
@@ -824,16 +834,14 @@ void PreferencesView::changeEvent(QEvent *event)
 // ---------------------------------------------------------------------------
 // PreferencesWindow
 
-PreferencesWindow::PreferencesWindow(AppSettings &settings, QWidget *parent)
-    : PreferencesWindow(settings,
-                        PreferencesView::LoginSwitch{&LaunchAtLogin::isEnabled, &LaunchAtLogin::setEnabled},
-                        parent)
+PreferencesWindow::PreferencesWindow(platform::Platform &platform, AppSettings &settings, QWidget *parent)
+    : PreferencesWindow(platform, settings, loginItemSwitch(platform), parent)
 {
 }
 
-PreferencesWindow::PreferencesWindow(AppSettings &settings, PreferencesView::LoginSwitch login,
-                                     QWidget *parent)
-    : QWidget(parent, Qt::Window), m_view(new PreferencesView(settings, std::move(login)))
+PreferencesWindow::PreferencesWindow(platform::Platform &platform, AppSettings &settings,
+                                     PreferencesView::LoginSwitch login, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_view(new PreferencesView(platform, settings, std::move(login)))
 {
     setWindowTitle(tr("Tovani Preferences"));
     setWindowIcon(appIcon());
@@ -861,9 +869,9 @@ void PreferencesWindow::keyPressEvent(QKeyEvent *event)
     QWidget::keyPressEvent(event);
 }
 
-QWidget *createPreferencesWindow(AppSettings &settings)
+QWidget *createPreferencesWindow(platform::Platform &platform, AppSettings &settings)
 {
-    return new PreferencesWindow(settings);
+    return new PreferencesWindow(platform, settings);
 }
 
 void setPreferencesNotice(QWidget *preferencesWindow, const QString &text)

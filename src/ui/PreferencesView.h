@@ -27,6 +27,10 @@ class SliderBlock;
 class StyleButton;
 class ToggleSwitch;
 
+namespace platform {
+class Platform;
+}
+
 // The live preview at the bottom: the rounded panel with the mock page and the
 // guide as the overlay draws it (preview::previewSection).
 class PreviewPanel : public QWidget
@@ -49,16 +53,18 @@ class PreferencesView : public QWidget
     Q_OBJECT
 public:
     // How the launch-at-login switch reads and changes the login item. The
-    // default asks LaunchAtLogin afresh on every read. setEnabled returns why
-    // a change was refused, or nothing.
+    // default asks the platform's (through LaunchAtLogin) afresh on every
+    // read. setEnabled returns why a change was refused, or nothing.
     struct LoginSwitch
     {
         std::function<bool()> isEnabled;
         std::function<std::optional<QString>(bool)> setEnabled;
     };
 
-    explicit PreferencesView(AppSettings &settings, QWidget *parent = nullptr);
-    PreferencesView(AppSettings &settings, LoginSwitch login, QWidget *parent = nullptr);
+    // The desktop's hint for binding keys and whether the magnifier can work
+    // come from `platform`.
+    PreferencesView(platform::Platform &platform, AppSettings &settings, QWidget *parent = nullptr);
+    PreferencesView(platform::Platform &platform, AppSettings &settings, LoginSwitch login, QWidget *parent = nullptr);
 
     AppSettings &settings() const { return m_settings; }
 
@@ -151,6 +157,7 @@ private:
 
     void showShortcutTexts();
 
+    platform::Platform &m_platform;
     AppSettings &m_settings;
     LoginSwitch m_login;
     BoundKeys m_boundKeys;
@@ -206,8 +213,9 @@ class PreferencesWindow : public QWidget
 {
     Q_OBJECT
 public:
-    explicit PreferencesWindow(AppSettings &settings, QWidget *parent = nullptr);
-    PreferencesWindow(AppSettings &settings, PreferencesView::LoginSwitch login, QWidget *parent = nullptr);
+    PreferencesWindow(platform::Platform &platform, AppSettings &settings, QWidget *parent = nullptr);
+    PreferencesWindow(platform::Platform &platform, AppSettings &settings, PreferencesView::LoginSwitch login,
+                      QWidget *parent = nullptr);
     PreferencesView *view() const { return m_view; }
 
 protected:
@@ -219,7 +227,7 @@ private:
 };
 
 // Builds the preferences window (not shown yet).
-QWidget *createPreferencesWindow(AppSettings &settings);
+QWidget *createPreferencesWindow(platform::Platform &platform, AppSettings &settings);
 // Shows `text` as a notice at the top of a window made by
 // createPreferencesWindow (for example when no system tray is available).
 void setPreferencesNotice(QWidget *preferencesWindow, const QString &text);

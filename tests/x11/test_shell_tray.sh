@@ -4,11 +4,9 @@
 # icon changes its look) and, clicked again, off (the icon changes back).
 # With a tray a plain launch opens no window, and with the guide off nothing
 # is drawn and no overlay window is mapped, however the pointer moves.
-# Then the global shortcuts of the same copy (switched on in its settings):
-# Ctrl+Shift+R shows and hides the guide, a style and a thickness shortcut are
-# stored. (Which shortcut does what, which ones repeat, the switch, and a
-# combination another client holds: test_appdelegate on the fake platform,
-# and hotkey_service.sh.)
+# (The global shortcuts: which combination runs what, test_appdelegate; that
+# a launch takes them, test_shell_lifecycle.sh; that X11 delivers them,
+# hotkey_service.sh.)
 source "$(dirname "$0")/lib.sh"
 command -v xdotool >/dev/null || x11_skip "xdotool is not installed"
 
@@ -16,7 +14,6 @@ x11_start --tray
 BG="40 90 160"
 x11_background "$BG"
 x11_move 600 500
-tovani_config_home globalHotkeysEnabled=true
 tovani_start
 
 # The icon: a window of tovani's 16 to 64 pixels square inside trayer's
@@ -59,20 +56,4 @@ x11_expect_box "$BG" none "the first item again" "0 100 1000 900"
 x11_wait_for 10 eval '[ "$(icon)" = "$off_icon" ]' || x11_fail "the icon did not return to its switched-off look"
 x11_probe wait-window "Tovani Preferences" 0 >/dev/null && x11_fail "a plain launch with a tray opened the preferences"
 
-# -- Shortcuts -----------------------------------------------------------------
-x11_move 600 500
-tovani_cmd style underline || x11_fail "tovani did not answer" # only once the hot keys are taken
-conf() { tovani_conf_has "$*"; }
-# Left of the HUD, which shows in the middle of the screen on style changes.
-guide_is() { x11_bbox_is "$BG" 0 300 500 400 "$*"; }
-# Rows "XDOTOOL ARGS|CHECK": each CHECK must come true after its keys.
-while IFS='|' read -r args check; do
-    xdotool $args
-    x11_wait_for 10 $check || x11_fail "xdotool $args: no $check: $(tr '\n' ';' <"$(tovani_conf)")"
-done <<'EOF'
-key ctrl+shift+r|guide_is 0 498 500 4
-key ctrl+3|conf currentStyle=Focus Window
-key ctrl+shift+equal ctrl+shift+equal|conf customThickness=60
-key ctrl+shift+r|guide_is none
-EOF
 tovani_pass
