@@ -12,6 +12,8 @@
 #                        there, which has no screenshots: it runs nested in
 #                        headless sway (sway_start), each output a full-screen
 #                        window on one of sway's, and its pixels are sway's
+#                        (sway draws its whole screen every frame there:
+#                        KWin's damage to sway misses some changes)
 #   kwin_stop            end KWin (the fake-input helper goes with it)
 #   kwin_portal_start    the XDG desktop portal with KDE's backend (run on
 #                        Qt's offscreen platform: it shows no dialog here);
@@ -76,7 +78,7 @@ kwin_start() {
     local outputs=1 backend=(--virtual) compose=O2
     [ "${1:-}" = --outputs ] && outputs=$2
     if [ "$KWIN_MAJOR" -ge 6 ]; then
-        [ -n "${SWAYSOCK:-}" ] || sway_start
+        [ -n "${SWAYSOCK:-}" ] || SWAY_RERENDER=1 sway_start
         [ "$outputs" = 1 ] || swaymsg -t get_outputs | grep -q HEADLESS-2 || sway_second_output
         backend=(--wayland-display "$SWAY_DISPLAY")
         compose=Q

@@ -80,9 +80,14 @@ for_window [title="^KDE Wayland Compositor WL-0"] move to output HEADLESS-1, ful
 for_window [title="^KDE Wayland Compositor WL-1"] move to output HEADLESS-2, fullscreen enable
 CONF
     chmod 644 "$WL_TMP/sway.conf"
+    # SWAY_RERENDER=1 (a KWin nested in sway): every frame of sway's is drawn
+    # whole, not only where its clients said they changed. KWin's window
+    # (QPainter, shared memory) reaches sway with damage that misses some of
+    # its changes: a guide surface KWin had moved stayed at its old place on
+    # sway's screen, seconds later, until anything else made sway redraw.
     setpriv --reuid=nobody --regid=nogroup --clear-groups \
         env -i PATH=/usr/bin:/bin HOME="$run" XDG_RUNTIME_DIR="$run" WLR_BACKENDS=headless \
-        WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 sway -c "$WL_TMP/sway.conf" >"$WL_TMP/sway.log" 2>&1 &
+        WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 ${SWAY_RERENDER:+WLR_SCENE_DEBUG_DAMAGE=rerender} sway -c "$WL_TMP/sway.conf" >"$WL_TMP/sway.log" 2>&1 &
     wl_track_pid $!
     wl_wait_for 20 eval "ls '$run'/sway-ipc.*.sock && ls '$run'/wayland-*[0-9]" || wl_fail "sway did not start"
     export SWAYSOCK WAYLAND_DISPLAY
