@@ -38,7 +38,7 @@ int main(int argc, char **argv)
     board.setGeometry(argc > 1 ? std::atoi(argv[1]) : 100, 100, 600, 400);
     board.show();
 
-    MagnifierWindow magnifier(settings);
+    MagnifierWindow magnifier(platform::Platform::instance(), settings);
     magnifier.setupAsMagnifier();
     platform::PointerMonitor &pointer = platform::Platform::instance().pointer();
     QObject::connect(&pointer, &platform::PointerMonitor::moved, &magnifier, [&] {

@@ -24,12 +24,13 @@ set -euo pipefail
 ROOT=${TOVANI_DEBIAN13_ROOT:-/var/cache/tovani/debian13}
 SOURCE_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 # Only what the tests use, without recommends: the three desktops, grim,
-# the portal with KDE's backend, the Qt 6 runtime of the Debian 12 build
-# (the same shared libraries, newer), the test helpers' Python and tools.
+# the portal with KDE's backend, the Qt 6 runtime and speech-dispatcher's
+# client library of the Debian 12 build (the same shared libraries, newer),
+# the test helpers' Python and tools.
 PACKAGES="gnome-shell kwin-wayland sway grim xdg-desktop-portal xdg-desktop-portal-kde
 dbus dbus-daemon libglib2.0-bin at-spi2-core libgl1-mesa-dri libegl-mesa0 fonts-dejavu-core
 libqt6widgets6 libqt6dbus6 libqt6network6 libqt6svg6 qt6-wayland qt6-svg-plugins
-libxcb-xinput0 libxcb-shm0 libxcb-xkb1 libxcb-composite0 libxcb-xfixes0 libxcb-shape0 libxkbcommon-x11-0
+libspeechd2 libxcb-xinput0 libxcb-shm0 libxcb-xkb1 libxcb-composite0 libxcb-xfixes0 libxcb-shape0 libxkbcommon-x11-0
 python3-dbus python3-gi gir1.2-glib-2.0 gir1.2-gdkpixbuf-2.0"
 STAMP="suite trixie; packages $(echo $PACKAGES)"
 
