@@ -14,11 +14,6 @@ OverlayManager::OverlayManager(platform::Platform &platform, AppSettings &settin
     connect(&m_displays, &platform::Displays::compositorChanged, this, &OverlayManager::compositorChanged);
 }
 
-OverlayManager::OverlayManager(QObject *parent)
-    : OverlayManager(platform::Platform::instance(), AppSettings::shared(), parent)
-{
-}
-
 OverlayManager::~OverlayManager()
 {
     m_mouseTracker.reset();

@@ -35,8 +35,6 @@ class OverlayManager : public QObject
 public:
     // On the given platform's displays and pointer.
     OverlayManager(platform::Platform &platform, AppSettings &settings, QObject *parent = nullptr);
-    // On the running platform and the shared settings.
-    explicit OverlayManager(QObject *parent = nullptr);
     ~OverlayManager() override;
 
     // Builds one hidden guide per display and follows display changes
