@@ -4,8 +4,17 @@
 #include "settings/Settings.h"
 #include "textlines/TextLineSource.h"
 
+#include <QLoggingCategory>
+
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+
+// Off unless asked for (QT_LOGGING_RULES="tovani.lineguide.debug=true"): the
+// benchmarks time a rest to the guide's placement on the line by the wall
+// clock printed here, the one clock their shell scripts and the compositor
+// that makes the move can read as well.
+Q_LOGGING_CATEGORY(lcLineGuide, "tovani.lineguide", QtWarningMsg)
 
 namespace {
 bool finite(const QPointF &p) { return std::isfinite(p.x()) && std::isfinite(p.y()); }
@@ -342,8 +351,18 @@ void LineGuide::lineAnswered(QPointF point, std::optional<QRectF> line)
     if (m_mode != Mode::pointer || !line || point.y() < line->top() || point.y() > line->bottom())
         return;
     m_reask.stop();
-    if (placeOnLine(*line))
+    if (placeOnLine(*line)) {
         m_mode = Mode::onLine;
+        qCDebug(lcLineGuide).noquote()
+            << QStringLiteral("on line %1 %2 at %3")
+                   .arg(line->top())
+                   .arg(line->height())
+                   .arg(double(std::chrono::duration_cast<std::chrono::microseconds>(
+                                   std::chrono::system_clock::now().time_since_epoch())
+                                   .count())
+                            / 1e6,
+                        0, 'f', 6);
+    }
 }
 
 // Nothing there, or nothing in time: asked again while the pointer rests, a
