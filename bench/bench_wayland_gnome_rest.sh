@@ -33,26 +33,7 @@ source "$HERE/../tests/gnome/lib.sh"
 gs_start
 gs_wait_ext
 BG=$GS_BACKGROUND
-unset NO_AT_BRIDGE # it would keep GTK off the accessibility bus
-GDK_BACKEND=wayland h_start helper '^ready$' "$GS_PY" "$GS_DIR/../textlines/gtk_text.py" 0 0 600 300 paragraphs decorated
-WIN='global.get_window_actors().map(a => a.get_meta_window()).find(w => w.get_title() === "textlines gtk")'
-rects() {
-    gs_eval "const w = $WIN, f = w.get_frame_rect(), b = w.get_buffer_rect();
-        [f.x, f.y, f.width, f.height, b.x, b.y, b.width, b.height].join(' ')" | tr -d '"'
-}
-gs_eval "$WIN.move_frame(false, 100, 300)" >/dev/null || gs_fail "no window of the helper"
-gs_wait_for 10 eval '[[ "$(rects)" == "100 300 "* ]]' || gs_fail "the helper's window stays at $(rects)"
-read -r _ fy _ fh _ <<<"$(rects)"
-TOP=$((fy + fh - 300)) # of the text view, below the title bar
-# As in gnome_lines.sh: the lines of ink in the text, "TOP BOTTOM" (exclusive).
-read_ink() {
-    mapfile -t ink < <(gs_shot 120 $TOP 300 300 | awk -v w=300 -v y0=$TOP '
-        $0 != "255 255 255" { dark[int((NR - 1) / w)] = 1 }
-        END { start = -1; for (r = 0; r <= 300; r++) {
-            if (r in dark) { if (start < 0) start = r } else if (start >= 0) { print start + y0, r + y0; start = -1 } } }')
-    [ ${#ink[@]} = 10 ]
-}
-gs_wait_for 10 read_ink || gs_fail "the helper shows ${#ink[@]} lines of ink: ${ink[*]}"
+gs_text_view
 
 export XDG_CURRENT_DESKTOP=GNOME XDG_CONFIG_HOME="$GS_TMP/tovani-config"
 mkdir -p "$XDG_CONFIG_HOME/tovani"

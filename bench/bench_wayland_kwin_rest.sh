@@ -35,28 +35,6 @@ kwin_background "0 64 255"
 kwin_move 5 5
 GDK_BACKEND=wayland h_start helper '^ready$' /usr/bin/python3 "$GTK_TEXT" 0 0 600 300 paragraphs
 
-# As in textlines.sh: the white box of the view, then its rows of ink, a
-# line each ("TOP BOTTOM", bottom exclusive).
-read_view() {
-    local box
-    wl_shot 0 0 1280 800 >"$WL_TMP/shot.txt"
-    box=$(awk '$0 == "255 255 255" { y = int((NR - 1) / 1280); x = (NR - 1) % 1280; if (!w[y]++) a[y] = x; b[y] = x }
-        END { for (y = 0; y < 800; y++) if (w[y] >= 200) { if (!n++ || a[y] < x0) x0 = a[y]; if (b[y] > x1) x1 = b[y]; if (n == 1) y0 = y; y1 = y }
-              print x0, y0, x1, y1 }' "$WL_TMP/shot.txt")
-    echo "$box"
-    awk -v box="$box" 'BEGIN { split(box, B, " "); start = -1 }
-        { x = (NR - 1) % 1280; y = int((NR - 1) / 1280) }
-        $1 < 100 && $2 < 100 && $3 < 100 && x > B[1] && x < B[3] && y >= B[2] && y <= B[4] { ink[y] = 1 }
-        END { for (y = B[2]; y <= B[4] + 1; y++) {
-                if ((y in ink) && start < 0) start = y
-                if (!(y in ink) && start >= 0) { print start, y; start = -1 } } }' "$WL_TMP/shot.txt"
-}
-view_shown() {
-    mapfile -t view < <(read_view)
-    read -r X0 Y0 X1 Y1 <<<"${view[0]}"
-    lines=("${view[@]:1}")
-    [ ${#lines[@]} -eq 10 ]
-}
 view_shown || wl_wait_for 10 view_shown || wl_fail "the view at $X0,$Y0-$X1,$Y1 shows ${#lines[@]} lines of ink, not 10: ${lines[*]}"
 COL=$((X1 - 15)) # right of the text
 

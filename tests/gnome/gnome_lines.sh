@@ -22,32 +22,9 @@ source "$(dirname "$0")/lib.sh"
 gs_start
 gs_wait_ext
 BG=$GS_BACKGROUND
-unset NO_AT_BRIDGE # it would keep GTK off the accessibility bus
-# Ten lines, an empty one after the fifth.
-GDK_BACKEND=wayland h_start helper '^ready$' "$GS_PY" "$GS_DIR/../textlines/gtk_text.py" 0 0 600 300 paragraphs decorated
-# The Shell places new windows itself: this one goes to 100,300, below
-# the notices GNOME 48 shows at the top.
-WIN='global.get_window_actors().map(a => a.get_meta_window()).find(w => w.get_title() === "textlines gtk")'
-rects() {
-    gs_eval "const w = $WIN, f = w.get_frame_rect(), b = w.get_buffer_rect();
-        [f.x, f.y, f.width, f.height, b.x, b.y, b.width, b.height].join(' ')" | tr -d '"'
-}
-gs_eval "$WIN.move_frame(false, 100, 300)" >/dev/null || gs_fail "no window of the helper"
-gs_wait_for 10 eval '[[ "$(rects)" == "100 300 "* ]]' || gs_fail "the helper's window stays at $(rects)"
-echo "GTK 3 on GNOME $GS_MAJOR: frame and buffer rectangles $(rects)"
-read -r _ fy _ fh _ <<<"$(rects)"
-TOP=$((fy + fh - 300)) # of the text view, below the title bar
+gs_text_view
+echo "GTK 3 on GNOME $GS_MAJOR: frame and buffer rectangles $(gs_text_view_rects)"
 
-# The lines of ink (dark on white) in the text, "TOP BOTTOM" (exclusive),
-# right of the text cursor's column; once the window is drawn where it went.
-read_ink() {
-    mapfile -t ink < <(gs_shot 120 $TOP 300 300 | awk -v w=300 -v y0=$TOP '
-        $0 != "255 255 255" { dark[int((NR - 1) / w)] = 1 }
-        END { start = -1; for (r = 0; r <= 300; r++) {
-            if (r in dark) { if (start < 0) start = r } else if (start >= 0) { print start + y0, r + y0; start = -1 } } }')
-    [ ${#ink[@]} = 10 ]
-}
-gs_wait_for 10 read_ink || gs_fail "the helper shows ${#ink[@]} lines of ink: ${ink[*]}"
 # The ink of line N of the text (the empty one, 5, has none).
 line() { echo "${ink[$(($1 > 5 ? $1 - 1 : $1))]}"; }
 

@@ -171,3 +171,34 @@ gs_wait_ext() {
     gs_fail "the extension did not start: $(gdbus call --session --dest org.gnome.Shell \
         --object-path /org/gnome/Shell --method org.gnome.Shell.Extensions.GetExtensionErrors $GS_UUID 2>&1)"
 }
+
+# The text view of tests/textlines/gtk_text.py (ten lines, an empty one
+# after the fifth) as a native Wayland client with its own title bar and
+# shadow, on the session's accessibility bus. The Shell places new windows
+# itself: this one goes to 100,300, below the notices GNOME 48 shows at the
+# top. Sets TOP, the view's first row under the title bar, and ink: the
+# lines of ink (dark on white) in the text, "TOP BOTTOM" (bottom exclusive),
+# right of the text cursor's column, once the window is drawn where it went.
+GS__TEXT_VIEW='global.get_window_actors().map(a => a.get_meta_window()).find(w => w.get_title() === "textlines gtk")'
+gs_text_view_rects() { # frame, then buffer: "x y w h x y w h"
+    gs_eval "const w = $GS__TEXT_VIEW, f = w.get_frame_rect(), b = w.get_buffer_rect();
+        [f.x, f.y, f.width, f.height, b.x, b.y, b.width, b.height].join(' ')" | tr -d '"'
+}
+gs_text_view() {
+    unset NO_AT_BRIDGE # it would keep GTK off the accessibility bus
+    GDK_BACKEND=wayland h_start helper '^ready$' "$GS_PY" "$GS_DIR/../textlines/gtk_text.py" 0 0 600 300 paragraphs decorated
+    gs_eval "$GS__TEXT_VIEW.move_frame(false, 100, 300)" >/dev/null || gs_fail "no window of the helper"
+    gs_wait_for 10 eval '[[ "$(gs_text_view_rects)" == "100 300 "* ]]' ||
+        gs_fail "the helper's window stays at $(gs_text_view_rects)"
+    local fy fh
+    read -r _ fy _ fh _ <<<"$(gs_text_view_rects)"
+    TOP=$((fy + fh - 300))
+    gs_wait_for 10 gs__read_ink || gs_fail "the helper shows ${#ink[@]} lines of ink: ${ink[*]}"
+}
+gs__read_ink() {
+    mapfile -t ink < <(gs_shot 120 $TOP 300 300 | awk -v w=300 -v y0=$TOP '
+        $0 != "255 255 255" { dark[int((NR - 1) / w)] = 1 }
+        END { start = -1; for (r = 0; r <= 300; r++) {
+            if (r in dark) { if (start < 0) start = r } else if (start >= 0) { print start + y0, r + y0; start = -1 } } }')
+    [ ${#ink[@]} = 10 ]
+}
