@@ -46,7 +46,7 @@ std::optional<WindowAtPoint> CompositorWindows::windowAt(const QPointF &point) c
         m_asked();
     const CompositorWindow *top = nullptr;
     for (const CompositorWindow &w : m_windows) {
-        if (w.frame.contains(point) && (!top || w.stacking >= top->stacking))
+        if (holds(w.frame, point) && (!top || w.stacking >= top->stacking))
             top = &w;
     }
     return top ? answer(*top) : std::nullopt;
@@ -63,18 +63,12 @@ std::optional<WindowAtPoint> CompositorWindows::focusedWindow() const
     return std::nullopt;
 }
 
-// Wayland toolkits count their accessible coordinates from the corner of
-// their surface, in logical pixels.
-std::optional<WindowAtPoint> CompositorWindows::answer(const CompositorWindow &window) const
+// Nothing for one of Tovani's own windows: its text is never asked for.
+std::optional<WindowAtPoint> CompositorWindows::answer(const CompositorWindow &window)
 {
     if (window.pid <= 0 || window.pid == QCoreApplication::applicationPid())
         return std::nullopt;
-    WindowAtPoint w;
-    w.pid = window.pid;
-    w.frame = window.frame;
-    w.coordinates = WindowAtPoint::Coordinates::Window;
-    w.origin = window.surface;
-    return w;
+    return WindowAtPoint::onSurface(window.pid, window.frame, window.surface);
 }
 
 } // namespace platform

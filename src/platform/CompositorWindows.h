@@ -57,7 +57,7 @@ public:
     static bool plausible(qreal coordinate);
 
 private:
-    std::optional<WindowAtPoint> answer(const CompositorWindow &window) const;
+    static std::optional<WindowAtPoint> answer(const CompositorWindow &window);
 
     QList<CompositorWindow> m_windows;
     std::function<void()> m_asked;

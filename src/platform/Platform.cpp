@@ -5,6 +5,18 @@
 
 namespace platform {
 
+WindowAtPoint WindowAtPoint::onSurface(qint64 pid, const QRectF &frame, const QPointF &surface)
+{
+    WindowAtPoint w;
+    w.pid = pid;
+    w.frame = frame;
+    // Wayland toolkits count their accessible coordinates from the corner of
+    // their surface, in logical pixels.
+    w.coordinates = Coordinates::Window;
+    w.origin = surface;
+    return w;
+}
+
 void Platform::prepareWindow(QWidget *window, WindowRole role)
 {
     if (window)

@@ -341,6 +341,10 @@ struct WindowAtPoint
     QPointF nativeOrigin;
     qreal devicePixelRatio = 1;
 
+    // A Wayland client's window, `surface` where its surface begins (both
+    // global).
+    static WindowAtPoint onSurface(qint64 pid, const QRectF &frame, const QPointF &surface);
+
     QPointF toNative(const QPointF &global) const { return pixels().toDevice(global); }
     QRectF fromNative(const QRectF &native) const { return pixels().toLogical(native); }
     DevicePixels pixels() const { return {origin, nativeOrigin, devicePixelRatio}; }

@@ -292,16 +292,8 @@ std::optional<WindowAtPoint> windowFromWire(const QVariant &value)
     if (!std::all_of(std::begin(numbers), std::end(numbers), [](double v) { return std::abs(v) <= limit; }) ||
         !(wire->width > 0) || !(wire->height > 0) || wire->pid <= 0)
         return std::nullopt;
-    WindowAtPoint w;
-    w.pid = wire->pid;
-    w.frame = QRectF(wire->x, wire->y, wire->width, wire->height);
-    // Wayland clients count from their surface's top-left, in their own
-    // logical pixels.
-    w.coordinates = WindowAtPoint::Coordinates::Window;
-    w.origin = QPointF(wire->originX, wire->originY);
-    w.nativeOrigin = QPointF(0, 0);
-    w.devicePixelRatio = 1;
-    return w;
+    return WindowAtPoint::onSurface(wire->pid, QRectF(wire->x, wire->y, wire->width, wire->height),
+                                    QPointF(wire->originX, wire->originY));
 }
 
 QString addToStringList(const QString &list, const QString &uuid)
