@@ -71,7 +71,7 @@ void AppDelegate::applicationDidFinishLaunching(bool plainLaunch)
     MagnifierWindow *magnifier = m_magnifierWindow.get();
     connect(m_overlay.get(), &OverlayManager::magnifierShown, magnifier, &MagnifierWindow::showAt);
     connect(m_overlay.get(), &OverlayManager::magnifierMoved, magnifier, &MagnifierWindow::updatePosition);
-    connect(m_overlay.get(), &OverlayManager::magnifierHidden, magnifier, &QWidget::hide);
+    connect(m_overlay.get(), &OverlayManager::magnifierHidden, magnifier, &MagnifierWindow::hideMagnifier);
     m_overlay->setupMouseTracker();
 
     m_commands.setHotkeysEnabled(m_settings.globalHotkeysEnabled());

@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include <csignal>
+#include <memory>
 #include <optional>
 #include <cstdio>
 #include <sys/socket.h>
@@ -189,7 +190,10 @@ int TovaniApp::main(int argc, char **argv)
         return 1;
     }
 
-    platform::Platform &platform = platform::Platform::instance();
+    // Made after the application and gone before it: a backend may still
+    // speak to its desktop as it goes (KWin's magnifier is put back then).
+    const std::unique_ptr<platform::Platform> ownPlatform = platform::Platform::create();
+    platform::Platform &platform = *ownPlatform;
     AppDelegate delegate(platform, AppSettings::shared());
     delegatePtr = &delegate;
     QObject::connect(&delegate, &AppDelegate::quitRequested, &app, &QCoreApplication::quit);

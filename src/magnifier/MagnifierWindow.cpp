@@ -165,6 +165,7 @@ void MagnifierWindow::setupAsMagnifier()
 
     m_view = MagnifierView(QImage(), 200, 60, m_settings);
     connect(&m_settings, &AppSettings::changed, this, qOverload<>(&QWidget::update), Qt::UniqueConnection);
+    connect(&m_settings, &AppSettings::changed, this, &MagnifierWindow::updateDesktopMagnifier, Qt::UniqueConnection);
 
     QTimer::singleShot(0, this, &MagnifierWindow::setupCaptureEngine);
 }
@@ -189,28 +190,59 @@ void MagnifierWindow::setupCaptureEngine()
 
 QRectF MagnifierWindow::globalFrame() const { return QRectF(geometry()); }
 
-void MagnifierWindow::updatePosition(double x, double y)
+std::optional<QSizeF> MagnifierWindow::magnifierSize() const
 {
-    m_currentPosition = QPointF(x, y);
-    if (!std::isfinite(x) || !std::isfinite(y))
-        return;
     const auto main = m_platform.displays().mainDisplay();
     if (!main)
-        return;
+        return std::nullopt;
     // As wide as the span between the brackets on the main display.
     const double width = 2 * main->frame.width() * (m_settings.verticalGuideMargin() / 100);
     if (!(width > 10) || width > maximumWindowSide)
+        return std::nullopt;
+    return QSizeF(width, m_settings.customThickness() + 60);
+}
+
+void MagnifierWindow::updatePosition(double x, double y)
+{
+    m_currentPosition = QPointF(x, y);
+    // The desktop's magnifier follows the pointer by itself.
+    if (!std::isfinite(x) || !std::isfinite(y) || m_platform.desktopMagnifier())
         return;
-    const double height = m_settings.customThickness() + 60;
-    const QRect rect(qRound(x - width * 0.5), qRound(y - height * 0.5), qRound(width), qRound(height));
+    const std::optional<QSizeF> size = magnifierSize();
+    if (!size)
+        return;
+    const QRect rect(qRound(x - size->width() * 0.5), qRound(y - size->height() * 0.5), qRound(size->width()),
+                     qRound(size->height()));
     if (geometry() != rect)
         setGeometry(rect);
 
-    captureAndUpdate(QPointF(x, y), width, height);
+    captureAndUpdate(QPointF(x, y), size->width(), size->height());
+}
+
+void MagnifierWindow::updateDesktopMagnifier()
+{
+    platform::DesktopMagnifier *desktop = m_platform.desktopMagnifier();
+    if (!desktop)
+        return;
+    const std::optional<QSizeF> size = magnifierSize();
+    desktop->setMagnifier(m_desktopShown && size, m_settings.magnifierZoom(), size.value_or(QSizeF()));
+}
+
+void MagnifierWindow::hideMagnifier()
+{
+    hide();
+    m_desktopShown = false;
+    updateDesktopMagnifier();
 }
 
 void MagnifierWindow::showAt(double x, double y)
 {
+    if (m_platform.desktopMagnifier()) {
+        m_currentPosition = QPointF(x, y);
+        m_desktopShown = true;
+        updateDesktopMagnifier();
+        return;
+    }
     updatePosition(x, y);
     // Where the magnifier can show nothing there is no window at all, not
     // a box saying so: the preferences say why. Asked once, as they do.

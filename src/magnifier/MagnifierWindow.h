@@ -119,8 +119,13 @@ public:
     // Centres the window on the pointer (global coordinates) with the size the
     // settings give, and captures the area around it.
     void updatePosition(double x, double y);
-    // The same, and shows the window where the platform can magnify.
+    // The same, and shows the window where the platform can magnify. Where
+    // the desktop draws the magnifier (Platform::desktopMagnifier()), there
+    // is no window: the desktop's is switched on with the size and zoom of
+    // the settings, and follows them while it is on.
     void showAt(double x, double y);
+    // Hides the window, or switches the desktop's magnifier off.
+    void hideMagnifier();
 
     // Longest wait for a capture before the next one may start (a capture that
     // arrives later still shows, unless a newer picture is already there).
@@ -149,6 +154,10 @@ private:
     void captureAndUpdate(const QPointF &point, double width, double height);
     void startPendingCapture();
     void captureFinished(quint64 requestId, const QImage &image);
+    // The window's size for the settings, in points; none for a size no
+    // display could show.
+    std::optional<QSizeF> magnifierSize() const;
+    void updateDesktopMagnifier();
 
     platform::Platform &m_platform;
     AppSettings &m_settings;
@@ -162,4 +171,5 @@ private:
     QHash<quint64, QSizeF> m_requestedSizes;
     QTimer m_captureTimeout;
     std::optional<bool> m_canShow; // the platform can magnify, once asked
+    bool m_desktopShown = false;   // the desktop's magnifier is on
 };

@@ -51,10 +51,12 @@ struct WindowSource
 // wayland/: the platform on a compositor that offers wlr layer-shell, on a
 // Wayland connection of its own; null when WAYLAND_DISPLAY names none, or it
 // offers no layer-shell. The pointer, the hot keys, screen capture and the
-// windows come from elsewhere.
+// windows come from elsewhere, and the desktop's own magnifier where it has
+// one (none: the magnifier is unavailable).
 std::unique_ptr<Platform> createWaylandPlatform(PointerSource pointer, std::unique_ptr<HotkeyService> hotkeys,
                                                 std::function<std::unique_ptr<ScreenCapture>()> capture,
-                                                WindowSource windows = {});
+                                                WindowSource windows = {},
+                                                std::unique_ptr<DesktopMagnifier> magnifier = nullptr);
 // wayland/: the interfaces of the globals the compositor named by
 // WAYLAND_DISPLAY offers ("zwlr_layer_shell_v1", ...); empty when none
 // answers. Asked before Qt connects.

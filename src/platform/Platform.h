@@ -318,6 +318,21 @@ public:
     virtual bool setEnabled(bool enabled, QString *error) = 0;
 };
 
+// A magnifier the desktop draws itself, centred on the pointer, where Tovani
+// cannot take pictures of the screen (KWin's magnifier effect). Tovani sets
+// its size and zoom and switches it on and off; the desktop moves it with the
+// pointer, and it never shows Tovani's own windows enlarged in a loop.
+class DesktopMagnifier
+{
+public:
+    virtual ~DesktopMagnifier() = default;
+    // Whether it can show here, and if not why.
+    virtual Capability capability() = 0;
+    // On, `size` points around the pointer shown `zoom` times larger; or
+    // off. Repeating what is on already costs nothing.
+    virtual void setMagnifier(bool visible, double zoom, const QSizeF &size) = 0;
+};
+
 // Another application's top-level window under a point (Platform::windowAt),
 // and how the accessibility bus's coordinates of that window relate to global
 // coordinates. Accessibility coordinates are the window system's device
@@ -449,6 +464,10 @@ public:
     // (X11) the caret needs no window, and nothing is the right answer.
     virtual std::optional<WindowAtPoint> focusedWindow() { return std::nullopt; }
 
+    // The desktop's own magnifier, where the magnifier is the desktop's to
+    // draw; null where Tovani draws it (from pictures of the screen) or the
+    // shell does with the guide (ShellGuide).
+    virtual DesktopMagnifier *desktopMagnifier() { return nullptr; }
     // Tovani's part inside the desktop, where the desktop needs one to show
     // the guide; null elsewhere.
     virtual DesktopExtension *extension() { return nullptr; }

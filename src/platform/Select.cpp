@@ -2,6 +2,7 @@
 // The only code that sees every backend.
 
 #include "platform/Backends.h"
+#include "platform/kwin/KWinMagnifier.h"
 #include "platform/kwin/KWinPointer.h"
 #include "platform/portal/PortalHotkeys.h"
 #include "platform/qt/Unavailable.h"
@@ -17,12 +18,13 @@ Platform *g_instance = nullptr;
 // No Wayland protocol tells a client where the pointer is. KWin does, through
 // a script of ours; elsewhere the guide moves by command.
 // The windows too: KWin's script tells them along with the pointer, sway
-// through its IPC socket.
-PointerSource waylandPointer(WindowSource &windows)
+// through its IPC socket. KWin draws the magnifier too.
+PointerSource waylandPointer(WindowSource &windows, std::unique_ptr<DesktopMagnifier> &magnifier)
 {
     auto known = std::make_shared<CompositorWindows>();
     if (std::unique_ptr<PointerMonitor> kwin = kwin::createPointerMonitor(known)) {
         windows.windows = known;
+        magnifier = kwin::createMagnifier();
         return {std::move(kwin), QStringLiteral("kwin-script"), true};
     }
     if ((windows.feed = sway::connectWindows(known)))
@@ -56,9 +58,10 @@ std::unique_ptr<Platform> Platform::create()
             return x11;
     } else if (qpa.startsWith(QLatin1String("wayland"))) {
         WindowSource windows;
-        PointerSource pointer = waylandPointer(windows);
-        if (std::unique_ptr<Platform> wayland =
-                createWaylandPlatform(std::move(pointer), waylandHotkeys(), waylandCapture, std::move(windows)))
+        std::unique_ptr<DesktopMagnifier> magnifier;
+        PointerSource pointer = waylandPointer(windows, magnifier);
+        if (std::unique_ptr<Platform> wayland = createWaylandPlatform(
+                std::move(pointer), waylandHotkeys(), waylandCapture, std::move(windows), std::move(magnifier)))
             return wayland;
         // No layer-shell: on GNOME the Shell shows the guide.
         if (std::unique_ptr<Platform> gnome = createGnomePlatform())

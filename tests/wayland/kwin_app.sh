@@ -7,8 +7,11 @@
 #    rows within 1 px of the pointer's are the exact blend of the default
 #    underline (amber at 0.6), the rows beyond it untouched;
 #  - a click on the band reaches the window beneath;
-#  - the magnifier, switched on but without a way to magnify here, shows no
-#    box, on the pointer or anywhere else;
+#  - the magnifier, switched on, shows no box of Tovani's, on the pointer or
+#    anywhere else: where KWin draws with OpenGL its own magnifier is on at the
+#    zoom set, over the span between the brackets and the guide's height + 60,
+#    turns off on the command, and leaves the person's own values in kwinrc
+#    when off and after quitting; elsewhere it is not even loaded;
 #  - Ctrl+Shift+R, bound through the portal, turns the guide off and on;
 #  - quitting leaves no script in KWin.
 source "$(dirname "$0")/kwin_lib.sh"
@@ -21,10 +24,11 @@ kwin_portal_start
 BG="0 64 255" AMBER="255 191 0" BLACK="0 0 0"
 kwin_background "$BG"
 
-# Global shortcuts are off until switched on.
-export XDG_CONFIG_HOME="$KWIN_TMP/tovani-config"
+# Global shortcuts are off until switched on. The person's own magnifier
+# width in kwinrc, where KWin reads it too.
 mkdir -p "$XDG_CONFIG_HOME/tovani"
-printf '[General]\nglobalHotkeysEnabled=true\nmagnifierEnabled=true\n' >"$XDG_CONFIG_HOME/tovani/tovani.conf"
+printf '[General]\nglobalHotkeysEnabled=true\nmagnifierEnabled=true\nmagnifierZoom=3\n' >"$XDG_CONFIG_HOME/tovani/tovani.conf"
+printf '\n[Effect-magnifier]\nWidth=123\n' >>"$XDG_CONFIG_HOME/kwinrc"
 tovani() { timeout 20 "$TOVANI_BIN" "$@"; }
 kwin_move 600 400
 "$TOVANI_BIN" toggle >"$KWIN_TMP/tovani.log" 2>&1 &
@@ -51,6 +55,26 @@ follow 600 400 20 "$BG"
 # the band and the cursor, read the background only.
 [ "$(kwin_shot 0 380 1280 10 | sort -u)" = "$BG" ] ||
     kwin_fail "a box shows above the band: rows 380-389 read $(kwin_shot 0 380 1280 10 | sort | uniq -c | sort -rn | head -3 | tr '\n' ';')"
+effect() { dbus-send --session --print-reply --dest=org.kde.KWin /Effects org.kde.kwin.Effects.$1 string:magnifier; }
+zoomed() {
+    dbus-send --session --print-reply --dest=org.kde.KWin /Effects org.freedesktop.DBus.Properties.Get \
+        string:org.kde.kwin.Effects string:activeEffects | grep -q '"magnifier"'
+}
+entries() { sed -n '/^\[Effect-magnifier\]/,/^\[/p' "$XDG_CONFIG_HOME/kwinrc" | grep -E '^(Width|Height|InitialZoom)=' | sort | tr '\n' ' '; }
+GL=$(effect isEffectSupported | grep -c 'boolean true')
+if [ "$GL" = 1 ]; then
+    kwin_wait_for 10 zoomed || kwin_fail "KWin's magnifier did not turn on: kwinrc has $(entries)"
+    dbus-send --session --print-reply --dest=org.kde.KWin /KWin org.kde.KWin.supportInformation |
+        grep -A3 '^magnifier:' | grep -q 'targetZoom: 3$' || kwin_fail "KWin's magnifier is not at zoom 3"
+    [ "$(entries)" = "Height=64 InitialZoom=3 Width=512 " ] || kwin_fail "KWin's magnifier is set to $(entries): $(cat $XDG_CONFIG_HOME/kwinrc | tr "\n" ";")"
+    tovani magnifier >/dev/null
+    kwin_wait_for 10 eval '! zoomed' || kwin_fail "KWin's magnifier did not turn off"
+    kwin_wait_for 5 eval '[ "$(entries)" = "Width=123 " ]' || kwin_fail "off, kwinrc keeps $(entries)"
+    tovani magnifier >/dev/null
+    kwin_wait_for 10 zoomed || kwin_fail "KWin's magnifier did not turn on again"
+else
+    effect isEffectLoaded | grep -q 'boolean false' || kwin_fail "KWin cannot draw its magnifier, but Tovani loaded it"
+fi
 follow 600 200 1200 "$BG"
 [ "$(kwin_column 20 397 6 | sort -u)" = "$BG" ] || kwin_fail "the band left pixels at row 400"
 follow 1900 300 2500 "$BLACK"
@@ -72,4 +96,6 @@ tovani quit >/dev/null
 kwin_wait_for 10 eval '! kill -0 $TOVANI_PID 2>/dev/null' || kwin_fail "tovani did not quit"
 dbus-send --session --print-reply --dest=org.kde.KWin /Scripting org.kde.kwin.Scripting.isScriptLoaded \
     string:tovani-pointer | grep -q 'boolean false' || kwin_fail "the pointer script is still in KWin after quitting"
+effect isEffectLoaded | grep -q 'boolean false' || kwin_fail "KWin's magnifier is still loaded after quitting"
+[ "$(entries)" = "Width=123 " ] || kwin_fail "after quitting kwinrc has $(entries)"
 echo PASS

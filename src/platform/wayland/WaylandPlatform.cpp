@@ -77,9 +77,10 @@ class WaylandPlatform : public Platform
 public:
     WaylandPlatform(std::unique_ptr<wayland::Client> client, PointerSource pointer,
                     std::unique_ptr<HotkeyService> hotkeys, std::function<std::unique_ptr<ScreenCapture>()> capture,
-                    WindowSource windows)
+                    WindowSource windows, std::unique_ptr<DesktopMagnifier> magnifier)
         : m_client(std::move(client)), m_displays(*m_client), m_pointer(std::move(pointer)),
-          m_hotkeys(std::move(hotkeys)), m_capture(std::move(capture)), m_windows(std::move(windows))
+          m_hotkeys(std::move(hotkeys)), m_capture(std::move(capture)), m_windows(std::move(windows)),
+          m_magnifier(std::move(magnifier))
     {
         m_loginItem = createXdgAutostart(QString(), QString());
         m_surfaces = wayland::createGuideSurfaces(*m_client);
@@ -116,6 +117,9 @@ public:
         case Feature::HoldGuide:
             return {};
         case Feature::Magnifier:
+            if (m_magnifier)
+                return m_magnifier->capability();
+            [[fallthrough]];
         case Feature::ScreenCapture:
             // A picture of a Wayland desktop needs the desktop's permission,
             // which Tovani cannot ask for yet.
@@ -128,6 +132,7 @@ public:
     // Every Wayland compositor blends.
     bool hasCompositor() const override { return true; }
     bool canPlaceWindows() const override { return false; }
+    DesktopMagnifier *desktopMagnifier() override { return m_magnifier.get(); }
     bool isTrusted() const override { return m_pointer.followsEverywhere; }
 
     // From what the compositor last said: a pointer move asks nothing of it.
@@ -150,19 +155,20 @@ private:
     std::unique_ptr<LoginItem> m_loginItem;
     std::unique_ptr<GuideSurfaces> m_surfaces;
     WindowSource m_windows;
+    std::unique_ptr<DesktopMagnifier> m_magnifier;
 };
 
 } // namespace
 
 std::unique_ptr<Platform> createWaylandPlatform(PointerSource pointer, std::unique_ptr<HotkeyService> hotkeys,
                                                 std::function<std::unique_ptr<ScreenCapture>()> capture,
-                                                WindowSource windows)
+                                                WindowSource windows, std::unique_ptr<DesktopMagnifier> magnifier)
 {
     std::unique_ptr<wayland::Client> client = wayland::Client::connect();
     if (!client)
         return nullptr;
     return std::make_unique<WaylandPlatform>(std::move(client), std::move(pointer), std::move(hotkeys),
-                                             std::move(capture), std::move(windows));
+                                             std::move(capture), std::move(windows), std::move(magnifier));
 }
 
 QStringList waylandGlobals() { return wayland::probeGlobals(); }
