@@ -75,7 +75,7 @@ class TestAppDelegate : public QObject
         const auto shown = [](const QWidget *w) { return QString::fromLatin1(w && w->isVisible() ? "shown" : ""); };
         QStringList ticked, overlays;
         QString line;
-        for (const DisplayGuide *guide : m_delegate->overlayManager()->guides) {
+        for (const DisplayGuide *guide : m_delegate->overlayManager()->guides()) {
             overlays.append(onOff(guide->isVisible()));
             if (guide->isVisible())
                 line = QStringLiteral("%1/%2").arg(guide->position().y()).arg(guide->lineHeight());

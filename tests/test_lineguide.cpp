@@ -101,7 +101,7 @@ class TestLineGuide : public QObject
             if (s.action == SnapOff) m_settings->setSnapToTextLines(false);
             const QString asked = m_lines->log.join(QStringLiteral("; "));
             m_lines->log.clear();
-            const DisplayGuide *guide = m_manager->guides[0];
+            const DisplayGuide *guide = m_manager->guides()[0];
             if (asked != s.asked || !qFuzzyCompare(guide->position().y(), s.top) || guide->lineHeight() != s.height)
                 return QStringLiteral("%1: asked '%2', guide at %3 height %4")
                     .arg(QLatin1String(s.what), asked).arg(guide->position().y()).arg(guide->lineHeight());
@@ -196,7 +196,7 @@ private Q_SLOTS:
         m_settings->setCustomThickness(28);
         m_manager->handleMouseMove(300, 500);
         auto centre = [this] {
-            const DisplayGuide *g = m_manager->guides[0];
+            const DisplayGuide *g = m_manager->guides()[0];
             return ReadingGuideView::onLine(g->position().x(), g->position().y(), g->lineHeight(), *m_settings)
                 .parts(QSizeF(1280, 1024))
                 .band.center()

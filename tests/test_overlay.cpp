@@ -62,9 +62,9 @@ class TestOverlay : public QObject
             // A move within a frame of the last one shows at the next frame.
             (void)QTest::qWaitFor([this] { return !m_manager->mouseTracker()->pacer().isWaiting(); });
             QString shown;
-            for (const DisplayGuide *g : m_manager->guides)
+            for (const DisplayGuide *g : m_manager->guides())
                 shown += QLatin1Char(g->isVisible() ? '1' : '0');
-            const DisplayGuide *g = s.window >= 0 ? m_manager->guides[s.window] : nullptr;
+            const DisplayGuide *g = s.window >= 0 ? m_manager->guides()[s.window] : nullptr;
             if (shown != s.shown || (g && g->position() - g->display().frame.topLeft() != s.guide))
                 return QStringLiteral("%1: shown %2").arg(QLatin1String(s.what), shown);
         }
@@ -110,11 +110,11 @@ private Q_SLOTS:
         // The surfaces of earlier arrangements are released.
         QCOMPARE(m_platform->fakeSurfaces.surfaces.size(), 4);
         // The compositor going away reaches every guide, rebuilt ones too.
-        QVERIFY(m.guides[0]->isCompositing());
+        QVERIFY(m.guides()[0]->isCompositing());
         Q_EMIT m_platform->fakeDisplays.compositorChanged(false);
-        QVERIFY(!m.guides[0]->isCompositing());
+        QVERIFY(!m.guides()[0]->isCompositing());
         m_platform->fakeDisplays.setFrames({left});
-        QVERIFY(!m.guides[0]->isCompositing());
+        QVERIFY(!m.guides()[0]->isCompositing());
     }
 
     void trackingFollowsTheToggle()

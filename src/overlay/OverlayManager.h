@@ -5,18 +5,18 @@
 // pointer, or where the line guide (LineGuide) holds it: on a line of text,
 // stepped, locked. The application owns one manager and calls setupOverlay() once at
 // start, setupMouseTracker() after the magnifier exists, and
-// enableGuide()/disableGuide() from its toggle command. Where the desktop
-// shell shows the guide (platform::GuideOutput), ShellOverlay hands it the
-// guide's pictures instead, and the shell moves it and shows the magnifier.
+// enableGuide()/disableGuide() from its toggle command. What shows the guide
+// is a GuidePresenter, picked once from platform::GuideOutput: surfaces
+// placed here (SurfacesPresenter), or the desktop shell, which moves the
+// guide and shows the magnifier itself (ShellPresenter).
 
 #include "overlay/DisplayGuide.h"
+#include "overlay/GuidePresenter.h"
 #include "overlay/LineGuide.h"
 #include "overlay/MouseTracker.h"
-#include "overlay/ShellOverlay.h"
 
 #include <QList>
 #include <QObject>
-#include <QPointer>
 #include <QRectF>
 
 #include <memory>
@@ -37,13 +37,12 @@ public:
     OverlayManager(platform::Platform &platform, AppSettings &settings, QObject *parent = nullptr);
     ~OverlayManager() override;
 
-    // Builds one hidden guide per display and follows display changes
-    // (screensDidChange). Once. Where the desktop shell moves the guide
-    // itself, hands it the guide's pictures instead, and the guides here
-    // stay empty.
+    // Hands the presenter's guide, hidden, to the desktop (one guide per
+    // display, or the shell's pictures) and follows display changes
+    // (screensDidChange). Once.
     void setupOverlay();
-    // Hides and releases every guide, then builds one per display again; the
-    // one under the pointer is shown at once when the guide is on.
+    // Tells the presenter that the displays changed; where it built the
+    // guide anew, places it again where the line guide holds it.
     void screensDidChange();
     // Creates the idle tracker that feeds handleMouseMove(), at most once per
     // frame of the display under the pointer. Once; none where the shell
@@ -72,8 +71,9 @@ public:
     // guide, else the magnifier window, through the signals below.
     void setMagnifierVisible(bool visible);
 
-    // Index i belongs to display i of the list at the last build.
-    QList<DisplayGuide *> guides;
+    // Index i belongs to display i of the list at the last build; empty where
+    // the shell shows the guide.
+    const QList<DisplayGuide *> &guides() const { return m_presenter->guides(); }
     MouseTracker *mouseTracker() const { return m_mouseTracker.get(); }
 
 Q_SIGNALS:
@@ -85,26 +85,13 @@ Q_SIGNALS:
     void magnifierHidden();
 
 private:
-    void buildGuides(bool show);
-    void releaseGuides();
-    void compositorChanged(bool running);
-    bool placeShellGuide(const QPointF &at, double lineHeight);
-    void syncShellGuide();
-
     platform::Platform &m_platform;
     platform::Displays &m_displays;
-    platform::GuideOutput m_output;
     platform::PointerMonitor &m_pointer;
-    platform::GuideSurfaces &m_surfaces;
     AppSettings &m_settings;
-    bool m_compositing;
     bool m_enabled = false;
     bool m_setUp = false;
     std::unique_ptr<MouseTracker> m_mouseTracker;
-    std::unique_ptr<ShellOverlay> m_shellOverlay;
-    platform::ShellGuide *m_shell = nullptr;
-    QPointF m_shellAt;        // the last placement asked of the shell
-    double m_shellLineHeight = 0;
-    bool m_shellPending = false;
     LineGuide m_lines;
+    std::unique_ptr<GuidePresenter> m_presenter; // never null
 };
