@@ -1,6 +1,7 @@
 // The guide of one display as the window system shows it: its surfaces,
 // composed in stacking order, give exactly what ReadingGuideView paints, and a
-// move only moves them.
+// move only moves them. (Without a compositor only the band near the line
+// shows: tests/x11/test_overlay_compositor.sh.)
 #include "GuideImages.h"
 #include "overlay/DisplayGuide.h"
 #include "platform/FakePlatform.h"
@@ -97,23 +98,6 @@ private Q_SLOTS:
         QVERIFY(surfaces.commits > commits);
         const QPointF at = guide.position();
         QCOMPARE(maxDifference(surfaces.compose(m_display), paintedGuide(m_display, *s, at, guide.lineHeight())), 0);
-    }
-
-    // Without a compositor translucent pixels would show black: no plain
-    // shades over the whole display, only the band near the line.
-    void withoutCompositorOnlyTheBandNearTheLine()
-    {
-        auto s = settings(LineStyle::focusWindow, false);
-        platform::FakeSurfaces surfaces;
-        DisplayGuide guide(m_display, *s, surfaces, false);
-        guide.setVisible(true);
-        guide.moveTo(m_display.frame.topLeft() + QPointF(100, 200));
-        const QImage shown = surfaces.compose(m_display);
-        QCOMPARE(qAlpha(shown.pixel(100, 200)), 0);  // the clear line
-        QVERIFY(qAlpha(shown.pixel(100, 200 - 15)) > 0); // the shade next to it
-        QCOMPARE(qAlpha(shown.pixel(100, 20)), 0);   // far away: nothing
-        guide.setCompositing(true);
-        QVERIFY(qAlpha(surfaces.compose(m_display).pixel(100, 20)) > 0);
     }
 };
 

@@ -9,6 +9,26 @@ namespace {
 // higher (negative origin), D right of B after a gap of 440 points.
 const QList<QRectF> frames = {
     {0, 0, 1280, 1024}, {1280, 0, 1280, 1024}, {-1920, -356, 1920, 1080}, {3000, 0, 800, 600}};
+
+// One point of the display is `ratio` device pixels, logical `origin` is
+// device `deviceOrigin`; a logical rectangle of 10 x 4 points at `point` is
+// `device`. (Twice the density right of another display: test_magnifier.)
+const struct
+{
+    const char *name;
+    QPointF origin, deviceOrigin;
+    qreal ratio;
+    QPointF point;
+    QRectF device;
+} pixelRows[] = {
+    {"unscaled", {1280, 0}, {1280, 0}, 1.0, {1300, 20}, {1300, 20, 10, 4}},
+    {"fractional", {1280, 0}, {1280, 0}, 1.25, {1300, 100}, {1305, 125, 12.5, 5}},
+    {"negative origin", {-1920, -356}, {-1920, -356}, 1.5, {-1900, -300}, {-1890, -272, 15, 6}},
+    {"left of and above the origin", {1280, 0}, {1280, 0}, 2.0, {1270, -5}, {1260, -10, 20, 8}},
+    {"window's own origin", {100, 50}, {0, 0}, 2.0, {110, 60}, {20, 20, 20, 8}},
+    {"ratio 0 counts as 1", {10, 10}, {10, 10}, 0.0, {20, 30}, {20, 30, 10, 4}},
+    {"NaN ratio counts as 1", {10, 10}, {10, 10}, qQNaN(), {20, 30}, {20, 30, 10, 4}},
+};
 } // namespace
 
 class TestGeometry : public QObject
@@ -57,40 +77,17 @@ private Q_SLOTS:
         QCOMPARE(platform::displayNearest({}, point).has_value(), false);
     }
 
-    // One point of the display is `ratio` device pixels, logical `origin` is
-    // device `deviceOrigin`; a logical rectangle of 10 x 4 points at `point`.
     void devicePixels_data()
     {
-        QTest::addColumn<QPointF>("origin");
-        QTest::addColumn<QPointF>("deviceOrigin");
-        QTest::addColumn<qreal>("ratio");
-        QTest::addColumn<QPointF>("point");
-        QTest::addColumn<QRectF>("device");
-        QTest::newRow("unscaled") << QPointF(1280, 0) << QPointF(1280, 0) << 1.0 << QPointF(1300, 20)
-                                  << QRectF(1300, 20, 10, 4);
-        QTest::newRow("double, right of another")
-            << QPointF(1440, 0) << QPointF(1440, 0) << 2.0 << QPointF(1856, 434) << QRectF(2272, 868, 20, 8);
-        QTest::newRow("fractional") << QPointF(1280, 0) << QPointF(1280, 0) << 1.25 << QPointF(1300, 100)
-                                    << QRectF(1305, 125, 12.5, 5);
-        QTest::newRow("negative origin") << QPointF(-1920, -356) << QPointF(-1920, -356) << 1.5
-                                         << QPointF(-1900, -300) << QRectF(-1890, -272, 15, 6);
-        QTest::newRow("left of and above the origin")
-            << QPointF(1280, 0) << QPointF(1280, 0) << 2.0 << QPointF(1270, -5) << QRectF(1260, -10, 20, 8);
-        QTest::newRow("window's own origin")
-            << QPointF(100, 50) << QPointF(0, 0) << 2.0 << QPointF(110, 60) << QRectF(20, 20, 20, 8);
-        QTest::newRow("ratio 0 counts as 1")
-            << QPointF(10, 10) << QPointF(10, 10) << 0.0 << QPointF(20, 30) << QRectF(20, 30, 10, 4);
-        QTest::newRow("NaN ratio counts as 1")
-            << QPointF(10, 10) << QPointF(10, 10) << qQNaN() << QPointF(20, 30) << QRectF(20, 30, 10, 4);
+        QTest::addColumn<int>("row");
+        for (int i = 0; i < int(std::size(pixelRows)); ++i)
+            QTest::newRow(pixelRows[i].name) << i;
     }
 
     void devicePixels()
     {
-        QFETCH(QPointF, origin);
-        QFETCH(QPointF, deviceOrigin);
-        QFETCH(qreal, ratio);
-        QFETCH(QPointF, point);
-        QFETCH(QRectF, device);
+        QFETCH(int, row);
+        const auto &[name, origin, deviceOrigin, ratio, point, device] = pixelRows[row];
         const platform::DevicePixels pixels(origin, deviceOrigin, ratio);
         QCOMPARE(pixels.toDevice(point), device.topLeft());
         QCOMPARE(pixels.toDevice(QRectF(point, QSizeF(10, 4))), device);

@@ -1,6 +1,7 @@
 // The reader against a fake speech, for what a real server makes rare: an END
 // or CANCEL after a stop or a new start, a step answered after a stop, a cancel
-// from someone else, blank lines, a failure (the rest: tests/speech/).
+// from someone else, blank lines, a failure (the rest, reading line after line
+// to the end among it: tests/speech/).
 #include "speech/Reader.h"
 
 #include <QTest>
@@ -31,9 +32,6 @@ struct Row
 };
 
 const Row rows[] = {
-    {"line after line to the end",
-     {"start a", "end 1", "step b", "end 2", "step -"},
-     {"say a", "step?", "say b", "step?", "ended End of text"}},
     {"an END after the stop steps nothing", {"start a", "stop", "end 1"}, {"say a", "cancel"}},
     {"a step answered after the stop says nothing",
      {"start a", "end 1", "stop", "step b"},
