@@ -48,7 +48,6 @@ const struct { const char *name; QString before, line, key, menu, effect, hud; b
      "Reading aloud needs Snap to Text Lines: switch it on in the preferences.", false,
      "error: Reading aloud needs Snap to Text Lines: switch it on in the preferences."},
     {"preferences", "", "preferences", "", "Preferences...", "preferences=shown", ""},
-    {"plain launch", "", "launch", "", "", "preferences=shown", ""},
     {"about", "", "about", "", "About Tovani", "about=shown", ""},
     {"launch at login", "", "launch-at-login", "", "Launch at Login", "login=on menu=Underline,Launch at Login", ""},
     {"quit", "", "quit", "", "Quit Tovani", "quit=1", ""},

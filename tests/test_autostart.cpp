@@ -79,7 +79,8 @@ private Q_SLOTS:
         // Read afresh on every call; enabling replaces a hidden entry and
         // leaves nothing beside it; disabling removes it, twice over too; a
         // relative program path is written absolute; a FIFO in the entry's
-        // place is never opened (it would wait for a writer).
+        // place is never opened (it would wait for a writer). (A full disk is
+        // AtomicFile's, as for the settings: test_settings.)
         auto login = item();
         writeFile(entry(), hiddenEntry);
         QString error;
@@ -93,6 +94,12 @@ private Q_SLOTS:
         QVERIFY(readFile(entry()).contains("\nExec=\"" + QDir::currentPath().toUtf8() + "/bin/tovani\"\n"));
         QVERIFY(QFile::remove(entry()) && mkfifo(QFile::encodeName(entry()).constData(), 0600) == 0);
         QVERIFY(!login->isEnabled());
+        // A file in the folder's place: the switch fails saying where, and
+        // leaves the file as it was.
+        QVERIFY(QDir(m_dir).removeRecursively());
+        writeFile(m_dir, "folder");
+        QVERIFY2(!login->setEnabled(true, &error) && error.contains(m_dir), qPrintable(error));
+        QCOMPARE(readFile(m_dir), "folder");
     }
 
     void launchersStartTheProgram()
@@ -143,16 +150,6 @@ private Q_SLOTS:
         QVERIFY(!item(m_home.filePath("a" + c + "b/tovani"))->setEnabled(true, &error));
         QVERIFY2(error.contains(c[0].isPrint() ? '"' + c + '"' : u"control"_s), qPrintable(error));
         QVERIFY(!QFileInfo::exists(m_dir));
-    }
-
-    void fileInPlaceOfTheFolderIsRefused()
-    {
-        // The switch fails saying where, and leaves the file as it was. (A
-        // full disk is AtomicFile's, as for the settings: test_settings.)
-        writeFile(m_dir, "folder");
-        QString error;
-        QVERIFY2(!item()->setEnabled(true, &error) && error.contains(m_dir), qPrintable(error));
-        QCOMPARE(readFile(m_dir), "folder");
     }
 };
 

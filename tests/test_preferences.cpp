@@ -75,11 +75,14 @@ QStringList state(PreferencesView &v)
     return words;
 }
 
-QString names(const QList<QWidget *> &widgets)
+// A screen reader hears what a control shows: checked or not, the value.
+bool heardAsShown(QWidget *c)
 {
-    QStringList list;
-    for (QWidget *w : widgets) list << QAccessible::queryAccessibleInterface(w)->text(QAccessible::Name);
-    return list.join(QStringLiteral(", "));
+    QAccessibleInterface *i = QAccessible::queryAccessibleInterface(c);
+    if (auto *block = qobject_cast<SliderBlock *>(c->parentWidget()))
+        return i->text(QAccessible::Value) == block->valueText() &&
+               i->valueInterface()->currentValue().toDouble() == valuetext::number(block->valueText());
+    return bool(i->state().checked) == static_cast<QAbstractButton *>(c)->isChecked();
 }
 
 // What a row of keysAndScreenReadersActLikeClicks does: a key on the
@@ -253,8 +256,6 @@ private Q_SLOTS:
              "login=off/off/Failed to enable launch at login: permission denied"},
             {[v] { QTest::keyClick(v->zoomBlock()->slider(), Qt::Key_Escape); }, "window=off"},
             {[this] { m_platform.fakeLoginItem.setEnabledDirectly(true); m_window->show(); }, "window=on login=on/on"},
-            {[this] { setPreferencesNotice(m_window.get(), QStringLiteral("No tray")); }, "window=on/No tray"},
-            {[this] { setPreferencesNotice(m_window.get(), QString()); }, "window=on"},
             {[&s] { s.setVerticalGuidesEnabled(true); s.setMagnifierEnabled(true); s.setGlobalHotkeysEnabled(true); },
              "brackets=on/on/open magnifier=on/off" + needsX11},
             {[this] { reset(QMessageBox::RejectRole); }, ""},
@@ -283,15 +284,14 @@ private Q_SLOTS:
     }
 
     // The desktop's hint for binding keys shows under the shortcut switch
-    // only when there is one; keys the desktop bound replace those asked for.
+    // only when there is one; once no key is bound by the desktop, the switch
+    // lists the keys asked for again. (Keys it bound: test_appdelegate.)
     void shortcutsAsTheDesktopBindsThem()
     {
         m_platform.fakeHotkeys.hint = QStringLiteral("Bind a key in Settings");
         PreferencesView view(m_platform, m_settings, {});
-        view.setBoundKeys([](const QString &verb) { return verb == QLatin1String("toggle") ? QStringLiteral("Meta+G") : QString(); });
-        QCOMPARE(view.shortcutHint()->text(), QStringLiteral("Bind a key in Settings"));
-        QVERIFY(!view.shortcutHint()->isHidden());
-        QVERIFY(view.shortcutSwitch()->accessibleDescription().contains(QStringLiteral(", Meta+G, ")));
+        view.setBoundKeys([](const QString &) { return QStringLiteral("Meta+G"); });
+        QVERIFY(!view.shortcutHint()->isHidden() && view.shortcutHint()->text() == u"Bind a key in Settings");
         m_platform.fakeHotkeys.hint.clear();
         view.setBoundKeys({});
         QVERIFY(view.shortcutHint()->isHidden());
@@ -316,7 +316,9 @@ private Q_SLOTS:
                 visited << QApplication::focusWidget();
             }
             if (!forward) std::reverse(visited.begin(), visited.end());
-            QVERIFY2(visited == stops, qPrintable(names(visited)));
+            const auto wrong = std::ranges::mismatch(visited, stops).in1 - visited.begin();
+            QVERIFY2(visited == stops,
+                     qPrintable(QStringLiteral("stop %1 going %2").arg(wrong).arg(forward ? "forward" : "back")));
         }
     }
 
@@ -328,10 +330,8 @@ private Q_SLOTS:
         const QString toggle = QAccessibleActionInterface::toggleAction();
         const struct { const char *what; int control; std::function<void(QWidget *)> act; int clicked;
                        std::function<void(QSlider *)> slide; } rows[] = {
-            {"Left on the tiles", 4, key(Qt::Key_Left), 3, {}},
             {"Enter on a swatch", 7, key(Qt::Key_Return), 7, {}},
             {"Down in the swatches", 7, key(Qt::Key_Down), 15, {}},
-            {"Space on a switch", 27, key(Qt::Key_Space), 27, {}},
             {"Enter on a switch", 35, key(Qt::Key_Enter), 35, {}},
             {"Right on a slider", 21, key(Qt::Key_Right), 21, by(1)},
             {"Page Down on a slider", 22, key(Qt::Key_PageDown), 22, by(-9)},
@@ -354,14 +354,7 @@ private Q_SLOTS:
             QTRY_VERIFY2(state(*keys.v) == state(*mouse.v), qPrintable(QStringLiteral("%1: %2\nclicked: %3")
                 .arg(row.what, state(*keys.v).join(u' '), state(*mouse.v).join(u' '))));
             QVERIFY2(state(*keys.v) != before, row.what);
-            // What a screen reader hears of it: checked or not, the value as shown.
-            QWidget *c = keys.controls()[row.control];
-            QAccessibleInterface *i = QAccessible::queryAccessibleInterface(c);
-            if (auto *block = qobject_cast<SliderBlock *>(c->parentWidget()))
-                QCOMPARE(i->text(QAccessible::Value) + ' ' + i->valueInterface()->currentValue().toString(),
-                         block->valueText() + ' ' + QString::number(valuetext::number(block->valueText())));
-            else
-                QCOMPARE(bool(i->state().checked), static_cast<QAbstractButton *>(c)->isChecked());
+            QVERIFY2(heardAsShown(keys.controls()[row.control]), row.what);
         }
         key(Qt::Key_Return)(keys.v->colorWell()); // the colour well opens the chooser
         QTRY_VERIFY(keys.v->colorWell()->dialog());

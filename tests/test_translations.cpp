@@ -5,6 +5,7 @@
 // texts fit the windows. That every tr() text has a translation is checked by
 // check_translations.cmake; this finds texts that never went through tr().
 
+#include "app/AppDelegate.h"
 #include "app/CommandLine.h"
 #include "app/CommandRegistry.h"
 #include "app/Translations.h"
@@ -29,30 +30,6 @@ const bool desktopDpi = [] {
     return true;
 }();
 
-class Target : public CommandTarget
-{
-public:
-    explicit Target(AppSettings &settings) : m_settings(settings) {}
-    AppSettings &settings() const override { return m_settings; }
-    bool isGuideEnabled() const override { return true; }
-    void setGuideEnabled(bool) override {}
-    QString stepLine(int) override { return {}; }
-    QString setGuideLocked(bool locked) override
-    {
-        m_locked = locked;
-        return {};
-    }
-    bool isGuideLocked() const override { return m_locked; }
-    void showPreferences() override {}
-    void showAbout() override {}
-    void requestQuit() override {}
-    QString status() const override { return {}; }
-
-private:
-    AppSettings &m_settings;
-    bool m_locked = false;
-};
-
 // The texts a widget and everything in it show or tell a screen reader.
 QStringList shownTexts(QWidget *root)
 {
@@ -72,7 +49,7 @@ QStringList shownTexts(QWidget *root)
 }
 
 // What the HUD says after each command, for every style, locked and not.
-QList<Feedback> hudFeedback(Target &target)
+QList<Feedback> hudFeedback(CommandTarget &target)
 {
     QList<Feedback> all;
     for (bool locked : {false, true}) {
@@ -126,26 +103,18 @@ QStringList layoutFaults(QWidget *window)
     return faults;
 }
 
-// A tile's name wraps between words. The tiles shrink their font together,
-// in quarter points and by at most 15 %, until the longest name fits; then
-// every word must.
+// A tile's name wraps between words, in a font the tiles shrink by at most
+// 15 % until the longest name fits: every word must fit in that.
 QStringList tileFaults(const QList<StyleButton *> &tiles)
 {
-    const qreal box = tiles.first()->width() - 8;
-    QFont font = tiles.first()->font();
-    const auto longest = [&tiles](const QFont &f) {
-        qreal widest = 0;
-        for (StyleButton *tile : tiles)
-            widest = std::max(widest, QFontMetricsF(f).horizontalAdvance(tile->text()));
-        return widest;
-    };
-    const qreal smallest = font.pointSizeF() * 0.85;
-    while (longest(font) > box && font.pointSizeF() - 0.25 >= smallest)
-        font.setPointSizeF(font.pointSizeF() - 0.25);
     QStringList faults;
-    for (StyleButton *tile : tiles)
+    for (StyleButton *tile : tiles) {
+        QFont smallest = tile->font();
+        smallest.setPointSizeF(smallest.pointSizeF() * 0.85);
         for (const QString &word : tile->text().split(u' '))
-            if (QFontMetricsF(font).horizontalAdvance(word) > box) faults << "tile: " + tile->text();
+            if (QFontMetricsF(smallest).horizontalAdvance(word) > tile->width() - 8)
+                faults << "tile: " + tile->text();
+    }
     return faults;
 }
 
@@ -158,6 +127,16 @@ class TestTranslations : public QObject
     QTemporaryDir m_dir;
     platform::FakePlatform m_platform;
     AppSettings m_settings{m_dir.filePath(QStringLiteral("tovani.conf"))};
+
+    // The application with its tray, the hot keys taken and the guide on.
+    std::unique_ptr<AppDelegate> start()
+    {
+        m_settings.setGlobalHotkeysEnabled(true);
+        auto app = std::make_unique<AppDelegate>(m_platform, m_settings);
+        app->applicationDidFinishLaunching(false);
+        app->setGuideEnabled(true);
+        return app;
+    }
 
     // Every text a person can meet, in the language installed now.
     QStringList everyText()
@@ -177,13 +156,9 @@ class TestTranslations : public QObject
         AboutWindow about;
         texts << shownTexts(&about);
 
-        Target target(m_settings);
-        HUDNotification hud(m_platform);
-        CommandRegistry commands(target, m_platform.fakeHotkeys, hud);
-        commands.setHotkeysEnabled(true);
-        TrayMenu tray(commands);
-        texts << shownTexts(tray.menu()) << tray.toolTip().split(u'\n');
-        for (const Feedback &feedback : hudFeedback(target))
+        const std::unique_ptr<AppDelegate> app = start();
+        texts << shownTexts(app->tray()->menu()) << app->tray()->toolTip().split(u'\n');
+        for (const Feedback &feedback : hudFeedback(*app))
             texts << feedback.message;
 
         texts << CommandLine::usage().split(u'\n');
@@ -261,9 +236,9 @@ private Q_SLOTS:
             faults << layoutFaults(window);
         }
         faults << tileFaults(preferences.findChildren<StyleButton *>());
-        Target target(m_settings);
+        const std::unique_ptr<AppDelegate> app = start();
         const qreal oneLine = HUDView(QStringLiteral("x"), QStringLiteral("ruler")).panelSize().height();
-        for (const Feedback &feedback : hudFeedback(target))
+        for (const Feedback &feedback : hudFeedback(*app))
             if (HUDView(feedback.message, feedback.symbol).panelSize().height() > oneLine)
                 faults << "wraps: " + feedback.message;
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral(" | "))));

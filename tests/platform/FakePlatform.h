@@ -183,19 +183,12 @@ public:
     LoginItem &loginItem() override { return fakeLoginItem; }
     GuideSurfaces &guideSurfaces() override { return fakeSurfaces; }
     std::unique_ptr<ScreenCapture> createScreenCapture() override;
-    // Sets the portable flags, as the Qt-only platform does.
-    void prepareWindow(QWidget *window, WindowRole role) override
-    {
-        if (window) window->setWindowFlags(portableWindowFlags(role));
-    }
 
-    // Untrusted, it is an X11 client in a Wayland session; the magnifier
-    // captures where it is X11, as there.
+    // The magnifier captures where it is X11, as there.
     Capability capability(Feature feature) override
     {
         switch (feature) {
         case Feature::Pointer:
-            return trusted ? Capability() : Capability::missing(QStringLiteral("no pointer in the test"), true);
         case Feature::HoldGuide:
             return {};
         case Feature::Magnifier:
@@ -208,7 +201,7 @@ public:
     }
     bool hasXInput2() const override { return true; }
     bool hasCompositor() const override { return compositor; }
-    bool isTrusted() const override { return trusted; }
+    bool isTrusted() const override { return true; }
     bool canPlaceWindows() const override { return placesWindows; }
 
     FakeDisplays fakeDisplays;
@@ -216,7 +209,7 @@ public:
     FakeHotkeys fakeHotkeys;
     FakeLoginItem fakeLoginItem;
     FakeSurfaces fakeSurfaces;
-    bool compositor = true, trusted = true, x11 = false, placesWindows = true;
+    bool compositor = true, x11 = false, placesWindows = true;
     // What the next capture engines are like: a set-up error, or unable to
     // leave a window out of their pictures.
     QString captureError;
