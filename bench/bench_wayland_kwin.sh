@@ -38,7 +38,7 @@ stats() { printf '%s\n' "$@" | sort -g | awk '{ v[NR] = $1 } END { printf "%.1f 
 per_move() { awk -v a="$1" -v b="$2" -v n="$MOVES" 'BEGIN { printf "%.2f", (b - a) / n / 1000 }'; }
 
 kwin_start --size ${W}x${H}
-kwin_background "240 240 240"
+sway_background "240 240 240"
 export XDG_CONFIG_HOME=$KWIN_TMP/tovani-config
 kwin_move 640 400
 "$TOVANI_BIN" toggle >"$KWIN_TMP/tovani.log" 2>&1 &

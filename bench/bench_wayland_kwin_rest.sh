@@ -31,7 +31,7 @@ source "$HERE/../tests/wayland/kwin_lib.sh"
 
 kwin_start
 h_a11y_start
-kwin_background "0 64 255"
+sway_background "0 64 255"
 kwin_move 5 5
 GDK_BACKEND=wayland h_start helper '^ready$' /usr/bin/python3 "$GTK_TEXT" 0 0 600 300 paragraphs
 
@@ -44,14 +44,14 @@ printf '%s\n' '[General]' 'currentStyle=Highlight Bar' customThickness=4 customO
 touch "$TOVANI_CONFIG_HOME/tovani/pointerless-notice-shown"
 QT_MESSAGE_PATTERN="%{category}: %{message}" QT_LOGGING_RULES="tovani.lineguide.debug=true" TOVANI_REUSE_CONFIG=1 tovani_start toggle
 wl_wait_for 20 eval 'tovani_cmd status | grep -q "pointer: kwin-script"' || wl_fail "tovani status: $(tovani_cmd status 2>&1)"
-LOGF=$WL_TMP/tovani.log
+LOGF=$TOVANI_LOG
 
 placed() { grep -c 'tovani.lineguide: on line ' "$LOGF"; }
 # The move goes straight to the helper's pipe: kwin_move waits for its answer
 # by polling, which would only delay the next rest.
 move_at() { # X Y: sends the move, prints the wall clock it was sent at
     local t=$EPOCHREALTIME
-    echo "move $1 $2" >&8
+    echo "move $1 $2" >&"${H_FD[fake]}"
     echo "$t"
 }
 below=$(($(echo "${lines[9]}" | cut -d' ' -f2) + 30))

@@ -24,8 +24,42 @@
 # `harness_prefix P` defines those functions for another prefix of the same
 # test (a library built on another one).
 # H_AT_EXIT names a command run first at exit (to track what else to stop).
+# XDG_RUNTIME_DIR is a folder of the test's own ($H_TMP/run): tovani keeps one
+# running copy per user, reached through a socket there, and this keeps it
+# apart from any copy the person running the tests has open, and from other
+# tests.
+#   h_session_bus "$@"    (before harness_init) runs the test again inside a
+#                         private session bus (dbus-run-session), once
+#   h_private_xdg         XDG_CONFIG_HOME, XDG_DATA_HOME, XDG_CACHE_HOME and
+#                         XDG_STATE_HOME in $H_TMP, exported
+#   h_has_name NAME       the session bus name has an owner
+#   h_ink W Y0 [LEVEL]    the rows of ink in a shot (see below)
+#   h_band_on "TOP HEIGHT" "A Z"
+#                         a band of those rows has both edges within 5 pixels
+#                         of the ink of a line from row A to Z (exclusive)
+#   h_blend "R G B" ALPHA "R G B"
+#                         the colour of the first drawn at ALPHA over the second
+# Tovani itself, on every desktop (a library puts what its desktop needs in
+# H_TOVANI_ENV, e.g. QT_QPA_PLATFORM=xcb):
+#   tovani_config_home [KEY=VALUE...]
+#                         create a fresh settings folder ($TOVANI_CONFIG_HOME,
+#                         with a settings file of those lines, if any), which
+#                         the next tovani_start uses instead of a new one;
+#                         TOVANI_REUSE_CONFIG=1 tovani_start reuses the last
+#   tovani_start [ARGS...] $TOVANI_BIN in the background; its PID is
+#                         $TOVANI_PID, its output in $TOVANI_LOG
+#   tovani_cmd ARGS...    the tovani command beside the running copy, as a
+#                         person runs it, stopped after $TOVANI_CMD_TIMEOUT s (20)
+#   tovani_stop, tovani_quit (`tovani quit`, and it ends), tovani_pass (fails
+#                         unless the copy still runs; else PASS)
+#   tovani_expect_status PATTERN
+#                         wait up to 20 s until `tovani status` matches the glob
+#   tovani_conf, tovani_conf_has LINE, tovani_expect_conf LINE WHAT
+#                         the settings file; whether it holds the line
+#                         (KEY=VALUE); wait up to 10 s for it, else fail
 set -u
-H_PIDS=() H_STOP_SECONDS=2 H_AT_EXIT=true
+H_PIDS=() H_STOP_SECONDS=2 H_AT_EXIT=true H_TOVANI_ENV="" TOVANI_PID="" TOVANI_CONFIG_HOME=""
+: "${TOVANI_BIN:=}"
 
 h_fail() { echo "FAIL: $*" >&2; exit 1; }
 h_skip() { echo "SKIP: $*" >&2; exit 77; }
@@ -88,6 +122,8 @@ harness_init() {
     # A second library in the same test (X11's helpers on sway) shares the first's folder.
     [ -z "${H_TMP:-}" ] || return 0
     H_TMP=$(mktemp -d "${TMPDIR:-/tmp}/tovani-$1.XXXXXX")
+    export XDG_RUNTIME_DIR="$H_TMP/run"
+    mkdir -m 700 "$XDG_RUNTIME_DIR"
     trap h__cleanup EXIT
     trap 'exit 130' INT TERM
 }
@@ -124,7 +160,61 @@ h_a11y_start() {
 
 # The colour of the first drawn at ALPHA over the second, as a Wayland
 # compositor blends 8-bit premultiplied colour (alpha and colour rounded first).
-h_blend_premultiplied() {
+h_blend() {
     awk -v a="$2" -v f="$1" -v b="$3" 'BEGIN { split(f, F, " "); split(b, B, " "); a = int(a * 255 + 0.5)
         for (i = 1; i <= 3; i++) printf "%d%s", int(F[i] * a / 255 + 0.5) + B[i] * (255 - a) / 255 + 0.5, i < 3 ? " " : "\n" }'
+}
+
+# The rows of ink in a shot ("R G B" a pixel, W a row, from row Y0) on
+# standard input: "TOP BOTTOM" (bottom exclusive) for each run of rows with a
+# pixel darker than LEVEL (default 155) in a channel.
+h_ink() {
+    awk -v w="$1" -v y="$2" -v l="${3:-155}" '$1 < l || $2 < l || $3 < l { ink[int((NR - 1) / w)] = 1 }
+        END { for (r = 0; r <= NR / w; r++) if ((r in ink) != (r - 1 in ink)) printf "%d%s", y + r, (r in ink) ? " " : "\n" }'
+}
+
+h_band_on() { echo "$1 $2" | awk 'NF == 4 { d = $1 - $3; e = $1 + $2 - $4; exit !(d * d <= 25 && e * e <= 25) } { exit 1 }'; }
+
+h_session_bus() {
+    [ -z "${H_SESSION_BUS:-}" ] || return 0
+    command -v dbus-run-session >/dev/null || h_skip "dbus-run-session is not installed"
+    exec dbus-run-session -- env H_SESSION_BUS=1 bash "$0" "$@"
+}
+h_private_xdg() {
+    local d
+    for d in config data cache state; do export "XDG_${d^^}_HOME=$H_TMP/$d" && mkdir -p "$H_TMP/$d"; done
+}
+h_has_name() {
+    dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.NameHasOwner string:"$1" |
+        grep -q 'boolean true'
+}
+
+tovani_config_home() {
+    TOVANI_CONFIG_HOME=$(mktemp -d "$H_TMP/config.XXXXXX") TOVANI_REUSE_CONFIG=1
+    mkdir -p "$TOVANI_CONFIG_HOME/tovani"
+    [ $# = 0 ] || printf '%s\n' '[General]' "$@" >"$(tovani_conf)"
+    export TOVANI_CONFIG_HOME
+}
+tovani_start() {
+    [ -x "$TOVANI_BIN" ] || h_fail "TOVANI_BIN is not set to the tovani executable"
+    [ "${TOVANI_REUSE_CONFIG:-0}" = 1 ] || tovani_config_home
+    TOVANI_REUSE_CONFIG=0 TOVANI_LOG="$H_TMP/tovani-${#H_PIDS[@]}.log"
+    env XDG_CONFIG_HOME="$TOVANI_CONFIG_HOME" $H_TOVANI_ENV "$TOVANI_BIN" "$@" >"$TOVANI_LOG" 2>&1 &
+    TOVANI_PID=$!
+    h_track_pid $TOVANI_PID
+    echo "[harness] tovani $* (pid $TOVANI_PID) config $TOVANI_CONFIG_HOME" >&2
+}
+tovani_cmd() { env XDG_CONFIG_HOME="$TOVANI_CONFIG_HOME" $H_TOVANI_ENV timeout "${TOVANI_CMD_TIMEOUT:-20}" "$TOVANI_BIN" "$@"; }
+tovani_stop() { [ -z "$TOVANI_PID" ] || h_stop_pid "$TOVANI_PID"; TOVANI_PID=""; }
+tovani_pass() { kill -0 "$TOVANI_PID" || h_fail "tovani exited"; echo PASS; }
+tovani_quit() {
+    tovani_cmd quit >/dev/null
+    h_wait_for 10 eval "! kill -0 $TOVANI_PID 2>/dev/null" || h_fail "tovani did not quit"
+}
+tovani__status_is() { [[ "$(tovani_cmd status 2>/dev/null)" == $1 ]]; }
+tovani_expect_status() { h_wait_for 20 tovani__status_is "$1" || h_fail "tovani status: '$(tovani_cmd status 2>&1)', not '$1'"; }
+tovani_conf() { echo "$TOVANI_CONFIG_HOME/tovani/tovani.conf"; }
+tovani_conf_has() { grep -qxF "$1" "$(tovani_conf)" 2>/dev/null; }
+tovani_expect_conf() {
+    h_wait_for 10 tovani_conf_has "$1" || h_fail "$2: the settings file has no '$1': $(tr '\n' ';' <"$(tovani_conf)" 2>/dev/null)"
 }

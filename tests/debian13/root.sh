@@ -37,13 +37,10 @@ STAMP="suite trixie; packages $(echo $PACKAGES)"
 skip() { echo "SKIP: $*" >&2; exit 77; }
 
 # The Debian mirror this machine's own apt uses.
+# One-line (deb URI ...) sources first, then deb822 ones (URIs: URI...).
 mirror() {
-    local uri
-    uri=$(cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null |
-        awk '$1 == "deb" { for (i = 2; i <= NF; i++) if ($i ~ /^https?:\/\/.*\/debian\/?$/) { print $i; exit } }')
-    [ -n "$uri" ] || uri=$(cat /etc/apt/sources.list.d/*.sources 2>/dev/null |
-        awk '$1 == "URIs:" { for (i = 2; i <= NF; i++) if ($i ~ /^https?:\/\/.*\/debian\/?$/) { print $i; exit } }')
-    echo "$uri"
+    cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources 2>/dev/null |
+        awk '$1 == "deb" || $1 == "URIs:" { for (i = 2; i <= NF; i++) if ($i ~ /^https?:\/\/.*\/debian\/?$/) { print $i; exit } }'
 }
 
 # Runs "$2..." inside the root $1, in a mount namespace of its own: /proc,
@@ -85,11 +82,9 @@ make_root() {
     rm -rf --one-file-system "$ROOT".new.*
     new=$(mktemp -d "$ROOT.new.XXXXXX")
     chmod 755 "$new"
-    if ! debootstrap --variant=minbase trixie "$new" "$uri" >"$new.log" 2>&1; then
-        tail -n 20 "$new.log" >&2
-        rm -rf --one-file-system "$new" "$new.log"
-        skip "debootstrap could not make the Debian 13 root (no network to $uri?)"
-    fi
+    gone() { tail -n 20 "$new.log" >&2 && rm -rf --one-file-system "$new" "$new.log"; }
+    debootstrap --variant=minbase trixie "$new" "$uri" >"$new.log" 2>&1 ||
+        { gone; skip "debootstrap could not make the Debian 13 root (no network to $uri?)"; }
     # No services start in the root.
     printf '#!/bin/sh\nexit 101\n' >"$new/usr/sbin/policy-rc.d"
     chmod 755 "$new/usr/sbin/policy-rc.d"
@@ -97,20 +92,15 @@ make_root() {
     if ! enter "$new" bash -c 'export DEBIAN_FRONTEND=noninteractive
             apt-get update && apt-get install -y --no-install-recommends "$@" && apt-get clean &&
             dbus-uuidgen --ensure=/etc/machine-id' - $PACKAGES >>"$new.log" 2>&1; then
-        tail -n 20 "$new.log" >&2
-        rm -rf --one-file-system "$new" "$new.log"
+        gone
         echo "FAIL: the packages of the Debian 13 root did not install" >&2
         exit 1
     fi
     echo "$STAMP" >"$new/.tovani-stamp"
     rm -f "$new.log"
-    if [ -e "$ROOT" ]; then
-        mv "$ROOT" "$ROOT.old.$$"
-        mv "$new" "$ROOT"
-        rm -rf --one-file-system "$ROOT.old.$$"
-    else
-        mv "$new" "$ROOT"
-    fi
+    [ ! -e "$ROOT" ] || mv "$ROOT" "$ROOT.old.$$"
+    mv "$new" "$ROOT"
+    rm -rf --one-file-system "$ROOT.old.$$"
     echo "Debian 13 root made in $(($(date +%s) - started)) s" >&2
 }
 

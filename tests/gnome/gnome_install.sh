@@ -7,13 +7,13 @@
 # says the same. It doesn't go to XWayland meanwhile. After the next log-in
 # the guide shows through the copy it installed.
 source "$(dirname "$0")/lib.sh"
-[ -x "${TOVANI_BIN:-}" ] || gs_fail "TOVANI_BIN must name tovani"
 
 gs_start --extension none
 # Made now: keys of a keyboard that appears later may not reach the windows.
 gs_move 10 10
-export XDG_CURRENT_DESKTOP=GNOME XDG_CONFIG_HOME="$GS_TMP/tovani-config"
-tovani() { timeout 20 "$TOVANI_BIN" "$@"; }
+# The Shell of the next log-in reads the list of extensions Tovani writes.
+tovani_config_home
+export XDG_CONFIG_HOME=$TOVANI_CONFIG_HOME
 # Another program holding the extension's name, and answering as it would,
 # is not taken for it.
 "$GS_PY" -c '
@@ -29,18 +29,12 @@ Impostor(dbus.SessionBus(), "/org/tovani/ShellExtension")
 GLib.MainLoop().run()' &
 IMPOSTOR=$!
 gs_track_pid $IMPOSTOR
-gs_wait_for 10 gs__has_name org.tovani.ShellExtension || gs_fail "the other program did not take the name"
-"$TOVANI_BIN" >"$GS_TMP/tovani.log" 2>&1 &
-TOVANI_PID=$!
-gs_track_pid $TOVANI_PID
-status_is() {
-    local pointer=none
-    [ "$1" = active ] && pointer=gnome-shell-extension
-    [ "$(tovani status 2>/dev/null)" = "backend: gnome-shell, pointer: $pointer, extension: $1" ]
-}
-gs_wait_for 20 status_is failed || gs_fail "with another program holding the name, tovani status: $(tovani status 2>&1)"
+gs_wait_for 10 h_has_name org.tovani.ShellExtension || gs_fail "the other program did not take the name"
+tovani_start
+status_is() { tovani__status_is "backend: gnome-shell, pointer: none, extension: $1"; }
+tovani_expect_status "backend: gnome-shell, pointer: none, extension: failed"
 kill $IMPOSTOR
-gs_wait_for 20 status_is not-installed || gs_fail "tovani status: $(tovani status 2>&1)"
+tovani_expect_status "backend: gnome-shell, pointer: none, extension: not-installed"
 
 # The question shows over the preferences (opened too: no tray here); the
 # person clicks it, and Return takes its default, Install.
@@ -57,7 +51,7 @@ for _ in 1 2 3 4; do
     gs_wait_for 2 status_is needs-login && break
 done
 INSTALLED=$XDG_DATA_HOME/gnome-shell/extensions/tovani@tovani.org
-status_is needs-login || gs_fail "after Install, tovani status: $(tovani status 2>&1)"
+status_is needs-login || gs_fail "after Install, tovani status: $(tovani_cmd status 2>&1)"
 [ -f "$INSTALLED/metadata.json" ] && [ -f "$INSTALLED/extension.js" ] || gs_fail "the extension was not copied: $(ls -R "$XDG_DATA_HOME")"
 grep -q '"shell-version"' "$INSTALLED/metadata.json" && grep -q "\"$GS_MAJOR\"" "$INSTALLED/metadata.json" ||
     gs_fail "not the variant for GNOME $GS_MAJOR: $(cat "$INSTALLED/metadata.json")"
@@ -69,12 +63,11 @@ gs_keys Return
 
 # The next log-in: the Shell starts the copy Tovani installed, and the next
 # Tovani shows its guide through it.
-kill $TOVANI_PID
+tovani_stop
 gs_stop
 gs_start --extension none
-"$TOVANI_BIN" toggle >"$GS_TMP/tovani2.log" 2>&1 &
-gs_track_pid $!
-gs_wait_for 20 status_is active || gs_fail "after logging in again, tovani status: $(tovani status 2>&1)"
+TOVANI_REUSE_CONFIG=1 tovani_start toggle
+tovani_expect_status "backend: gnome-shell, pointer: gnome-shell-extension, extension: active"
 gs_wait_for 10 eval '[ "$(gs_eval "Main.layoutManager.uiGroup.get_last_child().visible")" = true ]' ||
     gs_fail "the guide does not show after logging in again"
 echo PASS

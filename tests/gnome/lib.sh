@@ -25,7 +25,12 @@
 #   gs_shot X Y W H  "R G B" of every pixel of the area, row by row, as the
 #                  Shell's own screenshot shows it
 #   gs_pixel X Y   "R G B" of one pixel;  gs_pixel_is X Y "R G B"
-#   gs_blend "R G B" ALPHA "R G B"  the colour of the first drawn over the second
+#   gs_rows_off X Y N  the rows of column X from Y (N of them) that differ from
+#                  the background: "FIRST LAST", or "none"
+#   h_blend "R G B" ALPHA "R G B"  (harness.sh) the colour of the first drawn
+#                  over the second
+#   tovani_start... (harness.sh) as a GNOME session starts Tovani
+#                  (XDG_CURRENT_DESKTOP=GNOME, no QT_QPA_PLATFORM, no X11)
 #   gs_wait_ext    waits until the extension owns org.tovani.ShellExtension
 #   gs_fail MSG, gs_skip MSG (exit 77), gs_wait_for T CMD..., gs_track_pid PID
 # GS_MAJOR is the Shell's major version (43, 48). GS_TMP is a scratch folder
@@ -33,25 +38,21 @@
 # fails. The Shell exits with a crash on every shutdown here: its exit status
 # means nothing.
 
-if [ -z "${GS_LIB_BUS:-}" ]; then
-    command -v dbus-run-session >/dev/null || { echo "SKIP: dbus-run-session is not installed"; exit 77; }
-    exec dbus-run-session -- env GS_LIB_BUS=1 bash "$0" "$@"
-fi
 source "$(dirname "${BASH_SOURCE[0]}")/../harness.sh"
+h_session_bus "$@"
 harness_init gs
 GS_TMP=$H_TMP H_STOP_SECONDS=5
 GS_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 GS_PY=/usr/bin/python3 # python3-dbus and python3-gi belong to the system's Python
 GS_BACKGROUND="32 64 128"
 GS_UUID=tovani@tovani.org
-export HOME="$GS_TMP/home" XDG_RUNTIME_DIR="$GS_TMP/run" XDG_CONFIG_HOME="$GS_TMP/config"
-export XDG_DATA_HOME="$GS_TMP/data" XDG_CACHE_HOME="$GS_TMP/cache" XDG_STATE_HOME="$GS_TMP/state"
-mkdir -p "$HOME" "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME"
-chmod 700 "$XDG_RUNTIME_DIR"
+export HOME="$GS_TMP/home"
+mkdir "$HOME"
+h_private_xdg
 # Settings in a file of the test's own, read by the Shell and gsettings alike.
 export GSETTINGS_BACKEND=keyfile
 unset DISPLAY WAYLAND_DISPLAY
-GS_PID=""
+GS_PID="" H_TOVANI_ENV=XDG_CURRENT_DESKTOP=GNOME
 
 command -v gnome-shell >/dev/null || gs_skip "gnome-shell is not installed"
 command -v gdbus >/dev/null || gs_skip "gdbus is not installed (libglib2.0-bin)"
@@ -157,17 +158,18 @@ gs_keys() {
         gs_fail "could not press $*"
 }
 
-gs_shot() { "$GS_PY" "$GS_DIR/shot.py" "$GS_TMP/shot.png" "$@"; }
+# The rows of column X from Y (N of them) that differ from the background:
+# "FIRST LAST", or "none".
+gs_rows_off() {
+    gs_shot "$1" "$2" 1 "$3" | awk -v bg="$GS_BACKGROUND" -v y0="$2" '$0 != bg { if (f == "") f = NR - 1 + y0; l = NR - 1 + y0 }
+        END { print f == "" ? "none" : f " " l }'
+}
+gs_shot() { "$GS_PY" "$GS_DIR/shot.py" gnome "$GS_TMP/shot.png" "$@"; }
 gs_pixel() { gs_shot "$1" "$2" 1 1; }
 gs_pixel_is() { [ "$(gs_pixel "$1" "$2")" = "$3" ]; }
-gs_blend() { h_blend_premultiplied "$@"; }
 
-gs__has_name() {
-    dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.NameHasOwner string:"$1" |
-        grep -q 'boolean true'
-}
 gs_wait_ext() {
-    gs_wait_for 20 gs__has_name org.tovani.ShellExtension && return 0
+    gs_wait_for 20 h_has_name org.tovani.ShellExtension && return 0
     gs_fail "the extension did not start: $(gdbus call --session --dest org.gnome.Shell \
         --object-path /org/gnome/Shell --method org.gnome.Shell.Extensions.GetExtensionErrors $GS_UUID 2>&1)"
 }
@@ -196,9 +198,6 @@ gs_text_view() {
     gs_wait_for 10 gs__read_ink || gs_fail "the helper shows ${#ink[@]} lines of ink: ${ink[*]}"
 }
 gs__read_ink() {
-    mapfile -t ink < <(gs_shot 120 $TOP 300 300 | awk -v w=300 -v y0=$TOP '
-        $0 != "255 255 255" { dark[int((NR - 1) / w)] = 1 }
-        END { start = -1; for (r = 0; r <= 300; r++) {
-            if (r in dark) { if (start < 0) start = r } else if (start >= 0) { print start + y0, r + y0; start = -1 } } }')
+    mapfile -t ink < <(gs_shot 120 $TOP 300 300 | h_ink 300 $TOP 255)
     [ ${#ink[@]} = 10 ]
 }

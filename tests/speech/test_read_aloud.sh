@@ -33,34 +33,17 @@ sway) # no pointer: the guide starts in the focused window and steps to the line
     desk_row() { [ "$2" != - ] && [ "$3" != stray ]; }
     desk_band() { wl_shot 1150 103 1 294 | awk '$0 != "255 255 255" { if (!t) t = NR; b = NR } END { if (t) print 102 + t, b - t + 1 }'; }
     desk_move() { :; }
-    textlines_ink() { # X Y W H, read from one shot
-        wl_shot "$@" | awk -v y="$2" -v w="$3" -v h="$4" '$1 < 155 || $2 < 155 || $3 < 155 { ink[int((NR - 1) / w)] = 1 }
-            END { for (r = 0; r <= h; r++) if ((r in ink) != (r - 1 in ink)) printf "%d%s", y + r, (r in ink) ? " " : "\n" }'
-    }
+    TEXTLINES_SHOT=wl_shot
     textlines_helper() { # sway floats it where X11 puts it
         h_start helper '^ready$' "$TEXTLINES_PYTHON" "$GTK_TEXT" "${@:2}"
         swaymsg_ '[title="textlines gtk"]' floating enable, resize set "$4" "$5", move position "$2" "$3"
         x11_wait_for 10 eval '[ $(textlines_ink 708 100 300 300 | wc -l) -ge 10 ]'
     }
-    tovani_guide() { # started with a command, the guide starts again once sway has told the windows
-        touch "$TOVANI_CONFIG_HOME/tovani/pointerless-notice-shown"
-        tovani_start toggle
-        x11_wait_for 20 eval 'tovani_cmd status | grep -q "backend: wayland"' || x11_fail "tovani status: $(tovani_cmd status 2>&1)"
-        tovani_cmd toggle >/dev/null && tovani_cmd toggle >/dev/null
+    tovani_guide() {
+        tovani_pointerless_guide
         x11_wait_for 5 eval '[ -n "$(desk_band)" ]' || x11_fail "the guide did not start in the focused window"
     }
-    rest_on() { # LINE: stepped there from the guide's line (next-line first if on none)
-        local at
-        for ((at = 0; at < 10; at++)); do band_on $at && break; done
-        if [ $at = 10 ]; then
-            tovani_cmd next-line >/dev/null
-            x11_wait_for 5 eval 'for ((at = 0; at < 10; at++)); do band_on $at && break; done; [ $at -lt 10 ]' ||
-                x11_fail "next-line put the band at '$(desk_band)', on no line: ${lines[*]}"
-        fi
-        for ((; at < $1; at++)); do tovani_cmd next-line >/dev/null; done
-        for ((; at > $1; at--)); do tovani_cmd previous-line >/dev/null; done
-        x11_wait_for 5 band_on "$1" || x11_fail "stepping to line $1: the band spans '$(desk_band)'"
-    }
+    rest_on() { wl_step_to "$1"; }
     ;;
 esac
 
@@ -70,9 +53,7 @@ mapfile -t lines < <(textlines_ink 708 100 300 300)
 [ ${#lines[@]} -ge 10 ] || x11_fail "the helper shows ${#lines[@]} lines of ink: ${lines[*]}"
 text_of() { echo "Line $1: quietly fly past the big jumping dog"; } # gtk_text.py's lines
 
-band_on() { # LINE: the band's edges within 5 pixels of the line's ink
-    echo "$(desk_band) ${lines[$1]}" | awk 'NF == 4 { d = $1 - $3; e = $1 + $2 - $4; exit !(d * d <= 25 && e * e <= 25) } { exit 1 }'
-}
+band_on() { h_band_on "$(desk_band)" "${lines[$1]}"; } # LINE
 
 # The speech server: MODE of ssip_server.py, or "none" for no server at all.
 speech_server() {

@@ -4,10 +4,11 @@
 #                          shows the text helper (ten lines of DejaVu Sans
 #                          Mono 16 px; broken: see broken_app.py) at that
 #                          place and waits until it is ready
-#   textlines_caret N      the helper puts its text cursor on line N
-#   textlines_say WORDS    sends the helper a command
+#   textlines_say WORDS    sends the helper a command ("caret N": it puts its
+#                          text cursor on line N)
 #   textlines_ink X Y W H  the lines of ink (dark text on white) in the
-#                          rectangle: "TOP BOTTOM" a line, bottom exclusive
+#                          rectangle: "TOP BOTTOM" a line, bottom exclusive,
+#                          read from a shot by $TEXTLINES_SHOT (x11_shot)
 #   textlines_band X Y H   the rows of a column that are not white: "TOP
 #                          HEIGHT", or nothing
 # The environment gives GTK_TEXT (gtk_text.py), BROKEN_APP (broken_app.py) and
@@ -32,19 +33,7 @@ textlines_helper() {
 }
 
 textlines_say() { echo "$*" >&"${H_FD[helper]}"; }
-textlines_caret() { textlines_say caret "$1"; }
 
-textlines_ink() {
-    local x=$1 y=$2 w=$3 h=$4 row start=-1
-    for ((row = y; row < y + h; row++)); do
-        if [ "$(x11_probe bbox-not 255 255 255 100 "$x" "$row" "$w" 1)" != none ]; then
-            [ $start -ge 0 ] || start=$row
-        elif [ $start -ge 0 ]; then
-            echo "$start $row"
-            start=-1
-        fi
-    done
-    [ $start -lt 0 ] || echo "$start $((y + h))"
-}
+textlines_ink() { ${TEXTLINES_SHOT:-x11_shot} "$@" | h_ink "$3" "$2"; }
 
 textlines_band() { x11_probe bbox-not 255 255 255 0 "$1" "$2" 1 "$3" | awk 'NF == 4 { print $2, $4 }'; }

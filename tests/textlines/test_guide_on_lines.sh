@@ -45,12 +45,7 @@ tovani_guide
 # Snapping on: tovani switches accessibility on as it starts.
 x11_wait_for 10 eval '[ "$(a11y_enabled)" = true ]' || x11_fail "tovani did not switch accessibility on"
 
-band_on() { # TOP BOTTOM: the band's edges within 5 pixels of them
-    local top height
-    read -r top height <<<"$(textlines_band 650 103 294)"
-    [ -n "$top" ] && awk -v t="$top" -v b=$((top + height)) -v a="$1" -v z="$2" \
-        'BEGIN { exit !(t - a <= 5 && a - t <= 5 && b - z <= 5 && z - b <= 5) }'
-}
+band_on() { h_band_on "$(textlines_band 650 103 294)" "$1 $2"; } # TOP BOTTOM
 expect_band() { # LINE WHAT
     local top bottom
     read -r top bottom <<<"${lines[$1]}"
@@ -79,7 +74,7 @@ if [ "$kind" = broken ]; then
                 x11_fail "$mode: the band spans '$(textlines_band 650 103 294)', not the pointer's $((y - 4)) 4"
         fi
         tovani_cmd next-line || x11_fail "$mode: tovani next-line failed"
-        textlines_caret "$i"
+        textlines_say caret "$i"
         sleep 0.4
         TOVANI_CMD_TIMEOUT=1 tovani_cmd status >/dev/null || x11_fail "$mode: tovani status did not answer within 1 s"
     done
@@ -107,9 +102,9 @@ expect_band 3 "previous line by its shortcut"
 # Only the focused application's cursor is followed, and without a window
 # manager the helper gets the focus a moment after it asks: a cursor moved
 # right away may be taken as another application's.
-textlines_caret 0
+textlines_say caret 0
 sleep 0.5
-textlines_caret 1
+textlines_say caret 1
 expect_band 1 "the text cursor put on line 1"
 printf 'key Down\n' | xte || x11_fail "xte could not type"
 expect_band 2 "the text cursor moved down by a key"

@@ -15,46 +15,41 @@
 #  - Ctrl+Shift+R, bound through the portal, turns the guide off and on;
 #  - quitting leaves no script in KWin.
 source "$(dirname "$0")/kwin_lib.sh"
-[ -x "${TOVANI_BIN:-}" ] || kwin_fail "TOVANI_BIN must name tovani"
-[ -e /usr/lib/x86_64-linux-gnu/qt6/plugins/platforms/libqwayland-generic.so ] ||
-    ls /usr/lib/*/qt6/plugins/platforms/libqwayland-generic.so >/dev/null 2>&1 || kwin_skip "Qt's Wayland plugin is not installed"
+ls /usr/lib/*/qt6/plugins/platforms/libqwayland-generic.so >/dev/null 2>&1 || kwin_skip "Qt's Wayland plugin is not installed"
 
 kwin_start --outputs 2
 kwin_portal_start
 BG="0 64 255" AMBER="255 191 0" BLACK="0 0 0"
-kwin_background "$BG"
+sway_background "$BG"
 
-# Global shortcuts are off until switched on. The person's own magnifier
-# width in kwinrc, where KWin reads it too.
+# Global shortcuts are off until switched on. Tovani shares KWin's settings
+# folder, as in a session, where kwinrc holds the person's own magnifier width.
+export TOVANI_CONFIG_HOME=$XDG_CONFIG_HOME TOVANI_REUSE_CONFIG=1
 mkdir -p "$XDG_CONFIG_HOME/tovani"
 printf '[General]\nglobalHotkeysEnabled=true\nmagnifierEnabled=true\nmagnifierZoom=3\n' >"$XDG_CONFIG_HOME/tovani/tovani.conf"
 printf '\n[Effect-magnifier]\nWidth=123\n' >>"$XDG_CONFIG_HOME/kwinrc"
-tovani() { timeout 20 "$TOVANI_BIN" "$@"; }
 kwin_move 600 400
-"$TOVANI_BIN" toggle >"$KWIN_TMP/tovani.log" 2>&1 &
-TOVANI_PID=$!
-kwin_track_pid $TOVANI_PID
-kwin_wait_for 20 eval 'tovani status 2>/dev/null | grep -qx "backend: wayland, pointer: kwin-script"' ||
-    kwin_fail "tovani status: $(tovani status 2>&1)"
+tovani_start toggle
+tovani_expect_status "backend: wayland, pointer: kwin-script"
 
 # band_at X Y UNDER: column X around row Y reads UNDER, then the band on rows
 # Y-2 .. Y+1 (the underline of 4 points on the pointer's row), then UNDER.
 band_at() {
-    local want band=$(kwin_blend "$AMBER" 0.6 "$3")
+    local want band=$(h_blend "$AMBER" 0.6 "$3")
     want=$(printf '%s\n' "$3" "$band" "$band" "$band" "$band" "$3")
-    [ "$(kwin_column "$1" $(($2 - 3)) 6)" = "$want" ]
+    [ "$(wl_shot "$1" $(($2 - 3)) 1 6)" = "$want" ]
 }
 # follow X Y X2 UNDER: after a move to X,Y the band shows at column X2.
 follow() {
     kwin_move "$1" "$2"
     kwin_wait_for 5 band_at "$3" "$2" "$4" ||
-        kwin_fail "no band at row $2 after a move to $1,$2: rows $(($2 - 3))..$(($2 + 2)) of column $3 read $(kwin_column "$3" $(($2 - 3)) 6 | tr '\n' ',')"
+        kwin_fail "no band at row $2 after a move to $1,$2: rows $(($2 - 3))..$(($2 + 2)) of column $3 read $(wl_shot "$3" $(($2 - 3)) 1 6 | tr '\n' ',')"
 }
 follow 600 400 20 "$BG"
 # No magnifier box, neither on the pointer nor mid-screen: rows 380-389, above
 # the band and the cursor, read the background only.
-[ "$(kwin_shot 0 380 1280 10 | sort -u)" = "$BG" ] ||
-    kwin_fail "a box shows above the band: rows 380-389 read $(kwin_shot 0 380 1280 10 | sort | uniq -c | sort -rn | head -3 | tr '\n' ';')"
+[ "$(wl_shot 0 380 1280 10 | sort -u)" = "$BG" ] ||
+    kwin_fail "a box shows above the band: rows 380-389 read $(wl_shot 0 380 1280 10 | sort | uniq -c | sort -rn | head -3 | tr '\n' ';')"
 effect() { dbus-send --session --print-reply --dest=org.kde.KWin /Effects org.kde.kwin.Effects.$1 string:magnifier; }
 zoomed() {
     dbus-send --session --print-reply --dest=org.kde.KWin /Effects org.freedesktop.DBus.Properties.Get \
@@ -66,17 +61,17 @@ if [ "$GL" = 1 ]; then
     kwin_wait_for 10 zoomed || kwin_fail "KWin's magnifier did not turn on: kwinrc has $(entries)"
     dbus-send --session --print-reply --dest=org.kde.KWin /KWin org.kde.KWin.supportInformation |
         grep -A3 '^magnifier:' | grep -q 'targetZoom: 3$' || kwin_fail "KWin's magnifier is not at zoom 3"
-    [ "$(entries)" = "Height=64 InitialZoom=3 Width=512 " ] || kwin_fail "KWin's magnifier is set to $(entries): $(cat $XDG_CONFIG_HOME/kwinrc | tr "\n" ";")"
-    tovani magnifier >/dev/null
+    [ "$(entries)" = "Height=64 InitialZoom=3 Width=512 " ] || kwin_fail "KWin's magnifier is set to $(entries)"
+    tovani_cmd magnifier >/dev/null
     kwin_wait_for 10 eval '! zoomed' || kwin_fail "KWin's magnifier did not turn off"
     kwin_wait_for 5 eval '[ "$(entries)" = "Width=123 " ]' || kwin_fail "off, kwinrc keeps $(entries)"
-    tovani magnifier >/dev/null
+    tovani_cmd magnifier >/dev/null
     kwin_wait_for 10 zoomed || kwin_fail "KWin's magnifier did not turn on again"
 else
     effect isEffectLoaded | grep -q 'boolean false' || kwin_fail "KWin cannot draw its magnifier, but Tovani loaded it"
 fi
 follow 600 200 1200 "$BG"
-[ "$(kwin_column 20 397 6 | sort -u)" = "$BG" ] || kwin_fail "the band left pixels at row 400"
+[ "$(wl_shot 20 397 1 6 | sort -u)" = "$BG" ] || kwin_fail "the band left pixels at row 400"
 follow 1900 300 2500 "$BLACK"
 follow 2000 650 1300 "$BLACK"
 follow 300 777 20 "$BG"
@@ -88,12 +83,11 @@ kwin_wait_for 5 grep -qx "click 300 777 1" "$KWIN_TMP/clicks.out" ||
 
 # Ctrl+Shift+R through the portal (evdev 29 Ctrl, 42 Shift, 19 R).
 kwin_keys 29 42 19
-kwin_wait_for 10 eval '[ "$(kwin_column 20 774 6 | sort -u)" = "$BG" ]' || kwin_fail "Ctrl+Shift+R did not turn the guide off"
+kwin_wait_for 10 eval '[ "$(wl_shot 20 774 1 6 | sort -u)" = "$BG" ]' || kwin_fail "Ctrl+Shift+R did not turn the guide off"
 kwin_keys 29 42 19
 kwin_wait_for 10 band_at 20 777 "$BG" || kwin_fail "Ctrl+Shift+R did not turn the guide on again"
 
-tovani quit >/dev/null
-kwin_wait_for 10 eval '! kill -0 $TOVANI_PID 2>/dev/null' || kwin_fail "tovani did not quit"
+tovani_quit
 dbus-send --session --print-reply --dest=org.kde.KWin /Scripting org.kde.kwin.Scripting.isScriptLoaded \
     string:tovani-pointer | grep -q 'boolean false' || kwin_fail "the pointer script is still in KWin after quitting"
 effect isEffectLoaded | grep -q 'boolean false' || kwin_fail "KWin's magnifier is still loaded after quitting"

@@ -21,39 +21,27 @@
 #   kwin_move X Y        the pointer to X,Y; returns once KWin has handled it
 #   kwin_click           left button press and release where the pointer is
 #   kwin_keys CODE...    press and release evdev key codes (29 Ctrl, 42 Shift)
-#   kwin_shot X Y W H    print "R G B" of every pixel of that area, row by row,
-#                        as the compositor shows it (KWin 5: its
-#                        org.kde.KWin.ScreenShot2; KWin 6: sway's screen)
-#   kwin_pixel X Y       print "R G B" of one pixel of the screen
-#   kwin_column X Y N    "R G B" of the N pixels from X,Y down, one a line
-#   kwin_blend "R G B" ALPHA "R G B"   the colour the compositor blends (8-bit
-#                        premultiplied: alpha and colour rounded first)
-#   kwin_background "R G B"
-#                        a full-screen window of that colour (wlprobe) on the
-#                        first output; the presses it gets go to
-#                        $KWIN_TMP/clicks.out as "click X Y BUTTON"
+#   wl_shot X Y W H (lib.sh) reads the compositor's pixels (KWin 5: its
+#                        org.kde.KWin.ScreenShot2; KWin 6: sway's screen);
+#                        sway_background "R G B" puts a window of one colour
+#                        on the first output (the presses it gets go to
+#                        $KWIN_TMP/clicks.out as "click X Y BUTTON")
 #   kwin_probe pointer|hotkeys
-#                        session_probe in that mode (SESSION_PROBE), reading
-#                        commands on fd 7, its output in $LOG, its PID $PROBE_PID;
-#                        mark: lines so far; has MARK LINE: printed since;
-#                        probe_cmd COMMAND ANSWER: sent, answered within 5 s
+#                        session_probe in that mode (SESSION_PROBE), started as
+#                        the harness's "probe" (h_start): its output in
+#                        $KWIN_TMP/probe.out, its PID $PROBE_PID
 #   kwin_fail MSG, kwin_skip MSG (exit 77), kwin_wait_for T CMD..., kwin_track_pid PID
 # KWIN_TMP is a scratch directory removed at exit; the logs in it are printed
 # when a test fails. FAKEINPUT names the fake-input helper (ctest sets it).
 
-if [ -z "${KWIN_LIB_BUS:-}" ]; then
-    command -v dbus-run-session >/dev/null || { echo "SKIP: dbus-run-session is not installed"; exit 77; }
-    exec dbus-run-session -- env KWIN_LIB_BUS=1 bash "$0" "$@"
-fi
+source "$(dirname "${BASH_SOURCE[0]}")/../harness.sh"
+h_session_bus "$@"
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 harness_prefix kwin
 KWIN_TMP=$WL_TMP H_STOP_SECONDS=5
 # Nothing of the person running the tests: KWin's and Tovani's settings,
 # sockets and caches stay inside the test.
-export XDG_RUNTIME_DIR="$KWIN_TMP/run" XDG_CONFIG_HOME="$KWIN_TMP/config" XDG_DATA_HOME="$KWIN_TMP/data"
-export XDG_CACHE_HOME="$KWIN_TMP/cache" XDG_STATE_HOME="$KWIN_TMP/state"
-mkdir -p "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME"
-chmod 700 "$XDG_RUNTIME_DIR"
+h_private_xdg
 # KWin 6 crashes at start in a session it takes for Plasma's own.
 unset DISPLAY WAYLAND_DISPLAY KDE_FULL_SESSION KDE_SESSION_VERSION
 KWIN_PID="" KWIN_FAKE_PID=""
@@ -107,46 +95,35 @@ kwin__ready() {
 kwin_stop() {
     [ -n "$KWIN_PID" ] && kwin__stop_pid "$KWIN_PID"
     [ -n "$KWIN_FAKE_PID" ] && kwin__stop_pid "$KWIN_FAKE_PID"
-    exec 8>&-
     KWIN_PID="" KWIN_FAKE_PID=""
 }
 
-# The helper reads a pipe held open on fd 8 and answers each line with "ok".
+# The helper answers each line with "ok" (the harness's "fake": lines go to >&"${H_FD[fake]}").
 kwin__fake_start() {
-    rm -f "$KWIN_TMP/fake.in" && mkfifo "$KWIN_TMP/fake.in"
-    "$FAKEINPUT" <"$KWIN_TMP/fake.in" >"$KWIN_TMP/fake.out" 2>"$KWIN_TMP/fakeinput.log" &
-    KWIN_FAKE_PID=$!
-    kwin_track_pid $KWIN_FAKE_PID
-    exec 8>"$KWIN_TMP/fake.in"
-    kwin_wait_for 10 grep -qx ready "$KWIN_TMP/fake.out" || kwin_fail "the fake-input helper did not start"
+    h_start fake '^ready$' "$FAKEINPUT"
+    KWIN_FAKE_PID=$H_PID
 }
-kwin__fake() {
-    local n
-    n=$(grep -c . "$KWIN_TMP/fake.out")
-    echo "$*" >&8
-    kwin_wait_for 60 eval '[ "$(grep -c . "$KWIN_TMP/fake.out")" -gt '"$n"' ]' || kwin_fail "the fake-input helper did not answer '$*'"
-    [ "$(tail -n 1 "$KWIN_TMP/fake.out")" = ok ] || kwin_fail "fake input: $(tail -n 1 "$KWIN_TMP/fake.out")"
-}
+kwin__fake() { h_ask fake "$*" ok 60; }
 kwin_move() { kwin__fake move "$1" "$2"; }
 kwin_click() { kwin__fake click; }
 kwin_keys() { kwin__fake key "$@"; }
 
 kwin_portal_start() {
-    local kde=/usr/lib/x86_64-linux-gnu/libexec/xdg-desktop-portal-kde xdp=/usr/libexec/xdg-desktop-portal
-    [ -x $kde ] || kde=$(ls /usr/lib/*/libexec/xdg-desktop-portal-kde 2>/dev/null | head -n 1)
+    local kde xdp=/usr/libexec/xdg-desktop-portal
+    kde=$(ls /usr/lib/*/libexec/xdg-desktop-portal-kde 2>/dev/null | head -n 1)
     [ -x "$xdp" ] && [ -x "$kde" ] || kwin_skip "xdg-desktop-portal or xdg-desktop-portal-kde is not installed"
     export XDG_CURRENT_DESKTOP=KDE
     # KWin 6 has had the bus start the portal already (kwin_start).
-    if ! kwin__has_name org.freedesktop.impl.portal.desktop.kde; then
+    if ! h_has_name org.freedesktop.impl.portal.desktop.kde; then
         QT_QPA_PLATFORM=offscreen "$kde" >"$KWIN_TMP/portal-kde.log" 2>&1 &
         kwin_track_pid $!
     fi
-    kwin_wait_for 20 kwin__has_name org.freedesktop.impl.portal.desktop.kde || kwin_fail "xdg-desktop-portal-kde did not start"
-    if ! kwin__has_name org.freedesktop.portal.Desktop; then
+    kwin_wait_for 20 h_has_name org.freedesktop.impl.portal.desktop.kde || kwin_fail "xdg-desktop-portal-kde did not start"
+    if ! h_has_name org.freedesktop.portal.Desktop; then
         "$xdp" >"$KWIN_TMP/portal.log" 2>&1 &
         kwin_track_pid $!
     fi
-    kwin_wait_for 20 kwin__has_name org.freedesktop.portal.Desktop || kwin_fail "xdg-desktop-portal did not start"
+    kwin_wait_for 20 h_has_name org.freedesktop.portal.Desktop || kwin_fail "xdg-desktop-portal did not start"
 }
 # Whatever serves the portal at the end, started here or by the bus on
 # demand (the document portal, a FUSE file system in XDG_RUNTIME_DIR/doc,
@@ -164,33 +141,12 @@ kwin__bus_pid() {
     dbus-send --session --print-reply --dest=org.freedesktop.DBus / \
         org.freedesktop.DBus.GetConnectionUnixProcessID string:"$1" 2>/dev/null | awk '/uint32/ { print $2 }'
 }
-kwin__has_name() {
-    dbus-send --session --print-reply --dest=org.freedesktop.DBus / org.freedesktop.DBus.NameHasOwner string:"$1" |
-        grep -q 'boolean true'
-}
 
 [ "$KWIN_MAJOR" -ge 6 ] || WL_SHOT=kwin__screenshot2
-kwin__screenshot2() { "$KWIN_PY" "$(dirname "${BASH_SOURCE[0]}")/kwin_shot.py" "$@"; }
-kwin_shot() { wl_shot "$@"; }
-kwin_pixel() { wl_shot "$1" "$2" 1 1; }
-kwin_column() { wl_shot "$1" "$2" 1 "$3"; }
-kwin_blend() { h_blend_premultiplied "$@"; }
-kwin_background() { sway_background "$@"; }
-
+kwin__screenshot2() { "$KWIN_PY" "$(dirname "${BASH_SOURCE[0]}")/../gnome/shot.py" kwin "$@"; }
 LOG=$KWIN_TMP/probe.out PROBE_PID=""
 kwin_probe() {
     [ -x "${SESSION_PROBE:-}" ] || kwin_fail "SESSION_PROBE must name the session_probe helper"
-    rm -f "$KWIN_TMP/probe.in" && mkfifo "$KWIN_TMP/probe.in"
-    "$SESSION_PROBE" "$1" <"$KWIN_TMP/probe.in" >"$LOG" 2>"$KWIN_TMP/probe.log" &
-    PROBE_PID=$!
-    kwin_track_pid $PROBE_PID
-    exec 7>"$KWIN_TMP/probe.in"
-    kwin_wait_for 10 grep -qx ready "$LOG" || kwin_fail "the probe did not start: $(cat "$LOG")"
-}
-mark() { wc -l <"$LOG"; }
-has() { tail -n +$(($1 + 1)) "$LOG" | grep -qx -- "$2"; }
-probe_cmd() {
-    local m=$(mark)
-    echo "$1" >&7
-    kwin_wait_for 5 has "$m" "$2" || kwin_fail "'$1' did not answer '$2': $(tail -n +$((m + 1)) "$LOG" | tr '\n' ';')"
+    h_start probe '^ready$' "$SESSION_PROBE" "$1"
+    PROBE_PID=$H_PID
 }

@@ -5,37 +5,33 @@
 # activates nothing any more.
 source "$(dirname "$0")/kwin_lib.sh"
 press_expect() { # WANT KEYCODES...: the presses give exactly the line WANT (or none)
-    local want=$1 m=$(mark)
+    local want=$1 m=$(h_lines probe)
     shift
     kwin_keys "$@"
-    if [ -n "$want" ]; then
-        kwin_wait_for 5 has "$m" "$want" || kwin_fail "keys $* did not give '$want': $(tail -n +$((m + 1)) "$LOG" | tr '\n' ';')"
-    fi
+    [ -z "$want" ] || kwin_wait_for 5 h_has_since probe "$m" "$want" || kwin_fail "keys $* did not give '$want': $(h_since probe "$m" | tr '\n' ';')"
     sleep 0.3
-    local got=$(tail -n +$((m + 1)) "$LOG" | grep -c '^activated')
-    [ "$got" -eq $([ -n "$want" ] && echo 1 || echo 0) ] || kwin_fail "keys $* gave $got activations: $(tail -n +$((m + 1)) "$LOG" | tr '\n' ';')"
+    [ "$(h_since probe "$m" | grep -c '^activated')" = $((${#want} > 0)) ] || kwin_fail "keys $* gave: $(h_since probe "$m" | tr '\n' ';')"
 }
 
 kwin_start
 kwin_portal_start
 kwin_probe hotkeys
 # The desktop's answer: both bound, to the combinations proposed.
-bound() { echo status >&7; sleep 0.2; grep -q "^id 1 1 ." "$LOG" && grep -q "^id 2 1 ." "$LOG"; }
+bound() { echo status >&"${H_FD[probe]}"; sleep 0.2; grep -q "^id 1 1 ." "$LOG" && grep -q "^id 2 1 ." "$LOG"; }
 kwin_wait_for 15 bound || kwin_fail "the shortcuts were not bound: $(tr '\n' ';' <"$LOG")"
-grep "^id" "$LOG" | tail -n 2 >&2
 
 # evdev codes: 29 Ctrl, 42 Shift, 19 R, 2 the 1 key. KWin takes the keys a
 # moment after the portal has answered: the first press may come too early.
-first_press() { local m=$(mark); kwin_keys 29 42 19; kwin_wait_for 1 has "$m" "activated 1 0"; }
+first_press() { local m=$(h_lines probe); kwin_keys 29 42 19; kwin_wait_for 1 h_has_since probe "$m" "activated 1 0"; }
 kwin_wait_for 10 first_press || kwin_fail "Ctrl+Shift+R never reached the service: $(tr '\n' ';' <"$LOG")"
 sleep 0.3
 press_expect "activated 2 0" 29 2
 press_expect "" 19
 press_expect "" 29 19
-probe_cmd drop "id 2 0 "
+h_ask probe drop "id 2 0 " 5
 press_expect "" 29 2
 # Giving one up binds the set again: the same moment of waiting for KWin.
 kwin_wait_for 10 first_press || kwin_fail "Ctrl+Shift+R stopped after another shortcut was given up: $(tr '\n' ';' <"$LOG")"
-echo quit >&7
+echo quit >&"${H_FD[probe]}"
 wait "$PROBE_PID" || kwin_fail "the probe exited with an error"
 echo PASS

@@ -25,20 +25,25 @@
 #                          settings; guide_probe LINE sends it a line ("move X
 #                          Y", "hide") and waits for its answer;
 #                          guide_probe_displays N waits until it has N displays
-#   tovani_start [ARGS...] $TOVANI_BIN with a fresh XDG_CONFIG_HOME, as in a
-#                          Wayland session (no DISPLAY, no QT_QPA_PLATFORM: the
-#                          backend is Tovani's choice); tovani_cmd ARGS... runs
-#                          a command beside it;
-#                          TOVANI_REUSE_CONFIG=1 tovani_start keeps the last
-#                          configuration folder
-#   wl_column X            "R G B" of every pixel of column X, one a line
+#   tovani_start, tovani_cmd... (harness.sh) as in a Wayland session (no
+#                          DISPLAY, no QT_QPA_PLATFORM: the backend is Tovani's
+#                          choice)
+#   tovani_pointerless_guide
+#                          tovani toggle without the notice of a session
+#                          without a pointer, then off and on again once the
+#                          compositor has told the windows
+#   wl_step_to LINE        next-line from where the guide stands (which must put
+#                          it on a line of lines[]), then next-line or
+#                          previous-line until it is on LINE; the test's
+#                          band_on LINE says whether the band is on a line
 #   wl_wait_for T CMD...   retry CMD until it succeeds or T seconds pass
-#   wl_blend "R G B" ALPHA "R G B"   the colour the compositor blends
+#   h_blend "R G B" ALPHA "R G B"   (harness.sh) the colour the compositor
+#                          blends: the surface holds 8-bit premultiplied colour
 #   wl_rows_are X Y0 Y1 "R G B"      every pixel of column X in rows Y0..Y1
 # Also wl_fail MSG, wl_skip MSG (exit 77), wl_track_pid PID, WL_TMP (removed
 # at exit). Everything started here is stopped by PID at exit: do not set an
 # EXIT trap of your own. Logs ($WL_TMP/*.log) are printed when a test fails.
-# The environment gives TOVANI_BIN, WLPROBE and VIRTUAL_POINTER (ctest sets
+# The environment gives TOVANI_BIN, WLPROBE and FAKEINPUT (ctest sets
 # them).
 
 source "$(dirname "${BASH_SOURCE[0]}")/../harness.sh"
@@ -46,12 +51,9 @@ harness_init wl
 WL_TMP=$H_TMP
 # sway runs as nobody: it must reach its folder below this one.
 chmod 711 "$WL_TMP"
-# Tovani's own runtime folder (its control socket), apart from any other copy.
-export XDG_RUNTIME_DIR="$WL_TMP/run"
-mkdir -p -m 700 "$XDG_RUNTIME_DIR"
 unset DISPLAY QT_QPA_PLATFORM
-TOVANI_PID="" TOVANI_CONFIG_HOME="" WL_PROBE_FD="" WL_PROBE_ANSWERS=0
-: "${TOVANI_BIN:=}" "${WLPROBE:=}" "${VIRTUAL_POINTER:=}"
+H_TOVANI_ENV=""
+: "${WLPROBE:=}" "${FAKEINPUT:=}"
 
 wl__log() { echo "[wayland] $*" >&2; }
 
@@ -63,7 +65,7 @@ sway_start() {
     command -v sway >/dev/null || wl_skip "sway is not installed"
     command -v grim >/dev/null || wl_skip "grim is not installed"
     [ "$(id -u)" = 0 ] || wl_skip "sway must be started as another user (setpriv), which needs root"
-    [ -x "$VIRTUAL_POINTER" ] || wl_fail "VIRTUAL_POINTER is not set to the virtual_pointer helper"
+    [ -x "$FAKEINPUT" ] || wl_fail "FAKEINPUT is not set to the fakeinput helper"
     mkdir -m 700 "$run" && chown nobody:nogroup "$run"
     # Nothing on screen but what the test puts there: no bar, no borders, no
     # wallpaper, the test's windows full-screen.
@@ -97,11 +99,7 @@ CONF
     wl_wait_for 10 swaymsg -t get_outputs || wl_fail "sway does not answer"
     [ $dual = 0 ] || sway_second_output
     # The virtual pointer lives as long as its standard input stays open.
-    mkfifo "$WL_TMP/pointer.in"
-    "$VIRTUAL_POINTER" <"$WL_TMP/pointer.in" >"$WL_TMP/pointer.log" 2>&1 &
-    wl_track_pid $!
-    exec {WL_POINTER_FD}>"$WL_TMP/pointer.in"
-    wl_wait_for 10 grep -qx ready "$WL_TMP/pointer.log" || wl_fail "no virtual pointer"
+    h_start pointer '^ready$' "$FAKEINPUT"
     # Out of the way of the pixels the tests read.
     swaymsg_ seat seat0 cursor set 5 5
     wl__log "sway on $WAYLAND_DISPLAY"
@@ -131,28 +129,19 @@ wl_rows_are() {
     for ((y = $2; y <= $3; y++)); do wl__pixel_is "$1" "$y" "$4" || return 1; done
 }
 
-# The surface holds 8-bit premultiplied colour: the alpha and the colour are
-# rounded before the blend.
-wl_column() { wl_shot "$1" 0 1 "${2:-800}"; }
-
-wl_blend() { h_blend_premultiplied "$@"; }
-
 # The text view of tests/textlines/gtk_text.py on screen: the white box of
 # the view, then the rows of ink in it, a line each: "TOP BOTTOM" (bottom
 # exclusive).
 read_view() {
-    local box
+    local box x0 y0 x1 y1
     wl_shot 0 0 1280 800 >"$WL_TMP/shot.txt"
     box=$(awk '$0 == "255 255 255" { y = int((NR - 1) / 1280); x = (NR - 1) % 1280; if (!w[y]++) a[y] = x; b[y] = x }
         END { for (y = 0; y < 800; y++) if (w[y] >= 200) { if (!n++ || a[y] < x0) x0 = a[y]; if (b[y] > x1) x1 = b[y]; if (n == 1) y0 = y; y1 = y }
               print x0, y0, x1, y1 }' "$WL_TMP/shot.txt")
     echo "$box"
-    awk -v box="$box" 'BEGIN { split(box, B, " "); start = -1 }
-        { x = (NR - 1) % 1280; y = int((NR - 1) / 1280) }
-        $1 < 100 && $2 < 100 && $3 < 100 && x > B[1] && x < B[3] && y >= B[2] && y <= B[4] { ink[y] = 1 }
-        END { for (y = B[2]; y <= B[4] + 1; y++) {
-                if ((y in ink) && start < 0) start = y
-                if (!(y in ink) && start >= 0) { print start, y; start = -1 } } }' "$WL_TMP/shot.txt"
+    read -r x0 y0 x1 y1 <<<"$box"
+    [ -z "$y1" ] || awk -v a=$((x0 + 1)) -v b=$x1 -v t="$y0" -v u="$y1" '{ x = (NR - 1) % 1280; y = int((NR - 1) / 1280) }
+        x >= a && x < b && y >= t && y <= u' "$WL_TMP/shot.txt" | h_ink $((x1 - x0 - 1)) "$y0" 100
 }
 # Sets X0 Y0 X1 Y1 (the view's box) and lines; true once all ten show.
 view_shown() {
@@ -173,33 +162,29 @@ guide_probe_start() {
     local config="$WL_TMP/probe-config"
     mkdir -p "$config/tovani"
     printf '%s\n' '[General]' "$@" >"$config/tovani/tovani.conf"
-    rm -f "$WL_TMP/probe.in" && mkfifo "$WL_TMP/probe.in"
-    XDG_CONFIG_HOME="$config" QT_QPA_PLATFORM=wayland "$WLPROBE" guide <"$WL_TMP/probe.in" \
-        >"$WL_TMP/probe.out" 2>"$WL_TMP/probe.log" &
-    wl_track_pid $!
-    exec {WL_PROBE_FD}>"$WL_TMP/probe.in"
-    WL_PROBE_ANSWERS=0
-    wl_wait_for 10 grep -q '^displays' "$WL_TMP/probe.out" || wl_fail "wlprobe guide did not start"
+    XDG_CONFIG_HOME="$config" QT_QPA_PLATFORM=wayland h_start probe '^displays' "$WLPROBE" guide
     grep -qx 'backend wayland' "$WL_TMP/probe.out" || wl_fail "not the Wayland backend: $(head -n1 "$WL_TMP/probe.out")"
 }
-
-guide_probe() {
-    echo "$*" >&"$WL_PROBE_FD"
-    WL_PROBE_ANSWERS=$((WL_PROBE_ANSWERS + 1))
-    wl_wait_for 10 eval "[ \$(grep -cx ok '$WL_TMP/probe.out') -ge $WL_PROBE_ANSWERS ]" || wl_fail "wlprobe: no answer to $*"
-}
+guide_probe() { h_ask probe "$*" ok; }
 
 guide_probe_displays() {
     wl_wait_for 10 eval "[ \"\$(grep '^displays' '$WL_TMP/probe.out' | tail -n1)\" = 'displays $1' ]" ||
         wl_fail "the backend does not see $1 displays: $(grep '^displays' "$WL_TMP/probe.out" | tr '\n' ';')"
 }
 
-tovani_start() {
-    [ -x "$TOVANI_BIN" ] || wl_fail "TOVANI_BIN is not set to the tovani executable"
-    [ "${TOVANI_REUSE_CONFIG:-0}" = 1 ] || TOVANI_CONFIG_HOME=$(mktemp -d "$WL_TMP/config.XXXXXX")
-    XDG_CONFIG_HOME="$TOVANI_CONFIG_HOME" "$TOVANI_BIN" "$@" >"$WL_TMP/tovani.log" 2>&1 &
-    TOVANI_PID=$!
-    wl_track_pid $TOVANI_PID
+tovani_pointerless_guide() {
+    touch "$TOVANI_CONFIG_HOME/tovani/pointerless-notice-shown"
+    tovani_start toggle
+    tovani_expect_status "backend: wayland*"
+    tovani_cmd toggle >/dev/null && tovani_cmd toggle >/dev/null
 }
 
-tovani_cmd() { XDG_CONFIG_HOME="$TOVANI_CONFIG_HOME" timeout "${TOVANI_CMD_TIMEOUT:-20}" "$TOVANI_BIN" "$@"; }
+wl_step_to() {
+    local at
+    wl__on() { for ((at = 0; at < ${#lines[@]}; at++)); do band_on $at && return 0; done; return 1; }
+    tovani_cmd next-line >/dev/null
+    wl_wait_for 5 wl__on || wl_fail "next-line from where the guide stood put it on no line: ${lines[*]}"
+    for (( ; at < $1; at++)); do tovani_cmd next-line >/dev/null; done
+    for (( ; at > $1; at--)); do tovani_cmd previous-line >/dev/null; done
+    wl_wait_for 5 band_on "$1" || wl_fail "stepping to line $1, the band stays off it: ${lines[*]}"
+}

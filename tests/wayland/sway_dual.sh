@@ -11,7 +11,7 @@ sway_start --dual
 BG="0 64 255" AMBER="255 191 0"
 sway_background "$BG"
 BG2=$(sway_pixel 1900 700)
-BAND=$(wl_blend "$AMBER" 0.6 "$BG") BAND2=$(wl_blend "$AMBER" 0.6 "$BG2")
+BAND=$(h_blend "$AMBER" 0.6 "$BG") BAND2=$(h_blend "$AMBER" 0.6 "$BG2")
 guide_probe_start
 guide_probe_displays 2
 
@@ -25,7 +25,6 @@ wl_wait_for 5 on_first || wl_fail "not back on the first output: $(sway_pixel 20
 # Scale 2: the output is 640x400 points. Rows 298..301 in points are device
 # rows 596..603 of the output; grim -s 2 reads device pixels.
 swaymsg_ output HEADLESS-2 scale 2
-guide_probe_displays 2
 wl_wait_for 10 eval "[ \$(grep -c '^displays' '$WL_TMP/probe.out') -ge 2 ]" || wl_fail "the scale change was not seen"
 device_rows() { grim -s 2 -g "1300,296 1x8" -t ppm - | tail -c 96 | od -An -v -tu1 -w6 | awk '{ print $1, $2, $3 }' | tr '\n' ';'; }
 expected="$(printf '%s;' "$BG2" "$BG2" "$BG2" "$BG2" "$BAND2" "$BAND2" "$BAND2" "$BAND2" "$BAND2" "$BAND2" "$BAND2" "$BAND2" "$BG2" "$BG2" "$BG2" "$BG2")"

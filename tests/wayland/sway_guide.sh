@@ -12,8 +12,7 @@ source "$(dirname "$0")/lib.sh"
 sway_start
 BG="0 64 255" AMBER="255 191 0"
 sway_background "$BG"
-BAND=$(wl_blend "$AMBER" 0.6 "$BG")
-! wl_wait_for 0.2 false || wl_fail "wl_wait_for succeeded on false"
+BAND=$(h_blend "$AMBER" 0.6 "$BG")
 
 # Rows y-2 .. y+1 are the band, the rows around it the background.
 band_at() {
@@ -33,12 +32,11 @@ wl_wait_for 5 grep -qx "click 640 200 1" "$WL_TMP/clicks.out" ||
     wl_fail "a click on the band did not reach the window beneath: $(cat "$WL_TMP/clicks.out")"
 guide_probe hide
 wl_wait_for 5 wl__pixel_is 20 200 "$BG" || wl_fail "the hidden guide still shows: $(sway_pixel 20 200)"
-wl__stop_pid "${H_PIDS[-1]}"
 
 # The focus window: black at 0.6 outside a clear band of 50 points; the
 # brackets (amber at 0.5) 20 % of the width from the line's point.
 guide_probe_start "currentStyle=Focus Window" verticalGuidesEnabled=true
-SHADE=$(wl_blend "0 0 0" 0.6 "$BG") BRACKET=$(wl_blend "$AMBER" 0.5 "$BG")
+SHADE=$(h_blend "0 0 0" 0.6 "$BG") BRACKET=$(h_blend "$AMBER" 0.5 "$BG")
 focus_at() {
     wl__pixel_is 20 "$1" "$BG" && wl__pixel_is 20 $(($1 - 35)) "$SHADE" && wl__pixel_is 1270 $(($1 - 35)) "$SHADE" &&
         wl__pixel_is 640 "$2" "$SHADE" && wl__pixel_is 384 "$1" "$BRACKET"

@@ -18,7 +18,7 @@ if [ "$desktop" = kwin ]; then
     source "$(dirname "$0")/kwin_lib.sh"
     kwin_start
     h_a11y_start
-    kwin_background "0 64 255"
+    sway_background "0 64 255"
     kwin_move 5 5 # out of the shots
 else
     source "$(dirname "$0")/lib.sh"
@@ -38,25 +38,13 @@ view_placed() { view_shown && { [ "$desktop" != sway ] || [ "$X0" -ge 150 ]; }; 
 view_placed || wl_wait_for 10 view_placed || wl_fail "the view at $X0,$Y0-$X1,$Y1 shows ${#lines[@]} lines of ink, not 10: ${lines[*]}"
 COL=$((X1 - 15)) # right of the text
 
-mkdir -p "$WL_TMP/tovani-config/tovani" && TOVANI_CONFIG_HOME=$WL_TMP/tovani-config
-printf '%s\n' '[General]' 'currentStyle=Highlight Bar' customThickness=4 customOpacity=0.6 followTextCursor=true \
-    >"$TOVANI_CONFIG_HOME/tovani/tovani.conf"
-touch "$TOVANI_CONFIG_HOME/tovani/pointerless-notice-shown" # no notice over the view
-# Started with a command, it opens no window; the guide starts again once
-# the compositor has told the windows.
-TOVANI_REUSE_CONFIG=1 tovani_start toggle
-wl_wait_for 20 eval 'tovani_cmd status | grep -q "backend: wayland"' || wl_fail "tovani status: $(tovani_cmd status 2>&1)"
-tovani_cmd toggle >/dev/null && tovani_cmd toggle >/dev/null
+tovani_config_home 'currentStyle=Highlight Bar' customThickness=4 customOpacity=0.6 followTextCursor=true
+# Started with a command, it opens no window (and no notice over the view).
+tovani_pointerless_guide
 
 # The rows of the band in the view's column: "TOP HEIGHT", or nothing.
 band() { wl_shot "$COL" "$Y0" 1 $((Y1 - Y0)) | awk -v y0="$Y0" '$0 != "255 255 255" { if (!t) t = NR; b = NR } END { if (t) print y0 + t - 1, b - t + 1 }'; }
-near() { [ $(($1 > $2 ? $1 - $2 : $2 - $1)) -le 5 ]; }
-band_on() { # LINE: the band's edges within 5 pixels of its ink
-    local top height a z
-    read -r top height <<<"$(band)"
-    read -r a z <<<"${lines[$1]}"
-    [ -n "$top" ] && near "$top" "$a" && near $((top + height)) "$z"
-}
+band_on() { h_band_on "$(band)" "${lines[$1]}"; } # LINE
 expect() { wl_wait_for 5 band_on "$1" || wl_fail "$2: the band spans '$(band)' (top height), line $1's ink ${lines[$1]}"; }
 rest() { # LINE low|high: the pointer 3 pixels inside the line's ink
     local a z
@@ -70,12 +58,7 @@ if [ "$desktop" = kwin ]; then
     rest 3 high && expect 3 "resting high on line 3"
 else
     wl_wait_for 5 eval '[ -n "$(band)" ]' || wl_fail "the guide did not start in the focused window at $X0,$Y0-$X1,$Y1"
-    cmd next-line
-    for ((at = 0; at < 10; at++)); do band_on $at && break; done
-    [ $at -lt 9 ] || wl_fail "next-line from the guide's start put the band at '$(band)', on no line: ${lines[*]}"
-    for ((k = at; k < 3; k++)); do cmd next-line; done
-    for ((k = at; k > 3; k--)); do cmd previous-line; done
-    expect 3 "stepping to line 3"
+    wl_step_to 3
 fi
 # 4 and 5 have the blank line between them.
 cmd next-line && expect 4 "next-line"
@@ -96,5 +79,5 @@ fi
 # Line 8 of the text is the helper's line 9, past the blank one.
 say caret 2 && expect 2 "the text cursor put on line 2"
 say caret 9 && expect 8 "the text cursor put on line 8"
-tovani_cmd quit >/dev/null
+tovani_quit
 echo PASS

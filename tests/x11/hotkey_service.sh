@@ -25,9 +25,6 @@ probe_start() {
     QT_QPA_PLATFORM=xcb h_start probe '^ready$' "$HOTKEY_PROBE" "$@"
     PROBE_PID=$H_PID
 }
-mark() { h_lines probe; } # then since MARK: the output lines after it
-since() { h_since probe "$1"; }
-has() { h_has_since probe "$@"; }
 probe_cmd() { h_ask probe "$*" ready 5; }
 probe_quit() { echo quit >&"${H_FD[probe]}"; wait "$PROBE_PID" || x11_fail "the probe exited with an error after quitting"; PROBE_PID=""; }
 # No client holds any grab of these keys.
@@ -37,9 +34,9 @@ grabber_free() { "$GRABBER" --exit --any "${@/%/:none}" >/dev/null; }
 # presses. Ctrl+1 (id 5, by keycode, whatever the layout) follows KEYS: once
 # its report is in, everything sent before has been handled, so a missing
 # report times out and an extra one shows in the comparison.
-activations() { since "$1" | grep '^activated' | tr '\n' ';'; }
+activations() { h_since probe "$1" | grep '^activated' | tr '\n' ';'; }
 press_expect() {
-    local want="" id m=$(mark) n=$(($(wc -w <<<"$1") + 1))
+    local want="" id m=$(h_lines probe) n=$(($(wc -w <<<"$1") + 1))
     for id in $1 5; do want+="activated $id 0;"; done
     shift
     xdotool key "$@" ctrl+10
@@ -90,11 +87,11 @@ case_conflict() {
 # The presses (0) and repeats (1) of ID while xdotool runs ARGS, then the 0 of
 # Ctrl+1 (id 5) sent after them: its report says they are all handled.
 reports_of() {
-    local id=$1 m=$(mark)
+    local id=$1 m=$(h_lines probe)
     shift
     xdotool "$@" key ctrl+10
-    x11_wait_for 5 has "$m" "activated 5 0"
-    since "$m" | sed -n "s/^activated [${id}5] //p" | tr -d '\n'
+    x11_wait_for 5 h_has_since probe "$m" "activated 5 0"
+    h_since probe "$m" | sed -n "s/^activated [${id}5] //p" | tr -d '\n'
 }
 case_repeat() {
     xset r rate 200 30 # 200 ms to the first repeat, then 30 a second
@@ -140,7 +137,7 @@ case_keymap() {
     sed -e 's/<AD04> = 27;/<AD04> = 28;/' -e 's/<AD05> = 28;/<AD05> = 27;/' "$X11_TMP/us.xkb" >"$X11_TMP/swapped.xkb"
     grep -v '<AE11> = 20;' "$X11_TMP/us.xkb" >"$X11_TMP/no-minus.xkb"
     probe_start
-    local start=$(mark) load ids keys
+    local start=$(h_lines probe) load ids keys
     # Once the service has grabbed again (on the mapping notification), the
     # physical keys work whatever they type: German "=" is dead acute, "-"
     # sharp s; French types symbols on the digit row without Shift. Then the R
@@ -157,7 +154,7 @@ xkbcomp -w 0 $X11_TMP/swapped.xkb $DISPLAY|1 2|ctrl+shift+r ctrl+shift+27
 xkbcomp -w 0 $X11_TMP/no-minus.xkb $DISPLAY|3|ctrl+shift+equal
 setxkbmap us|4|ctrl+shift+minus
 EOF
-    [ "$(since "$start" | grep -E '^(lost|registered)' | tr '\n' ';')" = "lost 4;registered 4;" ] ||
+    [ "$(h_since probe "$start" | grep -E '^(lost|registered)' | tr '\n' ';')" = "lost 4;registered 4;" ] ||
         x11_fail "id 4 alone should be lost and come back: $(grep -E '^(lost|registered)' "$LOG" | tr '\n' ';')"
 }
 

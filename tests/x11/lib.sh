@@ -15,6 +15,7 @@
 #   x11_move X Y [X Y...]  move the pointer through XTest (root pixel coordinates)
 #   x11_pixel X Y          print "R G B" (0-255) of a root window pixel
 #   x11_screenshot FILE    PNG of the root window
+#   x11_shot X Y W H       "R G B" of every pixel of that area, row by row
 #   x11_wait_for T CMD...  retry CMD until it succeeds or T seconds pass (then exit 1).
 #                          CMD's arguments are expanded once: to wait for a value,
 #                          compare inside a function (x11_pixel_is, x11_bbox_is)
@@ -24,25 +25,10 @@
 #                          the rectangle (default: the screen) span that box,
 #                          else fail saying WHAT and where they are
 #   x11_blend "R G B" ALPHA "R G B", x11_near "R G B" "R G B" TOL
-#   tovani_start [ARGS...] start $TOVANI_BIN with a fresh XDG_CONFIG_HOME
-#                          ($TOVANI_CONFIG_HOME); its PID is $TOVANI_PID
+#   tovani_start, tovani_cmd, tovani_config_home, tovani_conf...: see
+#                          harness.sh (on this X server, through Qt's xcb)
 #   tovani_guide [ARGS...] tovani_start toggle ARGS, and wait for the overlay
-#   tovani_stop            stop the last tovani started (SIGTERM, then SIGKILL)
-#   tovani_pass            fails unless the last tovani started still runs; else PASS
-#   tovani_cmd ARGS...     the tovani command beside the running copy, as a
-#                          person runs it (same settings and runtime folder),
-#                          stopped after $TOVANI_CMD_TIMEOUT seconds (20)
-#   tovani_conf            the path of the settings file
-#   tovani_conf_has LINE   the settings file holds the line (KEY=VALUE)
-#   tovani_expect_conf LINE WHAT
-#                          wait up to 10 s for the line, else fail saying WHAT
 #   tovani_own_pids        the tovani processes of this test, one PID a line
-#   tovani_config_home [KEY=VALUE...]
-#                          create the fresh configuration directory now (with a
-#                          settings file of those lines, if any), so that the
-#                          next tovani_start uses it once instead of a new one;
-#                          call it again after tovani_stop to restart on the
-#                          same settings: TOVANI_REUSE_CONFIG=1 tovani_start
 #   a11y_start             a private session bus and an accessibility bus on
 #                          it (at-spi-bus-launcher), skipping the test when
 #                          they are missing; exports DBUS_SESSION_BUS_ADDRESS,
@@ -60,14 +46,9 @@
 
 source "$(dirname "${BASH_SOURCE[0]}")/../harness.sh"
 harness_init x11
-X11_TMP=$H_TMP
-# tovani keeps one running copy per user, reached through a socket in
-# XDG_RUNTIME_DIR; a folder of the test's own keeps it apart from any copy the
-# person running the tests has open, and from other tests.
-export XDG_RUNTIME_DIR="$X11_TMP/run"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-X11_SCREEN_SIZE="" TOVANI_PID="" X11_PICOM_PID="" TOVANI_CONFIG_HOME=""
-: "${X11PROBE:=}" "${TOVANI_BIN:=}"
+X11_TMP=$H_TMP H_TOVANI_ENV=QT_QPA_PLATFORM=xcb
+X11_SCREEN_SIZE="" X11_PICOM_PID=""
+: "${X11PROBE:=}"
 x11__log() { echo "[x11] $*" >&2; }
 
 x11_probe() { [ -x "$X11PROBE" ] || x11_fail "X11PROBE is not set to the x11probe helper"; "$X11PROBE" "$@"; }
@@ -145,6 +126,7 @@ x11_move() { printf 'mousemove %s %s\n' "$@" | xte || x11_fail "xte could not mo
 
 x11_pixel() { x11_probe pixel "$1" "$2"; }
 x11_screenshot() { import -window root "$1" 2>/dev/null || x11_fail "could not take a screenshot"; }
+x11_shot() { import -window root -crop "${3}x$4+$1+$2" -depth 8 rgb:- | od -An -v -tu1 -w3 | awk '{ print $1, $2, $3 }'; }
 
 # The colour of the first drawn at ALPHA over the second, as the compositor
 # blends it ("R G B", rounded).
@@ -168,42 +150,9 @@ x11_expect_box() {
         x11_fail "$3: what differs from '$1' in ($rect) spans '$(x11_probe bbox-not $1 0 $rect)', expected '$2'"
 }
 
-tovani_config_home() {
-    TOVANI_CONFIG_HOME=$(mktemp -d "$X11_TMP/config.XXXXXX") TOVANI_REUSE_CONFIG=1
-    mkdir -p "$TOVANI_CONFIG_HOME/tovani"
-    [ $# = 0 ] || printf '%s\n' '[General]' "$@" >"$(tovani_conf)"
-    export TOVANI_CONFIG_HOME
-}
-
-tovani_start() {
-    [ -x "$TOVANI_BIN" ] || x11_fail "TOVANI_BIN is not set to the tovani executable"
-    [ "${TOVANI_REUSE_CONFIG:-0}" = 1 ] || tovani_config_home
-    TOVANI_REUSE_CONFIG=0
-    env XDG_CONFIG_HOME="$TOVANI_CONFIG_HOME" QT_QPA_PLATFORM=xcb \
-        "$TOVANI_BIN" "$@" >"$X11_TMP/tovani-${#H_PIDS[@]}.log" 2>&1 &
-    TOVANI_PID=$!
-    x11_track_pid $TOVANI_PID
-    x11__log "tovani $* (pid $TOVANI_PID) config $TOVANI_CONFIG_HOME"
-}
-
 tovani_guide() {
     tovani_start toggle "$@"
     x11_wait_for 20 x11_probe wait-window "Tovani Guide" 0 || x11_fail "no overlay window: $(x11_probe windows)"
-}
-
-tovani_pass() { kill -0 "$TOVANI_PID" || x11_fail "tovani exited"; echo PASS; }
-tovani_stop() { [ -z "$TOVANI_PID" ] || x11__stop_pid "$TOVANI_PID"; TOVANI_PID=""; }
-
-tovani_cmd() {
-    env XDG_CONFIG_HOME="$TOVANI_CONFIG_HOME" QT_QPA_PLATFORM=xcb \
-        timeout "${TOVANI_CMD_TIMEOUT:-20}" "$TOVANI_BIN" "$@"
-}
-
-tovani_conf() { echo "$TOVANI_CONFIG_HOME/tovani/tovani.conf"; }
-tovani_conf_has() { grep -qxF "$1" "$(tovani_conf)" 2>/dev/null; }
-tovani_expect_conf() {
-    x11_wait_for 10 tovani_conf_has "$1" ||
-        x11_fail "$2: the settings file has no '$1': $(tr '\n' ';' <"$(tovani_conf)" 2>/dev/null)"
 }
 
 # By their runtime folder, which is the test's own.

@@ -1,1 +1,0 @@
-export default {ActionMode: {NORMAL: 1, OVERVIEW: 2, POPUP: 64}};

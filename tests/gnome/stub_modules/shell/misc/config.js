@@ -1,1 +1,0 @@
-export const PACKAGE_VERSION = '45.0';
