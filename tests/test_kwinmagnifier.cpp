@@ -19,10 +19,12 @@ private Q_SLOTS:
         const QByteArray set = "Width=512\nInitialZoom=3\n";
         QTest::newRow("no file") << QByteArray() << "[Effect-magnifier]\n" + set;
         QTest::newRow("no group, no last newline")
-            << QByteArray("[Plugins]\nmagnifierEnabled=true") << "[Plugins]\nmagnifierEnabled=true\n\n[Effect-magnifier]\n" + set;
+            << QByteArray("[Plugins]\nmagnifierEnabled=true")
+            << "[Plugins]\nmagnifierEnabled=true\n\n[Effect-magnifier]\n" + set;
         QTest::newRow("group between others, key replaced where it stands")
             << QByteArray("[A]\nWidth=1\n\n[Effect-magnifier]\nHeight=7\nWidth = 200\n\n[Z]\nInitialZoom=9\n")
-            << QByteArray("[A]\nWidth=1\n\n[Effect-magnifier]\nHeight=7\nWidth=512\nInitialZoom=3\n\n[Z]\nInitialZoom=9\n");
+            << QByteArray("[A]\nWidth=1\n\n[Effect-magnifier]\nHeight=7\nWidth=512\nInitialZoom=3\n\n[Z]"
+                          "\nInitialZoom=9\n");
         QTest::newRow("translated and immutable keys are other keys")
             << QByteArray("[Effect-magnifier]\nWidth[de]=5\n# Width=1\n")
             << QByteArray("[Effect-magnifier]\nWidth[de]=5\n# Width=1\nWidth=512\nInitialZoom=3\n");
@@ -49,7 +51,8 @@ private Q_SLOTS:
         for (const char *name : {"Width", "Height", "InitialZoom"})
             saved.append({name, platform::kwin::entryOf(before, key, name)});
         const QByteArray set = platform::kwin::withEntries(
-            before, key, {{"Width", QByteArray("512")}, {"Height", QByteArray("64")}, {"InitialZoom", QByteArray("3")}});
+            before, key,
+            {{"Width", QByteArray("512")}, {"Height", QByteArray("64")}, {"InitialZoom", QByteArray("3")}});
         QCOMPARE(platform::kwin::withEntries(set, key, saved), before);
     }
 };

@@ -500,6 +500,14 @@ Rückgabewert: 0 bei Erfolg, 1 wenn die laufende Instanz nicht erreichbar war,
         <source>Unavailable on Wayland for now</source>
         <translation>Unter Wayland vorerst nicht verfügbar</translation>
     </message>
+    <message>
+        <source>KWin did not say whether it can magnify the screen</source>
+        <translation>KWin hat nicht mitgeteilt, ob es den Bildschirm vergrößern kann</translation>
+    </message>
+    <message>
+        <source>KWin&apos;s magnifier needs KWin to draw with OpenGL, which it does not here</source>
+        <translation>Die Lupe von KWin braucht OpenGL zum Zeichnen, das KWin hier nicht verwendet</translation>
+    </message>
 </context>
 <context>
     <name>MagnifierWindow</name>

@@ -501,6 +501,14 @@ un cambio no se guardó.
         <source>Unavailable on Wayland for now</source>
         <translation>No disponible en Wayland por ahora</translation>
     </message>
+    <message>
+        <source>KWin did not say whether it can magnify the screen</source>
+        <translation>KWin no ha indicado si puede ampliar la pantalla</translation>
+    </message>
+    <message>
+        <source>KWin&apos;s magnifier needs KWin to draw with OpenGL, which it does not here</source>
+        <translation>La lupa de KWin necesita que KWin dibuje con OpenGL, y aquí no lo hace</translation>
+    </message>
 </context>
 <context>
     <name>MagnifierWindow</name>

@@ -500,6 +500,14 @@ n’a pas été enregistrée.
         <source>Unavailable on Wayland for now</source>
         <translation>Indisponible sous Wayland pour l’instant</translation>
     </message>
+    <message>
+        <source>KWin did not say whether it can magnify the screen</source>
+        <translation>KWin n’a pas indiqué s’il peut agrandir l’écran</translation>
+    </message>
+    <message>
+        <source>KWin&apos;s magnifier needs KWin to draw with OpenGL, which it does not here</source>
+        <translation>La loupe de KWin a besoin que KWin dessine avec OpenGL, ce qu’il ne fait pas ici</translation>
+    </message>
 </context>
 <context>
     <name>MagnifierWindow</name>

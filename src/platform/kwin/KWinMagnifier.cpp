@@ -49,8 +49,7 @@ bool isKey(const QByteArray &line, const QByteArray &key)
 std::optional<QByteArray> groupOf(const QByteArray &line)
 {
     const QByteArray trimmed = line.trimmed();
-    if (!trimmed.startsWith('[') || !trimmed.endsWith(']'))
-        return std::nullopt;
+    if (!trimmed.startsWith('[') || !trimmed.endsWith(']')) return std::nullopt;
     return trimmed.mid(1, trimmed.size() - 2);
 }
 
@@ -78,8 +77,7 @@ public:
             writeLook(std::nullopt);
             call(QStringLiteral("reconfigureEffect"), QDBus::Block);
         }
-        if (m_loadedHere)
-            call(QStringLiteral("unloadEffect"), QDBus::Block);
+        if (m_loadedHere) call(QStringLiteral("unloadEffect"), QDBus::Block);
         // The effect saves its zoom as it goes: the person's values go back
         // after it.
         restoreEntries();
@@ -95,7 +93,8 @@ public:
                     "MagnifierView", "KWin did not say whether it can magnify the screen"));
             else if (!answer->at(0).toBool())
                 m_capability = Capability::missing(QCoreApplication::translate(
-                    "MagnifierView", "KWin's magnifier needs KWin to draw with OpenGL, which it does not here"));
+                    "MagnifierView",
+                    "KWin's magnifier needs KWin to draw with OpenGL, which it does not here"));
             else
                 m_capability = Capability{};
         }
@@ -110,18 +109,24 @@ public:
             want = Look{std::clamp(qRound(std::clamp(size.width(), 0.0, 1e6)), minSide, maxSide),
                         std::clamp(qRound(std::clamp(size.height(), 0.0, 1e6)), minSide, maxSide),
                         std::min(zoom, maxZoom)};
-        if (want == m_want)
-            return;
+        if (want == m_want) return;
         m_want = want;
         step();
     }
 
 private:
-    enum class Phase { Off, TurningOn, On, TurningOff };
+    enum class Phase
+    {
+        Off,
+        TurningOn,
+        On,
+        TurningOff
+    };
 
     static QString configPath()
     {
-        return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/kwinrc");
+        return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+               QStringLiteral("/kwinrc");
     }
 
     // Moves towards what is wanted from where the effect is.
@@ -129,16 +134,14 @@ private:
     {
         switch (m_phase) {
         case Phase::Off:
-            if (!m_want || !capability() || !load())
-                return;
+            if (!m_want || !capability() || !load()) return;
             m_shown = *m_want;
             turn(Phase::TurningOn, m_shown);
             return;
         case Phase::TurningOn:
         case Phase::On:
             // The effect takes any other zoom than its own for "off".
-            if (!m_want || *m_want != m_shown)
-                turn(Phase::TurningOff, std::nullopt);
+            if (!m_want || *m_want != m_shown) turn(Phase::TurningOff, std::nullopt);
             return;
         case Phase::TurningOff:
             return; // readBack() goes on once it is off
@@ -156,8 +159,7 @@ private:
 
     bool load()
     {
-        if (m_loaded)
-            return true;
+        if (m_loaded) return true;
         const std::optional<QVariantList> loaded =
             platform::dbus::replyArguments(call(QStringLiteral("isEffectLoaded"), QDBus::Block), u"b");
         if (loaded && loaded->at(0).toBool()) {
@@ -194,15 +196,13 @@ private:
 
     void settle(bool active)
     {
-        if (m_phase == Phase::On || m_phase == Phase::Off)
-            return;
+        if (m_phase == Phase::On || m_phase == Phase::Off) return;
         const bool done = m_phase == Phase::TurningOn ? active : !active;
         if (!done) {
             if (++m_checks >= maxChecks) {
                 qCWarning(lcKWinMagnifier) << "KWin's magnifier did not turn" << (active ? "off" : "on");
                 m_phase = active ? Phase::On : Phase::Off;
-                if (m_phase == Phase::Off)
-                    restoreEntries();
+                if (m_phase == Phase::Off) restoreEntries();
                 return;
             }
             // On: a reconfiguration during the effect's zoom-out reads as
@@ -214,8 +214,7 @@ private:
             return;
         }
         m_phase = m_phase == Phase::TurningOn ? Phase::On : Phase::Off;
-        if (m_phase == Phase::Off)
-            restoreEntries();
+        if (m_phase == Phase::Off) restoreEntries();
         step();
     }
 
@@ -227,24 +226,22 @@ private:
         const QByteArray before = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
         QList<ConfigEntry> entries{{"InitialZoom", QByteArray::number(look ? look->zoom : 1.0, 'g', 6)}};
         if (look)
-            entries += {{"Width", QByteArray::number(look->width)}, {"Height", QByteArray::number(look->height)}};
+            entries +=
+                {{"Width", QByteArray::number(look->width)}, {"Height", QByteArray::number(look->height)}};
         if (!m_saved) {
             m_saved = QList<ConfigEntry>();
             for (const QByteArray key : {"InitialZoom", "Width", "Height"})
                 m_saved->append({key, entryOf(before, group, key)});
         }
         const QString error = replaceFileContents(m_configPath, withEntries(before, group, entries));
-        if (!error.isEmpty())
-            qCWarning(lcKWinMagnifier) << "cannot set KWin's magnifier:" << error;
+        if (!error.isEmpty()) qCWarning(lcKWinMagnifier) << "cannot set KWin's magnifier:" << error;
     }
 
     void restoreEntries()
     {
-        if (!m_saved)
-            return;
+        if (!m_saved) return;
         QFile file(m_configPath);
-        if (!file.open(QIODevice::ReadOnly))
-            return;
+        if (!file.open(QIODevice::ReadOnly)) return;
         const QString error = replaceFileContents(m_configPath, withEntries(file.readAll(), group, *m_saved));
         if (!error.isEmpty())
             qCWarning(lcKWinMagnifier) << "cannot put KWin's magnifier settings back:" << error;
@@ -253,7 +250,8 @@ private:
 
     QDBusMessage call(const QString &method, QDBus::CallMode mode) const
     {
-        QDBusMessage message = QDBusMessage::createMethodCall(kwinService, effectsPath, effectsInterface, method);
+        QDBusMessage message =
+            QDBusMessage::createMethodCall(kwinService, effectsPath, effectsInterface, method);
         message.setArguments({effectName});
         if (mode == QDBus::NoBlock) {
             m_bus.send(message);
@@ -280,16 +278,14 @@ private:
 std::unique_ptr<DesktopMagnifier> createMagnifier()
 {
     QDBusConnectionInterface *bus = QDBusConnection::sessionBus().interface();
-    if (!bus || !bus->isServiceRegistered(kwinService))
-        return nullptr;
+    if (!bus || !bus->isServiceRegistered(kwinService)) return nullptr;
     return std::make_unique<KWinMagnifier>();
 }
 
 QByteArray withEntries(const QByteArray &file, const QByteArray &group, const QList<ConfigEntry> &entries)
 {
     QList<QByteArray> lines = file.split('\n');
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
+    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
     QList<bool> placed(entries.size(), false);
     qsizetype end = -1; // the line after the group's last entry
     bool inGroup = false;
@@ -298,13 +294,10 @@ QByteArray withEntries(const QByteArray &file, const QByteArray &group, const QL
             inGroup = *opened == group;
             continue;
         }
-        if (!inGroup)
-            continue;
-        if (!lines[i].trimmed().isEmpty())
-            end = i + 1;
+        if (!inGroup) continue;
+        if (!lines[i].trimmed().isEmpty()) end = i + 1;
         for (qsizetype e = 0; e < entries.size(); ++e) {
-            if (!isKey(lines[i], entries[e].key))
-                continue;
+            if (!isKey(lines[i], entries[e].key)) continue;
             placed[e] = true;
             if (entries[e].value) {
                 lines[i] = entries[e].key + '=' + *entries[e].value;
@@ -317,18 +310,17 @@ QByteArray withEntries(const QByteArray &file, const QByteArray &group, const QL
     }
     QList<QByteArray> added;
     for (qsizetype e = 0; e < entries.size(); ++e)
-        if (!placed[e] && entries[e].value)
-            added.append(entries[e].key + '=' + *entries[e].value);
+        if (!placed[e] && entries[e].value) added.append(entries[e].key + '=' + *entries[e].value);
     if (!added.isEmpty()) {
         if (end < 0) {
-            const qsizetype header = std::find_if(lines.cbegin(), lines.cend(), [&](const QByteArray &line) {
-                                         return groupOf(line) == group;
-                                     }) - lines.cbegin();
+            const qsizetype header =
+                std::find_if(lines.cbegin(), lines.cend(),
+                             [&](const QByteArray &line) { return groupOf(line) == group; }) -
+                lines.cbegin();
             if (header < lines.size()) {
                 end = header + 1;
             } else {
-                if (!lines.isEmpty() && !lines.last().trimmed().isEmpty())
-                    lines.append(QByteArray());
+                if (!lines.isEmpty() && !lines.last().trimmed().isEmpty()) lines.append(QByteArray());
                 lines.append('[' + group + ']');
                 end = lines.size();
             }
@@ -337,8 +329,7 @@ QByteArray withEntries(const QByteArray &file, const QByteArray &group, const QL
             lines.insert(end++, line);
     }
     QByteArray out = lines.join('\n');
-    if (!out.isEmpty())
-        out += '\n';
+    if (!out.isEmpty()) out += '\n';
     return out;
 }
 
