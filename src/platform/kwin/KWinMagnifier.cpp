@@ -203,6 +203,9 @@ private:
                 qCWarning(lcKWinMagnifier) << "KWin's magnifier did not turn" << (active ? "off" : "on");
                 m_phase = active ? Phase::On : Phase::Off;
                 if (m_phase == Phase::Off) restoreEntries();
+                // A KWin started anew since has no effect loaded: asked again
+                // at the next show.
+                m_loaded = false;
                 return;
             }
             // On: a reconfiguration during the effect's zoom-out reads as
