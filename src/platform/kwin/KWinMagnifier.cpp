@@ -152,6 +152,13 @@ private:
     {
         m_phase = phase;
         m_checks = 0;
+        ask(look);
+    }
+
+    // `look` in KWin's file, the effect told to read it, and what it did
+    // read back shortly.
+    void ask(const std::optional<Look> &look)
+    {
         writeLook(look);
         call(QStringLiteral("reconfigureEffect"), QDBus::NoBlock);
         m_check.start();
@@ -211,7 +218,7 @@ private:
             // On: a reconfiguration during the effect's zoom-out reads as
             // "off"; asked again once it is out.
             if (m_phase == Phase::TurningOn && m_checks % 4 == 0)
-                turn(Phase::TurningOn, m_shown);
+                ask(m_shown);
             else
                 m_check.start();
             return;
