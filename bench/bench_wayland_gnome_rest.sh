@@ -29,6 +29,7 @@ export TOVANI_GNOME_VARIANTS=$BUILD/gnome-shell TOVANI_BIN=$BUILD/src/tovani
 if [ "${QUICK:-0}" = 1 ]; then RESTS=${RESTS:-10}; fi
 RESTS=${RESTS:-30} PAUSE_MS=${PAUSE_MS:-300}
 source "$HERE/../tests/gnome/lib.sh"
+source "$HERE/rest_timing.sh"
 
 gs_start
 gs_wait_ext
@@ -49,31 +50,16 @@ gs_wait_for 20 eval '[[ "$(tovani status 2>/dev/null)" == *"extension: active" ]
     gs_fail "tovani status: $(tovani status 2>&1)"
 sleep 1
 
-placed() { grep -c 'tovani.lineguide: on line ' "$LOGF"; }
 move_at() { # X Y: moves, prints the Shell's wall clock at the move (seconds)
     gs_eval "$GS__DEVICES tovaniTestPointer.notify_absolute_motion(now(), $1, $2); G.get_real_time()" |
         awk '{ printf "%.6f\n", $1 / 1e6 }'
 }
-ms=() misses=0
-for ((i = 0; i < RESTS; i++)); do
-    gs_move 900 $((300 + i % 7)) # beside the window, no text
-    sleep "$(awk -v p="$PAUSE_MS" 'BEGIN { print p / 1000 }')"
-    n=$(placed)
-    read -r a z <<<"${ink[$(((i * 3) % 10))]}"
-    y=$(((a + z) / 2 + (i % 2 == 0 ? 3 : -3)))
-    sent=$(move_at 300 "$y")
-    [ -n "$sent" ] || gs_fail "could not move the pointer"
-    for ((w = 0; w < 200; w++)); do # 1 s
-        [ "$(placed)" -gt "$n" ] && break
-        sleep 0.005
-    done
-    if [ "$(placed)" -gt "$n" ]; then
-        at=$(grep 'tovani.lineguide: on line ' "$LOGF" | sed -n "$((n + 1))p" | awk '{ print $NF }')
-        ms+=("$(awk -v a="$sent" -v b="$at" 'BEGIN { printf "%.1f", (b - a) * 1000 }')")
-    else
-        misses=$((misses + 1))
-    fi
-done
+away() { gs_move 900 $((300 + $1 % 7)); } # beside the window, no text
+towards() {
+    read -r a z <<<"${ink[$((($1 * 3) % 10))]}"
+    REST_SENT=$(move_at 300 $(((a + z) / 2 + ($1 % 2 == 0 ? 3 : -3))))
+}
+rest_times away towards || gs_fail "could not move the pointer"
 # One picture beside the window: the band's rows on the last line rested on.
 sleep 0.2
 band=$(gs_shot 1000 $((TOP - 10)) 1 320 | awk -v bg="$BG" -v y0=$((TOP - 11)) '$0 != bg { if (f == "") f = NR + y0; l = NR + y0 }
@@ -84,9 +70,7 @@ read -r first last <<<"$band"
     gs_fail "after the last rest the band spans rows $band, the line's ink $a $z"
 tovani quit >/dev/null
 
-res=$( (for v in "${ms[@]}"; do echo "$v"; done) | sort -g | awk -v m="$misses" -v n="$RESTS" '{ v[NR] = $1 }
-    END { if (!NR) { print "- - -", m, n; exit } i = int(0.95 * NR + 0.5); if (i < 1) i = 1
-          printf "%.1f %.1f %.1f %d %d\n", v[int((NR + 1) / 2)], v[i], v[NR], m, n }')
+res=$(rest_result)
 echo "Rest to line on GNOME Shell $GS_MAJOR (ms): median p95 max, no line within 1 s, rests: $res"
 echo "  the band on the last line rested on: rows $first-$last, ink $a-$z"
 echo "RESULT gnome.rest $res"

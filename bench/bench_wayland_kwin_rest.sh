@@ -27,6 +27,7 @@ export TOVANI_BIN=$BUILD/src/tovani FAKEINPUT=$BUILD/tests/wayland/fakeinput WLP
 if [ "${QUICK:-0}" = 1 ]; then RESTS=${RESTS:-10}; fi
 RESTS=${RESTS:-30} PAUSE_MS=${PAUSE_MS:-300}
 source "$HERE/../tests/wayland/kwin_lib.sh"
+source "$HERE/rest_timing.sh"
 [ "$KWIN_MAJOR" -lt 6 ] || kwin_skip "KWin $KWIN_MAJOR runs nested in sway here; this measures KWin 5 --virtual"
 
 kwin_start
@@ -46,35 +47,16 @@ QT_MESSAGE_PATTERN="%{category}: %{message}" QT_LOGGING_RULES="tovani.lineguide.
 wl_wait_for 20 eval 'tovani_cmd status | grep -q "pointer: kwin-script"' || wl_fail "tovani status: $(tovani_cmd status 2>&1)"
 LOGF=$TOVANI_LOG
 
-placed() { grep -c 'tovani.lineguide: on line ' "$LOGF"; }
 # The move goes straight to the helper's pipe: kwin_move waits for its answer
 # by polling, which would only delay the next rest.
-move_at() { # X Y: sends the move, prints the wall clock it was sent at
-    local t=$EPOCHREALTIME
-    echo "move $1 $2" >&"${H_FD[fake]}"
-    echo "$t"
-}
 below=$(($(echo "${lines[9]}" | cut -d' ' -f2) + 30))
-ms=() misses=0
-for ((i = 0; i < RESTS; i++)); do
-    kwin_move $((X0 + 60)) "$below"
-    sleep "$(awk -v p="$PAUSE_MS" 'BEGIN { print p / 1000 }')"
-    n=$(placed)
-    k=$(((i * 3) % 10))
-    read -r a z <<<"${lines[$k]}"
-    y=$([ $((i % 2)) = 0 ] && echo $((z - 3)) || echo $((a + 3)))
-    sent=$(move_at $((X0 + 60)) "$y")
-    for ((w = 0; w < 200; w++)); do # 1 s
-        [ "$(placed)" -gt "$n" ] && break
-        sleep 0.005
-    done
-    if [ "$(placed)" -gt "$n" ]; then
-        at=$(grep 'tovani.lineguide: on line ' "$LOGF" | sed -n "$((n + 1))p" | awk '{ print $NF }')
-        ms+=("$(awk -v a="$sent" -v b="$at" 'BEGIN { printf "%.1f", (b - a) * 1000 }')")
-    else
-        misses=$((misses + 1))
-    fi
-done
+away() { kwin_move $((X0 + 60)) "$below"; }
+towards() {
+    read -r a z <<<"${lines[$((($1 * 3) % 10))]}"
+    REST_SENT=$EPOCHREALTIME
+    echo "move $((X0 + 60)) $(($1 % 2 == 0 ? z - 3 : a + 3))" >&"${H_FD[fake]}"
+}
+rest_times away towards
 # One picture: the band right of the text on the last line rested on.
 band=$(wl_shot "$COL" "$Y0" 1 $((Y1 - Y0)) | awk -v y0="$Y0" '$0 != "255 255 255" { if (!t) t = NR; b = NR } END { if (t) print y0 + t - 1, b - t + 1 }')
 read -r top height <<<"$band"
@@ -83,9 +65,7 @@ near() { [ $(($1 > $2 ? $1 - $2 : $2 - $1)) -le 5 ]; }
     wl_fail "after the last rest the band spans '$band' (top height), the line's ink $a $z"
 tovani_cmd quit >/dev/null
 
-res=$( (for v in "${ms[@]}"; do echo "$v"; done) | sort -g | awk -v m="$misses" -v n="$RESTS" '{ v[NR] = $1 }
-    END { if (!NR) { print "- - -", m, n; exit } i = int(0.95 * NR + 0.5); if (i < 1) i = 1
-          printf "%.1f %.1f %.1f %d %d\n", v[int((NR + 1) / 2)], v[i], v[NR], m, n }')
+res=$(rest_result)
 echo "Rest to line on KWin (ms): median p95 max, no line within 1 s, rests: $res"
 echo "  the band on the last line rested on: rows $top-$((top + height)), ink $a-$z"
 echo "RESULT kwin.rest $res"
