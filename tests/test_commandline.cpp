@@ -16,7 +16,8 @@ namespace {
 QString sendWhileServing(const QString &path, const QString &command)
 {
     std::optional<QString> reply;
-    const std::unique_ptr<QThread> client(QThread::create([&] { reply = SingleInstance::send(path, command, 5000); }));
+    const std::unique_ptr<QThread> client(
+        QThread::create([&] { reply = SingleInstance::send(path, command, 5000); }));
     QEventLoop serving;
     QObject::connect(client.get(), &QThread::finished, &serving, &QEventLoop::quit);
     QTimer::singleShot(15000, &serving, [] { qFatal("the client hangs"); });
@@ -33,7 +34,14 @@ const auto answerOk = [](const QString &) { return QStringLiteral("ok"); };
 // TMPDIR already is, and where the socket must go ("" for nowhere: refused
 // with a reason). A folder the session named that is not the user's own with
 // mode 0700, or too deep for a socket address, is passed over.
-const struct { const char *name; QString runtime; int mode; uid_t owner; QString fallback, outcome; } socketPlaces[] = {
+const struct
+{
+    const char *name;
+    QString runtime;
+    int mode;
+    uid_t owner;
+    QString fallback, outcome;
+} socketPlaces[] = {
     {"private runtime folder", "run", 0700, 0, "", "runtime"},
     {"unset", "-", 0, 0, "", "fallback"},
     {"group readable", "run", 0750, 0, "", "fallback"},
@@ -58,13 +66,20 @@ private Q_SLOTS:
         // plain launch, "--help" or "--version", or "error: " and how the
         // message starts.
         const std::pair<QStringList, QString> cases[] = {
-            {{}, ""}, {{"toggle"}, "toggle"}, {{"style", "highlight-bar"}, "style 2"}, {{"style", "5"}, "style 5"},
-            {{"--help"}, "--help"}, {{"-v"}, "--version"}, {{"toggel"}, "error: unknown command \"toggel\""},
+            {{}, ""},
+            {{"toggle"}, "toggle"},
+            {{"style", "highlight-bar"}, "style 2"},
+            {{"style", "5"}, "style 5"},
+            {{"--help"}, "--help"},
+            {{"-v"}, "--version"},
+            {{"toggel"}, "error: unknown command \"toggel\""},
             {{"launch"}, "error: unknown command \"launch\""}, // a launch's own
-            {{"--frobnicate"}, "error: unknown option"}, {{"style", "6"}, "error: unknown style \"6\""},
+            {{"--frobnicate"}, "error: unknown option"},
+            {{"style", "6"}, "error: unknown style \"6\""},
             {{"style"}, "error: \"style\" takes one style: underline, "},
             {{"style", "Ruler"}, "error: unknown style"}, // the display name
-            {{"toggle", "now"}, "error: \"toggle\" takes no argument"}, {{"--help", "x"}, "error: unexpected argument"}};
+            {{"toggle", "now"}, "error: \"toggle\" takes no argument"},
+            {{"--help", "x"}, "error: unexpected argument"}};
         using K = CommandLine::Kind;
         for (const auto &[arguments, outcome] : cases) {
             const CommandLine parsed = CommandLine::parse(arguments);
@@ -101,7 +116,8 @@ private Q_SLOTS:
         const QString fallbackDir =
             QDir::tempPath() + "/runtime-" + QString::fromLocal8Bit(getpwuid(geteuid())->pw_name);
         const QString runtimeDir = r.runtime == u"relative" ? r.runtime : scratch.filePath(r.runtime);
-        r.runtime == u"-" ? qunsetenv("XDG_RUNTIME_DIR") : qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeDir));
+        r.runtime == u"-" ? qunsetenv("XDG_RUNTIME_DIR")
+                          : qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeDir));
         if (r.mode != 0)
             QVERIFY(QDir().mkpath(runtimeDir) && chmod(qPrintable(runtimeDir), mode_t(r.mode)) == 0 &&
                     (r.owner == 0 || chown(qPrintable(runtimeDir), r.owner, r.owner) == 0));
@@ -180,7 +196,8 @@ private Q_SLOTS:
             QLocalSocket *socket = client.get();
             connect(socket, &QLocalSocket::connected, socket, [socket] { socket->write("tog"); });
             if (comeBack)
-                connect(socket, &QLocalSocket::disconnected, socket, [socket, path] { socket->connectToServer(path); });
+                connect(socket, &QLocalSocket::disconnected, socket,
+                        [socket, path] { socket->connectToServer(path); });
             socket->connectToServer(path);
         }
         QTest::qWait(100);
@@ -199,9 +216,12 @@ private Q_SLOTS:
     {
         // Nothing from the running copy may drive the terminal.
         const std::pair<QString, QString> cases[] = {
-            {"unknown style \"6\"", "unknown style \"6\""}, {"\x1b]0;owned\x07\x1b[2J", "\\x1b]0;owned\\x07\\x1b[2J"},
-            {QChar(0x9b) + QStringLiteral("31m"), "\\x9b31m"}, {"a\\x1b", "a\\\\x1b"},
-            {QChar(0x202e) + QStringLiteral("txt.exe"), "\\u{202e}txt.exe"}, {"réglage", "réglage"}};
+            {"unknown style \"6\"", "unknown style \"6\""},
+            {"\x1b]0;owned\x07\x1b[2J", "\\x1b]0;owned\\x07\\x1b[2J"},
+            {QChar(0x9b) + QStringLiteral("31m"), "\\x9b31m"},
+            {"a\\x1b", "a\\\\x1b"},
+            {QChar(0x202e) + QStringLiteral("txt.exe"), "\\u{202e}txt.exe"},
+            {"réglage", "réglage"}};
         for (const auto &[reply, printed] : cases)
             QCOMPARE(SingleInstance::printable(reply), printed);
     }

@@ -16,11 +16,20 @@ namespace {
 
 using Text = QString (*)(double);
 using Want = QString (*)(long); // the text for value x 100
-const struct { const char *name; double lower, upper, step; int steps; Text text; Want want; } sliders[] = {
+const struct
+{
+    const char *name;
+    double lower, upper, step;
+    int steps;
+    Text text;
+    Want want;
+} sliders[] = {
     {"opacity", 0.1, 1.0, 0.05, 18, valuetext::percent, [](long u) { return QString::number(u) + '%'; }},
     {"thickness", 1, 100, 1, 99, valuetext::pixels, [](long u) { return QString::number(u / 100) + "px"; }},
-    {"bracket width", 1, 40, 0.5, 78, valuetext::bracketWidth, [](long u) { return QString::number(u / 50) + '%'; }},
-    {"zoom", 1.1, 3.0, 0.1, 19, valuetext::zoom, [](long u) { return QString::number(u / 100.0, 'f', 1) + 'x'; }},
+    {"bracket width", 1, 40, 0.5, 78, valuetext::bracketWidth,
+     [](long u) { return QString::number(u / 50) + '%'; }},
+    {"zoom", 1.1, 3.0, 0.1, 19, valuetext::zoom,
+     [](long u) { return QString::number(u / 100.0, 'f', 1) + 'x'; }},
 };
 
 } // namespace
@@ -38,8 +47,8 @@ private Q_SLOTS:
     {
         using namespace valuetext;
         const QString dash = QStringLiteral("\u2014");
-        QCOMPARE((QStringList{percent(0.57), pixels(27.9), zoom(1.25), percent(-0.3), zoom(12.0), percent(1e16),
-                              percent(1e17)}),
+        QCOMPARE((QStringList{percent(0.57), pixels(27.9), zoom(1.25), percent(-0.3), zoom(12.0),
+                              percent(1e16), percent(1e17)}),
                  (QStringList{"56%", "27px", "1.2x", "-30%", "12.0x", "1000000000000000000%", dash}));
         for (double absurd : {qQNaN(), qInf(), -qInf(), 1e308, -1e308, 9.3e18})
             QCOMPARE((QStringList{pixels(absurd), percent(absurd), bracketWidth(absurd), zoom(absurd)}),
@@ -81,7 +90,8 @@ private Q_SLOTS:
         QTest::addColumn<bool>("brackets");
         for (LineStyle style : LineStyles::allCases)
             for (bool brackets : {false, true})
-                QTest::addRow("%s%s", qPrintable(LineStyles::rawValue(style)), brackets ? " with brackets" : "")
+                QTest::addRow("%s%s", qPrintable(LineStyles::rawValue(style)),
+                              brackets ? " with brackets" : "")
                     << int(LineStyles::index(style)) << brackets;
     }
 
@@ -127,7 +137,8 @@ private Q_SLOTS:
         for (int y = r.top(); y <= r.bottom(); ++y)
             for (int x = r.left(); x <= r.right(); ++x)
                 QVERIFY2(shown.pixel(x, y) == expected.pixel(x, y),
-                         qPrintable(QString::asprintf("(%d, %d): %08x, want %08x", x, y, shown.pixel(x, y), expected.pixel(x, y))));
+                         qPrintable(QString::asprintf("(%d, %d): %08x, want %08x", x, y, shown.pixel(x, y),
+                                                      expected.pixel(x, y))));
     }
 };
 

@@ -44,7 +44,8 @@ private Q_SLOTS:
         QFETCH(QByteArray, wayland);
         QFETCH(QByteArray, display);
         QFETCH(bool, asksX);
-        for (const auto &[name, value] : {std::pair{"QT_QPA_PLATFORM", qpa}, {"WAYLAND_DISPLAY", wayland}, {"DISPLAY", display}})
+        for (const auto &[name, value] :
+             {std::pair{"QT_QPA_PLATFORM", qpa}, {"WAYLAND_DISPLAY", wayland}, {"DISPLAY", display}})
             QVERIFY(value.isNull() ? (qunsetenv(name), true) : qputenv(name, value));
         const QString problem = Platform::checkDisplayServer();
         QVERIFY2(problem.isEmpty() != asksX && (!asksX || problem.contains(u":9873")), qPrintable(problem));
@@ -73,8 +74,10 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("session");
         QTest::addColumn<QString>("reason");
         QTest::newRow("fallback") << false << QByteArray() << QByteArray() << "offscreen";
-        QTest::newRow("x11, WAYLAND_DISPLAY") << true << QByteArray("wayland-0") << QByteArray() << "Wayland session";
-        QTest::newRow("x11, XDG_SESSION_TYPE") << true << QByteArray() << QByteArray("wayland") << "Wayland session";
+        QTest::newRow("x11, WAYLAND_DISPLAY")
+            << true << QByteArray("wayland-0") << QByteArray() << "Wayland session";
+        QTest::newRow("x11, XDG_SESSION_TYPE")
+            << true << QByteArray() << QByteArray("wayland") << "Wayland session";
         QTest::newRow("x11 off X11") << true << QByteArray() << QByteArray() << "not running on X11";
     }
 
@@ -84,7 +87,8 @@ private Q_SLOTS:
         QFETCH(QByteArray, wayland);
         QFETCH(QByteArray, session);
         QFETCH(QString, reason);
-        for (const auto &[name, value] : {std::pair{"WAYLAND_DISPLAY", wayland}, {"XDG_SESSION_TYPE", session}})
+        for (const auto &[name, value] :
+             {std::pair{"WAYLAND_DISPLAY", wayland}, {"XDG_SESSION_TYPE", session}})
             QVERIFY(value.isEmpty() ? (qunsetenv(name), true) : qputenv(name, value));
         Platform &p = Platform::instance();
         const auto capture = x11 ? platform::createX11Capture(p.displays()) : p.createScreenCapture();

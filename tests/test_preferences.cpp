@@ -7,12 +7,12 @@
 // Escape closing it. (That both fit at larger fonts is test_translations';
 // docs/tools/window_shots makes the pictures of both in docs/.)
 
-#include "ui/LaunchAtLogin.h"
 #include "magnifier/MagnifierWindow.h"
 #include "platform/FakePlatform.h"
 #include "ui/AboutView.h"
 #include "ui/ColorButton.h"
 #include "ui/Controls.h"
+#include "ui/LaunchAtLogin.h"
 #include "ui/PreferencesView.h"
 #include "ui/SliderBlock.h"
 #include "ui/StyleButton.h"
@@ -27,9 +27,18 @@ namespace {
 // The test's platform, made before any window.
 platform::FakePlatform *fake = nullptr;
 
-QString on(bool value) { return QString::fromLatin1(value ? "on" : "off"); }
-bool unfolded(FoldingBlock *f) { return f->isVisible() && f->isExpanded() && f->height() >= f->sizeHint().height(); }
-QString fold(FoldingBlock *f) { return f->isHidden() && !f->isExpanded() ? "" : unfolded(f) ? "/open" : "/moving"; }
+QString on(bool value)
+{
+    return QString::fromLatin1(value ? "on" : "off");
+}
+bool unfolded(FoldingBlock *f)
+{
+    return f->isVisible() && f->isExpanded() && f->height() >= f->sizeHint().height();
+}
+QString fold(FoldingBlock *f)
+{
+    return f->isHidden() && !f->isExpanded() ? "" : unfolded(f) ? "/open" : "/moving";
+}
 
 // Each setting as "name=saved/shown": the value the next start reads, then
 // what its control shows (selected tiles or swatches, the switch, the value
@@ -44,15 +53,19 @@ QStringList state(PreferencesView &v)
     QFile::copy(v.settings().filePath(), copy.filePath(QStringLiteral("tovani.conf")));
     const AppSettings saved(copy.filePath(QStringLiteral("tovani.conf")));
     const auto notice = [&v](const QLabel *l) { return l->isVisibleTo(&v) ? '/' + l->text() : QString(); };
-    const auto toggle = [](bool saved, const ToggleSwitch *shown) { return on(saved) + '/' + on(shown->isChecked()); };
+    const auto toggle = [](bool saved, const ToggleSwitch *shown) {
+        return on(saved) + '/' + on(shown->isChecked());
+    };
     QStringList tiles, swatches;
     for (LineStyle style : LineStyles::allCases)
         if (v.styleButton(style)->isSelected()) tiles << LineStyles::rawValue(style);
     for (int i = 0; i < v.colorButtons().size(); ++i)
         if (v.colorButtons()[i]->isSelected()) swatches << QString::number(i);
     QStringList words{
-        "window=" + on(v.isVisible()) + notice(v.findChild<QWidget *>(QStringLiteral("notice"))->findChild<QLabel *>()),
-        "style=" + LineStyles::rawValue(saved.currentStyle()) + '/' + tiles.join(u',') + fold(v.lineHeightFold()),
+        "window=" + on(v.isVisible()) +
+            notice(v.findChild<QWidget *>(QStringLiteral("notice"))->findChild<QLabel *>()),
+        "style=" + LineStyles::rawValue(saved.currentStyle()) + '/' + tiles.join(u',') +
+            fold(v.lineHeightFold()),
         "colour=" + saved.currentColor().toColor().name(QColor::HexArgb) + '/' + swatches.join(u','),
         "brackets=" + toggle(saved.verticalGuidesEnabled(), v.bracketSwitch()) + fold(v.bracketFold()),
         "magnifier=" + toggle(saved.magnifierEnabled(), v.magnifierSwitch()) + fold(v.magnifierFold()) +
@@ -70,8 +83,9 @@ QStringList state(PreferencesView &v)
           {"width", v.bracketWidthBlock(), saved.verticalGuideMargin()},
           {"bracket opacity", v.bracketOpacityBlock(), saved.verticalGuideOpacity()},
           {"zoom", v.zoomBlock(), saved.magnifierZoom()}})
-        words << QStringLiteral("%1=%2/%3 at %4").arg(QLatin1String(name), QString::number(value), block->valueText(),
-                                                      QString::number(block->slider()->value()));
+        words << QStringLiteral("%1=%2/%3 at %4")
+                     .arg(QLatin1String(name), QString::number(value), block->valueText(),
+                          QString::number(block->slider()->value()));
     return words;
 }
 
@@ -89,13 +103,20 @@ bool heardAsShown(QWidget *c)
 // control, a screen reader's action on it, a slider moved by steps.
 std::function<void(QWidget *)> key(int k)
 {
-    return [k](QWidget *w) { w->setFocus(); QTest::keyClick(w, Qt::Key(k)); };
+    return [k](QWidget *w) {
+        w->setFocus();
+        QTest::keyClick(w, Qt::Key(k));
+    };
 }
 std::function<void(QWidget *)> action(const QString &name)
 {
-    return [name](QWidget *w) { QAccessible::queryAccessibleInterface(w)->actionInterface()->doAction(name); };
+    return
+        [name](QWidget *w) { QAccessible::queryAccessibleInterface(w)->actionInterface()->doAction(name); };
 }
-std::function<void(QSlider *)> by(int steps) { return [steps](QSlider *s) { s->setValue(s->value() + steps); }; }
+std::function<void(QSlider *)> by(int steps)
+{
+    return [steps](QSlider *s) { s->setValue(s->value() + steps); };
+}
 
 // A window on settings of its own with every block open and a colour that is
 // none of the swatches; its controls in reading order.
@@ -118,20 +139,26 @@ struct OpenWindow
         // Set before showing, the blocks open at once, while showing has only
         // posted the requests that lay out the nested widgets again: sizes
         // are final once those are handled.
-        const bool open = QTest::qWaitFor([this] { return unfolded(v->lineHeightFold()) && unfolded(v->bracketFold()) && unfolded(v->magnifierFold()); });
+        const bool open = QTest::qWaitFor([this] {
+            return unfolded(v->lineHeightFold()) && unfolded(v->bracketFold()) &&
+                   unfolded(v->magnifierFold());
+        });
         QCoreApplication::sendPostedEvents();
         return open;
     }
     QList<QWidget *> controls() const // tiles 0-4, swatches 5-19, then 20-
     {
         QList<QWidget *> all;
-        for (LineStyle style : LineStyles::allCases) all << v->styleButton(style);
-        for (ColorButton *b : v->colorButtons()) all << b;
+        for (LineStyle style : LineStyles::allCases)
+            all << v->styleButton(style);
+        for (ColorButton *b : v->colorButtons())
+            all << b;
         return all << v->colorWell() << v->opacityBlock()->slider() << v->thicknessBlock()->slider()
                    << v->lineHeightBlock()->slider() << v->bracketSwitch() << v->bracketWidthBlock()->slider()
                    << v->bracketOpacityBlock()->slider() << v->magnifierSwitch() << v->zoomBlock()->slider()
-                   << v->snapSwitch() << v->caretSwitch() << v->lineKeysSwitch() << v->speechRateBlock()->slider()
-                   << v->voiceBox() << v->loginSwitch() << v->shortcutSwitch() << v->resetButton();
+                   << v->snapSwitch() << v->caretSwitch() << v->lineKeysSwitch()
+                   << v->speechRateBlock()->slider() << v->voiceBox() << v->loginSwitch()
+                   << v->shortcutSwitch() << v->resetButton();
     }
 };
 
@@ -156,11 +183,13 @@ class TestPreferences : public QObject
             const QStringList before = state(*m_window->view());
             act();
             QString got;
-            if (!QTest::qWaitFor([&, &changes = changes] {
-                    QStringList after = state(*m_window->view());
-                    after.removeIf([&before](const QString &word) { return before.contains(word); });
-                    return (got = after.join(u' ')) == changes;
-                }, 2000))
+            if (!QTest::qWaitFor(
+                    [&, &changes = changes] {
+                        QStringList after = state(*m_window->view());
+                        after.removeIf([&before](const QString &word) { return before.contains(word); });
+                        return (got = after.join(u' ')) == changes;
+                    },
+                    2000))
                 return QStringLiteral("\"%1\", not \"%2\"").arg(got, changes);
         }
         return {};
@@ -201,28 +230,37 @@ private Q_SLOTS:
             ok ? v->colorWell()->dialog()->accept() : v->colorWell()->dialog()->reject();
         };
         QVERIFY(!state(*v).join(u' ').contains(u"moving")); // the blocks start folded, not folding
-        QCOMPARE(run({
-            {[this] { m_window->show(); }, "window=on magnifier=off/off/" + MagnifierView::needsX11Text()},
-            {[v] { v->opacityBlock()->slider()->setValue(9); }, "opacity=0.55/55% at 9"},
-            {[&s] { s.setCustomOpacity(0.57); }, "opacity=0.57/56% at 9"},
-            {[v] { v->thicknessBlock()->slider()->setValue(99); }, "thickness=100/100px at 99"},
-            {[&s] { s.setCustomThickness(27.9); }, "thickness=27.9/27px at 27"},
-            {[v] { v->lineHeightBlock()->slider()->setValue(0); }, "strip=8/8px at 0"},
-            {[v] { v->bracketWidthBlock()->slider()->setValue(39); }, "width=20.5/41% at 39"},
-            {[&s] { s.setVerticalGuideMargin(7.3); }, "width=7.3/14% at 13"},
-            {[v] { v->bracketOpacityBlock()->slider()->setValue(14); }, "bracket opacity=0.8/80% at 14"},
-            {[v] { v->zoomBlock()->slider()->setValue(18); }, "zoom=2.9/2.9x at 18"},
-            {[&s] { s.setMagnifierZoom(1.34); }, "zoom=1.34/1.3x at 2"},
-            {[&] { v->styleButton(LineStyle::readingStrip)->click(); s.setCustomThickness(60); },
-             "style=Reading Strip/Reading Strip/open opacity=0.55/55% at 9 thickness=60/60px at 59"},
-            {[&] { v->styleButton(LineStyle::readingStrip)->click(); }, "thickness=55/55px at 54"},
-            {[&s] { s.setCurrentStyle(LineStyle::ruler); }, "style=Ruler/Ruler"},
-            {[&] { click(v->colorButtons()[1]); },
-             "colour=" + PresetColor::palette()[1].color.name(QColor::HexArgb) + "/1"},
-            {[&s] { s.setCurrentColor({0.995, 0.755, 0.009, 0.3}); }, "colour=#4dfec102/0"},
-            {[&] { choose(false); }, ""},
-            {[&] { choose(true); }, "colour=#800ac81e/"},
-        }), QString());
+        QCOMPARE(
+            run({
+                {[this] { m_window->show(); },
+                 "window=on magnifier=off/off/" + MagnifierView::needsX11Text()},
+                {[v] { v->opacityBlock()->slider()->setValue(9); }, "opacity=0.55/55% at 9"},
+                {[&s] { s.setCustomOpacity(0.57); }, "opacity=0.57/56% at 9"},
+                {[v] { v->thicknessBlock()->slider()->setValue(99); }, "thickness=100/100px at 99"},
+                {[&s] { s.setCustomThickness(27.9); }, "thickness=27.9/27px at 27"},
+                {[v] { v->lineHeightBlock()->slider()->setValue(0); }, "strip=8/8px at 0"},
+                {[v] { v->bracketWidthBlock()->slider()->setValue(39); }, "width=20.5/41% at 39"},
+                {[&s] { s.setVerticalGuideMargin(7.3); }, "width=7.3/14% at 13"},
+                {[v] { v->bracketOpacityBlock()->slider()->setValue(14); }, "bracket opacity=0.8/80% at 14"},
+                {[v] { v->zoomBlock()->slider()->setValue(18); }, "zoom=2.9/2.9x at 18"},
+                {[&s] { s.setMagnifierZoom(1.34); }, "zoom=1.34/1.3x at 2"},
+                {[&] {
+                     v->styleButton(LineStyle::readingStrip)->click();
+                     s.setCustomThickness(60);
+                 },
+                 "style=Reading Strip/Reading Strip/open opacity=0.55/55% at 9 thickness=60/60px at 59"},
+                {[&] { v->styleButton(LineStyle::readingStrip)->click(); }, "thickness=55/55px at 54"},
+                {[&s] { s.setCurrentStyle(LineStyle::ruler); }, "style=Ruler/Ruler"},
+                {[&] { click(v->colorButtons()[1]); },
+                 "colour=" + PresetColor::palette()[1].color.name(QColor::HexArgb) + "/1"},
+                {[&s] {
+                     s.setCurrentColor({0.995, 0.755, 0.009, 0.3});
+                 },
+                 "colour=#4dfec102/0"},
+                {[&] { choose(false); }, ""},
+                {[&] { choose(true); }, "colour=#800ac81e/"},
+            }),
+            QString());
     }
 
     // Switches unfold their blocks (and fold them, also while they still
@@ -244,22 +282,38 @@ private Q_SLOTS:
             }
         };
         QCOMPARE(run({
-            {[&] { click(v->bracketSwitch()); }, "brackets=on/on/open"},
-            {[&] { flip(&AppSettings::setVerticalGuidesEnabled); }, "brackets=off/off"},
-            // No way to magnify: the switch stays off, the reason beside it.
-            {[&] { click(v->magnifierSwitch()); s.setMagnifierEnabled(true); }, "magnifier=on/off" + needsX11},
-            {[&] { flip(&AppSettings::setMagnifierEnabled); }, "magnifier=off/off" + needsX11},
-            {[&] { click(v->shortcutSwitch()); }, "shortcuts=on/on"},
-            {[&] { click(v->snapSwitch()); }, "lines=off/off,off/off"},
-            {[&] { click(v->caretSwitch()); }, "lines=off/off,on/on/restart/cursor"},
-            {[&] { m_platform.fakeLoginItem.setFailure(QStringLiteral("permission denied")); click(v->loginSwitch()); },
-             "login=off/off/Failed to enable launch at login: permission denied"},
-            {[v] { QTest::keyClick(v->zoomBlock()->slider(), Qt::Key_Escape); }, "window=off"},
-            {[this] { m_platform.fakeLoginItem.setEnabledDirectly(true); m_window->show(); }, "window=on login=on/on"},
-            {[&s] { s.setVerticalGuidesEnabled(true); s.setMagnifierEnabled(true); s.setGlobalHotkeysEnabled(true); },
-             "brackets=on/on/open magnifier=on/off" + needsX11},
-            {[this] { reset(QMessageBox::RejectRole); }, ""},
-        }), QString());
+                     {[&] { click(v->bracketSwitch()); }, "brackets=on/on/open"},
+                     {[&] { flip(&AppSettings::setVerticalGuidesEnabled); }, "brackets=off/off"},
+                     // No way to magnify: the switch stays off, the reason beside it.
+                     {[&] {
+                          click(v->magnifierSwitch());
+                          s.setMagnifierEnabled(true);
+                      },
+                      "magnifier=on/off" + needsX11},
+                     {[&] { flip(&AppSettings::setMagnifierEnabled); }, "magnifier=off/off" + needsX11},
+                     {[&] { click(v->shortcutSwitch()); }, "shortcuts=on/on"},
+                     {[&] { click(v->snapSwitch()); }, "lines=off/off,off/off"},
+                     {[&] { click(v->caretSwitch()); }, "lines=off/off,on/on/restart/cursor"},
+                     {[&] {
+                          m_platform.fakeLoginItem.setFailure(QStringLiteral("permission denied"));
+                          click(v->loginSwitch());
+                      },
+                      "login=off/off/Failed to enable launch at login: permission denied"},
+                     {[v] { QTest::keyClick(v->zoomBlock()->slider(), Qt::Key_Escape); }, "window=off"},
+                     {[this] {
+                          m_platform.fakeLoginItem.setEnabledDirectly(true);
+                          m_window->show();
+                      },
+                      "window=on login=on/on"},
+                     {[&s] {
+                          s.setVerticalGuidesEnabled(true);
+                          s.setMagnifierEnabled(true);
+                          s.setGlobalHotkeysEnabled(true);
+                      },
+                      "brackets=on/on/open magnifier=on/off" + needsX11},
+                     {[this] { reset(QMessageBox::RejectRole); }, ""},
+                 }),
+                 QString());
         reset(QMessageBox::DestructiveRole);
         AppSettings defaults(m_dir.filePath(QStringLiteral("defaults.conf")));
         defaults.resetToDefaults();
@@ -312,13 +366,15 @@ private Q_SLOTS:
             (forward ? stops.last() : stops.first())->setFocus();
             QList<QWidget *> visited;
             for (qsizetype i = 0; i < stops.size(); ++i) {
-                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, forward ? Qt::NoModifier : Qt::ShiftModifier);
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab,
+                                forward ? Qt::NoModifier : Qt::ShiftModifier);
                 visited << QApplication::focusWidget();
             }
             if (!forward) std::reverse(visited.begin(), visited.end());
             const auto wrong = std::ranges::mismatch(visited, stops).in1 - visited.begin();
-            QVERIFY2(visited == stops,
-                     qPrintable(QStringLiteral("stop %1 going %2").arg(wrong).arg(forward ? "forward" : "back")));
+            QVERIFY2(
+                visited == stops,
+                qPrintable(QStringLiteral("stop %1 going %2").arg(wrong).arg(forward ? "forward" : "back")));
         }
     }
 
@@ -328,8 +384,14 @@ private Q_SLOTS:
     void keysAndScreenReadersActLikeClicks()
     {
         const QString toggle = QAccessibleActionInterface::toggleAction();
-        const struct { const char *what; int control; std::function<void(QWidget *)> act; int clicked;
-                       std::function<void(QSlider *)> slide; } rows[] = {
+        const struct
+        {
+            const char *what;
+            int control;
+            std::function<void(QWidget *)> act;
+            int clicked;
+            std::function<void(QSlider *)> slide;
+        } rows[] = {
             {"Enter on a swatch", 7, key(Qt::Key_Return), 7, {}},
             {"Down in the swatches", 7, key(Qt::Key_Down), 15, {}},
             {"Enter on a switch", 35, key(Qt::Key_Enter), 35, {}},
@@ -340,8 +402,10 @@ private Q_SLOTS:
             {"toggling a switch", 24, action(toggle), 24, {}},
             {"increasing a slider", 28, action(QAccessibleActionInterface::increaseAction()), 28, by(1)},
             {"setting a slider's value", 21,
-             [](QWidget *w) { QAccessible::queryAccessibleInterface(w)->valueInterface()->setCurrentValue(40); }, 21,
-             [](QSlider *s) { s->setValue(6); }}, // 0.1 + 6 x 0.05
+             [](QWidget *w) {
+                 QAccessible::queryAccessibleInterface(w)->valueInterface()->setCurrentValue(40);
+             },
+             21, [](QSlider *s) { s->setValue(6); }}, // 0.1 + 6 x 0.05
         };
         OpenWindow keys, mouse;
         keys.window.activateWindow();
@@ -350,9 +414,12 @@ private Q_SLOTS:
             const QStringList before = state(*keys.v);
             row.act(keys.controls()[row.control]);
             QWidget *other = mouse.controls()[row.clicked];
-            row.slide ? row.slide(static_cast<QSlider *>(other)) : QTest::mouseClick(other, Qt::LeftButton, {}, other->rect().center());
-            QTRY_VERIFY2(state(*keys.v) == state(*mouse.v), qPrintable(QStringLiteral("%1: %2\nclicked: %3")
-                .arg(row.what, state(*keys.v).join(u' '), state(*mouse.v).join(u' '))));
+            row.slide ? row.slide(static_cast<QSlider *>(other))
+                      : QTest::mouseClick(other, Qt::LeftButton, {}, other->rect().center());
+            QTRY_VERIFY2(
+                state(*keys.v) == state(*mouse.v),
+                qPrintable(QStringLiteral("%1: %2\nclicked: %3")
+                               .arg(row.what, state(*keys.v).join(u' '), state(*mouse.v).join(u' '))));
             QVERIFY2(state(*keys.v) != before, row.what);
             QVERIFY2(heardAsShown(keys.controls()[row.control]), row.what);
         }
@@ -381,7 +448,8 @@ private Q_SLOTS:
     void aboutVersionLineAndEscape()
     {
         for (const auto &[version, build, line] : {std::array{"1.0.0", "7", "Version 1.0.0 (7)"},
-                                                   {"", "", "Version 1.0 (1)"}, {"  ", "12", "Version 1.0 (12)"}})
+                                                   {"", "", "Version 1.0 (1)"},
+                                                   {"  ", "12", "Version 1.0 (12)"}})
             QVERIFY2(std::ranges::any_of(AboutView(version, build).findChildren<QLabel *>(),
                                          [line = line](auto *l) { return l->text() == QLatin1String(line); }),
                      line);

@@ -15,7 +15,10 @@ void FakeDisplays::setFrames(const QList<QRectF> &frames)
 
 // --- guide surfaces ---------------------------------------------------------
 
-FakeSurface::~FakeSurface() { owner.surfaces.removeOne(this); }
+FakeSurface::~FakeSurface()
+{
+    owner.surfaces.removeOne(this);
+}
 
 std::unique_ptr<GuideSurface> FakeSurfaces::create(const Display &display)
 {
@@ -26,24 +29,26 @@ std::unique_ptr<GuideSurface> FakeSurfaces::create(const Display &display)
 
 QImage FakeSurfaces::compose(const Display &display) const
 {
-    QImage out((display.frame.size() * display.devicePixelRatio).toSize(), QImage::Format_ARGB32_Premultiplied);
+    QImage out((display.frame.size() * display.devicePixelRatio).toSize(),
+               QImage::Format_ARGB32_Premultiplied);
     out.setDevicePixelRatio(display.devicePixelRatio);
     out.fill(Qt::transparent);
     QPainter p(&out);
     for (const FakeSurface *s : surfaces) {
-        if (!s->visible || s->display.frame != display.frame)
-            continue;
+        if (!s->visible || s->display.frame != display.frame) continue;
         const QPointF at = s->geometry.topLeft() - display.frame.topLeft();
         if (!s->image.isNull())
             p.drawImage(at, s->image);
         else
-            p.fillPath([&] {
-                QPainterPath path;
-                path.addRect(QRectF(at, s->geometry.size()));
-                QPainterPath hole;
-                hole.addRect(s->clear.translated(-display.frame.topLeft()));
-                return s->clear.isEmpty() ? path : path.subtracted(hole);
-            }(), s->color);
+            p.fillPath(
+                [&] {
+                    QPainterPath path;
+                    path.addRect(QRectF(at, s->geometry.size()));
+                    QPainterPath hole;
+                    hole.addRect(s->clear.translated(-display.frame.topLeft()));
+                    return s->clear.isEmpty() ? path : path.subtracted(hole);
+                }(),
+                s->color);
     }
     return out;
 }
@@ -53,8 +58,7 @@ QImage FakeSurfaces::compose(const Display &display) const
 bool FakeHotkeys::registerHotkey(int id, const Key &key)
 {
     m_registered.remove(id);
-    if (m_taken.contains(key.xkbKeyName))
-        return false;
+    if (m_taken.contains(key.xkbKeyName)) return false;
     m_registered.insert(id, key);
     return true;
 }

@@ -27,7 +27,11 @@ public:
 
     // Replaces the arrangement and emits displaysChanged(). The first display
     // is the primary one.
-    void setDisplays(const QList<Display> &displays) { m_displays = displays; Q_EMIT displaysChanged(); }
+    void setDisplays(const QList<Display> &displays)
+    {
+        m_displays = displays;
+        Q_EMIT displaysChanged();
+    }
     void setFrames(const QList<QRectF> &frames);
 
 private:
@@ -39,13 +43,21 @@ class FakePointer : public PointerMonitor
     Q_OBJECT
 public:
     QPointF position() const override { return m_position; }
-    bool start() override { ++m_startCount; return m_running = m_startable; }
+    bool start() override
+    {
+        ++m_startCount;
+        return m_running = m_startable;
+    }
     void stop() override { m_running = false; }
     bool isRunning() const override { return m_running; }
 
     void setPosition(const QPointF &p) { m_position = p; }
     // Moves the pointer; emits moved() only while running, like the real one.
-    void moveTo(const QPointF &p) { m_position = p; if (m_running) Q_EMIT moved(); }
+    void moveTo(const QPointF &p)
+    {
+        m_position = p;
+        if (m_running) Q_EMIT moved();
+    }
     void setStartable(bool startable) { m_startable = startable; }
     int startCount() const { return m_startCount; }
 
@@ -73,11 +85,16 @@ public:
     // Combinations "held by another client" by key name, e.g. "AD05".
     void setTaken(const QString &xkbKeyName, bool taken)
     {
-        if (taken) m_taken.insert(xkbKeyName);
-        else m_taken.remove(xkbKeyName);
+        if (taken)
+            m_taken.insert(xkbKeyName);
+        else
+            m_taken.remove(xkbKeyName);
     }
     // Simulates a press; delivered only for registered ids.
-    void press(int id, bool autoRepeat = false) { if (m_registered.contains(id)) Q_EMIT activated(id, autoRepeat); }
+    void press(int id, bool autoRepeat = false)
+    {
+        if (m_registered.contains(id)) Q_EMIT activated(id, autoRepeat);
+    }
     QHash<int, Key> registered() const { return m_registered; }
 
 private:
@@ -195,7 +212,9 @@ public:
             if (x11) return screenCaptureCapability();
             [[fallthrough]];
         case Feature::ScreenCapture:
-            return x11 ? Capability() : Capability::missing(QCoreApplication::translate("MagnifierView", "Needs an X11 session"));
+            return x11 ? Capability()
+                       : Capability::missing(
+                             QCoreApplication::translate("MagnifierView", "Needs an X11 session"));
         }
         return {};
     }
