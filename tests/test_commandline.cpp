@@ -176,10 +176,9 @@ private Q_SLOTS:
         SingleInstance server(path);
         server.setLimits(16, 1500);
         QVERIFY(server.listen(answerOk));
-        std::vector<std::unique_ptr<QLocalSocket>> crowd(static_cast<size_t>(clients));
-        for (auto &client : crowd) {
-            client = std::make_unique<QLocalSocket>();
-            QLocalSocket *socket = client.get();
+        QObject crowd;
+        for (int i = 0; i < clients; ++i) {
+            auto *socket = new QLocalSocket(&crowd);
             connect(socket, &QLocalSocket::connected, socket, [socket] { socket->write("tog"); });
             if (comeBack)
                 connect(socket, &QLocalSocket::disconnected, socket,
@@ -193,7 +192,7 @@ private Q_SLOTS:
         QVERIFY2(answered.elapsed() < 1000, qPrintable(QString::number(answered.elapsed()) + " ms"));
         QVERIFY(server.openConnections() <= 16);
         if (comeBack) // and now they go for good
-            for (auto &client : crowd)
+            for (QLocalSocket *client : crowd.findChildren<QLocalSocket *>())
                 client->disconnect(), client->abort();
         QTRY_COMPARE(server.openConnections(), 0);
     }

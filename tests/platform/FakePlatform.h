@@ -11,6 +11,8 @@
 #include <QSet>
 #include <QWidget>
 
+#include <utility>
+
 namespace platform {
 
 class FakeDisplays : public Displays
