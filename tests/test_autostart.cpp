@@ -55,15 +55,21 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("contents");
         QTest::addColumn<bool>("enabled");
         const QByteArray on = "[Desktop Entry]\nExec=/usr/bin/tovani\n";
+        // clang-format off
         const std::pair<QByteArray, bool> cases[] = {
             {on, true}, {on + "\x01\xff\nName\n=nokey\nX-GNOME-Autostart-enabled=maybe\n[", true},
             {on + "X-GNOME-Autostart-enabled=false\n", false}, {"[desktop entry]\nExec=/bin/x\n", false},
             {on + "[Desktop Action Quit]\nHidden=true\n", true}, {on + "[broken group\nHidden=true\n", false},
             {on + "Hidden=1\nHidden=0", true}, {on + "Hidden = 1 \r\n", false}, {"\xef\xbb\xbf" + on, true},
             {on + "Hidden=true\n", false}, {on + "hidden=true\n", true}, {on + "Hidden=True\n", true}};
+        // clang-format on
         for (const auto &[contents, enabled] : cases) // named "entry; Hidden=true; ..."
-            QTest::newRow(QByteArray(contents).replace(on, "entry\n").replace('\n', "; ")
-                              .toPercentEncoding(" ;=[]-/").constData()) << contents << enabled;
+            QTest::newRow(QByteArray(contents)
+                              .replace(on, "entry\n")
+                              .replace('\n', "; ")
+                              .toPercentEncoding(" ;=[]-/")
+                              .constData())
+                << contents << enabled;
     }
 
     void readsTheEntry()

@@ -16,7 +16,8 @@ namespace {
 QString sendWhileServing(const QString &path, const QString &command)
 {
     std::optional<QString> reply;
-    const std::unique_ptr<QThread> client(QThread::create([&] { reply = SingleInstance::send(path, command, 5000); }));
+    const std::unique_ptr<QThread> client(
+        QThread::create([&] { reply = SingleInstance::send(path, command, 5000); }));
     QEventLoop serving;
     QObject::connect(client.get(), &QThread::finished, &serving, &QEventLoop::quit);
     QTimer::singleShot(15000, &serving, [] { qFatal("the client hangs"); });
@@ -33,7 +34,7 @@ const auto answerOk = [](const QString &) { return QStringLiteral("ok"); };
 // TMPDIR already is, and where the socket must go ("" for nowhere: refused
 // with a reason). A folder the session named that is not the user's own with
 // mode 0700, or too deep for a socket address, is passed over.
-const struct { const char *name; QString runtime; int mode; uid_t owner; QString fallback, outcome; } socketPlaces[] = {
+const std::tuple<const char *, QString, int, uid_t, QString, QString> socketPlaces[] = {
     {"private runtime folder", "run", 0700, 0, "", "runtime"},
     {"unset", "-", 0, 0, "", "fallback"},
     {"group readable", "run", 0750, 0, "", "fallback"},
@@ -43,8 +44,7 @@ const struct { const char *name; QString runtime; int mode; uid_t owner; QString
     {"another user's", "run", 0700, 65534, "", "fallback"},
     {"fallback ours but open", "-", 0, 0, "0755", "fallback"},
     {"fallback a link", "-", 0, 0, "link", ""},
-    {"fallback another user's", "-", 0, 0, "foreign", ""},
-};
+    {"fallback another user's", "-", 0, 0, "foreign", ""}};
 } // namespace
 
 class TestCommandLine : public QObject
@@ -56,15 +56,17 @@ private Q_SLOTS:
     {
         // What the arguments make: the line for the running copy, "" for a
         // plain launch, "--help" or "--version", or "error: " and how the
-        // message starts.
+        // message starts. "launch" is a launch's own word, not a command;
+        // "Ruler" is the style's display name, not its argument.
+        // clang-format off
         const std::pair<QStringList, QString> cases[] = {
             {{}, ""}, {{"toggle"}, "toggle"}, {{"style", "highlight-bar"}, "style 2"}, {{"style", "5"}, "style 5"},
             {{"--help"}, "--help"}, {{"-v"}, "--version"}, {{"toggel"}, "error: unknown command \"toggel\""},
-            {{"launch"}, "error: unknown command \"launch\""}, // a launch's own
-            {{"--frobnicate"}, "error: unknown option"}, {{"style", "6"}, "error: unknown style \"6\""},
-            {{"style"}, "error: \"style\" takes one style: underline, "},
-            {{"style", "Ruler"}, "error: unknown style"}, // the display name
-            {{"toggle", "now"}, "error: \"toggle\" takes no argument"}, {{"--help", "x"}, "error: unexpected argument"}};
+            {{"launch"}, "error: unknown command \"launch\""}, {{"--frobnicate"}, "error: unknown option"},
+            {{"style", "6"}, "error: unknown style \"6\""}, {{"style"}, "error: \"style\" takes one style: underline, "},
+            {{"style", "Ruler"}, "error: unknown style"}, {{"toggle", "now"}, "error: \"toggle\" takes no argument"},
+            {{"--help", "x"}, "error: unexpected argument"}};
+        // clang-format on
         using K = CommandLine::Kind;
         for (const auto &[arguments, outcome] : cases) {
             const CommandLine parsed = CommandLine::parse(arguments);
@@ -86,44 +88,44 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("row");
         for (int i = 0; i < int(std::size(socketPlaces)); ++i)
-            QTest::newRow(socketPlaces[i].name) << i;
+            QTest::newRow(std::get<0>(socketPlaces[i])) << i;
     }
 
     void socketPlace()
     {
         QFETCH(int, row);
-        const auto &r = socketPlaces[row];
-        if ((r.owner != 0 || r.fallback == u"foreign") && geteuid() != 0)
+        const auto &[name, runtime, mode, owner, fallback, outcome] = socketPlaces[row];
+        if ((owner != 0 || fallback == u"foreign") && geteuid() != 0)
             QSKIP("needs root to make a folder of another user");
         QTemporaryDir scratch;
         QVERIFY(QDir().mkpath(scratch.filePath("tmp")));
         qputenv("TMPDIR", QFile::encodeName(scratch.filePath("tmp")));
         const QString fallbackDir =
             QDir::tempPath() + "/runtime-" + QString::fromLocal8Bit(getpwuid(geteuid())->pw_name);
-        const QString runtimeDir = r.runtime == u"relative" ? r.runtime : scratch.filePath(r.runtime);
-        r.runtime == u"-" ? qunsetenv("XDG_RUNTIME_DIR") : qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeDir));
-        if (r.mode != 0)
-            QVERIFY(QDir().mkpath(runtimeDir) && chmod(qPrintable(runtimeDir), mode_t(r.mode)) == 0 &&
-                    (r.owner == 0 || chown(qPrintable(runtimeDir), r.owner, r.owner) == 0));
-        if (r.fallback == u"link")
+        const QString runtimeDir = runtime == u"relative" ? runtime : scratch.filePath(runtime);
+        runtime == u"-" ? qunsetenv("XDG_RUNTIME_DIR")
+                        : qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeDir));
+        if (mode != 0)
+            QVERIFY(QDir().mkpath(runtimeDir) && chmod(qPrintable(runtimeDir), mode_t(mode)) == 0 &&
+                    (owner == 0 || chown(qPrintable(runtimeDir), owner, owner) == 0));
+        if (fallback == u"link")
             QVERIFY(QFile::link(scratch.path(), fallbackDir));
-        else if (!r.fallback.isEmpty())
+        else if (!fallback.isEmpty())
             QVERIFY(QDir().mkpath(fallbackDir) && chmod(qPrintable(fallbackDir), 0755) == 0 &&
-                    (r.fallback != u"foreign" || chown(qPrintable(fallbackDir), 65534, 65534) == 0));
+                    (fallback != u"foreign" || chown(qPrintable(fallbackDir), 65534, 65534) == 0));
 
         const SingleInstance::Place place = SingleInstance::defaultPlace();
         qunsetenv("TMPDIR");
-        if (r.outcome.isEmpty()) {
-            QVERIFY(place.path.isEmpty() && !place.error.isEmpty());
-            return;
-        }
-        QVERIFY2(place.error.isEmpty(), qPrintable(place.error));
-        QCOMPARE(place.path, (r.outcome == u"runtime" ? runtimeDir : fallbackDir) + "/tovani.socket");
+        // Refused: no place, and why.
+        QVERIFY2(place.error.isEmpty() != outcome.isEmpty() && place.path.isEmpty() == outcome.isEmpty(),
+                 qPrintable(place.error));
+        if (outcome.isEmpty()) return;
+        QCOMPARE(place.path, (outcome == u"runtime" ? runtimeDir : fallbackDir) + "/tovani.socket");
         // Passing over a folder the session named is always explained, and
         // the fallback is made (or left) the user's own, mode 0700.
-        QCOMPARE(place.notes.isEmpty(), r.runtime == u"-" || r.outcome == u"runtime");
+        QCOMPARE(place.notes.isEmpty(), runtime == u"-" || outcome == u"runtime");
         struct stat info = {};
-        QVERIFY(r.outcome == u"runtime" ||
+        QVERIFY(outcome == u"runtime" ||
                 (lstat(qPrintable(fallbackDir), &info) == 0 && S_ISDIR(info.st_mode) &&
                  info.st_uid == geteuid() && (info.st_mode & 07777) == 0700));
         SingleInstance instance(place.path); // and a copy can listen there, for the user only
@@ -174,13 +176,13 @@ private Q_SLOTS:
         SingleInstance server(path);
         server.setLimits(16, 1500);
         QVERIFY(server.listen(answerOk));
-        std::vector<std::unique_ptr<QLocalSocket>> crowd(static_cast<size_t>(clients));
-        for (auto &client : crowd) {
-            client = std::make_unique<QLocalSocket>();
-            QLocalSocket *socket = client.get();
+        QObject crowd;
+        for (int i = 0; i < clients; ++i) {
+            auto *socket = new QLocalSocket(&crowd);
             connect(socket, &QLocalSocket::connected, socket, [socket] { socket->write("tog"); });
             if (comeBack)
-                connect(socket, &QLocalSocket::disconnected, socket, [socket, path] { socket->connectToServer(path); });
+                connect(socket, &QLocalSocket::disconnected, socket,
+                        [socket, path] { socket->connectToServer(path); });
             socket->connectToServer(path);
         }
         QTest::qWait(100);
@@ -190,7 +192,7 @@ private Q_SLOTS:
         QVERIFY2(answered.elapsed() < 1000, qPrintable(QString::number(answered.elapsed()) + " ms"));
         QVERIFY(server.openConnections() <= 16);
         if (comeBack) // and now they go for good
-            for (auto &client : crowd)
+            for (QLocalSocket *client : crowd.findChildren<QLocalSocket *>())
                 client->disconnect(), client->abort();
         QTRY_COMPARE(server.openConnections(), 0);
     }
@@ -198,10 +200,12 @@ private Q_SLOTS:
     void repliesArePrintedAsPlainText()
     {
         // Nothing from the running copy may drive the terminal.
+        // clang-format off
         const std::pair<QString, QString> cases[] = {
             {"unknown style \"6\"", "unknown style \"6\""}, {"\x1b]0;owned\x07\x1b[2J", "\\x1b]0;owned\\x07\\x1b[2J"},
             {QChar(0x9b) + QStringLiteral("31m"), "\\x9b31m"}, {"a\\x1b", "a\\\\x1b"},
             {QChar(0x202e) + QStringLiteral("txt.exe"), "\\u{202e}txt.exe"}, {"réglage", "réglage"}};
+        // clang-format on
         for (const auto &[reply, printed] : cases)
             QCOMPARE(SingleInstance::printable(reply), printed);
     }

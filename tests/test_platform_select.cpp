@@ -15,6 +15,12 @@ class TestPlatformSelect : public QObject
 {
     Q_OBJECT
 
+    // Null: the variable is not set.
+    static void set(const char *name, const QByteArray &v)
+    {
+        v.isNull() ? qunsetenv(name) : qputenv(name, v);
+    }
+
 private Q_SLOTS:
     // The X server is asked only when Qt is going to use xcb (chosen, or
     // nothing chosen and only an X display); DISPLAY names a server that
@@ -44,8 +50,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, wayland);
         QFETCH(QByteArray, display);
         QFETCH(bool, asksX);
-        for (const auto &[name, value] : {std::pair{"QT_QPA_PLATFORM", qpa}, {"WAYLAND_DISPLAY", wayland}, {"DISPLAY", display}})
-            QVERIFY(value.isNull() ? (qunsetenv(name), true) : qputenv(name, value));
+        set("QT_QPA_PLATFORM", qpa), set("WAYLAND_DISPLAY", wayland), set("DISPLAY", display);
         const QString problem = Platform::checkDisplayServer();
         QVERIFY2(problem.isEmpty() != asksX && (!asksX || problem.contains(u":9873")), qPrintable(problem));
     }
@@ -72,10 +77,12 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("wayland");
         QTest::addColumn<QByteArray>("session");
         QTest::addColumn<QString>("reason");
-        QTest::newRow("fallback") << false << QByteArray() << QByteArray() << "offscreen";
-        QTest::newRow("x11, WAYLAND_DISPLAY") << true << QByteArray("wayland-0") << QByteArray() << "Wayland session";
-        QTest::newRow("x11, XDG_SESSION_TYPE") << true << QByteArray() << QByteArray("wayland") << "Wayland session";
-        QTest::newRow("x11 off X11") << true << QByteArray() << QByteArray() << "not running on X11";
+        const QByteArray unset;
+        QTest::newRow("fallback") << false << unset << unset << "offscreen";
+        QTest::newRow("x11, WAYLAND_DISPLAY")
+            << true << QByteArray("wayland-0") << unset << "Wayland session";
+        QTest::newRow("x11, XDG_SESSION_TYPE") << true << unset << QByteArray("wayland") << "Wayland session";
+        QTest::newRow("x11 off X11") << true << unset << unset << "not running on X11";
     }
 
     void captureRefusesAndStillAnswers()
@@ -84,8 +91,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, wayland);
         QFETCH(QByteArray, session);
         QFETCH(QString, reason);
-        for (const auto &[name, value] : {std::pair{"WAYLAND_DISPLAY", wayland}, {"XDG_SESSION_TYPE", session}})
-            QVERIFY(value.isEmpty() ? (qunsetenv(name), true) : qputenv(name, value));
+        set("WAYLAND_DISPLAY", wayland), set("XDG_SESSION_TYPE", session);
         Platform &p = Platform::instance();
         const auto capture = x11 ? platform::createX11Capture(p.displays()) : p.createScreenCapture();
         QString error, again;

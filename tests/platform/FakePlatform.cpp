@@ -13,9 +13,10 @@ void FakeDisplays::setFrames(const QList<QRectF> &frames)
     setDisplays(displays);
 }
 
-// --- guide surfaces ---------------------------------------------------------
-
-FakeSurface::~FakeSurface() { owner.surfaces.removeOne(this); }
+FakeSurface::~FakeSurface()
+{
+    owner.surfaces.removeOne(this);
+}
 
 std::unique_ptr<GuideSurface> FakeSurfaces::create(const Display &display)
 {
@@ -26,48 +27,42 @@ std::unique_ptr<GuideSurface> FakeSurfaces::create(const Display &display)
 
 QImage FakeSurfaces::compose(const Display &display) const
 {
-    QImage out((display.frame.size() * display.devicePixelRatio).toSize(), QImage::Format_ARGB32_Premultiplied);
+    QImage out((display.frame.size() * display.devicePixelRatio).toSize(),
+               QImage::Format_ARGB32_Premultiplied);
     out.setDevicePixelRatio(display.devicePixelRatio);
     out.fill(Qt::transparent);
     QPainter p(&out);
+    p.translate(-display.frame.topLeft());
     for (const FakeSurface *s : surfaces) {
-        if (!s->visible || s->display.frame != display.frame)
-            continue;
-        const QPointF at = s->geometry.topLeft() - display.frame.topLeft();
-        if (!s->image.isNull())
-            p.drawImage(at, s->image);
-        else
-            p.fillPath([&] {
-                QPainterPath path;
-                path.addRect(QRectF(at, s->geometry.size()));
-                QPainterPath hole;
-                hole.addRect(s->clear.translated(-display.frame.topLeft()));
-                return s->clear.isEmpty() ? path : path.subtracted(hole);
-            }(), s->color);
+        if (!s->visible || s->display.frame != display.frame) continue;
+        QPainterPath path, hole;
+        path.addRect(s->geometry);
+        hole.addRect(s->clear);
+        s->image.isNull() ? p.fillPath(path.subtracted(hole), s->color)
+                          : p.drawImage(s->geometry.topLeft(), s->image);
     }
     return out;
 }
 
-// --- hot keys ---------------------------------------------------------------
-
 bool FakeHotkeys::registerHotkey(int id, const Key &key)
 {
     m_registered.remove(id);
-    if (m_taken.contains(key.xkbKeyName))
-        return false;
-    m_registered.insert(id, key);
-    return true;
+    return !m_taken.contains(key.xkbKeyName) && (m_registered.insert(id, key), true);
 }
-
-// --- capture ----------------------------------------------------------------
 
 std::unique_ptr<ScreenCapture> FakePlatform::createScreenCapture()
 {
-    auto capture = std::make_unique<FakeCapture>();
-    capture->setupError = captureError;
-    capture->excludes = captureExcludes;
+    auto capture = std::make_unique<FakeCapture>(captureError, captureExcludes);
     captures.append(capture.get());
     return capture;
+}
+
+Capability FakePlatform::capability(Feature feature)
+{
+    if (feature == Feature::Pointer || feature == Feature::HoldGuide) return {};
+    if (!x11)
+        return Capability::missing(QCoreApplication::translate("MagnifierView", "Needs an X11 session"));
+    return feature == Feature::Magnifier ? screenCaptureCapability() : Capability();
 }
 
 } // namespace platform

@@ -26,8 +26,8 @@ public:
     }
 
     // Replaces the arrangement and emits displaysChanged(). The first display
-    // is the primary one.
-    void setDisplays(const QList<Display> &displays) { m_displays = displays; Q_EMIT displaysChanged(); }
+    // is the primary one; setFrames() names them FAKE0, FAKE1, ... at ratio 1.
+    void setDisplays(const QList<Display> &displays) { m_displays = displays, Q_EMIT displaysChanged(); }
     void setFrames(const QList<QRectF> &frames);
 
 private:
@@ -39,20 +39,19 @@ class FakePointer : public PointerMonitor
     Q_OBJECT
 public:
     QPointF position() const override { return m_position; }
-    bool start() override { ++m_startCount; return m_running = m_startable; }
+    bool start() override { return ++m_startCount, m_running = m_startable; }
     void stop() override { m_running = false; }
     bool isRunning() const override { return m_running; }
 
     void setPosition(const QPointF &p) { m_position = p; }
     // Moves the pointer; emits moved() only while running, like the real one.
-    void moveTo(const QPointF &p) { m_position = p; if (m_running) Q_EMIT moved(); }
+    void moveTo(const QPointF &p) { m_position = p, m_running ? Q_EMIT moved() : void(); }
     void setStartable(bool startable) { m_startable = startable; }
     int startCount() const { return m_startCount; }
 
 private:
     QPointF m_position;
-    bool m_running = false;
-    bool m_startable = true;
+    bool m_running = false, m_startable = true;
     int m_startCount = 0;
 };
 
@@ -71,13 +70,15 @@ public:
     QString hint;
 
     // Combinations "held by another client" by key name, e.g. "AD05".
-    void setTaken(const QString &xkbKeyName, bool taken)
+    void setTaken(const QString &name, bool taken)
     {
-        if (taken) m_taken.insert(xkbKeyName);
-        else m_taken.remove(xkbKeyName);
+        taken ? void(m_taken << name) : void(m_taken.remove(name));
     }
     // Simulates a press; delivered only for registered ids.
-    void press(int id, bool autoRepeat = false) { if (m_registered.contains(id)) Q_EMIT activated(id, autoRepeat); }
+    void press(int id, bool autoRepeat = false)
+    {
+        m_registered.contains(id) ? Q_EMIT activated(id, autoRepeat) : void();
+    }
     QHash<int, Key> registered() const { return m_registered; }
 
 private:
@@ -96,25 +97,23 @@ public:
         QSize outputPixels;
         WId exclude;
     };
-    bool setup(QString *error) override
+    FakeCapture(QString error, bool excludes) : m_error(std::move(error)), m_excludes(excludes) {}
+    bool setup(QString *error) override { return m_error.isEmpty() || (error && (*error = m_error, false)); }
+    void capture(quint64 id, const QRectF &source, const QSize &outputPixels, WId exclude) override
     {
-        if (error && !setupError.isEmpty()) *error = setupError;
-        return setupError.isEmpty();
+        m_requests.append({id, source, outputPixels, exclude});
     }
-    void capture(quint64 requestId, const QRectF &source, const QSize &outputPixels, WId exclude) override
-    {
-        m_requests.append({requestId, source, outputPixels, exclude});
-    }
-    bool canExcludeWindows() const override { return excludes; }
+    // False: the magnifier would show up in its own pictures.
+    bool canExcludeWindows() const override { return m_excludes; }
 
-    bool excludes = true; // false: the magnifier would show up in its own pictures
-    QString setupError;
     QList<Request> requests() const { return m_requests; }
     // Delivers the result of a pending request (any order).
     void finish(quint64 requestId, const QImage &image) { Q_EMIT captured(requestId, image); }
 
 private:
     QList<Request> m_requests;
+    QString m_error;
+    bool m_excludes;
 };
 
 class FakeSurfaces;
@@ -134,8 +133,7 @@ public:
     Display display;
     QImage image;
     QColor color;
-    QRectF geometry;
-    QRectF clear;
+    QRectF geometry, clear;
     bool visible = false;
 };
 
@@ -157,11 +155,11 @@ class FakeLoginItem : public LoginItem
 {
 public:
     bool isEnabled() const override { return m_enabled; }
+    // Refused with the failure's text while one is set.
     bool setEnabled(bool enabled, QString *error) override
     {
         if (error && !m_failure.isEmpty()) *error = m_failure;
-        m_enabled = m_failure.isEmpty() ? enabled : m_enabled;
-        return m_failure.isEmpty();
+        return m_failure.isEmpty() && (m_enabled = enabled, true);
     }
 
     void setFailure(const QString &error) { m_failure = error; }
@@ -185,20 +183,7 @@ public:
     std::unique_ptr<ScreenCapture> createScreenCapture() override;
 
     // The magnifier captures where it is X11, as there.
-    Capability capability(Feature feature) override
-    {
-        switch (feature) {
-        case Feature::Pointer:
-        case Feature::HoldGuide:
-            return {};
-        case Feature::Magnifier:
-            if (x11) return screenCaptureCapability();
-            [[fallthrough]];
-        case Feature::ScreenCapture:
-            return x11 ? Capability() : Capability::missing(QCoreApplication::translate("MagnifierView", "Needs an X11 session"));
-        }
-        return {};
-    }
+    Capability capability(Feature feature) override;
     bool hasXInput2() const override { return true; }
     bool hasCompositor() const override { return compositor; }
     bool isTrusted() const override { return true; }
