@@ -64,11 +64,7 @@ private Q_SLOTS:
             {on + "Hidden=true\n", false}, {on + "hidden=true\n", true}, {on + "Hidden=True\n", true}};
         // clang-format on
         for (const auto &[contents, enabled] : cases) // named "entry; Hidden=true; ..."
-            QTest::newRow(QByteArray(contents)
-                              .replace(on, "entry\n")
-                              .replace('\n', "; ")
-                              .toPercentEncoding(" ;=[]-/")
-                              .constData())
+            QTest::newRow(QByteArray(contents).replace(on, "entry\n").replace('\n', "; ").toPercentEncoding(" ;=[]-/").constData())
                 << contents << enabled;
     }
 
@@ -113,8 +109,7 @@ private Q_SLOTS:
         // Paths whose characters the Exec line has to quote: GLib and
         // systemd's autostart generator, the session's two readers of the
         // entry, start exactly this program.
-        const QString gio = QStandardPaths::findExecutable(u"gio"_s),
-                      analyze = QStandardPaths::findExecutable(u"systemd-analyze"_s);
+        const QString gio = QStandardPaths::findExecutable(u"gio"_s), analyze = QStandardPaths::findExecutable(u"systemd-analyze"_s);
         const QString generator = "/usr/lib/systemd/user-generators/systemd-xdg-autostart-generator";
         if (gio.isEmpty() || analyze.isEmpty() || !QFileInfo(generator).isExecutable())
             QSKIP("needs gio (Debian: libglib2.0-bin), systemd-analyze and systemd's autostart generator");

@@ -16,8 +16,7 @@ namespace {
 QString sendWhileServing(const QString &path, const QString &command)
 {
     std::optional<QString> reply;
-    const std::unique_ptr<QThread> client(
-        QThread::create([&] { reply = SingleInstance::send(path, command, 5000); }));
+    const std::unique_ptr<QThread> client(QThread::create([&] { reply = SingleInstance::send(path, command, 5000); }));
     QEventLoop serving;
     QObject::connect(client.get(), &QThread::finished, &serving, &QEventLoop::quit);
     QTimer::singleShot(15000, &serving, [] { qFatal("the client hangs"); });
@@ -75,13 +74,11 @@ private Q_SLOTS:
                                  : parsed.kind == K::Error   ? "error: " + parsed.error
                                                              : parsed.command;
             const bool isError = parsed.kind == K::Error && outcome.startsWith(u"error: ");
-            QVERIFY2(isError ? made.startsWith(outcome) : made == outcome,
-                     qPrintable(arguments.join(u' ') + " -> " + made));
+            QVERIFY2(isError ? made.startsWith(outcome) : made == outcome, qPrintable(arguments.join(u' ') + " -> " + made));
         }
         const QString usage = CommandLine::usage();
         for (const Command &command : Commands::all())
-            QCOMPARE(usage.contains(QStringLiteral("\n  %1 ").arg(QLatin1String(command.verb))),
-                     command.isTyped());
+            QCOMPARE(usage.contains(QStringLiteral("\n  %1 ").arg(QLatin1String(command.verb))), command.isTyped());
     }
 
     void socketPlace_data()
@@ -95,16 +92,13 @@ private Q_SLOTS:
     {
         QFETCH(int, row);
         const auto &[name, runtime, mode, owner, fallback, outcome] = socketPlaces[row];
-        if ((owner != 0 || fallback == u"foreign") && geteuid() != 0)
-            QSKIP("needs root to make a folder of another user");
+        if ((owner != 0 || fallback == u"foreign") && geteuid() != 0) QSKIP("needs root to make a folder of another user");
         QTemporaryDir scratch;
         QVERIFY(QDir().mkpath(scratch.filePath("tmp")));
         qputenv("TMPDIR", QFile::encodeName(scratch.filePath("tmp")));
-        const QString fallbackDir =
-            QDir::tempPath() + "/runtime-" + QString::fromLocal8Bit(getpwuid(geteuid())->pw_name);
+        const QString fallbackDir = QDir::tempPath() + "/runtime-" + QString::fromLocal8Bit(getpwuid(geteuid())->pw_name);
         const QString runtimeDir = runtime == u"relative" ? runtime : scratch.filePath(runtime);
-        runtime == u"-" ? qunsetenv("XDG_RUNTIME_DIR")
-                        : qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeDir));
+        runtime == u"-" ? qunsetenv("XDG_RUNTIME_DIR") : qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeDir));
         if (mode != 0)
             QVERIFY(QDir().mkpath(runtimeDir) && chmod(qPrintable(runtimeDir), mode_t(mode)) == 0 &&
                     (owner == 0 || chown(qPrintable(runtimeDir), owner, owner) == 0));
@@ -117,8 +111,7 @@ private Q_SLOTS:
         const SingleInstance::Place place = SingleInstance::defaultPlace();
         qunsetenv("TMPDIR");
         // Refused: no place, and why.
-        QVERIFY2(place.error.isEmpty() != outcome.isEmpty() && place.path.isEmpty() == outcome.isEmpty(),
-                 qPrintable(place.error));
+        QVERIFY2(place.error.isEmpty() != outcome.isEmpty() && place.path.isEmpty() == outcome.isEmpty(), qPrintable(place.error));
         if (outcome.isEmpty()) return;
         QCOMPARE(place.path, (outcome == u"runtime" ? runtimeDir : fallbackDir) + "/tovani.socket");
         // Passing over a folder the session named is always explained, and
@@ -126,8 +119,7 @@ private Q_SLOTS:
         QCOMPARE(place.notes.isEmpty(), runtime == u"-" || outcome == u"runtime");
         struct stat info = {};
         QVERIFY(outcome == u"runtime" ||
-                (lstat(qPrintable(fallbackDir), &info) == 0 && S_ISDIR(info.st_mode) &&
-                 info.st_uid == geteuid() && (info.st_mode & 07777) == 0700));
+                (lstat(qPrintable(fallbackDir), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == geteuid() && (info.st_mode & 07777) == 0700));
         SingleInstance instance(place.path); // and a copy can listen there, for the user only
         QVERIFY2(instance.listen(answerOk), qPrintable(instance.error()));
         const auto others = QFile::ReadOther | QFile::WriteOther | QFile::ReadGroup;
@@ -144,8 +136,7 @@ private Q_SLOTS:
             // Left behind as if its process were gone, but another user's.
             SingleInstance theirs(path);
             QVERIFY(theirs.listen(answerOk));
-            QVERIFY(chown(name.constData(), 65534, 65534) == 0 &&
-                    link(name.constData(), kept.constData()) == 0);
+            QVERIFY(chown(name.constData(), 65534, 65534) == 0 && link(name.constData(), kept.constData()) == 0);
         }
         QVERIFY(rename(kept.constData(), name.constData()) == 0);
         const auto reply = SingleInstance::send(path, QStringLiteral("toggle"), 300);
@@ -180,9 +171,7 @@ private Q_SLOTS:
         for (int i = 0; i < clients; ++i) {
             auto *socket = new QLocalSocket(&crowd);
             connect(socket, &QLocalSocket::connected, socket, [socket] { socket->write("tog"); });
-            if (comeBack)
-                connect(socket, &QLocalSocket::disconnected, socket,
-                        [socket, path] { socket->connectToServer(path); });
+            if (comeBack) connect(socket, &QLocalSocket::disconnected, socket, [socket, path] { socket->connectToServer(path); });
             socket->connectToServer(path);
         }
         QTest::qWait(100);

@@ -39,12 +39,10 @@ private Q_SLOTS:
     {
         using namespace valuetext;
         const QString dash = QStringLiteral("\u2014");
-        QCOMPARE((QStringList{percent(0.57), pixels(27.9), zoom(1.25), percent(-0.3), zoom(12.0),
-                              percent(1e16), percent(1e17)}),
+        QCOMPARE((QStringList{percent(0.57), pixels(27.9), zoom(1.25), percent(-0.3), zoom(12.0), percent(1e16), percent(1e17)}),
                  (QStringList{"56%", "27px", "1.2x", "-30%", "12.0x", "1000000000000000000%", dash}));
         for (double absurd : {qQNaN(), qInf(), -qInf(), 1e308, -1e308, 9.3e18})
-            QCOMPARE((QStringList{pixels(absurd), percent(absurd), bracketWidth(absurd), zoom(absurd)}),
-                     QStringList(4, dash));
+            QCOMPARE((QStringList{pixels(absurd), percent(absurd), bracketWidth(absurd), zoom(absurd)}), QStringList(4, dash));
     }
 
     // Every position is its decimal value exactly (0.1 + 9 x 0.05 is 0.55,
@@ -82,8 +80,7 @@ private Q_SLOTS:
         QTest::addColumn<bool>("brackets");
         for (LineStyle style : LineStyles::allCases)
             for (bool brackets : {false, true})
-                QTest::addRow("%s%s", qPrintable(LineStyles::rawValue(style)),
-                              brackets ? " with brackets" : "")
+                QTest::addRow("%s%s", qPrintable(LineStyles::rawValue(style)), brackets ? " with brackets" : "")
                     << int(LineStyles::index(style)) << brackets;
     }
 

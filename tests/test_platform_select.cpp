@@ -16,10 +16,7 @@ class TestPlatformSelect : public QObject
     Q_OBJECT
 
     // Null: the variable is not set.
-    static void set(const char *name, const QByteArray &v)
-    {
-        v.isNull() ? qunsetenv(name) : qputenv(name, v);
-    }
+    static void set(const char *name, const QByteArray &v) { v.isNull() ? qunsetenv(name) : qputenv(name, v); }
 
 private Q_SLOTS:
     // The X server is asked only when Qt is going to use xcb (chosen, or
@@ -79,8 +76,7 @@ private Q_SLOTS:
         QTest::addColumn<QString>("reason");
         const QByteArray unset;
         QTest::newRow("fallback") << false << unset << unset << "offscreen";
-        QTest::newRow("x11, WAYLAND_DISPLAY")
-            << true << QByteArray("wayland-0") << unset << "Wayland session";
+        QTest::newRow("x11, WAYLAND_DISPLAY") << true << QByteArray("wayland-0") << unset << "Wayland session";
         QTest::newRow("x11, XDG_SESSION_TYPE") << true << unset << QByteArray("wayland") << "Wayland session";
         QTest::newRow("x11 off X11") << true << unset << unset << "not running on X11";
     }

@@ -28,12 +28,8 @@ namespace {
 platform::FakePlatform *fake = nullptr;
 
 const auto on = [](bool value) { return QString::fromLatin1(value ? "on" : "off"); };
-const auto unfolded = [](auto *f) {
-    return f->isVisible() && f->isExpanded() && f->height() >= f->sizeHint().height();
-};
-const auto fold = [](auto *f) {
-    return f->isHidden() && !f->isExpanded() ? "" : unfolded(f) ? "/open" : "/moving";
-};
+const auto unfolded = [](auto *f) { return f->isVisible() && f->isExpanded() && f->height() >= f->sizeHint().height(); };
+const auto fold = [](auto *f) { return f->isHidden() && !f->isExpanded() ? "" : unfolded(f) ? "/open" : "/moving"; };
 
 // Each setting as "name=saved/shown": the value the next start reads, then
 // what its control shows (selected tiles or swatches, the switch, the value
@@ -48,39 +44,30 @@ QStringList state(PreferencesView &v)
     QFile::copy(v.settings().filePath(), copy.filePath(QStringLiteral("tovani.conf")));
     const AppSettings saved(copy.filePath(QStringLiteral("tovani.conf")));
     const auto notice = [&v](const QLabel *l) { return l->isVisibleTo(&v) ? '/' + l->text() : QString(); };
-    const auto toggle = [](bool saved, const ToggleSwitch *s) {
-        return on(saved) + '/' + on(s->isChecked());
-    };
+    const auto toggle = [](bool saved, const ToggleSwitch *s) { return on(saved) + '/' + on(s->isChecked()); };
     QStringList tiles, swatches;
     for (LineStyle style : LineStyles::allCases)
         if (v.styleButton(style)->isSelected()) tiles << LineStyles::rawValue(style);
     for (int i = 0; i < v.colorButtons().size(); ++i)
         if (v.colorButtons()[i]->isSelected()) swatches << QString::number(i);
-    QStringList words{
-        "window=" + on(v.isVisible()) +
-            notice(v.findChild<QWidget *>(QStringLiteral("notice"))->findChild<QLabel *>()),
-        "style=" + LineStyles::rawValue(saved.currentStyle()) + '/' + tiles.join(u',') +
-            fold(v.lineHeightFold()),
-        "colour=" + saved.currentColor().toColor().name(QColor::HexArgb) + '/' + swatches.join(u','),
-        "brackets=" + toggle(saved.verticalGuidesEnabled(), v.bracketSwitch()) + fold(v.bracketFold()),
-        "magnifier=" + toggle(saved.magnifierEnabled(), v.magnifierSwitch()) + fold(v.magnifierFold()) +
-            notice(v.magnifierNotice()),
-        "shortcuts=" + toggle(saved.globalHotkeysEnabled(), v.shortcutSwitch()),
-        "lines=" + toggle(saved.snapToTextLines(), v.snapSwitch()) + ',' +
-            toggle(saved.followTextCursor(), v.caretSwitch()) +
-            (v.qtRestartNotice()->isVisibleTo(&v) ? "/restart" : "") +
-            (v.textLinesExplanation()->text().contains(u"you type") ? "/cursor" : ""),
-        "login=" + toggle(fake->fakeLoginItem.isEnabled(), v.loginSwitch()) + notice(v.loginNotice())};
-    for (const auto &[name, block, value] :
-         {std::tuple{"opacity", v.opacityBlock(), saved.customOpacity()},
-          {"thickness", v.thicknessBlock(), saved.customThickness()},
-          {"strip", v.lineHeightBlock(), saved.readingStripLineHeight()},
-          {"width", v.bracketWidthBlock(), saved.verticalGuideMargin()},
-          {"bracket opacity", v.bracketOpacityBlock(), saved.verticalGuideOpacity()},
-          {"zoom", v.zoomBlock(), saved.magnifierZoom()}})
+    QStringList words{"window=" + on(v.isVisible()) + notice(v.findChild<QWidget *>(QStringLiteral("notice"))->findChild<QLabel *>()),
+                      "style=" + LineStyles::rawValue(saved.currentStyle()) + '/' + tiles.join(u',') + fold(v.lineHeightFold()),
+                      "colour=" + saved.currentColor().toColor().name(QColor::HexArgb) + '/' + swatches.join(u','),
+                      "brackets=" + toggle(saved.verticalGuidesEnabled(), v.bracketSwitch()) + fold(v.bracketFold()),
+                      "magnifier=" + toggle(saved.magnifierEnabled(), v.magnifierSwitch()) + fold(v.magnifierFold()) + notice(v.magnifierNotice()),
+                      "shortcuts=" + toggle(saved.globalHotkeysEnabled(), v.shortcutSwitch()),
+                      "lines=" + toggle(saved.snapToTextLines(), v.snapSwitch()) + ',' + toggle(saved.followTextCursor(), v.caretSwitch()) +
+                          (v.qtRestartNotice()->isVisibleTo(&v) ? "/restart" : "") +
+                          (v.textLinesExplanation()->text().contains(u"you type") ? "/cursor" : ""),
+                      "login=" + toggle(fake->fakeLoginItem.isEnabled(), v.loginSwitch()) + notice(v.loginNotice())};
+    for (const auto &[name, block, value] : {std::tuple{"opacity", v.opacityBlock(), saved.customOpacity()},
+                                             {"thickness", v.thicknessBlock(), saved.customThickness()},
+                                             {"strip", v.lineHeightBlock(), saved.readingStripLineHeight()},
+                                             {"width", v.bracketWidthBlock(), saved.verticalGuideMargin()},
+                                             {"bracket opacity", v.bracketOpacityBlock(), saved.verticalGuideOpacity()},
+                                             {"zoom", v.zoomBlock(), saved.magnifierZoom()}})
         words << QStringLiteral("%1=%2/%3 at %4")
-                     .arg(QLatin1String(name), QString::number(value), block->valueText(),
-                          QString::number(block->slider()->value()));
+                     .arg(QLatin1String(name), QString::number(value), block->valueText(), QString::number(block->slider()->value()));
     return words;
 }
 
@@ -115,10 +102,8 @@ struct OpenWindow
         // Set before showing, the blocks open at once, while showing has only
         // posted the requests that lay out the nested widgets again: sizes
         // are final once those are handled.
-        const bool open = QTest::qWaitFor([this] {
-            return unfolded(v->lineHeightFold()) && unfolded(v->bracketFold()) &&
-                   unfolded(v->magnifierFold());
-        });
+        const bool open =
+            QTest::qWaitFor([this] { return unfolded(v->lineHeightFold()) && unfolded(v->bracketFold()) && unfolded(v->magnifierFold()); });
         return QCoreApplication::sendPostedEvents(), open;
     }
     QList<QWidget *> controls() const // tiles 0-4, swatches 5-19, then 20-
@@ -128,12 +113,10 @@ struct OpenWindow
             all << v->styleButton(style);
         for (ColorButton *b : v->colorButtons())
             all << b;
-        return all << v->colorWell() << v->opacityBlock()->slider() << v->thicknessBlock()->slider()
-                   << v->lineHeightBlock()->slider() << v->bracketSwitch() << v->bracketWidthBlock()->slider()
-                   << v->bracketOpacityBlock()->slider() << v->magnifierSwitch() << v->zoomBlock()->slider()
-                   << v->snapSwitch() << v->caretSwitch() << v->lineKeysSwitch()
-                   << v->speechRateBlock()->slider() << v->voiceBox() << v->loginSwitch()
-                   << v->shortcutSwitch() << v->resetButton();
+        return all << v->colorWell() << v->opacityBlock()->slider() << v->thicknessBlock()->slider() << v->lineHeightBlock()->slider()
+                   << v->bracketSwitch() << v->bracketWidthBlock()->slider() << v->bracketOpacityBlock()->slider() << v->magnifierSwitch()
+                   << v->zoomBlock()->slider() << v->snapSwitch() << v->caretSwitch() << v->lineKeysSwitch() << v->speechRateBlock()->slider()
+                   << v->voiceBox() << v->loginSwitch() << v->shortcutSwitch() << v->resetButton();
     }
 };
 
@@ -163,8 +146,7 @@ class TestPreferences : public QObject
                 after.removeIf([&before](const QString &word) { return before.contains(word); });
                 return (got = after.join(u' ')) == changes;
             };
-            if (!QTest::qWaitFor(changed, 2000))
-                return QStringLiteral("\"%1\", not \"%2\"").arg(got, changes);
+            if (!QTest::qWaitFor(changed, 2000)) return QStringLiteral("\"%1\", not \"%2\"").arg(got, changes);
         }
         return {};
     }
@@ -205,27 +187,25 @@ private Q_SLOTS:
         };
         QVERIFY(!state(*v).join(u' ').contains(u"moving")); // the blocks start folded, not folding
         const CodableColor near{0.995, 0.755, 0.009, 0.3};  // swatch 0 but for alpha
-        const Steps steps = {
-            {[this] { m_window->show(); }, "window=on magnifier=off/off/" + MagnifierView::needsX11Text()},
-            {[v] { v->opacityBlock()->slider()->setValue(9); }, "opacity=0.55/55% at 9"},
-            {[&s] { s.setCustomOpacity(0.57); }, "opacity=0.57/56% at 9"},
-            {[v] { v->thicknessBlock()->slider()->setValue(99); }, "thickness=100/100px at 99"},
-            {[&s] { s.setCustomThickness(27.9); }, "thickness=27.9/27px at 27"},
-            {[v] { v->lineHeightBlock()->slider()->setValue(0); }, "strip=8/8px at 0"},
-            {[v] { v->bracketWidthBlock()->slider()->setValue(39); }, "width=20.5/41% at 39"},
-            {[&s] { s.setVerticalGuideMargin(7.3); }, "width=7.3/14% at 13"},
-            {[v] { v->bracketOpacityBlock()->slider()->setValue(14); }, "bracket opacity=0.8/80% at 14"},
-            {[v] { v->zoomBlock()->slider()->setValue(18); }, "zoom=2.9/2.9x at 18"},
-            {[&s] { s.setMagnifierZoom(1.34); }, "zoom=1.34/1.3x at 2"},
-            {[&] { v->styleButton(LineStyle::readingStrip)->click(), s.setCustomThickness(60); },
-             "style=Reading Strip/Reading Strip/open opacity=0.55/55% at 9 thickness=60/60px at 59"},
-            {[&] { v->styleButton(LineStyle::readingStrip)->click(); }, "thickness=55/55px at 54"},
-            {[&s] { s.setCurrentStyle(LineStyle::ruler); }, "style=Ruler/Ruler"},
-            {[&] { click(v->colorButtons()[1]); },
-             "colour=" + PresetColor::palette()[1].color.name(QColor::HexArgb) + "/1"},
-            {[&s, near] { s.setCurrentColor(near); }, "colour=#4dfec102/0"},
-            {[&] { choose(false); }, ""},
-            {[&] { choose(true); }, "colour=#800ac81e/"}};
+        const Steps steps = {{[this] { m_window->show(); }, "window=on magnifier=off/off/" + MagnifierView::needsX11Text()},
+                             {[v] { v->opacityBlock()->slider()->setValue(9); }, "opacity=0.55/55% at 9"},
+                             {[&s] { s.setCustomOpacity(0.57); }, "opacity=0.57/56% at 9"},
+                             {[v] { v->thicknessBlock()->slider()->setValue(99); }, "thickness=100/100px at 99"},
+                             {[&s] { s.setCustomThickness(27.9); }, "thickness=27.9/27px at 27"},
+                             {[v] { v->lineHeightBlock()->slider()->setValue(0); }, "strip=8/8px at 0"},
+                             {[v] { v->bracketWidthBlock()->slider()->setValue(39); }, "width=20.5/41% at 39"},
+                             {[&s] { s.setVerticalGuideMargin(7.3); }, "width=7.3/14% at 13"},
+                             {[v] { v->bracketOpacityBlock()->slider()->setValue(14); }, "bracket opacity=0.8/80% at 14"},
+                             {[v] { v->zoomBlock()->slider()->setValue(18); }, "zoom=2.9/2.9x at 18"},
+                             {[&s] { s.setMagnifierZoom(1.34); }, "zoom=1.34/1.3x at 2"},
+                             {[&] { v->styleButton(LineStyle::readingStrip)->click(), s.setCustomThickness(60); },
+                              "style=Reading Strip/Reading Strip/open opacity=0.55/55% at 9 thickness=60/60px at 59"},
+                             {[&] { v->styleButton(LineStyle::readingStrip)->click(); }, "thickness=55/55px at 54"},
+                             {[&s] { s.setCurrentStyle(LineStyle::ruler); }, "style=Ruler/Ruler"},
+                             {[&] { click(v->colorButtons()[1]); }, "colour=" + PresetColor::palette()[1].color.name(QColor::HexArgb) + "/1"},
+                             {[&s, near] { s.setCurrentColor(near); }, "colour=#4dfec102/0"},
+                             {[&] { choose(false); }, ""},
+                             {[&] { choose(true); }, "colour=#800ac81e/"}};
         QCOMPARE(run(steps), QString());
     }
 
@@ -250,8 +230,7 @@ private Q_SLOTS:
             {[&] { click(v->bracketSwitch()); }, "brackets=on/on/open"},
             {[&] { flip(&AppSettings::setVerticalGuidesEnabled); }, "brackets=off/off"},
             // No way to magnify: the switch stays off, the reason beside it.
-            {[&] { click(v->magnifierSwitch()), s.setMagnifierEnabled(true); },
-             "magnifier=on/off" + needsX11},
+            {[&] { click(v->magnifierSwitch()), s.setMagnifierEnabled(true); }, "magnifier=on/off" + needsX11},
             {[&] { flip(&AppSettings::setMagnifierEnabled); }, "magnifier=off/off" + needsX11},
             {[&] { click(v->shortcutSwitch()); }, "shortcuts=on/on"},
             {[&] { click(v->snapSwitch()); }, "lines=off/off,off/off"},
@@ -260,8 +239,7 @@ private Q_SLOTS:
              "login=off/off/Failed to enable launch at login: permission denied"},
             {[v] { QTest::keyClick(v->zoomBlock()->slider(), Qt::Key_Escape); }, "window=off"},
             {[&] { login.setEnabledDirectly(true), m_window->show(); }, "window=on login=on/on"},
-            {[&s] { s.setVerticalGuidesEnabled(true), s.setMagnifierEnabled(true); },
-             "brackets=on/on/open magnifier=on/off" + needsX11},
+            {[&s] { s.setVerticalGuidesEnabled(true), s.setMagnifierEnabled(true); }, "brackets=on/on/open magnifier=on/off" + needsX11},
             {[this] { reset(QMessageBox::RejectRole); }, ""}};
         QCOMPARE(run(steps), QString());
         reset(QMessageBox::DestructiveRole);
@@ -316,8 +294,7 @@ private Q_SLOTS:
             (forward ? stops.last() : stops.first())->setFocus();
             QList<QWidget *> visited;
             for (qsizetype i = 0; i < stops.size(); ++i) {
-                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab,
-                                forward ? Qt::NoModifier : Qt::ShiftModifier);
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab, forward ? Qt::NoModifier : Qt::ShiftModifier);
                 visited << QApplication::focusWidget();
             }
             if (!forward) std::reverse(visited.begin(), visited.end());
@@ -351,15 +328,13 @@ private Q_SLOTS:
             if (key)
                 control->setFocus(), QTest::keyClick(control, Qt::Key(key));
             else
-                action.isEmpty() ? heard->valueInterface()->setCurrentValue(40)
-                                 : heard->actionInterface()->doAction(action);
+                action.isEmpty() ? heard->valueInterface()->setCurrentValue(40) : heard->actionInterface()->doAction(action);
             if (auto *slider = qobject_cast<QSlider *>(other); slider && steps)
                 slider->setValue(slider->value() + steps);
             else
                 QTest::mouseClick(other, Qt::LeftButton, {}, other->rect().center());
             QTRY_VERIFY2(state(*keys.v) == state(*mouse.v),
-                         qPrintable(QStringLiteral("%1: %2\nclicked: %3")
-                                        .arg(what, state(*keys.v).join(u' '), state(*mouse.v).join(u' '))));
+                         qPrintable(QStringLiteral("%1: %2\nclicked: %3").arg(what, state(*keys.v).join(u' '), state(*mouse.v).join(u' '))));
             QVERIFY2(state(*keys.v) != before && heardAsShown(control), what);
         }
         keys.v->colorWell()->setFocus(); // Enter on the colour well opens the chooser
@@ -387,9 +362,8 @@ private Q_SLOTS:
 
     void aboutVersionLineAndEscape()
     {
-        for (const auto &[version, build, line] : {std::array{"1.0.0", "7", "Version 1.0.0 (7)"},
-                                                   {"", "", "Version 1.0 (1)"},
-                                                   {"  ", "12", "Version 1.0 (12)"}})
+        for (const auto &[version, build, line] :
+             {std::array{"1.0.0", "7", "Version 1.0.0 (7)"}, {"", "", "Version 1.0 (1)"}, {"  ", "12", "Version 1.0 (12)"}})
             QVERIFY2(std::ranges::any_of(AboutView(version, build).findChildren<QLabel *>(),
                                          [line = line](auto *l) { return l->text() == QLatin1String(line); }),
                      line);

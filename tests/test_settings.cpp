@@ -33,8 +33,8 @@ void apply(S &s, int set)
 {
     s.setCurrentStyle(set == 1 ? LineStyle::readingStrip : LineStyle::ruler);
     s.setCurrentColor({0.1 * set, 1.0 / 3, 0.3 * set, 0.4 * set});
-    for (auto setBool : {&S::setLaunchAtLogin, &S::setVerticalGuidesEnabled, &S::setMagnifierEnabled,
-                         &S::setGlobalHotkeysEnabled, &S::setFollowTextCursor})
+    for (auto setBool :
+         {&S::setLaunchAtLogin, &S::setVerticalGuidesEnabled, &S::setMagnifierEnabled, &S::setGlobalHotkeysEnabled, &S::setFollowTextCursor})
         (s.*setBool)(set == 1);
     for (auto setBool : {&S::setSnapToTextLines, &S::setLineStepKeysEnabled}) // on by default
         (s.*setBool)(set != 1);
@@ -69,9 +69,8 @@ QStringList state(const S &s)
 {
     const auto number = [](double value) { return QString::number(value, 'g', 16); };
     const CodableColor c = s.currentColor();
-    QStringList words{
-        "style=" + LineStyles::rawValue(s.currentStyle()),
-        "colour=" + QStringList{number(c.red), number(c.green), number(c.blue), number(c.alpha)}.join(u' ')};
+    QStringList words{"style=" + LineStyles::rawValue(s.currentStyle()),
+                      "colour=" + QStringList{number(c.red), number(c.green), number(c.blue), number(c.alpha)}.join(u' ')};
     for (const auto &[name, on] : {std::pair{"login", s.launchAtLogin()},
                                    {"brackets", s.verticalGuidesEnabled()},
                                    {"magnifier", s.magnifierEnabled()},
@@ -181,9 +180,7 @@ private Q_SLOTS:
         (s.*set)(value);
         QCOMPARE((s.*get)(), bySetter);
         QCOMPARE(changed.size(), bySetter == lower + 0.25 ? 0 : 1);
-        QCOMPARE(
-            (S(writeFile("[General]\n" + QByteArray(key) + '=' + QByteArray::number(value, 'g', 17))).*get)(),
-            fromFile);
+        QCOMPARE((S(writeFile("[General]\n" + QByteArray(key) + '=' + QByteArray::number(value, 'g', 17))).*get)(), fromFile);
     }
 
     // A file loads as a first launch with the changes that could be read; a
@@ -194,23 +191,19 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("content"); // null: no file
         QTest::addColumn<QString>("changes");
         QTest::addColumn<bool>("damaged");
-        const auto row = [](const char *name, const QByteArray &content, const char *changes,
-                            bool damaged = true) {
+        const auto row = [](const char *name, const QByteArray &content, const char *changes, bool damaged = true) {
             QTest::newRow(name) << content << QString::fromLatin1(changes) << damaged;
         };
         row("no file", {}, "", false);
-        row("highlight bar", "currentStyle=Highlight Bar",
-            "style=Highlight Bar, customOpacity=0.5, customThickness=28", false);
+        row("highlight bar", "currentStyle=Highlight Bar", "style=Highlight Bar, customOpacity=0.5, customThickness=28", false);
         row("focus window", "currentStyle=Focus Window", "style=Focus Window, customThickness=50", false);
         row("ruler", "currentStyle=Ruler", "style=Ruler, customOpacity=0.85, customThickness=45", false);
-        row("reading strip", "currentStyle=Reading Strip",
-            "style=Reading Strip, customOpacity=0.55, customThickness=55", false);
+        row("reading strip", "currentStyle=Reading Strip", "style=Reading Strip, customOpacity=0.55, customThickness=55", false);
         QByteArray random(4096, '\0');
         QRandomGenerator(20261206).fillRange(reinterpret_cast<quint32 *>(random.data()), random.size() / 4);
         row("random bytes", random, "");
         row("another program's", "[Editor]\nwidth=3\n", "");
-        row("line without =", "currentStyle=Ruler\nnote to self\n",
-            "style=Ruler, customOpacity=0.85, customThickness=45");
+        row("line without =", "currentStyle=Ruler\nnote to self\n", "style=Ruler, customOpacity=0.85, customThickness=45");
         row("nan",
             "customOpacity=lots\ncustomThickness=nan\nlaunchAtLogin=maybe\nmagnifierEnabled=nan\n"
             "snapToTextLines=maybe",
@@ -248,8 +241,7 @@ private Q_SLOTS:
         }
         apply(s, 1); // login on
         s.resetToDefaults();
-        QCOMPARE(state(s),
-                 firstLaunch("style=Highlight Bar, customOpacity=0.5, customThickness=28, login=on"));
+        QCOMPARE(state(s), firstLaunch("style=Highlight Bar, customOpacity=0.5, customThickness=28, login=on"));
     }
 
     void changesSignalledAfterTheyAreStored()
@@ -285,17 +277,14 @@ private Q_SLOTS:
         QFETCH(int, type);
         const QByteArray old = "[General]\ncurrentStyle=Ruler\n";
         const QString path = writeFile(old);
-        if (type != S_IFREG)
-            QVERIFY(QFile::remove(path) &&
-                    (type == S_IFDIR ? QDir().mkdir(path) : !mkfifo(qPrintable(path), 0600)));
+        if (type != S_IFREG) QVERIFY(QFile::remove(path) && (type == S_IFDIR ? QDir().mkdir(path) : !mkfifo(qPrintable(path), 0600)));
         S s(path);
         QSignalSpy failed(&s, &S::saveFailed);
         apply(s, 1);
         const bool full = type == S_IFREG; // else the thing in the file's place is the obstacle
         QVERIFY(!flushOnFullDisk(s, full) && !flushOnFullDisk(s, full) && s.failedSaves() == 2);
         QVERIFY2(failed.size() == 1 && s.saveError().contains(path), qPrintable(s.saveError()));
-        QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Files | QDir::System | QDir::Hidden).size(),
-                 type == S_IFDIR ? 0 : 1);
+        QCOMPARE(QDir(QFileInfo(path).path()).entryList(QDir::Files | QDir::System | QDir::Hidden).size(), type == S_IFDIR ? 0 : 1);
         QCOMPARE(QFileInfo(path).isFile(), type == S_IFREG); // nothing made a file of a folder or a FIFO
         if (type == S_IFREG) {
             s.setCustomThickness(13);

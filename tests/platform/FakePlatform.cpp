@@ -13,10 +13,7 @@ void FakeDisplays::setFrames(const QList<QRectF> &frames)
     setDisplays(displays);
 }
 
-FakeSurface::~FakeSurface()
-{
-    owner.surfaces.removeOne(this);
-}
+FakeSurface::~FakeSurface() { owner.surfaces.removeOne(this); }
 
 std::unique_ptr<GuideSurface> FakeSurfaces::create(const Display &display)
 {
@@ -27,8 +24,7 @@ std::unique_ptr<GuideSurface> FakeSurfaces::create(const Display &display)
 
 QImage FakeSurfaces::compose(const Display &display) const
 {
-    QImage out((display.frame.size() * display.devicePixelRatio).toSize(),
-               QImage::Format_ARGB32_Premultiplied);
+    QImage out((display.frame.size() * display.devicePixelRatio).toSize(), QImage::Format_ARGB32_Premultiplied);
     out.setDevicePixelRatio(display.devicePixelRatio);
     out.fill(Qt::transparent);
     QPainter p(&out);
@@ -38,8 +34,7 @@ QImage FakeSurfaces::compose(const Display &display) const
         QPainterPath path, hole;
         path.addRect(s->geometry);
         hole.addRect(s->clear);
-        s->image.isNull() ? p.fillPath(path.subtracted(hole), s->color)
-                          : p.drawImage(s->geometry.topLeft(), s->image);
+        s->image.isNull() ? p.fillPath(path.subtracted(hole), s->color) : p.drawImage(s->geometry.topLeft(), s->image);
     }
     return out;
 }
@@ -60,8 +55,7 @@ std::unique_ptr<ScreenCapture> FakePlatform::createScreenCapture()
 Capability FakePlatform::capability(Feature feature)
 {
     if (feature == Feature::Pointer || feature == Feature::HoldGuide) return {};
-    if (!x11)
-        return Capability::missing(QCoreApplication::translate("MagnifierView", "Needs an X11 session"));
+    if (!x11) return Capability::missing(QCoreApplication::translate("MagnifierView", "Needs an X11 session"));
     return feature == Feature::Magnifier ? screenCaptureCapability() : Capability();
 }
 

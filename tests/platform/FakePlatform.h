@@ -20,10 +20,7 @@ class FakeDisplays : public Displays
     Q_OBJECT
 public:
     QList<Display> displays() const override { return m_displays; }
-    std::optional<Display> mainDisplay() const override
-    {
-        return m_displays.isEmpty() ? std::nullopt : std::optional(m_displays.first());
-    }
+    std::optional<Display> mainDisplay() const override { return m_displays.isEmpty() ? std::nullopt : std::optional(m_displays.first()); }
 
     // Replaces the arrangement and emits displaysChanged(). The first display
     // is the primary one; setFrames() names them FAKE0, FAKE1, ... at ratio 1.
@@ -70,15 +67,9 @@ public:
     QString hint;
 
     // Combinations "held by another client" by key name, e.g. "AD05".
-    void setTaken(const QString &name, bool taken)
-    {
-        taken ? void(m_taken << name) : void(m_taken.remove(name));
-    }
+    void setTaken(const QString &name, bool taken) { taken ? void(m_taken << name) : void(m_taken.remove(name)); }
     // Simulates a press; delivered only for registered ids.
-    void press(int id, bool autoRepeat = false)
-    {
-        m_registered.contains(id) ? Q_EMIT activated(id, autoRepeat) : void();
-    }
+    void press(int id, bool autoRepeat = false) { m_registered.contains(id) ? Q_EMIT activated(id, autoRepeat) : void(); }
     QHash<int, Key> registered() const { return m_registered; }
 
 private:
