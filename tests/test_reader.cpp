@@ -22,33 +22,6 @@ public:
     quint64 last = 0;
 };
 
-// One event a line: "start TEXT", "stop", "end N" (message N spoken to its
-// end), "cut N" (message N cancelled by the server), "step TEXT" or "step -"
-// (the guide's answer: the next line's text, or none), "fail".
-struct Row
-{
-    const char *name;
-    QStringList events, expected; // expected: the speech's calls, "step?" for a step asked, "ended WHY"
-};
-
-const Row rows[] = {
-    {"an END after the stop steps nothing", {"start a", "stop", "end 1"}, {"say a", "cancel"}},
-    {"a step answered after the stop says nothing",
-     {"start a", "end 1", "stop", "step b"},
-     {"say a", "step?", "cancel"}},
-    {"the old message's END does not move the new reading",
-     {"start a", "stop", "start b", "end 1"},
-     {"say a", "cancel", "say b"}},
-    {"cut off by someone else", {"start a", "cut 1", "end 1"}, {"say a", "ended Stopped reading"}},
-    {"a cancel of an old message is no stop",
-     {"start a", "stop", "start b", "cut 1", "end 2"},
-     {"say a", "cancel", "say b", "step?"}},
-    {"blank lines are stepped over",
-     {"start a", "end 1", "step  \t ", "step c"},
-     {"say a", "step?", "step?", "say c"}},
-    {"a failure ends the reading", {"start a", "fail", "end 1"}, {"say a", "ended gone"}},
-};
-
 } // namespace
 
 class TestReader : public QObject
@@ -56,33 +29,50 @@ class TestReader : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void table()
+    // Events, "|"-separated: "start TEXT", "stop", "end N" (message N spoken
+    // to its end), "cut N" (message N cancelled by the server), "step TEXT"
+    // (the guide's answer: the next line's text), "fail". Expected: the
+    // speech's calls, "step?" for a step asked, "ended WHY".
+    void reading_data()
     {
-        for (const Row &row : rows) {
-            FakeSpeech speech;
-            speech::Reader reader([&speech]() -> speech::Speech * { return &speech; });
-            connect(&reader, &speech::Reader::stepWanted, this,
-                    [&speech] { speech.log << QStringLiteral("step?"); });
-            connect(&reader, &speech::Reader::ended, this,
-                    [&speech](const QString &why) { speech.log << QStringLiteral("ended ") + why; });
-            for (const QString &event : row.events) {
-                const QString word = event.section(u' ', 0, 0), rest = event.section(u' ', 1);
-                if (word == u"start")
-                    reader.start(rest);
-                else if (word == u"stop")
-                    reader.stop();
-                else if (word == u"end")
-                    Q_EMIT speech.finished(rest.toULongLong());
-                else if (word == u"cut")
-                    Q_EMIT speech.cancelled(rest.toULongLong());
-                else if (word == u"step")
-                    reader.lineStepped(rest == u"-" ? std::nullopt : std::optional<QString>(rest));
-                else if (word == u"fail")
-                    Q_EMIT speech.failed(QStringLiteral("gone"));
-            }
-            QVERIFY2(speech.log == row.expected,
-                     qPrintable(QStringLiteral("%1: %2").arg(row.name, speech.log.join(u'|'))));
+        QTest::addColumn<QString>("events");
+        QTest::addColumn<QString>("expected");
+        // clang-format off
+        QTest::newRow("an END after the stop steps nothing") << "start a|stop|end 1" << "say a|cancel";
+        QTest::newRow("a step answered after the stop says nothing") << "start a|end 1|stop|step b" << "say a|step?|cancel";
+        QTest::newRow("the old message's END does not move the new reading") << "start a|stop|start b|end 1" << "say a|cancel|say b";
+        QTest::newRow("cut off by someone else") << "start a|cut 1|end 1" << "say a|ended Stopped reading";
+        QTest::newRow("a cancel of an old message is no stop") << "start a|stop|start b|cut 1|end 2" << "say a|cancel|say b|step?";
+        QTest::newRow("blank lines are stepped over") << "start a|end 1|step  \t |step c" << "say a|step?|step?|say c";
+        QTest::newRow("a failure ends the reading") << "start a|fail|end 1" << "say a|ended gone";
+        // clang-format on
+    }
+    void reading()
+    {
+        QFETCH(QString, events);
+        QFETCH(QString, expected);
+        FakeSpeech speech;
+        speech::Reader reader([&speech]() -> speech::Speech * { return &speech; });
+        connect(&reader, &speech::Reader::stepWanted, this,
+                [&speech] { speech.log << QStringLiteral("step?"); });
+        connect(&reader, &speech::Reader::ended, this,
+                [&speech](const QString &why) { speech.log << QStringLiteral("ended ") + why; });
+        for (const QString &event : events.split(u'|')) {
+            const QString word = event.section(u' ', 0, 0), rest = event.section(u' ', 1);
+            if (word == u"start")
+                reader.start(rest);
+            else if (word == u"stop")
+                reader.stop();
+            else if (word == u"end")
+                Q_EMIT speech.finished(rest.toULongLong());
+            else if (word == u"cut")
+                Q_EMIT speech.cancelled(rest.toULongLong());
+            else if (word == u"step")
+                reader.lineStepped(rest);
+            else if (word == u"fail")
+                Q_EMIT speech.failed(QStringLiteral("gone"));
         }
+        QCOMPARE(speech.log.join(u'|'), expected);
     }
 };
 

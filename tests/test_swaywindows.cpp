@@ -44,19 +44,20 @@ private Q_SLOTS:
         QTest::addColumn<QPointF>("point");
         QTest::addColumn<qint64>("pid"); // under the point; 0: none
         QTest::addColumn<QPointF>("origin");
-        QTest::newRow("tiled, below its title bar") << QByteArray(kTree) << QPointF(100, 100) << qint64(100) << QPointF(2, 26);
-        QTest::newRow("the other tiled one") << QByteArray(kTree) << QPointF(1500, 100) << qint64(101) << QPointF(962, 26);
-        QTest::newRow("floating above tiled") << QByteArray(kTree) << QPointF(900, 400) << qint64(102) << QPointF(800, 300);
         const QByteArray tree(kTree);
-        QTest::newRow("not JSON") << tree.left(300) << QPointF(100, 100) << qint64(0) << QPointF();
-        QTest::newRow("pid a string") << QByteArray(tree).replace("\"pid\":100", "\"pid\":\"100\"")
-                                      << QPointF(100, 100) << qint64(0) << QPointF();
-        QTest::newRow("rect an array") << QByteArray(tree).replace(R"("rect":{"x":0,"y":0,"width":960,"height":1080})", R"("rect":[0,0,960,1080])")
-                                       << QPointF(100, 100) << qint64(0) << QPointF();
-        QTest::newRow("nodes an object") << QByteArray(R"({"nodes":{"pid":1},"floating_nodes":7})") << QPointF(1, 1)
-                                         << qint64(0) << QPointF();
-        QTest::newRow("a huge coordinate") << QByteArray(tree).replace(R"("width":960,"height":1080},"window_rect")", R"("width":1e300,"height":1080},"window_rect")")
-                                           << QPointF(100, 100) << qint64(0) << QPointF();
+        const auto broken = [&](const char *name, const QByteArray &json) {
+            QTest::newRow(name) << json << QPointF(100, 100) << qint64(0) << QPointF();
+        };
+        // clang-format off
+        QTest::newRow("tiled, below its title bar") << tree << QPointF(100, 100) << qint64(100) << QPointF(2, 26);
+        QTest::newRow("the other tiled one") << tree << QPointF(1500, 100) << qint64(101) << QPointF(962, 26);
+        QTest::newRow("floating above tiled") << tree << QPointF(900, 400) << qint64(102) << QPointF(800, 300);
+        broken("not JSON", tree.left(300));
+        broken("pid a string", QByteArray(tree).replace("\"pid\":100", "\"pid\":\"100\""));
+        broken("rect an array", QByteArray(tree).replace(R"("rect":{"x":0,"y":0,"width":960,"height":1080})", R"("rect":[0,0,960,1080])"));
+        broken("nodes an object", R"({"nodes":{"pid":1},"floating_nodes":7})");
+        broken("a huge coordinate", QByteArray(tree).replace(R"("width":960,"height":1080},"window_rect")", R"("width":1e300,"height":1080},"window_rect")"));
+        // clang-format on
     }
     void tree()
     {
@@ -144,8 +145,7 @@ private:
         m_read += sway->readAll();
         while (m_read.size() >= 14) {
             const quint32 length = qFromLittleEndian<quint32>(m_read.constData() + 6);
-            if (quint32(m_read.size()) < 14 + length)
-                break;
+            if (quint32(m_read.size()) < 14 + length) break;
             m_requests.append(qFromLittleEndian<quint32>(m_read.constData() + 10));
             m_read.remove(0, 14 + length);
         }

@@ -43,6 +43,9 @@ struct FakeText
     }
 };
 
+using Ref = AccessibleRef;
+using Refs = QList<AccessibleRef>;
+
 class FakeBus : public AccessibilityBus
 {
 public:
@@ -55,97 +58,86 @@ public:
 
     void readEnabled(Reply<bool> r) override { answer(r, enabled); }
     void writeEnabled(bool on) override { enabled = on; }
-    void open(Reply<bool> r) override { answer(r, std::optional(opened = true)); }
+    void open(Reply<bool> r) override { answer(r, opened = true); }
     void close() override { opened = false; }
     bool isOpen() const override { return opened; }
-    void applications(Reply<QList<AccessibleRef>> r) override
+    void applications(Reply<Refs> r) override { answer(r, Refs{{":1.3", "/root"}, {kApp, "/root"}}); }
+    void processId(const QString &s, Reply<qint64> r) override { answer(r, s == kApp ? kPid : 1); }
+    void children(const Ref &, Reply<Refs> r) override { answer(r, Refs{{kApp, "/frame"}}); }
+    void parent(const Ref &, Reply<Ref> r) override { answer(r, Ref{kApp, "/frame"}); }
+    void indexInParent(const Ref &o, Reply<int> r) override { answer(r, index(o)); }
+    void childAtIndex(const Ref &, int i, Reply<Ref> r) override
     {
-        answer(r, std::optional(QList<AccessibleRef>{{":1.3", "/root"}, {kApp, "/root"}}));
+        answer(r, Ref{kApp, i < texts.size() ? texts[i].path : kNull});
     }
-    void processId(const QString &s, Reply<qint64> r) override
+    void isFocused(const Ref &, Reply<bool> r) override { ++focusAsked, answer(r, true); }
+    void extents(const Ref &o, CoordType, Reply<QRect> r) override
     {
-        answer(r, std::optional(s == kApp ? kPid : 1));
+        answer(r, index(o) < 0 ? QRect(0, 0, 800, 600) : texts[index(o)].extents);
     }
-    void children(const AccessibleRef &, Reply<QList<AccessibleRef>> r) override
+    void accessibleAtPoint(const Ref &o, QPoint p, CoordType, Reply<Ref> r) override
     {
-        answer(r, std::optional(QList<AccessibleRef>{{kApp, "/frame"}}));
-    }
-    void parent(const AccessibleRef &, Reply<AccessibleRef> r) override
-    {
-        answer(r, std::optional(AccessibleRef{kApp, "/frame"}));
-    }
-    void indexInParent(const AccessibleRef &o, Reply<int> r) override { answer(r, std::optional(index(o))); }
-    void childAtIndex(const AccessibleRef &, int i, Reply<AccessibleRef> r) override
-    {
-        answer(r, std::optional(AccessibleRef{kApp, i < texts.size() ? texts[i].path : kNull}));
-    }
-    void isFocused(const AccessibleRef &, Reply<bool> r) override { ++focusAsked, answer(r, std::optional(true)); }
-    void extents(const AccessibleRef &o, CoordType, Reply<QRect> r) override
-    {
-        answer(r, std::optional(index(o) < 0 ? QRect(0, 0, 800, 600) : texts[index(o)].extents));
-    }
-    void accessibleAtPoint(const AccessibleRef &o, QPoint p, CoordType, Reply<AccessibleRef> r) override
-    {
-        AccessibleRef hit{kApp, kNull};
+        Ref hit{kApp, kNull};
         for (const FakeText &t : std::as_const(texts))
-            if (o.path == "/frame" && t.extents.contains(p))
-                hit.path = t.path;
-        answer(r, std::optional(hit));
+            if (o.path == "/frame" && t.extents.contains(p)) hit.path = t.path;
+        answer(r, hit);
     }
-    void characterCount(const AccessibleRef &o, Reply<int> r) override
+    void characterCount(const Ref &o, Reply<int> r) override
     {
         answer(r, index(o) < 0 ? std::nullopt : std::optional(texts[index(o)].startOf(99)));
     }
-    void offsetAtPoint(const AccessibleRef &o, QPoint p, CoordType, Reply<int> r) override
+    void offsetAtPoint(const Ref &o, QPoint p, CoordType, Reply<int> r) override
     {
-        if (index(o) < 0)
-            return answer(r, std::optional<int>());
+        if (index(o) < 0) return answer(r, std::optional<int>());
         const FakeText &t = texts[index(o)];
         const int line = (p.y() - t.extents.top()) / t.lineHeight;
-        if (line < 0 || line >= t.lines.size()) return answer(r, std::optional(-1));
-        if (p.x() > t.rect(line).right() && t.minusOneRight)
-            return answer(r, std::optional(-1));
-        answer(r, std::optional(t.startOf(line) + std::clamp((p.x() - t.extents.left()) / kCharWidth, 0, 3)));
+        if (line < 0 || line >= t.lines.size() || (p.x() > t.rect(line).right() && t.minusOneRight))
+            return answer(r, -1);
+        answer(r, t.startOf(line) + std::clamp((p.x() - t.extents.left()) / kCharWidth, 0, 3));
     }
-    void lineAtOffset(const AccessibleRef &o, int offset, Reply<TextSpan> r) override
+    void lineAtOffset(const Ref &o, int offset, Reply<TextSpan> r) override
     {
         const FakeText &t = texts[index(o)];
         const int line = t.lineOf(offset);
-        answer(r, std::optional(TextSpan{t.lines[line], t.startOf(line), t.startOf(line + 1)}));
+        answer(r, TextSpan{t.lines[line], t.startOf(line), t.startOf(line + 1)});
     }
-    void rangeExtents(const AccessibleRef &o, int start, int end, CoordType, Reply<QRect> r) override
+    void rangeExtents(const Ref &o, int start, int end, CoordType, Reply<QRect> r) override
     {
         const FakeText &t = texts[index(o)];
         QRect united = t.rect(t.lineOf(start));
         for (int line = t.lineOf(start) + 1; line <= t.lineOf(end - 1); ++line)
             united |= t.rect(line);
-        answer(r, std::optional(united));
+        answer(r, united);
     }
     void listen(const QStringList &events) override { listening = events; }
     void emitEvent(const QString &name, const QString &path, int detail)
     {
-        Q_EMIT event(name, AccessibleRef{kApp, path}, detail);
+        Q_EMIT event(name, {kApp, path}, detail);
     }
 
 private:
-    int index(const AccessibleRef &o) const
+    int index(const Ref &o) const
     {
         for (int i = 0; i < texts.size(); ++i)
-            if (texts[i].path == o.path)
-                return i;
+            if (texts[i].path == o.path) return i;
         return -1;
     }
-    template <typename T> void answer(Reply<T> reply, std::optional<T> value)
+    template <typename T, typename V> void answer(Reply<T> reply, V given)
     {
+        const std::optional<T> value(std::move(given));
         ++calls;
         maxInFlight = std::max(maxInFlight, ++inFlight);
-        if (!frozen)
-            QTimer::singleShot(delayMs, this, [this, reply, value] { --inFlight, reply(value); });
+        if (!frozen) QTimer::singleShot(delayMs, this, [this, reply, value] { --inFlight, reply(value); });
     }
 };
 
-// A line's box and a pixel all round, so that the guide covers its ink.
-QRectF padded(const QRect &r) { return QRectF(r).adjusted(-1, -1, 1, 1); }
+// The one window, of the text's process.
+platform::WindowAtPoint window(qint64 pid)
+{
+    platform::WindowAtPoint w;
+    w.pid = pid, w.frame = QRectF(0, 0, 800, 600);
+    return w;
+}
 
 } // namespace
 
@@ -162,11 +154,12 @@ class TestTextLines : public QObject
         lines->requestLineAt(point);
         return spy.wait(2000) ? spy.first().at(1).value<Rect>() : QRectF(-1, -1, 1, 1); // never answered
     }
-    Rect line(int text, int line) { return padded(bus->texts[text].rect(line)); }
+    // A line's box and a pixel all round, so that the guide covers its ink.
+    Rect line(int text, int line) { return QRectF(bus->texts[text].rect(line)).adjusted(-1, -1, 1, 1); }
 
-    void start(AtspiTextLines::WindowFinder finder)
+private Q_SLOTS:
+    void init()
     {
-        lines.reset();
         auto fake = std::make_unique<FakeBus>();
         bus = fake.get();
         // Two paragraphs: three lines, and below a blank line, another and
@@ -174,40 +167,11 @@ class TestTextLines : public QObject
         bus->texts = {
             FakeText{"/p1", {10, 100, 600, 60}, {"The first line\n", "short\n", "third line here\n"}},
             FakeText{"/p2", {10, 200, 600, 60}, {"\n", "after a blank\n", QString(2, QChar(0xFFFC))}}};
-        lines = std::make_unique<AtspiTextLines>(std::move(fake), std::move(finder));
-    }
-
-private Q_SLOTS:
-    void init()
-    {
-        start([](const QPointF &p) {
-            platform::WindowAtPoint w;
-            w.pid = kPid;
-            w.frame = QRectF(0, 0, 800, 600);
-            return w.frame.contains(p) ? std::optional(w) : std::nullopt;
+        lines = std::make_unique<AtspiTextLines>(std::move(fake), [](const QPointF &p) {
+            return window(kPid).frame.contains(p) ? std::optional(window(kPid)) : std::nullopt;
         });
         lines->setActive(true, false);
     }
-    // (GTK's nearest line far below the text, Qt's ranges that count their
-    // end in: tests/textlines, on the real toolkits.)
-    void lineAtPoint_data()
-    {
-        QTest::addColumn<bool>("minusOneRight");
-        QTest::addColumn<QPointF>("point");
-        QTest::addColumn<int>("line"); // of /p1, or -1 for none
-        QTest::newRow("on a line") << false << QPointF(30, 127) << 1;
-        QTest::newRow("right of a short line: again at the left edge") << true << QPointF(300, 127) << 1;
-        QTest::newRow("a line of embedded objects") << false << QPointF(12, 247) << -1;
-    }
-    void lineAtPoint()
-    {
-        QFETCH(bool, minusOneRight);
-        QFETCH(QPointF, point);
-        QFETCH(int, line);
-        bus->texts[0].minusOneRight = minusOneRight;
-        QCOMPARE(lineAt(point), line < 0 ? std::nullopt : this->line(0, line));
-    }
-
     void frozenApplicationTimesOut()
     {
         bus->frozen = true;
@@ -265,68 +229,74 @@ private Q_SLOTS:
         QVERIFY(bus->calls > calls);
     }
 
-    // (Steps within a paragraph, over the blank line between two, and over
-    // Qt's lines that end at their feed: tests/textlines, tests/wayland.)
-    void step_data()
+    // The line at a point, or a step from a box 10 points square there.
+    // (GTK's nearest line far below the text, Qt's ranges that count their
+    // end in, steps within a paragraph, over the blank line between two and
+    // over Qt's lines that end at their feed: tests/textlines, tests/wayland,
+    // on the real toolkits.)
+    void lineAtOrStep_data()
     {
-        QTest::addColumn<int>("fromY");
-        QTest::addColumn<int>("direction");
+        QTest::addColumn<QPointF>("point");
+        QTest::addColumn<int>("direction"); // 0: the line at the point
+        QTest::addColumn<bool>("minusOneRight");
         QTest::addColumn<int>("text"); // -1: no line
         QTest::addColumn<int>("line");
-        QTest::newRow("back into the previous paragraph") << 227 << -1 << 0 << 2;
-        QTest::newRow("nothing before the first") << 107 << -1 << -1 << 0;
-        QTest::newRow("nothing after the last text") << 227 << 1 << -1 << 0;
+        QTest::newRow("on a line") << QPointF(30, 127) << 0 << false << 0 << 1;
+        QTest::newRow("right of a short line: again at the left edge")
+            << QPointF(300, 127) << 0 << true << 0 << 1;
+        QTest::newRow("a line of embedded objects") << QPointF(12, 247) << 0 << false << -1 << 0;
+        QTest::newRow("back into the previous paragraph") << QPointF(30, 227) << -1 << false << 0 << 2;
+        QTest::newRow("nothing before the first") << QPointF(30, 107) << -1 << false << -1 << 0;
+        QTest::newRow("nothing after the last text") << QPointF(30, 227) << 1 << false << -1 << 0;
     }
-    void step()
+    void lineAtOrStep()
     {
-        QFETCH(int, fromY);
+        QFETCH(QPointF, point);
         QFETCH(int, direction);
+        QFETCH(bool, minusOneRight);
         QFETCH(int, text);
         QFETCH(int, line);
+        bus->texts[0].minusOneRight = minusOneRight;
+        const Rect expected = text < 0 ? std::nullopt : this->line(text, line);
+        if (direction == 0) {
+            QCOMPARE(lineAt(point), expected);
+            return;
+        }
         QSignalSpy spy(lines.get(), &TextLineSource::stepped);
-        lines->requestStep(QRectF(25, fromY - 5, 10, 10), direction);
+        lines->requestStep(QRectF(point - QPointF(5, 5), QSizeF(10, 10)), direction);
         QVERIFY(spy.wait(1000));
-        QCOMPARE(spy.first().at(2).value<Rect>(), text < 0 ? std::nullopt : this->line(text, line));
+        QCOMPARE(spy.first().at(2).value<Rect>(), expected);
     }
 
-    // Where the compositor tells which window has the keyboard, only that
-    // window's process's caret is followed: terminals move theirs in windows
-    // nobody looks at. (Window coordinates, title bars and shadows:
-    // tests/wayland/textlines.sh, tests/gnome/gnome_lines.sh.)
-    void caretOfTheFocusedProcessOnly_data()
+    // A storm of caret moves: the first and the newest are looked up, no
+    // more. Where the compositor tells which window has the keyboard, only
+    // that window's process's caret is followed (terminals move theirs in
+    // windows nobody looks at), else the object is asked whether it has the
+    // focus. (Window coordinates, title bars and shadows:
+    // tests/wayland/textlines.sh, tests/gnome/gnome_lines.sh.) Then the
+    // accessibility switch is as it was before, and nothing open.
+    void caretAndSwitch_data()
     {
-        QTest::addColumn<qint64>("focusedPid");
-        QTest::newRow("the text's process") << kPid;
-        QTest::newRow("another process") << kPid + 1;
+        QTest::addColumn<qint64>("focusedPid"); // 0: not known
+        QTest::newRow("focus not known") << qint64(0);
+        QTest::newRow("focus in the text's process") << kPid;
+        QTest::newRow("focus in another process") << kPid + 1;
     }
-    void caretOfTheFocusedProcessOnly()
-    {
-        QFETCH(qint64, focusedPid);
-        platform::WindowAtPoint focused;
-        focused.pid = focusedPid;
-        focused.frame = QRectF(0, 0, 800, 600);
-        lines->setFocusFinder([focused] { return std::optional(focused); });
-        lines->setActive(true, true);
-        QSignalSpy spy(lines.get(), &TextLineSource::caretLineChanged);
-        QTRY_VERIFY(bus->isOpen());
-        bus->emitEvent("object:text-caret-moved", "/p1", bus->texts[0].startOf(2) + 2);
-        QTest::qWait(100);
-        QCOMPARE(spy.size(), focusedPid == kPid ? 1 : 0);
-        if (!spy.isEmpty()) QCOMPARE(spy.first().at(0).toRectF(), *line(0, 2));
-    }
-
     void caretAndSwitch()
     {
+        QFETCH(qint64, focusedPid);
+        if (focusedPid) lines->setFocusFinder([focusedPid] { return std::optional(window(focusedPid)); });
         QTRY_VERIFY(bus->enabled == true);
         lines->setActive(true, true);
         QVERIFY(bus->listening.contains("object:text-caret-moved"));
         QSignalSpy spy(lines.get(), &TextLineSource::caretLineChanged);
-        // A storm: the first move and the newest are looked up, no more.
         for (int offset = 40; offset >= 20; --offset)
             bus->emitEvent("object:text-caret-moved", "/p1", offset);
-        QTRY_VERIFY(!spy.isEmpty() && spy.last().at(0).toRectF() == line(0, 1));
-        QCOMPARE(bus->focusAsked, 2);
-        lines->setActive(false, false); // as it was before, and nothing open
+        QTest::qWait(100);
+        QCOMPARE(spy.isEmpty(), focusedPid == kPid + 1);
+        if (!spy.isEmpty()) QCOMPARE(spy.last().at(0).toRectF(), *line(0, 1));
+        QCOMPARE(bus->focusAsked, focusedPid ? 0 : 2);
+        lines->setActive(false, false);
         QVERIFY(bus->enabled == false && !bus->isOpen());
     }
 };
