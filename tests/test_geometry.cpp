@@ -7,8 +7,7 @@
 namespace {
 // A (primary) at the origin, B right of it, C left of A and 356 points
 // higher (negative origin), D right of B after a gap of 440 points.
-const QList<QRectF> frames = {
-    {0, 0, 1280, 1024}, {1280, 0, 1280, 1024}, {-1920, -356, 1920, 1080}, {3000, 0, 800, 600}};
+const QList<QRectF> frames = {{0, 0, 1280, 1024}, {1280, 0, 1280, 1024}, {-1920, -356, 1920, 1080}, {3000, 0, 800, 600}};
 
 // One point of the display is `ratio` device pixels, logical `origin` is
 // device `deviceOrigin`; a logical rectangle of 10 x 4 points at `point` is

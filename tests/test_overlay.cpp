@@ -49,10 +49,7 @@ class FakeLines : public textlines::TextLineSource
 public:
     void setActive(bool lines, bool caret) override { log << QString::asprintf("active %d%d", lines, caret); }
     bool isActive() const override { return true; }
-    void requestLineAt(const QPointF &p) override
-    {
-        asked = p, log << QString::asprintf("at %g,%g", p.x(), p.y());
-    }
+    void requestLineAt(const QPointF &p) override { asked = p, log << QString::asprintf("at %g,%g", p.x(), p.y()); }
     void requestStep(const QRectF &from, int direction) override
     {
         stepFrom = from, stepDirection = direction;
@@ -96,8 +93,7 @@ class TestOverlay : public QObject
 
     OverlayManager &build(const QList<QRectF> &frames, bool tracked = true)
     {
-        m_settings =
-            std::make_unique<AppSettings>(m_dir.filePath(QLatin1String(QTest::currentTestFunction())));
+        m_settings = std::make_unique<AppSettings>(m_dir.filePath(QLatin1String(QTest::currentTestFunction())));
         m_platform = std::make_unique<platform::FakePlatform>();
         platform::Platform::setInstance(m_platform.get());
         m_platform->fakeDisplays.setFrames(frames);
@@ -161,8 +157,7 @@ class TestOverlay : public QObject
             const DisplayGuide *guide = m_manager->guides()[0];
             const double top = guide->position().y(), height = guide->lineHeight();
             if (asked != s.asked || !qFuzzyCompare(top, s.top) || height != s.height)
-                QFAIL(qPrintable(QString::asprintf("%s: asked '%s', guide at %g height %g", s.what,
-                                                   qPrintable(asked), top, height)));
+                QFAIL(qPrintable(QString::asprintf("%s: asked '%s', guide at %g height %g", s.what, qPrintable(asked), top, height)));
         }
     }
 
@@ -217,8 +212,7 @@ private Q_SLOTS:
     {
         OverlayManager &m = build({left, right});
         QStringList magnifier;
-        connect(&m, &OverlayManager::magnifierMoved,
-                [&](double x, double y) { magnifier << QStringLiteral("%1,%2").arg(x).arg(y); });
+        connect(&m, &OverlayManager::magnifierMoved, [&](double x, double y) { magnifier << QStringLiteral("%1,%2").arg(x).arg(y); });
         connect(&m, &OverlayManager::magnifierShown, [&] { magnifier << QStringLiteral("show"); });
         connect(&m, &OverlayManager::magnifierHidden, [&] { magnifier << QStringLiteral("hide"); });
         // One of our windows that take input, where the toolkit still
@@ -343,8 +337,7 @@ private Q_SLOTS:
         m_manager->handleMouseMove(300, 500);
         auto centre = [this] {
             const DisplayGuide *g = m_manager->guides()[0];
-            const auto view =
-                ReadingGuideView::onLine(g->position().x(), g->position().y(), g->lineHeight(), *m_settings);
+            const auto view = ReadingGuideView::onLine(g->position().x(), g->position().y(), g->lineHeight(), *m_settings);
             return view.parts(QSizeF(1280, 1024)).band.center().y();
         };
         const double atPointer = centre();
@@ -397,8 +390,7 @@ private Q_SLOTS:
         qint64 now = 0;
         platform::FakePointer pointer;
         QList<QPointF> reported;
-        MouseTracker tracker([&](double x, double y) { reported.append(QPointF(x, y)); }, pointer, nullptr,
-                             [&] { return now; });
+        MouseTracker tracker([&](double x, double y) { reported.append(QPointF(x, y)); }, pointer, nullptr, [&] { return now; });
         tracker.setFrameRate(50);
         tracker.startTracking();
         for (int i = 0; i < 200; ++i)

@@ -53,10 +53,8 @@ private Q_SLOTS:
         QFETCH(QString, expected);
         FakeSpeech speech;
         speech::Reader reader([&speech]() -> speech::Speech * { return &speech; });
-        connect(&reader, &speech::Reader::stepWanted, this,
-                [&speech] { speech.log << QStringLiteral("step?"); });
-        connect(&reader, &speech::Reader::ended, this,
-                [&speech](const QString &why) { speech.log << QStringLiteral("ended ") + why; });
+        connect(&reader, &speech::Reader::stepWanted, this, [&speech] { speech.log << QStringLiteral("step?"); });
+        connect(&reader, &speech::Reader::ended, this, [&speech](const QString &why) { speech.log << QStringLiteral("ended ") + why; });
         for (const QString &event : events.split(u'|')) {
             const QString word = event.section(u' ', 0, 0), rest = event.section(u' ', 1);
             if (word == u"start")

@@ -33,8 +33,7 @@ using Anchor = platform::ShellGuide::Anchor;
 
 // Sides that are not a positive number give an 8 x 8 image; huge ones are
 // painted on at most 1000 points of it.
-QImage render(const AppSettings &settings, QSizeF size, double x, double y, double dpr = 1.0,
-              double lineHeight = 0)
+QImage render(const AppSettings &settings, QSizeF size, double x, double y, double dpr = 1.0, double lineHeight = 0)
 {
     const auto pixels = [dpr](double v) { return v > 0 ? int(std::ceil(std::min(v, 1e3) * dpr)) : 8; };
     QImage image(pixels(size.width()), pixels(size.height()), QImage::Format_ARGB32_Premultiplied);
@@ -66,8 +65,7 @@ QString columnMismatch(const QImage &image, double x, const QList<Span> &spans)
         for (const auto &[top, bottom, alpha] : spans)
             want = top <= y && y < bottom ? alpha : want;
         const int got = qAlpha(image.pixel(int(x * dpr), row));
-        if (std::abs(got - want * 255) > 2)
-            return QStringLiteral(": y %1: alpha %2, want %3").arg(y).arg(got).arg(want * 255);
+        if (std::abs(got - want * 255) > 2) return QStringLiteral(": y %1: alpha %2, want %3").arg(y).arg(got).arg(want * 255);
     }
     return {};
 }
@@ -115,8 +113,7 @@ const struct { const char *name; LineStyle style; double t, y, dpr, x; bool brac
 // How far `shown` is from what the painter paints on display `d` with the
 // guide at `global` (on a line `lineHeight` tall when that is > 0): the
 // largest difference of any channel of any pixel, 256 for another size.
-int offBy(const QImage &shown, const platform::Display &d, const AppSettings &s, QPointF global,
-          double lineHeight = 0)
+int offBy(const QImage &shown, const platform::Display &d, const AppSettings &s, QPointF global, double lineHeight = 0)
 {
     const QPointF local = global - d.frame.topLeft();
     const QImage painted = render(s, d.frame.size(), local.x(), local.y(), d.devicePixelRatio, lineHeight);
@@ -125,8 +122,8 @@ int offBy(const QImage &shown, const platform::Display &d, const AppSettings &s,
     for (int y = 0; y < shown.height(); ++y) {
         for (int x = 0; x < shown.width(); ++x) {
             const QRgb a = shown.pixel(x, y), b = painted.pixel(x, y);
-            worst = std::max({worst, std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
-                              std::abs(qBlue(a) - qBlue(b)), std::abs(qAlpha(a) - qAlpha(b))});
+            worst = std::max({worst, std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b)),
+                              std::abs(qAlpha(a) - qAlpha(b))});
         }
     }
     return worst;
@@ -135,8 +132,7 @@ int offBy(const QImage &shown, const platform::Display &d, const AppSettings &s,
 // What the extension shows on display `index` with the pointer at `pointer`
 // (display-local, whole points, as the Shell reports it): the shade over the
 // display but the rows of the band, then the pieces in order.
-QImage shellShows(const QList<Piece> &pieces, const QColor &shade, int index, const platform::Display &d,
-                  QPoint pointer)
+QImage shellShows(const QList<Piece> &pieces, const QColor &shade, int index, const platform::Display &d, QPoint pointer)
 {
     QImage image((d.frame.size() * d.devicePixelRatio).toSize(), QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(d.devicePixelRatio);
@@ -218,13 +214,12 @@ private Q_SLOTS:
         const AppSettings &s = use(u, 10);
         QCOMPARE(render(s, QSizeF(100, 100), 0, 40, 1, qQNaN()), render(s, QSizeF(100, 100), 0, 40));
         const QSizeF size(64, 48);
-        for (const QImage &image : {render(s, QSizeF(0, 0), 10, 10), render(s, QSizeF(qQNaN(), 48), 10, 10),
-                                    render(s, size, 10, 1e308), render(s, size, 10, -qInf())})
+        for (const QImage &image :
+             {render(s, QSizeF(0, 0), 10, 10), render(s, QSizeF(qQNaN(), 48), 10, 10), render(s, size, 10, 1e308), render(s, size, 10, -qInf())})
             QVERIFY(isClear(image));
         QCOMPARE(render(s, size, qQNaN(), qQNaN()), render(s, size, 0, 0)); // NaN reads as 0
         use(r, 45);
-        QCOMPARE(render(s, QSizeF(1e308, 48), 0, 24).copy(0, 0, 60, 48),
-                 render(s, size, 0, 24).copy(0, 0, 60, 48));
+        QCOMPARE(render(s, QSizeF(1e308, 48), 0, 24).copy(0, 0, 60, 48), render(s, size, 0, 24).copy(0, 0, 60, 48));
     }
 
     // Every style with the brackets, thin and thick (the surfaces at 1x and
@@ -265,13 +260,11 @@ private Q_SLOTS:
             for (const auto &[local, h] : places) {
                 guide.moveTo(origin + local, h);
                 const int diff = offBy(surfaces.compose(display), display, s, origin + local, h);
-                QVERIFY2(diff <= 1, qPrintable(QString::asprintf("t %g at %g,%g: off by %d", thickness,
-                                                                 local.x(), local.y(), diff)));
+                QVERIFY2(diff <= 1, qPrintable(QString::asprintf("t %g at %g,%g: off by %d", thickness, local.x(), local.y(), diff)));
             }
             // Pictures of a band, not of the display (the line is 30 at most).
             for (const platform::FakeSurface *f : surfaces.surfaces)
-                QVERIFY(f->image.isNull() ||
-                        f->image.deviceIndependentSize().height() < std::max(thickness, 30.0) + 50);
+                QVERIFY(f->image.isNull() || f->image.deviceIndependentSize().height() < std::max(thickness, 30.0) + 50);
         }
     }
 
@@ -351,23 +344,18 @@ private:
     // Shell is given.
     void shellPieces(LineStyle style)
     {
-        const QList<platform::Display> displays = {
-            {QRectF(0, 0, 480, 300), 1.0, QStringLiteral("A"), 60},
-            {QRectF(480, -40, 360, 240), 2.0, QStringLiteral("B"), 60}};
-        for (const auto &[thickness, lineHeight] :
-             {std::pair{1.0, 0.0}, {21.0, 0.0}, {55.5, 0.0}, {4.0, 19.0}, {21.0, 37.5}}) {
+        const QList<platform::Display> displays = {{QRectF(0, 0, 480, 300), 1.0, QStringLiteral("A"), 60},
+                                                   {QRectF(480, -40, 360, 240), 2.0, QStringLiteral("B"), 60}};
+        for (const auto &[thickness, lineHeight] : {std::pair{1.0, 0.0}, {21.0, 0.0}, {55.5, 0.0}, {4.0, 19.0}, {21.0, 37.5}}) {
             AppSettings &s = settings(style, thickness);
             QColor shade;
             const QList<Piece> pieces = ShellOverlay::pieces(displays, s, &shade, lineHeight);
             for (int index = 0; index < displays.size(); ++index) {
                 const platform::Display &d = displays.at(index);
-                for (const QPoint pointer :
-                     {QPoint(200, 120), QPoint(3, 1), QPoint(int(d.frame.width()) - 1, 239)}) {
-                    const int diff = offBy(shellShows(pieces, shade, index, d, pointer), d, s,
-                                           d.frame.topLeft() + QPointF(pointer), lineHeight);
-                    QVERIFY2(diff <= 1, qPrintable(QString::asprintf(
-                                            "display %d, t %g, line %g at %d,%d: off by %d", index, thickness,
-                                            lineHeight, pointer.x(), pointer.y(), diff)));
+                for (const QPoint pointer : {QPoint(200, 120), QPoint(3, 1), QPoint(int(d.frame.width()) - 1, 239)}) {
+                    const int diff = offBy(shellShows(pieces, shade, index, d, pointer), d, s, d.frame.topLeft() + QPointF(pointer), lineHeight);
+                    QVERIFY2(diff <= 1, qPrintable(QString::asprintf("display %d, t %g, line %g at %d,%d: off by %d", index, thickness, lineHeight,
+                                                                     pointer.x(), pointer.y(), diff)));
                 }
             }
         }

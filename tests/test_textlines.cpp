@@ -38,8 +38,7 @@ struct FakeText
     }
     QRect rect(int line) const
     {
-        return {extents.left(), extents.top() + line * lineHeight,
-                int(lines[line].trimmed().size()) * kCharWidth, lineHeight};
+        return {extents.left(), extents.top() + line * lineHeight, int(lines[line].trimmed().size()) * kCharWidth, lineHeight};
     }
 };
 
@@ -66,15 +65,9 @@ public:
     void children(const Ref &, Reply<Refs> r) override { answer(r, Refs{{kApp, "/frame"}}); }
     void parent(const Ref &, Reply<Ref> r) override { answer(r, Ref{kApp, "/frame"}); }
     void indexInParent(const Ref &o, Reply<int> r) override { answer(r, index(o)); }
-    void childAtIndex(const Ref &, int i, Reply<Ref> r) override
-    {
-        answer(r, Ref{kApp, i < texts.size() ? texts[i].path : kNull});
-    }
+    void childAtIndex(const Ref &, int i, Reply<Ref> r) override { answer(r, Ref{kApp, i < texts.size() ? texts[i].path : kNull}); }
     void isFocused(const Ref &, Reply<bool> r) override { ++focusAsked, answer(r, true); }
-    void extents(const Ref &o, CoordType, Reply<QRect> r) override
-    {
-        answer(r, index(o) < 0 ? QRect(0, 0, 800, 600) : texts[index(o)].extents);
-    }
+    void extents(const Ref &o, CoordType, Reply<QRect> r) override { answer(r, index(o) < 0 ? QRect(0, 0, 800, 600) : texts[index(o)].extents); }
     void accessibleAtPoint(const Ref &o, QPoint p, CoordType, Reply<Ref> r) override
     {
         Ref hit{kApp, kNull};
@@ -82,17 +75,13 @@ public:
             if (o.path == "/frame" && t.extents.contains(p)) hit.path = t.path;
         answer(r, hit);
     }
-    void characterCount(const Ref &o, Reply<int> r) override
-    {
-        answer(r, index(o) < 0 ? std::nullopt : std::optional(texts[index(o)].startOf(99)));
-    }
+    void characterCount(const Ref &o, Reply<int> r) override { answer(r, index(o) < 0 ? std::nullopt : std::optional(texts[index(o)].startOf(99))); }
     void offsetAtPoint(const Ref &o, QPoint p, CoordType, Reply<int> r) override
     {
         if (index(o) < 0) return answer(r, std::optional<int>());
         const FakeText &t = texts[index(o)];
         const int line = (p.y() - t.extents.top()) / t.lineHeight;
-        if (line < 0 || line >= t.lines.size() || (p.x() > t.rect(line).right() && t.minusOneRight))
-            return answer(r, -1);
+        if (line < 0 || line >= t.lines.size() || (p.x() > t.rect(line).right() && t.minusOneRight)) return answer(r, -1);
         answer(r, t.startOf(line) + std::clamp((p.x() - t.extents.left()) / kCharWidth, 0, 3));
     }
     void lineAtOffset(const Ref &o, int offset, Reply<TextSpan> r) override
@@ -110,10 +99,7 @@ public:
         answer(r, united);
     }
     void listen(const QStringList &events) override { listening = events; }
-    void emitEvent(const QString &name, const QString &path, int detail)
-    {
-        Q_EMIT event(name, {kApp, path}, detail);
-    }
+    void emitEvent(const QString &name, const QString &path, int detail) { Q_EMIT event(name, {kApp, path}, detail); }
 
 private:
     int index(const Ref &o) const
@@ -164,12 +150,10 @@ private Q_SLOTS:
         bus = fake.get();
         // Two paragraphs: three lines, and below a blank line, another and
         // one of embedded objects.
-        bus->texts = {
-            FakeText{"/p1", {10, 100, 600, 60}, {"The first line\n", "short\n", "third line here\n"}},
-            FakeText{"/p2", {10, 200, 600, 60}, {"\n", "after a blank\n", QString(2, QChar(0xFFFC))}}};
-        lines = std::make_unique<AtspiTextLines>(std::move(fake), [](const QPointF &p) {
-            return window(kPid).frame.contains(p) ? std::optional(window(kPid)) : std::nullopt;
-        });
+        bus->texts = {FakeText{"/p1", {10, 100, 600, 60}, {"The first line\n", "short\n", "third line here\n"}},
+                      FakeText{"/p2", {10, 200, 600, 60}, {"\n", "after a blank\n", QString(2, QChar(0xFFFC))}}};
+        lines = std::make_unique<AtspiTextLines>(
+            std::move(fake), [](const QPointF &p) { return window(kPid).frame.contains(p) ? std::optional(window(kPid)) : std::nullopt; });
         lines->setActive(true, false);
     }
     void frozenApplicationTimesOut()
@@ -178,8 +162,7 @@ private Q_SLOTS:
         QElapsedTimer clock;
         clock.start();
         QCOMPARE(lineAt(QPointF(30, 107)), std::nullopt);
-        QVERIFY2(clock.elapsed() >= 140 && clock.elapsed() < 1000,
-                 qPrintable(QString::number(clock.elapsed())));
+        QVERIFY2(clock.elapsed() >= 140 && clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
         bus->frozen = false; // the next question goes at once, not after the frozen call
         QCOMPARE(lineAt(QPointF(30, 107)), line(0, 0));
     }
@@ -242,8 +225,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("text"); // -1: no line
         QTest::addColumn<int>("line");
         QTest::newRow("on a line") << QPointF(30, 127) << 0 << false << 0 << 1;
-        QTest::newRow("right of a short line: again at the left edge")
-            << QPointF(300, 127) << 0 << true << 0 << 1;
+        QTest::newRow("right of a short line: again at the left edge") << QPointF(300, 127) << 0 << true << 0 << 1;
         QTest::newRow("a line of embedded objects") << QPointF(12, 247) << 0 << false << -1 << 0;
         QTest::newRow("back into the previous paragraph") << QPointF(30, 227) << -1 << false << 0 << 2;
         QTest::newRow("nothing before the first") << QPointF(30, 107) << -1 << false << -1 << 0;
