@@ -3,7 +3,7 @@
 // or not saved.
 
 #include "app/AppDelegate.h"
-#include "app/TrayMenu.h"
+#include "ui/TrayMenu.h"
 #include "feedback/HUDNotification.h"
 #include "overlay/OverlayManager.h"
 #include "overlay/DisplayGuide.h"

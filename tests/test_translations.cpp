@@ -9,7 +9,7 @@
 #include "app/CommandLine.h"
 #include "app/CommandRegistry.h"
 #include "app/Translations.h"
-#include "app/TrayMenu.h"
+#include "ui/TrayMenu.h"
 #include "feedback/HUDNotification.h"
 #include "ui/LaunchAtLogin.h"
 #include "platform/FakePlatform.h"
