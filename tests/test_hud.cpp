@@ -52,8 +52,8 @@ private Q_SLOTS:
         QTest::addColumn<QPointF>("centre");
         QTest::newRow("two displays") << true << true << "Ruler" << QPointF(960, 440);
         QTest::newRow("no compositor") << true << false << "Ruler" << QPointF(960, 440);
-        QTest::newRow("long message") << true << true << "Settings not saved: a reason far longer than any command's"
-                                      << QPointF(960, 440);
+        QTest::newRow("long message")
+            << true << true << "Not saved: longer than any command's" << QPointF(960, 440);
         QTest::newRow("no display") << false << true << "Ruler" << QPointF(100, 40);
     }
 
@@ -109,8 +109,7 @@ private Q_SLOTS:
         m_platform.placesWindows = false;
         m_platform.fakeDisplays.setFrames({{0, 0, 1920, 1080}, {-1280, -244, 1280, 1024}});
         auto &surfaces = m_platform.fakeSurfaces.surfaces;
-        const std::unique_ptr<platform::GuideSurface> below = m_platform.fakeSurfaces.create(
-            m_platform.fakeDisplays.displays().first());
+        const auto below = m_platform.fakeSurfaces.create(m_platform.fakeDisplays.displays().first());
         HUDNotification hud(m_platform);
         QVERIFY(!showNow(hud, QStringLiteral("Ruler")));
         QCOMPARE(surfaces.size(), 2);

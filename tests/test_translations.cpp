@@ -9,15 +9,14 @@
 #include "app/CommandLine.h"
 #include "app/CommandRegistry.h"
 #include "app/Translations.h"
-#include "app/TrayMenu.h"
 #include "feedback/HUDNotification.h"
-#include "ui/LaunchAtLogin.h"
 #include "platform/FakePlatform.h"
 #include "ui/AboutView.h"
 #include "ui/ColorButton.h"
 #include "ui/Controls.h"
 #include "ui/PreferencesView.h"
 #include "ui/StyleButton.h"
+#include "ui/TrayMenu.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -25,23 +24,16 @@
 namespace {
 
 // Fonts at a desktop's 96 dots per inch, set before the application starts.
-const bool desktopDpi = [] {
-    QCoreApplication::setAttribute(Qt::AA_Use96Dpi);
-    return true;
-}();
+const bool desktopDpi = (QCoreApplication::setAttribute(Qt::AA_Use96Dpi), true);
 
 // The texts a widget and everything in it show or tell a screen reader.
 QStringList shownTexts(QWidget *root)
 {
-    QList<QWidget *> widgets = root->findChildren<QWidget *>();
-    widgets.prepend(root);
     QStringList texts;
-    for (QWidget *w : std::as_const(widgets)) {
+    for (QWidget *w : QList<QWidget *>{root} + root->findChildren<QWidget *>()) {
         texts << w->windowTitle() << w->toolTip() << w->accessibleName() << w->accessibleDescription();
-        if (auto *label = qobject_cast<QLabel *>(w))
-            texts << label->text();
-        if (auto *button = qobject_cast<QAbstractButton *>(w))
-            texts << button->text();
+        if (auto *label = qobject_cast<QLabel *>(w)) texts << label->text();
+        if (auto *button = qobject_cast<QAbstractButton *>(w)) texts << button->text();
         for (QAction *action : w->actions())
             texts << action->text() << action->toolTip();
     }
@@ -49,34 +41,25 @@ QStringList shownTexts(QWidget *root)
 }
 
 // What the HUD says after each command, for every style, locked and not.
-QList<Feedback> hudFeedback(CommandTarget &target)
+QStringList hudMessages(CommandTarget &target)
 {
-    QList<Feedback> all;
+    QStringList all;
     for (bool locked : {false, true}) {
         target.setGuideLocked(locked);
         for (LineStyle style : LineStyles::allCases) {
             target.settings().applyStyle(style);
-            for (const Command &command : Commands::all()) {
-                if (command.feedback)
-                    all << command.feedback(target);
-            }
+            for (const Command &command : Commands::all())
+                if (command.feedback) all << command.feedback(target).message;
         }
     }
     return all;
 }
 
-// A text that reads the same in every language: names, numbers, units.
-bool sameInEveryLanguage(QString text)
-{
-    static const QRegularExpression names(
-        QStringLiteral("\\b(Tovani|tovani|Version|GPL-3\\.0-or-later|X11|HTML|OK|px|Gold|Orange|Cyan)\\b"));
-    static const QRegularExpression letters(QStringLiteral("\\p{L}"));
-    return !text.remove(names).contains(letters);
-}
-
 // What does not fit in a window: widgets that overlap a sibling or stick
 // out of their parent (sections scroll up and down, never sideways), labels
-// whose text is cut.
+// whose text is cut, style tiles with a word wider than the tile. A tile's
+// name wraps between words, in a font the tiles shrink by at most 15 % until
+// the longest name fits: every word must fit in that.
 QStringList layoutFaults(QWidget *window)
 {
     QStringList faults;
@@ -100,15 +83,7 @@ QStringList layoutFaults(QWidget *window)
     }
     for (const QScrollArea *area : window->findChildren<QScrollArea *>())
         if (area->widget()->width() > area->viewport()->width()) faults << QStringLiteral("scrolls sideways");
-    return faults;
-}
-
-// A tile's name wraps between words, in a font the tiles shrink by at most
-// 15 % until the longest name fits: every word must fit in that.
-QStringList tileFaults(const QList<StyleButton *> &tiles)
-{
-    QStringList faults;
-    for (StyleButton *tile : tiles) {
+    for (StyleButton *tile : window->findChildren<StyleButton *>()) {
         QFont smallest = tile->font();
         smallest.setPointSizeF(smallest.pointSizeF() * 0.85);
         for (const QString &word : tile->text().split(u' '))
@@ -143,29 +118,23 @@ class TestTranslations : public QObject
     {
         m_settings.resetToDefaults();
         QStringList texts;
-        {
-            PreferencesWindow window(m_platform, m_settings);
-            window.show();
-            texts << shownTexts(&window);
-            window.view()->resetButton()->click();
-            texts << shownTexts(window.view()->resetConfirmation());
-            window.view()->colorWell()->click();
-            texts << shownTexts(window.view()->colorWell()->dialog());
-            window.view()->colorWell()->dialog()->reject();
-        }
+        PreferencesWindow window(m_platform, m_settings);
+        window.show();
+        texts << shownTexts(&window);
+        window.view()->resetButton()->click();
+        texts << shownTexts(window.view()->resetConfirmation());
+        window.view()->colorWell()->click();
+        texts << shownTexts(window.view()->colorWell()->dialog());
+        window.view()->colorWell()->dialog()->reject();
         AboutWindow about;
         texts << shownTexts(&about);
 
         const std::unique_ptr<AppDelegate> app = start();
-        texts << shownTexts(app->tray()->menu()) << app->tray()->toolTip().split(u'\n');
-        for (const Feedback &feedback : hudFeedback(*app))
-            texts << feedback.message;
-
-        texts << CommandLine::usage().split(u'\n');
+        texts << shownTexts(app->tray()->menu()) << app->tray()->toolTip().split(u'\n') << hudMessages(*app)
+              << CommandLine::usage().split(u'\n');
         for (const QStringList &arguments : QList<QStringList>{
                  {"--help", "x"}, {"-x"}, {"nonsense"}, {"toggle", "x"}, {"style"}, {"style", "x"}})
             texts << CommandLine::parse(arguments).error;
-        texts.removeAll(QString());
         return texts;
     }
 
@@ -184,11 +153,14 @@ private Q_SLOTS:
         translations::install(QLocale(QLocale::English, QLocale::UnitedStates));
         const QStringList english = everyText();
         QVERIFY(translations::install(QLocale(QLocale::German, QLocale::Germany)));
-        QStringList untranslated;
-        for (const QString &text : everyText()) {
-            if (english.contains(text) && !sameInEveryLanguage(text))
-                untranslated << text;
-        }
+        // Left alone: texts that read the same in every language (names,
+        // numbers, units).
+        const QRegularExpression names(QStringLiteral(
+            "\\b(Tovani|tovani|Version|GPL-3\\.0-or-later|X11|HTML|OK|px|Gold|Orange|Cyan)\\b"));
+        const QRegularExpression letters(QStringLiteral("\\p{L}"));
+        QStringList untranslated = everyText();
+        untranslated.removeIf(
+            [&](QString text) { return !english.contains(text) || !text.remove(names).contains(letters); });
         untranslated.removeDuplicates();
         QVERIFY2(untranslated.isEmpty(), qPrintable("shown in English: " + untranslated.join(QStringLiteral(" | "))));
     }
@@ -197,12 +169,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QLocale>("locale");
         QTest::addColumn<double>("scale");
-        for (const auto &[name, language, country] : {std::tuple{"en", QLocale::English, QLocale::UnitedStates},
-                 {"de", QLocale::German, QLocale::Germany}, {"fr", QLocale::French, QLocale::France},
-                 {"es", QLocale::Spanish, QLocale::Spain}})
-            QTest::newRow(name) << QLocale(language, country) << 1.0;
-        QTest::newRow("en 150%") << QLocale(QLocale::English, QLocale::UnitedStates) << 1.5;
-        QTest::newRow("en 200%") << QLocale(QLocale::English, QLocale::UnitedStates) << 2.0;
+        for (const char *name : {"en_US", "de_DE", "fr_FR", "es_ES"})
+            QTest::newRow(name) << QLocale(QLatin1String(name)) << 1.0;
+        QTest::newRow("en_US 150%") << QLocale(QLocale::English, QLocale::UnitedStates) << 1.5;
+        QTest::newRow("en_US 200%") << QLocale(QLocale::English, QLocale::UnitedStates) << 2.0;
     }
 
     // In every language, and at larger desktop fonts: in the preferences
@@ -215,11 +185,8 @@ private Q_SLOTS:
         QFETCH(QLocale, locale);
         QFETCH(double, scale);
         translations::install(locale);
-        const QFont normal = QApplication::font();
-        QFont large = normal;
-        large.setPointSizeF(normal.pointSizeF() * scale);
-        QApplication::setFont(large);
-        const auto restore = qScopeGuard([&normal] { QApplication::setFont(normal); });
+        // The font of initTestCase(), larger.
+        QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), int(10 * scale)));
         m_settings.resetToDefaults();
         m_settings.applyStyle(LineStyle::readingStrip);
         m_settings.setVerticalGuidesEnabled(true);
@@ -230,17 +197,14 @@ private Q_SLOTS:
         for (QWidget *window : {static_cast<QWidget *>(&preferences), static_cast<QWidget *>(&about)}) {
             window->show();
             QVERIFY(QTest::qWaitForWindowExposed(window));
-            QVERIFY(QTest::qWaitFor([window] { return std::ranges::none_of(
-                window->findChildren<FoldingBlock *>(), [](FoldingBlock *f) { return f->isAnimating(); }); }));
+            QTRY_VERIFY(std::ranges::none_of(window->findChildren<FoldingBlock *>(),
+                                             [](FoldingBlock *f) { return f->isAnimating(); }));
             QCoreApplication::sendPostedEvents(); // showing posts the layout of the nested widgets
             faults << layoutFaults(window);
         }
-        faults << tileFaults(preferences.findChildren<StyleButton *>());
-        const std::unique_ptr<AppDelegate> app = start();
-        const qreal oneLine = HUDView(QStringLiteral("x"), QStringLiteral("ruler")).panelSize().height();
-        for (const Feedback &feedback : hudFeedback(*app))
-            if (HUDView(feedback.message, feedback.symbol).panelSize().height() > oneLine)
-                faults << "wraps: " + feedback.message;
+        for (const QString &message : hudMessages(*start()))
+            if (HUDView(message).panelSize().height() > HUDView(QStringLiteral("x")).panelSize().height())
+                faults << "wraps: " + message;
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral(" | "))));
     }
 };

@@ -1,6 +1,5 @@
 #include "app/AppDelegate.h"
 
-#include "app/TrayMenu.h"
 #include "feedback/HUDNotification.h"
 #include "magnifier/MagnifierWindow.h"
 #include "overlay/OverlayManager.h"
@@ -11,6 +10,7 @@
 #include "ui/LaunchAtLogin.h"
 #include "ui/Notices.h"
 #include "ui/PreferencesView.h"
+#include "ui/TrayMenu.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -41,7 +41,10 @@ AppDelegate::~AppDelegate()
 void AppDelegate::applicationDidFinishLaunching(bool plainLaunch)
 {
     m_hasTray = QSystemTrayIcon::isSystemTrayAvailable();
-    m_tray = std::make_unique<TrayMenu>(m_commands);
+    m_tray = std::make_unique<TrayMenu>([this] { return m_commands.trayState(); });
+    connect(&m_commands, &CommandRegistry::ran, m_tray.get(), &TrayMenu::update);
+    connect(&m_commands, &CommandRegistry::hotkeysChanged, m_tray.get(), &TrayMenu::update);
+    connect(&m_settings, &AppSettings::changed, m_tray.get(), &TrayMenu::update);
 
     m_overlay = std::make_unique<OverlayManager>(m_platform, m_settings);
     m_overlay->setupOverlay();

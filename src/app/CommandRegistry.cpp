@@ -2,6 +2,7 @@
 
 #include "feedback/HUDNotification.h"
 #include "platform/Platform.h"
+#include "ui/TrayMenu.h"
 
 #include <algorithm>
 
@@ -167,4 +168,46 @@ void CommandRegistry::registrationChanged(int id, bool registered)
         m_refused.insert(id);
     }
     Q_EMIT hotkeysChanged();
+}
+
+TrayState CommandRegistry::trayState()
+{
+    TrayState state;
+    Command::Section section = Command::Section::none;
+    for (const Command &command : Commands::all()) {
+        if (!command.menuTitle) continue;
+        const QString unavailable = command.unavailable ? command.unavailable(m_target) : QString();
+        const QString submenu =
+            command.argument == Command::Argument::none ? QString() : Commands::translate(command.menuTitle);
+        for (int argument : command.arguments()) {
+            const bool newSection = section != command.section; // at most the command's first row
+            // Off where it can't work, whatever was saved for another session.
+            const bool checked =
+                command.checked && unavailable.isEmpty() && command.checked(m_target, argument);
+            state.rows.append({
+                .text = command.menuText(argument, checked),
+                .submenu = submenu,
+                .separatorBefore = newSection && section != Command::Section::none,
+                // The shortcuts, listed while they are on, come before the login row.
+                .shortcutsBefore = newSection && command.section == Command::Section::login,
+                .checkable = command.checked != nullptr,
+                .checked = checked,
+                .unavailable = unavailable,
+                .run = [this, &command, argument] { run(command, argument, Source::menu); },
+            });
+            section = command.section;
+        }
+    }
+    state.listShortcuts = m_hotkeysEnabled;
+    for (const Command &keyed : Commands::all()) {
+        if (!keyed.hotkeys.empty())
+            state.shortcuts.append({keyed.hotkeyText(), Commands::translate(keyed.hotkeyTitle),
+                                    isHotkeyRefused(keyed),
+                                    !keyed.lineKeys || m_target.settings().lineStepKeysEnabled()});
+    }
+    state.guideEnabled = m_target.isGuideEnabled();
+    state.styleName = LineStyles::displayName(m_target.settings().currentStyle());
+    const Command *toggle = Commands::find(QStringLiteral("toggle"));
+    if (m_hotkeysEnabled && !isHotkeyRefused(*toggle)) state.toggleKeys = toggle->hotkeyText();
+    return state;
 }

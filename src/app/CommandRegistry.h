@@ -10,6 +10,7 @@
 #include <QSet>
 
 class HUDNotification;
+struct TrayState;
 
 namespace platform {
 class HotkeyService;
@@ -47,6 +48,10 @@ public:
     // ("Ctrl+Alt+G", several joined by ", "); empty where the keys asked for
     // are the keys taken, or nothing is bound.
     QString boundKeyText(const Command &command) const;
+
+    // What the tray shows, from the table: the menu's rows (each runs its
+    // command as from the menu), the list of shortcuts and the tooltip's facts.
+    TrayState trayState();
 
 Q_SIGNALS:
     // A command ran: whatever shows the state may need a refresh.

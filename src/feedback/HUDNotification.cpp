@@ -1,6 +1,7 @@
 #include "feedback/HUDNotification.h"
 
 #include "platform/Platform.h"
+#include "symbols/Symbols.h"
 
 #include <QFontMetricsF>
 #include <QGuiApplication>
@@ -43,156 +44,17 @@ QPainterPath roundedPanel(const QRectF &rect, qreal radius)
     return path;
 }
 
-// Each symbol is line art in the white of the text, with strokes about as
-// heavy as a medium-weight 28 pt glyph.
-constexpr qreal strokeWidth = 2.2;
-
-void drawMinus(QPainter &p, const QPointF &c)
-{
-    QPen pen = p.pen();
-    pen.setWidthF(2.6);
-    p.setPen(pen);
-    p.drawLine(QPointF(c.x() - 11, c.y()), QPointF(c.x() + 11, c.y()));
-}
-
-void drawHighlighter(QPainter &p, const QPointF &c, const QColor &color)
-{
-    // A marker pen leaning to the left, its tip on a short stroke of ink.
-    p.save();
-    p.translate(c.x() + 2, c.y() - 2);
-    p.rotate(45);
-    p.drawRoundedRect(QRectF(-4, -11, 8, 12), 1.5, 1.5);
-    QPolygonF collar;
-    collar << QPointF(-4, 1) << QPointF(-2.5, 5) << QPointF(2.5, 5) << QPointF(4, 1);
-    p.drawPolyline(collar);
-    QPolygonF tip;
-    tip << QPointF(-2.5, 5) << QPointF(-1.5, 8.5) << QPointF(2.5, 7) << QPointF(2.5, 5);
-    p.setBrush(color);
-    p.drawPolygon(tip);
-    p.restore();
-    p.drawLine(QPointF(c.x() - 11, c.y() + 9.5), QPointF(c.x() - 2, c.y() + 9.5));
-}
-
-void drawCentreInsetFilled(QPainter &p, const QPointF &c, const QColor &color)
-{
-    p.drawRoundedRect(QRectF(c.x() - 13, c.y() - 10, 26, 20), 4, 4);
-    p.save();
-    p.setPen(Qt::NoPen);
-    p.setBrush(color);
-    p.drawRoundedRect(QRectF(c.x() - 7, c.y() - 4, 14, 8), 1.5, 1.5);
-    p.restore();
-}
-
-void drawRuler(QPainter &p, const QPointF &c)
-{
-    const QRectF body(c.x() - 13, c.y() - 6, 26, 12);
-    p.drawRoundedRect(body, 2, 2);
-    // Ticks hang from the top edge, every other one longer.
-    for (int i = 1; i <= 5; ++i) {
-        const qreal x = body.left() + i * body.width() / 6;
-        const qreal length = (i % 2 == 1) ? 4 : 6.5;
-        p.drawLine(QPointF(x, body.top()), QPointF(x, body.top() + length));
-    }
-}
-
-void drawSplit3x1(QPainter &p, const QPointF &c)
-{
-    const QRectF body(c.x() - 13, c.y() - 9, 26, 18);
-    p.drawRoundedRect(body, 3, 3);
-    for (int i = 1; i <= 2; ++i) {
-        const qreal x = body.left() + i * body.width() / 3;
-        p.drawLine(QPointF(x, body.top()), QPointF(x, body.bottom()));
-    }
-}
-
-// One arrow along the diagonal from `from` to `to`, with its head at `to`
-// drawn as two strokes parallel to the axes.
-void drawCornerArrow(QPainter &p, const QPointF &from, const QPointF &to)
-{
-    p.drawLine(from, to);
-    const qreal head = 6;
-    const qreal dx = from.x() > to.x() ? head : -head;
-    const qreal dy = from.y() > to.y() ? head : -head;
-    p.drawLine(to, QPointF(to.x() + dx, to.y()));
-    p.drawLine(to, QPointF(to.x(), to.y() + dy));
-}
-
-void drawExpand(QPainter &p, const QPointF &c)
-{
-    drawCornerArrow(p, c + QPointF(-2, -2), c + QPointF(-9, -9));
-    drawCornerArrow(p, c + QPointF(2, 2), c + QPointF(9, 9));
-}
-
-void drawShrink(QPainter &p, const QPointF &c)
-{
-    drawCornerArrow(p, c + QPointF(-10, -10), c + QPointF(-2, -2));
-    drawCornerArrow(p, c + QPointF(10, 10), c + QPointF(2, 2));
-}
-
-// A padlock, its shackle closed or swung open to the right.
-void drawLock(QPainter &p, const QPointF &c, bool open)
-{
-    p.drawRoundedRect(QRectF(c.x() - 8, c.y() - 1, 16, 12), 2, 2);
-    const double lift = open ? 4 : 0;
-    QPainterPath shackle;
-    shackle.moveTo(c.x() - 5, c.y() - 1 - (open ? lift : 0));
-    shackle.lineTo(c.x() - 5, c.y() - 5 - lift);
-    shackle.arcTo(QRectF(c.x() - 5, c.y() - 10 - lift, 10, 10), 180, -180);
-    shackle.lineTo(c.x() + 5, c.y() - 1 - lift);
-    p.drawPath(shackle);
-}
-
-const QStringList &symbolNames()
-{
-    static const QStringList names{
-        QStringLiteral("minus"),
-        QStringLiteral("highlighter"),
-        QStringLiteral("rectangle.center.inset.filled"),
-        QStringLiteral("ruler"),
-        QStringLiteral("rectangle.split.3x1"),
-        QStringLiteral("arrow.up.left.and.arrow.down.right"),
-        QStringLiteral("arrow.down.right.and.arrow.up.left"),
-        QStringLiteral("lock"),
-        QStringLiteral("lock.open"),
-    };
-    return names;
-}
-
 } // namespace
 
 HUDView::HUDView(QString message, QString icon) : message(std::move(message)), icon(std::move(icon)) {}
-
-QStringList HUDView::knownSymbols() { return symbolNames(); }
-
-bool HUDView::hasSymbol(const QString &name) { return !name.isEmpty() && symbolNames().contains(name); }
 
 // A 28 pt symbol glyph is about as tall as the font's cap height plus a
 // little: 22 points, in a box as wide as the font size.
 QSizeF HUDView::symbolSize() { return QSizeF(symbolPointSize, 22); }
 
-void HUDView::paintSymbol(QPainter &painter, const QString &name, const QRectF &box, const QColor &color)
+bool HUDView::showsSymbol() const
 {
-    const int which = symbolNames().indexOf(name);
-    if (which < 0)
-        return;
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
-    QPen pen(color, strokeWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-    painter.setPen(pen);
-    painter.setBrush(Qt::NoBrush);
-    const QPointF c = box.center();
-    switch (which) {
-    case 0: drawMinus(painter, c); break;
-    case 1: drawHighlighter(painter, c, color); break;
-    case 2: drawCentreInsetFilled(painter, c, color); break;
-    case 3: drawRuler(painter, c); break;
-    case 4: drawSplit3x1(painter, c); break;
-    case 5: drawExpand(painter, c); break;
-    case 6: drawShrink(painter, c); break;
-    case 7: drawLock(painter, c, false); break;
-    case 8: drawLock(painter, c, true); break;
-    }
-    painter.restore();
+    return symbols::byName(icon).has_value();
 }
 
 QSizeF HUDView::panelSize() const
@@ -246,13 +108,13 @@ void HUDView::paint(QPainter &painter, const QRectF &bounds, bool shadow) const
 
     // The content stack (symbol, gap, text) is centred in the panel.
     const QSizeF text = textSize(message, metrics);
-    const bool symbol = showsSymbol();
+    const std::optional<symbols::Symbol> symbol = symbols::byName(icon);
     const qreal stackHeight = text.height() + (symbol ? symbolSize().height() + spacing : 0);
     qreal y = panel.center().y() - stackHeight / 2;
     if (symbol) {
         QRectF box(QPointF(0, 0), symbolSize());
         box.moveCenter(QPointF(panel.center().x(), y + box.height() / 2));
-        paintSymbol(painter, icon, box, Qt::white);
+        symbols::paint(painter, box, *symbol, Qt::white);
         y += box.height() + spacing;
     }
     const QRectF textRect(panel.center().x() - text.width() / 2, y, text.width(), text.height());

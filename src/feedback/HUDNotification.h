@@ -57,16 +57,10 @@ public:
     // gives a tall panel rather than one wider than the display.
     static constexpr qreal maximumTextWidth = 560;
 
-    // The symbol names this view can draw.
-    static QStringList knownSymbols();
-    static bool hasSymbol(const QString &name);
     // The box a symbol is drawn in.
     static QSizeF symbolSize();
-    // Draws the named symbol as white line art centred in box; does nothing
-    // for an unknown name.
-    static void paintSymbol(QPainter &painter, const QString &name, const QRectF &box, const QColor &color);
 
-    bool showsSymbol() const { return hasSymbol(icon); }
+    bool showsSymbol() const;
     // The size of the rounded panel.
     QSizeF panelSize() const;
     // Where the panel sits when centred in bounds.

@@ -1,8 +1,8 @@
 #include "ui/AboutView.h"
 
+#include "symbols/Symbols.h"
 #include "ui/AppIcon.h"
 #include "ui/Controls.h"
-#include "ui/Symbols.h"
 #include "ui/Theme.h"
 #include "version.h"
 

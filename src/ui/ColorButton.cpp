@@ -1,8 +1,8 @@
 #include "ui/ColorButton.h"
 
+#include "symbols/Symbols.h"
 #include "ui/Accessibility.h"
 #include "ui/Controls.h"
-#include "ui/Symbols.h"
 #include "ui/Theme.h"
 
 #include <QColorDialog>

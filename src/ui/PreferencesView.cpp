@@ -1,15 +1,15 @@
 #include "ui/PreferencesView.h"
 
-#include "ui/LaunchAtLogin.h"
 #include "magnifier/MagnifierWindow.h"
 #include "platform/Platform.h"
+#include "symbols/Symbols.h"
 #include "ui/AppIcon.h"
 #include "ui/ColorButton.h"
 #include "ui/Controls.h"
+#include "ui/LaunchAtLogin.h"
 #include "ui/Preview.h"
 #include "ui/SliderBlock.h"
 #include "ui/StyleButton.h"
-#include "ui/Symbols.h"
 #include "ui/Theme.h"
 
 #include <QComboBox>
