@@ -17,8 +17,7 @@ source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/ui_lib.sh"
 
 x11_start --tray "$@"
-OX=0
-[[ " $* " == *" --dual "* ]] && OX=1280
+[[ " $* " == *" --dual "* ]] && OX=1280 || OX=0
 BG="0 0 200" RED="230 20 20" AMBER="255 191 0"
 # Magnifier: 2 x 1280 x 20 % = 512 wide, 4 + 60 = 64 high, zoom 2.
 W=512 H=64
