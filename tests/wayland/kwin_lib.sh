@@ -85,11 +85,8 @@ kwin_start() {
     # The helper answers each line with "ok" (the harness's "fake": lines go to >&"${H_FD[fake]}").
     h_start fake '^ready$' "$FAKEINPUT" && KWIN_FAKE_PID=$H_PID
 }
-kwin__ready() {
-    kill -0 "$KWIN_PID" 2>/dev/null || kwin_fail "KWin exited"
-    [ -S "$XDG_RUNTIME_DIR/$KWIN_SOCKET" ] &&
-        dbus-send --session --print-reply --dest=org.kde.KWin /Scripting org.freedesktop.DBus.Peer.Ping >/dev/null 2>&1
-}
+kwin__ready() { kill -0 "$KWIN_PID" 2>/dev/null || kwin_fail "KWin exited"; [ -S "$XDG_RUNTIME_DIR/$KWIN_SOCKET" ] &&
+    dbus-send --session --print-reply --dest=org.kde.KWin /Scripting org.freedesktop.DBus.Peer.Ping >/dev/null 2>&1; }
 kwin_stop() {
     local pid
     for pid in $KWIN_PID $KWIN_FAKE_PID; do kwin__stop_pid "$pid"; done
@@ -127,7 +124,5 @@ H_AT_EXIT=kwin__track_portal
 [ "$KWIN_MAJOR" -ge 6 ] || WL_SHOT=kwin__screenshot2
 kwin__screenshot2() { "$KWIN_PY" "$(dirname "${BASH_SOURCE[0]}")/../gnome/shot.py" kwin "$@"; }
 LOG=$KWIN_TMP/probe.out PROBE_PID=""
-kwin_probe() {
-    [ -x "${SESSION_PROBE:-}" ] || kwin_fail "SESSION_PROBE must name the session_probe helper"
-    h_start probe '^ready$' "$SESSION_PROBE" "$1" && PROBE_PID=$H_PID
-}
+kwin_probe() { [ -x "${SESSION_PROBE:-}" ] || kwin_fail "SESSION_PROBE must name the session_probe helper"
+    h_start probe '^ready$' "$SESSION_PROBE" "$1" && PROBE_PID=$H_PID; }

@@ -99,10 +99,7 @@ CONF
     echo "[wayland] sway on $WAYLAND_DISPLAY" >&2
 }
 
-sway_second_output() {
-    swaymsg_ create_output
-    swaymsg_ output HEADLESS-2 resolution 1280x800 position 1280 0
-}
+sway_second_output() { swaymsg_ create_output && swaymsg_ output HEADLESS-2 resolution 1280x800 position 1280 0; }
 
 sway_click() { swaymsg_ "seat seat0 cursor set $1 $2; seat seat0 cursor press button1; seat seat0 cursor release button1"; }
 

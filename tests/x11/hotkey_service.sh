@@ -116,11 +116,9 @@ case_locks() {
     local step
     for step in Num:on Num:off remap Caps:on Num:on Caps:off Scroll:on Caps:on Num:off Caps:off Scroll:off; do
         if [ $step = remap ]; then
-            xmodmap -e "clear mod2" -e "add mod3 = Num_Lock" -e "add mod2 = Scroll_Lock" || x11_fail "xmodmap failed"
-            sleep 0.5
+            xmodmap -e "clear mod2" -e "add mod3 = Num_Lock" -e "add mod2 = Scroll_Lock" && sleep 0.5 || x11_fail "xmodmap failed"
         else
-            xdotool key "${step%:*}_Lock"
-            x11_wait_for 2 lock_is ${step/:/ } || x11_fail "${step%:*} Lock did not switch ${step#*:}"
+            xdotool key "${step%:*}_Lock" && x11_wait_for 2 lock_is ${step/:/ } || x11_fail "${step%:*} Lock did not switch ${step#*:}"
         fi
         press_all_nine
     done

@@ -40,14 +40,11 @@ magnified() {
     shows $1 $2 $((RX0 - 20)) $RX0 $(($2 + 5)) $(($2 + 9)) $BG && shows $1 $2 $RX0 $RX1 $(($2 + 5)) $(($2 + 9)) $RED &&
         { [ $2 != $CY ] || shows $1 $2 $RX0 $RX1 $RY $((RY + 5)) $BG; }
 }
-magnifier_at() { # X Y: the magnifier window is centred there
-    [ "$(x11_probe wait-window "Tovani Magnifier" 0 | cut -d' ' -f2-)" = "$(($1 - W / 2)) $(($2 - H / 2)) $W $H" ]
-}
+# X Y: the magnifier window is centred there.
+magnifier_at() { [ "$(x11_probe wait-window "Tovani Magnifier" 0 | cut -d' ' -f2-)" = "$(($1 - W / 2)) $(($2 - H / 2)) $W $H" ]; }
 magnifier_hidden() { ! x11_probe wait-window "Tovani Magnifier" 0 >/dev/null; }
 # Windows are listed bottom to top.
-magnifier_above_guide() {
-    x11_probe windows | awk '/Tovani Guide/ { g = NR } /Tovani Magnifier/ { m = NR } END { exit !(g && m > g) }'
-}
+magnifier_above_guide() { x11_probe windows | awk '/Tovani Guide/ { g = NR } /Tovani Magnifier/ { m = NR } END { exit !(g && m > g) }'; }
 
 x11_move $CX $CY
 tovani_guide
