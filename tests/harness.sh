@@ -34,7 +34,9 @@
 #                         XDG_STATE_HOME in $H_TMP, exported
 #   h_has_name NAME       the session bus name has an owner
 #   h_ink W Y0 [LEVEL]    the rows of ink in a shot (see below)
-#   h_band_on "TOP HEIGHT" "A Z"
+#   h_rows_off BG Y0      the rows of a column that differ from BG (below)
+#   h_mid "A Z"           the middle row of the rows A to Z
+#   h_band_on "FIRST LAST" "A Z"
 #                         a band of those rows has both edges within 5 pixels
 #                         of the ink of a line from row A to Z (exclusive)
 #   h_blend "R G B" ALPHA "R G B"
@@ -54,6 +56,8 @@
 #                         unless the copy still runs; else PASS)
 #   tovani_expect_status PATTERN
 #                         wait up to 20 s until `tovani status` matches the glob
+#   tovani_switches       how often tovani's threads have been switched out so far
+#                         (woken and put to sleep)
 #   tovani_conf, tovani_conf_has LINE, tovani_expect_conf LINE WHAT
 #                         the settings file; whether it holds the line
 #                         (KEY=VALUE); wait up to 10 s for it, else fail
@@ -78,8 +82,7 @@ h_start() {
     shift 2
     rm -f "$H_TMP/$name.in" && mkfifo "$H_TMP/$name.in" && : >"$H_TMP/$name.out"
     "$@" <"$H_TMP/$name.in" >"$H_TMP/$name.out" 2>"$H_TMP/$name.log" &
-    H_PID=$!
-    h_track_pid $H_PID
+    H_PID=$! && h_track_pid $H_PID
     [ -z "${H_FD[$name]:-}" ] || eval "exec ${H_FD[$name]}>&-"
     exec {fd}>"$H_TMP/$name.in"
     H_FD[$name]=$fd
@@ -142,18 +145,13 @@ h_a11y_start() {
     [ -x /usr/libexec/at-spi-bus-launcher ] || h_skip "at-spi2-core is not installed"
     if [ "${1:-}" = --own-bus ]; then
         command -v dbus-daemon >/dev/null || h_skip "dbus-daemon is not installed"
-        : >"$H_TMP/session-bus.address"
-        dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$H_TMP/session-bus.address" >"$H_TMP/dbus.log" 2>&1 &
-        h_track_pid $!
-        h_wait_for 10 grep -q . "$H_TMP/session-bus.address" || h_fail "the session bus did not start"
-        export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$H_TMP/session-bus.address")
+        h_start session-bus '^unix:' dbus-daemon --session --nofork --nopidfile --print-address
+        export DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$H_TMP/session-bus.out")
     fi
     export GSETTINGS_BACKEND=memory
-    /usr/libexec/at-spi-bus-launcher --launch-immediately >"$H_TMP/at-spi.log" 2>&1 &
-    h_track_pid $!
+    /usr/libexec/at-spi-bus-launcher --launch-immediately >"$H_TMP/at-spi.log" 2>&1 & h_track_pid $!
     # Asked without starting it: the bus would start a launcher of its own.
-    h_wait_for 10 eval "gdbus call --session --dest org.freedesktop.DBus --object-path /org/freedesktop/DBus \
-        --method org.freedesktop.DBus.NameHasOwner org.a11y.Bus | grep -q true" || h_fail "the accessibility bus did not start"
+    h_wait_for 10 h_has_name org.a11y.Bus || h_fail "the accessibility bus did not start"
     export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
     unset NO_AT_BRIDGE # it would keep GTK applications off the bus
 }
@@ -173,7 +171,13 @@ h_ink() {
         END { for (r = 0; r <= NR / w; r++) if ((r in ink) != (r - 1 in ink)) printf "%d%s", y + r, (r in ink) ? " " : "\n" }'
 }
 
-h_band_on() { echo "$1 $2" | awk 'NF == 4 { d = $1 - $3; e = $1 + $2 - $4; exit !(d * d <= 25 && e * e <= 25) } { exit 1 }'; }
+# The rows of a column ("R G B" a pixel on standard input, from row Y0) that
+# differ from BG: "FIRST LAST", or "none".
+h_rows_off() { awk -v bg="$1" -v y0="$2" '$0 != bg { if (f == "") f = NR - 1 + y0; l = NR - 1 + y0 } END { print f == "" ? "none" : f " " l }'; }
+
+h_mid() { echo $(((${1% *} + ${1#* }) / 2)); } # "A Z": the middle row
+
+h_band_on() { echo "$1 $2" | awk 'NF == 4 { d = $1 - $3; e = $2 + 1 - $4; exit !(d * d <= 25 && e * e <= 25) } { exit 1 }'; }
 
 h_session_bus() {
     [ -z "${H_SESSION_BUS:-}" ] || return 0
@@ -200,8 +204,7 @@ tovani_start() {
     [ "${TOVANI_REUSE_CONFIG:-0}" = 1 ] || tovani_config_home
     TOVANI_REUSE_CONFIG=0 TOVANI_LOG="$H_TMP/tovani-${#H_PIDS[@]}.log"
     env XDG_CONFIG_HOME="$TOVANI_CONFIG_HOME" $H_TOVANI_ENV "$TOVANI_BIN" "$@" >"$TOVANI_LOG" 2>&1 &
-    TOVANI_PID=$!
-    h_track_pid $TOVANI_PID
+    TOVANI_PID=$! && h_track_pid $!
     echo "[harness] tovani $* (pid $TOVANI_PID) config $TOVANI_CONFIG_HOME" >&2
 }
 tovani_cmd() { env XDG_CONFIG_HOME="$TOVANI_CONFIG_HOME" $H_TOVANI_ENV timeout "${TOVANI_CMD_TIMEOUT:-20}" "$TOVANI_BIN" "$@"; }
@@ -213,6 +216,7 @@ tovani_quit() {
 }
 tovani__status_is() { [[ "$(tovani_cmd status 2>/dev/null)" == $1 ]]; }
 tovani_expect_status() { h_wait_for 20 tovani__status_is "$1" || h_fail "tovani status: '$(tovani_cmd status 2>&1)', not '$1'"; }
+tovani_switches() { awk '/ctxt_switches/ { n += $2 } END { print n }' /proc/"$TOVANI_PID"/task/*/status; }
 tovani_conf() { echo "$TOVANI_CONFIG_HOME/tovani/tovani.conf"; }
 tovani_conf_has() { grep -qxF "$1" "$(tovani_conf)" 2>/dev/null; }
 tovani_expect_conf() {

@@ -1,26 +1,25 @@
-"""A client of the Tovani extension for the tests: reads commands on standard
-input, answers each on standard output, and prints "shortcut NAME" for every
-ShortcutActivated it receives. With the argument "tovani" it first takes
-Tovani's name, org.tovani.Tovani, whose owner alone the extension serves;
-without, it is any other program.
-
-    band R G B ALPHA H   one band a monitor: that colour at ALPHA
-                         (premultiplied), the monitor's width, H rows from the
-                         pointer's row down
-    visible 0|1          SetVisible
-    hold ROW|off         HoldGuide at that row until released; ReleaseGuide
-    bind NAME ACCEL      BindShortcut; answers "bound True" or the error
-    bad                  makes every call of BAD_CALLS; answers "bad ok" or
-                         what was accepted or failed otherwise
-    foreign              makes every call of FOREIGN_CALLS, each of which the
-                         extension must deny (AccessDenied); "foreign ok"
-    flood N W H          N SetGuide calls of one W x H piece, of two colours
-                         by turns; "flood ok"
-    say N                ShowMessage of N characters; "ok"
-    quit                 leaves (the extension sees its client vanish)
-After bad, foreign, flood and say it prints "cpu WORD MS": the most CPU time the
-Shell's main thread (process $SHELL_PID) spent during any one of the calls.
-"""
+# A client of the Tovani extension for the tests: reads commands on standard
+# input, answers each on standard output, and prints "shortcut NAME" for every
+# ShortcutActivated it receives. With the argument "tovani" it first takes
+# Tovani's name, org.tovani.Tovani, whose owner alone the extension serves;
+# without, it is any other program.
+#
+#     band R G B ALPHA H   one band a monitor: that colour at ALPHA
+#                          (premultiplied), the monitor's width, H rows from the
+#                          pointer's row down
+#     visible 0|1          SetVisible
+#     hold ROW|off         HoldGuide at that row until released; ReleaseGuide
+#     bind NAME ACCEL      BindShortcut; answers "bound True" or the error
+#     bad                  makes every call of BAD_CALLS; answers "bad ok" or
+#                          what was accepted or failed otherwise
+#     foreign              makes every call of FOREIGN_CALLS, each of which the
+#                          extension must deny (AccessDenied); "foreign ok"
+#     flood N W H          N SetGuide calls of one W x H piece, of two colours
+#                          by turns; "flood ok"
+#     say N                ShowMessage of N characters; "ok"
+#     quit                 leaves (the extension sees its client vanish)
+# After bad, foreign, flood and say it prints "cpu WORD MS": the most CPU time the
+# Shell's main thread (process $SHELL_PID) spent during any one of the calls.
 import os
 import math
 import sys
@@ -109,14 +108,13 @@ FOREIGN_CALLS = [
 
 
 def shell_cpu():
-    pid = os.environ["SHELL_PID"]
-    with open("/proc/%s/task/%s/schedstat" % (pid, pid)) as f:
+    with open("/proc/{0}/task/{0}/schedstat".format(os.environ["SHELL_PID"])) as f:
         return int(f.read().split()[0])
 
 
+# Makes the calls; returns what failed, and says the most CPU time of the
+# Shell's main thread during one.
 def timed(word, calls):
-    """Makes the calls; returns what failed, and says the most CPU time of
-    the Shell's main thread during one."""
     most, failed = 0, []
     for what, call in calls:
         before = shell_cpu()
@@ -159,20 +157,16 @@ COMMANDS = {
 }
 
 
-def command(line):
-    words = line.split()
-    answer = COMMANDS[words[0]](words) if words else ""
-    if answer != "":
-        say(answer or "ok")
-
-
 def on_input(channel, _condition):
     line = channel.readline()
     if not line:
         loop.quit()
         return False
+    words = line.split()
     try:
-        command(line)
+        answer = COMMANDS[words[0]](words) if words else ""
+        if answer != "":
+            say(answer or "ok")
     except dbus.DBusException as e:
         say("error", e.get_dbus_name(), e.get_dbus_message())
     return True

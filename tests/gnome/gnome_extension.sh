@@ -16,18 +16,13 @@ gs_start --monitors 2
 gs_wait_ext
 
 declare -A PID
-client() { # NAME [tovani]
-    SHELL_PID=$GS_PID h_start "$1" '^ready$' "$GS_PY" "$GS_DIR/client.py" ${2:-}
-    PID[$1]=$H_PID
-}
+client() { SHELL_PID=$GS_PID h_start "$1" '^ready$' "$GS_PY" "$GS_DIR/client.py" ${2:-} && PID[$1]=$H_PID; } # NAME [tovani]
 send() { h_ask "$@" 30; } # CLIENT LINE ANSWER
 client tovani tovani
 client other
 
-background=$GS_BACKGROUND
-band=$(h_blend "255 191 0" 0.6 "$background")
-send tovani "band 255 191 0 0.6 12" ok
-send tovani "visible 1" ok
+background=$GS_BACKGROUND band=$(h_blend "255 191 0" 0.6 "$GS_BACKGROUND")
+send tovani "band 255 191 0 0.6 12" ok && send tovani "visible 1" ok
 
 # The 14 rows from just above the pointer's row: background, 12 of band,
 # background.
@@ -80,9 +75,7 @@ gs_wait_for 10 eval '[ "$(grown)" -le 200 ]' || gs_fail "the Shell's memory grew
 # A message of 100 M characters (after a short one, which shows the
 # Shell's message window for the first time), and the largest picture the
 # limits allow, two monitors' pixels in one piece.
-send tovani "say 10" ok
-send tovani "say 100000000" ok
-send tovani "flood 1 2560 1600" ok
+send tovani "say 10" ok && send tovani "say 100000000" ok && send tovani "flood 1 2560 1600" ok
 
 # No call, of Tovani's or another program's, kept the Shell's main thread
 # busy for seconds, as huge strings and pictures did: its CPU time during

@@ -12,8 +12,7 @@ gs_start --extension none
 # Made now: keys of a keyboard that appears later may not reach the windows.
 gs_move 10 10
 # The Shell of the next log-in reads the list of extensions Tovani writes.
-tovani_config_home
-export XDG_CONFIG_HOME=$TOVANI_CONFIG_HOME
+tovani_config_home && export XDG_CONFIG_HOME=$TOVANI_CONFIG_HOME
 # Another program holding the extension's name, and answering as it would,
 # is not taken for it.
 "$GS_PY" -c '
@@ -27,8 +26,7 @@ class Impostor(dbus.service.Object):
 name = dbus.service.BusName("org.tovani.ShellExtension", dbus.SessionBus())
 Impostor(dbus.SessionBus(), "/org/tovani/ShellExtension")
 GLib.MainLoop().run()' &
-IMPOSTOR=$!
-gs_track_pid $IMPOSTOR
+IMPOSTOR=$! && gs_track_pid $!
 gs_wait_for 10 h_has_name org.tovani.ShellExtension || gs_fail "the other program did not take the name"
 tovani_start
 status_is() { tovani__status_is "backend: gnome-shell, pointer: none, extension: $1"; }

@@ -34,12 +34,8 @@ tovani_expect_status "*extension: active"
 
 # The rows beside the window that differ from the background: "FIRST LAST".
 band() { gs_rows_off 1000 $((TOP - 10)) 320; }
-band_on() { h_band_on "$(band | awk '$1 != "none" { print $1, $2 - $1 + 1 }')" "$(line "$1")"; } # LINE
-rest_on() { # LINE OFFSET: the pointer that many rows from the line's middle
-    local top bottom
-    read -r top bottom <<<"$(line "$1")"
-    gs_move 300 $(((top + bottom) / 2 + $2))
-}
+band_on() { h_band_on "$(band)" "$(line "$1")"; } # LINE
+rest_on() { gs_move 300 $(($(h_mid "$(line "$1")") + $2)); } # LINE OFFSET: the pointer that many rows from the line's middle
 # WHAT | what is done | the line the band settles on
 while IFS='|' read -r what action settles; do
     eval "$action" || gs_fail "$what: '$action' failed"
@@ -65,13 +61,12 @@ STEPS
 # beside the window, and then one rest.
 gs_move 900 300
 sleep 0.5
-switches() { awk '/ctxt_switches/ { n += $2 } END { print n }' /proc/$TOVANI_PID/task/*/status; }
-before=$(switches)
+before=$(tovani_switches)
 gs_eval "$GS__DEVICES globalThis.tovaniLeft = 300; G.timeout_add(G.PRIORITY_DEFAULT, 2, () => {
     tovaniTestPointer.notify_absolute_motion(now(), 900, 300 + tovaniLeft); return --tovaniLeft > 0; }); 0" >/dev/null
 gs_wait_for 10 gs__is tovaniLeft 0 || gs_fail "the moves did not end"
 sleep 0.3
-woken=$(($(switches) - before))
+woken=$(($(tovani_switches) - before))
 [ "$woken" -le 15 ] || gs_fail "Tovani woke $woken times while the pointer moved 300 times"
 tovani_cmd quit >/dev/null
 

@@ -46,8 +46,7 @@ GS_DIR=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 GS_PY=/usr/bin/python3 # python3-dbus and python3-gi belong to the system's Python
 GS_BACKGROUND="32 64 128"
 GS_UUID=tovani@tovani.org
-export HOME="$GS_TMP/home"
-mkdir "$HOME"
+export HOME="$GS_TMP/home" && mkdir "$HOME"
 h_private_xdg
 # Settings in a file of the test's own, read by the Shell and gsettings alike.
 export GSETTINGS_BACKEND=keyfile
@@ -64,10 +63,8 @@ GS_MAJOR=$(gnome-shell --version | sed -n 's/^GNOME Shell \([0-9]*\).*/\1/p')
 : "${TOVANI_GNOME_EXTENSION:=${TOVANI_GNOME_VARIANTS:-}/$GS_VARIANT/$GS_UUID}"
 
 # The Shell exits at start without a system bus; an empty one of its own will do.
-dbus-daemon --session --nofork --nopidfile --address="unix:path=$GS_TMP/system_bus" >"$GS_TMP/system-bus.log" 2>&1 &
-gs_track_pid $!
+h_start system-bus '^unix:' dbus-daemon --session --nofork --nopidfile --address="unix:path=$GS_TMP/system_bus" --print-address
 export DBUS_SYSTEM_BUS_ADDRESS="unix:path=$GS_TMP/system_bus"
-gs_wait_for 10 test -S "$GS_TMP/system_bus" || gs_fail "the private system bus did not start"
 
 gs_start() {
     local monitors=1 extension=${TOVANI_GNOME_EXTENSION:-} i args=()
@@ -81,31 +78,22 @@ gs_start() {
     done
     if [ "$extension" != none ]; then
         [ -f "$extension/metadata.json" ] || gs_fail "no extension in '$extension' (TOVANI_GNOME_EXTENSION)"
-        mkdir -p "$XDG_DATA_HOME/gnome-shell/extensions"
-        rm -rf "$XDG_DATA_HOME/gnome-shell/extensions/$GS_UUID"
+        mkdir -p "$XDG_DATA_HOME/gnome-shell/extensions" && rm -rf "$XDG_DATA_HOME/gnome-shell/extensions/$GS_UUID"
         cp -r "$extension" "$XDG_DATA_HOME/gnome-shell/extensions/$GS_UUID"
         # GNOME 43 looks for extensions only when it starts.
         gsettings set org.gnome.shell enabled-extensions "['$GS_UUID']"
     fi
-    gsettings set org.gnome.shell disable-user-extensions false
-    gsettings set org.gnome.desktop.interface enable-animations false
-    local rgb=($GS_BACKGROUND)
-    gsettings set org.gnome.desktop.background picture-uri ''
-    gsettings set org.gnome.desktop.background picture-uri-dark ''
-    gsettings set org.gnome.desktop.background picture-options none
-    gsettings set org.gnome.desktop.background color-shading-type solid
-    gsettings set org.gnome.desktop.background primary-color "$(printf '#%02x%02x%02x' "${rgb[@]}")"
+    local rgb=($GS_BACKGROUND) key bg=desktop.background
+    for key in "shell disable-user-extensions false" "desktop.interface enable-animations false" "$bg picture-uri ''" \
+        "$bg picture-uri-dark ''" "$bg picture-options none" "$bg color-shading-type solid" \
+        "$bg primary-color $(printf '#%02x%02x%02x' "${rgb[@]}")"; do gsettings set org.gnome.$key; done
     for ((i = 0; i < monitors; i++)); do args+=(--virtual-monitor 1280x800); done
     GS_STARTED=$(date +%s%N)
     gnome-shell --wayland --headless "${args[@]}" --unsafe-mode --no-x11 >"$GS_TMP/shell.log" 2>&1 &
-    GS_PID=$!
-    gs_track_pid $GS_PID
+    GS_PID=$! && gs_track_pid $!
     gs_wait_for 60 gs__ready || gs_fail "gnome-shell did not start"
     GS_READY=$(date +%s%N)
-    local socket
-    for socket in "$XDG_RUNTIME_DIR"/wayland-[0-9]*; do
-        [ -S "$socket" ] && { export WAYLAND_DISPLAY=${socket##*/}; break; }
-    done
+    export WAYLAND_DISPLAY=$(find "$XDG_RUNTIME_DIR" -maxdepth 1 -type s -name 'wayland-[0-9]*' -printf '%f\n' | head -n1)
     # The session starts in the overview, once the startup animation ends.
     gs_wait_for 20 gs__overview_hidden || gs_fail "the overview stayed open"
 }
@@ -113,14 +101,8 @@ gs__overview_hidden() {
     gs__is 'Main.layoutManager._startingUp || Main.overview.animationInProgress ||
         (Main.overview.visible && (Main.overview.hide(), true))' false
 }
-gs_stop() {
-    [ -n "$GS_PID" ] && h_stop_pid "$GS_PID"
-    GS_PID=""
-}
-gs__ready() {
-    kill -0 "$GS_PID" 2>/dev/null || gs_fail "gnome-shell exited"
-    gs__is 'Main.layoutManager.monitors.length > 0' true
-}
+gs_stop() { [ -z "$GS_PID" ] || h_stop_pid "$GS_PID"; GS_PID=""; }
+gs__ready() { kill -0 "$GS_PID" 2>/dev/null || gs_fail "gnome-shell exited"; gs__is 'Main.layoutManager.monitors.length > 0' true; }
 
 gs_eval() {
     local out
@@ -150,8 +132,7 @@ gs_click() {
         tovaniTestPointer.notify_button(now(), C.BUTTON_PRIMARY, s)" >/dev/null || gs_fail "could not click"
 }
 gs_keys() {
-    local keys
-    keys=$(printf '"%s",' "$@")
+    local keys=$(printf '"%s",' "$@")
     gs_eval "$GS__DEVICES const keys = [${keys%,}].map(k => C['KEY_' + k]);
         for (const k of keys) tovaniTestKeyboard.notify_keyval(now(), k, C.KeyState.PRESSED);
         for (const k of keys.reverse()) tovaniTestKeyboard.notify_keyval(now(), k, C.KeyState.RELEASED)" >/dev/null ||
@@ -160,18 +141,14 @@ gs_keys() {
 
 # The rows of column X from Y (N of them) that differ from the background:
 # "FIRST LAST", or "none".
-gs_rows_off() {
-    gs_shot "$1" "$2" 1 "$3" | awk -v bg="$GS_BACKGROUND" -v y0="$2" '$0 != bg { if (f == "") f = NR - 1 + y0; l = NR - 1 + y0 }
-        END { print f == "" ? "none" : f " " l }'
-}
+gs_rows_off() { gs_shot "$1" "$2" 1 "$3" | h_rows_off "$GS_BACKGROUND" "$2"; }
 gs_shot() { "$GS_PY" "$GS_DIR/shot.py" gnome "$GS_TMP/shot.png" "$@"; }
 gs_pixel() { gs_shot "$1" "$2" 1 1; }
 gs_pixel_is() { [ "$(gs_pixel "$1" "$2")" = "$3" ]; }
 
 gs_wait_ext() {
-    gs_wait_for 20 h_has_name org.tovani.ShellExtension && return 0
-    gs_fail "the extension did not start: $(gdbus call --session --dest org.gnome.Shell \
-        --object-path /org/gnome/Shell --method org.gnome.Shell.Extensions.GetExtensionErrors $GS_UUID 2>&1)"
+    gs_wait_for 20 h_has_name org.tovani.ShellExtension || gs_fail "the extension did not start: $(gdbus call --session \
+        --dest org.gnome.Shell --object-path /org/gnome/Shell --method org.gnome.Shell.Extensions.GetExtensionErrors $GS_UUID 2>&1)"
 }
 
 # The text view of tests/textlines/gtk_text.py (ten lines, an empty one
@@ -182,18 +159,14 @@ gs_wait_ext() {
 # lines of ink (dark on white) in the text, "TOP BOTTOM" (bottom exclusive),
 # right of the text cursor's column, once the window is drawn where it went.
 GS__TEXT_VIEW='global.get_window_actors().map(a => a.get_meta_window()).find(w => w.get_title() === "textlines gtk")'
-gs_text_view_rects() { # frame, then buffer: "x y w h x y w h"
-    gs_eval "const w = $GS__TEXT_VIEW, f = w.get_frame_rect(), b = w.get_buffer_rect();
-        [f.x, f.y, f.width, f.height, b.x, b.y, b.width, b.height].join(' ')" | tr -d '"'
-}
+gs_text_view_rect() { gs_eval "const f = $GS__TEXT_VIEW.get_frame_rect(); [f.x, f.y, f.width, f.height].join(' ')" | tr -d '"'; }
 gs_text_view() {
     unset NO_AT_BRIDGE # it would keep GTK off the accessibility bus
     GDK_BACKEND=wayland h_start helper '^ready$' "$GS_PY" "$GS_DIR/../textlines/gtk_text.py" 0 0 600 300 paragraphs decorated
     gs_eval "$GS__TEXT_VIEW.move_frame(false, 100, 300)" >/dev/null || gs_fail "no window of the helper"
-    gs_wait_for 10 eval '[[ "$(gs_text_view_rects)" == "100 300 "* ]]' ||
-        gs_fail "the helper's window stays at $(gs_text_view_rects)"
+    gs_wait_for 10 eval '[[ "$(gs_text_view_rect)" == "100 300 "* ]]' || gs_fail "the helper's window stays at $(gs_text_view_rect)"
     local fy fh
-    read -r _ fy _ fh _ <<<"$(gs_text_view_rects)"
+    read -r _ fy _ fh <<<"$(gs_text_view_rect)"
     TOP=$((fy + fh - 300))
     gs_wait_for 10 gs__read_ink || gs_fail "the helper shows ${#ink[@]} lines of ink: ${ink[*]}"
 }

@@ -35,9 +35,11 @@ class Client:
         # The lines of one reply: "CODE-value" each, the last "CODE text".
         self.writer.write("".join(line + "\r\n" for line in lines).encode())
 
-    def event(self, code, kind, msg, text):
+    def event(self, code, kind, msg):
+        log(kind, msg)
         # Sent only when asked for, by its kind ("SET SELF NOTIFICATION END on") or all.
         if kind in self.notify or "all" in self.notify:
+            text = {701: "BEGIN", 702: "END", 703: "CANCELED"}[code]
             self.send("%d-%d" % (code, msg), "%d-%d" % (code, self.number), "%d %s" % (code, text))
 
     def say(self, msg, text):
@@ -47,19 +49,16 @@ class Client:
     async def play(self):
         while self.queue:
             msg, text = self.queue[0]
-            log("begin", msg)
-            self.event(701, "begin", msg, "BEGIN")
+            self.event(701, "begin", msg)
             await asyncio.sleep((40 + MS_PER_CHAR * len(text)) / 1000)
             self.queue.pop(0)
-            log("end", msg)
-            self.event(702, "end", msg, "END")
+            self.event(702, "end", msg)
 
     def cancel(self):
         if self.player:
             self.player.cancel()
         for msg, _ in self.queue:
-            log("cancel", msg)
-            self.event(703, "cancel", msg, "CANCELED")
+            self.event(703, "cancel", msg)
         self.queue = []
 
 

@@ -15,15 +15,13 @@ x11)
     command -v xte >/dev/null || x11_skip "xte is not installed (xautomation)"
     x11_start
     x11_background "240 240 240"
-    # "TOP HEIGHT" of the band in a blank column of the helper, right of the
+    # "FIRST LAST" rows of the band in a blank column of the helper, right of the
     # messages tovani shows at the display's centre.
     desk_band() { textlines_band 1150 103 294; }
     desk_move() { x11_move "$@"; }
     desk_row() { :; } # SERVER LINE WHAT: the row applies to this desktop
     rest_on() { # LINE: the pointer rests on it, the guide settles there
-        local t b
-        read -r t b <<<"${lines[$1]}"
-        desk_move 800 $(((t + b) / 2 + 3))
+        desk_move 800 $(($(h_mid "${lines[$1]}") + 3))
         x11_wait_for 5 band_on "$1" || x11_fail "resting on line $1: the band spans '$(desk_band)'"
     }
     ;;
@@ -31,7 +29,7 @@ sway) # no pointer: the guide starts in the focused window and steps to the line
     source "$(dirname "$0")/../wayland/lib.sh"
     sway_start
     desk_row() { [ "$2" != - ] && [ "$3" != stray ]; }
-    desk_band() { wl_shot 1150 103 1 294 | awk '$0 != "255 255 255" { if (!t) t = NR; b = NR } END { if (t) print 102 + t, b - t + 1 }'; }
+    desk_band() { wl_shot 1150 103 1 294 | h_rows_off "255 255 255" 103; }
     desk_move() { :; }
     TEXTLINES_SHOT=wl_shot
     textlines_helper() { # sway floats it where X11 puts it
@@ -41,7 +39,7 @@ sway) # no pointer: the guide starts in the focused window and steps to the line
     }
     tovani_guide() {
         tovani_pointerless_guide
-        x11_wait_for 5 eval '[ -n "$(desk_band)" ]' || x11_fail "the guide did not start in the focused window"
+        x11_wait_for 5 eval '[ "$(desk_band)" != none ]' || x11_fail "the guide did not start in the focused window"
     }
     rest_on() { wl_step_to "$1"; }
     ;;
@@ -51,7 +49,6 @@ a11y_start
 textlines_helper gtk 700 100 500 300
 mapfile -t lines < <(textlines_ink 708 100 300 300)
 [ ${#lines[@]} -ge 10 ] || x11_fail "the helper shows ${#lines[@]} lines of ink: ${lines[*]}"
-text_of() { echo "Line $1: quietly fly past the big jumping dog"; } # gtk_text.py's lines
 
 band_on() { h_band_on "$(desk_band)" "${lines[$1]}"; } # LINE
 
@@ -76,13 +73,13 @@ quiet_after() {
 
 # COUNT messages from line FIRST on, each the next line, the band on it while spoken.
 expect_reading() {
-    local first=$1 count=$2 n id
+    local first=$1 count=$2 n
     for ((n = 1; n <= count; n++)); do
         x11_wait_for 10 eval '[ $(said_count) -ge '$n' ]' || x11_fail "message $n never came; said: $(said | tr '\n' '|')"
-        [ "$(said | sed -n ${n}p)" = "$(text_of $((first + n - 1)))" ] ||
+        # gtk_text.py's lines
+        [ "$(said | sed -n ${n}p)" = "Line $((first + n - 1)): quietly fly past the big jumping dog" ] ||
             x11_fail "message $n is '$(said | sed -n ${n}p)', not line $((first + n - 1))"
-        id=$(msg_id $n)
-        band_on $((first + n - 1)) && ! ended "$id" ||
+        band_on $((first + n - 1)) && ! ended "$(msg_id $n)" ||
             x11_fail "while line $((first + n - 1)) was spoken the band spanned '$(desk_band)'"
     done
 }

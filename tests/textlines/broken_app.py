@@ -119,10 +119,5 @@ class App:
             self.event(f"/p{words[1]}", "TextCaretMoved", 0)
 
 
-def main():
-    x, y, w, h = (int(a) for a in sys.argv[1:5])
-    app = App(x, y, w, h)
-    serve("textlines broken", b"window { background: #fff; }", None, lambda _win, words: app.command(words))
-
-
-main()
+app = App(*(int(a) for a in sys.argv[1:5]))
+serve("textlines broken", b"window { background: #fff; }", None, lambda _win, words: app.command(words))

@@ -18,10 +18,10 @@ from gi.repository import GLib, Gtk  # noqa: E402
 LINES = ["Line %d: quietly fly past the big jumping dog" % i for i in range(10)]
 
 
+# An undecorated window at the place the arguments give (X Y WIDTH HEIGHT),
+# `child` filling it and `css` styling it. Prints "ready" once shown and hands
+# each line of stdin, split, to `command` until "quit".
 def serve(title, css, child, command):
-    """An undecorated window at the place the arguments give (X Y WIDTH
-    HEIGHT), `child` filling it and `css` styling it. Prints "ready" once
-    shown and hands each line of stdin, split, to `command` until "quit"."""
     x, y, w, h = (int(a) for a in sys.argv[1:5])
     win = Gtk.Window(title=title)
     win.set_decorated(sys.argv[6:7] == ["decorated"])

@@ -9,8 +9,8 @@
 #   textlines_ink X Y W H  the lines of ink (dark text on white) in the
 #                          rectangle: "TOP BOTTOM" a line, bottom exclusive,
 #                          read from a shot by $TEXTLINES_SHOT (x11_shot)
-#   textlines_band X Y H   the rows of a column that are not white: "TOP
-#                          HEIGHT", or nothing
+#   textlines_band X Y H   the rows of a column that are not white: "FIRST
+#                          LAST", or "none"
 # The environment gives GTK_TEXT (gtk_text.py), BROKEN_APP (broken_app.py) and
 # QT_TEXT (the qt_text helper).
 
@@ -36,4 +36,4 @@ textlines_say() { echo "$*" >&"${H_FD[helper]}"; }
 
 textlines_ink() { ${TEXTLINES_SHOT:-x11_shot} "$@" | h_ink "$3" "$2"; }
 
-textlines_band() { x11_probe bbox-not 255 255 255 0 "$1" "$2" 1 "$3" | awk 'NF == 4 { print $2, $4 }'; }
+textlines_band() { x11_probe bbox-not 255 255 255 0 "$1" "$2" 1 "$3" | awk '{ print NF == 4 ? $2 " " $2 + $4 - 1 : "none" }'; }

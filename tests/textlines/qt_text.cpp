@@ -2,22 +2,20 @@
 // of the text lines: qt_text X Y WIDTH HEIGHT, like gtk_text.py (same text,
 // same commands on stdin, "ready" once shown). Run it with
 // QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1, or after the accessibility switch is on.
+#include "../x11/stdin_lines.h"
+
 #include <QApplication>
-#include <QFile>
-#include <QSocketNotifier>
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QTimer>
 
 #include <cstdio>
-#include <unistd.h>
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() < 5)
-        return 2;
+    if (args.size() < 5) return 2;
     QTextEdit edit;
     edit.setWindowFlags(Qt::FramelessWindowHint);
     edit.setWindowTitle(QStringLiteral("textlines qt"));
@@ -33,23 +31,17 @@ int main(int argc, char **argv)
     edit.setGeometry(args[1].toInt(), args[2].toInt(), args[3].toInt(), args[4].toInt());
     edit.show();
 
-    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
-    QFile in;
-    in.open(stdin, QIODevice::ReadOnly);
-    QObject::connect(&input, &QSocketNotifier::activated, &app, [&] {
-        const QList<QByteArray> parts = in.readLine().trimmed().split(' ');
+    onStdinLine([&](const QByteArray &line) {
+        const QList<QByteArray> parts = line.trimmed().split(' ');
         if (parts.value(0) == "caret" && parts.size() == 2) {
             edit.activateWindow();
             edit.setFocus();
-            QTextCursor cursor(edit.document()->findBlockByNumber(parts[1].toInt()));
-            edit.setTextCursor(cursor);
-        } else if (parts.value(0) == "quit" || parts.value(0).isEmpty()) {
+            edit.setTextCursor(QTextCursor(edit.document()->findBlockByNumber(parts[1].toInt())));
+        } else if (parts.value(0) == "quit") {
             app.quit();
         }
     });
-    QTimer::singleShot(300, &app, [] {
-        std::puts("ready");
-        std::fflush(stdout);
-    });
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    QTimer::singleShot(300, &app, [] { std::puts("ready"); });
     return app.exec();
 }

@@ -31,8 +31,7 @@ a11y_start
 [ "$(a11y_enabled)" = false ] || x11_fail "the accessibility switch was on before tovani"
 textlines_helper "$kind" 100 100 600 300
 if [ "$kind" = broken ]; then
-    lines=()
-    for ((k = 0; k < 14; k++)); do lines+=("$((110 + 20 * k)) $((130 + 20 * k))"); done
+    mapfile -t lines < <(seq 110 20 370 | awk '{ print $1, $1 + 20 }') # broken_app.py's 14 lines
 else
     mapfile -t lines < <(textlines_ink 108 100 300 300)
     [ ${#lines[@]} -ge 8 ] || x11_fail "the $kind helper shows ${#lines[@]} lines of ink: ${lines[*]}"
@@ -45,13 +44,9 @@ tovani_guide
 # Snapping on: tovani switches accessibility on as it starts.
 x11_wait_for 10 eval '[ "$(a11y_enabled)" = true ]' || x11_fail "tovani did not switch accessibility on"
 
-band_on() { h_band_on "$(textlines_band 650 103 294)" "$1 $2"; } # TOP BOTTOM
-expect_band() { # LINE WHAT
-    local top bottom
-    read -r top bottom <<<"${lines[$1]}"
-    x11_wait_for 5 band_on "$top" "$bottom" ||
-        x11_fail "$2: the band spans '$(textlines_band 650 103 294)' (top height), line $1's ink $top-$bottom"
-}
+band() { textlines_band 650 103 294; }
+band_on() { h_band_on "$(band)" "${lines[$1]}"; } # LINE
+expect_band() { x11_wait_for 5 band_on "$1" || x11_fail "$2: the band spans rows '$(band)', line $1's ink ${lines[$1]}"; } # LINE WHAT
 
 if [ "$kind" = broken ]; then
     # MODE (see broken_app.py) | where the band goes when the pointer rests
@@ -63,15 +58,13 @@ if [ "$kind" = broken ]; then
     for i in "${!rows[@]}"; do
         IFS='|' read -r mode band <<<"${rows[$i]}"
         textlines_say mode $mode
-        read -r top bottom <<<"${lines[$i]}"
-        y=$(((top + bottom) / 2 + 3))
+        y=$(($(h_mid "${lines[$i]}") + 3))
         x11_move 200 $y
         sleep 0.4 # rested, asked, and answered or given up
         if [ "$band" = line ]; then
             expect_band "$i" "$mode"
         else
-            [ "$(textlines_band 650 103 294)" = "$((y - 4)) 4" ] ||
-                x11_fail "$mode: the band spans '$(textlines_band 650 103 294)', not the pointer's $((y - 4)) 4"
+            [ "$(band)" = "$((y - 4)) $((y - 1))" ] || x11_fail "$mode: the band spans rows '$(band)', not the pointer's $((y - 4))-$((y - 1))"
         fi
         tovani_cmd next-line || x11_fail "$mode: tovani next-line failed"
         textlines_say caret "$i"
@@ -81,35 +74,26 @@ if [ "$kind" = broken ]; then
     textlines_say mode long
     rss() { awk '/VmRSS/ { print $2 }' "/proc/$TOVANI_PID/status"; }
     before=$(rss)
-    for k in 6 7 8 9; do
-        read -r top bottom <<<"${lines[$k]}"
-        x11_move 200 $(((top + bottom) / 2 + 3))
-        sleep 1
-    done
+    for k in 6 7 8 9; do x11_move 200 $(($(h_mid "${lines[$k]}") + 3)) && sleep 1; done
     [ $(($(rss) - before)) -lt 10000 ] || x11_fail "four lines of 10 MB: tovani grew from $before to $(rss) KiB"
     tovani_stop
     exit 0
 fi
 
-read -r top bottom <<<"${lines[3]}"
-x11_move 200 $(((top + bottom) / 2 + 3))
+x11_move 200 $(($(h_mid "${lines[3]}") + 3))
 expect_band 3 "resting on line 3"
 tovani_cmd next-line || x11_fail "tovani next-line failed"
 expect_band 4 "next line"
-printf '%s\n' 'keydown Control_L' 'keydown Shift_L' 'key Up' 'keyup Shift_L' 'keyup Control_L' | xte ||
-    x11_fail "xte could not type"
+printf '%s\n' 'keydown Control_L' 'keydown Shift_L' 'key Up' 'keyup Shift_L' 'keyup Control_L' | xte || x11_fail "xte could not type"
 expect_band 3 "previous line by its shortcut"
 # Only the focused application's cursor is followed, and without a window
 # manager the helper gets the focus a moment after it asks: a cursor moved
 # right away may be taken as another application's.
-textlines_say caret 0
-sleep 0.5
-textlines_say caret 1
+textlines_say caret 0 && sleep 0.5 && textlines_say caret 1
 expect_band 1 "the text cursor put on line 1"
 printf 'key Down\n' | xte || x11_fail "xte could not type"
 expect_band 2 "the text cursor moved down by a key"
 x11_move 200 385
-x11_wait_for 5 eval '[ "$(textlines_band 650 103 294)" = "381 4" ]' ||
-    x11_fail "below the text: the band spans '$(textlines_band 650 103 294)', not the pointer's 381 4"
+x11_wait_for 5 eval '[ "$(band)" = "381 384" ]' || x11_fail "below the text: the band spans rows '$(band)', not the pointer's 381-384"
 tovani_stop
 [ "$(a11y_enabled)" = false ] || x11_fail "tovani left the accessibility switch on"

@@ -25,8 +25,7 @@ sway_background "$BG"
 # Global shortcuts are off until switched on. Tovani shares KWin's settings
 # folder, as in a session, where kwinrc holds the person's own magnifier width.
 export TOVANI_CONFIG_HOME=$XDG_CONFIG_HOME TOVANI_REUSE_CONFIG=1
-mkdir -p "$XDG_CONFIG_HOME/tovani"
-printf '[General]\nglobalHotkeysEnabled=true\nmagnifierEnabled=true\nmagnifierZoom=3\n' >"$XDG_CONFIG_HOME/tovani/tovani.conf"
+mkdir -p "$XDG_CONFIG_HOME/tovani" && printf '[General]\nglobalHotkeysEnabled=true\nmagnifierEnabled=true\nmagnifierZoom=3\n' >"$XDG_CONFIG_HOME/tovani/tovani.conf"
 printf '\n[Effect-magnifier]\nWidth=123\n' >>"$XDG_CONFIG_HOME/kwinrc"
 kwin_move 600 400
 tovani_start toggle
@@ -34,17 +33,10 @@ tovani_expect_status "backend: wayland, pointer: kwin-script"
 
 # band_at X Y UNDER: column X around row Y reads UNDER, then the band on rows
 # Y-2 .. Y+1 (the underline of 4 points on the pointer's row), then UNDER.
-band_at() {
-    local want band=$(h_blend "$AMBER" 0.6 "$3")
-    want=$(printf '%s\n' "$3" "$band" "$band" "$band" "$band" "$3")
-    [ "$(wl_shot "$1" $(($2 - 3)) 1 6)" = "$want" ]
-}
+band_at() { local band=$(h_blend "$AMBER" 0.6 "$3"); [ "$(wl_shot "$1" $(($2 - 3)) 1 6)" = "$(printf '%s\n' "$3" "$band" "$band" "$band" "$band" "$3")" ]; }
 # follow X Y X2 UNDER: after a move to X,Y the band shows at column X2.
-follow() {
-    kwin_move "$1" "$2"
-    kwin_wait_for 5 band_at "$3" "$2" "$4" ||
-        kwin_fail "no band at row $2 after a move to $1,$2: rows $(($2 - 3))..$(($2 + 2)) of column $3 read $(wl_shot "$3" $(($2 - 3)) 1 6 | tr '\n' ',')"
-}
+follow() { kwin_move "$1" "$2" && kwin_wait_for 5 band_at "$3" "$2" "$4" ||
+    kwin_fail "no band at row $2 after a move to $1,$2: rows $(($2 - 3))..$(($2 + 2)) of column $3 read $(wl_shot "$3" $(($2 - 3)) 1 6 | tr '\n' ',')"; }
 follow 600 400 20 "$BG"
 # No magnifier box, neither on the pointer nor mid-screen: rows 380-389, above
 # the band and the cursor, read the background only.

@@ -47,8 +47,6 @@ unset DISPLAY WAYLAND_DISPLAY KDE_FULL_SESSION KDE_SESSION_VERSION
 KWIN_PID="" KWIN_FAKE_PID=""
 KWIN_PY=/usr/bin/python3 # python3-dbus belongs to the system's Python
 
-kwin__log() { echo "[$(date +%T.%N | cut -c1-12)] $*" >&2; }
-
 command -v kwin_wayland >/dev/null || kwin_skip "kwin_wayland is not installed (kwin-wayland)"
 # Debian's kwin_wayland carries a file capability (cap_sys_resource) that a
 # container may refuse to grant; a copy has none. Asked for its version away
@@ -81,27 +79,18 @@ kwin_start() {
         LIBGL_ALWAYS_SOFTWARE=1 KWIN_COMPOSE=$compose QT_QPA_PLATFORM=offscreen \
         "$KWIN_TMP/kwin_wayland" "${backend[@]}" --socket "$KWIN_SOCKET" --width 1280 --height 800 \
         --output-count "$outputs" --no-lockscreen >"$KWIN_TMP/kwin.log" 2>&1 &
-    KWIN_PID=$!
-    kwin_track_pid $KWIN_PID
+    KWIN_PID=$! && kwin_track_pid $!
     export WAYLAND_DISPLAY=$KWIN_SOCKET
     kwin_wait_for 30 kwin__ready || kwin_fail "KWin did not start"
-    kwin__fake_start
+    # The helper answers each line with "ok" (the harness's "fake": lines go to >&"${H_FD[fake]}").
+    h_start fake '^ready$' "$FAKEINPUT" && KWIN_FAKE_PID=$H_PID
 }
-kwin__ready() {
-    kill -0 "$KWIN_PID" 2>/dev/null || kwin_fail "KWin exited"
-    [ -S "$XDG_RUNTIME_DIR/$KWIN_SOCKET" ] &&
-        dbus-send --session --print-reply --dest=org.kde.KWin /Scripting org.freedesktop.DBus.Peer.Ping >/dev/null 2>&1
-}
+kwin__ready() { kill -0 "$KWIN_PID" 2>/dev/null || kwin_fail "KWin exited"; [ -S "$XDG_RUNTIME_DIR/$KWIN_SOCKET" ] &&
+    dbus-send --session --print-reply --dest=org.kde.KWin /Scripting org.freedesktop.DBus.Peer.Ping >/dev/null 2>&1; }
 kwin_stop() {
-    [ -n "$KWIN_PID" ] && kwin__stop_pid "$KWIN_PID"
-    [ -n "$KWIN_FAKE_PID" ] && kwin__stop_pid "$KWIN_FAKE_PID"
+    local pid
+    for pid in $KWIN_PID $KWIN_FAKE_PID; do kwin__stop_pid "$pid"; done
     KWIN_PID="" KWIN_FAKE_PID=""
-}
-
-# The helper answers each line with "ok" (the harness's "fake": lines go to >&"${H_FD[fake]}").
-kwin__fake_start() {
-    h_start fake '^ready$' "$FAKEINPUT"
-    KWIN_FAKE_PID=$H_PID
 }
 kwin__fake() { h_ask fake "$*" ok 60; }
 kwin_move() { kwin__fake move "$1" "$2"; }
@@ -114,15 +103,9 @@ kwin_portal_start() {
     [ -x "$xdp" ] && [ -x "$kde" ] || kwin_skip "xdg-desktop-portal or xdg-desktop-portal-kde is not installed"
     export XDG_CURRENT_DESKTOP=KDE
     # KWin 6 has had the bus start the portal already (kwin_start).
-    if ! h_has_name org.freedesktop.impl.portal.desktop.kde; then
-        QT_QPA_PLATFORM=offscreen "$kde" >"$KWIN_TMP/portal-kde.log" 2>&1 &
-        kwin_track_pid $!
-    fi
+    h_has_name org.freedesktop.impl.portal.desktop.kde || { QT_QPA_PLATFORM=offscreen "$kde" >"$KWIN_TMP/portal-kde.log" 2>&1 & kwin_track_pid $!; }
     kwin_wait_for 20 h_has_name org.freedesktop.impl.portal.desktop.kde || kwin_fail "xdg-desktop-portal-kde did not start"
-    if ! h_has_name org.freedesktop.portal.Desktop; then
-        "$xdp" >"$KWIN_TMP/portal.log" 2>&1 &
-        kwin_track_pid $!
-    fi
+    h_has_name org.freedesktop.portal.Desktop || { "$xdp" >"$KWIN_TMP/portal.log" 2>&1 & kwin_track_pid $!; }
     kwin_wait_for 20 h_has_name org.freedesktop.portal.Desktop || kwin_fail "xdg-desktop-portal did not start"
 }
 # Whatever serves the portal at the end, started here or by the bus on
@@ -132,21 +115,14 @@ kwin__track_portal() {
     local name pid
     for name in org.freedesktop.portal.Desktop org.freedesktop.impl.portal.desktop.kde \
         org.freedesktop.portal.Documents org.freedesktop.impl.portal.PermissionStore; do
-        pid=$(kwin__bus_pid $name)
-        [ -n "$pid" ] && kwin_track_pid "$pid"
+        for pid in $(dbus-send --session --print-reply --dest=org.freedesktop.DBus / \
+            org.freedesktop.DBus.GetConnectionUnixProcessID string:"$name" 2>/dev/null | awk '/uint32/ { print $2 }'); do kwin_track_pid "$pid"; done
     done
 }
 H_AT_EXIT=kwin__track_portal
-kwin__bus_pid() {
-    dbus-send --session --print-reply --dest=org.freedesktop.DBus / \
-        org.freedesktop.DBus.GetConnectionUnixProcessID string:"$1" 2>/dev/null | awk '/uint32/ { print $2 }'
-}
 
 [ "$KWIN_MAJOR" -ge 6 ] || WL_SHOT=kwin__screenshot2
 kwin__screenshot2() { "$KWIN_PY" "$(dirname "${BASH_SOURCE[0]}")/../gnome/shot.py" kwin "$@"; }
 LOG=$KWIN_TMP/probe.out PROBE_PID=""
-kwin_probe() {
-    [ -x "${SESSION_PROBE:-}" ] || kwin_fail "SESSION_PROBE must name the session_probe helper"
-    h_start probe '^ready$' "$SESSION_PROBE" "$1"
-    PROBE_PID=$H_PID
-}
+kwin_probe() { [ -x "${SESSION_PROBE:-}" ] || kwin_fail "SESSION_PROBE must name the session_probe helper"
+    h_start probe '^ready$' "$SESSION_PROBE" "$1" && PROBE_PID=$H_PID; }

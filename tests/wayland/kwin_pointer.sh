@@ -8,11 +8,8 @@
 source "$(dirname "$0")/kwin_lib.sh"
 loaded() { dbus-send --session --print-reply --dest=org.kde.KWin /Scripting org.kde.kwin.Scripting.isScriptLoaded string:tovani-pointer | grep -q 'boolean true'; }
 # move_expect X Y: the probe reports the position the pointer was moved to.
-move_expect() {
-    local m=$(h_lines probe)
-    kwin_move "$1" "$2"
-    kwin_wait_for 5 h_has_since probe "$m" "pos $1 $2" || kwin_fail "the move to $1,$2 was not reported: $(h_since probe "$m" | tr '\n' ';')"
-}
+move_expect() { local m=$(h_lines probe) && kwin_move "$1" "$2" && kwin_wait_for 5 h_has_since probe "$m" "pos $1 $2" ||
+    kwin_fail "the move to $1,$2 was not reported: $(h_since probe "$m" | tr '\n' ';')"; }
 moves() { move_expect 10 20; move_expect 640 400; move_expect 1270 790; move_expect 5 5; move_expect 641 401; }
 
 kwin_start

@@ -6,11 +6,10 @@
 source "$(dirname "$0")/kwin_lib.sh"
 press_expect() { # WANT KEYCODES...: the presses give exactly the line WANT (or none)
     local want=$1 m=$(h_lines probe)
-    shift
-    kwin_keys "$@"
-    [ -z "$want" ] || kwin_wait_for 5 h_has_since probe "$m" "$want" || kwin_fail "keys $* did not give '$want': $(h_since probe "$m" | tr '\n' ';')"
+    kwin_keys "${@:2}"
+    [ -z "$want" ] || kwin_wait_for 5 h_has_since probe "$m" "$want" || kwin_fail "keys ${*:2} did not give '$want': $(h_since probe "$m" | tr '\n' ';')"
     sleep 0.3
-    [ "$(h_since probe "$m" | grep -c '^activated')" = $((${#want} > 0)) ] || kwin_fail "keys $* gave: $(h_since probe "$m" | tr '\n' ';')"
+    [ "$(h_since probe "$m" | grep -c '^activated')" = $((${#want} > 0)) ] || kwin_fail "keys ${*:2} gave: $(h_since probe "$m" | tr '\n' ';')"
 }
 
 kwin_start

@@ -23,8 +23,7 @@
 #   guide_probe_start [KEY=VALUE...]
 #                          wlprobe guide on the Wayland backend, with those
 #                          settings; guide_probe LINE sends it a line ("move X
-#                          Y", "hide") and waits for its answer;
-#                          guide_probe_displays N waits until it has N displays
+#                          Y", "hide") and waits for its answer
 #   tovani_start, tovani_cmd... (harness.sh) as in a Wayland session (no
 #                          DISPLAY, no QT_QPA_PLATFORM: the backend is Tovani's
 #                          choice)
@@ -39,7 +38,6 @@
 #   wl_wait_for T CMD...   retry CMD until it succeeds or T seconds pass
 #   h_blend "R G B" ALPHA "R G B"   (harness.sh) the colour the compositor
 #                          blends: the surface holds 8-bit premultiplied colour
-#   wl_rows_are X Y0 Y1 "R G B"      every pixel of column X in rows Y0..Y1
 # Also wl_fail MSG, wl_skip MSG (exit 77), wl_track_pid PID, WL_TMP (removed
 # at exit). Everything started here is stopped by PID at exit: do not set an
 # EXIT trap of your own. Logs ($WL_TMP/*.log) are printed when a test fails.
@@ -54,8 +52,6 @@ chmod 711 "$WL_TMP"
 unset DISPLAY QT_QPA_PLATFORM
 H_TOVANI_ENV=""
 : "${WLPROBE:=}" "${FAKEINPUT:=}"
-
-wl__log() { echo "[wayland] $*" >&2; }
 
 swaymsg_() { swaymsg "$@" >>"$WL_TMP/swaymsg.log" 2>&1 || wl_fail "swaymsg $* failed: $(tail -n 3 "$WL_TMP/swaymsg.log")"; }
 
@@ -92,9 +88,7 @@ CONF
         WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 ${SWAY_RERENDER:+WLR_SCENE_DEBUG_DAMAGE=rerender} sway -c "$WL_TMP/sway.conf" >"$WL_TMP/sway.log" 2>&1 &
     wl_track_pid $!
     wl_wait_for 20 eval "ls '$run'/sway-ipc.*.sock && ls '$run'/wayland-*[0-9]" || wl_fail "sway did not start"
-    export SWAYSOCK WAYLAND_DISPLAY
-    SWAYSOCK=$(ls "$run"/sway-ipc.*.sock | head -n1)
-    WAYLAND_DISPLAY=$(ls "$run"/wayland-*[0-9] | head -n1)
+    export SWAYSOCK=$(ls "$run"/sway-ipc.*.sock | head -n1) WAYLAND_DISPLAY=$(ls "$run"/wayland-*[0-9] | head -n1)
     SWAY_DISPLAY=$WAYLAND_DISPLAY
     wl_wait_for 10 swaymsg -t get_outputs || wl_fail "sway does not answer"
     [ $dual = 0 ] || sway_second_output
@@ -102,19 +96,12 @@ CONF
     h_start pointer '^ready$' "$FAKEINPUT"
     # Out of the way of the pixels the tests read.
     swaymsg_ seat seat0 cursor set 5 5
-    wl__log "sway on $WAYLAND_DISPLAY"
+    echo "[wayland] sway on $WAYLAND_DISPLAY" >&2
 }
 
-sway_second_output() {
-    swaymsg_ create_output
-    swaymsg_ output HEADLESS-2 resolution 1280x800 position 1280 0
-}
+sway_second_output() { swaymsg_ create_output && swaymsg_ output HEADLESS-2 resolution 1280x800 position 1280 0; }
 
-sway_click() {
-    swaymsg_ seat seat0 cursor set "$1" "$2"
-    swaymsg_ seat seat0 cursor press button1
-    swaymsg_ seat seat0 cursor release button1
-}
+sway_click() { swaymsg_ "seat seat0 cursor set $1 $2; seat seat0 cursor press button1; seat seat0 cursor release button1"; }
 
 WL_SHOT=wl__grim
 wl__grim() {
@@ -123,11 +110,6 @@ wl__grim() {
 wl_shot() { "$WL_SHOT" "$@"; }
 sway_pixel() { wl_shot "$1" "$2" 1 1; }
 wl__pixel_is() { [ "$(sway_pixel "$1" "$2")" = "$3" ]; }
-
-wl_rows_are() {
-    local y
-    for ((y = $2; y <= $3; y++)); do wl__pixel_is "$1" "$y" "$4" || return 1; done
-}
 
 # The text view of tests/textlines/gtk_text.py on screen: the white box of
 # the view, then the rows of ink in it, a line each: "TOP BOTTOM" (bottom
@@ -153,24 +135,16 @@ view_shown() {
 
 sway_background() {
     [ -x "$WLPROBE" ] || wl_fail "WLPROBE is not set to the wlprobe helper"
-    QT_QPA_PLATFORM=wayland "$WLPROBE" background $1 >"$WL_TMP/clicks.out" 2>"$WL_TMP/background.log" &
-    wl_track_pid $!
+    QT_QPA_PLATFORM=wayland h_start clicks '^ready$' "$WLPROBE" background $1
     wl_wait_for 10 wl__pixel_is 640 600 "$1" || wl_fail "the background window did not show: $(sway_pixel 640 600)"
 }
 
 guide_probe_start() {
-    local config="$WL_TMP/probe-config"
-    mkdir -p "$config/tovani"
-    printf '%s\n' '[General]' "$@" >"$config/tovani/tovani.conf"
-    XDG_CONFIG_HOME="$config" QT_QPA_PLATFORM=wayland h_start probe '^displays' "$WLPROBE" guide
+    tovani_config_home "$@"
+    XDG_CONFIG_HOME=$TOVANI_CONFIG_HOME QT_QPA_PLATFORM=wayland h_start probe '^displays' "$WLPROBE" guide
     grep -qx 'backend wayland' "$WL_TMP/probe.out" || wl_fail "not the Wayland backend: $(head -n1 "$WL_TMP/probe.out")"
 }
 guide_probe() { h_ask probe "$*" ok; }
-
-guide_probe_displays() {
-    wl_wait_for 10 eval "[ \"\$(grep '^displays' '$WL_TMP/probe.out' | tail -n1)\" = 'displays $1' ]" ||
-        wl_fail "the backend does not see $1 displays: $(grep '^displays' "$WL_TMP/probe.out" | tr '\n' ';')"
-}
 
 tovani_pointerless_guide() {
     touch "$TOVANI_CONFIG_HOME/tovani/pointerless-notice-shown"

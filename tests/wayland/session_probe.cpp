@@ -13,26 +13,22 @@
 //       Any line prints "id ID 0|1 BOUND" for both; "drop" first
 //       unregisters id 2
 // Prints "ready" once listening, "unavailable" if the service is missing.
+#include "../x11/stdin_lines.h"
 #include "platform/kwin/KWinPointer.h"
 #include "platform/portal/PortalHotkeys.h"
 
-#include <QCoreApplication>
-#include <QSocketNotifier>
-
 #include <cstdio>
-#include <iostream>
-#include <string>
 
 namespace {
 void print(const QString &line)
 {
-    std::printf("%s\n", qPrintable(line));
-    std::fflush(stdout);
+    std::puts(qPrintable(line));
 }
 } // namespace
 
 int main(int argc, char **argv)
 {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     QCoreApplication app(argc, argv);
     const bool pointerMode = app.arguments().value(1) == QLatin1String("pointer");
     std::unique_ptr<platform::PointerMonitor> pointer;
@@ -42,12 +38,11 @@ int main(int argc, char **argv)
         print(QStringLiteral("unavailable"));
         return 1;
     }
-    std::function<void(const std::string &)> command;
+    std::function<void(const QByteArray &)> command;
     bool unread = false;
     if (pointer) {
         QObject::connect(pointer.get(), &platform::PointerMonitor::moved, [&] {
-            if (unread)
-                print(QStringLiteral("error: moved twice"));
+            if (unread) print(QStringLiteral("error: moved twice"));
             unread = true;
             QMetaObject::invokeMethod(
                 &app,
@@ -58,33 +53,32 @@ int main(int argc, char **argv)
                 },
                 Qt::QueuedConnection);
         });
-        command = [&](const std::string &line) {
+        command = [&](const QByteArray &line) {
             if (line == "start")
                 print(QStringLiteral("started %1").arg(int(pointer->start())));
             else if (line == "stop")
                 pointer->stop(), print(QStringLiteral("stopped"));
         };
     } else {
-        QObject::connect(hotkeys.get(), &platform::HotkeyService::activated,
-                         [&](int id, bool repeat) { print(QStringLiteral("activated %1 %2").arg(id).arg(int(repeat))); });
-        QObject::connect(hotkeys.get(), &platform::HotkeyService::registrationChanged,
-                         [&](int id, bool on) { print(QStringLiteral("changed %1 %2").arg(id).arg(int(on))); });
-        hotkeys->registerHotkey(1, {"AD04", Qt::ControlModifier | Qt::ShiftModifier, "Ctrl+Shift+R", "toggle", "Toggle guide"});
+        QObject::connect(hotkeys.get(), &platform::HotkeyService::activated, [&](int id, bool repeat) {
+            print(QStringLiteral("activated %1 %2").arg(id).arg(int(repeat)));
+        });
+        QObject::connect(hotkeys.get(), &platform::HotkeyService::registrationChanged, [&](int id, bool on) {
+            print(QStringLiteral("changed %1 %2").arg(id).arg(int(on)));
+        });
+        hotkeys->registerHotkey(
+            1, {"AD04", Qt::ControlModifier | Qt::ShiftModifier, "Ctrl+Shift+R", "toggle", "Toggle guide"});
         hotkeys->registerHotkey(2, {"AE01", Qt::ControlModifier, "Ctrl+1", "style-1", "Switch style 1"});
-        command = [&](const std::string &line) {
-            if (line == "drop")
-                hotkeys->unregisterHotkey(2);
+        command = [&](const QByteArray &line) {
+            if (line == "drop") hotkeys->unregisterHotkey(2);
             for (int id : {1, 2})
-                print(QStringLiteral("id %1 %2 %3").arg(id).arg(int(hotkeys->isRegistered(id))).arg(hotkeys->boundKeyText(id)));
+                print(QStringLiteral("id %1 %2 %3")
+                          .arg(id)
+                          .arg(int(hotkeys->isRegistered(id)))
+                          .arg(hotkeys->boundKeyText(id)));
         };
     }
-    QSocketNotifier input(0, QSocketNotifier::Read);
-    QObject::connect(&input, &QSocketNotifier::activated, [&] {
-        std::string line;
-        if (!std::getline(std::cin, line) || line == "quit")
-            return QCoreApplication::quit();
-        command(line);
-    });
+    onStdinLine([&](const QByteArray &line) { line == "quit" ? QCoreApplication::quit() : command(line); });
     print(QStringLiteral("ready"));
     return QCoreApplication::exec();
 }

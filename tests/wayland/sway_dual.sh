@@ -13,7 +13,7 @@ sway_background "$BG"
 BG2=$(sway_pixel 1900 700)
 BAND=$(h_blend "$AMBER" 0.6 "$BG") BAND2=$(h_blend "$AMBER" 0.6 "$BG2")
 guide_probe_start
-guide_probe_displays 2
+wl_wait_for 10 grep -qx 'displays 2' "$WL_TMP/probe.out" || wl_fail "the backend does not see 2 displays: $(grep '^displays' "$WL_TMP/probe.out" | tr '\n' ';')"
 
 on_second() { wl__pixel_is 1300 300 "$BAND2" && wl__pixel_is 2550 300 "$BAND2" && wl__pixel_is 20 300 "$BG"; }
 on_first() { wl__pixel_is 20 400 "$BAND" && wl__pixel_is 1300 300 "$BG2"; }
@@ -29,14 +29,12 @@ wl_wait_for 10 eval "[ \$(grep -c '^displays' '$WL_TMP/probe.out') -ge 2 ]" || w
 device_rows() { grim -s 2 -g "1300,296 1x8" -t ppm - | tail -c 96 | od -An -v -tu1 -w6 | awk '{ print $1, $2, $3 }' | tr '\n' ';'; }
 expected="$(printf '%s;' "$BG2" "$BG2" "$BG2" "$BG2" "$BAND2" "$BAND2" "$BAND2" "$BAND2" "$BAND2" "$BAND2" "$BAND2" "$BAND2" "$BG2" "$BG2" "$BG2" "$BG2")"
 guide_probe move 1300 300
-wl_wait_for 5 eval '[ "$(device_rows)" = "$expected" ]' ||
-    wl_fail "scale 2: device rows 592..607 read $(device_rows), expected $expected"
+wl_wait_for 5 eval '[ "$(device_rows)" = "$expected" ]' || wl_fail "scale 2: device rows 592..607 read $(device_rows), expected $expected"
 
 # Switched off and on again. Not on sway 1.10 and later: a headless output
 # switched on again fails every page flip there, so it shows nothing and
 # grim waits for ever for a frame of it, with or without any client.
-sway_version=$(sway --version | awk '{ print $NF }')
-[ "$(printf '%s\n' 1.10 "$sway_version" | sort -V | head -n1)" = 1.10 ] && exit 0
+[ "$(printf '%s\n' 1.10 "$(sway --version | awk '{ print $NF }')" | sort -V | head -n1)" = 1.10 ] && exit 0
 swaymsg_ output HEADLESS-2 disable
 guide_probe move 600 400
 wl_wait_for 5 wl__pixel_is 20 400 "$BAND" || wl_fail "with one output off the guide does not show on the other"

@@ -27,10 +27,7 @@ else
 fi
 /usr/bin/python3 -c 'import gi; gi.require_version("Gtk", "3.0")' 2>/dev/null || wl_skip "python3-gi with GTK 3 is missing"
 GDK_BACKEND=wayland h_start helper '^ready$' /usr/bin/python3 "$GTK_TEXT" 0 0 600 300 paragraphs
-say() { echo "$*" >&"${H_FD[helper]}"; }
-if [ "$desktop" = sway ]; then
-    swaymsg_ '[title="textlines gtk"]' floating enable, border normal 3, resize set 600 300, move position 150 120
-fi
+[ "$desktop" = kwin ] || swaymsg_ '[title="textlines gtk"]' floating enable, border normal 3, resize set 600 300, move position 150 120
 
 # On sway, once it floats where it was moved: tiled, it shows its ten lines
 # too, over the whole screen.
@@ -42,22 +39,19 @@ tovani_config_home 'currentStyle=Highlight Bar' customThickness=4 customOpacity=
 # Started with a command, it opens no window (and no notice over the view).
 tovani_pointerless_guide
 
-# The rows of the band in the view's column: "TOP HEIGHT", or nothing.
-band() { wl_shot "$COL" "$Y0" 1 $((Y1 - Y0)) | awk -v y0="$Y0" '$0 != "255 255 255" { if (!t) t = NR; b = NR } END { if (t) print y0 + t - 1, b - t + 1 }'; }
+# The rows of the band in the view's column: "FIRST LAST", or "none".
+band() { wl_shot "$COL" "$Y0" 1 $((Y1 - Y0)) | h_rows_off "255 255 255" "$Y0"; }
 band_on() { h_band_on "$(band)" "${lines[$1]}"; } # LINE
-expect() { wl_wait_for 5 band_on "$1" || wl_fail "$2: the band spans '$(band)' (top height), line $1's ink ${lines[$1]}"; }
-rest() { # LINE low|high: the pointer 3 pixels inside the line's ink
-    local a z
-    read -r a z <<<"${lines[$1]}"
-    kwin_move $((X0 + 60)) $([ "$2" = low ] && echo $((z - 3)) || echo $((a + 3)))
-}
+expect() { wl_wait_for 5 band_on "$1" || wl_fail "$2: the band spans rows '$(band)', line $1's ink ${lines[$1]}"; }
+# LINE low|high: the pointer rests 3 pixels inside the line's ink.
+rest() { kwin_move $((X0 + 60)) "$(awk -v at="$2" '{ print at == "low" ? $2 - 3 : $1 + 3 }' <<<"${lines[$1]}")"; }
 cmd() { tovani_cmd "$1" >/dev/null || wl_fail "tovani $1 failed"; }
 
 if [ "$desktop" = kwin ]; then
     rest 2 low && expect 2 "resting low on line 2"
     rest 3 high && expect 3 "resting high on line 3"
 else
-    wl_wait_for 5 eval '[ -n "$(band)" ]' || wl_fail "the guide did not start in the focused window at $X0,$Y0-$X1,$Y1"
+    wl_wait_for 5 eval '[ "$(band)" != none ]' || wl_fail "the guide did not start in the focused window at $X0,$Y0-$X1,$Y1"
     wl_step_to 3
 fi
 # 4 and 5 have the blank line between them.
@@ -77,7 +71,7 @@ if [ "$desktop" = kwin ]; then
 fi
 
 # Line 8 of the text is the helper's line 9, past the blank one.
-say caret 2 && expect 2 "the text cursor put on line 2"
-say caret 9 && expect 8 "the text cursor put on line 8"
+echo caret 2 >&"${H_FD[helper]}" && expect 2 "the text cursor put on line 2"
+echo caret 9 >&"${H_FD[helper]}" && expect 8 "the text cursor put on line 8"
 tovani_quit
 echo PASS

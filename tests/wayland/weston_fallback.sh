@@ -9,11 +9,8 @@ source "$(dirname "$0")/lib.sh"
 
 command -v weston >/dev/null || wl_skip "weston is not installed"
 command -v Xvfb >/dev/null || wl_skip "Xvfb is not installed"
-: >"$WL_TMP/displayfd"
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$WL_TMP/displayfd" >"$WL_TMP/xvfb.log" 2>&1 &
-wl_track_pid $!
-wl_wait_for 20 grep -q '^[0-9]' "$WL_TMP/displayfd" || wl_fail "Xvfb did not start"
-export DISPLAY=":$(head -n1 "$WL_TMP/displayfd" | tr -dc '0-9')"
+h_start xvfb '^[0-9]' Xvfb -displayfd 1 -screen 0 1280x800x24 -nolisten tcp -noreset
+export DISPLAY=":$(head -n1 "$WL_TMP/xvfb.out")"
 weston --backend=headless-backend.so --socket=weston-test --idle-time=0 --no-config >"$WL_TMP/weston.log" 2>&1 &
 wl_track_pid $!
 # As in a real session, where Qt alone would choose Wayland.

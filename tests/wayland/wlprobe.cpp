@@ -15,6 +15,7 @@
 //
 // Runs until killed, or until standard input closes (guide).
 
+#include "../x11/stdin_lines.h"
 #include "overlay/DisplayGuide.h"
 #include "platform/Platform.h"
 #include "settings/Settings.h"
@@ -22,12 +23,10 @@
 #include <QApplication>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QSocketNotifier>
 #include <QWidget>
 
 #include <cstdio>
 #include <memory>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -41,8 +40,7 @@ protected:
     void paintEvent(QPaintEvent *) override
     {
         QPainter(this).fillRect(rect(), m_color);
-        if (!std::exchange(m_ready, true))
-            std::puts("ready");
+        if (!std::exchange(m_ready, true)) std::puts("ready");
     }
     void mousePressEvent(QMouseEvent *event) override
     {
@@ -63,34 +61,24 @@ int guide()
     const auto build = [&] {
         guides.clear();
         for (const platform::Display &d : p.displays().displays())
-            guides.push_back(std::make_unique<DisplayGuide>(d, AppSettings::shared(), p.guideSurfaces(), true));
+            guides.push_back(
+                std::make_unique<DisplayGuide>(d, AppSettings::shared(), p.guideSurfaces(), true));
         p.guideSurfaces().commit();
         std::printf("displays %d\n", int(guides.size()));
     };
     build();
     QObject::connect(&p.displays(), &platform::Displays::displaysChanged, qApp, build);
-    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
-    QByteArray pending;
-    QObject::connect(&input, &QSocketNotifier::activated, qApp, [&] {
-        char chunk[4096];
-        const ssize_t n = ::read(STDIN_FILENO, chunk, sizeof chunk);
-        if (n <= 0)
-            return QCoreApplication::quit();
-        pending.append(chunk, n);
-        // Every whole line; each reaches the compositor in a commit of its own.
-        for (qsizetype end; (end = pending.indexOf('\n')) >= 0; pending.remove(0, end + 1)) {
-            const QByteArray line = pending.left(end);
-            double x = 0, y = 0;
-            const bool move = std::sscanf(line.constData(), "move %lf %lf", &x, &y) == 2;
-            for (const auto &g : guides) {
-                const bool here = move && g->display().frame.contains(QPointF(x, y));
-                if (here)
-                    g->moveTo(QPointF(x, y));
-                g->setVisible(here);
-            }
-            p.guideSurfaces().commit();
-            std::puts("ok");
+    // Each line reaches the compositor in a commit of its own.
+    onStdinLine([&](const QByteArray &line) {
+        double x = 0, y = 0;
+        const bool move = std::sscanf(line.constData(), "move %lf %lf", &x, &y) == 2;
+        for (const auto &g : guides) {
+            const bool here = move && g->display().frame.contains(QPointF(x, y));
+            if (here) g->moveTo(QPointF(x, y));
+            g->setVisible(here);
         }
+        p.guideSurfaces().commit();
+        std::puts("ok");
     });
     return QApplication::exec();
 }
@@ -102,8 +90,7 @@ int main(int argc, char **argv)
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
     QApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
-    if (args.value(0) == u"guide")
-        return guide();
+    if (args.value(0) == u"guide") return guide();
     if (args.value(0) == u"background" && args.size() == 4) {
         Background window(QColor(args[1].toInt(), args[2].toInt(), args[3].toInt()));
         window.showFullScreen();

@@ -14,9 +14,9 @@
 // is).
 
 #include "platform/Backends.h"
+#include "stdin_lines.h"
 
 #include <QGuiApplication>
-#include <QSocketNotifier>
 
 #include <xcb/xcb.h>
 #define explicit explicit_
@@ -26,7 +26,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
-#include <unistd.h>
 
 namespace {
 
@@ -35,27 +34,29 @@ using platform::HotkeyService;
 // Static, so that it can outlive the application object.
 std::unique_ptr<HotkeyService> service;
 
-void say(const QString &line) { std::puts(qPrintable(line)); }
+const auto say = [](const QString &line) { std::puts(qPrintable(line)); };
 
 void registerId(int id)
 {
     // Ctrl+Shift with R, T, = and -; then Ctrl+1 to Ctrl+5.
     static const char *const shifted[] = {"AD04", "AD05", "AE12", "AE11"};
-    const HotkeyService::Key key = id <= 4
-        ? HotkeyService::Key{QLatin1String(shifted[id - 1]), Qt::ControlModifier | Qt::ShiftModifier, {}, {}, {}}
-        : HotkeyService::Key{QStringLiteral("AE0%1").arg(id - 4), Qt::ControlModifier, {}, {}, {}};
+    const QString name = id <= 4 ? QString::fromLatin1(shifted[id - 1]) : QStringLiteral("AE0%1").arg(id - 4);
+    const HotkeyService::Key key{
+        name, Qt::ControlModifier | (id <= 4 ? Qt::ShiftModifier : Qt::NoModifier), {}, {}, {}};
     if (service && !service->registerHotkey(id, key)) say(QStringLiteral("refused %1").arg(id));
 }
 
 void create()
 {
     service = platform::createX11Hotkeys();
-    QObject::connect(service.get(), &HotkeyService::activated,
-                     [](int id, bool repeat) { say(QStringLiteral("activated %1 %2").arg(id).arg(int(repeat))); });
+    QObject::connect(service.get(), &HotkeyService::activated, [](int id, bool repeat) {
+        say(QStringLiteral("activated %1 %2").arg(id).arg(int(repeat)));
+    });
     QObject::connect(service.get(), &HotkeyService::registrationChanged, [](int id, bool registered) {
         say(QString::fromLatin1(registered ? "registered %1" : "lost %1").arg(id));
     });
-    for (int id = 1; id <= 9; ++id) registerId(id);
+    for (int id = 1; id <= 9; ++id)
+        registerId(id);
 }
 
 void command(const QString &line)
@@ -101,17 +102,7 @@ int main(int argc, char **argv)
     }
     create();
 
-    // Commands, line by line; the end of the input ends the probe.
-    QByteArray pending;
-    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
-    QObject::connect(&input, &QSocketNotifier::activated, [&] {
-        char buffer[512];
-        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (n <= 0) return QGuiApplication::quit();
-        pending.append(buffer, n);
-        for (qsizetype nl = 0; (nl = pending.indexOf('\n')) >= 0; pending.remove(0, nl + 1))
-            command(QString::fromUtf8(pending.left(nl)));
-    });
+    onStdinLine([](const QByteArray &line) { command(QString::fromUtf8(line)); });
     say(QStringLiteral("ready"));
     const int rc = QGuiApplication::exec();
     if (!args.contains(QLatin1String("--outlive-app"))) service.reset();

@@ -22,8 +22,7 @@ LOG="$X11_TMP/probe.out" PROBE_PID=""
 # one ends the one before.
 probe_start() {
     [ -z "$PROBE_PID" ] || probe_quit
-    QT_QPA_PLATFORM=xcb h_start probe '^ready$' "$HOTKEY_PROBE" "$@"
-    PROBE_PID=$H_PID
+    QT_QPA_PLATFORM=xcb h_start probe '^ready$' "$HOTKEY_PROBE" "$@" && PROBE_PID=$H_PID
 }
 probe_cmd() { h_ask probe "$*" ready 5; }
 probe_quit() { echo quit >&"${H_FD[probe]}"; wait "$PROBE_PID" || x11_fail "the probe exited with an error after quitting"; PROBE_PID=""; }
@@ -38,10 +37,9 @@ activations() { h_since probe "$1" | grep '^activated' | tr '\n' ';'; }
 press_expect() {
     local want="" id m=$(h_lines probe) n=$(($(wc -w <<<"$1") + 1))
     for id in $1 5; do want+="activated $id 0;"; done
-    shift
-    xdotool key "$@" ctrl+10
+    xdotool key "${@:2}" ctrl+10
     x11_wait_for 5 eval '[ "$(activations $m | tr -cd ";" | wc -c)" -ge $n ]'
-    [ "$(activations $m)" = "$want" ] || x11_fail "$* should give '$want' but gave '$(activations $m)'"
+    [ "$(activations $m)" = "$want" ] || x11_fail "${*:2} should give '$want' but gave '$(activations $m)'"
 }
 press_all_nine() { press_expect "1 2 3 4 5 6 7 8 9" "${NINE[@]}"; }
 
@@ -65,8 +63,7 @@ case_release() {
 }
 
 case_conflict() {
-    h_start grabber '^grabbed AD05$' "$GRABBER" AD05:ctrl+shift
-    local grab=$H_PID
+    h_start grabber '^grabbed AD05$' "$GRABBER" AD05:ctrl+shift && local grab=$H_PID
     probe_start
     [ "$(grep '^refused' "$LOG")" = "refused 2" ] || x11_fail "not only id 2 was refused: $(cat "$LOG")"
     probe_cmd status
@@ -88,8 +85,7 @@ case_conflict() {
 # Ctrl+1 (id 5) sent after them: its report says they are all handled.
 reports_of() {
     local id=$1 m=$(h_lines probe)
-    shift
-    xdotool "$@" key ctrl+10
+    xdotool "${@:2}" key ctrl+10
     x11_wait_for 5 h_has_since probe "$m" "activated 5 0"
     h_since probe "$m" | sed -n "s/^activated [${id}5] //p" | tr -d '\n'
 }
@@ -120,11 +116,9 @@ case_locks() {
     local step
     for step in Num:on Num:off remap Caps:on Num:on Caps:off Scroll:on Caps:on Num:off Caps:off Scroll:off; do
         if [ $step = remap ]; then
-            xmodmap -e "clear mod2" -e "add mod3 = Num_Lock" -e "add mod2 = Scroll_Lock" || x11_fail "xmodmap failed"
-            sleep 0.5
+            xmodmap -e "clear mod2" -e "add mod3 = Num_Lock" -e "add mod2 = Scroll_Lock" && sleep 0.5 || x11_fail "xmodmap failed"
         else
-            xdotool key "${step%:*}_Lock"
-            x11_wait_for 2 lock_is ${step/:/ } || x11_fail "${step%:*} Lock did not switch ${step#*:}"
+            xdotool key "${step%:*}_Lock" && x11_wait_for 2 lock_is ${step/:/ } || x11_fail "${step%:*} Lock did not switch ${step#*:}"
         fi
         press_all_nine
     done
@@ -144,8 +138,7 @@ case_keymap() {
     # and T keys swap keycodes (R is keycode 28, 27 is T), and the "-" key goes
     # (id 4 is lost) and comes back.
     while IFS='|' read -r load ids keys; do
-        $load >/dev/null 2>&1 || x11_fail "could not load a keymap: $load"
-        sleep 0.5
+        $load >/dev/null 2>&1 && sleep 0.5 || x11_fail "could not load a keymap: $load"
         press_expect "$ids" $keys
     done <<EOF
 setxkbmap de|1 3 4|ctrl+shift+r ctrl+shift+dead_acute ctrl+shift+ssharp
@@ -160,6 +153,6 @@ EOF
 
 x11_start --no-compositor
 # keymap last: it changes the layout
-for name in release conflict repeat locks keymap; do x11__log "case $name" && "case_$name"; done
+for name in release conflict repeat locks keymap; do echo "[x11] case $name" >&2 && "case_$name"; done
 probe_quit
 echo PASS

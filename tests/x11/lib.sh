@@ -49,12 +49,11 @@ harness_init x11
 X11_TMP=$H_TMP H_TOVANI_ENV=QT_QPA_PLATFORM=xcb
 X11_SCREEN_SIZE="" X11_PICOM_PID=""
 : "${X11PROBE:=}"
-x11__log() { echo "[x11] $*" >&2; }
 
 x11_probe() { [ -x "$X11PROBE" ] || x11_fail "X11PROBE is not set to the x11probe helper"; "$X11PROBE" "$@"; }
 
 x11_start() {
-    local compositor=1 tray=0 size=1280x1024 dual=0 second="--right-of DUMMY0" xpid fd="$X11_TMP/displayfd"
+    local compositor=1 tray=0 size=1280x1024 dual=0 second="--right-of DUMMY0"
     while [ $# -gt 0 ]; do
         case $1 in
         --no-compositor) compositor=0 ;;
@@ -66,7 +65,6 @@ x11_start() {
         esac
         shift
     done
-    : >"$fd"
     # The server picks a free display itself and writes its number once it
     # accepts connections: no guessing, no race with other servers.
     if [ $dual = 1 ]; then
@@ -80,21 +78,17 @@ Section "Device" Identifier "dummy" Driver "dummy" VideoRam 256000 EndSection
 Section "Monitor" Identifier "monitor" HorizSync 5.0 - 1000.0 VertRefresh 5.0 - 200.0 EndSection
 Section "Screen" Identifier "screen" Device "dummy" Monitor "monitor" DefaultDepth 24 SubSection "Display" Depth 24 Virtual ${size/x/ } EndSubSection EndSection
 XORG
-        Xorg -displayfd 3 -config "$X11_TMP/xorg.conf" -logfile "$X11_TMP/xorg-server.log" -noreset \
-            -sharevts -novtswitch -nolisten tcp 3>"$fd" >"$X11_TMP/xorg.log" 2>&1 &
+        h_start xserver '^[0-9]' Xorg -displayfd 1 -config "$X11_TMP/xorg.conf" -logfile "$X11_TMP/xorg-server.log" \
+            -noreset -sharevts -novtswitch -nolisten tcp
     else
         command -v Xvfb >/dev/null || x11_skip "Xvfb is not installed"
-        Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp +extension RANDR -noreset 3>"$fd" >"$X11_TMP/xvfb.log" 2>&1 &
+        h_start xserver '^[0-9]' Xvfb -displayfd 1 -screen 0 "${size}x24" -nolisten tcp +extension RANDR -noreset
     fi
-    xpid=$! X11_SCREEN_SIZE=$size
-    x11_track_pid $xpid
-    x11_wait_for 30 eval "grep -q '^[0-9]' '$fd' || ! kill -0 $xpid"
-    export DISPLAY=":$(head -n1 "$fd" | tr -dc '0-9')"
-    [ "$DISPLAY" != : ] || x11_fail "the X server did not report a display: $(cat "$X11_TMP"/x*.log)"
+    X11_SCREEN_SIZE=$size && export DISPLAY=":$(head -n1 "$X11_TMP/xserver.out")"
     x11_wait_for 10 x11_probe pixel 0 0 || x11_fail "the X server on $DISPLAY does not accept connections"
     [ $dual = 0 ] || { xrandr --addmode DUMMY1 1280x1024 && xrandr --output DUMMY0 --mode 1280x1024 --pos 0x0 \
         --primary --output DUMMY1 --mode 1280x1024 $second || x11_fail "could not set up two monitors"; }
-    x11__log "X server $DISPLAY $size (pid $xpid)"
+    echo "[x11] X server $DISPLAY $size (pid $H_PID)" >&2
     # No shadows, no fading, no rounded corners: every pixel on screen is an
     # exact blend of the windows.
     [ $compositor = 0 ] || { command -v picom >/dev/null || x11_skip "picom is not installed"; x11_picom --no-fading-openclose; }
@@ -110,8 +104,7 @@ XORG
 
 x11_picom() {
     picom --backend xrender --config /dev/null "$@" >>"$X11_TMP/picom.log" 2>&1 &
-    X11_PICOM_PID=$!
-    x11_track_pid $X11_PICOM_PID
+    X11_PICOM_PID=$! && x11_track_pid $!
     x11_wait_for 10 x11_probe selection-owned _NET_WM_CM_S0 || x11_fail "picom $* did not start"
 }
 
@@ -130,16 +123,12 @@ x11_shot() { import -window root -crop "${3}x$4+$1+$2" -depth 8 rgb:- | od -An -
 
 # The colour of the first drawn at ALPHA over the second, as the compositor
 # blends it ("R G B", rounded).
-x11_blend() {
-    awk -v a="$2" -v f="$1" -v b="$3" 'BEGIN { split(f, F, " "); split(b, B, " ")
-        printf "%d %d %d\n", F[1]*a + B[1]*(1-a) + 0.5, F[2]*a + B[2]*(1-a) + 0.5, F[3]*a + B[3]*(1-a) + 0.5 }'
-}
+x11_blend() { awk -v a="$2" -v f="$1" -v b="$3" 'BEGIN { split(f, F, " "); split(b, B, " ")
+    printf "%d %d %d\n", F[1]*a + B[1]*(1-a) + 0.5, F[2]*a + B[2]*(1-a) + 0.5, F[3]*a + B[3]*(1-a) + 0.5 }'; }
 
 # Every channel within TOL.
-x11_near() {
-    awk -v x="$1" -v y="$2" -v t="$3" 'BEGIN { if (split(x, X, " ") != 3 || split(y, Y, " ") != 3) exit 1
-        for (i = 1; i <= 3; i++) if (X[i] - Y[i] > t || Y[i] - X[i] > t) exit 1 }'
-}
+x11_near() { awk -v x="$1" -v y="$2" -v t="$3" 'BEGIN { if (split(x, X, " ") != 3 || split(y, Y, " ") != 3) exit 1
+    for (i = 1; i <= 3; i++) if (X[i] - Y[i] > t || Y[i] - X[i] > t) exit 1 }'; }
 
 x11_pixel_is() { [ "$(x11_pixel "$1" "$2")" = "$3" ]; }
 x11_bbox_is() { [ "$(x11_probe bbox-not $1 0 "$2" "$3" "$4" "$5")" = "$6" ]; }
@@ -156,11 +145,7 @@ tovani_guide() {
 }
 
 # By their runtime folder, which is the test's own.
-tovani_own_pids() {
-    local p
-    for p in $(pgrep -x tovani); do grep -qzxF "XDG_RUNTIME_DIR=$XDG_RUNTIME_DIR" "/proc/$p/environ" 2>/dev/null && echo "$p"; done
-    return 0
-}
+tovani_own_pids() { local p; for p in $(pgrep -x tovani); do ! grep -qzxF "XDG_RUNTIME_DIR=$XDG_RUNTIME_DIR" "/proc/$p/environ" 2>/dev/null || echo "$p"; done; }
 
 a11y_start() { h_a11y_start --own-bus; }
 

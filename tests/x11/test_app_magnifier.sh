@@ -17,8 +17,7 @@ source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/ui_lib.sh"
 
 x11_start --tray "$@"
-OX=0
-[[ " $* " == *" --dual "* ]] && OX=1280
+[[ " $* " == *" --dual "* ]] && OX=1280 || OX=0
 BG="0 0 200" RED="230 20 20" AMBER="255 191 0"
 # Magnifier: 2 x 1280 x 20 % = 512 wide, 4 + 60 = 64 high, zoom 2.
 W=512 H=64
@@ -41,14 +40,11 @@ magnified() {
     shows $1 $2 $((RX0 - 20)) $RX0 $(($2 + 5)) $(($2 + 9)) $BG && shows $1 $2 $RX0 $RX1 $(($2 + 5)) $(($2 + 9)) $RED &&
         { [ $2 != $CY ] || shows $1 $2 $RX0 $RX1 $RY $((RY + 5)) $BG; }
 }
-magnifier_at() { # X Y: the magnifier window is centred there
-    [ "$(x11_probe wait-window "Tovani Magnifier" 0 | cut -d' ' -f2-)" = "$(($1 - W / 2)) $(($2 - H / 2)) $W $H" ]
-}
+# X Y: the magnifier window is centred there.
+magnifier_at() { [ "$(x11_probe wait-window "Tovani Magnifier" 0 | cut -d' ' -f2-)" = "$(($1 - W / 2)) $(($2 - H / 2)) $W $H" ]; }
 magnifier_hidden() { ! x11_probe wait-window "Tovani Magnifier" 0 >/dev/null; }
 # Windows are listed bottom to top.
-magnifier_above_guide() {
-    x11_probe windows | awk '/Tovani Guide/ { g = NR } /Tovani Magnifier/ { m = NR } END { exit !(g && m > g) }'
-}
+magnifier_above_guide() { x11_probe windows | awk '/Tovani Guide/ { g = NR } /Tovani Magnifier/ { m = NR } END { exit !(g && m > g) }'; }
 
 x11_move $CX $CY
 tovani_guide

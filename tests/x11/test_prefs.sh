@@ -26,11 +26,10 @@ x11_background "$BG"
 # over the white text background; the red line (at 0.8) on the row above, as
 # wide as the band.
 find_ruler_tile() {
-    local run rx ry rlen
-    run=$(x11_probe find-run $(x11_blend "255 191 0" 0.9 "255 255 255") 8 40 $WX $WY $WW $WH) || return 1
-    read -r rx ry rlen <<<"$run"
-    [ "$(x11_probe count-not $(x11_blend "255 59 48" 0.8 "255 255 255") 12 $rx $((ry - 1)) $rlen 1)" = 0 ] || return 1
-    TX=$((rx + rlen / 2)) TY=$((ry + 4))
+    local rx ry rlen
+    read -r rx ry rlen < <(x11_probe find-run $(x11_blend "255 191 0" 0.9 "255 255 255") 8 40 $WX $WY $WW $WH) && [ "$rx" != none ] &&
+        [ "$(x11_probe count-not $(x11_blend "255 59 48" 0.8 "255 255 255") 12 $rx $((ry - 1)) $rlen 1)" = 0 ] &&
+        TX=$((rx + rlen / 2)) TY=$((ry + 4))
 }
 tovani_start preferences
 read -r WIN WX WY WW WH < <(x11_probe wait-window "Tovani Preferences" 10) || x11_fail "no preferences window: $(x11_probe windows)"

@@ -34,10 +34,7 @@ xdotool windowfocus --sync "$WIN" 2>/dev/null || xdotool windowfocus "$WIN"
 focused() { "${ATSPI[@]}" focused "Tovani Preferences" 2>/dev/null; }
 tab_to() { # ROLE|NAME: Tab until it has the focus (at most 30 times)
     local i
-    for ((i = 0; i < 30; i++)); do
-        [ "$(focused)" = "$1" ] && return 0
-        xte 'key Tab' && sleep 0.15
-    done
+    for ((i = 0; i < 30; i++)); do [ "$(focused)" = "$1" ] && return 0; xte 'key Tab' && sleep 0.15; done
     x11_fail "Tab never reached $1: the focus is on '$(focused)'"
 }
 # The style picker's Tab stop is the current style.

@@ -19,8 +19,7 @@ DIR="$TOVANI_CONFIG_HOME/tovani" CONF="$TOVANI_CONFIG_HOME/tovani/tovani.conf"
 mount -t tmpfs -o size=8k tmpfs "$DIR" || x11_skip "cannot mount a tmpfs here"
 # The harness removes its scratch folder at exit, which a mount point in it
 # would stop: unmount first, however the test ends.
-eval "x11_lib_$(declare -f x11_fail)"
-x11_fail() { umount "$DIR"; x11_lib_x11_fail "$@"; }
+H_AT_EXIT="umount -l $DIR"
 printf '[General]\ncurrentStyle=Ruler\ncustomThickness=45\n' >"$CONF"
 BEFORE=$(cat "$CONF")
 dd if=/dev/zero of="$DIR/filler" bs=1k count=64 2>/dev/null
@@ -35,5 +34,4 @@ out=$(tovani_cmd thicker 2>&1) && x11_fail "'tovani thicker' on a full disk succ
 rm "$DIR/filler"
 tovani_cmd thicker || x11_fail "'tovani thicker' failed with room on the disk"
 grep -qx "customThickness=55" "$CONF" || x11_fail "the next change was not saved: $(cat "$CONF")"
-umount "$DIR"
 tovani_pass

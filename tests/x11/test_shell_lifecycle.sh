@@ -25,9 +25,7 @@ for i in 1 2 3; do TOVANI_REUSE_CONFIG=1 tovani_start brackets && pids+=($TOVANI
 alive() { for pid in "${pids[@]}"; do kill -0 "$pid" 2>/dev/null && echo "$pid"; done; }
 x11_wait_for 20 eval '[ "$(alive | wc -l)" = 1 ]' || x11_fail "$(alive | wc -l) of three launches at once still run"
 TOVANI_PID=$(alive)
-for pid in "${pids[@]}"; do
-    [ "$pid" = "$TOVANI_PID" ] || wait "$pid" || x11_fail "a launch that handed over exited $?: $(cat "$X11_TMP"/tovani-*.log)"
-done
+for pid in "${pids[@]}"; do [ "$pid" = "$TOVANI_PID" ] || wait "$pid" || x11_fail "a launch that handed over exited $?: $(cat "$X11_TMP"/tovani-*.log)"; done
 [ "$(tovani_own_pids)" = "$TOVANI_PID" ] || x11_fail "tovani processes: $(tovani_own_pids | tr '\n' ' ')"
 # Three "brackets" in all: the switch ends up on.
 tovani_expect_conf "verticalGuidesEnabled=true" "three launches at once"

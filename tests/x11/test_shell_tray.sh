@@ -20,11 +20,8 @@ tovani_start
 # panel at the top right, its size and place on the root window (read again
 # while waiting: the tray may move the icon while it lays itself out).
 # Drawn: not of one colour.
-read_icon() {
-    read -r IX IY IW IH < <(x11_probe windows |
-        awk '$7 == "tovani" && $2 > 1100 && $3 < 30 && $4 >= 16 && $4 <= 64 && $5 >= 16 && $5 <= 64 {print $2, $3, $4, $5}')
-    [ -n "${IH:-}" ]
-}
+read_icon() { read -r IX IY IW IH < <(x11_probe windows |
+    awk '$7 == "tovani" && $2 > 1100 && $3 < 30 && $4 >= 16 && $4 <= 64 && $5 >= 16 && $5 <= 64 {print $2, $3, $4, $5}'); }
 icon_drawn() { read_icon && [ "$(x11_probe count-not $(x11_pixel "$IX" "$IY") 12 "$IX" "$IY" "$IW" "$IH")" -gt $((IW * IH / 8)) ]; }
 x11_wait_for 20 icon_drawn || x11_fail "no icon drawn in the tray: $(x11_probe windows)"
 icon() { import -window root -crop "${IW}x$IH+$IX+$IY" rgb:- | md5sum; }
