@@ -23,6 +23,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <memory>
 #include <cstdio>
 #include <vector>
 
@@ -71,11 +72,9 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     const int count = argc > 1 ? std::max(1, atoi(argv[1])) : 20000;
 
-    std::unique_ptr<BenchPlatform> fallback;
-    if (!platform::Platform::instance().capability(platform::Feature::ScreenCapture)) {
-        fallback = std::make_unique<BenchPlatform>();
-        platform::Platform::setInstance(fallback.get());
-    }
+    std::unique_ptr<platform::Platform> session = platform::Platform::create();
+    if (!session->capability(platform::Feature::ScreenCapture))
+        session = std::make_unique<BenchPlatform>();
 
     Pattern pattern;
     pattern.setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint);
@@ -92,7 +91,7 @@ int main(int argc, char **argv)
     while (settle.elapsed() < 500)
         app.processEvents(QEventLoop::AllEvents, 50);
 
-    auto capture = platform::createX11Capture(platform::Platform::instance().displays());
+    auto capture = platform::createX11Capture(session->displays());
     QString error;
     if (!capture->setup(&error)) {
         std::printf("capture set-up failed: %s\n", qPrintable(error));

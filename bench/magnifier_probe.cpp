@@ -17,6 +17,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <memory>
 #include <cstdlib>
 
 int main(int argc, char **argv)
@@ -38,9 +39,10 @@ int main(int argc, char **argv)
     board.setGeometry(argc > 1 ? std::atoi(argv[1]) : 100, 100, 600, 400);
     board.show();
 
-    MagnifierWindow magnifier(platform::Platform::instance(), settings);
+    const std::unique_ptr<platform::Platform> session = platform::Platform::create();
+    MagnifierWindow magnifier(*session, settings);
     magnifier.setupAsMagnifier();
-    platform::PointerMonitor &pointer = platform::Platform::instance().pointer();
+    platform::PointerMonitor &pointer = session->pointer();
     QObject::connect(&pointer, &platform::PointerMonitor::moved, &magnifier, [&] {
         const QPointF global = pointer.position();
         magnifier.updatePosition(global.x(), global.y());

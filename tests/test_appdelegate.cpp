@@ -125,7 +125,6 @@ private Q_SLOTS:
         m_platform->fakePointer.setPosition(QPointF(2000, 500)); // on the second display
         // The fake captures the screen where it is X11.
         m_platform->x11 = !QByteArray(QTest::currentDataTag()).contains("no way to magnify");
-        platform::Platform::setInstance(m_platform.get());
         m_settings = std::make_unique<AppSettings>(m_dir->filePath(QStringLiteral("tovani.conf")));
         m_settings->setCustomThickness(30); // mid-way, so a step either way shows
         m_settings->setSnapToTextLines(false); // no accessibility bus: steps go by the thickness

@@ -35,7 +35,6 @@ private Q_SLOTS:
         static const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType t, const auto &c, const auto &s) {
             if (!s.startsWith(QLatin1String("This plugin does not support"))) previous(t, c, s);
         });
-        platform::Platform::setInstance(&m_platform);
     }
 
     // Centred 100 points above the middle of the main display, the first one

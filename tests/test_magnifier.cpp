@@ -46,9 +46,7 @@ private Q_SLOTS:
         m_platform = std::make_unique<platform::FakePlatform>();
         m_platform->x11 = true;
         m_platform->fakeDisplays.setFrames({QRectF(0, 0, 1440, 900)});
-        platform::Platform::setInstance(m_platform.get());
     }
-    void cleanup() { platform::Platform::setInstance(nullptr); }
 
     void sourceRectangle()
     {

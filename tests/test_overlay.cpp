@@ -95,7 +95,6 @@ class TestOverlay : public QObject
     {
         m_settings = std::make_unique<AppSettings>(m_dir.filePath(QLatin1String(QTest::currentTestFunction())));
         m_platform = std::make_unique<platform::FakePlatform>();
-        platform::Platform::setInstance(m_platform.get());
         m_platform->fakeDisplays.setFrames(frames);
         m_platform->fakePointer.setPosition({10, 10});
         m_manager = std::make_unique<OverlayManager>(*m_platform, *m_settings);
@@ -167,7 +166,6 @@ private Q_SLOTS:
         m_manager.reset();
         m_lines = nullptr;
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        platform::Platform::setInstance(nullptr);
         m_platform.reset();
     }
 

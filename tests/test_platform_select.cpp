@@ -54,10 +54,11 @@ private Q_SLOTS:
 
     void offXcbTheFallbackSaysWhatItCannotDo()
     {
-        // Here the application's instance is the fallback, not trusted and
-        // without pointer or hot keys, for the application to tell the user
-        // what is missing.
-        Platform &p = Platform::instance();
+        // Here the platform made is the fallback, not trusted and without
+        // pointer or hot keys, for the application to tell the user what is
+        // missing.
+        const auto made = Platform::create();
+        Platform &p = *made;
         QVERIFY(p.name() == u"qt" && !p.isTrusted() && !p.hotkeys().isAvailable());
         QVERIFY(!p.hotkeys().registerHotkey(1, {QStringLiteral("AD04"), Qt::ControlModifier, {}, {}, {}}));
         QVERIFY(!p.pointer().start() && !p.pointer().isRunning());
@@ -88,7 +89,8 @@ private Q_SLOTS:
         QFETCH(QByteArray, session);
         QFETCH(QString, reason);
         set("WAYLAND_DISPLAY", wayland), set("XDG_SESSION_TYPE", session);
-        Platform &p = Platform::instance();
+        const auto made = Platform::create();
+        Platform &p = *made;
         const auto capture = x11 ? platform::createX11Capture(p.displays()) : p.createScreenCapture();
         QString error, again;
         QVERIFY(!capture->setup(nullptr) && !capture->setup(&error) && !capture->setup(&again));

@@ -166,7 +166,6 @@ private Q_SLOTS:
     {
         qputenv("XDG_CONFIG_HOME", m_dir.path().toUtf8()); // where LaunchAtLogin records its changes
         fake = &m_platform;
-        platform::Platform::setInstance(&m_platform); // nothing on the singleton may reach a real desktop
         m_window = std::make_unique<PreferencesWindow>(m_platform, m_settings);
     }
 

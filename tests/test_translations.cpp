@@ -142,7 +142,6 @@ private Q_SLOTS:
     void initTestCase()
     {
         qputenv("XDG_CONFIG_HOME", m_dir.path().toUtf8());
-        platform::Platform::setInstance(&m_platform);
         m_platform.x11 = false; // the magnifier's notice shows
         // A desktop's usual font (the offscreen platform's own is smaller).
         QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 10));

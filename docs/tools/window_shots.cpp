@@ -67,11 +67,11 @@ bool save(QWidget *window, const QDir &dir, const char *name)
 // The preferences at their defaults; in a dark palette with the brackets'
 // block open; then scrolled to the foot with the detail blocks open (a
 // reading strip, the magnifier on).
-bool preferences(const QDir &out)
+bool preferences(platform::Platform &session, const QDir &out)
 {
     const QTemporaryDir scratch;
     AppSettings settings(scratch.filePath(QStringLiteral("tovani.conf")));
-    PreferencesWindow window(settings);
+    PreferencesWindow window(session, settings);
     window.show();
     if (!QTest::qWaitForWindowExposed(&window) || !save(&window, out, "preferences.png")) return false;
     const QPalette light = window.palette();
@@ -104,7 +104,7 @@ bool about(const QDir &out)
 
 // Both windows at twice the desktop's font size, as a person who reads with
 // large text sees them.
-bool largeText(const QDir &out, const char *suffix)
+bool largeText(platform::Platform &session, const QDir &out, const char *suffix)
 {
     const auto name = [suffix](const char *window) {
         return QStringLiteral("%1%2-large-text.png").arg(QLatin1String(window), QLatin1String(suffix)).toLatin1();
@@ -117,7 +117,7 @@ bool largeText(const QDir &out, const char *suffix)
     AppSettings settings(scratch.filePath(QStringLiteral("tovani.conf")));
     bool ok = false;
     {
-        PreferencesWindow window(settings);
+        PreferencesWindow window(session, settings);
         window.show();
         ok = QTest::qWaitForWindowExposed(&window);
         window.view()->styleButton(settings.currentStyle())->setFocus(Qt::TabFocusReason);
@@ -135,7 +135,7 @@ bool largeText(const QDir &out, const char *suffix)
 
 // Both windows in German, at their defaults. The translations are found in
 // the build folder's share/, two levels above this program.
-bool inGerman(const QDir &out)
+bool inGerman(platform::Platform &session, const QDir &out)
 {
     qputenv("XDG_DATA_DIRS", QFile::encodeName(QCoreApplication::applicationDirPath() + QStringLiteral("/../../share")));
     if (!translations::install(QLocale(QLocale::German, QLocale::Germany))) {
@@ -144,7 +144,7 @@ bool inGerman(const QDir &out)
     }
     const QTemporaryDir scratch;
     AppSettings settings(scratch.filePath(QStringLiteral("tovani.conf")));
-    PreferencesWindow window(settings);
+    PreferencesWindow window(session, settings);
     window.show();
     const std::unique_ptr<QWidget> aboutWindow(createAboutWindow());
     aboutWindow->show();
@@ -167,10 +167,9 @@ int main(int argc, char *argv[])
     }
     const QDir out(QString::fromLocal8Bit(argv[1]));
     X11Session session;
-    platform::Platform::setInstance(&session);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 10));
-    const bool ok = preferences(out) && about(out) && largeText(out, "") && inGerman(out) && largeText(out, "-de");
-    platform::Platform::setInstance(nullptr);
+    const bool ok = preferences(session, out) && about(out) && largeText(session, out, "") && inGerman(session, out) &&
+                    largeText(session, out, "-de");
     return ok ? 0 : 1;
 }

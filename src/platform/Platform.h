@@ -386,12 +386,11 @@ public:
     // The platform for this session, picked from the Qt platform in use (so
     // after the QGuiApplication exists): X11 when Qt runs on xcb, the Wayland
     // backend when Qt runs on a Wayland compositor with layer-shell, the
-    // GNOME backend on GNOME Shell's Wayland session, otherwise a Qt-only fallback whose pointer, hot-key and capture
-    // services report themselves unavailable.
+    // GNOME backend on GNOME Shell's Wayland session, otherwise a Qt-only
+    // fallback whose pointer, hot-key and capture services report themselves
+    // unavailable. The application owns it and destroys it before the
+    // QApplication.
     static std::unique_ptr<Platform> create();
-    // The instance the running application uses: the one set by
-    // setInstance(), else one made by create() on first use.
-    static Platform &instance();
     // Before Qt connects to the display (which aborts the process when it
     // cannot): why the display server of this session can't be reached, or
     // empty when it can or when Qt will use another platform.
@@ -401,7 +400,6 @@ public:
     // layer-shell (the Wayland backend) or is GNOME Shell (the GNOME
     // backend), else to "xcb" when XWayland runs.
     static void chooseDisplayServer();
-    static void setInstance(Platform *platform);
 
     // The backend ("x11", "wayland", "gnome-shell", "qt") and where the
     // pointer comes from ("xinput2", "kwin-script", "gnome-shell-extension",

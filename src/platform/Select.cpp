@@ -1,4 +1,4 @@
-// Which backend this session gets, and the one instance the application uses.
+// Which backend this session gets.
 // The only code that sees every backend.
 
 #include "platform/Backends.h"
@@ -13,8 +13,6 @@
 namespace platform {
 
 namespace {
-Platform *g_instance = nullptr;
-
 // No Wayland protocol tells a client where the pointer is. KWin does, through
 // a script of ours; elsewhere the guide moves by command.
 // The windows too: KWin's script tells them along with the pointer, sway
@@ -69,17 +67,6 @@ std::unique_ptr<Platform> Platform::create()
     }
     return createQtPlatform();
 }
-
-Platform &Platform::instance()
-{
-    if (!g_instance) {
-        static std::unique_ptr<Platform> created = create();
-        g_instance = created.get();
-    }
-    return *g_instance;
-}
-
-void Platform::setInstance(Platform *platform) { g_instance = platform; }
 
 void Platform::chooseDisplayServer()
 {

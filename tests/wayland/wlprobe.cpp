@@ -55,7 +55,8 @@ private:
 
 int guide()
 {
-    platform::Platform &p = platform::Platform::instance();
+    const std::unique_ptr<platform::Platform> session = platform::Platform::create();
+    platform::Platform &p = *session;
     std::printf("backend %s\n", qPrintable(p.name()));
     std::vector<std::unique_ptr<DisplayGuide>> guides;
     const auto build = [&] {
