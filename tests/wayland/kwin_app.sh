@@ -11,7 +11,8 @@
 #    anywhere else: where KWin draws with OpenGL its own magnifier is on at the
 #    zoom set, over the span between the brackets and the guide's height + 60,
 #    turns off on the command, and leaves the person's own values in kwinrc
-#    when off and after quitting; elsewhere it is not even loaded;
+#    when off, after quitting and at the start after Tovani was killed;
+#    elsewhere it is not even loaded;
 #  - Ctrl+Shift+R, bound through the portal, turns the guide off and on;
 #  - quitting leaves no script in KWin.
 source "$(dirname "$0")/kwin_lib.sh"
@@ -84,4 +85,16 @@ dbus-send --session --print-reply --dest=org.kde.KWin /Scripting org.kde.kwin.Sc
     string:tovani-pointer | grep -q 'boolean false' || kwin_fail "the pointer script is still in KWin after quitting"
 effect isEffectLoaded | grep -q 'boolean false' || kwin_fail "KWin's magnifier is still loaded after quitting"
 [ "$(entries)" = "Width=123 " ] || kwin_fail "after quitting kwinrc has $(entries)"
+if [ "$GL" = 1 ]; then
+    # Killed with its magnifier on, Tovani turns KWin's off and puts the
+    # person's width back at its next start, the guide off.
+    TOVANI_REUSE_CONFIG=1 tovani_start toggle
+    kwin_wait_for 10 zoomed || kwin_fail "KWin's magnifier did not turn on after a restart"
+    kill -KILL "$TOVANI_PID" && wait "$TOVANI_PID" 2>/dev/null
+    [ "$(entries)" = "Height=64 InitialZoom=3 Width=512 " ] || kwin_fail "before the kill kwinrc had $(entries)"
+    TOVANI_REUSE_CONFIG=1 tovani_start
+    kwin_wait_for 10 eval '! zoomed && [ "$(entries)" = "Width=123 " ]' ||
+        kwin_fail "after Tovani was killed, its next start left kwinrc with $(entries)"
+    tovani_quit
+fi
 echo PASS

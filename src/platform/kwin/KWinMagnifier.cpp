@@ -10,12 +10,15 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLoggingCategory>
 #include <QStandardPaths>
 #include <QTimer>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 Q_LOGGING_CATEGORY(lcKWinMagnifier, "tovani.platform.kwin")
@@ -38,6 +41,8 @@ constexpr int maxChecks = 16;
 constexpr int maxSide = 4096;
 constexpr int minSide = 10;
 constexpr double maxZoom = 64;
+// The keys Tovani sets in the group, the person's own kept aside meanwhile.
+constexpr std::array<const char *, 3> savedKeys{"InitialZoom", "Width", "Height"};
 
 bool isKey(const QByteArray &line, const QByteArray &key)
 {
@@ -64,11 +69,14 @@ struct Look
 class KWinMagnifier : public QObject, public DesktopMagnifier
 {
 public:
-    KWinMagnifier() : m_bus(QDBusConnection::sessionBus()), m_configPath(configPath())
+    KWinMagnifier()
+        : m_bus(QDBusConnection::sessionBus()), m_configPath(configPath()),
+          m_savedPath(QFileInfo(m_configPath).path() + QStringLiteral("/tovani/kwin-magnifier"))
     {
         m_check.setSingleShot(true);
         m_check.setInterval(checkIntervalMs);
         connect(&m_check, &QTimer::timeout, this, &KWinMagnifier::readBack);
+        recover();
     }
 
     ~KWinMagnifier() override
@@ -129,6 +137,51 @@ private:
                QStringLiteral("/kwinrc");
     }
 
+    // A Tovani that was killed while its look was in kwinrc left the person's
+    // values in a file of its own, and KWin's magnifier perhaps on: it is
+    // turned off, and the values go back.
+    void recover()
+    {
+        QFile file(m_savedPath);
+        if (!file.open(QIODevice::ReadOnly)) return;
+        const QByteArray saved = file.read(4096);
+        if (!saved.startsWith('[' + group + "]\n")) {
+            qCWarning(lcKWinMagnifier) << "ignoring an unreadable" << m_savedPath;
+            QFile::remove(m_savedPath);
+            return;
+        }
+        m_saved = QList<ConfigEntry>();
+        for (const QByteArray key : savedKeys)
+            m_saved->append({key, entryOf(saved, group, key)});
+        if (!isActive(m_bus.call(activeEffects(), QDBus::Block, callTimeoutMs))) {
+            restoreEntries();
+            return;
+        }
+        m_loaded = m_loadedHere = true;
+        m_phase = Phase::On;
+        m_shown = Look{};
+        step();
+    }
+
+    static QDBusMessage activeEffects()
+    {
+        QDBusMessage get = QDBusMessage::createMethodCall(kwinService, effectsPath,
+                                                          QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                          QStringLiteral("Get"));
+        get.setArguments({effectsInterface, QStringLiteral("activeEffects")});
+        return get;
+    }
+
+    // Whether the effect is zoomed (or zooming), from KWin's list of active
+    // effects.
+    static bool isActive(const QDBusMessage &reply)
+    {
+        const std::optional<QVariantList> value = platform::dbus::replyArguments(reply, u"v");
+        const std::optional<QStringList> active =
+            value ? platform::dbus::read<QStringList>(value->at(0), u"as") : std::nullopt;
+        return active && active->contains(effectName);
+    }
+
     // Moves towards what is wanted from where the effect is.
     void step()
     {
@@ -183,21 +236,12 @@ private:
         return true;
     }
 
-    // Whether the effect is zoomed (or zooming), from KWin's list of active
-    // effects.
     void readBack()
     {
-        QDBusMessage get = QDBusMessage::createMethodCall(kwinService, effectsPath,
-                                                          QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                          QStringLiteral("Get"));
-        get.setArguments({effectsInterface, QStringLiteral("activeEffects")});
-        auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(get, callTimeoutMs), this);
+        auto *watcher = new QDBusPendingCallWatcher(m_bus.asyncCall(activeEffects(), callTimeoutMs), this);
         connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *call) {
             call->deleteLater();
-            const std::optional<QVariantList> value = platform::dbus::replyArguments(call->reply(), u"v");
-            const std::optional<QStringList> active =
-                value ? platform::dbus::read<QStringList>(value->at(0), u"as") : std::nullopt;
-            settle(active && active->contains(effectName));
+            settle(isActive(call->reply()));
         });
     }
 
@@ -229,7 +273,8 @@ private:
     }
 
     // Tovani's look for the effect in KWin's file (none: zoom 1, off). The
-    // person's own values are kept the first time, for restoreEntries().
+    // person's own values are kept the first time, for restoreEntries(), and
+    // on disk until then, for recover().
     void writeLook(const std::optional<Look> &look)
     {
         QFile file(m_configPath);
@@ -240,8 +285,14 @@ private:
                 {{"Width", QByteArray::number(look->width)}, {"Height", QByteArray::number(look->height)}};
         if (!m_saved) {
             m_saved = QList<ConfigEntry>();
-            for (const QByteArray key : {"InitialZoom", "Width", "Height"})
+            for (const QByteArray key : savedKeys)
                 m_saved->append({key, entryOf(before, group, key)});
+            QDir().mkpath(QFileInfo(m_savedPath).path());
+            // Even the group alone: a file with no key says there were none.
+            const QString error =
+                replaceFileContents(m_savedPath, withEntries('[' + group + "]\n", group, *m_saved));
+            if (!error.isEmpty())
+                qCWarning(lcKWinMagnifier) << "cannot keep KWin's magnifier settings:" << error;
         }
         const QString error = replaceFileContents(m_configPath, withEntries(before, group, entries));
         if (!error.isEmpty()) qCWarning(lcKWinMagnifier) << "cannot set KWin's magnifier:" << error;
@@ -253,8 +304,11 @@ private:
         QFile file(m_configPath);
         if (!file.open(QIODevice::ReadOnly)) return;
         const QString error = replaceFileContents(m_configPath, withEntries(file.readAll(), group, *m_saved));
-        if (!error.isEmpty())
+        if (!error.isEmpty()) {
             qCWarning(lcKWinMagnifier) << "cannot put KWin's magnifier settings back:" << error;
+            return;
+        }
+        QFile::remove(m_savedPath);
         m_saved.reset();
     }
 
@@ -272,6 +326,7 @@ private:
 
     QDBusConnection m_bus;
     QString m_configPath;
+    QString m_savedPath; // the person's values while Tovani's are in kwinrc
     std::optional<Capability> m_capability;
     bool m_loaded = false;
     bool m_loadedHere = false;

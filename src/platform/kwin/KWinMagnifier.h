@@ -13,7 +13,9 @@
 // and off when it is on and reads any zoom but its own. So a change while it
 // is on goes through off; what KWin made of each step is read back from its
 // list of active effects. The person's own values in that group are put back
-// whenever the effect is off again, and when Tovani stops.
+// whenever the effect is off again, and when Tovani stops; until then they are
+// also kept in Tovani's settings folder, so that a Tovani that was killed puts
+// them back, and turns the effect off, when it next starts on KWin.
 
 #include "platform/Platform.h"
 
