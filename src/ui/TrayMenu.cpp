@@ -16,9 +16,10 @@ TrayMenu::TrayMenu(std::function<TrayState()> state, QObject *parent)
         if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::MiddleClick)
             m_menu->popup(QCursor::pos());
     });
-    build(m_state());
+    const TrayState now = m_state();
+    build(now);
     m_trayIcon->setContextMenu(m_menu);
-    update();
+    show(now);
 
     // The login item can change outside the program.
     connect(m_menu, &QMenu::aboutToShow, this, &TrayMenu::update);
@@ -63,7 +64,11 @@ void TrayMenu::build(const TrayState &state)
 
 void TrayMenu::update()
 {
-    const TrayState state = m_state();
+    show(m_state());
+}
+
+void TrayMenu::show(const TrayState &state)
+{
     // A triggered row has flipped its own tick already; each is set from the
     // state again, so a refused change shows as it really is.
     for (qsizetype i = 0; i < m_rows.size(); ++i) {

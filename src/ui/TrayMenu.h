@@ -70,6 +70,8 @@ public:
 
 private:
     void build(const TrayState &state);
+    // Every row, shortcut, the icon and the tooltip as `state` says.
+    void show(const TrayState &state);
     void updateIcon(const TrayState &state);
     static QString toolTip(const TrayState &state);
 
